@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QStringList>
+
+// Exit codes shared by every command.
+constexpr int kExitSuccess = 0;
+constexpr int kExitFailed = 1; // the run failed; the message says why
+constexpr int kExitUsage = 2;  // wrong arguments
+
+// Each command takes the arguments after its name and returns the exit code.

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Appends to `names` the bare names of the entries of `folderString` that
+// match the wildcard `mask` ("*.jpg"), never "." or "..". Hidden files and
+// sub-folders whose names match are listed too, and the mask ignores letter
+// case, as the Windows directory search does. An empty folder string means
+// the current directory; a folder that cannot be read lists nothing.
+//
+// The order matters: it pairs photos with students and numbers the resized
+// pictures. Directory entries come in no meaningful order on Linux, so the
+// names are sorted the way a file manager shows them to the person who
+// arranged the photos (see NaturalOrder.h).
+void ListFiles(const QString& folderString, const QString& mask, QStringList& names);

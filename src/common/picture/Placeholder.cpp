@@ -1,0 +1,1 @@
+// The picture component is built up in this folder.

@@ -1,0 +1,45 @@
+#include "common/widgets/Dialogs.h"
+
+#include "common/widgets/ChooseFolder.h"
+
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+
+// The tool writes its filters as "description|pattern;pattern"; Qt wants
+// "description (pattern pattern)".
+QString QtFilter(const QString& filter)
+{
+    const QStringList parts = filter.split(u'|');
+    QStringList qtFilters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        qtFilters << QStringLiteral("%1 (%2)").arg(parts[i], QString(parts[i + 1]).replace(u';', u' '));
+    return qtFilters.join(QStringLiteral(";;"));
+}
+
+} // namespace
+
+void PlatformDialogs::ShowMessage(const QString& text)
+{
+    // Without a parent the box is centred on the screen and blocks every window.
+    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok);
+    box.exec();
+}
+
+std::optional<QString> PlatformDialogs::ChooseFolder(QWidget* owner)
+{
+    return ::ChooseFolder(owner);
+}
+
+QString PlatformDialogs::ChooseFile(QWidget* owner, const QString& filter)
+{
+    return QFileDialog::getOpenFileName(owner, QString(), QString(), QtFilter(filter));
+}
+
+QStringList PlatformDialogs::ChooseFiles(QWidget* owner, const QString& filter)
+{
+    return QFileDialog::getOpenFileNames(owner, QString(), QString(), QtFilter(filter),
+                                         nullptr, QFileDialog::ReadOnly);
+}

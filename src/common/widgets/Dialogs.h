@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class QWidget;
+
+// Everything a window asks of the user through a modal dialog. The windows
+// take it as a parameter, so that tests answer the dialogs and read the
+// messages instead of facing a blocking dialog.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    // A modal message box centred on the screen, captioned with the
+    // application title, with one OK button; returns once the user closed it.
+    virtual void ShowMessage(const QString& text) = 0;
+
+    // The folder picker: a folder string (FolderString.h), or nothing when the
+    // user cancelled.
+    virtual std::optional<QString> ChooseFolder(QWidget* owner) = 0;
+
+    // One existing file chosen with the given filter ("描述|*.txt"); empty on cancel.
+    virtual QString ChooseFile(QWidget* owner, const QString& filter) = 0;
+
+    // Several existing files of one folder, with full paths; empty on cancel.
+    virtual QStringList ChooseFiles(QWidget* owner, const QString& filter) = 0;
+};
+
+// The real dialogs of the platform.
+class PlatformDialogs final : public Dialogs {
+public:
+    void ShowMessage(const QString& text) override;
+    std::optional<QString> ChooseFolder(QWidget* owner) override;
+    QString ChooseFile(QWidget* owner, const QString& filter) override;
+    QStringList ChooseFiles(QWidget* owner, const QString& filter) override;
+};

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "ui_Form1.h"
+
+#include <QWidget>
+
+class Dialogs;
+class InstallationFolderStore;
+class QDialog;
+
+// The main window: installation folder, roster, photo list and the
+// assignment run. Its data lives in its controls: Edit1 the installation
+// folder, Edit3 the photo folder, ListBox1 the student codes, ListBox2 the
+// photo file names.
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    // The application title, also the caption of every message box.
+    static const QString kTitle;
+    // Edit1 holds this until an installation folder is known.
+    static const QString kFolderNotChosen;
+
+    TForm1(Dialogs& dialogs, const InstallationFolderStore& folderStore, QWidget* parent = nullptr);
+
+    // The capture window and the resize window, shown modally by Button7 and Button8.
+    void AttachSideWindows(QDialog* captureWindow, QDialog* resizeWindow);
+
+    // What the resize window hands over when it closes: the photo folder and
+    // the names of its pictures. Panel 1 and the list change only when there
+    // is at least one name.
+    void TakePhotoList(const QString& photoFolder, const QStringList& names);
+
+    Ui::TForm1 ui;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormActivate();
+    void Button1Click();
+    void Button3Click();
+    void Button6Click();
+    void Button7Click();
+    void Button8Click();
+
+    Dialogs& dialogs_;
+    const InstallationFolderStore& folderStore_;
+    QDialog* captureWindow_ = nullptr;
+    QDialog* resizeWindow_ = nullptr;
+    bool shownBefore_ = false;
+};

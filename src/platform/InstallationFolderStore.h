@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+#include <stdexcept>
+
+// A failure of the settings store: a value of the wrong type, or a write that
+// did not reach the store.
+class SettingsStoreError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Where the tool remembers the web application's installation folder between
+// starts: the value "Path" of the key Corvanta\Mirelund. On Windows that key
+// lies in the registry directly under HKEY_CURRENT_USER (not under Software,
+// where earlier installations already left it); elsewhere it is a per-user
+// settings file with the same key and value names.
+class InstallationFolderStore {
+public:
+    static InstallationFolderStore ForCurrentUser();
+    // A store in the given settings file, for tests and trials that must not
+    // touch the user's own.
+    static InstallationFolderStore AtFile(const QString& settingsFile);
+
+    // The remembered folder text exactly as stored; an empty text when the key
+    // exists without a "Path" value; nothing when the key does not exist.
+    // Throws SettingsStoreError when "Path" holds something other than text.
+    std::optional<QString> Read() const;
+
+    // Creates the key when needed and stores the text as "Path".
+    // Throws SettingsStoreError when the store cannot be written.
+    void Write(const QString& folder) const;
+
+private:
+    explicit InstallationFolderStore(QString settingsFile);
+
+    QString settingsFile_; // empty: the current user's native store
+};

@@ -1,0 +1,119 @@
+#include "common/files/FolderString.h"
+#include "common/files/ListFiles.h"
+#include "common/files/NaturalOrder.h"
+#include "support/QtPrinters.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+void Touch(const QDir& folder, const QString& name)
+{
+    QFile file(folder.filePath(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << name.toStdString();
+}
+
+QStringList List(const QString& folderString, const QString& mask = QStringLiteral("*.jpg"))
+{
+    QStringList names;
+    ListFiles(folderString, mask, names);
+    return names;
+}
+
+} // namespace
+
+TEST(FolderString, AppendsOneSeparatorExceptToARoot)
+{
+    const QString sep = QDir::separator();
+    EXPECT_EQ(FolderString(QString()), QString());
+    EXPECT_EQ(FolderString(QStringLiteral("/")), sep);
+    EXPECT_EQ(FolderString(QStringLiteral("/srv/site")), QDir::toNativeSeparators("/srv/site/"));
+    EXPECT_EQ(FolderString(QStringLiteral("/srv/site/")), QDir::toNativeSeparators("/srv/site/"));
+    EXPECT_EQ(FolderString(QStringLiteral("/srv/学生 照片")), QDir::toNativeSeparators("/srv/学生 照片/"));
+}
+
+TEST(NaturalOrder, IgnoresCaseAndComparesDigitRunsByValue)
+{
+    QStringList names{"10.jpg", "b.jpg", "2.jpg", "A.jpg", "002.jpg", "1.jpg", "001.jpg", "photo9.jpg",
+                      "Photo10.jpg", "a.jpg"};
+    SortNaturally(names);
+    // Equal values: the shorter digit run first.
+    const QStringList expected{"1.jpg", "001.jpg", "2.jpg", "002.jpg", "10.jpg", "A.jpg", "a.jpg", "b.jpg",
+                               "photo9.jpg", "Photo10.jpg"};
+    EXPECT_EQ(names, expected);
+}
+
+TEST(NaturalOrder, IsAStrictWeakOrder)
+{
+    const QStringList names{"x", "X", "x1", "x01", "x001", "x1y", "x1Y", "x10", "x9z", "", "99999999999999999999"};
+    for (const QString& a : names) {
+        EXPECT_FALSE(NaturalLess(a, a)) << a.toStdString();
+        for (const QString& b : names) {
+            if (a != b) {
+                EXPECT_NE(NaturalLess(a, b), NaturalLess(b, a)) << a.toStdString() << " / " << b.toStdString();
+            }
+        }
+    }
+}
+
+class ListFilesTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(temp.isValid());
+        folder = QDir(temp.path());
+        folderString = FolderString(temp.path());
+    }
+
+    QTemporaryDir temp;
+    QDir folder;
+    QString folderString;
+};
+
+TEST_F(ListFilesTest, MatchesTheMaskWithoutRegardToCaseAndIncludesHiddenFilesAndFolders)
+{
+    Touch(folder, "a.jpg");
+    Touch(folder, "B.JPG");
+    Touch(folder, "c.png");
+    Touch(folder, "d.jpeg");
+    Touch(folder, ".hidden.jpg");
+    ASSERT_TRUE(folder.mkdir("old.jpg"));
+    ASSERT_TRUE(folder.mkdir("other"));
+
+    EXPECT_EQ(List(folderString), (QStringList{".hidden.jpg", "a.jpg", "B.JPG", "old.jpg"}));
+}
+
+TEST_F(ListFilesTest, OrdersNamesAsAFileManagerShowsThem)
+{
+    for (const char* name : {"10.jpg", "9.jpg", "001.jpg", "Zeta.jpg", "alpha.jpg", "100.jpg"})
+        Touch(folder, name);
+    EXPECT_EQ(List(folderString), (QStringList{"001.jpg", "9.jpg", "10.jpg", "100.jpg", "alpha.jpg", "Zeta.jpg"}));
+}
+
+TEST_F(ListFilesTest, AppendsToWhatTheListHolds)
+{
+    Touch(folder, "a.jpg");
+    QStringList names{"kept"};
+    ListFiles(folderString, "*.jpg", names);
+    ListFiles(folderString, "*.jpg", names);
+    EXPECT_EQ(names, (QStringList{"kept", "a.jpg", "a.jpg"}));
+}
+
+TEST_F(ListFilesTest, AnEmptyFolderStringMeansTheCurrentDirectory)
+{
+    Touch(folder, "here.jpg");
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(temp.path()));
+    const QStringList names = List(QString());
+    QDir::setCurrent(before);
+    EXPECT_EQ(names, QStringList{"here.jpg"});
+}
+
+TEST_F(ListFilesTest, AMissingOrEmptyFolderListsNothing)
+{
+    EXPECT_TRUE(List(folderString).isEmpty());
+    EXPECT_TRUE(List(FolderString(folder.filePath("missing"))).isEmpty());
+}
