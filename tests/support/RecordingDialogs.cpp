@@ -1,14 +1,19 @@
 #include "support/RecordingDialogs.h"
 
+#include <utility>
+
 namespace {
 
 template <typename T>
 T TakeFront(std::deque<T>& answers)
 {
-    if (answers.empty())
-        return T{};
-    T answer = std::move(answers.front());
-    answers.pop_front();
+    // A value made up front and swapped keeps GCC's -O2 maybe-uninitialized
+    // check quiet about std::optional<QString>.
+    T answer{};
+    if (!answers.empty()) {
+        std::swap(answer, answers.front());
+        answers.pop_front();
+    }
     return answer;
 }
 
