@@ -1,0 +1,30 @@
+#include "common/picture/ImageControl.h"
+
+#include "common/picture/PictureErrors.h"
+#include "common/picture/TBitmap.h"
+
+TCanvas& ImageCanvas(TPicture& picture, std::int32_t controlWidth, std::int32_t controlHeight)
+{
+    if (picture.Graphic() == nullptr) {
+        TBitmap blank;
+        blank.SetWidth(controlWidth);
+        blank.SetHeight(controlHeight);
+        picture.SetGraphic(&blank);
+    }
+    auto* bitmap = dynamic_cast<TBitmap*>(picture.Graphic());
+    if (bitmap == nullptr)
+        throw EInvalidOperation(kOnlyModifyBitmapMessage);
+    return bitmap->Canvas();
+}
+
+TRect ImagePlacement(const TPicture& picture, std::int32_t controlWidth, std::int32_t controlHeight, bool stretch,
+                     bool center)
+{
+    TRect rect = stretch ? TRect{0, 0, controlWidth, controlHeight} : TRect{0, 0, picture.Width(), picture.Height()};
+    if (center) {
+        const std::int32_t dx = (controlWidth - rect.Width()) / 2;
+        const std::int32_t dy = (controlHeight - rect.Height()) / 2;
+        rect = TRect{rect.Left + dx, rect.Top + dy, rect.Right + dx, rect.Bottom + dy};
+    }
+    return rect;
+}

@@ -1,1 +1,0 @@
-// The picture component is built up in this folder.

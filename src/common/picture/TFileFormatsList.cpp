@@ -1,0 +1,65 @@
+#include "common/picture/TFileFormatsList.h"
+
+#include "common/picture/TBitmap.h"
+#include "common/picture/TIcon.h"
+#include "common/picture/TJPEGImage.h"
+#include "common/picture/TMetafile.h"
+
+namespace {
+
+template <class Kind>
+std::unique_ptr<TGraphic> Make()
+{
+    return std::make_unique<Kind>();
+}
+
+TFileFormatsList MakeRegistry()
+{
+    TFileFormatsList list;
+    list.Add("wmf", "Metafiles", &Make<TMetafile>);
+    list.Add("emf", "Enhanced Metafiles", &Make<TMetafile>);
+    list.Add("ico", "Icons", &Make<TIcon>);
+    list.Add("bmp", "Bitmaps", &Make<TBitmap>);
+    RegisterJpegFormats(list);
+    return list;
+}
+
+} // namespace
+
+const TFileFormatsList& TFileFormatsList::Instance()
+{
+    static const TFileFormatsList registry = MakeRegistry();
+    return registry;
+}
+
+void TFileFormatsList::Add(std::string extension, std::string description, std::unique_ptr<TGraphic> (*create)())
+{
+    entries_.push_back(TFileFormat{std::move(extension), std::move(description), create});
+}
+
+const TFileFormat* TFileFormatsList::Find(std::string_view extension) const
+{
+    if (extension.empty())
+        return nullptr;
+    for (auto entry = entries_.rbegin(); entry != entries_.rend(); ++entry) {
+        if (entry->Extension == extension)
+            return &*entry;
+    }
+    return nullptr;
+}
+
+std::string GraphicExtension(const std::filesystem::path& path)
+{
+    const std::string name = path.string();
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string::npos || name.find_first_of("\\/:", dot) != std::string::npos)
+        return {};
+    std::string extension = name.substr(dot + 1);
+    // Only ASCII letters change: the bytes of multi-byte characters are left
+    // alone.
+    for (char& c : extension) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return extension;
+}
