@@ -8,3 +8,6 @@ constexpr int kExitFailed = 1; // the run failed; the message says why
 constexpr int kExitUsage = 2;  // wrong arguments
 
 // Each command takes the arguments after its name and returns the exit code.
+
+// resize --source DIR --target DIR [--width 120] [--height 180]
+int RunResizeCommand(const QStringList& arguments);

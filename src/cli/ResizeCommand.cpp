@@ -1,0 +1,121 @@
+// student-photo-cli resize: the batch resize of the resize window, from a
+// terminal. Every "*.jpg" picture of the source folder, in listing order, is
+// scaled to one width and height and written into the target folder as
+// 001.jpg, 002.jpg … (BMP data, as the window writes them).
+#include "cli/Commands.h"
+#include "cli/ProgressBar.h"
+#include "common/files/FolderString.h"
+#include "common/files/ListFiles.h"
+#include "common/picture/TPicture.h"
+#include "resize_window/BatchResize.h"
+
+#include <QFileInfo>
+#include <QHash>
+
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+const char kResizeUsage[] =
+    "usage: student-photo-cli resize --source DIR --target DIR [--width 120] [--height 180]\n"
+    "  scales every *.jpg picture of the source folder, in listing order, to WIDTH x HEIGHT\n"
+    "  and writes them into the target folder as 001.jpg, 002.jpg ... (BMP data)\n";
+
+void PrintLine(std::FILE* out, const QString& text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), out);
+    std::fputc('\n', out);
+}
+
+int UsageError(const QString& problem)
+{
+    PrintLine(stderr, QStringLiteral("resize: %1").arg(problem));
+    std::fputs(kResizeUsage, stderr);
+    return kExitUsage;
+}
+
+struct ResizeOptions {
+    QString source;
+    QString target;
+    QString width = QStringLiteral("120");
+    QString height = QStringLiteral("180");
+};
+
+// Options come as "--name VALUE" pairs; each may be given once.
+std::optional<QString> ParseOptions(const QStringList& arguments, ResizeOptions& options)
+{
+    QHash<QString, QString*> fields{
+        {QStringLiteral("--source"), &options.source},
+        {QStringLiteral("--target"), &options.target},
+        {QStringLiteral("--width"), &options.width},
+        {QStringLiteral("--height"), &options.height},
+    };
+    QStringList seen;
+    for (qsizetype i = 0; i < arguments.size(); i += 2) {
+        const QString& name = arguments[i];
+        QString* field = fields.value(name);
+        if (field == nullptr)
+            return QStringLiteral("unknown argument %1").arg(name);
+        if (seen.contains(name))
+            return QStringLiteral("%1 given twice").arg(name);
+        if (i + 1 >= arguments.size())
+            return QStringLiteral("%1 needs a value").arg(name);
+        seen << name;
+        *field = arguments[i + 1];
+    }
+    if (options.source.isEmpty())
+        return QStringLiteral("--source is required");
+    if (options.target.isEmpty())
+        return QStringLiteral("--target is required");
+    return std::nullopt;
+}
+
+} // namespace
+
+int RunResizeCommand(const QStringList& arguments)
+{
+    if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
+        std::fputs(kResizeUsage, stdout);
+        return kExitSuccess;
+    }
+    ResizeOptions options;
+    if (const std::optional<QString> problem = ParseOptions(arguments, options))
+        return UsageError(*problem);
+    const std::optional<std::int32_t> width = ParseSideLength(options.width);
+    if (!width)
+        return UsageError(QStringLiteral("--width %1 is not a whole number").arg(options.width));
+    const std::optional<std::int32_t> height = ParseSideLength(options.height);
+    if (!height)
+        return UsageError(QStringLiteral("--height %1 is not a whole number").arg(options.height));
+    for (const QString& folder : {options.source, options.target}) {
+        if (!QFileInfo(folder).isDir())
+            return UsageError(QStringLiteral("%1 is not a folder").arg(folder));
+    }
+
+    BatchResizeJob job;
+    job.sourceFolder = FolderString(options.source);
+    job.targetFolder = FolderString(options.target);
+    job.width = *width;
+    job.height = *height;
+    ListFiles(job.sourceFolder, QStringLiteral("*.jpg"), job.names);
+
+    TPicture loadSurface;
+    TPicture drawingSurface;
+    try {
+        ProgressBar bar(QStringLiteral("图片大小调整"), job.names.size());
+        RunBatchResize(job, loadSurface, drawingSurface, [&bar](int sequenceNumber, int) {
+            bar.Update(sequenceNumber);
+        });
+    } catch (const EResizeFailed& failure) {
+        PrintLine(stderr, kResizeFailedMessage);
+        PrintLine(stderr, failure.Cause());
+        return kExitFailed;
+    } catch (const EResizeFoldersNotChosen&) {
+        PrintLine(stderr, kResizeNoFolderMessage);
+        return kExitUsage;
+    }
+    PrintLine(stdout, kResizeSucceededMessage);
+    return kExitSuccess;
+}
