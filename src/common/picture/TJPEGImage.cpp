@@ -1,6 +1,10 @@
 #include "common/picture/TJPEGImage.h"
 
+#include "common/picture/DisplayColorDepth.h"
+#include "common/picture/JpegDecoder.h"
 #include "common/picture/PictureErrors.h"
+#include "common/picture/PixelGrid.h"
+#include "common/picture/StretchCopy.h"
 #include "common/picture/TFileFormatsList.h"
 
 TJPEGImage::TJPEGImage() = default;
@@ -17,6 +21,7 @@ void TJPEGImage::Assign(const TGraphic* source)
         bytes_.reset();
         width_ = height_ = components_ = 0;
         decoded_.reset();
+        sampled_.reset();
         decodeError_.reset();
         Changed();
         return;
@@ -29,13 +34,41 @@ void TJPEGImage::Assign(const TGraphic* source)
     height_ = jpeg->height_;
     components_ = jpeg->components_;
     decoded_ = jpeg->decoded_;
+    sampled_ = jpeg->sampled_;
     decodeError_ = jpeg->decodeError_;
     Changed();
 }
 
 void TJPEGImage::Draw(TCanvas& canvas, const TRect& rect)
 {
-    const_cast<TBitmap&>(DecodedBitmap()).Draw(canvas, rect);
+    const std::int32_t drawWidth = rect.Width();
+    const std::int32_t drawHeight = rect.Height();
+    if (drawWidth <= 0 || drawHeight <= 0)
+        return;
+    const bool reduced = drawWidth <= width_ && drawHeight <= height_ && (drawWidth < width_ || drawHeight < height_);
+    if (decoded_ || decodeError_ || !reduced) {
+        sampled_.reset();
+        const_cast<TBitmap&>(DecodedBitmap()).Draw(canvas, rect);
+        return;
+    }
+    if (!sampled_ || sampled_->Width() != drawWidth || sampled_->Height() != drawHeight) {
+        if (sampled_) {
+            // A second size: one full decoding serves every size from now on.
+            sampled_.reset();
+            const_cast<TBitmap&>(DecodedBitmap()).Draw(canvas, rect);
+            return;
+        }
+        ++decodeCount_;
+        try {
+            sampled_ = DecodeJpegSampled(*bytes_, DecodingColours(), drawWidth, drawHeight);
+        } catch (const EJPEG& error) {
+            decodeError_ = error.MessageCode();
+            throw;
+        }
+    }
+    PixelGrid* target = canvas.Bitmap().MutableGrid();
+    if (target != nullptr)
+        StretchCopy(*target, rect, *sampled_, TRect{0, 0, drawWidth, drawHeight});
 }
 
 bool TJPEGImage::Empty() const
@@ -55,7 +88,18 @@ void TJPEGImage::SetHeight(std::int32_t)
 
 void TJPEGImage::LoadFromStream(std::span<const std::uint8_t> bytes)
 {
+    // The header is read before anything changes, so a failed load leaves
+    // this image as it was.
+    JpegHeader header;
+    if (!bytes.empty())
+        header = ReadJpegHeader(bytes);
     bytes_ = std::make_shared<const std::vector<std::uint8_t>>(bytes.begin(), bytes.end());
+    width_ = header.Width;
+    height_ = header.Height;
+    components_ = header.Components;
+    decoded_.reset();
+    sampled_.reset();
+    decodeError_.reset();
     Changed();
 }
 
@@ -67,7 +111,27 @@ void TJPEGImage::SaveToStream(std::vector<std::uint8_t>& out) const
 
 const TBitmap& TJPEGImage::DecodedBitmap() const
 {
-    throw EJPEG(42);
+    if (decoded_)
+        return *decoded_;
+    if (decodeError_)
+        throw EJPEG(*decodeError_);
+    static const std::vector<std::uint8_t> kNoBytes;
+    const std::vector<std::uint8_t>& bytes = bytes_ ? *bytes_ : kNoBytes;
+    ++decodeCount_;
+    try {
+        auto bitmap = std::make_shared<TBitmap>();
+        bitmap->AdoptGrid(DecodeJpeg(bytes, DecodingColours()));
+        decoded_ = std::move(bitmap);
+    } catch (const EJPEG& error) {
+        decodeError_ = error.MessageCode();
+        throw;
+    }
+    return *decoded_;
+}
+
+JpegColours TJPEGImage::DecodingColours()
+{
+    return DisplayColorDepth() <= 8 ? JpegColours::Quantised : JpegColours::Full;
 }
 
 void RegisterJpegFormats(TFileFormatsList& list)

@@ -1,0 +1,420 @@
+#include "common/picture/JpegDecoder.h"
+
+#include "common/picture/PictureErrors.h"
+#include "common/picture/PixelGrid.h"
+
+#include <csetjmp>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+#include <jerror.h>
+#include <jpeglib.h>
+
+// libjpeg reports fatal errors by calling error_exit, which must not return.
+// Here it stores the message code and longjmps back to a setjmp taken in one
+// of the small Try* functions below. Those functions hold no C++ objects, so
+// the jump skips no destructor; they return the code and the C++ caller throws
+// after they have returned. Warnings and trace messages are dropped.
+
+namespace {
+
+constexpr std::size_t kSourceChunk = 4096;
+constexpr long kMaxDecoderMemory = 768L << 20;
+
+struct ErrorManager {
+    jpeg_error_mgr manager;   // first member: libjpeg's pointer is cast back
+    std::jmp_buf jump;
+    int code;
+};
+
+extern "C" void OnFatalError(j_common_ptr cinfo)
+{
+    auto* errors = reinterpret_cast<ErrorManager*>(cinfo->err);
+    errors->code = errors->manager.msg_code;
+    std::longjmp(errors->jump, 1);
+}
+
+extern "C" void OnMessage(j_common_ptr, int)
+{
+}
+
+extern "C" void OnOutput(j_common_ptr)
+{
+}
+
+// A source over the bytes in memory that hands them out 4096 at a time. When
+// they run out before the end-of-image marker it supplies one, so a truncated
+// file decodes what it has; no bytes at all is the fatal "empty input".
+struct MemorySource {
+    jpeg_source_mgr manager;  // first member: libjpeg's pointer is cast back
+    const JOCTET* data;
+    std::size_t size;
+    std::size_t offset;
+};
+
+const JOCTET kEndOfImage[2] = {0xFF, JPEG_EOI};
+
+extern "C" void SourceInit(j_decompress_ptr)
+{
+}
+
+extern "C" boolean SourceFill(j_decompress_ptr cinfo)
+{
+    auto* source = reinterpret_cast<MemorySource*>(cinfo->src);
+    if (source->offset >= source->size) {
+        if (source->size == 0)
+            ERREXIT(cinfo, JERR_INPUT_EMPTY);
+        WARNMS(cinfo, JWRN_JPEG_EOF);
+        source->manager.next_input_byte = kEndOfImage;
+        source->manager.bytes_in_buffer = sizeof kEndOfImage;
+        return TRUE;
+    }
+    const std::size_t count = std::min(kSourceChunk, source->size - source->offset);
+    source->manager.next_input_byte = source->data + source->offset;
+    source->manager.bytes_in_buffer = count;
+    source->offset += count;
+    return TRUE;
+}
+
+extern "C" void SourceSkip(j_decompress_ptr cinfo, long count)
+{
+    auto* source = reinterpret_cast<MemorySource*>(cinfo->src);
+    if (count <= 0)
+        return;
+    auto remaining = static_cast<std::size_t>(count);
+    while (remaining > source->manager.bytes_in_buffer) {
+        remaining -= source->manager.bytes_in_buffer;
+        source->manager.bytes_in_buffer = 0;
+        SourceFill(cinfo);
+    }
+    source->manager.next_input_byte += remaining;
+    source->manager.bytes_in_buffer -= remaining;
+}
+
+extern "C" void SourceTerm(j_decompress_ptr)
+{
+}
+
+// The Try* functions: setjmp, one libjpeg call, return 0 or the message code.
+int TryCreate(jpeg_decompress_struct* cinfo, ErrorManager* errors)
+{
+    if (setjmp(errors->jump))
+        return errors->code;
+    jpeg_create_decompress(cinfo);
+    return 0;
+}
+
+int TryReadHeader(jpeg_decompress_struct* cinfo, ErrorManager* errors)
+{
+    if (setjmp(errors->jump))
+        return errors->code;
+    jpeg_read_header(cinfo, TRUE);
+    return 0;
+}
+
+int TryCalcOutputDimensions(jpeg_decompress_struct* cinfo, ErrorManager* errors)
+{
+    if (setjmp(errors->jump))
+        return errors->code;
+    jpeg_calc_output_dimensions(cinfo);
+    return 0;
+}
+
+int TryStart(jpeg_decompress_struct* cinfo, ErrorManager* errors)
+{
+    if (setjmp(errors->jump))
+        return errors->code;
+    jpeg_start_decompress(cinfo);
+    return 0;
+}
+
+int TryReadRows(jpeg_decompress_struct* cinfo, ErrorManager* errors, JSAMPARRAY rows, JDIMENSION count,
+                JDIMENSION* read)
+{
+    if (setjmp(errors->jump))
+        return errors->code;
+    *read = jpeg_read_scanlines(cinfo, rows, count);
+    return 0;
+}
+
+int TrySkipRows(jpeg_decompress_struct* cinfo, ErrorManager* errors, JDIMENSION count, JDIMENSION* skipped)
+{
+    if (setjmp(errors->jump))
+        return errors->code;
+    *skipped = jpeg_skip_scanlines(cinfo, count);
+    return 0;
+}
+
+int TryFinish(jpeg_decompress_struct* cinfo, ErrorManager* errors)
+{
+    if (setjmp(errors->jump))
+        return errors->code;
+    jpeg_finish_decompress(cinfo);
+    return 0;
+}
+
+void Check(int code)
+{
+    if (code != 0)
+        throw EJPEG(code);
+}
+
+// One libjpeg decompressor reading from memory; destroyed on every path.
+class Decompressor {
+public:
+    explicit Decompressor(std::span<const std::uint8_t> bytes)
+    {
+        cinfo_.err = jpeg_std_error(&errors_.manager);
+        errors_.manager.error_exit = OnFatalError;
+        errors_.manager.emit_message = OnMessage;
+        errors_.manager.output_message = OnOutput;
+        errors_.code = 0;
+        Check(TryCreate(&cinfo_, &errors_));
+        created_ = true;
+        source_.manager.init_source = SourceInit;
+        source_.manager.fill_input_buffer = SourceFill;
+        source_.manager.skip_input_data = SourceSkip;
+        source_.manager.resync_to_restart = jpeg_resync_to_restart;
+        source_.manager.term_source = SourceTerm;
+        source_.manager.next_input_byte = nullptr;
+        source_.manager.bytes_in_buffer = 0;
+        source_.data = bytes.data();
+        source_.size = bytes.size();
+        source_.offset = 0;
+        cinfo_.src = &source_.manager;
+        // A damaged header may claim an enormous progressive image, whose
+        // coefficient buffers libjpeg would allocate before the first row;
+        // past this much memory it fails instead.
+        cinfo_.mem->max_memory_to_use = kMaxDecoderMemory;
+    }
+    Decompressor(const Decompressor&) = delete;
+    Decompressor& operator=(const Decompressor&) = delete;
+    ~Decompressor()
+    {
+        if (created_)
+            jpeg_destroy_decompress(&cinfo_);
+    }
+
+    jpeg_decompress_struct& Info() { return cinfo_; }
+    void ReadHeader() { Check(TryReadHeader(&cinfo_, &errors_)); }
+    void CalcOutputDimensions() { Check(TryCalcOutputDimensions(&cinfo_, &errors_)); }
+    void Start() { Check(TryStart(&cinfo_, &errors_)); }
+    JDIMENSION ReadRows(JSAMPARRAY rows, JDIMENSION count)
+    {
+        JDIMENSION read = 0;
+        Check(TryReadRows(&cinfo_, &errors_, rows, count, &read));
+        return read;
+    }
+    JDIMENSION SkipRows(JDIMENSION count)
+    {
+        JDIMENSION skipped = 0;
+        Check(TrySkipRows(&cinfo_, &errors_, count, &skipped));
+        return skipped;
+    }
+    void Finish() { Check(TryFinish(&cinfo_, &errors_)); }
+
+private:
+    jpeg_decompress_struct cinfo_{};
+    ErrorManager errors_{};
+    MemorySource source_{};
+    bool created_ = false;
+};
+
+constexpr int kQuantisedColours = 236;
+
+bool IsCmyk(const jpeg_decompress_struct& cinfo)
+{
+    return cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+}
+
+// CMYK row (4 bytes a pixel) to blue, green, red. Adobe files store the inks
+// inverted (255 = no ink), which is what makes red = C * K / 255.
+void CmykToBgr(const std::uint8_t* cmyk, std::uint8_t* bgr, std::size_t width, bool inverted)
+{
+    auto channel = [](unsigned ink, unsigned black) {
+        return static_cast<std::uint8_t>((2 * ink * black + 255) / 510);
+    };
+    for (std::size_t x = 0; x < width; ++x) {
+        unsigned c = cmyk[x * 4];
+        unsigned m = cmyk[x * 4 + 1];
+        unsigned y = cmyk[x * 4 + 2];
+        unsigned k = cmyk[x * 4 + 3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        bgr[x * 3] = channel(y, k);
+        bgr[x * 3 + 1] = channel(m, k);
+        bgr[x * 3 + 2] = channel(c, k);
+    }
+}
+
+} // namespace
+
+JpegHeader ReadJpegHeader(std::span<const std::uint8_t> bytes)
+{
+    Decompressor decompressor(bytes);
+    decompressor.ReadHeader();
+    const jpeg_decompress_struct& cinfo = decompressor.Info();
+    return JpegHeader{static_cast<std::int32_t>(cinfo.image_width), static_cast<std::int32_t>(cinfo.image_height),
+                      cinfo.num_components};
+}
+
+namespace {
+
+// Settings shared by both decodings; afterwards libjpeg is started and the
+// output size known. Returns the grid's depth.
+struct Prepared {
+    bool cmyk = false;
+    bool quantise = false;
+    int depth = 24;
+};
+
+Prepared Prepare(Decompressor& decompressor, JpegColours colours)
+{
+    decompressor.ReadHeader();
+    jpeg_decompress_struct& cinfo = decompressor.Info();
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = 1;
+    cinfo.do_block_smoothing = TRUE;
+    cinfo.buffered_image = FALSE;
+    Prepared prepared;
+    prepared.cmyk = IsCmyk(cinfo);
+    prepared.quantise = cinfo.out_color_space == JCS_GRAYSCALE || colours == JpegColours::Quantised;
+    if (prepared.quantise) {
+        if (prepared.cmyk)
+            cinfo.out_color_space = JCS_RGB;   // libjpeg cannot quantise CMYK; it refuses as usual
+        cinfo.quantize_colors = TRUE;
+        cinfo.desired_number_of_colors = kQuantisedColours;
+    } else if (prepared.cmyk) {
+        cinfo.out_color_space = JCS_CMYK;
+    } else {
+        cinfo.out_color_space = JCS_EXT_BGR;   // the byte order of a 24-bit grid
+    }
+    prepared.depth = prepared.quantise ? 8 : 24;
+    // The output size is known before any large buffer exists: check it first.
+    decompressor.CalcOutputDimensions();
+    PixelGrid::CheckSize(cinfo.output_width, cinfo.output_height, prepared.depth);
+    decompressor.Start();
+    return prepared;
+}
+
+std::vector<TColor> ColourTable(const jpeg_decompress_struct& cinfo)
+{
+    std::vector<TColor> table;
+    const bool grey = cinfo.out_color_components == 1;
+    for (int i = 0; i < cinfo.actual_number_of_colors; ++i) {
+        const std::uint8_t red = cinfo.colormap[0][i];
+        const std::uint8_t green = grey ? red : cinfo.colormap[1][i];
+        const std::uint8_t blue = grey ? red : cinfo.colormap[2][i];
+        table.push_back(RGB(red, green, blue));
+    }
+    return table;
+}
+
+} // namespace
+
+std::shared_ptr<PixelGrid> DecodeJpeg(std::span<const std::uint8_t> bytes, JpegColours colours)
+{
+    Decompressor decompressor(bytes);
+    const Prepared prepared = Prepare(decompressor, colours);
+    jpeg_decompress_struct& cinfo = decompressor.Info();
+    auto grid = std::make_shared<PixelGrid>(static_cast<std::int32_t>(cinfo.output_width),
+                                            static_cast<std::int32_t>(cinfo.output_height), prepared.depth,
+                                            GridForm::Own);
+    if (prepared.quantise)
+        grid->SetColorTable(ColourTable(cinfo));
+
+    const std::size_t width = cinfo.output_width;
+    if (prepared.cmyk && !prepared.quantise) {
+        std::vector<std::uint8_t> cmykRow(width * 4);
+        JSAMPROW rows[1] = {cmykRow.data()};
+        const bool inverted = cinfo.saw_Adobe_marker;
+        while (cinfo.output_scanline < cinfo.output_height) {
+            const auto y = static_cast<std::int32_t>(cinfo.output_scanline);
+            if (decompressor.ReadRows(rows, 1) == 0)
+                break;
+            CmykToBgr(cmykRow.data(), grid->Row(y), width, inverted);
+        }
+    } else {
+        // Straight into the grid, as many rows at a time as libjpeg offers.
+        constexpr JDIMENSION kBatch = 16;
+        JSAMPROW rows[kBatch];
+        while (cinfo.output_scanline < cinfo.output_height) {
+            const JDIMENSION first = cinfo.output_scanline;
+            const JDIMENSION count = std::min(kBatch, cinfo.output_height - first);
+            for (JDIMENSION i = 0; i < count; ++i)
+                rows[i] = grid->Row(static_cast<std::int32_t>(first + i));
+            if (decompressor.ReadRows(rows, count) == 0)
+                break;
+        }
+    }
+    decompressor.Finish();
+    return grid;
+}
+
+std::shared_ptr<PixelGrid> DecodeJpegSampled(std::span<const std::uint8_t> bytes, JpegColours colours,
+                                             std::int32_t targetWidth, std::int32_t targetHeight)
+{
+    Decompressor decompressor(bytes);
+    const Prepared prepared = Prepare(decompressor, colours);
+    jpeg_decompress_struct& cinfo = decompressor.Info();
+    const std::int64_t width = cinfo.output_width;
+    const std::int64_t height = cinfo.output_height;
+    if (targetWidth <= 0 || targetHeight <= 0 || targetWidth > width || targetHeight > height)
+        throw std::invalid_argument("sampled JPEG decoding cannot enlarge");
+
+    auto grid = std::make_shared<PixelGrid>(targetWidth, targetHeight, prepared.depth, GridForm::Own);
+    if (prepared.quantise)
+        grid->SetColorTable(ColourTable(cinfo));
+
+    std::vector<std::size_t> columns(static_cast<std::size_t>(targetWidth));
+    for (std::size_t x = 0; x < columns.size(); ++x)
+        columns[x] = static_cast<std::size_t>(static_cast<std::int64_t>(x) * width / targetWidth);
+
+    const std::size_t pixelBytes = prepared.quantise ? 1 : prepared.cmyk ? 4 : 3;
+    std::vector<std::uint8_t> line(static_cast<std::size_t>(width) * pixelBytes);
+    std::vector<std::uint8_t> bgr(prepared.cmyk ? static_cast<std::size_t>(targetWidth) * 3 : 0);
+    std::vector<std::uint8_t> cmykPixels(prepared.cmyk ? static_cast<std::size_t>(targetWidth) * 4 : 0);
+    JSAMPROW rows[1] = {line.data()};
+    const bool inverted = cinfo.saw_Adobe_marker;
+
+    // Brings the decoder to `row` without converting the rows before it.
+    auto advanceTo = [&](JDIMENSION row) {
+        while (cinfo.output_scanline < row) {
+            const JDIMENSION missing = row - cinfo.output_scanline;
+            if (prepared.quantise) {
+                if (decompressor.ReadRows(rows, 1) == 0)
+                    return;
+            } else if (decompressor.SkipRows(missing) == 0) {
+                return;
+            }
+        }
+    };
+
+    for (std::int32_t y = 0; y < targetHeight; ++y) {
+        const auto sourceRow = static_cast<JDIMENSION>(static_cast<std::int64_t>(y) * height / targetHeight);
+        advanceTo(sourceRow);
+        if (cinfo.output_scanline != sourceRow || decompressor.ReadRows(rows, 1) == 0)
+            break;
+        std::uint8_t* out = grid->Row(y);
+        if (prepared.cmyk && !prepared.quantise) {
+            for (std::size_t x = 0; x < columns.size(); ++x)
+                std::memcpy(&cmykPixels[x * 4], &line[columns[x] * 4], 4);
+            CmykToBgr(cmykPixels.data(), out, columns.size(), inverted);
+            continue;
+        }
+        for (std::size_t x = 0; x < columns.size(); ++x)
+            std::memcpy(out + x * pixelBytes, &line[columns[x] * pixelBytes], pixelBytes);
+    }
+    // The rest of the data is still read, so that a file fails or succeeds
+    // exactly as its full decoding would.
+    advanceTo(cinfo.output_height);
+    decompressor.Finish();
+    return grid;
+}
