@@ -1,10 +1,14 @@
 #include "capture_window/GetPic.h"
+#include "common/files/FolderString.h"
 #include "common/widgets/Dialogs.h"
 #include "main_window/Form1.h"
+#include "platform/CameraSourceFromEnvironment.h"
 #include "platform/InstallationFolderStore.h"
 #include "resize_window/ModifyPic.h"
 
 #include <QApplication>
+
+#include <memory>
 
 int main(int argc, char* argv[])
 {
@@ -12,11 +16,14 @@ int main(int argc, char* argv[])
 
     PlatformDialogs dialogs;
     const InstallationFolderStore folderStore = InstallationFolderStore::ForCurrentUser();
+    const std::unique_ptr<CameraSource> camera = CameraSourceFromEnvironment();
+    // The capture window keeps its scratch file and its output folder beside the executable.
+    const QString programFolder = FolderString(QCoreApplication::applicationDirPath());
 
     // The three windows, in the order the tool has always made them; the side
     // windows stay hidden until the main window shows them modally.
     TForm1 Form1(dialogs, folderStore);
-    TFrmGetPic FrmGetPic(&Form1);
+    TFrmGetPic FrmGetPic(dialogs, *camera, programFolder, &Form1);
     TfrmPicture frmPicture(&Form1);
     Form1.AttachSideWindows(&FrmGetPic, &frmPicture);
 

@@ -1,8 +1,406 @@
 #include "capture_window/GetPic.h"
 
-TFrmGetPic::TFrmGetPic(QWidget* parent)
+#include "capture_window/PictureEditing.h"
+#include "capture_window/PictureName.h"
+#include "common/files/FileSystemPath.h"
+#include "common/files/ListFiles.h"
+#include "common/widgets/Dialogs.h"
+#include "common/widgets/ReportErrors.h"
+#include "platform/CameraSource.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QSignalBlocker>
+
+#include <exception>
+#include <utility>
+
+const QString TFrmGetPic::kCaption = QStringLiteral("图片采集");
+
+namespace {
+
+const QString kScratchFileName = QStringLiteral("temp.bmp");
+const QString kOutputFolderName = QStringLiteral("modified");
+const QString kPictureExtension = QStringLiteral(".jpg");
+
+// Where every grab and list load puts the picture area in the scroll box.
+const QRect kPictureAreaPlace(8, 8, 320, 290);
+
+} // namespace
+
+TFrmGetPic::TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFolder, QWidget* parent)
     : QDialog(parent)
+    , dialogs_(dialogs)
+    , camera_(camera)
+    , programFolder_(std::move(programFolder))
 {
-    setWindowTitle(QStringLiteral("图片采集"));
+    ui.setupUi(this);
+    // Fixed border, close box only.
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(960, 384);
+
+    // The scroll box is a white field that cuts off whatever reaches past it.
+    QPalette boxPalette = ui.ScrollBox1->palette();
+    boxPalette.setColor(QPalette::Window, Qt::white);
+    ui.ScrollBox1->setPalette(boxPalette);
+    ui.Image2->installEventFilter(this);
+    ui.Shape1->installEventFilter(this);
+
+    // The start, stop and exit buttons are safe at any time; the others fail
+    // in ways the user must hear about.
+    connect(ui.Button1, &QPushButton::clicked, this, &TFrmGetPic::Button1Click);
+    connect(ui.Button2, &QPushButton::clicked, this, &TFrmGetPic::Button2Click);
+    ConnectHandler(ui.Button3, &TFrmGetPic::Button3Click);
+    ConnectHandler(ui.Button4, &TFrmGetPic::Button4Click);
+    ConnectHandler(ui.Button5, &TFrmGetPic::Button5Click);
+    ConnectHandler(ui.Button6, &TFrmGetPic::Button6Click);
+    ConnectHandler(ui.Button7, &TFrmGetPic::Button7Click);
+    ConnectHandler(ui.Button8, &TFrmGetPic::Button8Click);
+    ConnectHandler(ui.Button9, &TFrmGetPic::Button9Click);
+    connect(ui.Button10, &QPushButton::clicked, this, &TFrmGetPic::Button10Click);
+    ConnectHandler(ui.Button11, &TFrmGetPic::Button11Click);
+    // A change of the selected name by mouse or keyboard loads that picture;
+    // merely focusing the list selects nothing and loads nothing.
+    connect(ui.ListBox1, &QListWidget::itemSelectionChanged, this, &TFrmGetPic::ListBox1Click);
+
+    FormCreate();
+}
+
+TFrmGetPic::~TFrmGetPic()
+{
+    EndDrag();
+}
+
+void TFrmGetPic::ConnectHandler(QAbstractButton* button, void (TFrmGetPic::*handler)())
+{
+    connect(button, &QAbstractButton::clicked, this,
+            [this, handler] { ReportErrors(dialogs_, [&] { (this->*handler)(); }); });
+}
+
+QString TFrmGetPic::ScratchFilePath() const
+{
+    return programFolder_ + kScratchFileName;
+}
+
+QString TFrmGetPic::OutputFolder() const
+{
+    return programFolder_ + kOutputFolderName + QDir::separator();
+}
+
+// ---- creation, activation, closing ----
+
+void TFrmGetPic::FormCreate()
+{
+    ui.Button1->setText(QStringLiteral("开始采集"));
+    ui.Button2->setText(QStringLiteral("停止采集"));
+    ui.Button3->setText(QStringLiteral("获取图片"));
+    ui.Button4->setText(QStringLiteral("放大"));
+    ui.Button5->setText(QStringLiteral("缩小"));
+    ui.Button6->setText(QStringLiteral("左旋转90度"));
+    ui.Button7->setText(QStringLiteral("右旋转90度"));
+    ui.Button8->setText(QStringLiteral("剪切图片"));
+    ui.Button9->setText(QStringLiteral("保存"));
+    ui.Button10->setText(QStringLiteral("退出"));
+    ui.Edit1->clear();
+    ui.Edit2->clear();
+    ui.Button3->setEnabled(false);
+    SetEditingEnabled(false);
+}
+
+void TFrmGetPic::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+    FormActivate();
+}
+
+void TFrmGetPic::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        FormActivate();
+}
+
+void TFrmGetPic::FormActivate()
+{
+    setWindowTitle(kCaption);
+}
+
+void TFrmGetPic::done(int result)
+{
+    FormCloseQuery();
+    QDialog::done(result);
+}
+
+void TFrmGetPic::FormCloseQuery()
+{
+    EndDrag();
+    QFile::remove(ScratchFilePath());
+    if (captureWindow_)
+        camera_.StopPreview();
+    ui.Button3->setEnabled(false);
+    SetEditingEnabled(false);
+    ui.Image2->Picture().SetGraphic(nullptr);
+}
+
+void TFrmGetPic::SetEditingEnabled(bool enabled)
+{
+    for (QPushButton* button : {ui.Button4, ui.Button5, ui.Button6, ui.Button7, ui.Button8, ui.Button9})
+        button->setEnabled(enabled);
+}
+
+// ---- camera ----
+
+void TFrmGetPic::Button1Click()
+{
+    // Image1's place inside its group box, taken as a place on the window:
+    // the preview lies over the group box, slightly up and left of Image1.
+    captureWindow_ = camera_.StartPreview(this, ui.Image1->geometry());
+    if (!captureWindow_)
+        return;
+    ui.Button3->setEnabled(true);
+}
+
+void TFrmGetPic::Button2Click()
+{
+    if (captureWindow_)
+        camera_.StopPreview();
+    ui.Button3->setEnabled(false);
+}
+
+void TFrmGetPic::Button3Click()
+{
+    if (captureWindow_) {
+        camera_.SaveFrame(ScratchFilePath());
+        ui.Image2->Picture().LoadFromFile(FileSystemPath(ScratchFilePath()));
+    }
+    PlacePictureArea();
+    ShowLoadedPicture();
+}
+
+void TFrmGetPic::PlacePictureArea()
+{
+    ui.Image2->setGeometry(kPictureAreaPlace);
+}
+
+void TFrmGetPic::ShowLoadedPicture()
+{
+    EditPictureArea(HalfSizeRedraw);
+    SetEditingEnabled(true);
+    cropRect_ = CropRectAt(ui.Shape1->x(), ui.Shape1->y());
+}
+
+void TFrmGetPic::EditPictureArea(const std::function<void(PictureArea&)>& step)
+{
+    PictureArea area{ui.Image2->Picture(), ui.Image2->Width(), ui.Image2->Height()};
+    try {
+        step(area);
+    } catch (...) {
+        ui.Image2->resize(area.Width, area.Height);
+        throw;
+    }
+    ui.Image2->resize(area.Width, area.Height);
+}
+
+// ---- editing ----
+
+void TFrmGetPic::Button4Click()
+{
+    ZoomPictureArea(true);
+}
+
+void TFrmGetPic::Button5Click()
+{
+    ZoomPictureArea(false);
+}
+
+void TFrmGetPic::ZoomPictureArea(bool zoomIn)
+{
+    bool zoomed = false;
+    const ZoomDirection direction = zoomIn ? ZoomDirection::In : ZoomDirection::Out;
+    EditPictureArea([&](PictureArea& area) { zoomed = Zoom(area, direction); });
+    if (!zoomed)
+        dialogs_.ShowMessage(zoomIn ? QStringLiteral("图片不能再放大了！") : QStringLiteral("图片不能再缩小了！"));
+}
+
+void TFrmGetPic::Button6Click()
+{
+    EditPictureArea([](PictureArea& area) { QuarterTurn(area, TurnDirection::Left); });
+}
+
+void TFrmGetPic::Button7Click()
+{
+    EditPictureArea([](PictureArea& area) { QuarterTurn(area, TurnDirection::Right); });
+}
+
+void TFrmGetPic::Button8Click()
+{
+    const TRect whole{0, 0, kCropWidth, kCropHeight};
+    TCanvas& preview = ui.Image3->Canvas();
+    preview.FillRect(whole);
+    preview.CopyRect(whole, ui.Image2->Canvas(), cropRect_);
+    ui.Button9->setEnabled(true);
+}
+
+void TFrmGetPic::Image2DragOver(int x, int y)
+{
+    const DragResult moved = DragOverPicture(ui.Image2->Left(), ui.Image2->Top(), ui.Image2->Width(),
+                                             ui.Image2->Height(), x, y, ui.ScrollBox1->width(),
+                                             ui.ScrollBox1->height());
+    ui.Image2->move(moved.Left, moved.Top);
+    cropRect_ = moved.CropRect;
+    setWindowTitle(QStringLiteral("%1     %2").arg(cropRect_.Left).arg(cropRect_.Top));
+}
+
+void TFrmGetPic::Shape1DragOver(int x, int y)
+{
+    const DragResult moved =
+        DragOverFrame(ui.Shape1->x(), ui.Shape1->y(), ui.Image2->Width(), ui.Image2->Height(), x, y);
+    ui.Image2->move(moved.Left, moved.Top);
+    cropRect_ = moved.CropRect;
+}
+
+bool TFrmGetPic::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != ui.Image2 && watched != ui.Shape1)
+        return QDialog::eventFilter(watched, event);
+    const auto type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+        return QDialog::eventFilter(watched, event);
+
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    const QPoint inBox = static_cast<QWidget*>(watched)->mapTo(ui.ScrollBox1, mouse->position().toPoint());
+    if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
+        // The drag starts at the press, without waiting for a movement.
+        dragging_ = true;
+        QApplication::setOverrideCursor(Qt::PointingHandCursor);
+        DragTo(inBox);
+        return true;
+    }
+    if (!dragging_)
+        return QDialog::eventFilter(watched, event);
+    if (type == QEvent::MouseMove)
+        DragTo(inBox);
+    else if (mouse->button() == Qt::LeftButton)
+        EndDrag(); // dropping does nothing
+    return true;
+}
+
+QWidget* TFrmGetPic::DropTargetAt(QPoint pointInBox) const
+{
+    // The frame lies above the picture.
+    if (ui.Shape1->geometry().contains(pointInBox))
+        return ui.Shape1;
+    if (ui.Image2->geometry().contains(pointInBox))
+        return ui.Image2;
+    return nullptr; // the scroll box itself accepts nothing
+}
+
+void TFrmGetPic::DragTo(QPoint pointInBox)
+{
+    QWidget* target = DropTargetAt(pointInBox);
+    // Leaving one control is reported to it before entering the next.
+    if (dragTarget_ && dragTarget_ != target)
+        DragOverControl(dragTarget_, pointInBox);
+    dragTarget_ = target;
+    if (target)
+        DragOverControl(target, pointInBox);
+    QApplication::changeOverrideCursor(target ? Qt::PointingHandCursor : Qt::ForbiddenCursor);
+}
+
+void TFrmGetPic::DragOverControl(QWidget* control, QPoint pointInBox)
+{
+    const QPoint local = pointInBox - control->pos();
+    if (control == ui.Shape1)
+        Shape1DragOver(local.x(), local.y());
+    else
+        Image2DragOver(local.x(), local.y());
+}
+
+void TFrmGetPic::EndDrag()
+{
+    if (!dragging_)
+        return;
+    dragging_ = false;
+    dragTarget_ = nullptr;
+    QApplication::restoreOverrideCursor();
+}
+
+// ---- picture folder and saving ----
+
+void TFrmGetPic::Button11Click()
+{
+    const std::optional<QString> folder = dialogs_.ChooseFolder(this);
+    if (!folder)
+        return;
+    ui.Edit2->setText(*folder);
+    QStringList names;
+    ListFiles(ui.Edit2->text(), QStringLiteral("*.jpg"), names);
+    const QSignalBlocker refilling(ui.ListBox1);
+    ui.ListBox1->clear();
+    ui.ListBox1->addItems(names);
+}
+
+void TFrmGetPic::ListBox1Click()
+{
+    PlacePictureArea();
+    // A picture that cannot be loaded is passed over without a word: the
+    // user sees nothing appear and picks another.
+    try {
+        const QListWidgetItem* selected = ui.ListBox1->currentItem();
+        if (!selected || !selected->isSelected())
+            return;
+        ui.Image2->Picture().LoadFromFile(FileSystemPath(ui.Edit2->text() + selected->text()));
+        EditPictureArea(HalfSizeRedraw);
+    } catch (const std::exception&) {
+        return;
+    }
+    cropRect_ = CropRectAt(ui.Shape1->x(), ui.Shape1->y());
+    SetEditingEnabled(true);
+}
+
+void TFrmGetPic::Button9Click()
+{
+    const QString typedName = ui.Edit1->text();
+    if (TrimmedPictureName(typedName).isEmpty()) {
+        dialogs_.ShowMessage(QStringLiteral("请输入图片名称！"));
+        return;
+    }
+    const TGraphic* picture = ui.Image2->Picture().Graphic();
+    if (!picture || picture->Empty())
+        return;
+    const TGraphic* cropped = ui.Image3->Picture().Graphic();
+    if (!cropped || cropped->Empty()) {
+        // Saving an empty preview would write nothing and still claim success.
+        dialogs_.ShowMessage(QStringLiteral("请先剪切图片！"));
+        return;
+    }
+    // The name as typed, blanks included.
+    const QString path = OutputFolder() + typedName + kPictureExtension;
+    bool saved = IsPlainPictureName(typedName);
+    if (saved) {
+        try {
+            ui.Image3->Picture().SaveToFile(FileSystemPath(path));
+        } catch (const std::exception&) {
+            saved = false;
+        }
+    }
+    if (!saved) {
+        dialogs_.ShowMessage(QStringLiteral("输入图片名称不对！"));
+        return;
+    }
+    dialogs_.ShowMessage(QStringLiteral("图片保存成功!"));
+    ui.Edit1->clear();
+    ui.Image3->Picture().SetGraphic(nullptr);
+}
+
+void TFrmGetPic::Button10Click()
+{
+    // Closing runs the same clean-up once more; it finds nothing left to do.
+    reject();
+    FormCloseQuery();
 }
