@@ -1,0 +1,304 @@
+#include "CaptureWindowFixture.h"
+
+TEST_F(CaptureWindowTest, AfterCreationOnlyCameraExitAndFolderControlsAreUsable)
+{
+    const struct {
+        QWidget* widget;
+        QWidget* parent;
+        QRect geometry;
+        const char* caption;
+        bool enabled;
+    } controls[] = {
+        {ui().GroupBox1, window.get(), {8, 8, 257, 289}, nullptr, true},
+        {ui().Image1, ui().GroupBox1, {16, 24, 225, 257}, nullptr, true},
+        {ui().Button1, window.get(), {16, 304, 120, 33}, "开始采集", true},
+        {ui().Button2, window.get(), {144, 304, 120, 33}, "停止采集", true},
+        {ui().Label2, window.get(), {272, 17, 73, 17}, nullptr, true},
+        {ui().Button11, window.get(), {392, 11, 57, 25}, "浏览(&O)", true},
+        {ui().Edit2, window.get(), {272, 40, 177, 21}, nullptr, true},
+        {ui().ListBox1, window.get(), {272, 72, 177, 297}, nullptr, true},
+        {ui().GroupBox2, window.get(), {456, 8, 497, 369}, nullptr, true},
+        {ui().Button3, ui().GroupBox2, {8, 17, 70, 32}, "获取图片", false},
+        {ui().Button4, ui().GroupBox2, {80, 16, 70, 33}, "放大", false},
+        {ui().Button5, ui().GroupBox2, {152, 16, 70, 33}, "缩小", false},
+        {ui().Button6, ui().GroupBox2, {224, 16, 89, 33}, "左旋转90度", false},
+        {ui().Button7, ui().GroupBox2, {320, 16, 89, 33}, "右旋转90度", false},
+        {ui().Button8, ui().GroupBox2, {416, 16, 73, 33}, "剪切图片", false},
+        {ui().ScrollBox1, ui().GroupBox2, {8, 56, 337, 305}, nullptr, true},
+        {ui().Image2, ui().ScrollBox1, {8, 8, 320, 290}, nullptr, true},
+        {ui().Shape1, ui().ScrollBox1, {112, 64, 120, 180}, nullptr, true},
+        {ui().Image3, ui().GroupBox2, {360, 61, 120, 180}, nullptr, true},
+        {ui().Label1, ui().GroupBox2, {380, 134, 97, 25}, nullptr, true},
+        {ui().Label3, ui().GroupBox2, {388, 252, 52, 17}, nullptr, true},
+        {ui().Edit1, ui().GroupBox2, {352, 272, 137, 21}, nullptr, true},
+        {ui().Button9, ui().GroupBox2, {352, 309, 65, 35}, "保存", false},
+        {ui().Button10, ui().GroupBox2, {424, 309, 65, 35}, "退出", true},
+    };
+    for (const auto& control : controls) {
+        const std::string name = control.widget->objectName().toStdString();
+        EXPECT_EQ(control.widget->parentWidget(), control.parent) << name;
+        EXPECT_EQ(control.widget->geometry(), control.geometry) << name;
+        EXPECT_EQ(control.widget->isEnabled(), control.enabled) << name;
+        if (auto* button = qobject_cast<QPushButton*>(control.widget)) {
+            EXPECT_EQ(button->text(), Text(control.caption)) << name;
+        }
+    }
+    EXPECT_EQ(ui().GroupBox1->title(), Text("显示图片"));
+    EXPECT_EQ(ui().GroupBox2->title(), Text("图像处理"));
+    EXPECT_EQ(ui().Label1->text(), Text("暂无图片"));
+    EXPECT_EQ(ui().Label2->text(), Text("源图片路径"));
+    EXPECT_EQ(ui().Label3->text(), Text("图片名称"));
+    EXPECT_EQ(ui().Edit1->text(), QString());
+    EXPECT_EQ(ui().Edit2->text(), QString());
+    EXPECT_TRUE(ui().Edit2->isReadOnly());
+    EXPECT_EQ(ui().ListBox1->count(), 0);
+    EXPECT_TRUE(ui().Image1->Stretch() && ui().Image1->Center());
+    EXPECT_TRUE(ui().Image2->Stretch());
+    EXPECT_EQ(ui().Image2->Picture().Graphic(), nullptr);
+    EXPECT_EQ(ui().Image3->Picture().Graphic(), nullptr);
+    EXPECT_EQ(window->CropRect(), (TRect{0, 0, 0, 0}));
+    EXPECT_EQ(window->size(), QSize(960, 384));
+    EXPECT_EQ(window->minimumSize(), window->maximumSize());
+    EXPECT_FALSE(window->windowFlags() & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint));
+
+    window->show();
+    EXPECT_EQ(window->windowTitle(), Text("图片采集"));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(CaptureWindowTest, GrabShowsTheFrameAtHalfSizeUnderTheFrame)
+{
+    for (const QSize frameSize : {QSize(640, 480), QSize(641, 481)}) {
+        const QImage frame = SyntheticCameraSource::TestPattern(frameSize.width(), frameSize.height());
+        StartAndGrab(frame);
+
+        EXPECT_EQ(ui().Image2->geometry(), QRect(8, 8, 320, 240)) << frameSize.width();
+        EXPECT_EQ(ui().Image2->Picture().Width(), 320);
+        EXPECT_EQ(ui().Image2->Picture().Height(), 240);
+        EXPECT_TRUE(QFile::exists(ScratchFile()));
+        EXPECT_EQ(window->CropRect(), (TRect{112, 64, 232, 244}));
+        for (QPushButton* button : EditingButtons())
+            EXPECT_TRUE(button->isEnabled()) << button->objectName().toStdString();
+        // Every second row and column of the frame.
+        for (const QPoint p : {QPoint(0, 0), QPoint(1, 1), QPoint(100, 37), QPoint(319, 239)})
+            EXPECT_EQ(AreaPixel(p.x(), p.y()), FromQRgb(frame.pixel(2 * p.x(), 2 * p.y()))) << p.x() << "," << p.y();
+        EXPECT_TRUE(dialogs.messages.isEmpty());
+    }
+}
+
+TEST_F(CaptureWindowTest, GrabWithoutAFrameReportsTheFileErrorAndChangesNothing)
+{
+    camera.SetFrame(QImage()); // connected, but the camera delivers nothing
+    QTest::mouseClick(ui().Button1, Qt::LeftButton);
+    ASSERT_TRUE(ui().Button3->isEnabled());
+    QTest::mouseClick(ui().Button3, Qt::LeftButton);
+
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].startsWith(Text("Cannot open file \"") + ScratchFile() + "\". "))
+        << dialogs.messages[0].toStdString();
+    EXPECT_EQ(ui().Image2->geometry(), QRect(8, 8, 320, 290));
+    EXPECT_EQ(ui().Image2->Picture().Graphic(), nullptr);
+    EXPECT_FALSE(ui().Button4->isEnabled());
+    EXPECT_EQ(window->CropRect(), (TRect{0, 0, 0, 0}));
+}
+
+TEST_F(CaptureWindowTest, StopAndStartSwitchTheGrabAndKeepOnePreview)
+{
+    QTest::mouseClick(ui().Button1, Qt::LeftButton);
+    EXPECT_TRUE(ui().Button3->isEnabled());
+    EXPECT_TRUE(camera.IsConnected());
+    QWidget* preview = camera.PreviewWindow();
+    ASSERT_NE(preview, nullptr);
+    // Image1's numbers inside its group box, taken as a place on the window.
+    EXPECT_EQ(preview->parentWidget(), window.get());
+    EXPECT_EQ(preview->geometry(), QRect(16, 24, 225, 257));
+
+    // A second start while the preview runs keeps it: one connection, and a
+    // stop still reaches it.
+    QTest::mouseClick(ui().Button1, Qt::LeftButton);
+    EXPECT_EQ(camera.ConnectCount(), 1);
+    EXPECT_EQ(camera.PreviewWindow(), preview);
+
+    QTest::mouseClick(ui().Button2, Qt::LeftButton);
+    EXPECT_FALSE(ui().Button3->isEnabled());
+    EXPECT_FALSE(camera.IsConnected());
+
+    QTest::mouseClick(ui().Button1, Qt::LeftButton);
+    EXPECT_TRUE(ui().Button3->isEnabled());
+    EXPECT_TRUE(camera.IsConnected());
+    EXPECT_EQ(camera.ConnectCount(), 2);
+    EXPECT_EQ(camera.PreviewWindow(), preview);
+
+    // A start whose preview window cannot be made changes no button.
+    camera.SetCanMakeWindow(false);
+    QTest::mouseClick(ui().Button1, Qt::LeftButton);
+    EXPECT_TRUE(ui().Button3->isEnabled());
+    QTest::mouseClick(ui().Button2, Qt::LeftButton);
+    QTest::mouseClick(ui().Button1, Qt::LeftButton);
+    EXPECT_FALSE(ui().Button3->isEnabled());
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(CaptureWindowTest, ClosingCleansUpButKeepsPreviewNameFolderAndList)
+{
+    for (const bool byExitButton : {false, true}) {
+        StartAndGrab(SyntheticCameraSource::TestPattern(640, 480));
+        QTest::mouseClick(ui().Button8, Qt::LeftButton);
+        ui().Edit1->setText("张三");
+        ui().Edit2->setText("/photos/");
+        ui().ListBox1->addItem("a.jpg");
+        window->show();
+        ASSERT_TRUE(QFile::exists(ScratchFile()));
+
+        if (byExitButton)
+            QTest::mouseClick(ui().Button10, Qt::LeftButton);
+        else
+            window->close();
+
+        EXPECT_FALSE(window->isVisible());
+        EXPECT_FALSE(QFile::exists(ScratchFile()));
+        EXPECT_FALSE(camera.IsConnected());
+        EXPECT_FALSE(ui().Button3->isEnabled());
+        for (QPushButton* button : EditingButtons())
+            EXPECT_FALSE(button->isEnabled()) << button->objectName().toStdString();
+        EXPECT_EQ(ui().Image2->Picture().Graphic(), nullptr);
+        EXPECT_EQ(ui().Image2->geometry(), QRect(8, 8, 320, 240));
+        EXPECT_NE(ui().Image3->Picture().Graphic(), nullptr);
+        EXPECT_EQ(ui().Edit1->text(), Text("张三"));
+        EXPECT_EQ(ui().Edit2->text(), Text("/photos/"));
+        EXPECT_EQ(ui().ListBox1->item(0)->text(), Text("a.jpg"));
+        EXPECT_EQ(window->CropRect(), (TRect{112, 64, 232, 244}));
+        EXPECT_EQ(camera.PreviewWindow()->parentWidget(), window.get());
+        ui().ListBox1->clear();
+    }
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(CaptureWindowTest, ClosingWithoutEverStartingIsQuiet)
+{
+    window->show();
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(camera.ConnectCount(), 0);
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(CaptureWindowTest, ZoomButtonsFollowTheFactorAndRefuseAnEmptyStep)
+{
+    StartAndGrab(SyntheticCameraSource::TestPattern(640, 480));
+    const TColor corner = AreaPixel(319, 239);
+
+    QTest::mouseClick(ui().Button4, Qt::LeftButton);
+    EXPECT_EQ(ui().Image2->geometry(), QRect(8, 8, 640, 480));
+    EXPECT_EQ(AreaPixel(639, 479), corner);
+    QTest::mouseClick(ui().Button5, Qt::LeftButton);
+    EXPECT_EQ(ui().Image2->geometry(), QRect(8, 8, 320, 240));
+    EXPECT_EQ(AreaPixel(319, 239), corner);
+
+    for (int step = 0; step < 7; ++step)
+        QTest::mouseClick(ui().Button5, Qt::LeftButton);
+    EXPECT_EQ(ui().Image2->size(), QSize(2, 1));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    QTest::mouseClick(ui().Button5, Qt::LeftButton);
+    EXPECT_EQ(ui().Image2->size(), QSize(2, 1));
+    EXPECT_EQ(ui().Image2->Picture().Width(), 2);
+    EXPECT_EQ(dialogs.messages, QStringList{Text("图片不能再缩小了！")});
+    EXPECT_EQ(window->CropRect(), (TRect{112, 64, 232, 244}));
+}
+
+TEST_F(CaptureWindowTest, ZoomAfterAFailedListLoadUsesFactorThree)
+{
+    StartAndGrab(SyntheticCameraSource::TestPattern(640, 480));
+    QTest::mouseClick(ui().Button4, Qt::LeftButton);
+    ASSERT_EQ(ui().Image2->size(), QSize(640, 480));
+    // A click on a name whose file is gone resets the area to 320 by 290 and
+    // keeps the 640 by 480 picture.
+    ui().Edit2->setText(programFolder);
+    ui().ListBox1->addItem("gone.jpg");
+    ui().ListBox1->setCurrentRow(0);
+    ASSERT_EQ(ui().Image2->geometry(), QRect(8, 8, 320, 290));
+    ASSERT_EQ(ui().Image2->Picture().Width(), 640);
+
+    QTest::mouseClick(ui().Button4, Qt::LeftButton);
+    EXPECT_EQ(ui().Image2->size(), QSize(1920, 1440));
+    EXPECT_EQ(ui().Image2->Picture().Height(), 1440);
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(CaptureWindowTest, TurnsSwapTheAreaAndFourTurnsComeBack)
+{
+    StartAndGrab(SyntheticCameraSource::TestPattern(640, 480));
+    const TColor topRight = AreaPixel(319, 0);
+    QTest::mouseClick(ui().Button6, Qt::LeftButton);
+    EXPECT_EQ(ui().Image2->geometry(), QRect(8, 8, 240, 320));
+    EXPECT_EQ(AreaPixel(0, 0), topRight); // the right edge comes to the top
+    QTest::mouseClick(ui().Button7, Qt::LeftButton);
+    EXPECT_EQ(ui().Image2->geometry(), QRect(8, 8, 320, 240));
+    EXPECT_EQ(AreaPixel(319, 0), topRight);
+    for (int turn = 0; turn < 4; ++turn)
+        QTest::mouseClick(ui().Button7, Qt::LeftButton);
+    EXPECT_EQ(AreaPixel(319, 0), topRight);
+    EXPECT_EQ(window->CropRect(), (TRect{112, 64, 232, 244}));
+}
+
+TEST_F(CaptureWindowTest, DraggingMovesThePictureUnderTheFixedFrame)
+{
+    StartAndGrab(SyntheticCameraSource::TestPattern(640, 480));
+    window->show();
+
+    // Over the picture at its centre: it stays, the caption shows the crop's corner.
+    window->Image2DragOver(160, 120);
+    EXPECT_EQ(ui().Image2->pos(), QPoint(8, 8));
+    EXPECT_EQ(window->windowTitle(), Text("105     59"));
+    EXPECT_EQ(window->CropRect(), (TRect{105, 59, 225, 239}));
+
+    // A mere press on the frame starts the drag and moves the picture.
+    QTest::mousePress(ui().Shape1, Qt::LeftButton, {}, QPoint(60, 90));
+    EXPECT_EQ(ui().Image2->pos(), QPoint(12, 34));
+    EXPECT_EQ(window->CropRect(), (TRect{100, 30, 220, 210}));
+    EXPECT_EQ(window->windowTitle(), Text("105     59")); // the frame leaves the caption alone
+    QTest::mouseRelease(ui().Shape1, Qt::LeftButton, {}, QPoint(60, 90));
+    EXPECT_EQ(ui().Shape1->geometry(), QRect(112, 64, 120, 180));
+
+    // A press on the picture outside the frame: picture coordinates.
+    QTest::mousePress(ui().Image2, Qt::LeftButton, {}, QPoint(20, 30));
+    EXPECT_EQ(ui().Image2->pos(), QPoint(12 + 20 - 160, 34 + 30 - 120));
+    EXPECT_EQ(window->CropRect(), (TRect{113 + 128, 67 + 56, 113 + 128 + 120, 67 + 56 + 180}));
+    EXPECT_EQ(window->windowTitle(), Text("241     123"));
+    QTest::mouseRelease(ui().Image2, Qt::LeftButton, {}, QPoint(20, 30));
+
+    // The next activation restores the caption.
+    window->hide();
+    window->show();
+    EXPECT_EQ(window->windowTitle(), Text("图片采集"));
+}
+
+TEST_F(CaptureWindowTest, CropCopiesTheFramedPixelsAndEnablesSave)
+{
+    StartAndGrab(SyntheticCameraSource::TestPattern(640, 480));
+    // Moved so that the frame lies wholly inside the picture.
+    QTest::mousePress(ui().Shape1, Qt::LeftButton, {}, QPoint(60, 90));
+    QTest::mouseRelease(ui().Shape1, Qt::LeftButton, {}, QPoint(60, 90));
+    ASSERT_EQ(window->CropRect(), (TRect{100, 30, 220, 210}));
+    ui().Button9->setEnabled(false);
+    QTest::mouseClick(ui().Button8, Qt::LeftButton);
+
+    ASSERT_EQ(ui().Image3->Picture().Width(), 120);
+    ASSERT_EQ(ui().Image3->Picture().Height(), 180);
+    for (int y = 0; y < 180; ++y)
+        for (int x = 0; x < 120; ++x)
+            ASSERT_EQ(PreviewPixel(x, y), AreaPixel(100 + x, 30 + y)) << x << "," << y;
+    EXPECT_TRUE(ui().Button9->isEnabled());
+    EXPECT_EQ(ui().Image2->size(), QSize(320, 240));
+
+    // Where the rectangle reaches past the picture the preview stays white.
+    QTest::mousePress(ui().Shape1, Qt::LeftButton, {}, QPoint(110, 170));
+    QTest::mouseRelease(ui().Shape1, Qt::LeftButton, {}, QPoint(110, 170));
+    ASSERT_EQ(window->CropRect(), (TRect{50, -50, 170, 130}));
+    QTest::mouseClick(ui().Button8, Qt::LeftButton);
+    EXPECT_EQ(PreviewPixel(0, 0), clWhite);
+    EXPECT_EQ(PreviewPixel(119, 49), clWhite);
+    EXPECT_EQ(PreviewPixel(0, 50), AreaPixel(50, 0));
+    EXPECT_EQ(PreviewPixel(119, 179), AreaPixel(169, 129));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}

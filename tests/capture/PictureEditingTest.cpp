@@ -1,0 +1,244 @@
+#include "capture_window/PictureEditing.h"
+#include "capture_window/PictureName.h"
+#include "common/picture/TBitmap.h"
+#include "common/picture/TCanvas.h"
+#include "common/picture/TPicture.h"
+#include "support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// A colour that names its pixel, for pictures up to 1000 pixels wide.
+TColor Mark(std::int32_t x, std::int32_t y)
+{
+    return x + y * 1000 + 1;
+}
+
+void FillMarked(TPicture& picture, std::int32_t width, std::int32_t height)
+{
+    TBitmap& bitmap = picture.Bitmap();
+    bitmap.SetWidth(width);
+    bitmap.SetHeight(height);
+    for (std::int32_t y = 0; y < height; ++y)
+        for (std::int32_t x = 0; x < width; ++x)
+            bitmap.Canvas().SetPixel(x, y, Mark(x, y));
+}
+
+TColor PixelAt(TPicture& picture, std::int32_t x, std::int32_t y)
+{
+    return picture.Bitmap().Canvas().GetPixel(x, y);
+}
+
+std::vector<TColor> Pixels(TPicture& picture)
+{
+    std::vector<TColor> pixels;
+    for (std::int32_t y = 0; y < picture.Height(); ++y)
+        for (std::int32_t x = 0; x < picture.Width(); ++x)
+            pixels.push_back(PixelAt(picture, x, y));
+    return pixels;
+}
+
+// Rows of a picture as lists of colours, for the small turn examples.
+std::vector<std::vector<TColor>> Rows(TPicture& picture)
+{
+    std::vector<std::vector<TColor>> rows(static_cast<std::size_t>(picture.Height()));
+    for (std::int32_t y = 0; y < picture.Height(); ++y)
+        for (std::int32_t x = 0; x < picture.Width(); ++x)
+            rows[static_cast<std::size_t>(y)].push_back(PixelAt(picture, x, y));
+    return rows;
+}
+
+} // namespace
+
+TEST(HalfSizeRedraw, KeepsEverySecondRowAndColumnAndDropsOddRemainders)
+{
+    const struct {
+        std::int32_t width, height, halfWidth, halfHeight;
+    } cases[] = {{640, 480, 320, 240}, {641, 481, 320, 240}, {3, 5, 1, 2}, {1, 1, 0, 0}};
+    for (const auto& c : cases) {
+        TPicture picture;
+        FillMarked(picture, c.width, c.height);
+        PictureArea area{picture, 320, 290};
+        HalfSizeRedraw(area);
+        EXPECT_EQ(area.Width, c.halfWidth) << c.width;
+        EXPECT_EQ(area.Height, c.halfHeight) << c.height;
+        EXPECT_EQ(picture.Width(), c.halfWidth);
+        EXPECT_EQ(picture.Height(), c.halfHeight);
+        if (c.halfWidth > 0) {
+            EXPECT_EQ(PixelAt(picture, c.halfWidth - 1, c.halfHeight - 1),
+                      Mark(2 * (c.halfWidth - 1), 2 * (c.halfHeight - 1)));
+        }
+    }
+}
+
+TEST(Zoom, InMakesTwoByTwoBlocksAndOutRestoresThePicture)
+{
+    TPicture picture;
+    FillMarked(picture, 320, 240);
+    const std::vector<TColor> original = Pixels(picture);
+    PictureArea area{picture, 320, 240};
+
+    ASSERT_TRUE(Zoom(area, ZoomDirection::In));
+    EXPECT_EQ(area.Width, 640);
+    EXPECT_EQ(area.Height, 480);
+    ASSERT_EQ(picture.Width(), 640);
+    ASSERT_EQ(picture.Height(), 480);
+    for (std::int32_t y = 0; y < 480; ++y)
+        for (std::int32_t x = 0; x < 640; ++x)
+            ASSERT_EQ(PixelAt(picture, x, y), Mark(x / 2, y / 2)) << x << "," << y;
+
+    ASSERT_TRUE(Zoom(area, ZoomDirection::Out));
+    EXPECT_EQ(area.Width, 320);
+    EXPECT_EQ(area.Height, 240);
+    EXPECT_EQ(Pixels(picture), original);
+}
+
+TEST(Zoom, RepeatedOutHalvesDownToTwoByOneThenRefuses)
+{
+    TPicture picture;
+    FillMarked(picture, 320, 240);
+    PictureArea area{picture, 320, 240};
+    const std::pair<std::int32_t, std::int32_t> steps[] = {{160, 120}, {80, 60}, {40, 30}, {20, 15},
+                                                           {10, 7},    {5, 3},   {2, 1}};
+    for (const auto& [width, height] : steps) {
+        ASSERT_TRUE(Zoom(area, ZoomDirection::Out));
+        EXPECT_EQ(area.Width, width);
+        EXPECT_EQ(area.Height, height);
+        EXPECT_EQ(picture.Width(), width);
+        EXPECT_EQ(picture.Height(), height);
+    }
+    const std::vector<TColor> twoByOne = Pixels(picture);
+    // The next step would give 1 by 0: an empty picture area and a zero
+    // divisor for every later zoom.
+    EXPECT_FALSE(Zoom(area, ZoomDirection::Out));
+    EXPECT_EQ(area.Width, 2);
+    EXPECT_EQ(area.Height, 1);
+    EXPECT_EQ(Pixels(picture), twoByOne);
+}
+
+TEST(Zoom, FactorGrowsWhenTheControlIsSmallerThanItsPicture)
+{
+    // A failed list load leaves the area at 320 by 290 over a 640 by 480 picture.
+    for (const auto& [direction, width, height] :
+         {std::tuple{ZoomDirection::In, 1920, 1440}, std::tuple{ZoomDirection::Out, 213, 160}}) {
+        TPicture picture;
+        FillMarked(picture, 640, 480);
+        PictureArea area{picture, 320, 290};
+        ASSERT_TRUE(Zoom(area, direction));
+        EXPECT_EQ(area.Width, width);
+        EXPECT_EQ(area.Height, height);
+        EXPECT_EQ(picture.Width(), width);
+        EXPECT_EQ(picture.Height(), height);
+        EXPECT_EQ(PixelAt(picture, 0, 0), Mark(0, 0));
+    }
+}
+
+TEST(Zoom, StepsPastTheLimitsAreRefusedAndKeepThePicture)
+{
+    const struct {
+        const char* why;
+        std::int32_t pictureWidth, pictureHeight, areaWidth, areaHeight;
+        ZoomDirection direction;
+    } cases[] = {
+        {"grid past the component's limit (k = 101)", 1000, 1000, 10, 10, ZoomDirection::In},
+        {"side past the largest control", 20000, 1, 1, 1, ZoomDirection::In},
+        {"control without width", 40, 30, 0, 30, ZoomDirection::In},
+        {"zero height out", 40, 1, 40, 1, ZoomDirection::Out},
+    };
+    for (const auto& c : cases) {
+        TPicture picture;
+        FillMarked(picture, c.pictureWidth, c.pictureHeight);
+        const TColor corner = PixelAt(picture, c.pictureWidth - 1, c.pictureHeight - 1);
+        PictureArea area{picture, c.areaWidth, c.areaHeight};
+        EXPECT_FALSE(Zoom(area, c.direction)) << c.why;
+        EXPECT_EQ(area.Width, c.areaWidth) << c.why;
+        EXPECT_EQ(area.Height, c.areaHeight) << c.why;
+        EXPECT_EQ(picture.Width(), c.pictureWidth) << c.why;
+        EXPECT_EQ(picture.Height(), c.pictureHeight) << c.why;
+        EXPECT_EQ(PixelAt(picture, c.pictureWidth - 1, c.pictureHeight - 1), corner) << c.why;
+    }
+}
+
+TEST(QuarterTurn, TurnsAThreeByTwoPictureEitherWay)
+{
+    const TColor a = 0x0000A0, b = 0x0000B0, c = 0x0000C0, d = 0x00D000, e = 0x00E000, f = 0xF00000;
+    const struct {
+        TurnDirection direction;
+        std::vector<std::vector<TColor>> rows;
+    } cases[] = {
+        {TurnDirection::Left, {{c, f}, {b, e}, {a, d}}},
+        {TurnDirection::Right, {{d, a}, {e, b}, {f, c}}},
+    };
+    for (const auto& turn : cases) {
+        TPicture picture;
+        TBitmap& bitmap = picture.Bitmap();
+        bitmap.SetWidth(3);
+        bitmap.SetHeight(2);
+        const TColor start[2][3] = {{a, b, c}, {d, e, f}};
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 3; ++x)
+                bitmap.Canvas().SetPixel(x, y, start[y][x]);
+        PictureArea area{picture, 3, 2};
+        QuarterTurn(area, turn.direction);
+        EXPECT_EQ(area.Width, 2);
+        EXPECT_EQ(area.Height, 3);
+        EXPECT_EQ(Rows(picture), turn.rows);
+    }
+}
+
+TEST(QuarterTurn, TurnsThatAddUpToNothingGiveBackThePicture)
+{
+    using enum TurnDirection;
+    const std::vector<std::vector<TurnDirection>> sequences = {
+        {Left, Left, Left, Left}, {Right, Right, Right, Right}, {Left, Right}, {Right, Left}};
+    for (const auto& sequence : sequences) {
+        TPicture picture;
+        FillMarked(picture, 7, 5);
+        const std::vector<TColor> original = Pixels(picture);
+        PictureArea area{picture, 7, 5};
+        for (const TurnDirection direction : sequence)
+            QuarterTurn(area, direction);
+        EXPECT_EQ(area.Width, 7);
+        EXPECT_EQ(area.Height, 5);
+        EXPECT_EQ(Pixels(picture), original) << sequence.size() << " turns";
+    }
+}
+
+TEST(Dragging, MovesThePictureCentreToThePointer)
+{
+    // Over the picture at its own centre: nothing moves, and the crop lies
+    // 1 pixel right of and 3 below the frame at (112, 64).
+    const DragResult still = DragOverPicture(8, 8, 320, 240, 160, 120, 337, 305);
+    EXPECT_EQ(still.Left, 8);
+    EXPECT_EQ(still.Top, 8);
+    EXPECT_EQ(still.CropRect, (TRect{105, 59, 225, 239}));
+
+    const DragResult pictureMoved = DragOverPicture(8, 8, 320, 240, 0, 0, 337, 305);
+    EXPECT_EQ(pictureMoved.Left, -152);
+    EXPECT_EQ(pictureMoved.Top, -112);
+    EXPECT_EQ(pictureMoved.CropRect, (TRect{265, 179, 385, 359}));
+
+    // Over the frame the crop is exactly the part under the frame.
+    const DragResult frame = DragOverFrame(112, 64, 320, 240, 60, 90);
+    EXPECT_EQ(frame.Left, 12);
+    EXPECT_EQ(frame.Top, 34);
+    EXPECT_EQ(frame.CropRect, (TRect{100, 30, 220, 210}));
+    EXPECT_EQ(frame.CropRect.Left, 112 - frame.Left);
+    EXPECT_EQ(frame.CropRect.Top, 64 - frame.Top);
+}
+
+TEST(PictureName, BlanksAroundTheNameDoNotCountAndSeparatorsAreRefused)
+{
+    EXPECT_EQ(TrimmedPictureName(QStringLiteral(" \t 张三 \r\n")), QStringLiteral("张三"));
+    EXPECT_EQ(TrimmedPictureName(QStringLiteral("  \t ")), QString());
+    EXPECT_EQ(TrimmedPictureName(QStringLiteral("a b")), QStringLiteral("a b"));
+
+    for (const char* good : {"张三", " 001 ", "a.b", "..", "李四-2"})
+        EXPECT_TRUE(IsPlainPictureName(QString::fromUtf8(good))) << good;
+    for (const char* bad : {"../up", "sub/x", "sub\\x", "c:x", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b", "tab\there"})
+        EXPECT_FALSE(IsPlainPictureName(QString::fromUtf8(bad))) << bad;
+}
