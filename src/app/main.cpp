@@ -24,7 +24,7 @@ int main(int argc, char* argv[])
     // windows stay hidden until the main window shows them modally.
     TForm1 Form1(dialogs, folderStore);
     TFrmGetPic FrmGetPic(dialogs, *camera, programFolder, &Form1);
-    TfrmPicture frmPicture(&Form1);
+    TfrmPicture frmPicture(dialogs, Form1);
     Form1.AttachSideWindows(&FrmGetPic, &frmPicture);
 
     Form1.show();

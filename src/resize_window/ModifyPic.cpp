@@ -1,8 +1,143 @@
 #include "resize_window/ModifyPic.h"
 
-TfrmPicture::TfrmPicture(QWidget* parent)
-    : QDialog(parent)
+#include "common/files/ListFiles.h"
+#include "common/widgets/Dialogs.h"
+#include "main_window/Form1.h"
+#include "resize_window/BatchResize.h"
+
+#include <QShowEvent>
+
+namespace {
+
+const QString kPictureMask = QStringLiteral("*.jpg");
+
+QStringList Items(const QListWidget& list)
+{
+    QStringList items;
+    items.reserve(list.count());
+    for (int i = 0; i < list.count(); ++i)
+        items << list.item(i)->text();
+    return items;
+}
+
+} // namespace
+
+TfrmPicture::TfrmPicture(Dialogs& dialogs, TForm1& mainWindow)
+    : QDialog(&mainWindow)
+    , dialogs_(dialogs)
+    , mainWindow_(mainWindow)
+{
+    ui.setupUi(this);
+    // A fixed border with only a close box; QDialog centres it on its owner.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                   | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(454, 270);
+    ui.Gauge1->SetProgress(0);
+
+    connect(ui.Button1, &QPushButton::clicked, this, &TfrmPicture::Button1Click);
+    connect(ui.Button2, &QPushButton::clicked, this, &TfrmPicture::Button2Click);
+    connect(ui.Button3, &QPushButton::clicked, this, &TfrmPicture::Button3Click);
+    connect(ui.Button4, &QPushButton::clicked, this, &TfrmPicture::Button4Click);
+}
+
+void TfrmPicture::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // A spontaneous show is the window coming back from being minimised,
+    // not a new showing.
+    if (!event->spontaneous())
+        FormActivate();
+}
+
+void TfrmPicture::FormActivate()
 {
     setWindowTitle(QStringLiteral("图片大小调整"));
-    setFixedSize(454, 270);
+    ui.Edit1->setText(QStringLiteral("120"));
+    ui.Edit2->setText(QStringLiteral("180"));
+    ui.Edit3->clear();
+    ui.Button3->setText(QStringLiteral("浏览"));
+    ui.Button4->setText(QStringLiteral("浏览"));
+    ui.chklstbox->clear();
+    // The target folder, the gauge and the drawing surface carry over.
+}
+
+void TfrmPicture::Button3Click()
+{
+    const std::optional<QString> folder = dialogs_.ChooseFolder(this);
+    if (!folder)
+        return;
+    ui.Edit3->setText(*folder);
+    ui.chklstbox->clear();
+    QStringList names;
+    ListFiles(ui.Edit3->text(), kPictureMask, names);
+    ui.chklstbox->addItems(names);
+}
+
+void TfrmPicture::Button4Click()
+{
+    const std::optional<QString> folder = dialogs_.ChooseFolder(this);
+    if (folder)
+        ui.Edit4->setText(*folder);
+}
+
+void TfrmPicture::Button1Click()
+{
+    if (ui.Edit3->text().isEmpty() || ui.Edit4->text().isEmpty()) {
+        dialogs_.ShowMessage(kResizeNoFolderMessage);
+        return;
+    }
+    const std::optional<std::int32_t> width = ParseSideLength(ui.Edit1->text());
+    const std::optional<std::int32_t> height = ParseSideLength(ui.Edit2->text());
+    if (!width || !height) {
+        dialogs_.ShowMessage(kResizeFailedMessage);
+        return;
+    }
+    const BatchResizeJob job{ui.Edit3->text(), Items(*ui.chklstbox), ui.Edit4->text(), *width, *height};
+    // The run blocks the window; the gauge repaints itself as it advances.
+    const auto progress = [this](int sequenceNumber, int total) {
+        if (sequenceNumber == 0)
+            ui.Gauge1->SetMaxValue(total);
+        else
+            ui.Gauge1->SetProgress(sequenceNumber);
+    };
+    try {
+        RunBatchResize(job, ui.Image1->Picture(), ui.Image2->Picture(), progress);
+    } catch (const EResizeFoldersNotChosen&) {
+        dialogs_.ShowMessage(kResizeNoFolderMessage);
+        return;
+    } catch (const EResizeFailed&) {
+        dialogs_.ShowMessage(kResizeFailedMessage);
+        return;
+    }
+    dialogs_.ShowMessage(kResizeSucceededMessage);
+}
+
+void TfrmPicture::Button2Click()
+{
+    close();
+}
+
+void TfrmPicture::done(int result)
+{
+    if (FormCloseQuery())
+        QDialog::done(result);
+}
+
+bool TfrmPicture::FormCloseQuery()
+{
+    HandOverPictures();
+    return true; // closing is never refused
+}
+
+void TfrmPicture::HandOverPictures()
+{
+    const QString target = ui.Edit4->text();
+    ui.chklstbox->clear();
+    QStringList names;
+    // Without a target folder there is nothing to hand over; listing the
+    // empty folder string would list the program's current directory.
+    if (!target.isEmpty())
+        ListFiles(target, kPictureMask, names);
+    ui.chklstbox->addItems(names);
+    mainWindow_.TakePhotoList(target, names);
 }

@@ -1,10 +1,40 @@
 #pragma once
 
+#include "ui_ModifyPic.h"
+
 #include <QDialog>
 
-// The batch resize window.
+class Dialogs;
+class TForm1;
+
+// The batch resize window: scales every JPEG picture of a source folder to
+// one width and height into a target folder (BatchResize.h does the work),
+// and on every closing hands the target folder and its pictures to the main
+// window as the photo list of its next run. Its data lives in its controls:
+// Edit1/Edit2 the size, Edit3 the source folder, Edit4 the target folder,
+// chklstbox the picture list.
 class TfrmPicture : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmPicture(QWidget* parent = nullptr);
+    TfrmPicture(Dialogs& dialogs, TForm1& mainWindow);
+
+    // Every way of closing (退出, the close box, Esc) ends here.
+    void done(int result) override;
+
+    Ui::TfrmPicture ui;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormActivate();
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button4Click();
+    bool FormCloseQuery();
+    void HandOverPictures();
+
+    Dialogs& dialogs_;
+    TForm1& mainWindow_;
 };

@@ -1,0 +1,325 @@
+#include "ReferencePictures.h"
+#include "common/picture/TPicture.h"
+#include "resize_window/BatchResize.h"
+#include "support/QtPrinters.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <tuple>
+#include <utility>
+
+namespace {
+
+class BatchResizeTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(temp.isValid());
+        ASSERT_TRUE(QDir(temp.path()).mkpath("source"));
+        ASSERT_TRUE(QDir(temp.path()).mkpath("target"));
+    }
+
+    QString Source() const { return temp.filePath("source") + '/'; }
+    QString Target() const { return temp.filePath("target") + '/'; }
+
+    // Copies a shared test photo into the source folder under `name`.
+    void AddPhoto(const QString& testDataName, const QString& name)
+    {
+        ASSERT_TRUE(QFile::copy(TestDataPath(testDataName), Source() + name)) << name.toStdString();
+    }
+
+    BatchResizeJob Job(QStringList names, int width = 120, int height = 180) const
+    {
+        return {Source(), std::move(names), Target(), width, height};
+    }
+
+    void Run(const BatchResizeJob& job, const ResizeProgress& progress = {})
+    {
+        RunBatchResize(job, loadSurface, drawingSurface, progress);
+    }
+
+    QStringList TargetFiles() const
+    {
+        return QDir(Target()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    }
+
+    // Runs `job` expecting it to fail and returns the failure.
+    EResizeFailed RunExpectingFailure(const BatchResizeJob& job)
+    {
+        try {
+            Run(job);
+        } catch (const EResizeFailed& failure) {
+            return failure;
+        }
+        ADD_FAILURE() << "the run did not fail";
+        return EResizeFailed({}, -1);
+    }
+
+    QTemporaryDir temp;
+    TPicture loadSurface;
+    TPicture drawingSurface;
+};
+
+// Every output pixel must be the component's nearest-neighbour sample of
+// libjpeg-turbo's own decoding of the source.
+void ExpectResizedFrom(const QString& outputPath, const QString& sourcePath, int width, int height,
+                       const QStringList& djpegArguments = {})
+{
+    SCOPED_TRACE(outputPath.toStdString());
+    const Bmp32 output = ReadBmp32(ReadFile(outputPath));
+    ASSERT_TRUE(output.valid) << output.problem.toStdString();
+    ASSERT_EQ(output.picture.width, width);
+    ASSERT_EQ(output.picture.height, height);
+    const RgbPixels reference = DjpegDecode(sourcePath, djpegArguments);
+    ASSERT_GT(reference.width, 0) << "djpeg could not decode " << sourcePath.toStdString();
+    const RgbPixels expected = NearestNeighbourSample(reference, width, height);
+    int mismatches = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (output.picture.At(x, y) != expected.At(x, y) && ++mismatches <= 3) {
+                ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << std::hex << output.picture.At(x, y)
+                              << ", djpeg's sample " << expected.At(x, y);
+            }
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+} // namespace
+
+TEST(ResizeOutputName, ThreeDigitsUpTo999ThenThePlainNumber)
+{
+    const std::pair<int, const char*> rows[] = {
+        {1, "001.jpg"},   {9, "009.jpg"},     {10, "010.jpg"},    {99, "099.jpg"},
+        {100, "100.jpg"}, {999, "999.jpg"},   {1000, "1000.jpg"}, {1001, "1001.jpg"},
+        {12345, "12345.jpg"},
+    };
+    for (const auto& [n, name] : rows)
+        EXPECT_EQ(ResizeOutputName(n), QString::fromLatin1(name)) << n;
+}
+
+TEST(ParseSideLength, WholeNumbersOnly)
+{
+    const std::pair<const char*, std::optional<std::int32_t>> rows[] = {
+        {"120", 120},        {" 180 ", 180},         {"+7", 7},        {"-5", -5},
+        {"0", 0},            {"2147483647", 2147483647},
+        {"abc", std::nullopt}, {"", std::nullopt},   {"  ", std::nullopt}, {"12.5", std::nullopt},
+        {"12abc", std::nullopt}, {"0x10", std::nullopt}, {"2147483648", std::nullopt},
+        {"１２０", std::nullopt},
+    };
+    for (const auto& [text, value] : rows)
+        EXPECT_EQ(ParseSideLength(QString::fromUtf8(text)), value) << '"' << text << '"';
+}
+
+TEST_F(BatchResizeTest, ThreePhotographsGiveNumberedSamplesOfTheirDecoding)
+{
+    // A small square enlarged, a progressive portrait, a 2x2-subsampled photo.
+    const std::pair<const char*, const char*> photos[] = {
+        {"jpeg/photos/hopper.jpg", "a.jpg"},
+        {"jpeg/photos/obama_backstage_the_white_house.jpg", "b.JPG"},
+        {"jpeg/photos/Portrait_1.jpg", "c.jpg"},
+    };
+    for (const auto& [file, name] : photos)
+        AddPhoto(file, name);
+
+    std::vector<std::pair<int, int>> reports;
+    Run(Job({"a.jpg", "b.JPG", "c.jpg"}), [&reports](int n, int total) { reports.emplace_back(n, total); });
+
+    EXPECT_EQ(TargetFiles(), (QStringList{"001.jpg", "002.jpg", "003.jpg"}));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(QFileInfo(Target() + ResizeOutputName(i + 1)).size(), 86454);
+        ExpectResizedFrom(Target() + ResizeOutputName(i + 1), TestDataPath(photos[i].first), 120, 180);
+    }
+    EXPECT_EQ(reports, (std::vector<std::pair<int, int>>{{0, 3}, {1, 3}, {2, 3}, {3, 3}}));
+}
+
+TEST_F(BatchResizeTest, GrayscalePhotoIsSampledFromItsQuantisedDecoding)
+{
+    AddPhoto("jpeg/photos/hopper_gray.jpg", "gray.jpg");
+    Run(Job({"gray.jpg"}, 200, 300));
+    ExpectResizedFrom(Target() + "001.jpg", TestDataPath("jpeg/photos/hopper_gray.jpg"), 200, 300,
+                      {QStringLiteral("-colors"), QStringLiteral("236")});
+}
+
+TEST_F(BatchResizeTest, SquarePictureIsStretchedToFillWithoutBorder)
+{
+    // Four 200 x 200 quadrants of clear colours, encoded at full quality.
+    QByteArray ppm = "P6\n400 400\n255\n";
+    for (int y = 0; y < 400; ++y) {
+        for (int x = 0; x < 400; ++x) {
+            const bool right = x >= 200, bottom = y >= 200;
+            const char r = (!bottom || right) ? char(0xE0) : char(0x10);
+            const char g = bottom ? char(0xE0) : char(0x10);
+            const char b = (right && !bottom) ? char(0xE0) : char(0x10);
+            ppm += r;
+            ppm += g;
+            ppm += b;
+        }
+    }
+    WriteFile(temp.filePath("square.ppm"), ppm);
+    QProcess cjpeg;
+    cjpeg.start("cjpeg", {"-quality", "100", "-sample", "1x1", "-outfile", Source() + "square.jpg",
+                          temp.filePath("square.ppm")});
+    ASSERT_TRUE(cjpeg.waitForFinished(30000) && cjpeg.exitCode() == 0);
+
+    Run(Job({"square.jpg"}));
+
+    ExpectResizedFrom(Target() + "001.jpg", Source() + "square.jpg", 120, 180);
+    // Each quadrant becomes 60 x 90: the aspect ratio is not kept and no
+    // white border is left anywhere.
+    const RgbPixels out = ReadBmp32(ReadFile(Target() + "001.jpg")).picture;
+    const auto near = [](std::uint32_t pixel, std::uint32_t colour) {
+        for (int shift : {0, 8, 16}) {
+            if (std::abs(int((pixel >> shift) & 0xFF) - int((colour >> shift) & 0xFF)) > 8)
+                return false;
+        }
+        return true;
+    };
+    for (const auto& [x, y, colour] : {std::tuple{0, 0, 0xE01010u}, std::tuple{59, 89, 0xE01010u},
+                                       std::tuple{60, 0, 0xE010E0u}, std::tuple{119, 89, 0xE010E0u},
+                                       std::tuple{0, 90, 0x10E010u}, std::tuple{59, 179, 0x10E010u},
+                                       std::tuple{60, 90, 0xE0E010u}, std::tuple{119, 179, 0xE0E010u}}) {
+        EXPECT_TRUE(near(out.At(x, y), colour)) << x << ", " << y << ": " << std::hex << out.At(x, y);
+    }
+}
+
+TEST_F(BatchResizeTest, ImpossibleSizesFailBeforeAnyFileIsWritten)
+{
+    AddPhoto("jpeg/photos/hopper.jpg", "a.jpg");
+    const std::pair<int, int> sizes[] = {{0, 180}, {120, 0}, {-1, 180}, {120, -180}, {100000, 100000}};
+    for (const auto& [width, height] : sizes) {
+        const EResizeFailed failure = RunExpectingFailure(Job({"a.jpg"}, width, height));
+        EXPECT_EQ(QString::fromUtf8(failure.what()), kResizeFailedMessage);
+        EXPECT_EQ(failure.SequenceNumber(), 0) << width << " x " << height;
+        EXPECT_EQ(TargetFiles(), QStringList()) << width << " x " << height;
+    }
+}
+
+TEST_F(BatchResizeTest, MissingFolderStringsAreRefused)
+{
+    BatchResizeJob noSource = Job({});
+    noSource.sourceFolder.clear();
+    BatchResizeJob noTarget = Job({});
+    noTarget.targetFolder.clear();
+    for (const BatchResizeJob& job : {noSource, noTarget}) {
+        try {
+            Run(job);
+            ADD_FAILURE() << "accepted a missing folder";
+        } catch (const EResizeFoldersNotChosen& error) {
+            EXPECT_EQ(QString::fromUtf8(error.what()), QStringLiteral("没有选择图片路径"));
+        }
+    }
+}
+
+TEST_F(BatchResizeTest, APictureDeletedAfterListingStopsTheRunThereAndKeepsEarlierOutputs)
+{
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+        AddPhoto("jpeg/photos/hopper.jpg", name);
+    ASSERT_TRUE(QFile::remove(Source() + "b.jpg"));
+
+    const EResizeFailed failure = RunExpectingFailure(Job({"a.jpg", "b.jpg", "c.jpg"}));
+    EXPECT_EQ(failure.SequenceNumber(), 2);
+    EXPECT_TRUE(failure.Cause().contains("b.jpg")) << failure.Cause().toStdString();
+    EXPECT_EQ(TargetFiles(), QStringList{"001.jpg"});
+}
+
+TEST_F(BatchResizeTest, ASourceHoldingAnEarlierRunsOutputsFailsAtTheFirstOfThem)
+{
+    AddPhoto("jpeg/photos/hopper.jpg", "a.jpg");
+    AddPhoto("jpeg/photos/hopper.jpg", "b.jpg");
+    Run(Job({"a.jpg", "b.jpg"}));
+
+    // The outputs hold BMP data under .jpg names: loading by extension treats
+    // them as JPEG images, which do not decode.
+    const QString secondTarget = temp.filePath("second") + '/';
+    ASSERT_TRUE(QDir().mkpath(secondTarget));
+    const BatchResizeJob again{Target(), {"001.jpg", "002.jpg"}, secondTarget, 120, 180};
+    const EResizeFailed failure = RunExpectingFailure(again);
+    EXPECT_EQ(failure.SequenceNumber(), 1);
+    EXPECT_TRUE(failure.Cause().contains("JPEG error #53")) << failure.Cause().toStdString();
+    EXPECT_TRUE(QDir(secondTarget).isEmpty());
+}
+
+TEST_F(BatchResizeTest, TargetEqualToSourceReplacesOnlyPicturesAlreadyRead)
+{
+    // Outputs replace files of the same name, including a picture the run
+    // has just read ...
+    AddPhoto("jpeg/photos/hopper.jpg", "001.jpg");
+    AddPhoto("jpeg/photos/obama-240p.jpg", "002.jpg");
+    AddPhoto("jpeg/photos/hopper.jpg", "x.jpg");
+    const BatchResizeJob inPlace{Source(), {"001.jpg", "002.jpg", "x.jpg"}, Source(), 120, 180};
+    Run(inPlace);
+    EXPECT_EQ(QDir(Source()).entryList(QDir::Files, QDir::Name),
+              (QStringList{"001.jpg", "002.jpg", "003.jpg", "x.jpg"}));
+    ExpectResizedFrom(Source() + "002.jpg", TestDataPath("jpeg/photos/obama-240p.jpg"), 120, 180);
+    ExpectResizedFrom(Source() + "003.jpg", TestDataPath("jpeg/photos/hopper.jpg"), 120, 180);
+
+    // ... but never one it has not read yet: 0.jpg's output 001.jpg would
+    // destroy the listed 001.jpg before its turn.
+    const QString second = temp.filePath("second") + '/';
+    ASSERT_TRUE(QDir().mkpath(second));
+    ASSERT_TRUE(QFile::copy(TestDataPath("jpeg/photos/hopper.jpg"), second + "0.jpg"));
+    ASSERT_TRUE(QFile::copy(TestDataPath("jpeg/photos/obama-240p.jpg"), second + "001.jpg"));
+    const BatchResizeJob destructive{second, {"0.jpg", "001.jpg"}, second, 120, 180};
+    const EResizeFailed failure = RunExpectingFailure(destructive);
+    EXPECT_EQ(failure.SequenceNumber(), 0);
+    EXPECT_EQ(ReadFile(second + "001.jpg"), ReadFile(TestDataPath("jpeg/photos/obama-240p.jpg")));
+    EXPECT_EQ(QDir(second).entryList(QDir::Files, QDir::Name), (QStringList{"0.jpg", "001.jpg"}));
+}
+
+TEST_F(BatchResizeTest, NamesOfTwelveAndOf1001Pictures)
+{
+    // Tiny pictures keep 1,001 decodes and writes cheap.
+    const QString tiny = TestDataPath("jpeg/special/mozilla-jpg-size-8x8.jpg");
+    for (const int count : {12, 1001}) {
+        SCOPED_TRACE(count);
+        QDir(Source()).removeRecursively();
+        QDir(Target()).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(Source()) && QDir().mkpath(Target()));
+        QStringList names;
+        for (int i = 1; i <= count; ++i) {
+            names << QStringLiteral("p%1.jpg").arg(i);
+            ASSERT_TRUE(QFile::copy(tiny, Source() + names.back()));
+        }
+        int lastReported = 0;
+        Run(Job(names, 4, 6), [&lastReported](int n, int) { lastReported = n; });
+
+        QStringList expected;
+        for (int n = 1; n <= count; ++n)
+            expected << ResizeOutputName(n);
+        QStringList written = TargetFiles();
+        expected.sort();
+        EXPECT_EQ(written, expected);
+        EXPECT_EQ(lastReported, count);
+        EXPECT_TRUE(written.contains("012.jpg"));
+        if (count == 1001) {
+            EXPECT_TRUE(written.contains("999.jpg") && written.contains("1000.jpg") && written.contains("1001.jpg"));
+            EXPECT_EQ(QFileInfo(Target() + "1001.jpg").size(), 54 + 4 * 4 * 6);
+        }
+    }
+}
+
+TEST_F(BatchResizeTest, AnEmptyListWritesNothingAndSucceeds)
+{
+    std::vector<std::pair<int, int>> reports;
+    Run(Job({}), [&reports](int n, int total) { reports.emplace_back(n, total); });
+    EXPECT_EQ(TargetFiles(), QStringList());
+    EXPECT_EQ(reports, (std::vector<std::pair<int, int>>{{0, 0}}));
+}
+
+TEST_F(BatchResizeTest, EachRunStartsFromANewSurfaceOfItsOwnSize)
+{
+    AddPhoto("jpeg/photos/obama-240p.jpg", "a.jpg");
+    Run(Job({"a.jpg"}, 120, 180));
+    Run(Job({"a.jpg"}, 200, 300));
+    EXPECT_EQ(drawingSurface.Width(), 200);
+    EXPECT_EQ(drawingSurface.Height(), 300);
+    ExpectResizedFrom(Target() + "001.jpg", Source() + "a.jpg", 200, 300);
+}
