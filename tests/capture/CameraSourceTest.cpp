@@ -1,0 +1,55 @@
+#include "platform/QtCameraSource.h"
+#include "platform/SyntheticCameraSource.h"
+
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QVideoWidget>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+// On the test machine there is no camera: the preview window is made all the
+// same, and a grab writes nothing.
+TEST(QtCameraSourceTest, RepeatedStartsKeepOnePreviewWindow)
+{
+    QTemporaryDir dir;
+    QWidget window;
+    QtCameraSource camera;
+    const QRect area(16, 24, 225, 257);
+    ASSERT_TRUE(camera.StartPreview(&window, area));
+    ASSERT_TRUE(camera.StartPreview(&window, area));
+    camera.StopPreview();
+    ASSERT_TRUE(camera.StartPreview(&window, area));
+
+    const QList<QVideoWidget*> previews = window.findChildren<QVideoWidget*>();
+    ASSERT_EQ(previews.size(), 1);
+    EXPECT_EQ(previews[0]->geometry(), area);
+    EXPECT_FALSE(previews[0]->isHidden());
+
+    camera.SaveFrame(dir.filePath("temp.bmp"));
+    EXPECT_FALSE(QFile::exists(dir.filePath("temp.bmp")));
+    camera.StopPreview();
+    camera.StopPreview();
+}
+
+TEST(SyntheticCameraSourceTest, WritesItsFrameOnlyWhileConnected)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("temp.bmp");
+    QWidget window;
+    SyntheticCameraSource camera(SyntheticCameraSource::TestPattern(64, 48));
+
+    camera.SaveFrame(path);
+    EXPECT_FALSE(QFile::exists(path));
+
+    ASSERT_TRUE(camera.StartPreview(&window, {0, 0, 32, 24}));
+    camera.SaveFrame(path);
+    const QImage written(path, "BMP");
+    EXPECT_EQ(written.size(), QSize(64, 48));
+    EXPECT_EQ(written.pixel(63, 47), SyntheticCameraSource::TestPattern(64, 48).pixel(63, 47));
+
+    ASSERT_TRUE(QFile::remove(path));
+    camera.StopPreview();
+    camera.SaveFrame(path);
+    EXPECT_FALSE(QFile::exists(path));
+}
