@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -123,6 +124,17 @@ void TFrmGetPic::changeEvent(QEvent* event)
     QDialog::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         FormActivate();
+}
+
+void TFrmGetPic::keyPressEvent(QKeyEvent* event)
+{
+    // Only the close box and "退出" close the window: a stray Escape would
+    // throw away the picture being prepared.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TFrmGetPic::FormActivate()

@@ -177,6 +177,8 @@ TEST_F(CaptureWindowTest, ClosingCleansUpButKeepsPreviewNameFolderAndList)
 TEST_F(CaptureWindowTest, ClosingWithoutEverStartingIsQuiet)
 {
     window->show();
+    QTest::keyClick(window.get(), Qt::Key_Escape); // not a way to close
+    EXPECT_TRUE(window->isVisible());
     window->close();
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(camera.ConnectCount(), 0);
