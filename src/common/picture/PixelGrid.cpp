@@ -33,10 +33,10 @@ void Store32(std::uint8_t* p, std::uint32_t value)
     std::memcpy(p, &value, 4);
 }
 
-// 5-bit channel to 8 bits: repeats the top bits, so 31 gives 255.
+// 5-bit channel to 8 bits, to the nearest level: 31 gives 255.
 constexpr std::uint32_t Expand5(std::uint32_t v)
 {
-    return (v << 3) | (v >> 2);
+    return (v * 255 + 15) / 31;
 }
 
 } // namespace
@@ -127,9 +127,10 @@ std::uint32_t PixelGrid::DecodeMasked(std::uint32_t word) const
     for (std::size_t i = 0; i < 3; ++i) {
         const Channel& channel = channels_[i];
         std::uint32_t value = 0;
+        const std::uint64_t raw = (word & channel.mask) >> channel.shift;
         if (channel.bits != 0) {
+            // Scaled to the nearest of 256 levels, whatever the width.
             const std::uint64_t max = (std::uint64_t{1} << channel.bits) - 1;
-            const std::uint64_t raw = (word & channel.mask) >> channel.shift;
             value = static_cast<std::uint32_t>((raw * 255 + max / 2) / max);
         }
         rgb = (rgb << 8) | value;
@@ -144,9 +145,10 @@ std::uint32_t PixelGrid::EncodeMasked(std::uint32_t rgb) const
         const Channel& channel = channels_[i];
         if (channel.bits == 0)
             continue;
-        const std::uint64_t max = (std::uint64_t{1} << channel.bits) - 1;
         const std::uint64_t value = (rgb >> (16 - 8 * i)) & 0xFF;
-        word |= static_cast<std::uint32_t>(((value * max + 127) / 255) << channel.shift) & channel.mask;
+        const std::uint64_t max = (std::uint64_t{1} << channel.bits) - 1;
+        const std::uint64_t raw = (value * max + 127) / 255;
+        word |= static_cast<std::uint32_t>(raw << channel.shift) & channel.mask;
     }
     return word;
 }

@@ -1,0 +1,212 @@
+// Pictures: loading by extension, the registry, replacing and emptying,
+// change reports and the Image control's rules.
+#include "PictureTestSupport.h"
+
+#include "common/picture/ImageControl.h"
+#include "common/picture/PictureErrors.h"
+#include "common/picture/TFileFormatsList.h"
+#include "common/picture/TJPEGImage.h"
+#include "common/picture/TPicture.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(FileFormats, SixEntriesInTheirOrder)
+{
+    const auto& entries = TFileFormatsList::Instance().Entries();
+    ASSERT_EQ(entries.size(), 6U);
+    const std::pair<const char*, const char*> expected[] = {
+        {"wmf", "Metafiles"},  {"emf", "Enhanced Metafiles"}, {"ico", "Icons"},
+        {"bmp", "Bitmaps"},    {"jpeg", "JPEG Image File"},   {"jpg", "JPEG Image File"}};
+    for (std::size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(entries[i].Extension, expected[i].first);
+        EXPECT_EQ(entries[i].Description, expected[i].second);
+    }
+}
+
+TEST(FileFormats, ExtensionIsTheTextAfterTheLastDotOfTheName)
+{
+    EXPECT_EQ(GraphicExtension("a.JPG"), "jpg");
+    EXPECT_EQ(GraphicExtension("x/y.z/a.Jpeg"), "jpeg");
+    EXPECT_EQ(GraphicExtension("photo"), "");
+    EXPECT_EQ(GraphicExtension("folder.jpg/photo"), "");
+    EXPECT_EQ(GraphicExtension("c:photo"), "");
+    EXPECT_EQ(GraphicExtension("a.b\\photo"), "");
+    EXPECT_EQ(GraphicExtension("照片.JPG"), "jpg");
+    EXPECT_EQ(GraphicExtension("a."), "");
+}
+
+class PictureFiles : public ::testing::Test {
+protected:
+    std::filesystem::path Copy(const std::string& testData, const std::string& name)
+    {
+        const std::filesystem::path target = std::filesystem::path(folder_.path().toStdString()) / name;
+        std::filesystem::copy_file(TestData(testData), target, std::filesystem::copy_options::overwrite_existing);
+        return target;
+    }
+    std::filesystem::path Path(const std::string& name) const
+    {
+        return std::filesystem::path(folder_.path().toStdString()) / name;
+    }
+
+    QTemporaryDir folder_;
+};
+
+TEST_F(PictureFiles, TheExtensionChoosesTheKindInAnyLetterCase)
+{
+    for (const char* name : {"a.JPG", "a.Jpg", "a.jpeg", "a.jpg"}) {
+        TPicture picture;
+        picture.LoadFromFile(Copy("jpeg/photos/hopper.jpg", name));
+        EXPECT_NE(dynamic_cast<TJPEGImage*>(picture.Graphic()), nullptr) << name;
+        EXPECT_EQ(picture.Width(), 128);
+    }
+    TPicture picture;
+    picture.LoadFromFile(Copy("bmpsuite/g/rgb24.bmp", "a.bmp"));
+    EXPECT_NE(dynamic_cast<TBitmap*>(picture.Graphic()), nullptr);
+    EXPECT_EQ(picture.Width(), 127);
+    EXPECT_EQ(picture.Height(), 64);
+}
+
+TEST_F(PictureFiles, UnknownExtensionsFailAndKeepTheHeldGraphic)
+{
+    TPicture picture;
+    picture.LoadFromFile(Copy("bmpsuite/g/rgb24.bmp", "held.bmp"));
+    TGraphic* held = picture.Graphic();
+    for (auto [name, message] : {std::pair{"noextension", "Unknown picture file extension (.)"},
+                                 std::pair{"a.jpgx", "Unknown picture file extension (.jpgx)"},
+                                 std::pair{"a.PNG", "Unknown picture file extension (.png)"}}) {
+        try {
+            picture.LoadFromFile(Path(name));
+            ADD_FAILURE() << name;
+        } catch (const EInvalidGraphic& error) {
+            EXPECT_STREQ(error.what(), message);
+        }
+        EXPECT_EQ(picture.Graphic(), held);
+    }
+}
+
+TEST_F(PictureFiles, OpenAndCreateFailuresNameTheFullPathAndTheReason)
+{
+    TPicture picture;
+    const std::filesystem::path missing = Path("missing.jpg");
+    try {
+        picture.LoadFromFile(missing);
+        ADD_FAILURE();
+    } catch (const EFOpenError& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot open file \"" + missing.string() + "\". No such file or directory");
+    }
+    EXPECT_EQ(picture.Graphic(), nullptr);
+
+    picture.Bitmap().SetSize(2, 2);
+    const std::filesystem::path unwritable = Path("no-such-folder/001.jpg");
+    try {
+        picture.SaveToFile(unwritable);
+        ADD_FAILURE();
+    } catch (const EFCreateError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "Cannot create file \"" + unwritable.string() + "\". No such file or directory");
+    }
+}
+
+TEST_F(PictureFiles, AFailedLoadLeavesThePictureAsItWas)
+{
+    TPicture picture;
+    picture.LoadFromFile(Copy("jpeg/photos/hopper.jpg", "good.jpg"));
+    TGraphic* held = picture.Graphic();
+    int changes = 0;
+    picture.SetOnChange([&] { ++changes; });
+    EXPECT_THROW(picture.LoadFromFile(Copy("bmpsuite/g/rgb24.bmp", "bmp-named.jpg")), EJPEG);
+    EXPECT_THROW(picture.LoadFromFile(Copy("bmpsuite/b/badplanes.bmp", "bad.bmp")), EInvalidGraphic);
+    EXPECT_THROW(picture.LoadFromFile(Path("absent.bmp")), EFOpenError);
+    EXPECT_EQ(picture.Graphic(), held);
+    EXPECT_EQ(changes, 0);
+}
+
+TEST(Picture, SettingTheGraphicHoldsACopyOfTheSameKind)
+{
+    TBitmap bitmap;
+    Paint(bitmap, 3, 3, Distinct);
+    TPicture picture;
+    int changes = 0;
+    picture.SetOnChange([&] { ++changes; });
+    picture.SetGraphic(&bitmap);
+    EXPECT_EQ(changes, 1);
+    auto* held = dynamic_cast<TBitmap*>(picture.Graphic());
+    ASSERT_NE(held, nullptr);
+    EXPECT_NE(held, &bitmap);
+    bitmap.Canvas().SetPixel(0, 0, clBlack);
+    EXPECT_EQ(held->Canvas().GetPixel(0, 0), Distinct(0, 0));
+
+    held->Canvas().SetPixel(1, 1, clBlack);
+    EXPECT_EQ(changes, 2) << "changes of the held graphic reach the Picture's owner";
+
+    picture.SetGraphic(nullptr);
+    EXPECT_EQ(picture.Graphic(), nullptr);
+    EXPECT_EQ(picture.Width(), 0);
+    EXPECT_EQ(changes, 3);
+}
+
+TEST(Picture, ReadingBitmapReplacesAnotherKindWithAnEmptyBitmap)
+{
+    TJPEGImage jpeg;
+    jpeg.LoadFromFile(TestData("jpeg/photos/hopper.jpg"));
+    TPicture picture;
+    picture.SetGraphic(&jpeg);
+    ASSERT_NE(dynamic_cast<TJPEGImage*>(picture.Graphic()), nullptr);
+    TBitmap& bitmap = picture.Bitmap();
+    EXPECT_TRUE(bitmap.Empty());
+    EXPECT_EQ(picture.Graphic(), &bitmap);
+    EXPECT_EQ(&picture.Bitmap(), &bitmap) << "a held Bitmap is kept";
+}
+
+TEST(ImageControl, CanvasOfAnEmptyPictureIsAWhiteSurfaceOfTheControlsFirstSize)
+{
+    TPicture picture;
+    TCanvas& canvas = ImageCanvas(picture, 120, 180);
+    EXPECT_EQ(picture.Width(), 120);
+    EXPECT_EQ(picture.Height(), 180);
+    EXPECT_EQ(canvas.GetPixel(0, 0), clWhite);
+    EXPECT_EQ(canvas.GetPixel(119, 179), clWhite);
+    EXPECT_TRUE(canvas.Bitmap().IsDisplayForm());
+
+    TCanvas& again = ImageCanvas(picture, 60, 90);
+    EXPECT_EQ(&again, &canvas);
+    EXPECT_EQ(picture.Width(), 120) << "the surface keeps its first size";
+}
+
+TEST(ImageControl, CanvasOfAJpegPictureIsRefused)
+{
+    TJPEGImage jpeg;
+    jpeg.LoadFromFile(TestData("jpeg/photos/hopper.jpg"));
+    TPicture picture;
+    picture.SetGraphic(&jpeg);
+    try {
+        ImageCanvas(picture, 10, 10);
+        ADD_FAILURE();
+    } catch (const EInvalidOperation& error) {
+        EXPECT_STREQ(error.what(), "Can only modify an image if it contains a bitmap");
+    }
+}
+
+TEST(ImageControl, PlacementFollowsStretchAndCenter)
+{
+    TPicture picture;
+    picture.Bitmap().SetSize(50, 31);
+    struct Case {
+        bool stretch;
+        bool center;
+        TRect expected;
+    };
+    for (const Case& c : {Case{false, false, {0, 0, 50, 31}}, Case{true, false, {0, 0, 120, 180}},
+                          Case{true, true, {0, 0, 120, 180}}, Case{false, true, {35, 74, 85, 105}}})
+        EXPECT_EQ(ImagePlacement(picture, 120, 180, c.stretch, c.center), c.expected) << c.stretch << c.center;
+    // A picture larger than the control moves left and up, truncating toward zero.
+    EXPECT_EQ(ImagePlacement(picture, 45, 30, false, true), (TRect{-2, 0, 48, 31}));
+    TPicture empty;
+    EXPECT_EQ(ImagePlacement(empty, 120, 180, false, true), (TRect{60, 90, 60, 90}));
+}
+
+} // namespace
