@@ -11,3 +11,6 @@ constexpr int kExitUsage = 2;  // wrong arguments
 
 // resize --source DIR --target DIR [--width 120] [--height 180]
 int RunResizeCommand(const QStringList& arguments);
+
+// inspect FILE... [--to-bmp OUT]
+int RunInspectCommand(const QStringList& arguments);

@@ -17,6 +17,7 @@ struct Command {
 // Each command adds its line here.
 const std::vector<Command> kCommands = {
     {"resize", RunResizeCommand},
+    {"inspect", RunInspectCommand},
 };
 
 void PrintUsage()
