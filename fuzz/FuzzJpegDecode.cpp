@@ -1,0 +1,36 @@
+// libFuzzer target: any bytes loaded as a JPEG image and then decoded, both
+// the full decoding and the sampled one a small draw makes, must either work
+// or fail with "JPEG error #n"; libjpeg's fatal errors must not leak or skip
+// destructors (AddressSanitizer's leak check runs at exit).
+#include "common/picture/PictureErrors.h"
+#include "common/picture/TBitmap.h"
+#include "common/picture/TJPEGImage.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::span<const std::uint8_t> bytes(data, size);
+    try {
+        TJPEGImage sampled;
+        sampled.LoadFromStream(bytes);
+        if (sampled.Width() >= 3 && sampled.Height() >= 3) {
+            TBitmap surface;
+            surface.SetSize(5, 5);
+            surface.Canvas().StretchDraw(TRect{0, 0, sampled.Width() / 3, sampled.Height() / 3}, &sampled);
+        }
+    } catch (const EPictureError&) {
+    }
+    try {
+        TJPEGImage full;
+        full.LoadFromStream(bytes);
+        TBitmap bitmap;
+        bitmap.Assign(&full);
+        if (!bitmap.Empty())
+            return bitmap.Canvas().GetPixel(bitmap.Width() - 1, bitmap.Height() - 1) == 0x7FFFFFFF ? 1 : 0;
+    } catch (const EPictureError&) {
+    }
+    return 0;
+}

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Builds the picture component's libFuzzer targets with clang, AddressSanitizer
+# and UndefinedBehaviorSanitizer into fuzz/out/, and seeds their corpora in
+# fuzz/corpus/ from the shared test images (and the malformed files the tests
+# keep). Usage: fuzz/build.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root="$PWD"
+out="$root/fuzz/out"
+testdata="${SP_TESTDATA_DIR:-$root/../shared/testdata}"
+mkdir -p "$out/obj"
+
+flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer-no-link,address,undefined
+       -fno-sanitize-recover=undefined -I"$root/src")
+sources=("$root"/src/common/picture/*.cpp)
+
+# The component's sources once, then each target against them.
+objects=()
+for source in "${sources[@]}"; do
+  object="$out/obj/$(basename "${source%.cpp}").o"
+  if [ ! -f "$object" ] || [ "$source" -nt "$object" ] || [ "$0" -nt "$object" ] \
+     || [ -n "$(find "$root/src/common/picture" -name '*.h' -newer "$object" -print -quit)" ]; then
+    clang++ "${flags[@]}" -c "$source" -o "$object"
+  fi
+  objects+=("$object")
+done
+for target in FuzzBmpLoad FuzzJpegDecode; do
+  clang++ "${flags[@]}" -fsanitize=fuzzer "$root/fuzz/$target.cpp" "${objects[@]}" -ljpeg -o "$out/$target"
+done
+
+seed() {   # seed CORPUS FILES...
+  local corpus="$root/fuzz/corpus/$1"
+  shift
+  mkdir -p "$corpus"
+  for file in "$@"; do
+    [ -f "$file" ] && cp -n "$file" "$corpus/$(md5sum "$file" | cut -c1-16)"
+  done
+  return 0
+}
+seed bmp "$testdata"/bmpsuite/*/*.bmp "$testdata"/jpeg/libjpeg-turbo/*.bmp "$root"/tests/picture/malformed/*.bmp
+# Small JPEG files only: large photos slow every iteration down.
+seed jpeg $(find "$testdata/jpeg" "$root/tests/picture/malformed" -name '*.jpg' -size -64k 2>/dev/null)
+echo "fuzz targets in $out: $(cd "$out" && ls Fuzz*)"
