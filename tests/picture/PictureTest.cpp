@@ -125,6 +125,20 @@ TEST_F(PictureFiles, AFailedLoadLeavesThePictureAsItWas)
     EXPECT_EQ(changes, 0);
 }
 
+TEST_F(PictureFiles, AnEndlessSourceIsCutOffInsteadOfReadForever)
+{
+    const std::filesystem::path endless = Path("zero.jpg");
+    std::filesystem::create_symlink("/dev/zero", endless);
+    TPicture picture;
+    try {
+        picture.LoadFromFile(endless);
+        ADD_FAILURE();
+    } catch (const EOutOfResources& error) {
+        EXPECT_STREQ(error.what(), "Out of system resources");
+    }
+    EXPECT_EQ(picture.Graphic(), nullptr);
+}
+
 TEST(Picture, SettingTheGraphicHoldsACopyOfTheSameKind)
 {
     TBitmap bitmap;

@@ -1,5 +1,6 @@
 #include "common/picture/TGraphic.h"
 
+#include "common/picture/DisplayColorDepth.h"
 #include "common/picture/PictureErrors.h"
 
 #include <fcntl.h>
@@ -37,6 +38,11 @@ public:
 private:
     int fd_;
 };
+
+// No picture the component can hold comes from a larger file (the largest grid
+// plus room for headers and tables); the cap also ends reading from an
+// endless source such as a device or a pipe.
+constexpr std::uint64_t kMaxFileBytes = kMaxGridBytes + (std::uint64_t{1} << 20);
 
 std::string FullPath(const std::filesystem::path& path)
 {
@@ -77,6 +83,8 @@ void TGraphic::LoadFromFile(const std::filesystem::path& path)
         throw EFOpenError(FileMessage("Cannot open file", path, EISDIR));
 
     std::vector<std::uint8_t> bytes;
+    if (S_ISREG(status.st_mode) && static_cast<std::uint64_t>(status.st_size) > kMaxFileBytes)
+        throw EOutOfResources(kOutOfResourcesMessage);
     if (S_ISREG(status.st_mode) && status.st_size > 0)
         bytes.reserve(static_cast<std::size_t>(status.st_size));
     std::uint8_t chunk[65536];
@@ -89,6 +97,8 @@ void TGraphic::LoadFromFile(const std::filesystem::path& path)
         }
         if (got == 0)
             break;
+        if (bytes.size() + static_cast<std::size_t>(got) > kMaxFileBytes)
+            throw EOutOfResources(kOutOfResourcesMessage);
         bytes.insert(bytes.end(), chunk, chunk + got);
     }
     LoadFromStream(bytes);
