@@ -4,10 +4,11 @@
 # `djpeg -outfile /dev/null FILE` over the same photos. Best of ROUNDS.
 #   bench/compare-djpeg.sh BUILD_DIR [ROUNDS]
 set -euo pipefail
-cd "$(dirname "$0")"
-build="${1:?build directory}"
+build="$(realpath "${1:?build directory}")"
 rounds="${2:-5}"
+cd "$(dirname "$0")"
 tool="$build/bench/picture/picture_draw_files"
+[ -x "$tool" ] || { echo "no $tool: build the target picture_draw_files first" >&2; exit 1; }
 photos=(data/*_12mp.jpg)
 [ -e "${photos[0]}" ] || { echo "run bench/make-data.sh first" >&2; exit 1; }
 

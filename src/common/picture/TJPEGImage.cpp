@@ -48,14 +48,16 @@ void TJPEGImage::Draw(TCanvas& canvas, const TRect& rect)
     const bool reduced = drawWidth <= width_ && drawHeight <= height_ && (drawWidth < width_ || drawHeight < height_);
     if (decoded_ || decodeError_ || !reduced) {
         sampled_.reset();
-        const_cast<TBitmap&>(DecodedBitmap()).Draw(canvas, rect);
+        DecodedBitmap();
+        decoded_->Draw(canvas, rect);
         return;
     }
     if (!sampled_ || sampled_->Width() != drawWidth || sampled_->Height() != drawHeight) {
         if (sampled_) {
             // A second size: one full decoding serves every size from now on.
             sampled_.reset();
-            const_cast<TBitmap&>(DecodedBitmap()).Draw(canvas, rect);
+            DecodedBitmap();
+            decoded_->Draw(canvas, rect);
             return;
         }
         ++decodeCount_;
