@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+// The ODBC driver the query object connects through: "SQL Server", present
+// on every Windows machine, or FreeTDS elsewhere. The environment variable
+// STUDENT_PHOTO_ODBC_DRIVER names another registered driver instead (the
+// demo site and the tests use SQLite3 and PostgreSQL).
+QString DefaultOdbcDriver();
+
+// Turns the OLE DB connection string of the SQL Server provider ("Password",
+// "User ID", "Initial Catalog", "Data Source"; other keys ignored) into an
+// ODBC one for `odbcDriver`. Values are trimmed as OLE DB trims them and
+// put in braces where ODBC would otherwise misread them (";", braces, blanks
+// at either end); a "}" inside braces is doubled. For drivers other than
+// Windows' own, a data source "host,port" becomes SERVER and PORT, and
+// "(local)" or "." the loopback address. FreeTDS is held to SQL Server's
+// protocol.
+QString OdbcConnectionString(const QString& oleDbConnectionString, const QString& odbcDriver);
+
+// One ODBC value, in braces when it has to be.
+QString OdbcValue(const QString& value);

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVariantList>
+
+#include <memory>
+#include <stdexcept>
+
+class QSqlQuery;
+
+// A failure of the database or of its driver. what() is the database's own
+// message (UTF-8), or the driver's when the database gave none.
+class EDatabaseError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The connection could not be made: server unreachable, login refused,
+// database unknown, driver missing, or the login timeout ran out.
+class EConnectionError : public EDatabaseError {
+public:
+    using EDatabaseError::EDatabaseError;
+};
+
+// The database rejected a statement, or it ran out of time.
+class EStatementError : public EDatabaseError {
+public:
+    using EDatabaseError::EDatabaseError;
+};
+
+struct DatabaseTimeouts {
+    int loginSeconds = 15;     // connecting, so that an unreachable server cannot hang a run
+    int statementSeconds = 30; // each statement
+};
+
+// The main window's query object: a connection string in OLE DB form, a
+// statement made of lines, bound parameters, open (rows expected), execute
+// (rows affected) and close. It reaches the database through Qt SQL's ODBC
+// driver; the OLE DB string becomes an ODBC one for the chosen ODBC driver
+// (OdbcConnectionString.h). The connection is made by the first Open or
+// ExecSQL and kept until Close, a new connection string or the end of the
+// object; statements run one by one, each taking effect on its own.
+class TADOQuery {
+public:
+    explicit TADOQuery(QString odbcDriver);
+    ~TADOQuery();
+
+    TADOQuery(const TADOQuery&) = delete;
+    TADOQuery& operator=(const TADOQuery&) = delete;
+
+    QString OdbcDriver() const { return odbcDriver_; }
+    // Closes the query when the driver changes.
+    void SetOdbcDriver(const QString& odbcDriver);
+    void SetTimeouts(DatabaseTimeouts timeouts) { timeouts_ = timeouts; }
+    DatabaseTimeouts Timeouts() const { return timeouts_; }
+
+    QString ConnectionString() const { return connectionString_; }
+    // Closes the query and its connection when the text changes.
+    void SetConnectionString(const QString& oleDbConnectionString);
+
+    // The statement text as lines. Changing it closes an open result and
+    // drops the bound parameters.
+    const QStringList& SQL() const { return sql_; }
+    void ClearSQL();
+    void AddSQL(const QString& line);
+    // Binds the next "?" of the statement, in order.
+    void AddParameter(const QVariant& value);
+
+    // Connects when needed and runs the statement, which must give rows back
+    // (the rows are kept until the result is closed, and not read here).
+    // Throws EConnectionError or EStatementError; a statement that gives no
+    // rows throws EStatementError("CommandText does not return a result set").
+    void Open();
+    // Connects when needed and runs the statement as a command; returns the
+    // number of rows it changed, or -1 when the driver cannot tell.
+    qsizetype ExecSQL();
+    // Releases the result and the connection.
+    void Close();
+
+    bool Active() const { return static_cast<bool>(result_); }
+    bool Connected() const { return static_cast<bool>(connection_); }
+
+private:
+    class Connection;
+
+    void CloseResult();
+    void Connect();
+    std::unique_ptr<QSqlQuery> Run();
+
+    QString odbcDriver_;
+    DatabaseTimeouts timeouts_;
+    QString connectionString_;
+    QStringList sql_;
+    QVariantList parameters_;
+    // Declared before the result, so that the result goes first: a connection
+    // cannot be removed while a query still uses it.
+    std::unique_ptr<Connection> connection_;
+    std::unique_ptr<QSqlQuery> result_;
+};
