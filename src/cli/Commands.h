@@ -9,6 +9,9 @@ constexpr int kExitUsage = 2;  // wrong arguments
 
 // Each command takes the arguments after its name and returns the exit code.
 
+// assign --install-dir DIR --roster FILE (--photos DIR | --photo-list FILE...)
+int RunAssignCommand(const QStringList& arguments);
+
 // resize --source DIR --target DIR [--width 120] [--height 180]
 int RunResizeCommand(const QStringList& arguments);
 

@@ -16,6 +16,7 @@ struct Command {
 
 // Each command adds its line here.
 const std::vector<Command> kCommands = {
+    {"assign", RunAssignCommand},
     {"resize", RunResizeCommand},
     {"inspect", RunInspectCommand},
 };

@@ -1,11 +1,29 @@
 #include "main_window/Form1.h"
 
 #include "common/widgets/Dialogs.h"
+#include "main_window/AssignmentRun.h"
+#include "main_window/PhotoList.h"
+#include "main_window/Roster.h"
 #include "platform/InstallationFolderStore.h"
+#include "platform/OdbcConnectionString.h"
 
 #include <QCoreApplication>
 #include <QDialog>
 #include <QScreen>
+
+namespace {
+
+// The texts of a list box's items, in order.
+QStringList Items(const QListWidget& list)
+{
+    QStringList items;
+    items.reserve(list.count());
+    for (int i = 0; i < list.count(); ++i)
+        items << list.item(i)->text();
+    return items;
+}
+
+} // namespace
 
 const QString TForm1::kTitle = QStringLiteral("学生照片设置辅助工具");
 const QString TForm1::kFolderNotChosen = QStringLiteral("请点击\"浏览\"按钮选择软件安装目录！");
@@ -14,6 +32,7 @@ TForm1::TForm1(Dialogs& dialogs, const InstallationFolderStore& folderStore, QWi
     : QWidget(parent)
     , dialogs_(dialogs)
     , folderStore_(folderStore)
+    , ADOQuery1(DefaultOdbcDriver())
 {
     ui.setupUi(this);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -23,7 +42,10 @@ TForm1::TForm1(Dialogs& dialogs, const InstallationFolderStore& folderStore, QWi
     ui.ListBox2->SetTypingSelects(false);
 
     connect(ui.Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(ui.Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
     connect(ui.Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
+    connect(ui.Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
+    connect(ui.Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
     connect(ui.Button6, &QPushButton::clicked, this, &TForm1::Button6Click);
     connect(ui.Button7, &QPushButton::clicked, this, &TForm1::Button7Click);
     connect(ui.Button8, &QPushButton::clicked, this, &TForm1::Button8Click);
@@ -82,9 +104,66 @@ void TForm1::Button1Click()
     }
 }
 
+void TForm1::Button2Click()
+{
+    const QStringList chosen = dialogs_.ChooseFiles(this, QStringLiteral("支持的文件(JPG,BMP)|*.JPG;*.BMP"));
+    if (chosen.isEmpty())
+        return;
+    const PhotoList photos = PhotoListFromChosenFiles(chosen);
+    ui.Edit3->setText(photos.folder);
+    ui.ListBox2->clear();
+    ui.ListBox2->addItems(photos.names);
+    ui.StatusBar1->SetPanelText(1, QStringLiteral("共有 %1 图片").arg(photos.names.size()));
+}
+
 void TForm1::Button3Click()
 {
     close();
+}
+
+void TForm1::Button4Click()
+{
+    try {
+        const QString rosterFile = dialogs_.ChooseFile(this, QStringLiteral("支持的文件(txt)|*.txt"));
+        if (!rosterFile.isEmpty()) {
+            ui.ListBox1->clear();
+            ui.ListBox1->addItems(ReadRoster(rosterFile));
+            ui.StatusBar1->SetPanelText(0, QStringLiteral("共有 %1 学生").arg(ui.ListBox1->count()));
+        }
+        // Also after a cancelled dialog, with the roster unchanged.
+        ui.Gauge1->SetMaxValue(ui.ListBox1->count());
+    } catch (const ERosterError&) {
+        dialogs_.ShowMessage(QStringLiteral("读入数据失败，请确定数据格式是否正确！ "));
+    }
+}
+
+void TForm1::Button5Click()
+{
+    AssignmentInput input;
+    if (ui.Edit1->text() != kFolderNotChosen)
+        input.installationFolder = ui.Edit1->text();
+    input.photoFolder = ui.Edit3->text();
+    input.codes = Items(*ui.ListBox1);
+    input.photoNames = Items(*ui.ListBox2);
+
+    // The run blocks the window; the gauge repaints itself for each student.
+    const AssignmentOutcome outcome = RunAssignment(input, ADOQuery1, [this](qsizetype studentsDone) {
+        ui.Gauge1->SetProgress(static_cast<int>(studentsDone));
+    });
+
+    switch (outcome.result) {
+    case AssignmentOutcome::Result::Refused:
+        dialogs_.ShowMessage(outcome.message);
+        break;
+    case AssignmentOutcome::Result::Failed:
+        dialogs_.ShowMessage(outcome.message);
+        ui.StatusBar1->SetPanelText(0, outcome.statusText);
+        break;
+    case AssignmentOutcome::Result::Completed:
+        ui.StatusBar1->SetPanelText(0, outcome.statusText);
+        dialogs_.ShowMessage(outcome.message);
+        break;
+    }
 }
 
 void TForm1::Button6Click()

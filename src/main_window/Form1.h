@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/TADOQuery.h"
 #include "ui_Form1.h"
 
 #include <QWidget>
@@ -30,6 +31,10 @@ public:
     // is at least one name.
     void TakePhotoList(const QString& photoFolder, const QStringList& names);
 
+    // The ODBC driver of the assignment run's database connection; it starts
+    // as DefaultOdbcDriver() (OdbcConnectionString.h).
+    void UseOdbcDriver(const QString& odbcDriver) { ADOQuery1.SetOdbcDriver(odbcDriver); }
+
     Ui::TForm1 ui;
 
 protected:
@@ -39,13 +44,18 @@ private:
     void FormCreate();
     void FormActivate();
     void Button1Click();
+    void Button2Click();
     void Button3Click();
+    void Button4Click();
+    void Button5Click();
     void Button6Click();
     void Button7Click();
     void Button8Click();
 
     Dialogs& dialogs_;
     const InstallationFolderStore& folderStore_;
+    // The database access of the assignment run.
+    TADOQuery ADOQuery1;
     QDialog* captureWindow_ = nullptr;
     QDialog* resizeWindow_ = nullptr;
     bool shownBefore_ = false;

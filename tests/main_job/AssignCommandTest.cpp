@@ -1,0 +1,153 @@
+// student-photo-cli assign, run as a program against an SQLite site.
+#include "TestSite.h"
+
+#include "main_window/AssignmentRun.h"
+#include "support/QtPrinters.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <gtest/gtest.h>
+
+using namespace AssignmentMessages;
+
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+class AssignCommand : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        photoFolder = site.Scratch("photos");
+        ASSERT_TRUE(QDir().mkpath(photoFolder));
+        ASSERT_TRUE(QDir().mkpath(site.Scratch("home")));
+    }
+
+    Result Run(const QStringList& arguments)
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("STUDENT_PHOTO_ODBC_DRIVER", site.OdbcDriver());
+        // Where a remembered installation folder would go: it must stay empty.
+        environment.insert("HOME", site.Scratch("home"));
+        environment.insert("XDG_CONFIG_HOME", site.Scratch("home/.config"));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(SP_CLI_PATH), QStringList{"assign"} + arguments);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    QString Photo(const QString& name, const QString& testData = QStringLiteral("jpeg/photos/hopper_gray.jpg"))
+    {
+        const QString path = photoFolder + "/" + name;
+        WriteFile(path, ReadFile(TestDataPath(testData)));
+        return path;
+    }
+
+    QString Roster(const QByteArray& bytes)
+    {
+        WriteFile(site.Scratch("roster.txt"), bytes);
+        return site.Scratch("roster.txt");
+    }
+
+    TestSite site{Backend::SQLite};
+    QString photoFolder;
+};
+
+TEST_F(AssignCommand, AssignsAFolderOfPhotosInListingOrder)
+{
+    site.AddStudents({"001", "002", "003"});
+    Photo("10.jpg");
+    Photo("2.bmp", "bmpsuite/g/rgb24.bmp");
+    Photo("1.JPG");
+    Photo("notes.txt");
+
+    const Result result = Run({"--install-dir", site.Folder(), "--roster", Roster("001\n002\n003\n"), "--photos",
+                               photoFolder});
+
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(result.out, kDone + "\n");
+    EXPECT_TRUE(result.err.isEmpty()) << "no progress bar off a terminal: " << result.err.toStdString();
+    EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "001.jpg"), ReadFile(photoFolder + "/1.JPG"));
+    EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "002.jpg"), ReadFile(photoFolder + "/2.bmp"));
+    EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "003.jpg"), ReadFile(photoFolder + "/10.jpg"));
+    EXPECT_EQ(site.Photos().value("003"), QStringLiteral("/upload/StudentPhoto/003.jpg"));
+    EXPECT_TRUE(QDir(site.Scratch("home")).isEmpty());
+}
+
+TEST_F(AssignCommand, AssignsAListOfPhotosWithoutATrailingSeparator)
+{
+    site.AddStudents({"a", "b"});
+    const QString second = Photo("b2.jpg");
+    const QString first = Photo("a1.jpg", "bmpsuite/g/rgb24.bmp");
+    QString installDir = site.Folder();
+    installDir.chop(1);
+
+    const Result result
+        = Run({"--install-dir", installDir, "--roster", Roster("a\r\nb"), "--photo-list", second, first});
+
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "a.jpg"), ReadFile(first));
+    EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "b.jpg"), ReadFile(second));
+}
+
+TEST_F(AssignCommand, FailedRunsExitWithOneAndSayWhy)
+{
+    site.AddStudents({"001"});
+    Photo("1.jpg");
+    const QString roster = Roster("001\n");
+
+    QFile::remove(site.Folder() + "Web.config");
+    Result result = Run({"--install-dir", site.Folder(), "--roster", roster, "--photos", photoFolder});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, kFailed + "\n");
+    EXPECT_TRUE(result.err.contains("Web.config")) << result.err.toStdString();
+
+    site.WriteWebConfig(site.DefaultWebConfig());
+    result = Run({"--install-dir", site.Folder(), "--roster", Roster("001\n002\n"), "--photos", photoFolder});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, kCountsDiffer + "\n");
+
+    result = Run({"--install-dir", site.Folder(), "--roster", site.Scratch("absent.txt"), "--photos", photoFolder});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, QStringLiteral("读入数据失败，请确定数据格式是否正确！ \n"));
+    EXPECT_EQ(site.Photos().value("001"), QString());
+}
+
+TEST_F(AssignCommand, WrongUsageExitsWithTwo)
+{
+    Photo("1.jpg");
+    const QString roster = Roster("001\n");
+    ASSERT_TRUE(QDir().mkpath(site.Scratch("elsewhere")));
+    WriteFile(site.Scratch("elsewhere/2.jpg"), "x");
+    const QList<QStringList> wrong = {
+        {},
+        {"--roster", roster, "--photos", photoFolder},
+        {"--install-dir", site.Folder(), "--photos", photoFolder},
+        {"--install-dir", site.Folder(), "--roster", roster},
+        {"--install-dir", site.Folder(), "--roster", roster, "--photos", photoFolder, "--photo-list",
+         photoFolder + "/1.jpg"},
+        {"--install-dir", site.Folder(), "--roster", roster, "--photos"},
+        {"--install-dir", site.Folder(), "--roster", roster, "--photos", site.Scratch("absent")},
+        {"--install-dir", site.Folder(), "--roster", roster, "--photo-list", photoFolder + "/1.jpg",
+         site.Scratch("elsewhere/2.jpg")},
+        {"--install-dir", site.Folder(), "--roster", roster, "--photos", photoFolder, "--verbose"},
+    };
+    for (const QStringList& arguments : wrong) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        const Result result = Run(arguments);
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_TRUE(result.out.isEmpty());
+        EXPECT_TRUE(result.err.contains("usage: student-photo-cli assign")) << result.err.toStdString();
+    }
+    EXPECT_TRUE(QDir(site.SitePhotoFolder()).isEmpty());
+}
+
+} // namespace

@@ -1,0 +1,3 @@
+#include "AssignmentRunTest.h"
+
+INSTANTIATE_TEST_SUITE_P(PostgreSQL, AssignmentRunTest, ::testing::Values(Backend::PostgreSQL));

@@ -1,0 +1,189 @@
+// The query object on real ODBC drivers: SQLite3, and FreeTDS against local
+// ports where no SQL Server answers.
+#include "platform/TADOQuery.h"
+#include "support/QtPrinters.h"
+
+#include <QSqlDatabase>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+bool AnyQueryConnectionLeft()
+{
+    for (const QString& name : QSqlDatabase::connectionNames()) {
+        if (name.startsWith(QStringLiteral("TADOQuery-")))
+            return true;
+    }
+    return false;
+}
+
+class SqliteQueryObject : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(temp.isValid());
+        query.SetConnectionString(QStringLiteral("Provider=SQLOLEDB.1;Password=;Persist Security Info=True;"
+                                                 "User ID=;Initial Catalog=%1;Data Source=(local)")
+                                      .arg(temp.filePath("q.db")));
+        Exec("create table t (code varchar(10), photo varchar(50))");
+        Exec("insert into t values ('a', ''), ('b', ''), ('b', ''), ('c', '')");
+    }
+
+    qsizetype Exec(const QString& statement, const QVariantList& parameters = {})
+    {
+        query.ClearSQL();
+        query.AddSQL(statement);
+        for (const QVariant& value : parameters)
+            query.AddParameter(value);
+        return query.ExecSQL();
+    }
+
+    QTemporaryDir temp;
+    TADOQuery query{QStringLiteral("SQLite3")};
+};
+
+TEST_F(SqliteQueryObject, ExecuteReportsRowsAffectedWithBoundValues)
+{
+    EXPECT_EQ(Exec("update t set photo=? where code=?", {"/a.jpg", "a"}), 1);
+    EXPECT_EQ(Exec("update t set photo=? where code=?", {"/b.jpg", "b"}), 2);
+    EXPECT_EQ(Exec("update t set photo=? where code=?", {"/z.jpg", "z"}), 0);
+    EXPECT_EQ(Exec("update t set photo=? where code=?", {"/q.jpg", "a' or '1'='1"}), 0);
+}
+
+TEST_F(SqliteQueryObject, OpenWantsRowsBack)
+{
+    query.ClearSQL();
+    query.AddSQL(QString());
+    query.AddSQL("select * from t");
+    EXPECT_EQ(query.SQL(), (QStringList{"", "select * from t"}));
+    query.Open();
+    EXPECT_TRUE(query.Active());
+    // Changing the statement closes the result but keeps the connection.
+    query.ClearSQL();
+    EXPECT_FALSE(query.Active());
+    EXPECT_TRUE(query.Connected());
+
+    query.AddSQL("update t set photo='x'");
+    try {
+        query.Open();
+        FAIL() << "an update opened";
+    } catch (const EStatementError& error) {
+        EXPECT_STREQ(error.what(), "CommandText does not return a result set");
+    }
+    EXPECT_FALSE(query.Active());
+}
+
+TEST_F(SqliteQueryObject, RejectedStatementCarriesTheDatabasesMessage)
+{
+    try {
+        Exec("select * from organization");
+        FAIL() << "no error";
+    } catch (const EStatementError& error) {
+        EXPECT_NE(std::string(error.what()).find("no such table: organization"), std::string::npos) << error.what();
+    }
+}
+
+TEST_F(SqliteQueryObject, CloseAndDestructionReleaseTheConnection)
+{
+    Exec("update t set photo=''");
+    EXPECT_TRUE(AnyQueryConnectionLeft());
+    query.Close();
+    EXPECT_FALSE(query.Connected());
+    EXPECT_FALSE(AnyQueryConnectionLeft());
+
+    {
+        TADOQuery other(QStringLiteral("SQLite3"));
+        other.SetConnectionString(query.ConnectionString());
+        other.AddSQL("select * from t");
+        other.Open();
+        EXPECT_TRUE(AnyQueryConnectionLeft());
+    }
+    EXPECT_FALSE(AnyQueryConnectionLeft());
+}
+
+TEST(QueryObject, UnknownDriverFailsToConnectAndLeavesNoConnection)
+{
+    TADOQuery query(QStringLiteral("No Such ODBC Driver"));
+    query.SetConnectionString("Provider=SQLOLEDB.1;Password=p;User ID=u;Initial Catalog=d;Data Source=s");
+    query.AddSQL("select 1");
+    EXPECT_THROW(query.Open(), EConnectionError);
+    EXPECT_FALSE(query.Connected());
+    EXPECT_FALSE(AnyQueryConnectionLeft());
+}
+
+// A TCP port on 127.0.0.1 that listens but never answers: connections wait in
+// the backlog, as with a server that hangs or a firewall that swallows them.
+class SilentPort {
+public:
+    SilentPort()
+    {
+        fd_ = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (fd_ < 0 || bind(fd_, reinterpret_cast<sockaddr*>(&address), length) != 0 || listen(fd_, 8) != 0
+            || getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            throw std::runtime_error("cannot listen on 127.0.0.1");
+        port_ = ntohs(address.sin_port);
+    }
+    ~SilentPort() { Close(); }
+    void Close()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+    }
+    int Port() const { return port_; }
+
+private:
+    int fd_ = -1;
+    int port_ = 0;
+};
+
+QString SqlServerAt(int port)
+{
+    return QStringLiteral("Provider=SQLOLEDB.1;Password=pw;Persist Security Info=True;User ID=sa;"
+                          "Initial Catalog=school;Data Source=127.0.0.1,%1")
+        .arg(port);
+}
+
+TEST(QueryObject, FreeTdsAgainstAClosedPortFailsAtOnce)
+{
+    SilentPort port;
+    const int closedPort = port.Port();
+    port.Close();
+
+    TADOQuery query(QStringLiteral("FreeTDS"));
+    query.SetConnectionString(SqlServerAt(closedPort));
+    query.AddSQL("select * from organization");
+    try {
+        query.Open();
+        FAIL() << "connected to a closed port";
+    } catch (const EConnectionError& error) {
+        EXPECT_GT(std::strlen(error.what()), 0u);
+    }
+    EXPECT_FALSE(AnyQueryConnectionLeft());
+}
+
+TEST(QueryObject, FreeTdsAgainstAServerThatNeverAnswersEndsAtTheLoginTimeout)
+{
+    // Without the login timeout this connection would wait for ever; ctest's
+    // time limit on this test catches a hang.
+    SilentPort port;
+    TADOQuery query(QStringLiteral("FreeTDS"));
+    query.SetTimeouts({.loginSeconds = 2, .statementSeconds = 30});
+    query.SetConnectionString(SqlServerAt(port.Port()));
+    query.AddSQL("select * from organization");
+    EXPECT_THROW(query.Open(), EConnectionError);
+    EXPECT_EQ(TADOQuery(QStringLiteral("FreeTDS")).Timeouts().loginSeconds, 15);
+    EXPECT_EQ(TADOQuery(QStringLiteral("FreeTDS")).Timeouts().statementSeconds, 30);
+}
+
+} // namespace

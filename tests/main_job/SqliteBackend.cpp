@@ -1,0 +1,3 @@
+#include "AssignmentRunTest.h"
+
+INSTANTIATE_TEST_SUITE_P(SQLite, AssignmentRunTest, ::testing::Values(Backend::SQLite));

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// The databases the tests run against: an SQLite file reached through the
+// SQLite3 ODBC driver, and a database of the throwaway PostgreSQL server
+// that the test command starts (pg-server.sh) reached through psqlODBC.
+enum class Backend { SQLite, PostgreSQL };
+
+const char* BackendName(Backend backend);
+
+// The PostgreSQL server started for the tests: its port and admin password,
+// read from the state folder pg-server.sh wrote.
+struct PgServer {
+    int port = 0;
+    QString adminPassword;
+    static PgServer FromState();
+};
+
+// A web application installation in a temporary folder: Web.config naming a
+// fresh database that holds "organization" and "studentbaseinfo", and an
+// empty upload/StudentPhoto/ folder. The database goes when the site does.
+class TestSite {
+public:
+    explicit TestSite(Backend backend);
+    ~TestSite();
+
+    TestSite(const TestSite&) = delete;
+    TestSite& operator=(const TestSite&) = delete;
+
+    Backend Kind() const { return backend_; }
+    // The installation folder as the main window holds it: ends with "/".
+    QString Folder() const;
+    QString SitePhotoFolder() const { return Folder() + QStringLiteral("upload/StudentPhoto/"); }
+    // A scratch folder beside the site, for photos and roster files.
+    QString Scratch(const QString& name) const;
+    QString OdbcDriver() const;
+
+    // The connection settings as a Web.config states them, and the file.
+    QByteArray ConnectionSettingsText(const QByteArray& password = {}) const;
+    void WriteWebConfig(const QByteArray& text) const;
+    QByteArray DefaultWebConfig() const;
+
+    // Students with an empty photo.
+    void AddStudents(const QStringList& codes) const;
+    // studentcode → photo of every row.
+    QMap<QString, QString> Photos() const;
+    // Runs statements as the database's owner.
+    void Execute(const QString& statement) const;
+    // Makes the database refuse any update of that student's row.
+    void RejectUpdatesOf(const QString& code) const;
+
+private:
+    class Database;
+    std::unique_ptr<Database> Open() const;
+
+    Backend backend_;
+    QTemporaryDir temp_;
+    QString databaseName_; // a PostgreSQL database, or the SQLite file
+};
