@@ -71,6 +71,23 @@ TEST(StretchDraw, PartsOutsideTheSurfaceAreCutOffWithoutMovingTheRest)
         }
 }
 
+TEST(StretchDraw, HugeRectanglesAreCutWithoutOverflow)
+{
+    TBitmap source;
+    Paint(source, 4, 4, Distinct);
+    TBitmap surface;
+    MakeWhite(surface, 3, 3);
+    // 2^32 - 1 pixels wide, starting at -2^31: the surface lies in the middle
+    // of the span, where source column and row 2 begin.
+    surface.Canvas().StretchDraw(TRect{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, &source);
+    // A source rectangle that wide puts the surface's sources far outside
+    // the 4 x 4 source: nothing changes.
+    surface.Canvas().CopyRect(TRect{0, 0, 3, 3}, source.Canvas(), TRect{INT32_MIN, 0, INT32_MAX, 4});
+    for (std::int32_t y = 0; y < 3; ++y)
+        for (std::int32_t x = 0; x < 3; ++x)
+            EXPECT_EQ(surface.Canvas().GetPixel(x, y), Distinct(2, 2)) << x << "," << y;
+}
+
 TEST(StretchDraw, NothingForNoGraphicOrAnEmptyRectangle)
 {
     TBitmap source;

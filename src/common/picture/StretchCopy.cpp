@@ -13,7 +13,8 @@ namespace {
 // rectangle) for a span of `destSize` drawn from `sourceSize` at `sourceStart`.
 std::int64_t SourceIndex(std::int64_t d, std::int64_t sourceStart, std::int64_t sourceSize, std::int64_t destSize)
 {
-    return sourceStart + d * sourceSize / destSize;
+    // d and the sizes stay below 2^32, so their product needs more than 63 bits.
+    return sourceStart + static_cast<std::int64_t>(static_cast<__int128>(d) * sourceSize / destSize);
 }
 
 // The destination indices [first, last) whose source index lies in
@@ -62,10 +63,10 @@ Span ClampSpan(std::int64_t destStart, std::int64_t destSize, std::int64_t destL
 
 void StretchCopy(PixelGrid& dest, const TRect& destRect, const PixelGrid& source, const TRect& sourceRect)
 {
-    const std::int64_t destWidth = destRect.Width();
-    const std::int64_t destHeight = destRect.Height();
-    const std::int64_t sourceWidth = sourceRect.Width();
-    const std::int64_t sourceHeight = sourceRect.Height();
+    const std::int64_t destWidth = std::int64_t{destRect.Right} - destRect.Left;
+    const std::int64_t destHeight = std::int64_t{destRect.Bottom} - destRect.Top;
+    const std::int64_t sourceWidth = std::int64_t{sourceRect.Right} - sourceRect.Left;
+    const std::int64_t sourceHeight = std::int64_t{sourceRect.Bottom} - sourceRect.Top;
     if (destWidth <= 0 || destHeight <= 0 || sourceWidth <= 0 || sourceHeight <= 0)
         return;
 

@@ -27,7 +27,15 @@ struct TRect {
     std::int32_t Right = 0;
     std::int32_t Bottom = 0;
 
-    std::int32_t Width() const { return Right - Left; }
-    std::int32_t Height() const { return Bottom - Top; }
+    // Computed with wrap-around, so that no pair of sides is undefined
+    // behaviour; code that must not wrap works in 64 bits from the sides.
+    std::int32_t Width() const
+    {
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(Right) - static_cast<std::uint32_t>(Left));
+    }
+    std::int32_t Height() const
+    {
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(Bottom) - static_cast<std::uint32_t>(Top));
+    }
     bool operator==(const TRect&) const = default;
 };

@@ -7,6 +7,9 @@
 #include "common/picture/StretchCopy.h"
 #include "common/picture/TFileFormatsList.h"
 
+#include <algorithm>
+#include <climits>
+
 TJPEGImage::TJPEGImage() = default;
 TJPEGImage::~TJPEGImage() = default;
 
@@ -41,10 +44,14 @@ void TJPEGImage::Assign(const TGraphic* source)
 
 void TJPEGImage::Draw(TCanvas& canvas, const TRect& rect)
 {
-    const std::int32_t drawWidth = rect.Width();
-    const std::int32_t drawHeight = rect.Height();
-    if (drawWidth <= 0 || drawHeight <= 0)
+    const std::int64_t width = std::int64_t{rect.Right} - rect.Left;
+    const std::int64_t height = std::int64_t{rect.Bottom} - rect.Top;
+    if (width <= 0 || height <= 0)
         return;
+    // Only a rectangle no larger than the image takes the sampled path, so
+    // its sides then fit 32 bits.
+    const auto drawWidth = static_cast<std::int32_t>(std::min<std::int64_t>(width, INT32_MAX));
+    const auto drawHeight = static_cast<std::int32_t>(std::min<std::int64_t>(height, INT32_MAX));
     const bool reduced = drawWidth <= width_ && drawHeight <= height_ && (drawWidth < width_ || drawHeight < height_);
     if (decoded_ || decodeError_ || !reduced) {
         sampled_.reset();
