@@ -15,7 +15,12 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
 
     PlatformDialogs dialogs;
-    const InstallationFolderStore folderStore = InstallationFolderStore::ForCurrentUser();
+    // STUDENT_PHOTO_SETTINGS names a settings file that stands in for the
+    // user's own store of the installation folder (the demo site uses it).
+    const QString settingsFile = qEnvironmentVariable("STUDENT_PHOTO_SETTINGS");
+    const InstallationFolderStore folderStore = settingsFile.isEmpty()
+        ? InstallationFolderStore::ForCurrentUser()
+        : InstallationFolderStore::AtFile(settingsFile);
     const std::unique_ptr<CameraSource> camera = CameraSourceFromEnvironment();
     // The capture window keeps its scratch file and its output folder beside the executable.
     const QString programFolder = FolderString(QCoreApplication::applicationDirPath());
