@@ -29,9 +29,9 @@ std::vector<std::uint8_t> ExpectedFile(TBitmap& bitmap, int bits)
     const std::uint32_t height = static_cast<std::uint32_t>(bitmap.Height());
     const std::uint32_t rowBytes = (width * static_cast<std::uint32_t>(bits) + 31) / 32 * 4;
     std::vector<std::uint8_t> out;
-    auto put = [&](std::uint32_t value, int size) {
+    auto put = [&](std::uint64_t value, int size) {
         for (int i = 0; i < size; ++i)
-            out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+            out.push_back(i < 8 ? static_cast<std::uint8_t>(value >> (8 * i)) : 0);
     };
     out.push_back('B');
     out.push_back('M');

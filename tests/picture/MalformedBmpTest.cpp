@@ -23,7 +23,7 @@ struct InfoHeader {
     std::uint32_t coloursUsed = 0;
 };
 
-void Put(std::vector<std::uint8_t>& out, std::uint32_t value, int size)
+void Put(std::vector<std::uint8_t>& out, std::uint64_t value, int size)
 {
     for (int i = 0; i < size; ++i)
         out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
