@@ -38,7 +38,9 @@ public:
     // Appends the graphic in its own file format to `out`.
     virtual void SaveToStream(std::vector<std::uint8_t>& out) const = 0;
 
-    // Reads the whole file and loads it; EFOpenError when it cannot be read.
+    // Reads the whole file and loads it; EFOpenError when it cannot be opened,
+    // EOutOfResources when it is larger than any picture the component holds
+    // (about 257 MiB; also ends an endless source such as a device).
     // On failure this graphic may be left half loaded: callers that must keep
     // what they had load into a new graphic (TPicture does).
     void LoadFromFile(const std::filesystem::path& path);
