@@ -4,7 +4,9 @@
 
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QMessageBox>
+#include <QScreen>
 
 namespace {
 
@@ -23,8 +25,12 @@ QString QtFilter(const QString& filter)
 
 void PlatformDialogs::ShowMessage(const QString& text)
 {
-    // Without a parent the box is centred on the screen and blocks every window.
+    // Without a parent the box blocks every window of the tool. Qt would place
+    // it over the active window; the tool's messages sit in the screen's centre.
     QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok);
+    box.adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        box.move(screen->availableGeometry().center() - box.rect().center());
     box.exec();
 }
 
