@@ -39,7 +39,7 @@ cat >"$site/Web.config" <<XML
 </appSettings></configuration>
 XML
 photo=$work/one.jpg
-convert -size 120x180 gradient:steelblue-white -quality 90 "$photo"
+convert -seed 1 -size 120x180 plasma:steelblue-white -quality 90 "$photo"
 : >"$work/roster.txt"
 : >"$work/updates.sql"
 for n in $(seq -f '%05g' 1 "$students"); do
@@ -49,7 +49,7 @@ for n in $(seq -f '%05g' 1 "$students"); do
     >>"$work/updates.sql"
 done
 
-reset_rows() { psql_school -d bench -c "update studentbaseinfo set photo=''; vacuum studentbaseinfo" >/dev/null; }
+reset_rows() { psql_school -d bench -c "update studentbaseinfo set photo=''" -c "vacuum studentbaseinfo" >/dev/null; }
 
 echo "students: $students, rounds: $rounds, photo: $(stat -c %s "$photo") bytes"
 for round in $(seq 1 "$rounds"); do

@@ -239,25 +239,30 @@ TEST_P(AssignmentRunTest, UnsafeCodeRefusesTheWholeRunBeforeAnythingIsTouched)
 
 TEST_P(AssignmentRunTest, PhotoThatCannotBeCopiedLeavesItsRowAndIsNamed)
 {
-    const QStringList codes{QStringLiteral("K1"), QStringLiteral("K2"), QStringLiteral("K3")};
+    const QStringList codes{QStringLiteral("K1"), QStringLiteral("K2"), QStringLiteral("K3"), QStringLiteral("K4")};
     site->AddStudents(codes);
     WriteFile(site->SitePhotoFolder() + "K2.jpg", "the photo K2 had before");
+    // A destination that cannot be replaced: a folder of that name.
+    ASSERT_TRUE(QDir(site->SitePhotoFolder()).mkdir("K4.jpg"));
     const QStringList photos{AddPhoto(QStringLiteral("1.jpg"), kJpeg), QStringLiteral("missing.jpg"),
-                             AddPhoto(QStringLiteral("3.jpg"), kBmp)};
+                             AddPhoto(QStringLiteral("3.jpg"), kBmp), AddPhoto(QStringLiteral("4.jpg"), kJpeg)};
 
     const AssignmentOutcome outcome = Run(Input(codes, photos));
 
     EXPECT_EQ(outcome.result, AssignmentOutcome::Result::Completed);
     EXPECT_EQ(outcome.statusText, kDoneStatus);
-    EXPECT_EQ(outcome.notCopied, QStringList{"K2"});
+    EXPECT_EQ(outcome.notCopied, (QStringList{"K2", "K4"}));
     EXPECT_TRUE(outcome.message.startsWith(kDone));
-    EXPECT_TRUE(outcome.message.contains(QStringLiteral("以下学生的图片未能复制，数据库中的记录未改动：K2")))
+    EXPECT_TRUE(outcome.message.contains(QStringLiteral("以下学生的图片未能复制，数据库中的记录未改动：K2、K4")))
         << outcome.message.toStdString();
-    EXPECT_EQ(outcome.studentsDone, 3);
+    EXPECT_EQ(outcome.studentsDone, 4);
     EXPECT_EQ(site->Photos(), (QMap<QString, QString>{{"K1", "/upload/StudentPhoto/K1.jpg"},
                                                       {"K2", ""},
-                                                      {"K3", "/upload/StudentPhoto/K3.jpg"}}));
+                                                      {"K3", "/upload/StudentPhoto/K3.jpg"},
+                                                      {"K4", ""}}));
     EXPECT_EQ(ReadFile(site->SitePhotoFolder() + "K2.jpg"), QByteArray("the photo K2 had before"));
+    // No half-made copy is left behind.
+    EXPECT_EQ(SitePhotos(), (QStringList{"K1.jpg", "K2.jpg", "K3.jpg"}));
 }
 
 TEST_P(AssignmentRunTest, CodesThatMatchNoRowAreNamed)
