@@ -177,4 +177,26 @@ TEST(BmpReader, ATopDownFileIsReadTheRightWayUp)
     EXPECT_EQ(bottomUp.Canvas().GetPixel(0, 0), 0x020202);
 }
 
+TEST(BmpReader, FilesTheFuzzerTurnedUp)
+{
+    // wide-2bit-row-timeout.bmp: a 68-byte file announcing one row of
+    // 167,772,287 two-bit pixels. The reader once checked the colour index of
+    // every pixel of that row although the file holds four of them, which
+    // took seconds (and the fuzzer's time limit under the sanitizers). Only the
+    // pixels present are checked now; the rest are index 0.
+    TBitmap bitmap;
+    bitmap.LoadFromFile(PictureTestFile("malformed/wide-2bit-row-timeout.bmp"));
+    EXPECT_EQ(bitmap.Width(), 167772287);
+    EXPECT_EQ(bitmap.Height(), 1);
+    EXPECT_EQ(bitmap.BitsPerPixel(), 8) << "two-bit files become one index byte per pixel";
+    ASSERT_EQ(bitmap.ColorTable().size(), 4U);
+    // The one pixel byte after the table, 0x35, holds indices 0, 3, 1, 1.
+    const std::uint8_t* row = bitmap.ScanLine(0);
+    EXPECT_EQ(row[0], 0);
+    EXPECT_EQ(row[1], 3);
+    EXPECT_EQ(row[2], 1);
+    EXPECT_EQ(row[3], 1);
+    EXPECT_EQ(row[1000], 0);
+}
+
 } // namespace

@@ -162,8 +162,8 @@ TColor TableEntry(std::span<const std::uint8_t> entry)
 }
 
 // Plain rows, bottom row first unless the file is top-down. Data that ends
-// early leaves the remaining rows zero. Returns the number of file rows read.
-std::int32_t ReadPlainRows(PixelGrid& grid, const Header& header, std::span<const std::uint8_t> data)
+// early leaves the remaining rows zero.
+void ReadPlainRows(PixelGrid& grid, const Header& header, std::span<const std::uint8_t> data)
 {
     const auto height = static_cast<std::int32_t>(header.height);
     const auto fileRowBytes = static_cast<std::size_t>(PixelGrid::RowBytesFor(header.width, 
@@ -171,7 +171,7 @@ std::int32_t ReadPlainRows(PixelGrid& grid, const Header& header, std::span<cons
     for (std::int32_t i = 0; i < height; ++i) {
         const std::size_t offset = static_cast<std::size_t>(i) * fileRowBytes;
         if (offset >= data.size())
-            return i;
+            return;
         const std::size_t count = std::min(fileRowBytes, data.size() - offset);
         const std::int32_t y = header.topDown ? i : height - 1 - i;
         std::uint8_t* row = grid.Row(y);
@@ -184,13 +184,12 @@ std::int32_t ReadPlainRows(PixelGrid& grid, const Header& header, std::span<cons
         for (std::size_t x = 0; x < width && x / 4 < count; ++x)
             row[x] = static_cast<std::uint8_t>((data[offset + x / 4] >> (6 - 2 * (x % 4))) & 3);
     }
-    return height;
 }
 
-// Every pixel of an indexed grid must name an entry of its colour table.
-// Only the `rowsRead` rows the file filled need a look (the others hold index
-// 0), so a short file claiming a huge grid is not scanned page by page.
-void CheckIndices(const PixelGrid& grid, std::int32_t rowsRead, bool topDown)
+// Every pixel the file gave an indexed grid must name an entry of its colour
+// table. Only the pixels `data` holds need a look (the rest hold index 0), so
+// a short file claiming a huge grid is not scanned page by page.
+void CheckIndices(const PixelGrid& grid, const Header& header, std::span<const std::uint8_t> data)
 {
     const std::size_t tableSize = grid.ColorTable().size();
     const int bits = grid.BitsPerPixel();
@@ -198,18 +197,24 @@ void CheckIndices(const PixelGrid& grid, std::int32_t rowsRead, bool topDown)
         return;
     if (tableSize == 0)
         NotValid();
-    const std::int32_t first = topDown ? 0 : grid.Height() - rowsRead;
-    for (std::int32_t y = first; y < first + rowsRead; ++y) {
-        const std::uint8_t* row = grid.Row(y);
-        for (std::int32_t x = 0; x < grid.Width(); ++x) {
-            const auto ux = static_cast<std::size_t>(x);
+    const auto fileBits = static_cast<std::size_t>(header.bitsPerPixel);
+    const auto fileRowBytes = static_cast<std::size_t>(PixelGrid::RowBytesFor(header.width,
+                                                                              static_cast<int>(fileBits)));
+    const auto width = static_cast<std::size_t>(grid.Width());
+    for (std::int32_t i = 0; i < grid.Height(); ++i) {
+        const std::size_t offset = static_cast<std::size_t>(i) * fileRowBytes;
+        if (offset >= data.size())
+            return;
+        const std::size_t pixels = std::min(width, std::min(fileRowBytes, data.size() - offset) * 8 / fileBits);
+        const std::uint8_t* row = grid.Row(header.topDown ? i : grid.Height() - 1 - i);
+        for (std::size_t x = 0; x < pixels; ++x) {
             std::size_t index = 0;
             if (bits == 8)
-                index = row[ux];
+                index = row[x];
             else if (bits == 4)
-                index = (row[ux / 2] >> ((ux & 1) ? 0 : 4)) & 15;
+                index = (row[x / 2] >> ((x & 1) ? 0 : 4)) & 15;
             else
-                index = (row[ux / 8] >> (7 - (ux & 7))) & 1;
+                index = (row[x / 8] >> (7 - (x & 7))) & 1;
             if (index >= tableSize)
                 NotValid();
         }
@@ -403,8 +408,8 @@ std::shared_ptr<PixelGrid> ReadBmp(std::span<const std::uint8_t> bytes)
         = PixelGrid::RowBytesFor(header.width, static_cast<int>(header.bitsPerPixel)) * static_cast<std::uint64_t>(height);
     const std::uint64_t announced = header.imageSize != 0 ? header.imageSize : fileImageSize;
     const auto size = static_cast<std::size_t>(std::min<std::uint64_t>({announced, fileImageSize, rest.size()}));
-    const std::int32_t rowsRead = ReadPlainRows(*grid, header, rest.first(size));
+    ReadPlainRows(*grid, header, rest.first(size));
     if (depth <= 8)
-        CheckIndices(*grid, rowsRead, header.topDown);
+        CheckIndices(*grid, header, rest.first(size));
     return grid;
 }
