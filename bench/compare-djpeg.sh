@@ -20,7 +20,7 @@ seconds() {   # seconds COMMAND... -> wall seconds of one run
   start=$(date +%s.%N)
   "$@" >/dev/null
   end=$(date +%s.%N)
-  echo "$end - $start" | bc -l
+  awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f\n", b - a }'
 }
 djpeg_all() {
   for photo in "${photos[@]}"; do djpeg -outfile /dev/null "$photo"; done
@@ -34,6 +34,8 @@ done
 f=$(best "${floor[@]}")
 o=$(best "${ours[@]}")
 printf '%d photos, best of %d rounds\n' "${#photos[@]}" "$rounds"
-printf 'djpeg -outfile /dev/null : %.3f s (%.1f ms a photo)\n' "$f" "$(echo "$f * 1000 / ${#photos[@]}" | bc -l)"
-printf 'load + draw to 120x180   : %.3f s (%.1f ms a photo)\n' "$o" "$(echo "$o * 1000 / ${#photos[@]}" | bc -l)"
-printf 'ratio                    : %.2f\n' "$(echo "$o / $f" | bc -l)"
+awk -v f="$f" -v o="$o" -v n="${#photos[@]}" 'BEGIN {
+  printf "djpeg -outfile /dev/null : %.3f s (%.1f ms a photo)\n", f, f * 1000 / n
+  printf "load + draw to 120x180   : %.3f s (%.1f ms a photo)\n", o, o * 1000 / n
+  printf "ratio                    : %.2f\n", o / f
+}'
