@@ -1,6 +1,7 @@
 #include "main_window/Form1.h"
 
 #include "common/widgets/Dialogs.h"
+#include "common/widgets/ListBoxItems.h"
 #include "main_window/AssignmentRun.h"
 #include "main_window/PhotoList.h"
 #include "main_window/Roster.h"
@@ -10,20 +11,6 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QScreen>
-
-namespace {
-
-// The texts of a list box's items, in order.
-QStringList Items(const QListWidget& list)
-{
-    QStringList items;
-    items.reserve(list.count());
-    for (int i = 0; i < list.count(); ++i)
-        items << list.item(i)->text();
-    return items;
-}
-
-} // namespace
 
 const QString TForm1::kTitle = QStringLiteral("学生照片设置辅助工具");
 const QString TForm1::kFolderNotChosen = QStringLiteral("请点击\"浏览\"按钮选择软件安装目录！");
@@ -143,8 +130,8 @@ void TForm1::Button5Click()
     if (ui.Edit1->text() != kFolderNotChosen)
         input.installationFolder = ui.Edit1->text();
     input.photoFolder = ui.Edit3->text();
-    input.codes = Items(*ui.ListBox1);
-    input.photoNames = Items(*ui.ListBox2);
+    input.codes = ItemTexts(*ui.ListBox1);
+    input.photoNames = ItemTexts(*ui.ListBox2);
 
     // The run blocks the window; the gauge repaints itself for each student.
     const AssignmentOutcome outcome = RunAssignment(input, ADOQuery1, [this](qsizetype studentsDone) {

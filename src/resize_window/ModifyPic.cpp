@@ -2,6 +2,7 @@
 
 #include "common/files/ListFiles.h"
 #include "common/widgets/Dialogs.h"
+#include "common/widgets/ListBoxItems.h"
 #include "main_window/Form1.h"
 #include "resize_window/BatchResize.h"
 
@@ -10,15 +11,6 @@
 namespace {
 
 const QString kPictureMask = QStringLiteral("*.jpg");
-
-QStringList Items(const QListWidget& list)
-{
-    QStringList items;
-    items.reserve(list.count());
-    for (int i = 0; i < list.count(); ++i)
-        items << list.item(i)->text();
-    return items;
-}
 
 } // namespace
 
@@ -92,7 +84,7 @@ void TfrmPicture::Button1Click()
         dialogs_.ShowMessage(kResizeFailedMessage);
         return;
     }
-    const BatchResizeJob job{ui.Edit3->text(), Items(*ui.chklstbox), ui.Edit4->text(), *width, *height};
+    const BatchResizeJob job{ui.Edit3->text(), ItemTexts(*ui.chklstbox), ui.Edit4->text(), *width, *height};
     // The run blocks the window; the gauge repaints itself as it advances.
     const auto progress = [this](int sequenceNumber, int total) {
         if (sequenceNumber == 0)

@@ -3,6 +3,7 @@
 #include "common/picture/TCanvas.h"
 #include "common/widgets/TImage.h"
 #include "common/widgets/TShape.h"
+#include "support/PaintCounter.h"
 #include "support/TestFiles.h"
 
 #include <QApplication>
@@ -12,21 +13,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Counts the paint events a widget receives.
-class PaintCounter : public QObject {
-public:
-    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
-    int count = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++count;
-        return false;
-    }
-};
 
 QRgb ScreenPixel(QWidget* widget, int x, int y)
 {

@@ -1,27 +1,10 @@
 #include "common/widgets/TGauge.h"
+#include "support/PaintCounter.h"
 
 #include <QEvent>
 #include <QImage>
 #include <QTest>
 #include <gtest/gtest.h>
-
-namespace {
-
-// Counts the paint events a widget receives.
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
-
-} // namespace
 
 TEST(Gauge, PercentageIsTruncatedAndZeroForAnEmptyRange)
 {
@@ -57,15 +40,14 @@ TEST(Gauge, RepaintsAtOnceWhenItsPercentageChanges)
     gauge.resize(401, 17);
     gauge.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&gauge));
-    PaintCounter counter;
-    gauge.installEventFilter(&counter);
+    PaintCounter counter(&gauge);
 
     gauge.SetMaxValue(1000);
-    const int afterMaximum = counter.paints;
+    const int afterMaximum = counter.count;
     gauge.SetProgress(5); // 0.5 %: still 0 %, no repaint needed
-    EXPECT_EQ(counter.paints, afterMaximum);
+    EXPECT_EQ(counter.count, afterMaximum);
     gauge.SetProgress(10); // 1 %: repainted without the event loop running
-    EXPECT_EQ(counter.paints, afterMaximum + 1);
+    EXPECT_EQ(counter.count, afterMaximum + 1);
 }
 
 TEST(Gauge, DrawsANavyBarOnSilver)

@@ -5,6 +5,8 @@
 #include "main_window/AssignmentRun.h"
 #include "main_window/Form1.h"
 #include "platform/InstallationFolderStore.h"
+#include "common/widgets/ListBoxItems.h"
+#include "support/PaintCounter.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingDialogs.h"
 #include "support/TestFiles.h"
@@ -21,27 +23,7 @@ namespace {
 
 const QString kRosterFailed = QStringLiteral("读入数据失败，请确定数据格式是否正确！ ");
 
-QStringList Items(const QListWidget& list)
-{
-    QStringList items;
-    for (int i = 0; i < list.count(); ++i)
-        items << list.item(i)->text();
-    return items;
-}
 
-// Counts the gauge's paints while a handler runs without the event loop.
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
 
 class MainWindowRun : public ::testing::Test {
 protected:
@@ -94,7 +76,7 @@ TEST_F(MainWindowRun, Button4LoadsTheRosterIntoListAndCounts)
     LoadRoster("\xEF\xBB\xBF" "001\r\n" + QByteArray(gb18030(QStringLiteral("学生乙"))) + "\r\n\r\n004\n");
 
     EXPECT_EQ(dialogs.filtersAsked, QStringList{QStringLiteral("支持的文件(txt)|*.txt")});
-    EXPECT_EQ(Items(*form->ui.ListBox1), (QStringList{"001", "学生乙", "", "004"}));
+    EXPECT_EQ(ItemTexts(*form->ui.ListBox1), (QStringList{"001", "学生乙", "", "004"}));
     EXPECT_EQ(form->ui.StatusBar1->PanelText(0), QStringLiteral("共有 4 学生"));
     EXPECT_EQ(form->ui.Gauge1->MaxValue(), 4);
     EXPECT_TRUE(dialogs.messages.isEmpty());
@@ -129,7 +111,7 @@ TEST_F(MainWindowRun, Button2TakesTheChosenPhotosInListingOrder)
 
     EXPECT_EQ(dialogs.filtersAsked, QStringList{QStringLiteral("支持的文件(JPG,BMP)|*.JPG;*.BMP")});
     EXPECT_EQ(form->ui.Edit3->text(), QDir::toNativeSeparators(photoFolder));
-    EXPECT_EQ(Items(*form->ui.ListBox2), (QStringList{"1.bmp", "2.JPG", "10.jpg"}));
+    EXPECT_EQ(ItemTexts(*form->ui.ListBox2), (QStringList{"1.bmp", "2.JPG", "10.jpg"}));
     EXPECT_EQ(form->ui.StatusBar1->PanelText(1), QStringLiteral("共有 3 图片"));
 
     // Cancelled: nothing changes.
@@ -172,8 +154,7 @@ TEST_F(MainWindowRun, Button5AssignsThePhotosAndReports)
     form->ui.Edit1->setText(site.Folder());
     LoadRoster("S01\r\nS02\r\nS03\r\n");
     LoadPhotos({Photo("3.bmp", "bmpsuite/g/rgb24.bmp"), Photo("1.jpg"), Photo("2.jpg")});
-    PaintCounter counter;
-    form->ui.Gauge1->installEventFilter(&counter);
+    PaintCounter counter(form->ui.Gauge1);
 
     QTest::mouseClick(form->ui.Button5, Qt::LeftButton);
 
@@ -181,7 +162,7 @@ TEST_F(MainWindowRun, Button5AssignsThePhotosAndReports)
     EXPECT_EQ(form->ui.StatusBar1->PanelText(0), kDoneStatus);
     EXPECT_EQ(form->ui.Gauge1->PercentDone(), 100);
     // The gauge drew itself for each student although no event was processed.
-    EXPECT_GE(counter.paints, 3);
+    EXPECT_GE(counter.count, 3);
     EXPECT_EQ(site.Photos(), (QMap<QString, QString>{{"S01", "/upload/StudentPhoto/S01.jpg"},
                                                      {"S02", "/upload/StudentPhoto/S02.jpg"},
                                                      {"S03", "/upload/StudentPhoto/S03.jpg"}}));

@@ -2,6 +2,7 @@
 #include "main_window/Form1.h"
 #include "platform/InstallationFolderStore.h"
 #include "resize_window/ModifyPic.h"
+#include "common/widgets/ListBoxItems.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingDialogs.h"
 #include "support/TestFiles.h"
@@ -34,13 +35,6 @@ protected:
             ASSERT_TRUE(QFile::copy(TestDataPath("jpeg/photos/hopper.jpg"), folder + name)) << name.toStdString();
     }
 
-    QStringList Items(const QListWidget& list) const
-    {
-        QStringList items;
-        for (int i = 0; i < list.count(); ++i)
-            items << list.item(i)->text();
-        return items;
-    }
 
     // Chooses both folders through the browse buttons.
     void ChooseFolders(TfrmPicture& window)
@@ -132,7 +126,7 @@ TEST_F(ResizeWindowTest, EachShowingResetsTheFieldsButKeepsTheTargetFolder)
     window.ui.Edit1->setText("200");
     window.ui.Edit2->setText("300");
     window.ui.Button3->setText("x");
-    ASSERT_EQ(Items(*window.ui.chklstbox), QStringList{"a.jpg"});
+    ASSERT_EQ(ItemTexts(*window.ui.chklstbox), QStringList{"a.jpg"});
     QTest::mouseClick(window.ui.Button1, Qt::LeftButton);
     ASSERT_EQ(window.ui.Gauge1->PercentDone(), 100);
     QTest::mouseClick(window.ui.Button2, Qt::LeftButton);
@@ -160,11 +154,11 @@ TEST_F(ResizeWindowTest, ChoosingTheSourceFolderListsOnlyItsPictures)
     dialogs.folderAnswers.push_back(Source());
     QTest::mouseClick(window.ui.Button3, Qt::LeftButton);
     EXPECT_EQ(window.ui.Edit3->text(), Source());
-    EXPECT_EQ(Items(*window.ui.chklstbox), (QStringList{"a.JPG", "b.jpg"}));
+    EXPECT_EQ(ItemTexts(*window.ui.chklstbox), (QStringList{"a.JPG", "b.jpg"}));
 
     dialogs.folderAnswers.push_back(other);
     QTest::mouseClick(window.ui.Button3, Qt::LeftButton);
-    EXPECT_EQ(Items(*window.ui.chklstbox), QStringList{"x.jpg"});
+    EXPECT_EQ(ItemTexts(*window.ui.chklstbox), QStringList{"x.jpg"});
 
     // Cancelled browses change nothing.
     dialogs.folderAnswers.push_back(std::nullopt);
@@ -172,7 +166,7 @@ TEST_F(ResizeWindowTest, ChoosingTheSourceFolderListsOnlyItsPictures)
     dialogs.folderAnswers.push_back(std::nullopt);
     QTest::mouseClick(window.ui.Button4, Qt::LeftButton);
     EXPECT_EQ(window.ui.Edit3->text(), other);
-    EXPECT_EQ(Items(*window.ui.chklstbox), QStringList{"x.jpg"});
+    EXPECT_EQ(ItemTexts(*window.ui.chklstbox), QStringList{"x.jpg"});
     EXPECT_EQ(window.ui.Edit4->text(), QString());
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
@@ -267,9 +261,9 @@ TEST_F(ResizeWindowTest, ClosingHandsTheTargetsPicturesToTheMainWindow)
     const QStringList five{"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg"};
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(mainWindow.ui.Edit3->text(), Target());
-    EXPECT_EQ(Items(*mainWindow.ui.ListBox2), five);
+    EXPECT_EQ(ItemTexts(*mainWindow.ui.ListBox2), five);
     EXPECT_EQ(mainWindow.ui.StatusBar1->PanelText(1), QStringLiteral("共有 5 图片"));
-    EXPECT_EQ(Items(*window.ui.chklstbox), five);
+    EXPECT_EQ(ItemTexts(*window.ui.chklstbox), five);
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
@@ -325,7 +319,7 @@ TEST_F(ResizeWindowTest, TheMainWindowShowsItModallyAndGetsTheRunsPictures)
     EXPECT_TRUE(wasModal);
     EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("图片大小调整成功！")});
     EXPECT_EQ(mainWindow.ui.Edit3->text(), Target());
-    EXPECT_EQ(Items(*mainWindow.ui.ListBox2), (QStringList{"001.jpg", "002.jpg"}));
+    EXPECT_EQ(ItemTexts(*mainWindow.ui.ListBox2), (QStringList{"001.jpg", "002.jpg"}));
     EXPECT_EQ(mainWindow.ui.StatusBar1->PanelText(1), QStringLiteral("共有 2 图片"));
 }
 
