@@ -1,5 +1,6 @@
 // student-photo-cli assign: the main window's assignment run from a terminal.
 #include "cli/Commands.h"
+#include "cli/Console.h"
 #include "cli/ProgressBar.h"
 
 #include "common/files/FolderString.h"
@@ -28,19 +29,7 @@ const char kUsage[] = "usage: student-photo-cli assign --install-dir DIR --roste
                       "  --photo-list FILE...  these photo files, all in one folder, in that same order\n"
                       "The database driver is STUDENT_PHOTO_ODBC_DRIVER, or FreeTDS when it is not set.\n";
 
-void Print(std::FILE* out, const QString& text)
-{
-    const QByteArray bytes = (text + u'\n').toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), out);
-    std::fflush(out);
-}
 
-int UsageError(const QString& problem)
-{
-    Print(stderr, QStringLiteral("student-photo-cli assign: ") + problem);
-    std::fputs(kUsage, stderr);
-    return kExitUsage;
-}
 
 struct Arguments {
     QString installDir;
@@ -101,19 +90,19 @@ int RunAssignCommand(const QStringList& arguments)
 {
     const auto parsed = Parse(arguments);
     if (const QString* problem = std::get_if<QString>(&parsed))
-        return UsageError(*problem);
+        return UsageError("assign", kUsage, *problem);
     const Arguments& args = std::get<Arguments>(parsed);
 
     PhotoList photos;
     if (args.photoFolder) {
         if (!QFileInfo(*args.photoFolder).isDir())
-            return UsageError(QStringLiteral("the photo folder %1 does not exist").arg(*args.photoFolder));
+            return UsageError("assign", kUsage, QStringLiteral("the photo folder %1 does not exist").arg(*args.photoFolder));
         photos = PhotoListOfFolder(*args.photoFolder);
     } else {
         photos = PhotoListFromChosenFiles(*args.photoFiles);
         for (const QString& file : *args.photoFiles) {
             if (FolderString(QFileInfo(file).path()) != photos.folder)
-                return UsageError(QStringLiteral("the files of --photo-list must lie in one folder"));
+                return UsageError("assign", kUsage, QStringLiteral("the files of --photo-list must lie in one folder"));
         }
     }
 
@@ -124,8 +113,8 @@ int RunAssignCommand(const QStringList& arguments)
     try {
         input.codes = ReadRoster(args.roster);
     } catch (const ERosterError& error) {
-        Print(stdout, QStringLiteral("读入数据失败，请确定数据格式是否正确！ "));
-        Print(stderr, QString::fromStdString(error.what()));
+        PrintLine(stdout, QStringLiteral("读入数据失败，请确定数据格式是否正确！ "));
+        PrintLine(stderr, QString::fromStdString(error.what()));
         return kExitFailed;
     }
 
@@ -135,8 +124,8 @@ int RunAssignCommand(const QStringList& arguments)
         ProgressBar bar(QStringLiteral("设置学生图片"), input.codes.size());
         outcome = RunAssignment(input, query, [&bar](qsizetype done) { bar.Update(done); });
     }
-    Print(stdout, outcome.message);
+    PrintLine(stdout, outcome.message);
     if (!outcome.failureReason.isEmpty())
-        Print(stderr, outcome.failureReason);
+        PrintLine(stderr, outcome.failureReason);
     return outcome.result == AssignmentOutcome::Result::Completed ? kExitSuccess : kExitFailed;
 }

@@ -3,6 +3,7 @@
 // exact error message the windows would show. With --to-bmp the one picture
 // is drawn onto a surface of its size and saved, as the windows save.
 #include "cli/Commands.h"
+#include "cli/Console.h"
 
 #include "common/picture/PictureErrors.h"
 #include "common/picture/TBitmap.h"
@@ -24,19 +25,7 @@ const char kInspectUsage[] =
     "  prints the kind, width, height and bits per pixel of each picture file, or why it\n"
     "  cannot be used; --to-bmp (one FILE only) also saves the picture as a BMP file\n";
 
-void PrintLine(std::FILE* out, const QString& text)
-{
-    const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), out);
-    std::fputc('\n', out);
-}
 
-int UsageError(const QString& problem)
-{
-    PrintLine(stderr, QStringLiteral("inspect: %1").arg(problem));
-    std::fputs(kInspectUsage, stderr);
-    return kExitUsage;
-}
 
 std::filesystem::path LocalPath(const QString& name)
 {
@@ -94,18 +83,18 @@ int RunInspectCommand(const QStringList& arguments)
         const QString& argument = arguments[i];
         if (argument == QLatin1String("--to-bmp")) {
             if (i + 1 >= arguments.size() || !bmpOut.isEmpty())
-                return UsageError(QStringLiteral("--to-bmp needs one output file"));
+                return UsageError("inspect", kInspectUsage, QStringLiteral("--to-bmp needs one output file"));
             bmpOut = arguments[++i];
         } else if (argument.startsWith(QLatin1String("--"))) {
-            return UsageError(QStringLiteral("unknown argument %1").arg(argument));
+            return UsageError("inspect", kInspectUsage, QStringLiteral("unknown argument %1").arg(argument));
         } else {
             files << argument;
         }
     }
     if (files.isEmpty())
-        return UsageError(QStringLiteral("no picture file given"));
+        return UsageError("inspect", kInspectUsage, QStringLiteral("no picture file given"));
     if (!bmpOut.isEmpty() && files.size() != 1)
-        return UsageError(QStringLiteral("--to-bmp takes exactly one picture file"));
+        return UsageError("inspect", kInspectUsage, QStringLiteral("--to-bmp takes exactly one picture file"));
 
     bool allUsable = true;
     for (const QString& file : files)

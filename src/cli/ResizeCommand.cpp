@@ -3,6 +3,7 @@
 // scaled to one width and height and written into the target folder as
 // 001.jpg, 002.jpg … (BMP data, as the window writes them).
 #include "cli/Commands.h"
+#include "cli/Console.h"
 #include "cli/ProgressBar.h"
 #include "common/files/FolderString.h"
 #include "common/files/ListFiles.h"
@@ -22,19 +23,7 @@ const char kResizeUsage[] =
     "  scales every *.jpg picture of the source folder, in listing order, to WIDTH x HEIGHT\n"
     "  and writes them into the target folder as 001.jpg, 002.jpg ... (BMP data)\n";
 
-void PrintLine(std::FILE* out, const QString& text)
-{
-    const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), out);
-    std::fputc('\n', out);
-}
 
-int UsageError(const QString& problem)
-{
-    PrintLine(stderr, QStringLiteral("resize: %1").arg(problem));
-    std::fputs(kResizeUsage, stderr);
-    return kExitUsage;
-}
 
 struct ResizeOptions {
     QString source;
@@ -82,16 +71,16 @@ int RunResizeCommand(const QStringList& arguments)
     }
     ResizeOptions options;
     if (const std::optional<QString> problem = ParseOptions(arguments, options))
-        return UsageError(*problem);
+        return UsageError("resize", kResizeUsage, *problem);
     const std::optional<std::int32_t> width = ParseSideLength(options.width);
     if (!width)
-        return UsageError(QStringLiteral("--width %1 is not a whole number").arg(options.width));
+        return UsageError("resize", kResizeUsage, QStringLiteral("--width %1 is not a whole number").arg(options.width));
     const std::optional<std::int32_t> height = ParseSideLength(options.height);
     if (!height)
-        return UsageError(QStringLiteral("--height %1 is not a whole number").arg(options.height));
+        return UsageError("resize", kResizeUsage, QStringLiteral("--height %1 is not a whole number").arg(options.height));
     for (const QString& folder : {options.source, options.target}) {
         if (!QFileInfo(folder).isDir())
-            return UsageError(QStringLiteral("%1 is not a folder").arg(folder));
+            return UsageError("resize", kResizeUsage, QStringLiteral("%1 is not a folder").arg(folder));
     }
 
     BatchResizeJob job;
