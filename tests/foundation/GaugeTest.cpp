@@ -1,36 +1,27 @@
 #include "common/widgets/TGauge.h"
 #include "support/PaintCounter.h"
 
-#include <QEvent>
 #include <QImage>
 #include <QTest>
 #include <gtest/gtest.h>
 
-TEST(Gauge, PercentageIsTruncatedAndZeroForAnEmptyRange)
+TEST(Gauge, PercentageIsTruncatedAndProgressClampedIntoItsRange)
 {
+    const struct {
+        int maximum, progress, shownProgress, percent;
+    } rows[] = {
+        {100, 0, 0, 0}, {3, 1, 1, 33}, {3, 2, 2, 66}, {5, 9, 5, 100}, {5, -1, 0, 0}, {0, 4, 0, 0},
+    };
+    for (const auto& row : rows) {
+        TGauge gauge;
+        gauge.SetMaxValue(row.maximum);
+        gauge.SetProgress(row.progress);
+        EXPECT_EQ(gauge.Progress(), row.shownProgress) << row.progress << " of " << row.maximum;
+        EXPECT_EQ(gauge.PercentDone(), row.percent) << row.progress << " of " << row.maximum;
+    }
     TGauge gauge;
-    EXPECT_EQ(gauge.PercentDone(), 0);
-    gauge.SetMaxValue(3);
-    gauge.SetProgress(1);
-    EXPECT_EQ(gauge.PercentDone(), 33);
-    gauge.SetProgress(2);
-    EXPECT_EQ(gauge.PercentDone(), 66);
-    gauge.SetMaxValue(0);
-    EXPECT_EQ(gauge.Progress(), 0);
-    EXPECT_EQ(gauge.PercentDone(), 0);
-}
-
-TEST(Gauge, ClampsProgressIntoItsRange)
-{
-    TGauge gauge;
-    gauge.SetMaxValue(5);
-    gauge.SetProgress(9);
-    EXPECT_EQ(gauge.Progress(), 5);
-    EXPECT_EQ(gauge.PercentDone(), 100);
-    gauge.SetProgress(-1);
-    EXPECT_EQ(gauge.Progress(), 0);
     gauge.SetProgress(4);
-    gauge.SetMaxValue(2); // a progress above the new maximum drops to it
+    gauge.SetMaxValue(2); // a progress above a new maximum drops to it
     EXPECT_EQ(gauge.Progress(), 2);
 }
 

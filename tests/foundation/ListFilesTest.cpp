@@ -2,19 +2,13 @@
 #include "common/files/ListFiles.h"
 #include "common/files/NaturalOrder.h"
 #include "support/QtPrinters.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
-
-void Touch(const QDir& folder, const QString& name)
-{
-    QFile file(folder.filePath(name));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << name.toStdString();
-}
 
 QStringList List(const QString& folderString, const QString& mask = QStringLiteral("*.jpg"))
 {
@@ -73,29 +67,21 @@ protected:
     QString folderString;
 };
 
-TEST_F(ListFilesTest, MatchesTheMaskWithoutRegardToCaseAndIncludesHiddenFilesAndFolders)
+TEST_F(ListFilesTest, MatchesTheMaskWithoutRegardToCaseInFileManagerOrder)
 {
-    Touch(folder, "a.jpg");
-    Touch(folder, "B.JPG");
-    Touch(folder, "c.png");
-    Touch(folder, "d.jpeg");
-    Touch(folder, ".hidden.jpg");
+    // Hidden files and sub-folders whose names match are listed too.
+    for (const char* name : {"10.jpg", "9.jpg", "001.jpg", "Zeta.JPG", "alpha.jpg", "c.png", "d.jpeg", ".hidden.jpg"})
+        WriteFile(folder.filePath(name), {});
     ASSERT_TRUE(folder.mkdir("old.jpg"));
     ASSERT_TRUE(folder.mkdir("other"));
 
-    EXPECT_EQ(List(folderString), (QStringList{".hidden.jpg", "a.jpg", "B.JPG", "old.jpg"}));
-}
-
-TEST_F(ListFilesTest, OrdersNamesAsAFileManagerShowsThem)
-{
-    for (const char* name : {"10.jpg", "9.jpg", "001.jpg", "Zeta.jpg", "alpha.jpg", "100.jpg"})
-        Touch(folder, name);
-    EXPECT_EQ(List(folderString), (QStringList{"001.jpg", "9.jpg", "10.jpg", "100.jpg", "alpha.jpg", "Zeta.jpg"}));
+    EXPECT_EQ(List(folderString),
+              (QStringList{".hidden.jpg", "001.jpg", "9.jpg", "10.jpg", "alpha.jpg", "old.jpg", "Zeta.JPG"}));
 }
 
 TEST_F(ListFilesTest, AppendsToWhatTheListHolds)
 {
-    Touch(folder, "a.jpg");
+    WriteFile(folder.filePath("a.jpg"), {});
     QStringList names{"kept"};
     ListFiles(folderString, "*.jpg", names);
     ListFiles(folderString, "*.jpg", names);
@@ -104,7 +90,7 @@ TEST_F(ListFilesTest, AppendsToWhatTheListHolds)
 
 TEST_F(ListFilesTest, AnEmptyFolderStringMeansTheCurrentDirectory)
 {
-    Touch(folder, "here.jpg");
+    WriteFile(folder.filePath("here.jpg"), {});
     const QString before = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(temp.path()));
     const QStringList names = List(QString());
