@@ -1,4 +1,5 @@
 #include "capture_window/GetPic.h"
+#include "common/picture/DisplayColorDepth.h"
 #include "common/files/FolderString.h"
 #include "common/widgets/Dialogs.h"
 #include "main_window/Form1.h"
@@ -7,12 +8,17 @@
 #include "resize_window/ModifyPic.h"
 
 #include <QApplication>
+#include <QScreen>
 
 #include <memory>
 
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
+    // New drawing surfaces and written BMP files take the screen's depth when
+    // it is a palette screen; everywhere else they are 32 bits per pixel.
+    if (const QScreen* screen = QGuiApplication::primaryScreen(); screen && screen->depth() <= 8)
+        SetDisplayColorDepth(8);
 
     PlatformDialogs dialogs;
     // STUDENT_PHOTO_SETTINGS names a settings file that stands in for the
