@@ -22,12 +22,7 @@ struct Result {
 
 class AssignCommand : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        photoFolder = site.Scratch("photos");
-        ASSERT_TRUE(QDir().mkpath(photoFolder));
-        ASSERT_TRUE(QDir().mkpath(site.Scratch("home")));
-    }
+    void SetUp() override { ASSERT_TRUE(QDir().mkpath(photoFolder) && QDir().mkpath(site.Scratch("home"))); }
 
     Result Run(const QStringList& arguments)
     {
@@ -44,30 +39,19 @@ protected:
                 QString::fromUtf8(process.readAllStandardError())};
     }
 
-    QString Photo(const QString& name, const QString& testData = QStringLiteral("jpeg/photos/hopper_gray.jpg"))
-    {
-        const QString path = photoFolder + "/" + name;
-        WriteFile(path, ReadFile(TestDataPath(testData)));
-        return path;
-    }
-
-    QString Roster(const QByteArray& bytes)
-    {
-        WriteFile(site.Scratch("roster.txt"), bytes);
-        return site.Scratch("roster.txt");
-    }
+    QString Roster(const QByteArray& bytes) { return site.WriteScratch("roster.txt", bytes); }
 
     TestSite site{Backend::SQLite};
-    QString photoFolder;
+    QString photoFolder = site.Scratch("photos");
 };
 
 TEST_F(AssignCommand, AssignsAFolderOfPhotosInListingOrder)
 {
     site.AddStudents({"001", "002", "003"});
-    Photo("10.jpg");
-    Photo("2.bmp", "bmpsuite/g/rgb24.bmp");
-    Photo("1.JPG");
-    Photo("notes.txt");
+    site.ScratchPhoto("10.jpg");
+    site.ScratchPhoto("2.bmp", "bmpsuite/g/rgb24.bmp");
+    site.ScratchPhoto("1.JPG");
+    site.ScratchPhoto("notes.txt");
 
     const Result result = Run({"--install-dir", site.Folder(), "--roster", Roster("001\n002\n003\n"), "--photos",
                                photoFolder});
@@ -85,8 +69,8 @@ TEST_F(AssignCommand, AssignsAFolderOfPhotosInListingOrder)
 TEST_F(AssignCommand, AssignsAListOfPhotosWithoutATrailingSeparator)
 {
     site.AddStudents({"a", "b"});
-    const QString second = Photo("b2.jpg");
-    const QString first = Photo("a1.jpg", "bmpsuite/g/rgb24.bmp");
+    const QString second = site.ScratchPhoto("b2.jpg");
+    const QString first = site.ScratchPhoto("a1.jpg", "bmpsuite/g/rgb24.bmp");
     QString installDir = site.Folder();
     installDir.chop(1);
 
@@ -101,7 +85,7 @@ TEST_F(AssignCommand, AssignsAListOfPhotosWithoutATrailingSeparator)
 TEST_F(AssignCommand, FailedRunsExitWithOneAndSayWhy)
 {
     site.AddStudents({"001"});
-    Photo("1.jpg");
+    site.ScratchPhoto("1.jpg");
     const QString roster = Roster("001\n");
 
     QFile::remove(site.Folder() + "Web.config");
@@ -123,10 +107,9 @@ TEST_F(AssignCommand, FailedRunsExitWithOneAndSayWhy)
 
 TEST_F(AssignCommand, WrongUsageExitsWithTwo)
 {
-    Photo("1.jpg");
+    site.ScratchPhoto("1.jpg");
     const QString roster = Roster("001\n");
-    ASSERT_TRUE(QDir().mkpath(site.Scratch("elsewhere")));
-    WriteFile(site.Scratch("elsewhere/2.jpg"), "x");
+    site.WriteScratch("elsewhere/2.jpg", "x");
     const QList<QStringList> wrong = {
         {},
         {"--roster", roster, "--photos", photoFolder},

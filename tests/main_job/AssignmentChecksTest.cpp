@@ -6,66 +6,41 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace AssignmentMessages;
 
 namespace {
 
-// A query object whose driver does not exist: any attempt to connect would
-// surface as a failed run instead of a refusal.
-struct Refusal {
-    const char* name;
-    AssignmentInput input;
-    QString message;
-};
-
-AssignmentInput Valid()
-{
-    AssignmentInput input;
-    input.installationFolder = QStringLiteral("/nonexistent-site/");
-    input.photoFolder = QStringLiteral("/nonexistent-photos/");
-    input.codes = QStringList{"1", "2"};
-    input.photoNames = QStringList{"1.jpg", "2.jpg"};
-    return input;
-}
-
 TEST(AssignmentChecks, EachCheckStopsTheRunWithItsMessageInOrder)
 {
-    std::vector<Refusal> refusals;
-    {
-        AssignmentInput input = Valid();
-        input.installationFolder.reset();
-        input.photoFolder.clear();
-        input.codes << "3";
-        refusals.push_back({"folder not chosen wins", input, kFolderNotChosen});
-    }
-    {
-        AssignmentInput input = Valid();
-        input.photoFolder.clear();
-        input.codes << "../3";
-        refusals.push_back({"no photos before the counts", input, kNoPhotos});
-    }
-    {
-        AssignmentInput input = Valid();
-        input.codes << "../3";
-        refusals.push_back({"counts before the codes", input, kCountsDiffer});
-    }
-    {
-        AssignmentInput input = Valid();
-        input.photoNames.removeLast();
-        refusals.push_back({"fewer photos", input, kCountsDiffer});
-    }
-    {
-        AssignmentInput input = Valid();
-        input.codes[1] = "a/b";
-        refusals.push_back({"unsafe code", input,
-                            QStringLiteral("第 2 行的学籍号“a/b”不能用作图片文件名（不能含有 / \\ < > : \" | ? * "
-                                           "或控制字符，也不能是 . 或 ..），请改正学籍号文件后重试！")});
-    }
-    for (const Refusal& refusal : refusals) {
+    // Each row breaks one more thing than the check it names needs, to show
+    // that check comes first.
+    const struct {
+        const char* name;
+        std::function<void(AssignmentInput&)> change;
+        QString message;
+    } refusals[] = {
+        {"folder not chosen wins",
+         [](AssignmentInput& in) { in.installationFolder.reset(), in.photoFolder.clear(), in.codes << "3"; },
+         kFolderNotChosen},
+        {"no photos before the counts", [](AssignmentInput& in) { in.photoFolder.clear(), in.codes << "../3"; },
+         kNoPhotos},
+        {"counts before the codes", [](AssignmentInput& in) { in.codes << "../3"; }, kCountsDiffer},
+        {"fewer photos", [](AssignmentInput& in) { in.photoNames.removeLast(); }, kCountsDiffer},
+        {"unsafe code", [](AssignmentInput& in) { in.codes[1] = "a/b"; },
+         QStringLiteral("第 2 行的学籍号“a/b”不能用作图片文件名（不能含有 / \\ < > : \" | ? * "
+                        "或控制字符，也不能是 . 或 ..），请改正学籍号文件后重试！")},
+    };
+    for (const auto& refusal : refusals) {
         SCOPED_TRACE(refusal.name);
+        AssignmentInput input{"/nonexistent-site/", "/nonexistent-photos/", {"1", "2"}, {"1.jpg", "2.jpg"}};
+        refusal.change(input);
+        // A driver that does not exist: any attempt to connect would show
+        // as a failed run instead of a refusal.
         TADOQuery query(QStringLiteral("no such driver"));
         int progressCalls = 0;
-        const AssignmentOutcome outcome = RunAssignment(refusal.input, query, [&](qsizetype) { ++progressCalls; });
+        const AssignmentOutcome outcome = RunAssignment(input, query, [&](qsizetype) { ++progressCalls; });
         EXPECT_EQ(outcome.result, AssignmentOutcome::Result::Refused);
         EXPECT_EQ(outcome.message, refusal.message);
         EXPECT_TRUE(outcome.statusText.isEmpty());
@@ -103,12 +78,6 @@ TEST(IsSafePhotoCode, RefusesWhatCouldLeaveThePhotoFolderOrFailOnWindows)
           QStringLiteral("a\x7f"), QString(QChar(0x85)), QString(QChar(0))}) {
         EXPECT_FALSE(IsSafePhotoCode(code)) << code.toStdString();
     }
-}
-
-TEST(PhotoWebPath, KeepsForwardSlashes)
-{
-    EXPECT_EQ(PhotoWebPath("001"), QStringLiteral("/upload/StudentPhoto/001.jpg"));
-    EXPECT_EQ(PhotoWebPath(""), QStringLiteral("/upload/StudentPhoto/.jpg"));
 }
 
 } // namespace

@@ -12,37 +12,38 @@ QString OleDb(const QString& password, const QString& userId, const QString& dat
         .arg(password, userId, database, server);
 }
 
-TEST(OdbcConnectionString, CarriesTheFourSettings)
+TEST(OdbcConnectionString, CarriesTheFourSettingsInTheDriversForm)
 {
-    EXPECT_EQ(OdbcConnectionString(OleDb("Pa55", "sa", "school", "db.example"), "FreeTDS"),
-              QStringLiteral("DRIVER={FreeTDS};SERVER=db.example;DATABASE=school;UID=sa;PWD=Pa55;TDS_Version=7.4"));
-    // The key names are not case-sensitive; values are trimmed as OLE DB trims them.
-    EXPECT_EQ(OdbcConnectionString("data source= h ;USER ID=u;initial catalog=d;password= p ", "FreeTDS"),
-              QStringLiteral("DRIVER={FreeTDS};SERVER=h;DATABASE=d;UID=u;PWD=p;TDS_Version=7.4"));
-}
+    const struct {
+        QString oleDb;
+        const char* driver;
+        QString odbc;
+    } rows[] = {
+        {OleDb("Pa55", "sa", "school", "db.example"), "FreeTDS",
+         "DRIVER={FreeTDS};SERVER=db.example;DATABASE=school;UID=sa;PWD=Pa55;TDS_Version=7.4"},
+        // Key names are not case-sensitive; values are trimmed as OLE DB trims them.
+        {"data source= h ;USER ID=u;initial catalog=d;password= p ", "FreeTDS",
+         "DRIVER={FreeTDS};SERVER=h;DATABASE=d;UID=u;PWD=p;TDS_Version=7.4"},
+        // A port and "(local)" in the forms drivers other than Windows' own understand.
+        {OleDb("p", "u", "d", "10.0.0.5,1433"), "FreeTDS",
+         "DRIVER={FreeTDS};SERVER=10.0.0.5;PORT=1433;DATABASE=d;UID=u;PWD=p;TDS_Version=7.4"},
+        {OleDb("p", "u", "d", "(local)"), "PostgreSQL Unicode",
+         "DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;DATABASE=d;UID=u;PWD=p"},
+        {OleDb("p", "u", "d", "10.0.0.5,1433"), "SQL Server",
+         "DRIVER={SQL Server};SERVER=10.0.0.5,1433;DATABASE=d;UID=u;PWD=p"},
+        {OleDb("p", "u", "d", "(local)"), "SQL Server", "DRIVER={SQL Server};SERVER=(local);DATABASE=d;UID=u;PWD=p"},
+        // Braces where ODBC would misread a value.
+        {OleDb("p{r}o=be", "u", "d", "s"), "FreeTDS",
+         "DRIVER={FreeTDS};SERVER=s;DATABASE=d;UID=u;PWD={p{r}}o=be};TDS_Version=7.4"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(OdbcConnectionString(row.oleDb, row.driver), row.odbc);
 
-TEST(OdbcConnectionString, PortAndLocalServerForDriversOtherThanWindowsOwn)
-{
-    EXPECT_EQ(OdbcConnectionString(OleDb("p", "u", "d", "10.0.0.5,1433"), "FreeTDS"),
-              QStringLiteral("DRIVER={FreeTDS};SERVER=10.0.0.5;PORT=1433;DATABASE=d;UID=u;PWD=p;TDS_Version=7.4"));
-    EXPECT_EQ(OdbcConnectionString(OleDb("p", "u", "d", "(local)"), "PostgreSQL Unicode"),
-              QStringLiteral("DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;DATABASE=d;UID=u;PWD=p"));
-    EXPECT_EQ(OdbcConnectionString(OleDb("p", "u", "d", "10.0.0.5,1433"), "SQL Server"),
-              QStringLiteral("DRIVER={SQL Server};SERVER=10.0.0.5,1433;DATABASE=d;UID=u;PWD=p"));
-    EXPECT_EQ(OdbcConnectionString(OleDb("p", "u", "d", "(local)"), "SQL Server"),
-              QStringLiteral("DRIVER={SQL Server};SERVER=(local);DATABASE=d;UID=u;PWD=p"));
-}
-
-TEST(OdbcConnectionString, BracesWhereOdbcWouldMisreadAValue)
-{
-    EXPECT_EQ(OdbcConnectionString(OleDb("p{r}o=be", "u", "d", "s"), "FreeTDS"),
-              QStringLiteral("DRIVER={FreeTDS};SERVER=s;DATABASE=d;UID=u;PWD={p{r}}o=be};TDS_Version=7.4"));
-    EXPECT_EQ(OdbcValue("plain=value"), QStringLiteral("plain=value"));
-    EXPECT_EQ(OdbcValue("a;b"), QStringLiteral("{a;b}"));
-    EXPECT_EQ(OdbcValue("}"), QStringLiteral("{}}}"));
-    EXPECT_EQ(OdbcValue(" lead"), QStringLiteral("{ lead}"));
-    EXPECT_EQ(OdbcValue("trail "), QStringLiteral("{trail }"));
-    EXPECT_EQ(OdbcValue(""), QString());
+    const std::pair<const char*, const char*> values[] = {
+        {"plain=value", "plain=value"}, {"a;b", "{a;b}"}, {"}", "{}}}"}, {" lead", "{ lead}"}, {"trail ", "{trail }"},
+        {"", ""}};
+    for (const auto& [value, quoted] : values)
+        EXPECT_EQ(OdbcValue(value), QString::fromLatin1(quoted));
 }
 
 TEST(DefaultOdbcDriver, EnvironmentOverridesThePlatformsDriver)

@@ -5,9 +5,6 @@
 #include "platform/TADOQuery.h"
 #include "support/QtPrinters.h"
 
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QUuid>
 #include <gtest/gtest.h>
 
@@ -21,68 +18,32 @@ QString OleDb(const PgServer& server, const QString& user, const QString& passwo
         .arg(server.port);
 }
 
-// A login role of the test's own, dropped at the end.
-class PgRole {
-public:
-    PgRole(const PgServer& server, const QString& password)
-        : server_(server)
-        , name_(QStringLiteral("r") + QUuid::createUuid().toString(QUuid::Id128))
-    {
-        QString quoted = password;
-        quoted.replace(u'\'', QStringLiteral("''"));
-        Admin(QStringLiteral("create role %1 login password '%2'").arg(name_, quoted));
-    }
-    ~PgRole() { Admin(QStringLiteral("drop role if exists %1").arg(name_)); }
-    QString Name() const { return name_; }
-
-private:
-    void Admin(const QString& statement) const
-    {
-        const QString connection = QUuid::createUuid().toString();
-        {
-            QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), connection);
-            database.setDatabaseName(
-                QStringLiteral("DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;PORT=%1;DATABASE=postgres;UID=postgres;PWD=%2")
-                    .arg(server_.port)
-                    .arg(server_.adminPassword));
-            EXPECT_TRUE(database.open()) << database.lastError().text().toStdString();
-            QSqlQuery query(database);
-            EXPECT_TRUE(query.exec(statement)) << query.lastError().text().toStdString();
-        }
-        QSqlDatabase::removeDatabase(connection);
-    }
-
-    PgServer server_;
-    QString name_;
-};
-
-TEST(PgQueryObject, PasswordsWithBracesAndEqualsSignsLogIn)
+TEST(PgQueryObject, PasswordsThatNeedBracesLogInAndAWrongOneCarriesTheServersMessage)
 {
     const PgServer server = PgServer::FromState();
-    for (const QString& password : {QStringLiteral("p{r}o=be"), QStringLiteral("}{"), QStringLiteral("密码 1")}) {
-        SCOPED_TRACE(password.toStdString());
-        PgRole role(server, password);
+    const struct {
+        QString password, given;
+    } rows[] = {{"p{r}o=be", "p{r}o=be"}, {"}{", "}{"}, {"密码 1", "密码 1"}, {"right", "wrong"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.password.toStdString());
+        const QString role = QStringLiteral("r") + QUuid::createUuid().toString(QUuid::Id128);
+        server.AdminExecute(QStringLiteral("create role %1 login password '%2'").arg(role, row.password));
         TADOQuery query(QStringLiteral("PostgreSQL Unicode"));
-        query.SetConnectionString(OleDb(server, role.Name(), password));
+        query.SetConnectionString(OleDb(server, role, row.given));
         query.AddSQL("select 1");
-        EXPECT_NO_THROW(query.Open());
+        if (row.given == row.password) {
+            EXPECT_NO_THROW(query.Open());
+        } else {
+            try {
+                query.Open();
+                ADD_FAILURE() << "logged in with a wrong password";
+            } catch (const EConnectionError& error) {
+                EXPECT_NE(std::string(error.what()).find("password authentication failed"), std::string::npos)
+                    << error.what();
+            }
+        }
         query.Close();
-    }
-}
-
-TEST(PgQueryObject, WrongPasswordCarriesTheServersMessage)
-{
-    const PgServer server = PgServer::FromState();
-    PgRole role(server, QStringLiteral("right"));
-    TADOQuery query(QStringLiteral("PostgreSQL Unicode"));
-    query.SetConnectionString(OleDb(server, role.Name(), QStringLiteral("wrong")));
-    query.AddSQL("select 1");
-    try {
-        query.Open();
-        FAIL() << "logged in with a wrong password";
-    } catch (const EConnectionError& error) {
-        EXPECT_NE(std::string(error.what()).find("password authentication failed"), std::string::npos)
-            << error.what();
+        server.AdminExecute(QStringLiteral("drop role %1").arg(role));
     }
 }
 

@@ -147,41 +147,23 @@ private:
     int port_ = 0;
 };
 
-QString SqlServerAt(int port)
+TEST(QueryObject, FreeTdsWithoutAServerFailsWithinTheLoginTimeout)
 {
-    return QStringLiteral("Provider=SQLOLEDB.1;Password=pw;Persist Security Info=True;User ID=sa;"
-                          "Initial Catalog=school;Data Source=127.0.0.1,%1")
-        .arg(port);
-}
-
-TEST(QueryObject, FreeTdsAgainstAClosedPortFailsAtOnce)
-{
-    SilentPort port;
-    const int closedPort = port.Port();
-    port.Close();
-
-    TADOQuery query(QStringLiteral("FreeTDS"));
-    query.SetConnectionString(SqlServerAt(closedPort));
-    query.AddSQL("select * from organization");
-    try {
-        query.Open();
-        FAIL() << "connected to a closed port";
-    } catch (const EConnectionError& error) {
-        EXPECT_GT(std::strlen(error.what()), 0u);
+    // A closed port fails at once; a port that never answers would wait for
+    // ever without the login timeout (ctest's time limit catches a hang).
+    SilentPort silent;
+    SilentPort closed;
+    closed.Close();
+    for (const int port : {closed.Port(), silent.Port()}) {
+        TADOQuery query(QStringLiteral("FreeTDS"));
+        query.SetTimeouts({.loginSeconds = 2, .statementSeconds = 30});
+        query.SetConnectionString(QStringLiteral("Provider=SQLOLEDB.1;Password=pw;Persist Security Info=True;"
+                                                 "User ID=sa;Initial Catalog=school;Data Source=127.0.0.1,%1")
+                                      .arg(port));
+        query.AddSQL("select * from organization");
+        EXPECT_THROW(query.Open(), EConnectionError) << port;
+        EXPECT_FALSE(AnyQueryConnectionLeft());
     }
-    EXPECT_FALSE(AnyQueryConnectionLeft());
-}
-
-TEST(QueryObject, FreeTdsAgainstAServerThatNeverAnswersEndsAtTheLoginTimeout)
-{
-    // Without the login timeout this connection would wait for ever; ctest's
-    // time limit on this test catches a hang.
-    SilentPort port;
-    TADOQuery query(QStringLiteral("FreeTDS"));
-    query.SetTimeouts({.loginSeconds = 2, .statementSeconds = 30});
-    query.SetConnectionString(SqlServerAt(port.Port()));
-    query.AddSQL("select * from organization");
-    EXPECT_THROW(query.Open(), EConnectionError);
     EXPECT_EQ(TADOQuery(QStringLiteral("FreeTDS")).Timeouts().loginSeconds, 15);
     EXPECT_EQ(TADOQuery(QStringLiteral("FreeTDS")).Timeouts().statementSeconds, 30);
 }

@@ -1,7 +1,10 @@
 #include "TestSite.h"
 
+#include "support/TestFiles.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -83,6 +86,13 @@ PgServer PgServer::FromState()
     return server;
 }
 
+void PgServer::AdminExecute(const QString& statement) const
+{
+    ScopedConnection(QStringLiteral("QODBC"),
+                     PgConnectionString(*this, QStringLiteral("postgres"), QStringLiteral("postgres"), adminPassword))
+        .Execute(statement);
+}
+
 class TestSite::Database : public ScopedConnection {
 public:
     using ScopedConnection::ScopedConnection;
@@ -104,12 +114,8 @@ TestSite::TestSite(Backend backend)
         // The SQLite ODBC driver needs an ASCII path; the temporary folder is.
         databaseName_ = temp_.filePath(QStringLiteral("school.db"));
     } else {
-        const PgServer server = PgServer::FromState();
         databaseName_ = QStringLiteral("t") + QUuid::createUuid().toString(QUuid::Id128);
-        ScopedConnection admin(QStringLiteral("QODBC"),
-                               PgConnectionString(server, QStringLiteral("postgres"), QStringLiteral("postgres"),
-                                                  server.adminPassword));
-        admin.Execute(QStringLiteral("create database %1 owner %2").arg(databaseName_, kPgRole));
+        PgServer::FromState().AdminExecute(QStringLiteral("create database %1 owner %2").arg(databaseName_, kPgRole));
     }
     Execute(QStringLiteral("create table organization (id integer primary key, name varchar(100))"));
     Execute(QStringLiteral("insert into organization values (1, '示范学校')"));
@@ -123,11 +129,8 @@ TestSite::~TestSite()
     if (backend_ != Backend::PostgreSQL)
         return;
     try {
-        const PgServer server = PgServer::FromState();
-        ScopedConnection admin(QStringLiteral("QODBC"),
-                               PgConnectionString(server, QStringLiteral("postgres"), QStringLiteral("postgres"),
-                                                  server.adminPassword));
-        admin.Execute(QStringLiteral("drop database if exists %1 with (force)").arg(databaseName_));
+        PgServer::FromState().AdminExecute(
+            QStringLiteral("drop database if exists %1 with (force)").arg(databaseName_));
     } catch (const std::exception&) {
         // The whole cluster goes when the server stops.
     }
@@ -141,6 +144,19 @@ QString TestSite::Folder() const
 QString TestSite::Scratch(const QString& name) const
 {
     return temp_.filePath(QStringLiteral("scratch/") + name);
+}
+
+QString TestSite::WriteScratch(const QString& name, const QByteArray& bytes) const
+{
+    const QString path = Scratch(name);
+    QDir().mkpath(QFileInfo(path).path());
+    WriteFile(path, bytes);
+    return path;
+}
+
+QString TestSite::ScratchPhoto(const QString& name, const QString& testData) const
+{
+    return WriteScratch(QStringLiteral("photos/") + name, ReadFile(TestDataPath(testData)));
 }
 
 QString TestSite::OdbcDriver() const
@@ -170,9 +186,7 @@ QByteArray TestSite::DefaultWebConfig() const
 
 void TestSite::WriteWebConfig(const QByteArray& text) const
 {
-    QFile file(Folder() + QStringLiteral("Web.config"));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size())
-        throw std::runtime_error("cannot write Web.config");
+    WriteFile(Folder() + QStringLiteral("Web.config"), text);
 }
 
 std::unique_ptr<TestSite::Database> TestSite::Open() const

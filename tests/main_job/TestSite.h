@@ -21,6 +21,8 @@ struct PgServer {
     int port = 0;
     QString adminPassword;
     static PgServer FromState();
+    // Runs a statement as the server's superuser, on the database "postgres".
+    void AdminExecute(const QString& statement) const;
 };
 
 // A web application installation in a temporary folder: Web.config naming a
@@ -40,6 +42,11 @@ public:
     QString SitePhotoFolder() const { return Folder() + QStringLiteral("upload/StudentPhoto/"); }
     // A scratch folder beside the site, for photos and roster files.
     QString Scratch(const QString& name) const;
+    // Writes a scratch file (its folder made as needed); returns its path.
+    QString WriteScratch(const QString& name, const QByteArray& bytes) const;
+    // Copies a shared test photo into scratch/photos/; returns its path.
+    QString ScratchPhoto(const QString& name,
+                         const QString& testData = QStringLiteral("jpeg/photos/hopper_gray.jpg")) const;
     QString OdbcDriver() const;
 
     // The connection settings as a Web.config states them, and the file.

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QString>
 
+#include <stdexcept>
+
 // Paths of the shared test images, and small helpers for files in a test's
 // temporary folder.
 inline QString TestDataPath(const QString& relative)
