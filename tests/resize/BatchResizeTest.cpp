@@ -7,12 +7,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <tuple>
 #include <utility>
 
 namespace {
@@ -96,11 +93,8 @@ void ExpectResizedFrom(const QString& outputPath, const QString& sourcePath, int
 
 TEST(ResizeOutputName, ThreeDigitsUpTo999ThenThePlainNumber)
 {
-    const std::pair<int, const char*> rows[] = {
-        {1, "001.jpg"},   {9, "009.jpg"},     {10, "010.jpg"},    {99, "099.jpg"},
-        {100, "100.jpg"}, {999, "999.jpg"},   {1000, "1000.jpg"}, {1001, "1001.jpg"},
-        {12345, "12345.jpg"},
-    };
+    const std::pair<int, const char*> rows[] = {{1, "001.jpg"},   {10, "010.jpg"},     {999, "999.jpg"},
+                                                {1000, "1000.jpg"}, {12345, "12345.jpg"}};
     for (const auto& [n, name] : rows)
         EXPECT_EQ(ResizeOutputName(n), QString::fromLatin1(name)) << n;
 }
@@ -120,7 +114,8 @@ TEST(ParseSideLength, WholeNumbersOnly)
 
 TEST_F(BatchResizeTest, ThreePhotographsGiveNumberedSamplesOfTheirDecoding)
 {
-    // A small square enlarged, a progressive portrait, a 2x2-subsampled photo.
+    // A small square stretched (a kept aspect ratio or a border would not
+    // match the sample), a progressive portrait, a 2x2-subsampled photo.
     const std::pair<const char*, const char*> photos[] = {
         {"jpeg/photos/hopper.jpg", "a.jpg"},
         {"jpeg/photos/obama_backstage_the_white_house.jpg", "b.JPG"},
@@ -128,6 +123,8 @@ TEST_F(BatchResizeTest, ThreePhotographsGiveNumberedSamplesOfTheirDecoding)
     };
     for (const auto& [file, name] : photos)
         AddPhoto(file, name);
+    const RgbPixels square = DjpegDecode(TestDataPath(photos[0].first));
+    ASSERT_EQ(square.width, square.height);
 
     std::vector<std::pair<int, int>> reports;
     Run(Job({"a.jpg", "b.JPG", "c.jpg"}), [&reports](int n, int total) { reports.emplace_back(n, total); });
@@ -154,48 +151,6 @@ TEST_F(BatchResizeTest, GrayscalePhotosAreSampledFromTheirQuantisedDecoding)
         ExpectResizedFrom(Target() + "001.jpg", TestDataPath(row.file), row.width, row.height,
                           {QStringLiteral("-colors"), QStringLiteral("236")});
         ASSERT_TRUE(QFile::remove(Source() + "gray.jpg"));
-    }
-}
-
-TEST_F(BatchResizeTest, SquarePictureIsStretchedToFillWithoutBorder)
-{
-    // Four 200 x 200 quadrants of clear colours, encoded at full quality.
-    QByteArray ppm = "P6\n400 400\n255\n";
-    for (int y = 0; y < 400; ++y) {
-        for (int x = 0; x < 400; ++x) {
-            const bool right = x >= 200, bottom = y >= 200;
-            const char r = (!bottom || right) ? char(0xE0) : char(0x10);
-            const char g = bottom ? char(0xE0) : char(0x10);
-            const char b = (right && !bottom) ? char(0xE0) : char(0x10);
-            ppm += r;
-            ppm += g;
-            ppm += b;
-        }
-    }
-    WriteFile(temp.filePath("square.ppm"), ppm);
-    QProcess cjpeg;
-    cjpeg.start("cjpeg", {"-quality", "100", "-sample", "1x1", "-outfile", Source() + "square.jpg",
-                          temp.filePath("square.ppm")});
-    ASSERT_TRUE(cjpeg.waitForFinished(30000) && cjpeg.exitCode() == 0);
-
-    Run(Job({"square.jpg"}));
-
-    ExpectResizedFrom(Target() + "001.jpg", Source() + "square.jpg", 120, 180);
-    // Each quadrant becomes 60 x 90: the aspect ratio is not kept and no
-    // white border is left anywhere.
-    const RgbPixels out = ReadBmp32(ReadFile(Target() + "001.jpg")).picture;
-    const auto near = [](std::uint32_t pixel, std::uint32_t colour) {
-        for (int shift : {0, 8, 16}) {
-            if (std::abs(int((pixel >> shift) & 0xFF) - int((colour >> shift) & 0xFF)) > 8)
-                return false;
-        }
-        return true;
-    };
-    for (const auto& [x, y, colour] : {std::tuple{0, 0, 0xE01010u}, std::tuple{59, 89, 0xE01010u},
-                                       std::tuple{60, 0, 0xE010E0u}, std::tuple{119, 89, 0xE010E0u},
-                                       std::tuple{0, 90, 0x10E010u}, std::tuple{59, 179, 0x10E010u},
-                                       std::tuple{60, 90, 0xE0E010u}, std::tuple{119, 179, 0xE0E010u}}) {
-        EXPECT_TRUE(near(out.At(x, y), colour)) << x << ", " << y << ": " << std::hex << out.At(x, y);
     }
 }
 
@@ -285,33 +240,22 @@ TEST_F(BatchResizeTest, TargetEqualToSourceReplacesOnlyPicturesAlreadyRead)
 
 TEST_F(BatchResizeTest, NamesOfTwelveAndOf1001Pictures)
 {
-    // Tiny pictures keep 1,001 decodes and writes cheap.
-    const QString tiny = TestDataPath("jpeg/special/mozilla-jpg-size-8x8.jpg");
+    // Tiny pictures keep 1,001 decodes and writes cheap; one source file
+    // listed many times is enough.
+    AddPhoto("jpeg/special/mozilla-jpg-size-8x8.jpg", "tiny.jpg");
     for (const int count : {12, 1001}) {
         SCOPED_TRACE(count);
-        QDir(Source()).removeRecursively();
-        QDir(Target()).removeRecursively();
-        ASSERT_TRUE(QDir().mkpath(Source()) && QDir().mkpath(Target()));
-        QStringList names;
-        for (int i = 1; i <= count; ++i) {
-            names << QStringLiteral("p%1.jpg").arg(i);
-            ASSERT_TRUE(QFile::copy(tiny, Source() + names.back()));
-        }
         int lastReported = 0;
-        Run(Job(names, 4, 6), [&lastReported](int n, int) { lastReported = n; });
+        Run(Job(QStringList(count, "tiny.jpg"), 4, 6), [&lastReported](int n, int) { lastReported = n; });
 
-        QStringList expected;
-        for (int n = 1; n <= count; ++n)
-            expected << ResizeOutputName(n);
-        QStringList written = TargetFiles();
-        expected.sort();
-        EXPECT_EQ(written, expected);
+        const QStringList written = TargetFiles();
         EXPECT_EQ(lastReported, count);
-        EXPECT_TRUE(written.contains("012.jpg"));
-        if (count == 1001) {
-            EXPECT_TRUE(written.contains("999.jpg") && written.contains("1000.jpg") && written.contains("1001.jpg"));
-            EXPECT_EQ(QFileInfo(Target() + "1001.jpg").size(), 54 + 4 * 4 * 6);
-        }
+        EXPECT_EQ(written.size(), count);
+        EXPECT_TRUE(written.contains("001.jpg") && written.contains("012.jpg"));
+        EXPECT_EQ(written.contains("013.jpg"), count > 12);
+        EXPECT_EQ(written.contains("999.jpg") && written.contains("1000.jpg") && written.contains("1001.jpg"),
+                  count == 1001);
+        EXPECT_EQ(QFileInfo(Target() + ResizeOutputName(count)).size(), 54 + 4 * 4 * 6);
     }
 }
 
