@@ -42,16 +42,6 @@ std::vector<TColor> Pixels(TPicture& picture)
     return pixels;
 }
 
-// Rows of a picture as lists of colours, for the small turn examples.
-std::vector<std::vector<TColor>> Rows(TPicture& picture)
-{
-    std::vector<std::vector<TColor>> rows(static_cast<std::size_t>(picture.Height()));
-    for (std::int32_t y = 0; y < picture.Height(); ++y)
-        for (std::int32_t x = 0; x < picture.Width(); ++x)
-            rows[static_cast<std::size_t>(y)].push_back(PixelAt(picture, x, y));
-    return rows;
-}
-
 } // namespace
 
 TEST(HalfSizeRedraw, KeepsEverySecondRowAndColumnAndDropsOddRemainders)
@@ -168,10 +158,10 @@ TEST(QuarterTurn, TurnsAThreeByTwoPictureEitherWay)
     const TColor a = 0x0000A0, b = 0x0000B0, c = 0x0000C0, d = 0x00D000, e = 0x00E000, f = 0xF00000;
     const struct {
         TurnDirection direction;
-        std::vector<std::vector<TColor>> rows;
+        std::vector<TColor> rows; // two pixels a row
     } cases[] = {
-        {TurnDirection::Left, {{c, f}, {b, e}, {a, d}}},
-        {TurnDirection::Right, {{d, a}, {e, b}, {f, c}}},
+        {TurnDirection::Left, {c, f, b, e, a, d}},
+        {TurnDirection::Right, {d, a, e, b, f, c}},
     };
     for (const auto& turn : cases) {
         TPicture picture;
@@ -186,7 +176,7 @@ TEST(QuarterTurn, TurnsAThreeByTwoPictureEitherWay)
         QuarterTurn(area, turn.direction);
         EXPECT_EQ(area.Width, 2);
         EXPECT_EQ(area.Height, 3);
-        EXPECT_EQ(Rows(picture), turn.rows);
+        EXPECT_EQ(Pixels(picture), turn.rows);
     }
 }
 
@@ -210,25 +200,23 @@ TEST(QuarterTurn, TurnsThatAddUpToNothingGiveBackThePicture)
 
 TEST(Dragging, MovesThePictureCentreToThePointer)
 {
-    // Over the picture at its own centre: nothing moves, and the crop lies
-    // 1 pixel right of and 3 below the frame at (112, 64).
-    const DragResult still = DragOverPicture(8, 8, 320, 240, 160, 120, 337, 305);
-    EXPECT_EQ(still.Left, 8);
-    EXPECT_EQ(still.Top, 8);
-    EXPECT_EQ(still.CropRect, (TRect{105, 59, 225, 239}));
-
-    const DragResult pictureMoved = DragOverPicture(8, 8, 320, 240, 0, 0, 337, 305);
-    EXPECT_EQ(pictureMoved.Left, -152);
-    EXPECT_EQ(pictureMoved.Top, -112);
-    EXPECT_EQ(pictureMoved.CropRect, (TRect{265, 179, 385, 359}));
-
-    // Over the frame the crop is exactly the part under the frame.
-    const DragResult frame = DragOverFrame(112, 64, 320, 240, 60, 90);
-    EXPECT_EQ(frame.Left, 12);
-    EXPECT_EQ(frame.Top, 34);
-    EXPECT_EQ(frame.CropRect, (TRect{100, 30, 220, 210}));
-    EXPECT_EQ(frame.CropRect.Left, 112 - frame.Left);
-    EXPECT_EQ(frame.CropRect.Top, 64 - frame.Top);
+    const struct {
+        const char* name;
+        DragResult result, expected;
+    } cases[] = {
+        // Over the picture at its own centre: nothing moves, and the crop lies
+        // 1 pixel right of and 3 below the frame at (112, 64).
+        {"picture, at its centre", DragOverPicture(8, 8, 320, 240, 160, 120, 337, 305), {8, 8, {105, 59, 225, 239}}},
+        {"picture, at its corner", DragOverPicture(8, 8, 320, 240, 0, 0, 337, 305),
+         {-152, -112, {265, 179, 385, 359}}},
+        // Over the frame the crop is exactly the part under the frame.
+        {"frame", DragOverFrame(112, 64, 320, 240, 60, 90), {12, 34, {100, 30, 220, 210}}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.result.Left, c.expected.Left) << c.name;
+        EXPECT_EQ(c.result.Top, c.expected.Top) << c.name;
+        EXPECT_EQ(c.result.CropRect, c.expected.CropRect) << c.name;
+    }
 }
 
 TEST(PictureName, BlanksAroundTheNameDoNotCountAndSeparatorsAreRefused)
