@@ -3,40 +3,28 @@
 
 #include "main_window/AssignmentRun.h"
 #include "support/QtPrinters.h"
+#include "support/RunCli.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <gtest/gtest.h>
 
 using namespace AssignmentMessages;
 
 namespace {
 
-struct Result {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
 class AssignCommand : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(QDir().mkpath(photoFolder) && QDir().mkpath(site.Scratch("home"))); }
 
-    Result Run(const QStringList& arguments)
+    CliResult Run(const QStringList& arguments)
     {
-        QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("STUDENT_PHOTO_ODBC_DRIVER", site.OdbcDriver());
         // Where a remembered installation folder would go: it must stay empty.
         environment.insert("HOME", site.Scratch("home"));
         environment.insert("XDG_CONFIG_HOME", site.Scratch("home/.config"));
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(SP_CLI_PATH), QStringList{"assign"} + arguments);
-        EXPECT_TRUE(process.waitForFinished(60000));
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+        return RunCli(SP_CLI_PATH, QStringList{"assign"} + arguments, environment);
     }
 
     QString Roster(const QByteArray& bytes) { return site.WriteScratch("roster.txt", bytes); }
@@ -53,7 +41,7 @@ TEST_F(AssignCommand, AssignsAFolderOfPhotosInListingOrder)
     site.ScratchPhoto("1.JPG");
     site.ScratchPhoto("notes.txt");
 
-    const Result result = Run({"--install-dir", site.Folder(), "--roster", Roster("001\n002\n003\n"), "--photos",
+    const CliResult result = Run({"--install-dir", site.Folder(), "--roster", Roster("001\n002\n003\n"), "--photos",
                                photoFolder});
 
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
@@ -74,7 +62,7 @@ TEST_F(AssignCommand, AssignsAListOfPhotosWithoutATrailingSeparator)
     QString installDir = site.Folder();
     installDir.chop(1);
 
-    const Result result
+    const CliResult result
         = Run({"--install-dir", installDir, "--roster", Roster("a\r\nb"), "--photo-list", second, first});
 
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
@@ -89,7 +77,7 @@ TEST_F(AssignCommand, FailedRunsExitWithOneAndSayWhy)
     const QString roster = Roster("001\n");
 
     QFile::remove(site.Folder() + "Web.config");
-    Result result = Run({"--install-dir", site.Folder(), "--roster", roster, "--photos", photoFolder});
+    CliResult result = Run({"--install-dir", site.Folder(), "--roster", roster, "--photos", photoFolder});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out, kFailed + "\n");
     EXPECT_TRUE(result.err.contains("Web.config")) << result.err.toStdString();
@@ -125,7 +113,7 @@ TEST_F(AssignCommand, WrongUsageExitsWithTwo)
     };
     for (const QStringList& arguments : wrong) {
         SCOPED_TRACE(arguments.join(' ').toStdString());
-        const Result result = Run(arguments);
+        const CliResult result = Run(arguments);
         EXPECT_EQ(result.exitCode, 2);
         EXPECT_TRUE(result.out.isEmpty());
         EXPECT_TRUE(result.err.contains("usage: student-photo-cli assign")) << result.err.toStdString();

@@ -91,14 +91,6 @@ void ExpectResizedFrom(const QString& outputPath, const QString& sourcePath, int
 
 } // namespace
 
-TEST(ResizeOutputName, ThreeDigitsUpTo999ThenThePlainNumber)
-{
-    const std::pair<int, const char*> rows[] = {{1, "001.jpg"},   {10, "010.jpg"},     {999, "999.jpg"},
-                                                {1000, "1000.jpg"}, {12345, "12345.jpg"}};
-    for (const auto& [n, name] : rows)
-        EXPECT_EQ(ResizeOutputName(n), QString::fromLatin1(name)) << n;
-}
-
 TEST(ParseSideLength, WholeNumbersOnly)
 {
     const std::pair<const char*, std::optional<std::int32_t>> rows[] = {

@@ -1,21 +1,15 @@
 #include "ReferencePictures.h"
 #include "support/QtPrinters.h"
+#include "support/RunCli.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
-
-struct CliResult {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
 
 class ResizeCommandTest : public ::testing::Test {
 protected:
@@ -32,15 +26,7 @@ protected:
 
     CliResult Run(const QStringList& arguments) const
     {
-        QProcess cli;
-        cli.start(QStringLiteral(SP_CLI_PATH), QStringList{QStringLiteral("resize")} + arguments);
-        CliResult result;
-        if (!cli.waitForFinished(60000) || cli.exitStatus() != QProcess::NormalExit)
-            return result;
-        result.exitCode = cli.exitCode();
-        result.out = QString::fromLocal8Bit(cli.readAllStandardOutput());
-        result.err = QString::fromLocal8Bit(cli.readAllStandardError());
-        return result;
+        return RunCli(SP_CLI_PATH, QStringList{"resize"} + arguments);
     }
 
     QTemporaryDir temp;
