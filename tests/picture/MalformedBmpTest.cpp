@@ -2,15 +2,9 @@
 // error, allocates nothing large and reads nothing outside the data.
 #include "PictureTestSupport.h"
 
-#include "common/picture/PictureErrors.h"
-#include "common/picture/TBitmap.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
 namespace {
+
+using Bytes = std::vector<std::uint8_t>;
 
 struct InfoHeader {
     std::uint32_t size = 40;
@@ -23,19 +17,23 @@ struct InfoHeader {
     std::uint32_t coloursUsed = 0;
 };
 
-void Put(std::vector<std::uint8_t>& out, std::uint64_t value, int size)
+void Put(Bytes& out, std::uint64_t value, int size)
 {
     for (int i = 0; i < size; ++i)
         out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
-// File header + info header (+ `tail`: tables, masks, pixels).
-std::vector<std::uint8_t> MakeBmp(const InfoHeader& h, const std::vector<std::uint8_t>& tail)
+Bytes Join(Bytes a, const Bytes& b)
 {
-    std::vector<std::uint8_t> out{'B', 'M'};
-    Put(out, 0, 4);
-    Put(out, 0, 4);
-    Put(out, 0, 4);   // the pixel offset: 0, so the pixels follow the tables
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// File header + info header + `tail` (tables, masks, pixels). The pixel
+// offset is 0, so the pixels follow the tables.
+Bytes MakeBmp(const InfoHeader& h, const Bytes& tail)
+{
+    Bytes out{'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     Put(out, h.size, 4);
     Put(out, static_cast<std::uint32_t>(h.width), 4);
     Put(out, static_cast<std::uint32_t>(h.height), 4);
@@ -46,92 +44,76 @@ std::vector<std::uint8_t> MakeBmp(const InfoHeader& h, const std::vector<std::ui
     Put(out, 0, 8);
     Put(out, h.coloursUsed, 4);
     Put(out, 0, 4);
-    out.insert(out.end(), tail.begin(), tail.end());
-    return out;
+    return Join(out, tail);
 }
 
-// A grey colour table of `entries` entries.
-std::vector<std::uint8_t> Table(int entries)
+// A grey colour table of `entries` entries, followed by `pixels`.
+Bytes Table(int entries, const Bytes& pixels = {})
 {
-    std::vector<std::uint8_t> table;
+    Bytes table;
     for (int i = 0; i < entries; ++i)
         Put(table, static_cast<std::uint32_t>(i * 0x010101), 4);
-    return table;
-}
-
-std::vector<std::uint8_t> Join(std::vector<std::uint8_t> a, const std::vector<std::uint8_t>& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
+    return Join(table, pixels);
 }
 
 struct Malformed {
     std::string name;
-    std::vector<std::uint8_t> bytes;
+    Bytes bytes;
     std::string message;
 };
+
+void PrintTo(const Malformed& row, std::ostream* out) { *out << row.name; }
 
 std::vector<Malformed> Cases()
 {
     const std::string notValid = "Bitmap image is not valid";
     const std::string readError = "Stream read error";
     const std::string outOfResources = "Out of system resources";
-    const std::vector<std::uint8_t> pixels8(8, 1);
-    std::vector<Malformed> cases;
-    cases.push_back({"Empty", {}, readError});
-    cases.push_back({"FileHeaderCut", {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, readError});
-    cases.push_back({"NotBM", Join(std::vector<std::uint8_t>{'B', 'A'}, std::vector<std::uint8_t>(60, 0)), notValid});
-    {
-        auto bytes = MakeBmp({}, {});
-        bytes.resize(20);
-        cases.push_back({"InfoHeaderCut", bytes, readError});
-    }
-    cases.push_back({"HeaderSizeHuge", MakeBmp({.size = 0xFFFFFFFF}, Join(Table(256), pixels8)), readError});
-    cases.push_back({"HeaderSizeTooSmall", MakeBmp({.size = 8}, Join(Table(256), pixels8)), notValid});
-    cases.push_back({"PlanesTwo", MakeBmp({.planes = 2}, Join(Table(256), pixels8)), notValid});
-    cases.push_back({"WidthZero", MakeBmp({.width = 0}, Join(Table(256), pixels8)), notValid});
-    cases.push_back({"WidthNegative", MakeBmp({.width = -4}, Join(Table(256), pixels8)), notValid});
-    cases.push_back({"HeightZero", MakeBmp({.height = 0}, Join(Table(256), pixels8)), notValid});
-    cases.push_back({"BitsSeven", MakeBmp({.bits = 7}, Join(Table(128), pixels8)), notValid});
-    cases.push_back({"BitsZero", MakeBmp({.bits = 0}, pixels8), notValid});
-    // Sizes whose grid is beyond the limit, or whose row size overflows 32 bits.
-    cases.push_back({"WidthHuge", MakeBmp({.width = 0x7FFFFFFF, .height = 1, .bits = 32}, pixels8), outOfResources});
-    cases.push_back({"RowBytesOverflow32", MakeBmp({.width = 0x40000001, .height = 1, .bits = 32}, pixels8),
-                     outOfResources});
-    cases.push_back({"TopDownMostNegative", MakeBmp({.height = INT32_MIN, .bits = 24}, pixels8), outOfResources});
-    cases.push_back({"ManyRows", MakeBmp({.width = 1, .height = 0x7FFFFFFF, .bits = 1}, Join(Table(2), pixels8)),
-                     outOfResources});
-    // Tables and masks the file announces but does not hold.
-    cases.push_back({"TableCut", MakeBmp({}, Table(100)), readError});
-    cases.push_back({"ColoursUsedHuge24", MakeBmp({.bits = 24, .coloursUsed = 0xFFFFFFFF}, pixels8), readError});
-    cases.push_back({"ColoursUsedPast256", MakeBmp({.coloursUsed = 257}, Join(Table(257), pixels8)), notValid});
-    cases.push_back({"MasksCut", MakeBmp({.bits = 16, .compression = 3}, {0, 0xF8, 0, 0}), readError});
-    // Depth and compression that do not go together.
-    cases.push_back({"BitFieldsAt24", MakeBmp({.bits = 24, .compression = 3}, std::vector<std::uint8_t>(40, 0)),
-                     notValid});
-    cases.push_back({"Rle8At16", MakeBmp({.bits = 16, .compression = 1}, pixels8), notValid});
-    cases.push_back({"CompressionUnknown", MakeBmp({.compression = 99}, Join(Table(256), pixels8)), notValid});
-    cases.push_back({"EmbeddedPng", MakeBmp({.bits = 0, .compression = 5}, pixels8), notValid});
-    // Colour indices past the table.
-    cases.push_back({"IndexPastTable", MakeBmp({.coloursUsed = 1}, Join(Table(1), pixels8)), notValid});
-    cases.push_back({"Index4PastTable", MakeBmp({.bits = 4, .coloursUsed = 3}, Join(Table(3), {0x12, 0x30, 0, 0,
-                                                                                                0x00, 0x00, 0, 0})),
-                     notValid});
-    // Run-length data that leaves the grid.
-    cases.push_back({"Rle8RunPastRow", MakeBmp({.compression = 1}, Join(Table(256), {5, 1, 0, 1})), notValid});
-    cases.push_back({"Rle8AbsolutePastRow", MakeBmp({.compression = 1}, Join(Table(256), {0, 6, 1, 1, 1, 1, 1, 1})),
-                     notValid});
-    cases.push_back({"Rle8DeltaPastTop", MakeBmp({.compression = 1}, Join(Table(256), {0, 2, 0, 9, 1, 1})), notValid});
-    cases.push_back({"Rle8DeltaPastRight", MakeBmp({.compression = 1}, Join(Table(256), {0, 2, 9, 0, 1, 1})),
-                     notValid});
-    cases.push_back({"Rle8RowsPastTop", MakeBmp({.compression = 1}, Join(Table(256), {0, 0, 0, 0, 1, 1})), notValid});
-    cases.push_back({"Rle8IndexPastTable", MakeBmp({.compression = 1, .coloursUsed = 2}, Join(Table(2), {2, 7, 0, 1})),
-                     notValid});
-    cases.push_back({"Rle4RunPastRow", MakeBmp({.bits = 4, .compression = 2}, Join(Table(16), {9, 0x11, 0, 1})),
-                     notValid});
-    cases.push_back({"RleTopDown", MakeBmp({.height = -2, .compression = 1}, Join(Table(256), {2, 1, 0, 1})),
-                     notValid});
-    return cases;
+    const Bytes pixels8(8, 1);
+    const Bytes full = Table(256, pixels8);
+    Bytes infoCut = MakeBmp({}, {});
+    infoCut.resize(20);
+    return {
+        {"Empty", {}, readError},
+        {"FileHeaderCut", {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, readError},
+        {"NotBM", Join({'B', 'A'}, Bytes(60, 0)), notValid},
+        {"InfoHeaderCut", infoCut, readError},
+        {"HeaderSizeHuge", MakeBmp({.size = 0xFFFFFFFF}, full), readError},
+        {"HeaderSizeTooSmall", MakeBmp({.size = 8}, full), notValid},
+        {"PlanesTwo", MakeBmp({.planes = 2}, full), notValid},
+        {"WidthZero", MakeBmp({.width = 0}, full), notValid},
+        {"WidthNegative", MakeBmp({.width = -4}, full), notValid},
+        {"HeightZero", MakeBmp({.height = 0}, full), notValid},
+        {"BitsSeven", MakeBmp({.bits = 7}, Table(128, pixels8)), notValid},
+        {"BitsZero", MakeBmp({.bits = 0}, pixels8), notValid},
+        // Sizes whose grid is beyond the limit, or whose row size overflows 32 bits.
+        {"WidthHuge", MakeBmp({.width = 0x7FFFFFFF, .height = 1, .bits = 32}, pixels8), outOfResources},
+        {"RowBytesOverflow32", MakeBmp({.width = 0x40000001, .height = 1, .bits = 32}, pixels8), outOfResources},
+        {"TopDownMostNegative", MakeBmp({.height = INT32_MIN, .bits = 24}, pixels8), outOfResources},
+        {"ManyRows", MakeBmp({.width = 1, .height = 0x7FFFFFFF, .bits = 1}, Table(2, pixels8)), outOfResources},
+        // Tables and masks the file announces but does not hold.
+        {"TableCut", MakeBmp({}, Table(100)), readError},
+        {"ColoursUsedHuge24", MakeBmp({.bits = 24, .coloursUsed = 0xFFFFFFFF}, pixels8), readError},
+        {"ColoursUsedPast256", MakeBmp({.coloursUsed = 257}, Table(257, pixels8)), notValid},
+        {"MasksCut", MakeBmp({.bits = 16, .compression = 3}, {0, 0xF8, 0, 0}), readError},
+        // Depth and compression that do not go together.
+        {"BitFieldsAt24", MakeBmp({.bits = 24, .compression = 3}, Bytes(40, 0)), notValid},
+        {"Rle8At16", MakeBmp({.bits = 16, .compression = 1}, pixels8), notValid},
+        {"CompressionUnknown", MakeBmp({.compression = 99}, full), notValid},
+        {"EmbeddedPng", MakeBmp({.bits = 0, .compression = 5}, pixels8), notValid},
+        // Colour indices past the table.
+        {"IndexPastTable", MakeBmp({.coloursUsed = 1}, Table(1, pixels8)), notValid},
+        {"Index4PastTable", MakeBmp({.bits = 4, .coloursUsed = 3}, Table(3, {0x12, 0x30, 0, 0, 0, 0, 0, 0})), notValid},
+        // Run-length data that leaves the grid.
+        {"Rle8RunPastRow", MakeBmp({.compression = 1}, Table(256, {5, 1, 0, 1})), notValid},
+        {"Rle8AbsolutePastRow", MakeBmp({.compression = 1}, Table(256, {0, 6, 1, 1, 1, 1, 1, 1})), notValid},
+        {"Rle8DeltaPastTop", MakeBmp({.compression = 1}, Table(256, {0, 2, 0, 9, 1, 1})), notValid},
+        {"Rle8DeltaPastRight", MakeBmp({.compression = 1}, Table(256, {0, 2, 9, 0, 1, 1})), notValid},
+        {"Rle8RowsPastTop", MakeBmp({.compression = 1}, Table(256, {0, 0, 0, 0, 1, 1})), notValid},
+        {"Rle8IndexPastTable", MakeBmp({.compression = 1, .coloursUsed = 2}, Table(2, {2, 7, 0, 1})), notValid},
+        {"Rle4RunPastRow", MakeBmp({.bits = 4, .compression = 2}, Table(16, {9, 0x11, 0, 1})), notValid},
+        {"RleTopDown", MakeBmp({.height = -2, .compression = 1}, Table(256, {2, 1, 0, 1})), notValid},
+    };
 }
 
 class MalformedBmp : public ::testing::TestWithParam<Malformed> {};
@@ -139,42 +121,37 @@ class MalformedBmp : public ::testing::TestWithParam<Malformed> {};
 TEST_P(MalformedBmp, FailsWithTheRightError)
 {
     TBitmap bitmap;
-    try {
-        bitmap.LoadFromStream(GetParam().bytes);
-        ADD_FAILURE() << "loaded " << bitmap.Width() << "x" << bitmap.Height();
-    } catch (const EPictureError& error) {
-        EXPECT_EQ(error.what(), GetParam().message);
-    }
+    EXPECT_EQ(ErrorOf([&] { bitmap.LoadFromStream(GetParam().bytes); }), GetParam().message)
+        << "size " << bitmap.Width() << "x" << bitmap.Height();
     EXPECT_TRUE(bitmap.Empty()) << "a failed load changes nothing";
 }
 
 INSTANTIATE_TEST_SUITE_P(Bmp, MalformedBmp, ::testing::ValuesIn(Cases()),
                          [](const ::testing::TestParamInfo<Malformed>& info) { return info.param.name; });
 
-TEST(BmpReader, RunLengthDataThatStopsEarlyKeepsWhatItDrew)
+TEST(BmpReader, RowOrderAndRunLengthDataThatStopsEarly)
 {
-    // Two pixels of entry 5 on the bottom row, then the data ends without an
-    // end-of-bitmap code.
-    TBitmap bitmap;
-    bitmap.LoadFromStream(MakeBmp({.compression = 1}, Join(Table(256), {2, 5})));
-    ASSERT_EQ(bitmap.Width(), 4);
-    EXPECT_TRUE(bitmap.IsDisplayForm());
-    EXPECT_EQ(bitmap.Canvas().GetPixel(0, 1), 0x050505);
-    EXPECT_EQ(bitmap.Canvas().GetPixel(1, 1), 0x050505);
-    EXPECT_EQ(bitmap.Canvas().GetPixel(2, 1), clBlack);
-    EXPECT_EQ(bitmap.Canvas().GetPixel(0, 0), clBlack);
-}
-
-TEST(BmpReader, ATopDownFileIsReadTheRightWayUp)
-{
-    // Rows of entries 1 then 2, first row on top.
-    TBitmap bitmap;
-    bitmap.LoadFromStream(MakeBmp({.height = -2}, Join(Table(256), {1, 1, 1, 1, 2, 2, 2, 2})));
-    EXPECT_EQ(bitmap.Canvas().GetPixel(0, 0), 0x010101);
-    EXPECT_EQ(bitmap.Canvas().GetPixel(3, 1), 0x020202);
-    TBitmap bottomUp;
-    bottomUp.LoadFromStream(MakeBmp({}, Join(Table(256), {1, 1, 1, 1, 2, 2, 2, 2})));
-    EXPECT_EQ(bottomUp.Canvas().GetPixel(0, 0), 0x020202);
+    struct Row {
+        const char* what;
+        Bytes bytes;
+        std::vector<int> levels;  // the grey level of each pixel, top row first
+    };
+    const Bytes rows12 = Table(256, {1, 1, 1, 1, 2, 2, 2, 2});
+    for (const Row& row : {
+             // Rows of entries 1 then 2: bottom row first unless the height is negative.
+             Row{"bottom-up", MakeBmp({}, rows12), {2, 2, 2, 2, 1, 1, 1, 1}},
+             Row{"top-down", MakeBmp({.height = -2}, rows12), {1, 1, 1, 1, 2, 2, 2, 2}},
+             // Two pixels of entry 5 on the bottom row, then the data ends without
+             // an end-of-bitmap code: what was drawn is kept, the rest is entry 0.
+             Row{"run-length cut", MakeBmp({.compression = 1}, Table(256, {2, 5})), {0, 0, 0, 0, 5, 5, 0, 0}}}) {
+        TBitmap bitmap;
+        bitmap.LoadFromStream(row.bytes);
+        ASSERT_EQ(bitmap.Width(), 4) << row.what;
+        ASSERT_EQ(bitmap.Height(), 2) << row.what;
+        EXPECT_TRUE(PixelsAre(bitmap, [&](std::int32_t x, std::int32_t y) {
+            return static_cast<TColor>(row.levels[static_cast<std::size_t>(y * 4 + x)] * 0x010101);
+        })) << row.what;
+    }
 }
 
 TEST(BmpReader, FilesTheFuzzerTurnedUp)
@@ -192,11 +169,7 @@ TEST(BmpReader, FilesTheFuzzerTurnedUp)
     ASSERT_EQ(bitmap.ColorTable().size(), 4U);
     // The one pixel byte after the table, 0x35, holds indices 0, 3, 1, 1.
     const std::uint8_t* row = bitmap.ScanLine(0);
-    EXPECT_EQ(row[0], 0);
-    EXPECT_EQ(row[1], 3);
-    EXPECT_EQ(row[2], 1);
-    EXPECT_EQ(row[3], 1);
-    EXPECT_EQ(row[1000], 0);
+    EXPECT_EQ((Bytes{row[0], row[1], row[2], row[3], row[1000]}), (Bytes{0, 3, 1, 1, 0}));
 }
 
 } // namespace

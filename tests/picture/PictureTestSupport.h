@@ -1,8 +1,14 @@
 #pragma once
+// Helpers shared by the picture component's tests, and the headers all of
+// them use.
 
 #include "common/picture/DisplayColorDepth.h"
+#include "common/picture/PictureErrors.h"
 #include "common/picture/TBitmap.h"
+#include "common/picture/TCanvas.h"
 #include "common/picture/TColor.h"
+#include "common/picture/TJPEGImage.h"
+#include "common/picture/TPicture.h"
 
 #include <QImage>
 #include <QProcess>
@@ -10,15 +16,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
-
-// Helpers shared by the picture component's tests.
 
 inline std::filesystem::path TestData(const std::string& relative)
 {
@@ -34,6 +42,28 @@ inline std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path)
 {
     std::ifstream file(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// A test name made of `text`: letters and digits kept, the rest '_'.
+inline std::string NameOf(const std::string& text)
+{
+    std::string name;
+    for (char c : text)
+        name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    return name;
+}
+
+// The message of the `Error` that `action` raises, or "no error". A picture
+// error of another type escapes and fails the test.
+template <class Error = EPictureError, class Action>
+std::string ErrorOf(Action&& action)
+{
+    try {
+        std::forward<Action>(action)();
+    } catch (const Error& error) {
+        return error.what();
+    }
+    return "no error";
 }
 
 // Sets the display colour depth for one test and puts it back afterwards.
@@ -56,8 +86,7 @@ private:
 template <class ColourAt>
 void Paint(TBitmap& bitmap, std::int32_t width, std::int32_t height, ColourAt colourAt)
 {
-    bitmap.SetWidth(width);
-    bitmap.SetHeight(height);
+    bitmap.SetSize(width, height);
     for (std::int32_t y = 0; y < height; ++y)
         for (std::int32_t x = 0; x < width; ++x)
             bitmap.Canvas().SetPixel(x, y, colourAt(x, y));
@@ -70,42 +99,74 @@ inline TColor Distinct(std::int32_t x, std::int32_t y)
                static_cast<std::uint8_t>((x ^ y) * 3 + 3));
 }
 
-// Compares every pixel's colour, each channel within `tolerance`; reports the
-// number of differences and the first one.
-inline ::testing::AssertionResult SamePixels(const TBitmap& bitmap, const QImage& reference, int tolerance = 0)
+inline TColor White(std::int32_t, std::int32_t) { return clWhite; }
+
+// Compares every pixel of `bitmap` with `wantAt(x, y)`, a 0x00RRGGBB word or
+// nothing for a pixel with no colour to compare, each channel within
+// `tolerance`; reports the number of differences and the first one.
+template <class WantAt>
+::testing::AssertionResult ComparePixels(const TBitmap& bitmap, WantAt wantAt, int tolerance = 0)
 {
-    if (bitmap.Width() != reference.width() || bitmap.Height() != reference.height())
-        return ::testing::AssertionFailure() << "size " << bitmap.Width() << "x" << bitmap.Height() << " vs "
-                                             << reference.width() << "x" << reference.height();
-    // Not premultiplied: the colour of a translucent reference pixel is kept
-    // as stored, and only that colour is compared.
-    const QImage expected = reference.convertToFormat(QImage::Format_ARGB32);
     std::vector<std::uint32_t> row(static_cast<std::size_t>(bitmap.Width()));
     std::int64_t differences = 0;
     std::string first;
     for (std::int32_t y = 0; y < bitmap.Height(); ++y) {
         bitmap.ReadRowRGB32(y, row.data());
-        const auto* line = reinterpret_cast<const std::uint32_t*>(expected.constScanLine(y));
         for (std::int32_t x = 0; x < bitmap.Width(); ++x) {
-            // A fully transparent reference pixel has no colour to compare.
-            if ((line[x] >> 24) == 0)
-                continue;
-            const std::uint32_t want = line[x] & 0xFFFFFF;
+            const std::optional<std::uint32_t> want = wantAt(x, y);
             const std::uint32_t got = row[static_cast<std::size_t>(x)];
             bool same = true;
-            for (int shift = 0; shift < 24; shift += 8)
-                same = same && std::abs(static_cast<int>((got >> shift) & 0xFF) - static_cast<int>((want >> shift) & 0xFF))
-                                   <= tolerance;
-            if (!same) {
-                if (differences++ == 0)
-                    first = "first at (" + std::to_string(x) + "," + std::to_string(y) + "): got "
-                            + std::to_string(row[static_cast<std::size_t>(x)]) + " want " + std::to_string(want);
-            }
+            for (int shift = 0; want && shift < 24; shift += 8)
+                same = same && std::abs(int((got >> shift) & 0xFF) - int((*want >> shift) & 0xFF)) <= tolerance;
+            if (!same && differences++ == 0)
+                first = "first at (" + std::to_string(x) + "," + std::to_string(y) + "): got 0x"
+                        + QString::number(got, 16).toStdString() + " want 0x" + QString::number(*want, 16).toStdString();
         }
     }
     if (differences != 0)
         return ::testing::AssertionFailure() << differences << " pixels differ, " << first;
     return ::testing::AssertionSuccess();
+}
+
+// Checks that every pixel of `bitmap` has the colour `colourAt` gives it.
+template <class ColourAt>
+::testing::AssertionResult PixelsAre(const TBitmap& bitmap, ColourAt colourAt)
+{
+    return ComparePixels(bitmap, [&](std::int32_t x, std::int32_t y) {
+        const TColor c = colourAt(x, y);
+        return std::optional<std::uint32_t>((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c));
+    });
+}
+
+// Checks that two bitmaps have the same size and the same colour everywhere.
+inline ::testing::AssertionResult SamePixels(const TBitmap& bitmap, const TBitmap& expected)
+{
+    if (bitmap.Width() != expected.Width() || bitmap.Height() != expected.Height())
+        return ::testing::AssertionFailure() << "size " << bitmap.Width() << "x" << bitmap.Height() << " vs "
+                                             << expected.Width() << "x" << expected.Height();
+    std::vector<std::uint32_t> row(static_cast<std::size_t>(expected.Width()));
+    return ComparePixels(bitmap, [&](std::int32_t x, std::int32_t y) {
+        if (x == 0)
+            expected.ReadRowRGB32(y, row.data());
+        return std::optional<std::uint32_t>(row[static_cast<std::size_t>(x)]);
+    });
+}
+
+// The same against a reference image, each channel within `tolerance`. A
+// fully transparent reference pixel has no colour to compare; a translucent
+// one is compared by its colour as stored (not premultiplied).
+inline ::testing::AssertionResult SamePixels(const TBitmap& bitmap, const QImage& reference, int tolerance = 0)
+{
+    if (bitmap.Width() != reference.width() || bitmap.Height() != reference.height())
+        return ::testing::AssertionFailure() << "size " << bitmap.Width() << "x" << bitmap.Height() << " vs "
+                                             << reference.width() << "x" << reference.height();
+    const QImage expected = reference.convertToFormat(QImage::Format_ARGB32);
+    return ComparePixels(bitmap, [&](std::int32_t x, std::int32_t y) -> std::optional<std::uint32_t> {
+        const QRgb pixel = reinterpret_cast<const QRgb*>(expected.constScanLine(y))[x];
+        if (qAlpha(pixel) == 0)
+            return std::nullopt;
+        return pixel & 0xFFFFFF;
+    }, tolerance);
 }
 
 // Runs djpeg (libjpeg-turbo's tool, the reference decoder) on `jpeg` with
