@@ -33,11 +33,12 @@ struct JpegFile {
 
 void PrintTo(const JpegFile& row, std::ostream* out) { *out << row.file; }
 
+// Rows of files under jpeg/, named without their ".jpg".
 std::vector<JpegFile> Rows(Kind kind, std::initializer_list<const char*> files)
 {
     std::vector<JpegFile> rows;
     for (const char* file : files)
-        rows.push_back({file, kind});
+        rows.push_back({std::string(file) + ".jpg", kind});
     return rows;
 }
 
@@ -78,55 +79,41 @@ TEST_P(JpegFiles, DecodeLikeDjpeg)
     EXPECT_TRUE(SamePixels(bitmap, reference));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Colour, JpegFiles,
-    ::testing::ValuesIn(Rows(
-        Kind::Colour,
-        {"libjpeg-turbo/testorig.jpg", "libjpeg-turbo/testimgint.jpg", "libjpeg-turbo/testimgari.jpg",
-         "libjpeg-turbo/testimgp.jpg", "libjpeg-turbo/testimgcrop.jpg", "libjpeg-turbo/testimgflt.jpg",
-         "libjpeg-turbo/testimgfst.jpg", "libjpeg-turbo/testimgfst100.jpg", "photos/biden.jpg", "photos/obama.jpg",
-         "photos/obama2.jpg", "photos/obama-1080p.jpg", "photos/obama-240p.jpg", "photos/obama_and_biden.jpg",
-         "photos/obama_fatherhood_townhall.jpg", "photos/obama_backstage_the_white_house.jpg",
-         "photos/obama_nasa_hq_photo.jpg", "photos/football_USMC.jpg", "photos/hopper.jpg",
-         "photos/hopper_orientation_6.jpg", "photos/Portrait_1.jpg", "photos/Portrait_6.jpg",
-         "photos/camera_canon5d3_K6A7943_orient6.jpg", "photos/camera_nikon_d3100_DSC_0008_orient8.jpg",
-         "photos/camera_sony_a6400_DSC00007.jpg", "photos/derived_obama_cmyk.jpg",
-         "special/ycck_Channel_digital_image_CMYK_color.jpg", "special/pil_sample_cmyk.jpg",
-         "special/mozilla-jpg-cmyk-1.jpg", "special/mozilla-jpg-cmyk-2.jpg", "special/mozilla-jpg-progressive.jpg",
-         "special/mozilla-jpg-size-1x1.jpg", "special/mozilla-jpg-size-2x2.jpg", "special/mozilla-jpg-size-7x7.jpg",
-         "special/mozilla-jpg-size-8x8.jpg", "special/mozilla-jpg-size-15x15.jpg",
-         "special/mozilla-jpg-size-16x16.jpg", "special/mozilla-jpg-size-17x17.jpg",
-         "special/mozilla-jpg-size-33x33.jpg", "special/restarts.jpg", "special/16bit-qtables.jpg",
-         "special/non-interleaved-mcu.jpg", "special/mjpeg.jpg", "special/progressive3.jpg",
-         "corrupt/sharp-truncated.jpg", "corrupt/pillow-truncated_jpeg.jpg", "corrupt/partial_progressive.jpg"})),
-    RowName);
+INSTANTIATE_TEST_SUITE_P(Colour, JpegFiles, ::testing::ValuesIn(Rows(Kind::Colour, {
+    "libjpeg-turbo/testorig", "libjpeg-turbo/testimgint", "libjpeg-turbo/testimgari", "libjpeg-turbo/testimgp",
+    "libjpeg-turbo/testimgcrop", "libjpeg-turbo/testimgflt", "libjpeg-turbo/testimgfst",
+    "libjpeg-turbo/testimgfst100", "photos/biden", "photos/obama", "photos/obama2", "photos/obama-1080p",
+    "photos/obama-240p", "photos/obama_and_biden", "photos/obama_fatherhood_townhall",
+    "photos/obama_backstage_the_white_house", "photos/obama_nasa_hq_photo", "photos/football_USMC", "photos/hopper",
+    "photos/hopper_orientation_6", "photos/Portrait_1", "photos/Portrait_6", "photos/camera_canon5d3_K6A7943_orient6",
+    "photos/camera_nikon_d3100_DSC_0008_orient8", "photos/camera_sony_a6400_DSC00007", "photos/derived_obama_cmyk",
+    "special/ycck_Channel_digital_image_CMYK_color", "special/pil_sample_cmyk", "special/mozilla-jpg-cmyk-1",
+    "special/mozilla-jpg-cmyk-2", "special/mozilla-jpg-progressive", "special/mozilla-jpg-size-1x1",
+    "special/mozilla-jpg-size-2x2", "special/mozilla-jpg-size-7x7", "special/mozilla-jpg-size-8x8",
+    "special/mozilla-jpg-size-15x15", "special/mozilla-jpg-size-16x16", "special/mozilla-jpg-size-17x17",
+    "special/mozilla-jpg-size-33x33", "special/restarts", "special/16bit-qtables", "special/non-interleaved-mcu",
+    "special/mjpeg", "special/progressive3", "corrupt/sharp-truncated", "corrupt/pillow-truncated_jpeg",
+    "corrupt/partial_progressive"
+})), RowName);
 
-INSTANTIATE_TEST_SUITE_P(Grey, JpegFiles,
-                         ::testing::ValuesIn(Rows(Kind::Grey, {"libjpeg-turbo/testimggray.jpg", "photos/hopper_gray.jpg",
-                                                               "photos/concert.jpg", "photos/derived_biden_gray.jpg",
-                                                               "special/mozilla-jpg-gray.jpg",
-                                                               "special/grayscale_16x24_sampling2x2.jpg",
-                                                               "special/mozilla-jpg-srgb-icc.jpg"})),
-                         RowName);
+INSTANTIATE_TEST_SUITE_P(Grey, JpegFiles, ::testing::ValuesIn(Rows(Kind::Grey, {
+    "libjpeg-turbo/testimggray", "photos/hopper_gray", "photos/concert", "photos/derived_biden_gray",
+    "special/mozilla-jpg-gray", "special/grayscale_16x24_sampling2x2", "special/mozilla-jpg-srgb-icc"
+})), RowName);
 
-INSTANTIATE_TEST_SUITE_P(
-    Damaged, JpegFiles,
-    ::testing::ValuesIn(Rows(
-        Kind::Damaged,
-        {"libjpeg-turbo/testorig12.jpg", "libjpeg-turbo/monkey12.jpg", "special/jpeg_lossless_sel1.jpg",
-         "corrupt/empty.jpg", "corrupt/missing-frame-image-1410.jpg", "corrupt/missing-sof.jpg",
-         "corrupt/missing-sos.jpg", "corrupt/null_height.jpg", "corrupt/max_size.jpg",
-         "corrupt/invalid-dimensions.jpg", "corrupt/dc-predictor-overflow.jpg",
-         "corrupt/derive-huffman-codes-overflow.jpg", "corrupt/subtract-with-overflow.jpg",
-         "corrupt/multiple-0xff-before-eoi.jpg", "corrupt/progressive-missing-ac.jpg",
-         "corrupt/progressive-missing-dc.jpg", "corrupt/extraneous-data.jpg",
-         "corrupt/imagetestsuite-f012a4321f00f12af6b1eee7580ffb9c.jpg",
-         "corrupt/imagetestsuite-28968137f4fc75fbf56f16d7a7a8551a.jpg",
-         "corrupt/imagetestsuite-194531363df5b73f59c4c0517422f917.jpg",
-         "corrupt/imagetestsuite-4085c929e00c446d3fee18b5b20a27f9.jpg",
-         "corrupt/imagetestsuite-a7326ba8f3f4559991126474dd30083d.jpg",
-         "corrupt/imagetestsuite-3976a754ef0aca80e84e2c403d714579.jpg", "corrupt/sharp-corrupt-header.jpg"})),
-    RowName);
+INSTANTIATE_TEST_SUITE_P(Damaged, JpegFiles, ::testing::ValuesIn(Rows(Kind::Damaged, {
+    "libjpeg-turbo/testorig12", "libjpeg-turbo/monkey12", "special/jpeg_lossless_sel1", "corrupt/empty",
+    "corrupt/missing-frame-image-1410", "corrupt/missing-sof", "corrupt/missing-sos", "corrupt/null_height",
+    "corrupt/max_size", "corrupt/invalid-dimensions", "corrupt/dc-predictor-overflow",
+    "corrupt/derive-huffman-codes-overflow", "corrupt/subtract-with-overflow", "corrupt/multiple-0xff-before-eoi",
+    "corrupt/progressive-missing-ac", "corrupt/progressive-missing-dc", "corrupt/extraneous-data",
+    "corrupt/imagetestsuite-f012a4321f00f12af6b1eee7580ffb9c",
+    "corrupt/imagetestsuite-28968137f4fc75fbf56f16d7a7a8551a",
+    "corrupt/imagetestsuite-194531363df5b73f59c4c0517422f917",
+    "corrupt/imagetestsuite-4085c929e00c446d3fee18b5b20a27f9",
+    "corrupt/imagetestsuite-a7326ba8f3f4559991126474dd30083d",
+    "corrupt/imagetestsuite-3976a754ef0aca80e84e2c403d714579", "corrupt/sharp-corrupt-header"
+})), RowName);
 
 std::vector<std::uint8_t> Hopper()
 {
@@ -181,56 +168,54 @@ TEST(JpegImage, CutInsideTheScanDecodesAtFullSizeCutBeforeItFailsAtLoad)
     }
 }
 
-TEST(JpegImage, SizeCannotBeChanged)
+TEST(JpegImage, KeepsItsSizeAndBytesAndQuantisesOnEightBitDisplays)
 {
+    const std::vector<std::uint8_t> bytes = Hopper();
     TJPEGImage jpeg;
-    jpeg.LoadFromStream(Hopper());
+    jpeg.LoadFromStream(bytes);
     const std::string message = "Cannot change the size of a JPEG image";
     EXPECT_EQ(ErrorOf<EInvalidGraphicOperation>([&] { jpeg.SetWidth(5); }), message);
     EXPECT_EQ(ErrorOf<EInvalidGraphicOperation>([&] { jpeg.SetHeight(5); }), message);
     EXPECT_EQ(jpeg.Width(), 128);
+    std::vector<std::uint8_t> saved;
+    jpeg.SaveToStream(saved);
+    EXPECT_TRUE(saved == bytes);
+
+    DisplayDepthScope scope(8);
+    const TBitmap& bitmap = jpeg.DecodedBitmap();
+    EXPECT_EQ(bitmap.BitsPerPixel(), 8);
+    EXPECT_LE(bitmap.ColorTable().size(), 236U);
+    EXPECT_GT(bitmap.ColorTable().size(), 32U);
 }
 
-TEST(JpegImage, LoadingReadsOnlyTheHeaderAndEveryUseAfterTheFirstReusesOneDecoding)
+TEST(JpegImage, LoadingReadsOnlyTheHeaderAndEachSizeOfPictureIsDecodedOnce)
 {
     TJPEGImage jpeg;
     jpeg.LoadFromStream(Hopper());
     EXPECT_EQ(jpeg.DecodeCount(), 0);
-    EXPECT_FALSE(jpeg.Decoded());
+    // Small draws need only a sampled decoding, made once and not kept as the
+    // whole picture.
     TBitmap surface;
-    surface.SetSize(128, 128);
-    for (const TRect& rect : {TRect{0, 0, 128, 128}, TRect{0, 0, 256, 256}, TRect{0, 0, 60, 90}})
+    surface.SetSize(120, 180);
+    for (int draw = 0; draw < 3; ++draw)
+        surface.Canvas().StretchDraw(TRect{draw, draw, 60 + draw, 90 + draw}, &jpeg);
+    EXPECT_EQ(jpeg.DecodeCount(), 1);
+    EXPECT_FALSE(jpeg.Decoded());
+
+    // Any other size needs the whole picture: one more decoding, then no more.
+    for (const TRect& rect : {TRect{0, 0, 128, 128}, TRect{0, 0, 256, 256}, TRect{0, 0, 30, 30}, TRect{0, 0, 60, 90}})
         surface.Canvas().StretchDraw(rect, &jpeg);
     TBitmap first;
     first.Assign(&jpeg);
     TBitmap second;
     second.Assign(&jpeg);
-    EXPECT_EQ(jpeg.DecodeCount(), 1);
+    EXPECT_EQ(jpeg.DecodeCount(), 2);
     EXPECT_EQ(first.ScanLine(0), jpeg.DecodedBitmap().ScanLine(0)) << "assignment shares the decoded pixels";
     EXPECT_EQ(second.ScanLine(0), first.ScanLine(0));
     EXPECT_EQ(first.BitsPerPixel(), 24);
     first.Canvas().SetPixel(0, 0, clBlack);
     EXPECT_NE(jpeg.DecodedBitmap().ScanLine(0), first.ScanLine(0));
     EXPECT_NE(second.Canvas().GetPixel(0, 0), clBlack);
-}
-
-TEST(JpegImage, ASmallDrawDecodesOnceAndRepeatsWithoutDecoding)
-{
-    TJPEGImage jpeg;
-    jpeg.LoadFromStream(Hopper());
-    TBitmap surface;
-    surface.SetSize(120, 180);
-    for (int draw = 0; draw < 3; ++draw)
-        surface.Canvas().StretchDraw(TRect{draw, draw, 60 + draw, 90 + draw}, &jpeg);
-    EXPECT_EQ(jpeg.DecodeCount(), 1);
-    EXPECT_FALSE(jpeg.Decoded()) << "only the sampled picture is kept";
-
-    // A second size needs the whole picture: one more decoding, then no more.
-    surface.Canvas().StretchDraw(TRect{0, 0, 30, 30}, &jpeg);
-    surface.Canvas().StretchDraw(TRect{0, 0, 60, 90}, &jpeg);
-    TBitmap assigned;
-    assigned.Assign(&jpeg);
-    EXPECT_EQ(jpeg.DecodeCount(), 2);
 }
 
 // Drawing an undecoded image small must give exactly what drawing the full
@@ -259,33 +244,10 @@ TEST_P(SampledJpeg, DrawsTheSamePixelsAsTheFullDecoding)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Jpeg, SampledJpeg,
-                         ::testing::Values("photos/Portrait_1.jpg", "photos/obama_and_biden.jpg",
-                                           "photos/concert.jpg", "photos/derived_obama_cmyk.jpg",
-                                           "photos/camera_canon5d3_K6A7943_orient6.jpg",
-                                           "libjpeg-turbo/testimgp.jpg", "corrupt/sharp-truncated.jpg",
-                                           "special/grayscale_16x24_sampling2x2.jpg", "special/restarts.jpg"),
-                         [](const ::testing::TestParamInfo<std::string>& info) { return NameOf(info.param); });
-
-TEST(JpegImage, EightBitDisplaysQuantiseColourFilesToo)
-{
-    DisplayDepthScope scope(8);
-    TJPEGImage jpeg;
-    jpeg.LoadFromStream(Hopper());
-    const TBitmap& bitmap = jpeg.DecodedBitmap();
-    EXPECT_EQ(bitmap.BitsPerPixel(), 8);
-    EXPECT_LE(bitmap.ColorTable().size(), 236U);
-    EXPECT_GT(bitmap.ColorTable().size(), 32U);
-}
-
-TEST(JpegImage, SavingWritesTheLoadedBytes)
-{
-    const std::vector<std::uint8_t> bytes = Hopper();
-    TJPEGImage jpeg;
-    jpeg.LoadFromStream(bytes);
-    std::vector<std::uint8_t> saved;
-    jpeg.SaveToStream(saved);
-    EXPECT_TRUE(saved == bytes);
-}
+INSTANTIATE_TEST_SUITE_P(Jpeg, SampledJpeg, ::testing::Values(
+    "photos/Portrait_1.jpg", "photos/obama_and_biden.jpg", "photos/concert.jpg", "photos/derived_obama_cmyk.jpg",
+    "photos/camera_canon5d3_K6A7943_orient6.jpg", "libjpeg-turbo/testimgp.jpg", "corrupt/sharp-truncated.jpg",
+    "special/grayscale_16x24_sampling2x2.jpg", "special/restarts.jpg"),
+    [](const ::testing::TestParamInfo<std::string>& info) { return NameOf(info.param); });
 
 } // namespace

@@ -13,14 +13,13 @@ struct InfoHeader {
     std::uint16_t planes = 1;
     std::uint16_t bits = 8;
     std::uint32_t compression = 0;
-    std::uint32_t imageSize = 0;
     std::uint32_t coloursUsed = 0;
 };
 
 void Put(Bytes& out, std::uint64_t value, int size)
 {
     for (int i = 0; i < size; ++i)
-        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+        out.push_back(i < 8 ? static_cast<std::uint8_t>(value >> (8 * i)) : 0);
 }
 
 Bytes Join(Bytes a, const Bytes& b)
@@ -30,20 +29,13 @@ Bytes Join(Bytes a, const Bytes& b)
 }
 
 // File header + info header + `tail` (tables, masks, pixels). The pixel
-// offset is 0, so the pixels follow the tables.
+// offset is 0, so the pixels follow the tables; the image size is 0.
 Bytes MakeBmp(const InfoHeader& h, const Bytes& tail)
 {
     Bytes out{'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    Put(out, h.size, 4);
-    Put(out, static_cast<std::uint32_t>(h.width), 4);
-    Put(out, static_cast<std::uint32_t>(h.height), 4);
-    Put(out, h.planes, 2);
-    Put(out, h.bits, 2);
-    Put(out, h.compression, 4);
-    Put(out, h.imageSize, 4);
-    Put(out, 0, 8);
-    Put(out, h.coloursUsed, 4);
-    Put(out, 0, 4);
+    Put(out, h.size, 4); Put(out, static_cast<std::uint32_t>(h.width), 4);
+    Put(out, static_cast<std::uint32_t>(h.height), 4); Put(out, h.planes, 2); Put(out, h.bits, 2);
+    Put(out, h.compression, 4); Put(out, 0, 12); Put(out, h.coloursUsed, 4); Put(out, 0, 4);
     return Join(out, tail);
 }
 

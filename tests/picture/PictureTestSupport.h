@@ -67,19 +67,11 @@ std::string ErrorOf(Action&& action)
 }
 
 // Sets the display colour depth for one test and puts it back afterwards.
-class DisplayDepthScope {
-public:
-    explicit DisplayDepthScope(int bits)
-        : saved_(DisplayColorDepth())
-    {
-        SetDisplayColorDepth(bits);
-    }
+struct DisplayDepthScope {
+    explicit DisplayDepthScope(int bits) { SetDisplayColorDepth(bits); }
     DisplayDepthScope(const DisplayDepthScope&) = delete;
-    DisplayDepthScope& operator=(const DisplayDepthScope&) = delete;
-    ~DisplayDepthScope() { SetDisplayColorDepth(saved_); }
-
-private:
-    int saved_;
+    ~DisplayDepthScope() { SetDisplayColorDepth(saved); }
+    const int saved = DisplayColorDepth();
 };
 
 // A bitmap of the display's depth with every pixel set by `colourAt`.
