@@ -1,26 +1,22 @@
-// Pixel grids: sizes, resizing, sharing, pixel access and change reports.
+// Pixel grids: sizes, resizing, sharing, pixel access, change reports, and
+// their conversion for painting.
 #include "PictureTestSupport.h"
+
+#include "common/widgets/BitmapImage.h"
 
 namespace {
 
-TEST(Bitmap, NewBitmapHasNoPixelsAndTheFirstSideMakesNone)
+TEST(Bitmap, TheFirstSideMakesNoPixelsAndResizingKeepsTheTopLeftCornerAndFillsWhite)
 {
     TBitmap bitmap;
-    EXPECT_TRUE(bitmap.Empty());
     EXPECT_EQ(bitmap.Canvas().GetPixel(0, 0), clNone);
-    bitmap.SetWidth(120);
+    bitmap.SetWidth(2);
     EXPECT_TRUE(bitmap.Empty()) << "a zero height gives no grid";
-    EXPECT_EQ(bitmap.Width(), 120);
-    bitmap.SetHeight(180);
-    EXPECT_FALSE(bitmap.Empty());
+    bitmap.SetHeight(3);
     EXPECT_TRUE(bitmap.IsDisplayForm());
     EXPECT_EQ(bitmap.BitsPerPixel(), 32);
     EXPECT_TRUE(PixelsAre(bitmap, White));
-}
 
-TEST(Bitmap, ResizingKeepsTheTopLeftCornerAndFillsWhite)
-{
-    TBitmap bitmap;
     Paint(bitmap, 2, 3, Distinct);
     bitmap.SetHeight(2);
     bitmap.SetWidth(3);
@@ -44,7 +40,7 @@ TEST(Bitmap, ImpossibleSizesRaiseOutOfResourcesAndKeepThePixels)
 {
     TBitmap bitmap;
     Paint(bitmap, 3, 3, Distinct);
-    for (auto [width, height] : {std::pair{-1, 3}, std::pair{3, -5}, std::pair{100000, 100000}, std::pair{INT32_MAX, 3}}) {
+    for (auto [width, height] : {std::pair{-1, 3}, {3, -5}, {100000, 100000}, {INT32_MAX, 3}}) {
         EXPECT_EQ(ErrorOf<EOutOfResources>([&] { bitmap.SetSize(width, height); }), "Out of system resources")
             << width << "x" << height;
         ASSERT_EQ(bitmap.Width(), 3);
@@ -120,25 +116,41 @@ TEST(Bitmap, EveryKindOfChangeIsReportedOnce)
 
 TEST(Bitmap, ColoursAreKeptAt24And32BitsAndReducedAt16And8)
 {
-    struct Row {
-        int depth;
-        TColor set;
-        TColor read;
-    };
     // 16 bits: five bits a channel, the top ones repeated in the low three.
     // 8 bits: the nearest colour of the display palette.
-    for (const Row& row : {Row{32, 0x00123456, 0x00123456}, Row{32, 0x00FF0080, 0x00FF0080},
-                           Row{24, 0x00123456, 0x00123456}, Row{24, 0x00FF0080, 0x00FF0080},
-                           Row{16, 0x00123456, 0x00103152}, Row{16, 0x00FF0080, 0x00FF0084},
-                           Row{16, clWhite, clWhite}, Row{16, clBlack, clBlack}, Row{8, clWhite, clWhite},
-                           Row{8, RGB(250, 5, 48), RGB(255, 0, 51)}}) {
-        DisplayDepthScope scope(row.depth);
+    // Rows: display depth, colour set, colour read back.
+    for (auto [depth, set, read] :
+         {std::tuple<int, TColor, TColor>{32, 0x00123456, 0x00123456}, {32, 0x00FF0080, 0x00FF0080},
+          {24, 0x00123456, 0x00123456}, {24, 0x00FF0080, 0x00FF0080}, {16, 0x00123456, 0x00103152},
+          {16, 0x00FF0080, 0x00FF0084}, {16, clWhite, clWhite}, {16, clBlack, clBlack}, {8, clWhite, clWhite},
+          {8, RGB(250, 5, 48), RGB(255, 0, 51)}}) {
+        DisplayDepthScope scope(depth);
         TBitmap bitmap;
         bitmap.SetSize(2, 1);
-        EXPECT_EQ(bitmap.BitsPerPixel(), row.depth);
-        bitmap.Canvas().SetPixel(1, 0, row.set);
-        EXPECT_EQ(bitmap.Canvas().GetPixel(1, 0), row.read) << row.depth << " bits, " << row.set;
+        EXPECT_EQ(bitmap.BitsPerPixel(), depth);
+        bitmap.Canvas().SetPixel(1, 0, set);
+        EXPECT_EQ(bitmap.Canvas().GetPixel(1, 0), read) << depth << " bits, " << set;
     }
+}
+
+// The conversion the Image control paints with.
+TEST(BitmapImage, CopiesEveryPixelIntoAnOpaqueRgb32Image)
+{
+    for (int depth : {16, 24, 32}) {
+        DisplayDepthScope scope(depth);
+        TBitmap bitmap;
+        Paint(bitmap, 5, 3, Distinct);
+        const QImage image = ToQImage(bitmap);
+        EXPECT_EQ(image.format(), QImage::Format_RGB32) << depth;
+        EXPECT_TRUE(SamePixels(bitmap, image)) << depth;
+    }
+    TBitmap indexed;
+    indexed.LoadFromFile(TestData("bmpsuite/g/pal4.bmp"));
+    EXPECT_TRUE(SamePixels(indexed, ToQImage(indexed)));
+
+    TBitmap noPixels;
+    noPixels.SetWidth(10);
+    EXPECT_TRUE(ToQImage(noPixels).isNull());
 }
 
 } // namespace

@@ -99,7 +99,6 @@ TEST(BmpWriter, SavingFiles)
     TPicture noPixels;
     noPixels.Bitmap();
     noPixels.SaveToFile(base / "none.bmp");
-    ASSERT_TRUE(std::filesystem::exists(base / "none.bmp"));
     EXPECT_EQ(std::filesystem::file_size(base / "none.bmp"), 0U);
 
     // 120 x 180 on a 32-bit display; a Bitmap is BMP data whatever the name

@@ -7,21 +7,17 @@ TEST(StretchDraw, PicksWholeSourcePixelsByTheTruncatedIndexRule)
 {
     // Destination x takes source x * sourceWidth / destWidth, truncated:
     // 4 -> 2 picks 0 and 2; 5 -> 3 picks 0, 1 and 3; rows the same way.
-    struct Case {
-        std::int32_t sourceSize;
-        std::int32_t destSize;
-        std::vector<std::int32_t> picks;
-    };
-    for (const Case& c : {Case{2, 4, {0, 0, 1, 1}}, Case{4, 2, {0, 2}}, Case{5, 3, {0, 1, 3}}, Case{7, 3, {0, 2, 4}},
-                          Case{3, 7, {0, 0, 0, 1, 1, 2, 2}}}) {
+    for (const auto& [sourceSize, destSize, picks] :
+         {std::tuple{2, 4, std::vector<std::int32_t>{0, 0, 1, 1}}, {4, 2, {0, 2}}, {5, 3, {0, 1, 3}}, {7, 3, {0, 2, 4}},
+          {3, 7, {0, 0, 0, 1, 1, 2, 2}}}) {
         TBitmap source;
-        Paint(source, c.sourceSize, c.sourceSize, Distinct);
+        Paint(source, sourceSize, sourceSize, Distinct);
         TBitmap surface;
-        surface.SetSize(c.destSize, c.destSize);
-        surface.Canvas().StretchDraw(TRect{0, 0, c.destSize, c.destSize}, &source);
+        surface.SetSize(destSize, destSize);
+        surface.Canvas().StretchDraw(TRect{0, 0, destSize, destSize}, &source);
         EXPECT_TRUE(PixelsAre(surface, [&](std::int32_t x, std::int32_t y) {
-            return Distinct(c.picks[static_cast<std::size_t>(x)], c.picks[static_cast<std::size_t>(y)]);
-        })) << c.sourceSize << "->" << c.destSize;
+            return Distinct(picks[static_cast<std::size_t>(x)], picks[static_cast<std::size_t>(y)]);
+        })) << sourceSize << "->" << destSize;
     }
 }
 
@@ -61,14 +57,6 @@ TEST(StretchDraw, EmptyRectanglesDrawNothingAndHugeOnesAreCutWithoutOverflow)
     EXPECT_TRUE(PixelsAre(surface, [](std::int32_t, std::int32_t) { return Distinct(2, 2); }));
 }
 
-TEST(StretchDraw, ABitmapDrawnOntoItselfReadsItsOldPixels)
-{
-    TBitmap bitmap;
-    Paint(bitmap, 4, 4, Distinct);
-    bitmap.Canvas().StretchDraw(TRect{0, 0, 8, 8}, &bitmap);
-    EXPECT_TRUE(PixelsAre(bitmap, [](std::int32_t x, std::int32_t y) { return Distinct(x / 2, y / 2); }));
-}
-
 TEST(StretchDraw, ConvertsEveryDepthToTheSurfaceDepth)
 {
     for (auto [from, to] : {std::pair{32, 24}, std::pair{24, 32}, std::pair{16, 32}}) {
@@ -92,32 +80,36 @@ TEST(CopyRect, CopiesEqualSizesUnchangedAndLeavesWhatHasNoSourceAlone)
     // lies; the uncovered part keeps the white it was filled with.
     TBitmap source;
     Paint(source, 10, 8, Distinct);
-    struct Case {
-        TRect target;
-        TRect from;
-        std::int32_t dx, dy;  // source pixel = target pixel + (dx, dy)
-    };
-    for (const Case& c : {Case{{1, 2, 5, 5}, {3, 4, 7, 7}, 2, 2}, Case{{0, 0, 6, 6}, {-2, -1, 4, 5}, -2, -1},
-                          Case{{0, 0, 6, 6}, {6, 5, 12, 11}, 6, 5}}) {
+    // Rows: target rectangle, source rectangle, and the offset from a target
+    // pixel to its source pixel.
+    for (const auto& [to, from, dx, dy] : {std::tuple{TRect{1, 2, 5, 5}, TRect{3, 4, 7, 7}, 2, 2},
+                                           {TRect{0, 0, 6, 6}, TRect{-2, -1, 4, 5}, -2, -1},
+                                           {TRect{0, 0, 6, 6}, TRect{6, 5, 12, 11}, 6, 5}}) {
         TBitmap target;
         target.SetSize(6, 6);
-        target.Canvas().CopyRect(c.target, source.Canvas(), c.from);
+        target.Canvas().CopyRect(to, source.Canvas(), from);
         EXPECT_TRUE(PixelsAre(target, [&](std::int32_t x, std::int32_t y) {
-            const std::int32_t sx = x + c.dx;
-            const std::int32_t sy = y + c.dy;
-            const bool inside = x >= c.target.Left && x < c.target.Right && y >= c.target.Top && y < c.target.Bottom;
+            const std::int32_t sx = x + dx;
+            const std::int32_t sy = y + dy;
+            const bool inside = x >= to.Left && x < to.Right && y >= to.Top && y < to.Bottom;
             return inside && sx >= 0 && sx < 10 && sy >= 0 && sy < 8 ? Distinct(sx, sy) : clWhite;
-        })) << c.dx << "," << c.dy;
+        })) << dx << "," << dy;
     }
 }
 
-TEST(CopyRect, OverlappingCopyReadsTheOldPixelsAndDifferentSizesScale)
+TEST(Canvas, DrawingOrCopyingWithinOneSurfaceReadsItsOldPixels)
 {
     TBitmap bitmap;
-    Paint(bitmap, 5, 1, Distinct);
-    bitmap.Canvas().CopyRect(TRect{1, 0, 5, 1}, bitmap.Canvas(), TRect{0, 0, 4, 1});
-    EXPECT_TRUE(PixelsAre(bitmap, [](std::int32_t x, std::int32_t) { return Distinct(x == 0 ? 0 : x - 1, 0); }));
+    Paint(bitmap, 4, 4, Distinct);
+    bitmap.Canvas().StretchDraw(TRect{0, 0, 8, 8}, &bitmap);
+    EXPECT_TRUE(PixelsAre(bitmap, [](std::int32_t x, std::int32_t y) { return Distinct(x / 2, y / 2); }));
+    Paint(bitmap, 4, 4, Distinct);
+    bitmap.Canvas().CopyRect(TRect{1, 0, 4, 4}, bitmap.Canvas(), TRect{0, 0, 3, 4});
+    EXPECT_TRUE(PixelsAre(bitmap, [](std::int32_t x, std::int32_t y) { return Distinct(x == 0 ? 0 : x - 1, y); }));
+}
 
+TEST(CopyRect, DifferentSizesScaleByTheStretchRule)
+{
     TBitmap source;
     Paint(source, 4, 4, Distinct);
     TBitmap target;
@@ -136,7 +128,9 @@ TEST(FillRect, WhitensTheRectangleOnlyAndIsCutAtTheEdges)
     TBitmap partly;
     Paint(partly, 4, 4, Distinct);
     partly.Canvas().FillRect(TRect{2, -5, 100, 2});
-    EXPECT_TRUE(PixelsAre(partly, [](std::int32_t x, std::int32_t y) { return x >= 2 && y < 2 ? clWhite : Distinct(x, y); }));
+    EXPECT_TRUE(PixelsAre(partly, [](std::int32_t x, std::int32_t y) {
+        return x >= 2 && y < 2 ? clWhite : Distinct(x, y);
+    }));
 }
 
 } // namespace

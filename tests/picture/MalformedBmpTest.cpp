@@ -66,14 +66,11 @@ std::vector<Malformed> Cases()
     Bytes infoCut = MakeBmp({}, {});
     infoCut.resize(20);
     return {
-        {"Empty", {}, readError},
-        {"FileHeaderCut", {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, readError},
-        {"NotBM", Join({'B', 'A'}, Bytes(60, 0)), notValid},
-        {"InfoHeaderCut", infoCut, readError},
+        {"Empty", {}, readError}, {"FileHeaderCut", {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, readError},
+        {"NotBM", Join({'B', 'A'}, Bytes(60, 0)), notValid}, {"InfoHeaderCut", infoCut, readError},
         {"HeaderSizeHuge", MakeBmp({.size = 0xFFFFFFFF}, full), readError},
         {"HeaderSizeTooSmall", MakeBmp({.size = 8}, full), notValid},
-        {"PlanesTwo", MakeBmp({.planes = 2}, full), notValid},
-        {"WidthZero", MakeBmp({.width = 0}, full), notValid},
+        {"PlanesTwo", MakeBmp({.planes = 2}, full), notValid}, {"WidthZero", MakeBmp({.width = 0}, full), notValid},
         {"WidthNegative", MakeBmp({.width = -4}, full), notValid},
         {"HeightZero", MakeBmp({.height = 0}, full), notValid},
         {"BitsSeven", MakeBmp({.bits = 7}, Table(128, pixels8)), notValid},
@@ -154,9 +151,8 @@ TEST(BmpReader, FilesTheFuzzerTurnedUp)
     // took seconds (and the fuzzer's time limit under the sanitizers). Only the
     // pixels present are checked now; the rest are index 0.
     TBitmap bitmap;
-    bitmap.LoadFromFile(PictureTestFile("malformed/wide-2bit-row-timeout.bmp"));
-    EXPECT_EQ(bitmap.Width(), 167772287);
-    EXPECT_EQ(bitmap.Height(), 1);
+    bitmap.LoadFromFile(std::filesystem::path(SP_PICTURE_TEST_DIR) / "malformed/wide-2bit-row-timeout.bmp");
+    EXPECT_TRUE(SameSize(bitmap, 167772287, 1));
     EXPECT_EQ(bitmap.BitsPerPixel(), 8) << "two-bit files become one index byte per pixel";
     ASSERT_EQ(bitmap.ColorTable().size(), 4U);
     // The one pixel byte after the table, 0x35, holds indices 0, 3, 1, 1.

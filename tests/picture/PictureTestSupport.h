@@ -33,11 +33,6 @@ inline std::filesystem::path TestData(const std::string& relative)
     return std::filesystem::path(SP_TESTDATA_DIR) / relative;
 }
 
-inline std::filesystem::path PictureTestFile(const std::string& relative)
-{
-    return std::filesystem::path(SP_PICTURE_TEST_DIR) / relative;
-}
-
 inline std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path)
 {
     std::ifstream file(path, std::ios::binary);
@@ -112,7 +107,8 @@ template <class WantAt>
                 same = same && std::abs(int((got >> shift) & 0xFF) - int((*want >> shift) & 0xFF)) <= tolerance;
             if (!same && differences++ == 0)
                 first = "first at (" + std::to_string(x) + "," + std::to_string(y) + "): got 0x"
-                        + QString::number(got, 16).toStdString() + " want 0x" + QString::number(*want, 16).toStdString();
+                        + QString::number(got, 16).toStdString() + " want 0x"
+                        + QString::number(*want, 16).toStdString();
         }
     }
     if (differences != 0)
@@ -130,18 +126,20 @@ template <class ColourAt>
     });
 }
 
-// Checks that two bitmaps have the same size and the same colour everywhere.
-inline ::testing::AssertionResult SamePixels(const TBitmap& bitmap, const TBitmap& expected)
+inline ::testing::AssertionResult SameSize(const TBitmap& bitmap, std::int32_t width, std::int32_t height)
 {
-    if (bitmap.Width() != expected.Width() || bitmap.Height() != expected.Height())
-        return ::testing::AssertionFailure() << "size " << bitmap.Width() << "x" << bitmap.Height() << " vs "
-                                             << expected.Width() << "x" << expected.Height();
-    std::vector<std::uint32_t> row(static_cast<std::size_t>(expected.Width()));
-    return ComparePixels(bitmap, [&](std::int32_t x, std::int32_t y) {
-        if (x == 0)
-            expected.ReadRowRGB32(y, row.data());
-        return std::optional<std::uint32_t>(row[static_cast<std::size_t>(x)]);
-    });
+    if (bitmap.Width() == width && bitmap.Height() == height)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "size " << bitmap.Width() << "x" << bitmap.Height() << " vs " << width
+                                         << "x" << height;
+}
+
+// Checks that two bitmaps have the same size and the same colour everywhere.
+inline ::testing::AssertionResult SamePixels(const TBitmap& bitmap, TBitmap& expected)
+{
+    if (const auto size = SameSize(bitmap, expected.Width(), expected.Height()); !size)
+        return size;
+    return PixelsAre(bitmap, [&](std::int32_t x, std::int32_t y) { return expected.Canvas().GetPixel(x, y); });
 }
 
 // The same against a reference image, each channel within `tolerance`. A
@@ -149,9 +147,8 @@ inline ::testing::AssertionResult SamePixels(const TBitmap& bitmap, const TBitma
 // one is compared by its colour as stored (not premultiplied).
 inline ::testing::AssertionResult SamePixels(const TBitmap& bitmap, const QImage& reference, int tolerance = 0)
 {
-    if (bitmap.Width() != reference.width() || bitmap.Height() != reference.height())
-        return ::testing::AssertionFailure() << "size " << bitmap.Width() << "x" << bitmap.Height() << " vs "
-                                             << reference.width() << "x" << reference.height();
+    if (const auto size = SameSize(bitmap, reference.width(), reference.height()); !size)
+        return size;
     const QImage expected = reference.convertToFormat(QImage::Format_ARGB32);
     return ComparePixels(bitmap, [&](std::int32_t x, std::int32_t y) -> std::optional<std::uint32_t> {
         const QRgb pixel = reinterpret_cast<const QRgb*>(expected.constScanLine(y))[x];
