@@ -71,6 +71,11 @@ TEST_F(PictureFiles, AFailedLoadOrAnUnknownExtensionLeavesThePictureAsItWas)
     for (auto [name, extension] : {std::pair{"noextension", ""}, {"a.jpgx", "jpgx"}, {"a.PNG", "png"}})
         EXPECT_EQ(ErrorOf<EInvalidGraphic>([&] { picture.LoadFromFile(Copy("jpeg/photos/hopper.jpg", name)); }),
                   std::string("Unknown picture file extension (.") + extension + ")");
+    // Icons and metafiles are registered, but the tool reads neither.
+    for (auto [name, message] : {std::pair{"a.ico", "Icon image is not valid"}, {"a.WMF", "Metafile is not valid"},
+                                 {"a.emf", "Metafile is not valid"}})
+        EXPECT_EQ(ErrorOf<EInvalidGraphic>([&] { picture.LoadFromFile(Copy("jpeg/photos/hopper.jpg", name)); }),
+                  message);
     EXPECT_EQ(picture.Graphic(), held);
     EXPECT_EQ(changes, 0);
 }

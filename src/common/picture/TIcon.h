@@ -1,19 +1,11 @@
 #pragma once
 
-#include "common/picture/TGraphic.h"
+#include "common/picture/UnloadableGraphic.h"
 
 // The icon kind of the file format registry. No window of this tool loads
-// icons, so the kind stays empty: loading fails with "Icon image is not valid".
-class TIcon final : public TGraphic {
+// icons: loading fails with "Icon image is not valid".
+class TIcon final : public UnloadableGraphic {
 public:
-    std::unique_ptr<TGraphic> NewEmpty() const override;
-    void Assign(const TGraphic* source) override;
-    void Draw(TCanvas& canvas, const TRect& rect) override;
-    bool Empty() const override { return true; }
-    std::int32_t Width() const override { return 0; }
-    std::int32_t Height() const override { return 0; }
-    void SetWidth(std::int32_t width) override;
-    void SetHeight(std::int32_t height) override;
-    void LoadFromStream(std::span<const std::uint8_t> bytes) override;
-    void SaveToStream(std::vector<std::uint8_t>& out) const override;
+    TIcon() : UnloadableGraphic("an icon", "Icon image is not valid") {}
+    std::unique_ptr<TGraphic> NewEmpty() const override { return std::make_unique<TIcon>(); }
 };
