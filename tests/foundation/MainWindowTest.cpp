@@ -135,3 +135,17 @@ TEST_F(MainWindowTest, AStoreThatCannotBeWrittenKeepsTheFolderForThisRunSilently
     EXPECT_EQ(form.ui.Edit1->text(), QStringLiteral("/srv/site/"));
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
+
+TEST_F(MainWindowTest, ListItemsAre13PixelsHighAndOnlyTheRosterSelectsByTyping)
+{
+    TForm1 form(dialogs, store);
+    form.show();
+    for (TListBox* list : {form.ui.ListBox1, form.ui.ListBox2})
+        list->addItems({"001.jpg", "102.jpg"});
+    EXPECT_EQ(form.ui.ListBox1->visualItemRect(form.ui.ListBox1->item(1)).height(), 13);
+
+    form.ui.ListBox1->keyboardSearch("1");
+    EXPECT_EQ(form.ui.ListBox1->currentRow(), 1);
+    form.ui.ListBox2->keyboardSearch("1");
+    EXPECT_EQ(form.ui.ListBox2->currentRow(), -1);
+}

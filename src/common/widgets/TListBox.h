@@ -2,19 +2,17 @@
 
 #include <QListWidget>
 
-// A list box whose typing may or may not select the item that begins with
-// the typed text.
+// The windows' list box: items 13 pixels high, and typing selects the item
+// that begins with the typed text unless switched off.
 class TListBox : public QListWidget {
     Q_OBJECT
 public:
-    using QListWidget::QListWidget;
+    static constexpr int kItemHeight = 13;
+
+    explicit TListBox(QWidget* parent = nullptr);
 
     void SetTypingSelects(bool selects) { typingSelects_ = selects; }
-    void keyboardSearch(const QString& search) override
-    {
-        if (typingSelects_)
-            QListWidget::keyboardSearch(search);
-    }
+    void keyboardSearch(const QString& search) override;
 
 private:
     bool typingSelects_ = true;
