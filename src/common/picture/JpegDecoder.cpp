@@ -98,61 +98,16 @@ extern "C" void SourceTerm(j_decompress_ptr)
 {
 }
 
-// The Try* functions: setjmp, one libjpeg call, return 0 or the message code.
-int TryCreate(jpeg_decompress_struct* cinfo, ErrorManager* errors)
+// The one place that catches libjpeg's fatal exit: setjmp, one libjpeg call,
+// return 0 or the message code. Its frame owns no object with a destructor
+// (the call is a lambda holding pointers), so the longjmp back skips nothing;
+// the caller throws once this has returned.
+template <typename LibjpegCall>
+int TryLibjpeg(ErrorManager* errors, LibjpegCall call)
 {
     if (setjmp(errors->jump))
         return errors->code;
-    jpeg_create_decompress(cinfo);
-    return 0;
-}
-
-int TryReadHeader(jpeg_decompress_struct* cinfo, ErrorManager* errors)
-{
-    if (setjmp(errors->jump))
-        return errors->code;
-    jpeg_read_header(cinfo, TRUE);
-    return 0;
-}
-
-int TryCalcOutputDimensions(jpeg_decompress_struct* cinfo, ErrorManager* errors)
-{
-    if (setjmp(errors->jump))
-        return errors->code;
-    jpeg_calc_output_dimensions(cinfo);
-    return 0;
-}
-
-int TryStart(jpeg_decompress_struct* cinfo, ErrorManager* errors)
-{
-    if (setjmp(errors->jump))
-        return errors->code;
-    jpeg_start_decompress(cinfo);
-    return 0;
-}
-
-int TryReadRows(jpeg_decompress_struct* cinfo, ErrorManager* errors, JSAMPARRAY rows, JDIMENSION count,
-                JDIMENSION* read)
-{
-    if (setjmp(errors->jump))
-        return errors->code;
-    *read = jpeg_read_scanlines(cinfo, rows, count);
-    return 0;
-}
-
-int TrySkipRows(jpeg_decompress_struct* cinfo, ErrorManager* errors, JDIMENSION count, JDIMENSION* skipped)
-{
-    if (setjmp(errors->jump))
-        return errors->code;
-    *skipped = jpeg_skip_scanlines(cinfo, count);
-    return 0;
-}
-
-int TryFinish(jpeg_decompress_struct* cinfo, ErrorManager* errors)
-{
-    if (setjmp(errors->jump))
-        return errors->code;
-    jpeg_finish_decompress(cinfo);
+    call();
     return 0;
 }
 
@@ -172,7 +127,7 @@ public:
         errors_.manager.emit_message = OnMessage;
         errors_.manager.output_message = OnOutput;
         errors_.code = 0;
-        Check(TryCreate(&cinfo_, &errors_));
+        Check(TryLibjpeg(&errors_, [this] { jpeg_create_decompress(&cinfo_); }));
         created_ = true;
         source_.manager.init_source = SourceInit;
         source_.manager.fill_input_buffer = SourceFill;
@@ -199,22 +154,22 @@ public:
     }
 
     jpeg_decompress_struct& Info() { return cinfo_; }
-    void ReadHeader() { Check(TryReadHeader(&cinfo_, &errors_)); }
-    void CalcOutputDimensions() { Check(TryCalcOutputDimensions(&cinfo_, &errors_)); }
-    void Start() { Check(TryStart(&cinfo_, &errors_)); }
+    void ReadHeader() { Check(TryLibjpeg(&errors_, [this] { jpeg_read_header(&cinfo_, TRUE); })); }
+    void CalcOutputDimensions() { Check(TryLibjpeg(&errors_, [this] { jpeg_calc_output_dimensions(&cinfo_); })); }
+    void Start() { Check(TryLibjpeg(&errors_, [this] { jpeg_start_decompress(&cinfo_); })); }
     JDIMENSION ReadRows(JSAMPARRAY rows, JDIMENSION count)
     {
         JDIMENSION read = 0;
-        Check(TryReadRows(&cinfo_, &errors_, rows, count, &read));
+        Check(TryLibjpeg(&errors_, [&] { read = jpeg_read_scanlines(&cinfo_, rows, count); }));
         return read;
     }
     JDIMENSION SkipRows(JDIMENSION count)
     {
         JDIMENSION skipped = 0;
-        Check(TrySkipRows(&cinfo_, &errors_, count, &skipped));
+        Check(TryLibjpeg(&errors_, [&] { skipped = jpeg_skip_scanlines(&cinfo_, count); }));
         return skipped;
     }
-    void Finish() { Check(TryFinish(&cinfo_, &errors_)); }
+    void Finish() { Check(TryLibjpeg(&errors_, [this] { jpeg_finish_decompress(&cinfo_); })); }
 
 private:
     jpeg_decompress_struct cinfo_{};
