@@ -4,6 +4,7 @@
 #include "capture_window/PictureName.h"
 #include "common/files/FileSystemPath.h"
 #include "common/files/ListFiles.h"
+#include "common/widgets/CentreOnScreen.h"
 #include "common/widgets/Dialogs.h"
 #include "common/widgets/ReportErrors.h"
 #include "platform/CameraSource.h"
@@ -13,7 +14,6 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QSignalBlocker>
 
 #include <exception>
@@ -114,8 +114,7 @@ void TFrmGetPic::FormCreate()
 void TFrmGetPic::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (const QScreen* screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(*this);
     FormActivate();
 }
 

@@ -1,6 +1,7 @@
 #include "main_window/Form1.h"
 
 #include "common/widgets/Dialogs.h"
+#include "common/widgets/CentreOnScreen.h"
 #include "common/widgets/ListBoxItems.h"
 #include "main_window/AssignmentRun.h"
 #include "main_window/PhotoList.h"
@@ -10,7 +11,6 @@
 
 #include <QCoreApplication>
 #include <QDialog>
-#include <QScreen>
 
 const QString TForm1::kTitle = QStringLiteral("学生照片设置辅助工具");
 const QString TForm1::kFolderNotChosen = QStringLiteral("请点击\"浏览\"按钮选择软件安装目录！");
@@ -67,8 +67,7 @@ void TForm1::showEvent(QShowEvent* event)
     if (shownBefore_)
         return;
     shownBefore_ = true;
-    if (const QScreen* screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(*this);
     FormActivate();
 }
 

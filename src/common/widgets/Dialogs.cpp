@@ -1,12 +1,11 @@
 #include "common/widgets/Dialogs.h"
 
+#include "common/widgets/CentreOnScreen.h"
 #include "common/widgets/ChooseFolder.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>
-#include <QGuiApplication>
 #include <QMessageBox>
-#include <QScreen>
 
 namespace {
 
@@ -29,8 +28,7 @@ void PlatformDialogs::ShowMessage(const QString& text)
     // it over the active window; the tool's messages sit in the screen's centre.
     QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok);
     box.adjustSize();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        box.move(screen->availableGeometry().center() - box.rect().center());
+    CentreOnScreen(box);
     box.exec();
 }
 
