@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Builds the picture component's libFuzzer targets with clang, AddressSanitizer
 # and UndefinedBehaviorSanitizer into fuzz/out/, and seeds their corpora in
-# fuzz/corpus/ from the shared test images (and the malformed files the tests
-# keep). Usage: fuzz/build.sh
+# fuzz/corpus/ from the tests' images (tests/data/, the malformed files the
+# fuzzers turned up among them). Usage: fuzz/build.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
 out="$root/fuzz/out"
-testdata="${SP_TESTDATA_DIR:-$root/../shared/testdata}"
+testdata="$root/tests/data"
 mkdir -p "$out/obj"
 
 flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer-no-link,address,undefined
@@ -37,7 +37,7 @@ seed() {   # seed CORPUS FILES...
   done
   return 0
 }
-seed bmp "$testdata"/bmpsuite/*/*.bmp "$testdata"/jpeg/libjpeg-turbo/*.bmp "$root"/tests/picture/malformed/*.bmp
+seed bmp "$testdata"/bmpsuite/*/*.bmp "$testdata"/malformed/*.bmp
 # Small JPEG files only: large photos slow every iteration down.
-seed jpeg $(find "$testdata/jpeg" "$root/tests/picture/malformed" -name '*.jpg' -size -64k 2>/dev/null)
+seed jpeg $(find "$testdata/jpeg" "$testdata/malformed" -name '*.jpg' -size -64k 2>/dev/null)
 echo "fuzz targets in $out: $(cd "$out" && ls Fuzz*)"

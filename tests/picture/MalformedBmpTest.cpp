@@ -151,7 +151,7 @@ TEST(BmpReader, FilesTheFuzzerTurnedUp)
     // took seconds (and the fuzzer's time limit under the sanitizers). Only the
     // pixels present are checked now; the rest are index 0.
     TBitmap bitmap;
-    bitmap.LoadFromFile(std::filesystem::path(SP_PICTURE_TEST_DIR) / "malformed/wide-2bit-row-timeout.bmp");
+    bitmap.LoadFromFile(TestData("malformed/wide-2bit-row-timeout.bmp"));
     EXPECT_TRUE(SameSize(bitmap, 167772287, 1));
     EXPECT_EQ(bitmap.BitsPerPixel(), 8) << "two-bit files become one index byte per pixel";
     ASSERT_EQ(bitmap.ColorTable().size(), 4U);
