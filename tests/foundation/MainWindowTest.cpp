@@ -37,8 +37,6 @@ TEST_F(MainWindowTest, FirstStartShowsThePromptAndEmptyLists)
     EXPECT_EQ(form.ui.ListBox1->count() + form.ui.ListBox2->count(), 0);
     EXPECT_EQ(form.ui.StatusBar1->PanelText(0) + form.ui.StatusBar1->PanelText(1), QString());
     EXPECT_EQ(form.ui.Gauge1->PercentDone(), 0);
-    EXPECT_EQ(form.size(), QSize(405, 464));
-    EXPECT_EQ(form.minimumSize(), form.maximumSize());
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
@@ -136,13 +134,12 @@ TEST_F(MainWindowTest, AStoreThatCannotBeWrittenKeepsTheFolderForThisRunSilently
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
-TEST_F(MainWindowTest, ListItemsAre13PixelsHighAndOnlyTheRosterSelectsByTyping)
+TEST_F(MainWindowTest, OnlyTheRosterSelectsByTyping)
 {
     TForm1 form(dialogs, store);
     form.show();
     for (TListBox* list : {form.ui.ListBox1, form.ui.ListBox2})
         list->addItems({"001.jpg", "102.jpg"});
-    EXPECT_EQ(form.ui.ListBox1->visualItemRect(form.ui.ListBox1->item(1)).height(), 13);
 
     form.ui.ListBox1->keyboardSearch("1");
     EXPECT_EQ(form.ui.ListBox1->currentRow(), 1);

@@ -46,21 +46,4 @@ TEST(OdbcConnectionString, CarriesTheFourSettingsInTheDriversForm)
         EXPECT_EQ(OdbcValue(value), QString::fromLatin1(quoted));
 }
 
-TEST(DefaultOdbcDriver, EnvironmentOverridesThePlatformsDriver)
-{
-    const QByteArray saved = qgetenv("STUDENT_PHOTO_ODBC_DRIVER");
-    qunsetenv("STUDENT_PHOTO_ODBC_DRIVER");
-#ifdef Q_OS_WIN
-    EXPECT_EQ(DefaultOdbcDriver(), QStringLiteral("SQL Server"));
-#else
-    EXPECT_EQ(DefaultOdbcDriver(), QStringLiteral("FreeTDS"));
-#endif
-    qputenv("STUDENT_PHOTO_ODBC_DRIVER", "SQLite3");
-    EXPECT_EQ(DefaultOdbcDriver(), QStringLiteral("SQLite3"));
-    if (saved.isNull())
-        qunsetenv("STUDENT_PHOTO_ODBC_DRIVER");
-    else
-        qputenv("STUDENT_PHOTO_ODBC_DRIVER", saved);
-}
-
 } // namespace

@@ -49,11 +49,4 @@ TEST(ProgressBar, RedrawsOneLineInPlaceAndEndsIt)
                                        + ProgressBar::Line("p", 2, 2).toStdString() + "\n");
 }
 
-TEST(ProgressBar, DrawsNothingWithoutATerminal)
-{
-    ProgressBar bar("p", 2, nullptr);
-    EXPECT_FALSE(bar.Visible());
-    bar.Update(1);
-}
-
 } // namespace

@@ -59,15 +59,11 @@ protected:
 
 } // namespace
 
-TEST_F(ResizeWindowTest, FixedSizeCentredOnTheMainWindowWithHiddenSurfaces)
+TEST_F(ResizeWindowTest, CentredOnTheMainWindowWithHiddenSurfaces)
 {
     mainWindow.move(150, 100);
     mainWindow.show();
     window.show();
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("图片大小调整"));
-    EXPECT_EQ(window.size(), QSize(454, 270));
-    EXPECT_EQ(window.minimumSize(), window.maximumSize());
-    EXPECT_FALSE(window.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     const QPoint offset = window.geometry().center() - mainWindow.geometry().center();
     EXPECT_LE(offset.manhattanLength(), 2) << offset.x() << ", " << offset.y();
     EXPECT_TRUE(window.ui.Image1->isHidden() && window.ui.Image2->isHidden());
