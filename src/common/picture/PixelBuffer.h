@@ -2,30 +2,26 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 
-// The memory of one pixel grid. Large buffers come straight from the kernel
-// as 2 MiB-aligned anonymous memory marked for transparent huge pages: a
-// 12-megapixel photo then costs a few dozen page faults instead of nine
-// thousand, which is most of what a fresh 36 MB grid would otherwise add to a
-// decode. Small buffers use the ordinary heap. The contents start zeroed.
+// The memory of one pixel grid, from the C heap, zeroed: colour table index
+// 0 or black wherever nothing has been written yet, as a BMP file cut short
+// relies on. calloc rather than new plus a fill, because for a grid the size
+// of a photo the heap takes fresh pages from the system, which arrive zeroed:
+// nothing is written twice and untouched pages cost nothing.
 class PixelBuffer {
 public:
     PixelBuffer() = default;
+    // EOutOfResources when the memory cannot be had.
     explicit PixelBuffer(std::size_t size);
-    PixelBuffer(const PixelBuffer&) = delete;
-    PixelBuffer& operator=(const PixelBuffer&) = delete;
-    PixelBuffer(PixelBuffer&& other) noexcept;
-    PixelBuffer& operator=(PixelBuffer&& other) noexcept;
-    ~PixelBuffer();
 
-    std::uint8_t* Data() { return data_; }
-    const std::uint8_t* Data() const { return data_; }
-    std::size_t Size() const { return size_; }
+    std::uint8_t* Data() { return data_.get(); }
+    const std::uint8_t* Data() const { return data_.get(); }
 
 private:
-    void Release() noexcept;
-
-    std::uint8_t* data_ = nullptr;
-    std::size_t size_ = 0;
-    std::size_t mappedSize_ = 0;   // non-zero when the memory is a mapping
+    struct Free {
+        void operator()(std::uint8_t* data) const { std::free(data); }
+    };
+    std::unique_ptr<std::uint8_t, Free> data_;
 };
