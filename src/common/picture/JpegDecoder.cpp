@@ -2,6 +2,7 @@
 
 #include "common/picture/PictureErrors.h"
 #include "common/picture/PixelGrid.h"
+#include "common/picture/ScaledIndex.h"
 
 #include <csetjmp>
 #include <cstddef>
@@ -330,7 +331,7 @@ std::shared_ptr<PixelGrid> DecodeJpegSampled(std::span<const std::uint8_t> bytes
 
     std::vector<std::size_t> columns(static_cast<std::size_t>(targetWidth));
     for (std::size_t x = 0; x < columns.size(); ++x)
-        columns[x] = static_cast<std::size_t>(static_cast<std::int64_t>(x) * width / targetWidth);
+        columns[x] = static_cast<std::size_t>(ScaledIndex(static_cast<std::int64_t>(x), width, targetWidth));
 
     const std::size_t pixelBytes = prepared.quantise ? 1 : prepared.cmyk ? 4 : 3;
     std::vector<std::uint8_t> line(static_cast<std::size_t>(width) * pixelBytes);
@@ -353,7 +354,7 @@ std::shared_ptr<PixelGrid> DecodeJpegSampled(std::span<const std::uint8_t> bytes
     };
 
     for (std::int32_t y = 0; y < targetHeight; ++y) {
-        const auto sourceRow = static_cast<JDIMENSION>(static_cast<std::int64_t>(y) * height / targetHeight);
+        const auto sourceRow = static_cast<JDIMENSION>(ScaledIndex(y, height, targetHeight));
         advanceTo(sourceRow);
         if (cinfo.output_scanline != sourceRow || decompressor.ReadRows(rows, 1) == 0)
             break;

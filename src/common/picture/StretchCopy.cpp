@@ -1,6 +1,7 @@
 #include "common/picture/StretchCopy.h"
 
 #include "common/picture/PixelGrid.h"
+#include "common/picture/ScaledIndex.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -13,8 +14,7 @@ namespace {
 // rectangle) for a span of `destSize` drawn from `sourceSize` at `sourceStart`.
 std::int64_t SourceIndex(std::int64_t d, std::int64_t sourceStart, std::int64_t sourceSize, std::int64_t destSize)
 {
-    // d and the sizes stay below 2^32, so their product needs more than 63 bits.
-    return sourceStart + static_cast<std::int64_t>(static_cast<__int128>(d) * sourceSize / destSize);
+    return sourceStart + ScaledIndex(d, sourceSize, destSize);
 }
 
 // The destination indices [first, last) whose source index lies in
