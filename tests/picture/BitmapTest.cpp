@@ -1,8 +1,5 @@
-// Pixel grids: sizes, resizing, sharing, pixel access, change reports, and
-// their conversion for painting.
+// Pixel grids: sizes, resizing, sharing, pixel access, change reports.
 #include "PictureTestSupport.h"
-
-#include "common/widgets/BitmapImage.h"
 
 namespace {
 
@@ -131,26 +128,6 @@ TEST(Bitmap, ColoursAreKeptAt24And32BitsAndReducedAt16And8)
         bitmap.Canvas().SetPixel(1, 0, set);
         EXPECT_EQ(bitmap.Canvas().GetPixel(1, 0), read) << depth << " bits, " << set;
     }
-}
-
-// The conversion the Image control paints with.
-TEST(BitmapImage, CopiesEveryPixelIntoAnOpaqueRgb32Image)
-{
-    for (int depth : {16, 24, 32}) {
-        DisplayDepthScope scope(depth);
-        TBitmap bitmap;
-        Paint(bitmap, 5, 3, Distinct);
-        const QImage image = ToQImage(bitmap);
-        EXPECT_EQ(image.format(), QImage::Format_RGB32) << depth;
-        EXPECT_TRUE(SamePixels(bitmap, image)) << depth;
-    }
-    TBitmap indexed;
-    indexed.LoadFromFile(TestData("bmpsuite/g/pal4.bmp"));
-    EXPECT_TRUE(SamePixels(indexed, ToQImage(indexed)));
-
-    TBitmap noPixels;
-    noPixels.SetWidth(10);
-    EXPECT_TRUE(ToQImage(noPixels).isNull());
 }
 
 } // namespace

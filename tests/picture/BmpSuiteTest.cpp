@@ -2,7 +2,7 @@
 // questionable ones either do too or fail as not valid, bad ones fail with the
 // component's error or, where their flaw lies in a field the reader does not
 // use, load at their stated size.
-#include "PictureTestSupport.h"
+#include "ReferenceImages.h"
 
 namespace {
 
@@ -112,20 +112,5 @@ INSTANTIATE_TEST_SUITE_P(
         {"q/rgba32h56.bmp", {"rgba32.png"}}, {"q/rgba64.bmp", {"rgba32.png"}},
         {"b/rgb16-880.bmp", {"rgb16-880.png"}}})),
     RowName);
-
-TEST(BmpReader, ATruncatedFileKeepsWhatItHasAndTheRestInColourZero)
-{
-    TBitmap whole;
-    whole.LoadFromFile(TestData("bmpsuite/g/pal8.bmp"));
-    std::vector<std::uint8_t> bytes = ReadBytes(TestData("bmpsuite/g/pal8.bmp"));
-    // Keep the headers, the table and the bottom 10 rows (128 bytes each).
-    bytes.resize(1062 + 10 * 128);
-    TBitmap cut;
-    cut.LoadFromStream(bytes);
-    ASSERT_EQ(cut.Height(), 64);
-    EXPECT_TRUE(PixelsAre(cut, [&](std::int32_t x, std::int32_t y) {
-        return y >= 54 ? whole.Canvas().GetPixel(x, y) : cut.ColorTable()[0];
-    }));
-}
 
 } // namespace

@@ -89,8 +89,8 @@ TEST(BmpWriter, IndexedAndBitFieldGridsKeepTheirTableAndMasks)
 
 TEST(BmpWriter, SavingFiles)
 {
-    QTemporaryDir folder;
-    const std::filesystem::path base = folder.path().toStdString();
+    const ScratchFolder folder;
+    const std::filesystem::path& base = folder.Path();
 
     TPicture empty;
     empty.SaveToFile(base / "empty.jpg");

@@ -160,4 +160,19 @@ TEST(BmpReader, FilesTheFuzzerTurnedUp)
     EXPECT_EQ((Bytes{row[0], row[1], row[2], row[3], row[1000]}), (Bytes{0, 3, 1, 1, 0}));
 }
 
+TEST(BmpReader, ATruncatedFileKeepsWhatItHasAndTheRestInColourZero)
+{
+    TBitmap whole;
+    whole.LoadFromFile(TestData("bmpsuite/g/pal8.bmp"));
+    std::vector<std::uint8_t> bytes = ReadBytes(TestData("bmpsuite/g/pal8.bmp"));
+    // Keep the headers, the table and the bottom 10 rows (128 bytes each).
+    bytes.resize(1062 + 10 * 128);
+    TBitmap cut;
+    cut.LoadFromStream(bytes);
+    ASSERT_EQ(cut.Height(), 64);
+    EXPECT_TRUE(PixelsAre(cut, [&](std::int32_t x, std::int32_t y) {
+        return y >= 54 ? whole.Canvas().GetPixel(x, y) : cut.ColorTable()[0];
+    }));
+}
+
 } // namespace

@@ -10,10 +10,6 @@
 #include "common/picture/TJPEGImage.h"
 #include "common/picture/TPicture.h"
 
-#include <QImage>
-#include <QProcess>
-#include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -24,6 +20,8 @@
 #include <iterator>
 #include <optional>
 #include <ostream>
+#include <random>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -38,6 +36,37 @@ inline std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path)
     std::ifstream file(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
+
+// A path as the UTF-8 text the component's messages carry.
+inline std::string Utf8(const std::filesystem::path& path)
+{
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
+}
+
+// A new, empty folder in the system's temporary folder, removed with all it
+// holds when the test ends.
+class ScratchFolder {
+public:
+    ScratchFolder()
+    {
+        std::random_device random;
+        do
+            path_ = std::filesystem::temp_directory_path() / ("sp-picture-test-" + std::to_string(random()));
+        while (!std::filesystem::create_directory(path_));
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    ~ScratchFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    const std::filesystem::path& Path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
 
 // A test name made of `text`: letters and digits kept, the rest '_'.
 inline std::string NameOf(const std::string& text)
@@ -105,10 +134,11 @@ template <class WantAt>
             bool same = true;
             for (int shift = 0; want && shift < 24; shift += 8)
                 same = same && std::abs(int((got >> shift) & 0xFF) - int((*want >> shift) & 0xFF)) <= tolerance;
-            if (!same && differences++ == 0)
-                first = "first at (" + std::to_string(x) + "," + std::to_string(y) + "): got 0x"
-                        + QString::number(got, 16).toStdString() + " want 0x"
-                        + QString::number(*want, 16).toStdString();
+            if (!same && differences++ == 0) {
+                std::ostringstream text;
+                text << "first at (" << x << "," << y << "): got 0x" << std::hex << got << " want 0x" << *want;
+                first = text.str();
+            }
         }
     }
     if (differences != 0)
@@ -142,33 +172,3 @@ inline ::testing::AssertionResult SamePixels(const TBitmap& bitmap, TBitmap& exp
     return PixelsAre(bitmap, [&](std::int32_t x, std::int32_t y) { return expected.Canvas().GetPixel(x, y); });
 }
 
-// The same against a reference image, each channel within `tolerance`. A
-// fully transparent reference pixel has no colour to compare; a translucent
-// one is compared by its colour as stored (not premultiplied).
-inline ::testing::AssertionResult SamePixels(const TBitmap& bitmap, const QImage& reference, int tolerance = 0)
-{
-    if (const auto size = SameSize(bitmap, reference.width(), reference.height()); !size)
-        return size;
-    const QImage expected = reference.convertToFormat(QImage::Format_ARGB32);
-    return ComparePixels(bitmap, [&](std::int32_t x, std::int32_t y) -> std::optional<std::uint32_t> {
-        const QRgb pixel = reinterpret_cast<const QRgb*>(expected.constScanLine(y))[x];
-        if (qAlpha(pixel) == 0)
-            return std::nullopt;
-        return pixel & 0xFFFFFF;
-    }, tolerance);
-}
-
-// Runs djpeg (libjpeg-turbo's tool, the reference decoder) on `jpeg` with
-// `arguments` and reads its BMP output; a null image when djpeg fails (exit
-// code 2 only reports warnings, such as a truncated file).
-inline QImage DecodeWithDjpeg(const std::filesystem::path& jpeg, const QStringList& arguments)
-{
-    QTemporaryDir folder;
-    const QString output = folder.filePath(QStringLiteral("out.bmp"));
-    QProcess djpeg;
-    djpeg.start(QStringLiteral("djpeg"), QStringList(arguments) << QStringLiteral("-outfile") << output
-                                                                << QString::fromStdString(jpeg.string()));
-    if (!djpeg.waitForFinished(60000) || djpeg.exitStatus() != QProcess::NormalExit || (djpeg.exitCode() != 0 && djpeg.exitCode() != 2))
-        return {};
-    return QImage(output, "BMP");
-}
