@@ -2,6 +2,7 @@
 # threads flavour). scripts/test-windows uses it; the Linux build never does.
 #   -DSP_WINDOWS_PREFIX=DIR   where the libraries built for Windows are
 #                             installed (libjpeg-turbo, GoogleTest, libexif)
+#   -DSP_WINE=PATH            the Wine loader that runs the built programs
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
@@ -10,7 +11,7 @@ set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
 
 # Pass the settings on to the try_compile projects CMake makes while
 # configuring.
-list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES SP_WINDOWS_PREFIX)
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES SP_WINDOWS_PREFIX SP_WINE)
 
 # Libraries and headers only from MinGW's own tree and the prefix, never the
 # Linux ones; programs (code generators) from the Linux side.
@@ -30,3 +31,7 @@ endif()
 # Programs that carry their C and C++ runtimes, so that they run without
 # MinGW's DLLs beside them.
 set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
+
+if(SP_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${SP_WINE})
+endif()

@@ -2,6 +2,8 @@
 # Runs the inspect command from outside, as users and the fuzzing scripts do:
 # its lines, its exit codes and the BMP file it writes.
 #   inspect_cli_test.sh DATA_DIR COMMAND...   (student-photo-cli inspect, or picture-inspect)
+# With INSPECT_UNDER_WINE set the command is a Windows program run by Wine,
+# which shows the Linux root as drive Z: and ends its lines with CR LF.
 set -uo pipefail
 data="$1"
 shift
@@ -11,9 +13,18 @@ trap 'rm -rf "$work"' EXIT
 failures=0
 
 check() {   # check NAME EXPECTED ACTUAL
-  if [ "$2" != "$3" ]; then
-    echo "FAIL $1: expected [$2], got [$3]"
+  local actual="${3//$'\r'/}"
+  if [ "$2" != "$actual" ]; then
+    echo "FAIL $1: expected [$2], got [$actual]"
     failures=$((failures + 1))
+  fi
+}
+
+full_path() {   # full_path PATH -> PATH as the program names it in messages
+  if [ -n "${INSPECT_UNDER_WINE:-}" ]; then
+    printf 'Z:%s' "${1//\//\\}"
+  else
+    printf '%s' "$1"
   fi
 }
 
@@ -33,7 +44,7 @@ check "failing files print the exact messages" \
   "$work/bmp-named.jpg: JPEG error #53
 $work/empty.jpg: JPEG error #42
 $data/bmpsuite/b/badplanes.bmp: Bitmap image is not valid
-$work/missing.bmp: Cannot open file \"$work/missing.bmp\". No such file or directory
+$work/missing.bmp: Cannot open file \"$(full_path "$work/missing.bmp")\". No such file or directory
 $work/noextension: Unknown picture file extension (.)" "$err"
 
 "${inspect[@]}" "$data/jpeg/photos/obama-240p.jpg" --to-bmp "$work/out.jpg" >/dev/null 2>&1
