@@ -46,26 +46,19 @@ inline std::string Utf8(const std::filesystem::path& path)
 
 // A new, empty folder in the system's temporary folder, removed with all it
 // holds when the test ends.
-class ScratchFolder {
-public:
+struct ScratchFolder {
     ScratchFolder()
     {
         std::random_device random;
         do
-            path_ = std::filesystem::temp_directory_path() / ("sp-picture-test-" + std::to_string(random()));
-        while (!std::filesystem::create_directory(path_));
+            path = std::filesystem::temp_directory_path() / ("sp-picture-test-" + std::to_string(random()));
+        while (!std::filesystem::create_directory(path));
     }
     ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    ~ScratchFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    const std::filesystem::path& Path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
+    ~ScratchFolder() { std::filesystem::remove_all(path, ignored); }
+    const std::filesystem::path& Path() const { return path; }
+    std::filesystem::path path;
+    std::error_code ignored;
 };
 
 // A test name made of `text`: letters and digits kept, the rest '_'.
