@@ -45,6 +45,19 @@ QString KindOf(const TGraphic& graphic)
     return QStringLiteral("Graphic");
 }
 
+// A photo stored turned or mirrored is shown upright; say so, with the size
+// it is stored in.
+QString OrientationNote(const TGraphic& graphic)
+{
+    const auto* jpeg = dynamic_cast<const TJPEGImage*>(&graphic);
+    if (jpeg == nullptr || jpeg->Orientation() == ExifOrientation::TopLeft)
+        return {};
+    return QStringLiteral(", EXIF orientation %1: stored %2 x %3, shown upright")
+        .arg(static_cast<int>(jpeg->Orientation()))
+        .arg(jpeg->StoredWidth())
+        .arg(jpeg->StoredHeight());
+}
+
 // Loads one file and, for a JPEG image, decodes it, so that every error the
 // windows could meet shows here. Prints one line; true when the file is usable.
 bool Inspect(const QString& name, const QString& bmpOut)
@@ -54,11 +67,12 @@ bool Inspect(const QString& name, const QString& bmpOut)
         picture.LoadFromFile(LocalPath(name));
         TBitmap pixels;
         pixels.Assign(picture.Graphic());
-        PrintLine(stdout, QStringLiteral("%1: %2, %3 x %4, %5 bits per pixel")
+        PrintLine(stdout, QStringLiteral("%1: %2, %3 x %4, %5 bits per pixel%6")
                               .arg(name, KindOf(*picture.Graphic()))
                               .arg(picture.Width())
                               .arg(picture.Height())
-                              .arg(pixels.BitsPerPixel()));
+                              .arg(pixels.BitsPerPixel())
+                              .arg(OrientationNote(*picture.Graphic())));
         if (!bmpOut.isEmpty()) {
             TBitmap surface;
             surface.SetWidth(pixels.Width());

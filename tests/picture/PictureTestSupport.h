@@ -11,6 +11,7 @@
 #include "common/picture/TPicture.h"
 
 #include <QImage>
+#include <QTransform>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -156,6 +157,19 @@ inline ::testing::AssertionResult SamePixels(const TBitmap& bitmap, const QImage
             return std::nullopt;
         return pixel & 0xFFFFFF;
     }, tolerance);
+}
+
+// `stored` as a viewer shows it for an EXIF orientation (1 to 8), made with
+// Qt's own turns and mirrors.
+inline QImage UprightReference(const QImage& stored, int orientation)
+{
+    if (stored.isNull())
+        return stored;
+    const int quarterTurns[] = {0, 0, 0, 2, 0, 1, 1, 3, 3};   // clockwise, by orientation
+    const bool mirrored[] = {false, false, true, false, false, true, false, true, false};
+    const bool flipped = orientation == 4;
+    QImage image = stored.transformed(QTransform().rotate(90.0 * quarterTurns[orientation]));
+    return image.mirrored(mirrored[orientation], flipped);
 }
 
 // Runs djpeg (libjpeg-turbo's tool, the reference decoder) on `jpeg` with

@@ -3,6 +3,7 @@
 #include "common/picture/PictureErrors.h"
 #include "common/picture/PixelGrid.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
@@ -154,6 +155,11 @@ public:
     }
 
     jpeg_decompress_struct& Info() { return cinfo_; }
+    // Keeps the APP1 segments (EXIF data among them) for the header reader.
+    void KeepApp1Segments()
+    {
+        Check(TryLibjpeg(&errors_, [this] { jpeg_save_markers(&cinfo_, JPEG_APP0 + 1, 0xFFFF); }));
+    }
     void ReadHeader() { Check(TryLibjpeg(&errors_, [this] { jpeg_read_header(&cinfo_, TRUE); })); }
     void CalcOutputDimensions() { Check(TryLibjpeg(&errors_, [this] { jpeg_calc_output_dimensions(&cinfo_); })); }
     void Start() { Check(TryLibjpeg(&errors_, [this] { jpeg_start_decompress(&cinfo_); })); }
@@ -214,10 +220,20 @@ void CmykToBgr(const std::uint8_t* cmyk, std::uint8_t* bgr, std::size_t width, b
 JpegHeader ReadJpegHeader(std::span<const std::uint8_t> bytes)
 {
     Decompressor decompressor(bytes);
+    decompressor.KeepApp1Segments();
     decompressor.ReadHeader();
     const jpeg_decompress_struct& cinfo = decompressor.Info();
-    return JpegHeader{static_cast<std::int32_t>(cinfo.image_width), static_cast<std::int32_t>(cinfo.image_height),
+    JpegHeader header{static_cast<std::int32_t>(cinfo.image_width), static_cast<std::int32_t>(cinfo.image_height),
                       cinfo.num_components};
+    // The first EXIF segment counts; APP1 also carries other data (XMP).
+    for (jpeg_saved_marker_ptr marker = cinfo.marker_list; marker != nullptr; marker = marker->next) {
+        const std::span<const std::uint8_t> payload(marker->data, marker->data_length);
+        if (marker->marker == JPEG_APP0 + 1 && payload.size() >= 6 && std::memcmp(payload.data(), "Exif\0\0", 6) == 0) {
+            header.Orientation = OrientationFromExif(payload);
+            break;
+        }
+    }
+    return header;
 }
 
 namespace {
@@ -314,29 +330,35 @@ std::shared_ptr<PixelGrid> DecodeJpeg(std::span<const std::uint8_t> bytes, JpegC
 }
 
 std::shared_ptr<PixelGrid> DecodeJpegSampled(std::span<const std::uint8_t> bytes, JpegColours colours,
-                                             std::int32_t targetWidth, std::int32_t targetHeight)
+                                             std::span<const std::int32_t> columns,
+                                             std::span<const std::int32_t> rows, JpegReading reading)
 {
     Decompressor decompressor(bytes);
     const Prepared prepared = Prepare(decompressor, colours);
     jpeg_decompress_struct& cinfo = decompressor.Info();
     const std::int64_t width = cinfo.output_width;
     const std::int64_t height = cinfo.output_height;
-    if (targetWidth <= 0 || targetHeight <= 0 || targetWidth > width || targetHeight > height)
-        throw std::invalid_argument("sampled JPEG decoding cannot enlarge");
+    auto outside = [](std::span<const std::int32_t> indices, std::int64_t limit) {
+        return std::any_of(indices.begin(), indices.end(), [limit](std::int32_t i) { return i < 0 || i >= limit; });
+    };
+    if (columns.empty() || rows.empty() || outside(columns, width) || outside(rows, height))
+        throw std::invalid_argument("sampled JPEG decoding outside the image");
 
-    auto grid = std::make_shared<PixelGrid>(targetWidth, targetHeight, prepared.depth, GridForm::Own);
+    auto grid = std::make_shared<PixelGrid>(static_cast<std::int32_t>(columns.size()),
+                                            static_cast<std::int32_t>(rows.size()), prepared.depth, GridForm::Own);
     if (prepared.quantise)
         grid->SetColorTable(ColourTable(cinfo));
 
-    std::vector<std::size_t> columns(static_cast<std::size_t>(targetWidth));
-    for (std::size_t x = 0; x < columns.size(); ++x)
-        columns[x] = static_cast<std::size_t>(static_cast<std::int64_t>(x) * width / targetWidth);
+    // The result's rows in the order their stored rows come out of libjpeg.
+    std::vector<std::int32_t> order(rows.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<std::int32_t>(i);
+    std::stable_sort(order.begin(), order.end(), [rows](std::int32_t a, std::int32_t b) { return rows[a] < rows[b]; });
 
     const std::size_t pixelBytes = prepared.quantise ? 1 : prepared.cmyk ? 4 : 3;
     std::vector<std::uint8_t> line(static_cast<std::size_t>(width) * pixelBytes);
-    std::vector<std::uint8_t> bgr(prepared.cmyk ? static_cast<std::size_t>(targetWidth) * 3 : 0);
-    std::vector<std::uint8_t> cmykPixels(prepared.cmyk ? static_cast<std::size_t>(targetWidth) * 4 : 0);
-    JSAMPROW rows[1] = {line.data()};
+    std::vector<std::uint8_t> cmykPixels(prepared.cmyk ? columns.size() * 4 : 0);
+    JSAMPROW lineRows[1] = {line.data()};
     const bool inverted = cinfo.saw_Adobe_marker;
 
     // Brings the decoder to `row` without converting the rows before it.
@@ -344,7 +366,7 @@ std::shared_ptr<PixelGrid> DecodeJpegSampled(std::span<const std::uint8_t> bytes
         while (cinfo.output_scanline < row) {
             const JDIMENSION missing = row - cinfo.output_scanline;
             if (prepared.quantise) {
-                if (decompressor.ReadRows(rows, 1) == 0)
+                if (decompressor.ReadRows(lineRows, 1) == 0)
                     return;
             } else if (decompressor.SkipRows(missing) == 0) {
                 return;
@@ -352,24 +374,77 @@ std::shared_ptr<PixelGrid> DecodeJpegSampled(std::span<const std::uint8_t> bytes
         }
     };
 
-    for (std::int32_t y = 0; y < targetHeight; ++y) {
-        const auto sourceRow = static_cast<JDIMENSION>(static_cast<std::int64_t>(y) * height / targetHeight);
-        advanceTo(sourceRow);
-        if (cinfo.output_scanline != sourceRow || decompressor.ReadRows(rows, 1) == 0)
-            break;
-        std::uint8_t* out = grid->Row(y);
+    std::int64_t lineRow = -1;  // the stored row `line` holds
+    for (const std::int32_t index : order) {
+        const auto storedRow = static_cast<JDIMENSION>(rows[static_cast<std::size_t>(index)]);
+        if (lineRow != storedRow) {
+            advanceTo(storedRow);
+            if (cinfo.output_scanline != storedRow || decompressor.ReadRows(lineRows, 1) == 0)
+                break;
+            lineRow = storedRow;
+        }
+        std::uint8_t* out = grid->Row(index);
         if (prepared.cmyk && !prepared.quantise) {
             for (std::size_t x = 0; x < columns.size(); ++x)
-                std::memcpy(&cmykPixels[x * 4], &line[columns[x] * 4], 4);
+                std::memcpy(&cmykPixels[x * 4], &line[static_cast<std::size_t>(columns[x]) * 4], 4);
             CmykToBgr(cmykPixels.data(), out, columns.size(), inverted);
             continue;
         }
         for (std::size_t x = 0; x < columns.size(); ++x)
-            std::memcpy(out + x * pixelBytes, &line[columns[x] * pixelBytes], pixelBytes);
+            std::memcpy(out + x * pixelBytes, &line[static_cast<std::size_t>(columns[x]) * pixelBytes], pixelBytes);
     }
+    if (reading == JpegReading::UpToLastSample)
+        return grid;  // the decompressor is abandoned; destroying it is enough
     // The rest of the data is still read, so that a file fails or succeeds
     // exactly as its full decoding would.
     advanceTo(cinfo.output_height);
+    decompressor.Finish();
+    return grid;
+}
+
+std::shared_ptr<PixelGrid> DecodeJpegGrey(std::span<const std::uint8_t> bytes, std::int32_t minShortSide)
+{
+    Decompressor decompressor(bytes);
+    decompressor.ReadHeader();
+    jpeg_decompress_struct& cinfo = decompressor.Info();
+    const std::int64_t shortSide = std::min(cinfo.image_width, cinfo.image_height);
+    unsigned int denominator = 1;
+    while (denominator < 8 && (shortSide + 2 * denominator - 1) / (2 * denominator) >= minShortSide)
+        denominator *= 2;
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = denominator;
+    cinfo.buffered_image = FALSE;
+    // libjpeg makes grey of everything but CMYK, which is converted here.
+    const bool cmyk = IsCmyk(cinfo);
+    cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_GRAYSCALE;
+    decompressor.CalcOutputDimensions();
+    PixelGrid::CheckSize(cinfo.output_width, cinfo.output_height, 8);
+    decompressor.Start();
+
+    const auto width = static_cast<std::int32_t>(cinfo.output_width);
+    auto grid = std::make_shared<PixelGrid>(width, static_cast<std::int32_t>(cinfo.output_height), 8, GridForm::Own);
+    std::vector<TColor> greys(256);
+    for (int level = 0; level < 256; ++level)
+        greys[static_cast<std::size_t>(level)] = RGB(static_cast<std::uint8_t>(level), static_cast<std::uint8_t>(level),
+                                                     static_cast<std::uint8_t>(level));
+    grid->SetColorTable(std::move(greys));
+
+    std::vector<std::uint8_t> cmykRow(cmyk ? static_cast<std::size_t>(width) * 4 : 0);
+    std::vector<std::uint8_t> bgrRow(cmyk ? static_cast<std::size_t>(width) * 3 : 0);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        const auto y = static_cast<std::int32_t>(cinfo.output_scanline);
+        JSAMPROW row[1] = {cmyk ? cmykRow.data() : grid->Row(y)};
+        if (decompressor.ReadRows(row, 1) == 0)
+            break;
+        if (!cmyk)
+            continue;
+        CmykToBgr(cmykRow.data(), bgrRow.data(), static_cast<std::size_t>(width), cinfo.saw_Adobe_marker);
+        std::uint8_t* out = grid->Row(y);
+        for (std::int32_t x = 0; x < width; ++x) {
+            const std::uint8_t* bgr = &bgrRow[static_cast<std::size_t>(x) * 3];
+            out[x] = static_cast<std::uint8_t>((29 * bgr[0] + 150 * bgr[1] + 77 * bgr[2] + 128) >> 8);
+        }
+    }
     decompressor.Finish();
     return grid;
 }

@@ -27,7 +27,11 @@ public:
     // Takes the content of `source`; nullptr makes this graphic empty.
     virtual void Assign(const TGraphic* source) = 0;
     // Draws the whole graphic scaled into `rect` (nearest neighbour).
-    virtual void Draw(TCanvas& canvas, const TRect& rect) = 0;
+    void Draw(TCanvas& canvas, const TRect& rect) { DrawRegion(canvas, rect, TRect{0, 0, Width(), Height()}); }
+    // Draws `region` of the graphic scaled into `rect` by the canvas's index
+    // rule (TCanvas.h); destination pixels whose source pixel lies outside
+    // the graphic keep their colour.
+    virtual void DrawRegion(TCanvas& canvas, const TRect& rect, const TRect& region) = 0;
     virtual bool Empty() const = 0;
     virtual std::int32_t Width() const = 0;
     virtual std::int32_t Height() const = 0;

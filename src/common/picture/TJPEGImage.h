@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/picture/ExifOrientation.h"
 #include "common/picture/TBitmap.h"
 #include "common/picture/TGraphic.h"
 
@@ -30,7 +31,16 @@ enum class JpegColours;
 // enlargement, a Bitmap assigned from the image) decodes the whole picture
 // once; from then on that full decoding serves everything, the sampled one is
 // dropped. So libjpeg runs at most once per distinct use and never twice for
-// the same one; DecodeCount() tells how often it ran.
+// the same one; DecodeCount() tells how often it ran. Once the data has been
+// read to its end without error, later sampled draws stop reading after the
+// last row they need.
+//
+// Upright. A photo whose EXIF data says it is stored turned or mirrored is
+// shown the way it was taken: the width, the height, every draw and the
+// decoded Bitmap are those of the upright picture. A sampled draw samples the
+// stored rows and columns that the upright pixels come from, so it costs no
+// more than for an untagged photo and gives exactly the pixels of decoding,
+// turning and then sampling.
 class TJPEGImage final : public TGraphic {
 public:
     TJPEGImage();
@@ -40,8 +50,9 @@ public:
     // From a TJPEGImage: the same bytes (and its decoded pixels, shared).
     // From nullptr: empty. Other kinds: EInvalidGraphicOperation.
     void Assign(const TGraphic* source) override;
-    void Draw(TCanvas& canvas, const TRect& rect) override;
+    void DrawRegion(TCanvas& canvas, const TRect& rect, const TRect& region) override;
     bool Empty() const override;                   // true when no bytes were loaded
+    // Upright.
     std::int32_t Width() const override { return width_; }
     std::int32_t Height() const override { return height_; }
     // EInvalidGraphicOperation "Cannot change the size of a JPEG image".
@@ -61,20 +72,40 @@ public:
     int DecodeCount() const { return decodeCount_; }
     // Number of colour components of the frame (1 grayscale, 3 colour, 4 CMYK).
     int Components() const { return components_; }
+    // The EXIF orientation the pixels are stored in, and the stored size.
+    ExifOrientation Orientation() const { return orientation_; }
+    std::int32_t StoredWidth() const { return storedWidth_; }
+    std::int32_t StoredHeight() const { return storedHeight_; }
+
+    // A grey picture of the upright image, at least `minShortSide` pixels on
+    // its shorter side where the image has that many (a scaled decoding:
+    // each pixel the mean of a block). An 8-bit grid with a grey colour
+    // table. EJPEG when decoding fails. Counts as a decoding.
+    std::shared_ptr<PixelGrid> GreyPicture(std::int32_t minShortSide);
 
 private:
     static JpegColours DecodingColours();
 
+    // Runs one decoding, counting it and keeping its failure.
+    template <class Decoding>
+    auto Decode(Decoding decoding) const;
+
     std::shared_ptr<const std::vector<std::uint8_t>> bytes_;
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
+    std::int32_t storedWidth_ = 0;
+    std::int32_t storedHeight_ = 0;
     int components_ = 0;
+    ExifOrientation orientation_ = ExifOrientation::TopLeft;
     // Decoding fills these on first need, also through a const image.
     mutable std::shared_ptr<TBitmap> decoded_;
-    // The picture sampled for draws of one size (see above), until decoded_.
+    // The picture sampled for draws of one size and region (see above),
+    // until decoded_.
     std::shared_ptr<PixelGrid> sampled_;
+    TRect sampledRegion_;
     mutable std::optional<int> decodeError_;
     mutable int decodeCount_ = 0;
+    mutable bool readToEnd_ = false;
 };
 
 // Adds the JPEG image's two entries, "jpeg" then "jpg", to the registry.

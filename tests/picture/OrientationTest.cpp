@@ -1,0 +1,131 @@
+// Photos stored turned or mirrored, with an EXIF orientation: every
+// orientation shown upright, pixel for pixel, also when drawn small.
+#include "PictureTestSupport.h"
+
+#include "common/picture/ExifOrientation.h"
+
+#include <span>
+
+namespace {
+
+// An EXIF payload holding one orientation tag in the directory `ifd` (0 the
+// photo's, 1 the thumbnail's), in Intel or Motorola byte order.
+std::vector<std::uint8_t> ExifPayload(int orientation, int ifd = 0, bool motorola = false)
+{
+    auto put16 = [motorola](std::vector<std::uint8_t>& out, unsigned v) {
+        const std::uint8_t hi = static_cast<std::uint8_t>(v >> 8), lo = static_cast<std::uint8_t>(v);
+        out.insert(out.end(), motorola ? std::initializer_list<std::uint8_t>{hi, lo} : std::initializer_list<std::uint8_t>{lo, hi});
+    };
+    auto put32 = [&](std::vector<std::uint8_t>& out, unsigned v) {
+        put16(out, motorola ? v >> 16 : v & 0xFFFF);
+        put16(out, motorola ? v & 0xFFFF : v >> 16);
+    };
+    std::vector<std::uint8_t> out{'E', 'x', 'i', 'f', 0, 0};
+    out.insert(out.end(), motorola ? std::initializer_list<std::uint8_t>{'M', 'M'} : std::initializer_list<std::uint8_t>{'I', 'I'});
+    put16(out, 42);
+    put32(out, 8);
+    // IFD0 (empty when the tag goes to IFD1, which then follows it).
+    put16(out, ifd == 0 ? 1 : 0);
+    if (ifd == 0) {
+        put16(out, 0x0112), put16(out, 3), put32(out, 1), put16(out, static_cast<unsigned>(orientation)), put16(out, 0);
+        put32(out, 0);
+    } else {
+        put32(out, 8 + 2 + 4);
+        put16(out, 1), put16(out, 0x0112), put16(out, 3), put32(out, 1), put16(out, static_cast<unsigned>(orientation)),
+            put16(out, 0), put32(out, 0);
+    }
+    return out;
+}
+
+// `jpeg` with an APP1 segment holding `payload` right after its start marker.
+std::vector<std::uint8_t> WithApp1(const std::vector<std::uint8_t>& jpeg, const std::vector<std::uint8_t>& payload)
+{
+    std::vector<std::uint8_t> out(jpeg.begin(), jpeg.begin() + 2);
+    const std::size_t length = payload.size() + 2;
+    out.insert(out.end(), {0xFF, 0xE1, static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length)});
+    out.insert(out.end(), payload.begin(), payload.end());
+    out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
+    return out;
+}
+
+struct Tagged {
+    std::string file;  // an untagged, non-square picture under jpeg/
+    int orientation;
+};
+
+void PrintTo(const Tagged& row, std::ostream* out) { *out << row.file << " orientation " << row.orientation; }
+
+class EveryOrientation : public ::testing::TestWithParam<Tagged> {};
+
+TEST_P(EveryOrientation, IsShownUprightAndSampledFromTheStoredPixelsAlike)
+{
+    const auto [file, orientation] = GetParam();
+    const bool grey = file.find("concert") != std::string::npos;
+    QStringList djpegArguments{QStringLiteral("-bmp")};
+    if (grey)
+        djpegArguments << QStringLiteral("-colors") << QStringLiteral("236");
+    const QImage upright = UprightReference(DecodeWithDjpeg(TestData("jpeg/" + file), djpegArguments), orientation);
+    ASSERT_FALSE(upright.isNull());
+    const std::vector<std::uint8_t> bytes =
+        WithApp1(ReadBytes(TestData("jpeg/" + file)), ExifPayload(orientation, 0, orientation % 2 == 1));
+
+    TJPEGImage full;
+    full.LoadFromStream(bytes);
+    EXPECT_EQ(static_cast<int>(full.Orientation()), orientation);
+    EXPECT_EQ(QSize(full.Width(), full.Height()), upright.size());
+    EXPECT_TRUE(SamePixels(full.DecodedBitmap(), upright));
+
+    // A small draw of the whole picture or of a region decodes only sampled
+    // stored pixels, and must give what decoding, turning and then sampling gives.
+    const TRect corner{full.Width() / 5, full.Height() / 7, full.Width() - 3, full.Height() - 11};
+    for (const auto& [width, height, region] : {std::tuple{120, 180, TRect{0, 0, full.Width(), full.Height()}},
+                                                std::tuple{37, 11, TRect{0, 0, full.Width(), full.Height()}},
+                                                std::tuple{60, 90, corner}}) {
+        TJPEGImage sampled;
+        sampled.LoadFromStream(bytes);
+        TBitmap drawn;
+        drawn.SetSize(width + 2, height + 2);
+        sampled.DrawRegion(drawn.Canvas(), TRect{1, 1, 1 + width, 1 + height}, region);
+        EXPECT_FALSE(sampled.Decoded());
+        TBitmap expected;
+        expected.SetSize(width + 2, height + 2);
+        full.DrawRegion(expected.Canvas(), TRect{1, 1, 1 + width, 1 + height}, region);
+        EXPECT_TRUE(SamePixels(drawn, expected)) << width << "x" << height;
+    }
+}
+
+std::vector<Tagged> AllOrientations()
+{
+    std::vector<Tagged> rows;
+    for (const char* file : {"photos/obama-240p.jpg", "photos/concert.jpg"})
+        for (int orientation = 1; orientation <= 8; ++orientation)
+            rows.push_back({file, orientation});
+    return rows;
+}
+
+INSTANTIATE_TEST_SUITE_P(Jpeg, EveryOrientation, ::testing::ValuesIn(AllOrientations()),
+                         [](const ::testing::TestParamInfo<Tagged>& info) {
+                             return NameOf(info.param.file) + "_" + std::to_string(info.param.orientation);
+                         });
+
+TEST(ExifOrientation, OnlyAValidTagOfThePhotosOwnDirectoryCounts)
+{
+    const std::vector<std::uint8_t> six = ExifPayload(6);
+    const struct {
+        const char* what;
+        std::vector<std::uint8_t> payload;
+        ExifOrientation expected;
+    } rows[] = {
+        {"Intel order", six, ExifOrientation::RightTop},
+        {"Motorola order", ExifPayload(8, 0, true), ExifOrientation::LeftBottom},
+        {"value 0", ExifPayload(0), ExifOrientation::TopLeft},
+        {"value 9", ExifPayload(9), ExifOrientation::TopLeft},
+        {"the thumbnail's tag", ExifPayload(6, 1), ExifOrientation::TopLeft},
+        {"cut inside the directory", std::vector<std::uint8_t>(six.begin(), six.begin() + 20), ExifOrientation::TopLeft},
+        {"XMP, not EXIF", std::vector<std::uint8_t>{'h', 't', 't', 'p', ':', '/', '/'}, ExifOrientation::TopLeft},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(OrientationFromExif(row.payload), row.expected) << row.what;
+}
+
+} // namespace
