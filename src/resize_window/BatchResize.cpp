@@ -1,5 +1,6 @@
 #include "resize_window/BatchResize.h"
 
+#include "common/faces/FaceDetector.h"
 #include "common/picture/DisplayColorDepth.h"
 #include "common/picture/PictureErrors.h"
 #include "common/picture/PixelGrid.h"
@@ -29,6 +30,25 @@ EResizeFailed::EResizeFailed(QString cause, int sequenceNumber)
 QString ResizeOutputName(int sequenceNumber)
 {
     return QStringLiteral("%1.jpg").arg(sequenceNumber, 3, 10, QLatin1Char('0'));
+}
+
+std::optional<FitMode> FitModeFromOption(const QString& option)
+{
+    for (const FitModeChoice& choice : kFitModes) {
+        if (option == QLatin1String(choice.option))
+            return choice.mode;
+    }
+    return std::nullopt;
+}
+
+QString ResizeSucceededText(const BatchResizeReport& report)
+{
+    if (report.withoutFace.isEmpty())
+        return kResizeSucceededMessage;
+    return kResizeSucceededMessage + QLatin1Char('\n')
+           + QStringLiteral("其中 %1 张图片未找到人脸，已按裁剪处理：%2")
+                 .arg(report.withoutFace.size())
+                 .arg(report.withoutFace.join(QStringLiteral("、")));
 }
 
 std::optional<std::int32_t> ParseSideLength(const QString& text)
@@ -102,13 +122,22 @@ TCanvas& PrepareSurface(TPicture& drawingSurface, std::int32_t width, std::int32
 
 } // namespace
 
-void RunBatchResize(const BatchResizeJob& job, TPicture& loadSurface, TPicture& drawingSurface,
-                    const ResizeProgress& progress)
+BatchResizeReport RunBatchResize(const BatchResizeJob& job, TPicture& loadSurface, TPicture& drawingSurface,
+                                 const ResizeProgress& progress)
 {
     if (job.sourceFolder.isEmpty() || job.targetFolder.isEmpty())
         throw EResizeFoldersNotChosen();
     CheckSurfaceSize(job.width, job.height);
     CheckNoUnreadSourceIsReplaced(job);
+    std::optional<FaceDetector> faces;
+    if (job.fit == FitMode::Face) {
+        try {
+            faces.emplace();
+        } catch (const EFaceDetectorUnavailable& error) {
+            throw EResizeFailed(QString::fromStdString(error.what()), 0);
+        }
+    }
+    BatchResizeReport report;
 
     const int total = static_cast<int>(job.names.size());
     const TRect wholeSurface{0, 0, job.width, job.height};
@@ -122,7 +151,9 @@ void RunBatchResize(const BatchResizeJob& job, TPicture& loadSurface, TPicture& 
             ++sequenceNumber;
             currentFile = job.sourceFolder + name;
             loadSurface.LoadFromFile(ToPath(currentFile));
-            canvas.StretchDraw(wholeSurface, loadSurface.Graphic());
+            if (DrawFitted(canvas, wholeSurface, *loadSurface.Graphic(), job.fit, faces ? &*faces : nullptr)
+                == FaceOutcome::NotFound)
+                report.withoutFace << name;
             currentFile = job.targetFolder + ResizeOutputName(sequenceNumber);
             if (progress)
                 progress(sequenceNumber, total);
@@ -133,4 +164,5 @@ void RunBatchResize(const BatchResizeJob& job, TPicture& loadSurface, TPicture& 
         throw EResizeFailed(currentFile.isEmpty() ? what : QStringLiteral("%1: %2").arg(currentFile, what),
                             sequenceNumber);
     }
+    return report;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "resize_window/PhotoFit.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -21,13 +23,38 @@ inline const QString kResizeNoFolderMessage = QStringLiteral("没有选择图片
 inline const QString kResizeSucceededMessage = QStringLiteral("图片大小调整成功！");
 inline const QString kResizeFailedMessage = QStringLiteral("片大小调整失败，请确认文件是否正确！");
 
+// The fit modes as the window lists them and the command line names them.
+struct FitModeChoice {
+    FitMode mode;
+    const char* option;
+    QString caption;
+};
+inline const FitModeChoice kFitModes[] = {
+    {FitMode::Stretch, "stretch", QStringLiteral("拉伸")},
+    {FitMode::Crop, "crop", QStringLiteral("裁剪")},
+    {FitMode::Face, "face", QStringLiteral("人脸")},
+};
+std::optional<FitMode> FitModeFromOption(const QString& option);
+
 struct BatchResizeJob {
     QString sourceFolder; // folder string (FolderString.h) the names are appended to
     QStringList names;    // bare file names, in the order they are numbered
     QString targetFolder; // folder string the outputs are written into
     std::int32_t width = 120;
     std::int32_t height = 180;
+    FitMode fit = FitMode::Stretch;
 };
+
+// What a run that went through its list has to tell besides its success.
+struct BatchResizeReport {
+    // Face mode: the pictures in which no face was found, which were cropped
+    // as crop mode crops them.
+    QStringList withoutFace;
+};
+
+// The success message, followed in face mode by a line naming the pictures
+// without a face.
+QString ResizeSucceededText(const BatchResizeReport& report);
 
 // The source or the target folder was not chosen; nothing was done.
 class EResizeFoldersNotChosen : public std::runtime_error {
@@ -71,10 +98,11 @@ std::optional<std::int32_t> ParseSideLength(const QString& text);
 // however long the list.
 //
 // Throws EResizeFoldersNotChosen when a folder string is empty, and
-// EResizeFailed when a side is zero or less, the surface would exceed the
+// EResizeFailed when a side is zero or less, face mode's detector cannot be
+// loaded, the surface would exceed the
 // picture component's grid limit, an output would replace a listed picture
 // that the run has not read yet (target folder = source folder), or any
 // picture cannot be loaded, decoded, drawn or saved. Every check that can be
 // made up front is made before any file is written.
-void RunBatchResize(const BatchResizeJob& job, TPicture& loadSurface, TPicture& drawingSurface,
-                    const ResizeProgress& progress = {});
+BatchResizeReport RunBatchResize(const BatchResizeJob& job, TPicture& loadSurface, TPicture& drawingSurface,
+                                 const ResizeProgress& progress = {});

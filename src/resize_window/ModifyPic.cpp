@@ -25,6 +25,9 @@ TfrmPicture::TfrmPicture(Dialogs& dialogs, TForm1& mainWindow)
                    | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(454, 270);
     ui.Gauge1->SetProgress(0);
+    // The fit mode is kept from one showing to the next, like the target.
+    for (const FitModeChoice& choice : kFitModes)
+        ui.ComboBox1->addItem(choice.caption);
 
     connect(ui.Button1, &QPushButton::clicked, this, &TfrmPicture::Button1Click);
     connect(ui.Button2, &QPushButton::clicked, this, &TfrmPicture::Button2Click);
@@ -84,7 +87,8 @@ void TfrmPicture::Button1Click()
         dialogs_.ShowMessage(kResizeFailedMessage);
         return;
     }
-    const BatchResizeJob job{ui.Edit3->text(), ItemTexts(*ui.chklstbox), ui.Edit4->text(), *width, *height};
+    const BatchResizeJob job{ui.Edit3->text(), ItemTexts(*ui.chklstbox), ui.Edit4->text(), *width, *height,
+                             kFitModes[ui.ComboBox1->currentIndex()].mode};
     // The run blocks the window; the gauge repaints itself as it advances.
     const auto progress = [this](int sequenceNumber, int total) {
         if (sequenceNumber == 0)
@@ -92,8 +96,9 @@ void TfrmPicture::Button1Click()
         else
             ui.Gauge1->SetProgress(sequenceNumber);
     };
+    BatchResizeReport report;
     try {
-        RunBatchResize(job, ui.Image1->Picture(), ui.Image2->Picture(), progress);
+        report = RunBatchResize(job, ui.Image1->Picture(), ui.Image2->Picture(), progress);
     } catch (const EResizeFoldersNotChosen&) {
         dialogs_.ShowMessage(kResizeNoFolderMessage);
         return;
@@ -101,7 +106,7 @@ void TfrmPicture::Button1Click()
         dialogs_.ShowMessage(kResizeFailedMessage);
         return;
     }
-    dialogs_.ShowMessage(kResizeSucceededMessage);
+    dialogs_.ShowMessage(ResizeSucceededText(report));
 }
 
 void TfrmPicture::Button2Click()

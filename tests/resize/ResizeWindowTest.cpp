@@ -238,3 +238,23 @@ TEST_F(ResizeWindowTest, TheMainWindowShowsItModallyAndGetsTheRunsPictures)
     EXPECT_EQ(ItemTexts(*mainWindow.ui.ListBox2), (QStringList{"001.jpg", "002.jpg"}));
     EXPECT_EQ(mainWindow.ui.StatusBar1->PanelText(1), QStringLiteral("共有 2 图片"));
 }
+
+TEST_F(ResizeWindowTest, TheChosenFitModeIsUsedAndKeptFromOneShowingToTheNext)
+{
+    ASSERT_TRUE(QFile::copy(TestDataPath("jpeg/libjpeg-turbo/testorig.jpg"), Source() + "objects.jpg"));
+    window.show();
+    ChooseFolders();
+    EXPECT_EQ(window.ui.ComboBox1->currentText(), QStringLiteral("拉伸"));
+    window.ui.ComboBox1->setCurrentText(QStringLiteral("人脸"));
+    Start();
+    window.hide();
+    window.show();
+    EXPECT_EQ(window.ui.ComboBox1->currentText(), QStringLiteral("人脸"));
+
+    EXPECT_EQ(dialogs.messages,
+              QStringList{kDone + QStringLiteral("\n其中 1 张图片未找到人脸，已按裁剪处理：objects.jpg")});
+    // Cropped, not stretched: the 227 x 149 picture's middle 99 columns.
+    const Bmp32 output = ReadBmp32(ReadFile(Target() + "001.jpg"));
+    const RgbPixels crop = NearestNeighbourSample(DjpegDecode(Source() + "objects.jpg"), 120, 180, {64, 0, 99, 149});
+    EXPECT_EQ(output.picture.pixels, crop.pixels);
+}
