@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -73,6 +74,13 @@ void TGraphic::Changed()
 
 void TGraphic::LoadFromFile(const std::filesystem::path& path)
 {
+    auto bytes = std::make_shared<std::vector<std::uint8_t>>();
+    ReadFile(path, *bytes);
+    LoadFromBytes(std::move(bytes));
+}
+
+void TGraphic::ReadFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes)
+{
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.Get() < 0)
         throw EFOpenError(FileMessage("Cannot open file", path, errno));
@@ -81,15 +89,21 @@ void TGraphic::LoadFromFile(const std::filesystem::path& path)
         throw EFOpenError(FileMessage("Cannot open file", path, errno));
     if (S_ISDIR(status.st_mode))
         throw EFOpenError(FileMessage("Cannot open file", path, EISDIR));
-
-    std::vector<std::uint8_t> bytes;
     if (S_ISREG(status.st_mode) && static_cast<std::uint64_t>(status.st_size) > kMaxFileBytes)
         throw EOutOfResources(kOutOfResourcesMessage);
-    if (S_ISREG(status.st_mode) && status.st_size > 0)
-        bytes.reserve(static_cast<std::size_t>(status.st_size));
-    std::uint8_t chunk[65536];
+
+    // Straight into `bytes`: sized for the whole file when its size is known,
+    // grown in steps for a source that does not tell (a pipe, a device).
+    constexpr std::size_t kStep = 65536;
+    std::size_t size = 0;
+    bytes.resize(S_ISREG(status.st_mode) ? static_cast<std::size_t>(status.st_size) + 1 : kStep);
     for (;;) {
-        const ssize_t got = ::read(file.Get(), chunk, sizeof chunk);
+        if (size == bytes.size()) {
+            if (size >= kMaxFileBytes)
+                throw EOutOfResources(kOutOfResourcesMessage);
+            bytes.resize(std::min<std::size_t>(size + std::max(kStep, size / 2), kMaxFileBytes + 1));
+        }
+        const ssize_t got = ::read(file.Get(), bytes.data() + size, bytes.size() - size);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -97,17 +111,22 @@ void TGraphic::LoadFromFile(const std::filesystem::path& path)
         }
         if (got == 0)
             break;
-        if (bytes.size() + static_cast<std::size_t>(got) > kMaxFileBytes)
-            throw EOutOfResources(kOutOfResourcesMessage);
-        bytes.insert(bytes.end(), chunk, chunk + got);
+        size += static_cast<std::size_t>(got);
     }
-    LoadFromStream(bytes);
+    if (size > kMaxFileBytes)
+        throw EOutOfResources(kOutOfResourcesMessage);
+    bytes.resize(size);
 }
 
 void TGraphic::SaveToFile(const std::filesystem::path& path) const
 {
     std::vector<std::uint8_t> bytes;
     SaveToStream(bytes);
+    WriteFile(path, bytes);
+}
+
+void TGraphic::WriteFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes)
+{
     FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (file.Get() < 0)
         throw EFCreateError(FileMessage("Cannot create file", path, errno));

@@ -39,6 +39,10 @@ public:
     virtual void SetHeight(std::int32_t height) = 0;
     // Reads the graphic from all of `bytes`.
     virtual void LoadFromStream(std::span<const std::uint8_t> bytes) = 0;
+    // The same from bytes the caller shares: a kind that keeps its file's
+    // bytes (the JPEG image) keeps these instead of copying them. The caller
+    // must not change them while the graphic holds them.
+    virtual void LoadFromBytes(std::shared_ptr<const std::vector<std::uint8_t>> bytes) { LoadFromStream(*bytes); }
     // Appends the graphic in its own file format to `out`.
     virtual void SaveToStream(std::vector<std::uint8_t>& out) const = 0;
 
@@ -48,9 +52,15 @@ public:
     // On failure this graphic may be left half loaded: callers that must keep
     // what they had load into a new graphic (TPicture does).
     void LoadFromFile(const std::filesystem::path& path);
+    // Reads the whole file into `bytes`, replacing what it held and reusing
+    // its memory; the errors of LoadFromFile.
+    static void ReadFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes);
     // Creates (or replaces) the file and writes the graphic into it;
     // EFCreateError when the file cannot be created.
     void SaveToFile(const std::filesystem::path& path) const;
+    // Creates (or replaces) the file and writes `bytes` into it; the errors
+    // of SaveToFile.
+    static void WriteFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
 
     // Called after every change of the graphic (resize, drawing, pixel write,
     // load). Kept cheap by the receiver: the Image control only marks itself

@@ -121,12 +121,17 @@ void TJPEGImage::SetHeight(std::int32_t)
 
 void TJPEGImage::LoadFromStream(std::span<const std::uint8_t> bytes)
 {
+    LoadFromBytes(std::make_shared<const std::vector<std::uint8_t>>(bytes.begin(), bytes.end()));
+}
+
+void TJPEGImage::LoadFromBytes(std::shared_ptr<const std::vector<std::uint8_t>> bytes)
+{
     // The header is read before anything changes, so a failed load leaves
     // this image as it was.
     JpegHeader header;
-    if (!bytes.empty())
-        header = ReadJpegHeader(bytes);
-    bytes_ = std::make_shared<const std::vector<std::uint8_t>>(bytes.begin(), bytes.end());
+    if (!bytes->empty())
+        header = ReadJpegHeader(*bytes);
+    bytes_ = std::move(bytes);
     storedWidth_ = header.Width;
     storedHeight_ = header.Height;
     orientation_ = header.Orientation;

@@ -61,6 +61,8 @@ public:
     // Keeps the bytes and reads the header; EJPEG for data that is not a JPEG
     // image. Zero bytes load without error and fail at the first decoding.
     void LoadFromStream(std::span<const std::uint8_t> bytes) override;
+    // Keeps `bytes` themselves, without a copy.
+    void LoadFromBytes(std::shared_ptr<const std::vector<std::uint8_t>> bytes) override;
     void SaveToStream(std::vector<std::uint8_t>& out) const override;
 
     // The decoded Bitmap (own form: 24 bits, or 8 bits with a colour table for
