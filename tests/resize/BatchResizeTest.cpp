@@ -3,7 +3,6 @@
 #include "common/faces/FaceFraming.h"
 #include "common/picture/PixelGrid.h"
 #include "common/picture/TBitmap.h"
-#include "common/picture/TPicture.h"
 #include "resize_window/BatchResize.h"
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
@@ -14,6 +13,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <stop_token>
+#include <thread>
 #include <utility>
 
 namespace {
@@ -41,9 +43,9 @@ protected:
         return {Source(), std::move(names), Target(), width, height};
     }
 
-    void Run(const BatchResizeJob& job, const ResizeProgress& progress = {})
+    BatchResizeReport Run(const BatchResizeJob& job, const ResizeProgress& progress = {})
     {
-        RunBatchResize(job, loadSurface, drawingSurface, progress);
+        return RunBatchResize(job, progress);
     }
 
     QStringList TargetFiles() const
@@ -64,8 +66,6 @@ protected:
     }
 
     QTemporaryDir temp;
-    TPicture loadSurface;
-    TPicture drawingSurface;
 };
 
 // Every output pixel must be the component's nearest-neighbour sample of
@@ -268,8 +268,6 @@ TEST_F(BatchResizeTest, EachRunStartsFromANewSurfaceOfItsOwnSize)
     AddPhoto("jpeg/photos/obama-240p.jpg", "a.jpg");
     Run(Job({"a.jpg"}, 120, 180));
     Run(Job({"a.jpg"}, 200, 300));
-    EXPECT_EQ(drawingSurface.Width(), 200);
-    EXPECT_EQ(drawingSurface.Height(), 300);
     ExpectResizedFrom(Target() + "001.jpg", Source() + "a.jpg", 200, 300);
 }
 
@@ -307,7 +305,7 @@ TEST_F(BatchResizeTest, FaceModeFramesTheLargestFaceAndCropsPicturesWithoutOne)
     AddPhoto("jpeg/photos/concert.jpg", "crowd.jpg");
     BatchResizeJob job = Job(faces + QStringList{"objects.jpg", "crowd.jpg"});
     job.fit = FitMode::Face;
-    const BatchResizeReport report = RunBatchResize(job, loadSurface, drawingSurface);
+    const BatchResizeReport report = Run(job);
     EXPECT_EQ(report.withoutFace, (QStringList{"objects.jpg", "crowd.jpg"}));
 
     // Each output's own largest face sits centred across, about half its height.
@@ -351,4 +349,65 @@ TEST(FaceRegion, HalfTheHeightAroundTheFaceWhereThePhotoAllows)
     };
     for (const auto& row : rows)
         EXPECT_EQ(FaceRegion(row.picture, {120, 180}, row.face), row.region) << row.what;
+}
+
+TEST_F(BatchResizeTest, OneAndFourWorkersWriteTheSameFilesByteForByte)
+{
+    const QStringList names{"obama.jpg", "hopper_orientation_6.jpg", "concert.jpg", "obama_and_biden.jpg",
+                            "hopper_gray.jpg", "obama-240p.jpg", "Portrait_1.jpg", "hopper.jpg"};
+    for (const QString& name : names)
+        AddPhoto("jpeg/photos/" + name, name);
+    for (const FitMode fit : {FitMode::Stretch, FitMode::Face}) {
+        QStringList targets;
+        for (const int workers : {1, 4}) {
+            targets << temp.filePath(QStringLiteral("%1-%2").arg(static_cast<int>(fit)).arg(workers)) + '/';
+            ASSERT_TRUE(QDir().mkpath(targets.last()));
+            Run({Source(), names, targets.last(), 120, 180, fit, workers});
+        }
+        for (int n = 1; n <= names.size(); ++n) {
+            const QByteArray one = ReadFile(targets[0] + ResizeOutputName(n));
+            EXPECT_FALSE(one.isEmpty());
+            EXPECT_TRUE(one == ReadFile(targets[1] + ResizeOutputName(n))) << ResizeOutputName(n).toStdString();
+        }
+        EXPECT_EQ(QDir(targets[1]).entryList(QDir::Files).size(), names.size());
+    }
+}
+
+TEST_F(BatchResizeTest, WithSeveralWorkersTheFirstFailureInListOrderEndsTheRun)
+{
+    // Tiny pictures: the workers run far ahead of the writing.
+    AddPhoto("jpeg/special/mozilla-jpg-size-8x8.jpg", "tiny.jpg");
+    WriteFile(Source() + "bad.jpg", "BM not a jpeg");
+    QStringList names(20, "tiny.jpg");
+    names[6] = "bad.jpg";
+    names[13] = "missing.jpg";
+    const BatchResizeJob job{Source(), names, Target(), 4, 6, FitMode::Stretch, 4};
+    const EResizeFailed failure = RunExpectingFailure(job);
+    EXPECT_EQ(failure.SequenceNumber(), 7);
+    EXPECT_TRUE(failure.Cause().contains("bad.jpg: JPEG error #53")) << failure.Cause().toStdString();
+    EXPECT_EQ(TargetFiles(), (QStringList{"001.jpg", "002.jpg", "003.jpg", "004.jpg", "005.jpg", "006.jpg"}));
+}
+
+TEST_F(BatchResizeTest, PicturesInFlightStayBoundedOverALongListAndAStopKeepsWhatWasWritten)
+{
+    AddPhoto("jpeg/special/mozilla-jpg-size-8x8.jpg", "tiny.jpg");
+    const BatchResizeJob job{Source(), QStringList(300, "tiny.jpg"), Target(), 4, 6, FitMode::Stretch, 4};
+    // A slow writer: without a bound the workers would hold most of the list.
+    const BatchResizeReport report = Run(job, [](int, int) { std::this_thread::sleep_for(std::chrono::milliseconds(1)); });
+    EXPECT_EQ(report.written, 300);
+    EXPECT_GE(report.peakInFlight, 1);
+    EXPECT_LE(report.peakInFlight, 2 * 4);
+
+    // A stop asked for while the 5th output is about to be written: it is
+    // written, nothing after it.
+    const QString stopped = temp.filePath("stopped") + '/';
+    ASSERT_TRUE(QDir().mkpath(stopped));
+    std::stop_source stop;
+    const BatchResizeReport partial = RunBatchResize({Source(), QStringList(300, "tiny.jpg"), stopped, 4, 6,
+                                                      FitMode::Stretch, 4},
+                                                     [&stop](int n, int) { if (n == 5) stop.request_stop(); },
+                                                     stop.get_token());
+    EXPECT_TRUE(partial.stopped);
+    EXPECT_EQ(partial.written, 5);
+    EXPECT_EQ(QDir(stopped).entryList(QDir::Files).size(), 5);
 }

@@ -80,6 +80,7 @@ TEST_F(ResizeCommandTest, WrongUsageChangesNothing)
         {{"--source", Source(), "--target", Target(), "--height", ""}, 2, "--height  is not a whole number"},
         {{"--source", Source(), "--target", Target(), "--depth", "8"}, 2, "unknown argument --depth"},
         {{"--source", Source(), "--target", Target(), "--fit", "fill"}, 2, "--fit fill is not stretch, crop or face"},
+        {{"--source", Source(), "--target", Target(), "--jobs", "0"}, 2, "--jobs 0 is not a number of threads from 1 to 64"},
         {{"--source", Source(), "--source", Source(), "--target", Target()}, 2, "--source given twice"},
         {{"--source", missing, "--target", Target()}, 2, "is not a folder"},
         {{"--source", Source(), "--target", missing}, 2, "is not a folder"},
