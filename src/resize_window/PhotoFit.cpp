@@ -3,34 +3,62 @@
 #include "common/faces/FaceDetector.h"
 #include "common/faces/FaceFraming.h"
 #include "common/picture/PixelGrid.h"
+#include "common/picture/StretchCopy.h"
 #include "common/picture/TCanvas.h"
 #include "common/picture/TBitmap.h"
 #include "common/picture/TJPEGImage.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <stdexcept>
 
 namespace {
 
-// The largest face of the upright picture, in its pixels.
-std::optional<TRect> FindFace(TGraphic& picture, FaceDetector& faces)
+// A box or region of a picture of `from` size in the pixels of one of `to`
+// size, truncated.
+TRect Scaled(const TRect& rect, PictureSize from, PictureSize to)
 {
-    std::shared_ptr<PixelGrid> grey;
-    if (auto* jpeg = dynamic_cast<TJPEGImage*>(&picture)) {
-        grey = jpeg->GreyPicture(FaceDetector::kWorkingShortSide);
-    } else {
+    auto x = [&](std::int64_t v) { return static_cast<std::int32_t>(v * to.Width / from.Width); };
+    auto y = [&](std::int64_t v) { return static_cast<std::int32_t>(v * to.Height / from.Height); };
+    return {x(rect.Left), y(rect.Top), x(rect.Right), y(rect.Bottom)};
+}
+
+// Face mode. A JPEG photo is read once: the pass that draws crop mode's
+// exact pixels also samples an overview of the whole picture, large enough
+// that a face region (at least a quarter of the shorter side: the detector's
+// smallest faces are an eighth) still has the output's size in it. The face
+// is looked for in the overview and, when found, its region is drawn from
+// the overview over the crop: each output pixel is still one pixel of the
+// photo, taken on the overview's coarser grid.
+FaceOutcome DrawAroundFace(TCanvas& surface, const TRect& rect, TGraphic& picture, FaceDetector& faces)
+{
+    const PictureSize size{picture.Width(), picture.Height()};
+    const PictureSize target{rect.Width(), rect.Height()};
+    const TRect crop = CentredCrop(size, target);
+    auto* jpeg = dynamic_cast<TJPEGImage*>(&picture);
+    if (jpeg == nullptr) {
         TBitmap pixels;
         pixels.Assign(&picture);
-        grey = GreyOf(pixels);
+        const std::optional<TRect> face = faces.LargestFace(*GreyOf(pixels));
+        surface.StretchDrawRegion(rect, &pixels, face ? FaceRegion(size, target, *face) : crop);
+        return face ? FaceOutcome::Found : FaceOutcome::NotFound;
     }
-    const std::optional<TRect> box = faces.LargestFace(*grey);
-    if (!box)
-        return std::nullopt;
-    const std::int64_t width = picture.Width();
-    const std::int64_t height = picture.Height();
-    auto x = [&](std::int64_t v) { return static_cast<std::int32_t>(v * width / grey->Width()); };
-    auto y = [&](std::int64_t v) { return static_cast<std::int32_t>(v * height / grey->Height()); };
-    return TRect{x(box->Left), y(box->Top), x(box->Right), y(box->Bottom)};
+    const std::int32_t wantedShortSide = std::max(FaceDetector::kWorkingShortSide, 4 * target.Height);
+    const std::int32_t step = std::max(1, std::min(size.Width, size.Height) / wantedShortSide);
+    const PictureSize overviewSize{size.Width / step, size.Height / step};
+    const std::shared_ptr<PixelGrid> overview = jpeg->DrawRegionWithOverview(surface, rect, crop, overviewSize);
+    surface.Bitmap().Modified();
+    const std::optional<TRect> face = faces.LargestFace(*GreyOf(*overview));
+    if (!face)
+        return FaceOutcome::NotFound;
+    const TRect region = FaceRegion(size, target, Scaled(*face, overviewSize, size));
+    TRect inOverview = Scaled(region, size, overviewSize);
+    inOverview.Right = std::max(inOverview.Right, inOverview.Left + 1);
+    inOverview.Bottom = std::max(inOverview.Bottom, inOverview.Top + 1);
+    if (PixelGrid* pixels = surface.Bitmap().MutableGrid())
+        StretchCopy(*pixels, rect, *overview, inOverview);
+    surface.Bitmap().Modified();
+    return FaceOutcome::Found;
 }
 
 } // namespace
@@ -53,7 +81,5 @@ FaceOutcome DrawFitted(TCanvas& surface, const TRect& rect, TGraphic& picture, F
     }
     if (faces == nullptr)
         throw std::invalid_argument("face mode needs a face detector");
-    const std::optional<TRect> face = FindFace(picture, *faces);
-    surface.StretchDrawRegion(rect, &picture, face ? FaceRegion(size, target, *face) : CentredCrop(size, target));
-    return face ? FaceOutcome::Found : FaceOutcome::NotFound;
+    return DrawAroundFace(surface, rect, picture, *faces);
 }

@@ -17,7 +17,8 @@ enum class FaceOutcome { NotLooked, Found, NotFound };
 
 // Draws `picture` (upright) into `rect` of `surface` by `mode`, nearest
 // neighbour by the canvas's index rule applied to the chosen region. Face
-// mode needs `faces`; it detects on a reduced grey copy (a scaled decoding
-// for a JPEG image) and maps the box back. A picture without pixels draws
-// nothing.
+// mode needs `faces`; for a JPEG photo it reads the data once, drawing crop
+// mode's exact pixels and sampling an overview of the photo in the same
+// pass, finds the face in the overview and draws the face region from it
+// (PhotoFit.cpp). A picture without pixels draws nothing.
 FaceOutcome DrawFitted(TCanvas& surface, const TRect& rect, TGraphic& picture, FitMode mode, FaceDetector* faces);

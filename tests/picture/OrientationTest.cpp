@@ -3,6 +3,7 @@
 #include "PictureTestSupport.h"
 
 #include "common/picture/ExifOrientation.h"
+#include "common/picture/PixelGrid.h"
 
 #include <span>
 
@@ -92,6 +93,25 @@ TEST_P(EveryOrientation, IsShownUprightAndSampledFromTheStoredPixelsAlike)
         full.DrawRegion(expected.Canvas(), TRect{1, 1, 1 + width, 1 + height}, region);
         EXPECT_TRUE(SamePixels(drawn, expected)) << width << "x" << height;
     }
+
+    // A draw with an overview of the whole picture: both from one sampled pass.
+    TJPEGImage once;
+    once.LoadFromStream(bytes);
+    TBitmap drawn;
+    drawn.SetSize(60, 90);
+    const std::shared_ptr<PixelGrid> overview =
+        once.DrawRegionWithOverview(drawn.Canvas(), TRect{0, 0, 60, 90}, corner, {full.Width() / 3, full.Height() / 3});
+    EXPECT_EQ(once.DecodeCount(), 1);
+    TBitmap overviewBitmap;
+    overviewBitmap.AdoptGrid(overview);
+    TBitmap expected;
+    expected.SetSize(full.Width() / 3, full.Height() / 3);
+    expected.Canvas().StretchDraw(TRect{0, 0, expected.Width(), expected.Height()}, &full);
+    EXPECT_TRUE(SamePixels(overviewBitmap, expected));
+    TBitmap expectedDrawn;
+    expectedDrawn.SetSize(60, 90);
+    full.DrawRegion(expectedDrawn.Canvas(), TRect{0, 0, 60, 90}, corner);
+    EXPECT_TRUE(SamePixels(drawn, expectedDrawn));
 }
 
 std::vector<Tagged> AllOrientations()

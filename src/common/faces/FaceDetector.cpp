@@ -13,16 +13,16 @@
 
 namespace {
 
-// Two looks: first at a small copy for faces of at least a sixth of the
-// picture's shorter side, which is what a portrait holds and costs a few
-// milliseconds; only when that finds none, at twice the size for faces down
-// to an eighth (group photos). The cascade's own window is 20 pixels.
-struct Look {
-    int shortSide;
-    int smallestFace;
-};
-constexpr Look kLooks[] = {{120, 20}, {FaceDetector::kWorkingShortSide, 30}};
-constexpr double kScaleStep = 1.1;
+// The detector looks at a copy whose shorter side is 160 pixels, for faces
+// of at least 20 pixels there (the cascade's own window): an eighth of the
+// picture's shorter side, small enough for the people of a group photo.
+// Larger copies find no more faces in portraits and cost the square of
+// their size; smaller ones mistake jackets and hands for faces. Steps of 1.2
+// between the face sizes tried found the same faces as 1.1 in the test
+// photos, in two thirds of the time.
+constexpr int kLookShortSide = FaceDetector::kWorkingShortSide;
+constexpr int kSmallestFace = 20;
+constexpr double kScaleStep = 1.2;
 constexpr int kNeighbours = 3;
 
 } // namespace
@@ -57,40 +57,41 @@ std::optional<TRect> FaceDetector::LargestFace(const PixelGrid& grey)
     const cv::Mat picture(grey.Height(), grey.Width(), CV_8UC1, const_cast<std::uint8_t*>(grey.Data()),
                           grey.RowBytes());
     const int shortSide = std::min(grey.Width(), grey.Height());
-    for (const Look& look : kLooks) {
-        const double scale = std::min(1.0, static_cast<double>(look.shortSide) / shortSide);
-        cv::Mat small;
-        if (scale < 1.0)
-            cv::resize(picture, small, cv::Size(), scale, scale, cv::INTER_AREA);
-        else
-            small = picture.clone();
-        cv::equalizeHist(small, small);
-        std::vector<cv::Rect> faces;
-        cascade_->detectMultiScale(small, faces, kScaleStep, kNeighbours, 0,
-                                   cv::Size(look.smallestFace, look.smallestFace));
-        if (!faces.empty()) {
-            const cv::Rect largest = *std::max_element(
-                faces.begin(), faces.end(), [](const cv::Rect& a, const cv::Rect& b) { return a.area() < b.area(); });
-            // Back to the picture's pixels: the reduced copy's sides are the
-            // picture's times `scale`, rounded.
-            const double toX = static_cast<double>(grey.Width()) / small.cols;
-            const double toY = static_cast<double>(grey.Height()) / small.rows;
-            return TRect{static_cast<std::int32_t>(largest.x * toX), static_cast<std::int32_t>(largest.y * toY),
-                         static_cast<std::int32_t>((largest.x + largest.width) * toX),
-                         static_cast<std::int32_t>((largest.y + largest.height) * toY)};
-        }
-        if (scale >= 1.0)
-            break;  // the next look would see the same pixels
-    }
-    return std::nullopt;
+    if (shortSide < 1)
+        return std::nullopt;
+    const double scale = std::min(1.0, static_cast<double>(kLookShortSide) / shortSide);
+    cv::Mat small;
+    if (scale < 1.0)
+        cv::resize(picture, small, cv::Size(), scale, scale, cv::INTER_AREA);
+    else
+        small = picture.clone();
+    cv::equalizeHist(small, small);
+    std::vector<cv::Rect> faces;
+    cascade_->detectMultiScale(small, faces, kScaleStep, kNeighbours, 0, cv::Size(kSmallestFace, kSmallestFace));
+    if (faces.empty())
+        return std::nullopt;
+    const cv::Rect largest = *std::max_element(faces.begin(), faces.end(),
+                                               [](const cv::Rect& a, const cv::Rect& b) { return a.area() < b.area(); });
+    // Back to the picture's pixels: the copy's sides are the picture's times
+    // `scale`, rounded.
+    const double toX = static_cast<double>(grey.Width()) / small.cols;
+    const double toY = static_cast<double>(grey.Height()) / small.rows;
+    return TRect{static_cast<std::int32_t>(largest.x * toX), static_cast<std::int32_t>(largest.y * toY),
+                 static_cast<std::int32_t>((largest.x + largest.width) * toX),
+                 static_cast<std::int32_t>((largest.y + largest.height) * toY)};
 }
 
 std::shared_ptr<PixelGrid> GreyOf(const TBitmap& bitmap)
 {
-    auto grey = std::make_shared<PixelGrid>(bitmap.Width(), bitmap.Height(), 8, GridForm::Own);
-    std::vector<std::uint32_t> row(static_cast<std::size_t>(bitmap.Width()));
-    for (std::int32_t y = 0; y < bitmap.Height(); ++y) {
-        bitmap.ReadRowRGB32(y, row.data());
+    return GreyOf(*bitmap.Grid());
+}
+
+std::shared_ptr<PixelGrid> GreyOf(const PixelGrid& pixels)
+{
+    auto grey = std::make_shared<PixelGrid>(pixels.Width(), pixels.Height(), 8, GridForm::Own);
+    std::vector<std::uint32_t> row(static_cast<std::size_t>(pixels.Width()));
+    for (std::int32_t y = 0; y < pixels.Height(); ++y) {
+        pixels.ReadRowRgb32(y, row.data());
         std::uint8_t* out = grey->Row(y);
         for (std::size_t x = 0; x < row.size(); ++x) {
             const std::uint32_t rgb = row[x];

@@ -33,9 +33,10 @@ public:
     // The cascade named by STUDENT_PHOTO_FACE_CASCADE, else the one installed
     // with OpenCV's data.
     static std::filesystem::path DefaultCascadeFile();
-    // The shorter side of the pictures the detector looks at: give it a grey
-    // picture at least this large (a larger one is reduced first).
-    static constexpr std::int32_t kWorkingShortSide = 240;
+    // Give the detector a grey picture at least this large on its shorter
+    // side (a larger one is reduced first); it finds faces down to an eighth
+    // of that side.
+    static constexpr std::int32_t kWorkingShortSide = 160;
 
     explicit FaceDetector(const std::filesystem::path& cascadeFile = DefaultCascadeFile());
     FaceDetector(const FaceDetector&) = delete;
@@ -50,5 +51,7 @@ private:
     std::unique_ptr<cv::CascadeClassifier> cascade_;
 };
 
-// A Bitmap's pixels as grey levels (an 8-bit grid), for the detector.
+// Pixels as grey levels (an 8-bit grid), for the detector; the Bitmap must
+// have pixels.
+std::shared_ptr<PixelGrid> GreyOf(const PixelGrid& pixels);
 std::shared_ptr<PixelGrid> GreyOf(const TBitmap& bitmap);

@@ -333,6 +333,15 @@ std::shared_ptr<PixelGrid> DecodeJpegSampled(std::span<const std::uint8_t> bytes
                                              std::span<const std::int32_t> columns,
                                              std::span<const std::int32_t> rows, JpegReading reading)
 {
+    const SampledGridPlan plan{columns, rows};
+    return DecodeJpegSampledGrids(bytes, colours, std::span(&plan, 1), reading).front();
+}
+
+std::vector<std::shared_ptr<PixelGrid>> DecodeJpegSampledGrids(std::span<const std::uint8_t> bytes,
+                                                               JpegColours colours,
+                                                               std::span<const SampledGridPlan> plans,
+                                                               JpegReading reading)
+{
     Decompressor decompressor(bytes);
     const Prepared prepared = Prepare(decompressor, colours);
     jpeg_decompress_struct& cinfo = decompressor.Info();
@@ -341,23 +350,34 @@ std::shared_ptr<PixelGrid> DecodeJpegSampled(std::span<const std::uint8_t> bytes
     auto outside = [](std::span<const std::int32_t> indices, std::int64_t limit) {
         return std::any_of(indices.begin(), indices.end(), [limit](std::int32_t i) { return i < 0 || i >= limit; });
     };
-    if (columns.empty() || rows.empty() || outside(columns, width) || outside(rows, height))
-        throw std::invalid_argument("sampled JPEG decoding outside the image");
 
-    auto grid = std::make_shared<PixelGrid>(static_cast<std::int32_t>(columns.size()),
-                                            static_cast<std::int32_t>(rows.size()), prepared.depth, GridForm::Own);
-    if (prepared.quantise)
-        grid->SetColorTable(ColourTable(cinfo));
-
-    // The result's rows in the order their stored rows come out of libjpeg.
-    std::vector<std::int32_t> order(rows.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
-        order[i] = static_cast<std::int32_t>(i);
-    std::stable_sort(order.begin(), order.end(), [rows](std::int32_t a, std::int32_t b) { return rows[a] < rows[b]; });
+    // Every result row with the stored row it takes, in the order libjpeg
+    // gives the stored rows out.
+    struct Wanted {
+        std::int32_t storedRow;
+        std::size_t plan;
+        std::int32_t row;
+    };
+    std::vector<Wanted> wanted;
+    std::vector<std::shared_ptr<PixelGrid>> grids;
+    for (std::size_t p = 0; p < plans.size(); ++p) {
+        const SampledGridPlan& plan = plans[p];
+        if (plan.Columns.empty() || plan.Rows.empty() || outside(plan.Columns, width) || outside(plan.Rows, height))
+            throw std::invalid_argument("sampled JPEG decoding outside the image");
+        grids.push_back(std::make_shared<PixelGrid>(static_cast<std::int32_t>(plan.Columns.size()),
+                                                    static_cast<std::int32_t>(plan.Rows.size()), prepared.depth,
+                                                    GridForm::Own));
+        if (prepared.quantise)
+            grids.back()->SetColorTable(ColourTable(cinfo));
+        for (std::size_t r = 0; r < plan.Rows.size(); ++r)
+            wanted.push_back({plan.Rows[r], p, static_cast<std::int32_t>(r)});
+    }
+    std::stable_sort(wanted.begin(), wanted.end(),
+                     [](const Wanted& a, const Wanted& b) { return a.storedRow < b.storedRow; });
 
     const std::size_t pixelBytes = prepared.quantise ? 1 : prepared.cmyk ? 4 : 3;
     std::vector<std::uint8_t> line(static_cast<std::size_t>(width) * pixelBytes);
-    std::vector<std::uint8_t> cmykPixels(prepared.cmyk ? columns.size() * 4 : 0);
+    std::vector<std::uint8_t> cmykPixels;
     JSAMPROW lineRows[1] = {line.data()};
     const bool inverted = cinfo.saw_Adobe_marker;
 
@@ -375,16 +395,18 @@ std::shared_ptr<PixelGrid> DecodeJpegSampled(std::span<const std::uint8_t> bytes
     };
 
     std::int64_t lineRow = -1;  // the stored row `line` holds
-    for (const std::int32_t index : order) {
-        const auto storedRow = static_cast<JDIMENSION>(rows[static_cast<std::size_t>(index)]);
+    for (const Wanted& want : wanted) {
+        const auto storedRow = static_cast<JDIMENSION>(want.storedRow);
         if (lineRow != storedRow) {
             advanceTo(storedRow);
             if (cinfo.output_scanline != storedRow || decompressor.ReadRows(lineRows, 1) == 0)
                 break;
             lineRow = storedRow;
         }
-        std::uint8_t* out = grid->Row(index);
+        const std::span<const std::int32_t> columns = plans[want.plan].Columns;
+        std::uint8_t* out = grids[want.plan]->Row(want.row);
         if (prepared.cmyk && !prepared.quantise) {
+            cmykPixels.resize(columns.size() * 4);
             for (std::size_t x = 0; x < columns.size(); ++x)
                 std::memcpy(&cmykPixels[x * 4], &line[static_cast<std::size_t>(columns[x]) * 4], 4);
             CmykToBgr(cmykPixels.data(), out, columns.size(), inverted);
@@ -394,57 +416,10 @@ std::shared_ptr<PixelGrid> DecodeJpegSampled(std::span<const std::uint8_t> bytes
             std::memcpy(out + x * pixelBytes, &line[static_cast<std::size_t>(columns[x]) * pixelBytes], pixelBytes);
     }
     if (reading == JpegReading::UpToLastSample)
-        return grid;  // the decompressor is abandoned; destroying it is enough
+        return grids;  // the decompressor is abandoned; destroying it is enough
     // The rest of the data is still read, so that a file fails or succeeds
     // exactly as its full decoding would.
     advanceTo(cinfo.output_height);
     decompressor.Finish();
-    return grid;
-}
-
-std::shared_ptr<PixelGrid> DecodeJpegGrey(std::span<const std::uint8_t> bytes, std::int32_t minShortSide)
-{
-    Decompressor decompressor(bytes);
-    decompressor.ReadHeader();
-    jpeg_decompress_struct& cinfo = decompressor.Info();
-    const std::int64_t shortSide = std::min(cinfo.image_width, cinfo.image_height);
-    unsigned int denominator = 1;
-    while (denominator < 8 && (shortSide + 2 * denominator - 1) / (2 * denominator) >= minShortSide)
-        denominator *= 2;
-    cinfo.scale_num = 1;
-    cinfo.scale_denom = denominator;
-    cinfo.buffered_image = FALSE;
-    // libjpeg makes grey of everything but CMYK, which is converted here.
-    const bool cmyk = IsCmyk(cinfo);
-    cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_GRAYSCALE;
-    decompressor.CalcOutputDimensions();
-    PixelGrid::CheckSize(cinfo.output_width, cinfo.output_height, 8);
-    decompressor.Start();
-
-    const auto width = static_cast<std::int32_t>(cinfo.output_width);
-    auto grid = std::make_shared<PixelGrid>(width, static_cast<std::int32_t>(cinfo.output_height), 8, GridForm::Own);
-    std::vector<TColor> greys(256);
-    for (int level = 0; level < 256; ++level)
-        greys[static_cast<std::size_t>(level)] = RGB(static_cast<std::uint8_t>(level), static_cast<std::uint8_t>(level),
-                                                     static_cast<std::uint8_t>(level));
-    grid->SetColorTable(std::move(greys));
-
-    std::vector<std::uint8_t> cmykRow(cmyk ? static_cast<std::size_t>(width) * 4 : 0);
-    std::vector<std::uint8_t> bgrRow(cmyk ? static_cast<std::size_t>(width) * 3 : 0);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        const auto y = static_cast<std::int32_t>(cinfo.output_scanline);
-        JSAMPROW row[1] = {cmyk ? cmykRow.data() : grid->Row(y)};
-        if (decompressor.ReadRows(row, 1) == 0)
-            break;
-        if (!cmyk)
-            continue;
-        CmykToBgr(cmykRow.data(), bgrRow.data(), static_cast<std::size_t>(width), cinfo.saw_Adobe_marker);
-        std::uint8_t* out = grid->Row(y);
-        for (std::int32_t x = 0; x < width; ++x) {
-            const std::uint8_t* bgr = &bgrRow[static_cast<std::size_t>(x) * 3];
-            out[x] = static_cast<std::uint8_t>((29 * bgr[0] + 150 * bgr[1] + 77 * bgr[2] + 128) >> 8);
-        }
-    }
-    decompressor.Finish();
-    return grid;
+    return grids;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <vector>
 
 class PixelGrid;
 
@@ -54,9 +55,13 @@ std::shared_ptr<PixelGrid> DecodeJpegSampled(std::span<const std::uint8_t> bytes
                                              std::span<const std::int32_t> columns,
                                              std::span<const std::int32_t> rows, JpegReading reading);
 
-// A grey picture of the stored image at least `minShortSide` pixels on its
-// shorter side where the image has that many: libjpeg's scaled decoding at
-// 1/2, 1/4 or 1/8 of the size (each pixel then the mean of a block, which
-// is what a face detector wants), an 8-bit grid with a grey colour table.
-// Reads the whole data, failing as a full decoding would.
-std::shared_ptr<PixelGrid> DecodeJpegGrey(std::span<const std::uint8_t> bytes, std::int32_t minShortSide);
+// Several such samplings made in one pass over the data: one grid for each
+// entry, in their order. A row that several of them need is decoded once.
+struct SampledGridPlan {
+    std::span<const std::int32_t> Columns;
+    std::span<const std::int32_t> Rows;
+};
+std::vector<std::shared_ptr<PixelGrid>> DecodeJpegSampledGrids(std::span<const std::uint8_t> bytes,
+                                                               JpegColours colours,
+                                                               std::span<const SampledGridPlan> plans,
+                                                               JpegReading reading);

@@ -64,44 +64,86 @@ auto TJPEGImage::Decode(Decoding decoding) const
     }
 }
 
-void TJPEGImage::DrawRegion(TCanvas& canvas, const TRect& rect, const TRect& region)
+bool TJPEGImage::SampledDrawFor(const TRect& rect, const TRect& region) const
 {
     const std::int64_t width = std::int64_t{rect.Right} - rect.Left;
     const std::int64_t height = std::int64_t{rect.Bottom} - rect.Top;
-    if (width <= 0 || height <= 0)
-        return;
     const std::int64_t regionWidth = std::int64_t{region.Right} - region.Left;
     const std::int64_t regionHeight = std::int64_t{region.Bottom} - region.Top;
     const bool regionInside = region.Left >= 0 && region.Top >= 0 && regionWidth > 0 && regionHeight > 0
                               && region.Right <= width_ && region.Bottom <= height_;
     // Only a rectangle no larger than the region, itself inside the image,
     // takes the sampled path, so its sides then fit 32 bits.
-    const bool reduced = regionInside && width <= regionWidth && height <= regionHeight
+    const bool reduced = regionInside && width > 0 && height > 0 && width <= regionWidth && height <= regionHeight
                          && (width < width_ || height < height_);
-    const auto drawWidth = static_cast<std::int32_t>(std::min<std::int64_t>(width, INT32_MAX));
-    const auto drawHeight = static_cast<std::int32_t>(std::min<std::int64_t>(height, INT32_MAX));
-    const bool sampledFits = sampled_ && sampled_->Width() == drawWidth && sampled_->Height() == drawHeight
+    const bool sampledFits = sampled_ && sampled_->Width() == width && sampled_->Height() == height
                              && sampledRegion_ == region;
-    if (decoded_ || decodeError_ || !reduced || (sampled_ && !sampledFits)) {
-        // A second size or region: one full decoding serves every draw from now on.
+    // After a second size or region, one full decoding serves every draw.
+    return !decoded_ && !decodeError_ && reduced && (!sampled_ || sampledFits);
+}
+
+void TJPEGImage::DrawRegion(TCanvas& canvas, const TRect& rect, const TRect& region)
+{
+    if (rect.Right <= rect.Left || rect.Bottom <= rect.Top)
+        return;
+    if (!SampledDrawFor(rect, region)) {
         sampled_.reset();
         DecodedBitmap();
         decoded_->DrawRegion(canvas, rect, region);
         return;
     }
-    if (!sampled_) {
-        const SamplingPlan plan = PlanSampling({storedWidth_, storedHeight_}, orientation_, region, drawWidth, drawHeight);
-        const JpegReading reading = readToEnd_ ? JpegReading::UpToLastSample : JpegReading::WholeStream;
-        std::shared_ptr<PixelGrid> stored = Decode([&](std::span<const std::uint8_t> bytes) {
-            return DecodeJpegSampled(bytes, DecodingColours(), plan.Columns, plan.Rows, reading);
-        });
-        readToEnd_ = true;
-        sampled_ = plan.Transposed ? Transposed(*stored) : std::move(stored);
-        sampledRegion_ = region;
-    }
+    if (!sampled_)
+        DecodeSamples(rect, region, nullptr);
     PixelGrid* target = canvas.Bitmap().MutableGrid();
     if (target != nullptr)
-        StretchCopy(*target, rect, *sampled_, TRect{0, 0, drawWidth, drawHeight});
+        StretchCopy(*target, rect, *sampled_, TRect{0, 0, sampled_->Width(), sampled_->Height()});
+}
+
+std::shared_ptr<PixelGrid> TJPEGImage::DecodeSamples(const TRect& rect, const TRect& region,
+                                                     const PictureSize* overviewSize)
+{
+    const PictureSize stored{storedWidth_, storedHeight_};
+    std::vector<SamplingPlan> plans{PlanSampling(stored, orientation_, region, rect.Width(), rect.Height())};
+    if (overviewSize != nullptr)
+        plans.push_back(PlanSampling(stored, orientation_, TRect{0, 0, width_, height_}, overviewSize->Width,
+                                     overviewSize->Height));
+    std::vector<SampledGridPlan> grids;
+    for (const SamplingPlan& plan : plans)
+        grids.push_back({plan.Columns, plan.Rows});
+    const JpegReading reading = readToEnd_ ? JpegReading::UpToLastSample : JpegReading::WholeStream;
+    std::vector<std::shared_ptr<PixelGrid>> decoded = Decode([&](std::span<const std::uint8_t> bytes) {
+        return DecodeJpegSampledGrids(bytes, DecodingColours(), grids, reading);
+    });
+    readToEnd_ = true;
+    for (std::size_t i = 0; i < plans.size(); ++i) {
+        if (plans[i].Transposed)
+            decoded[i] = Transposed(*decoded[i]);
+    }
+    sampled_ = decoded[0];
+    sampledRegion_ = region;
+    return overviewSize != nullptr ? decoded[1] : nullptr;
+}
+
+std::shared_ptr<PixelGrid> TJPEGImage::DrawRegionWithOverview(TCanvas& canvas, const TRect& rect, const TRect& region,
+                                                              PictureSize overviewSize)
+{
+    const bool sampledPass = rect.Right > rect.Left && rect.Bottom > rect.Top && !sampled_
+                             && SampledDrawFor(rect, region) && overviewSize.Width > 0
+                             && overviewSize.Height > 0 && overviewSize.Width <= width_
+                             && overviewSize.Height <= height_;
+    if (!sampledPass) {
+        DrawRegion(canvas, rect, region);
+        // The same pixels from the whole decoding.
+        const PixelGrid& whole = *DecodedBitmap().Grid();
+        auto overview = std::make_shared<PixelGrid>(overviewSize.Width, overviewSize.Height, 32, GridForm::Own);
+        StretchCopy(*overview, TRect{0, 0, overviewSize.Width, overviewSize.Height}, whole,
+                    TRect{0, 0, width_, height_});
+        return overview;
+    }
+    std::shared_ptr<PixelGrid> overview = DecodeSamples(rect, region, &overviewSize);
+    if (PixelGrid* target = canvas.Bitmap().MutableGrid())
+        StretchCopy(*target, rect, *sampled_, TRect{0, 0, sampled_->Width(), sampled_->Height()});
+    return overview;
 }
 
 bool TJPEGImage::Empty() const
@@ -165,14 +207,6 @@ const TBitmap& TJPEGImage::DecodedBitmap() const
     bitmap->AdoptGrid(std::move(grid));
     decoded_ = std::move(bitmap);
     return *decoded_;
-}
-
-std::shared_ptr<PixelGrid> TJPEGImage::GreyPicture(std::int32_t minShortSide)
-{
-    std::shared_ptr<PixelGrid> grey =
-        Decode([minShortSide](std::span<const std::uint8_t> bytes) { return DecodeJpegGrey(bytes, minShortSide); });
-    readToEnd_ = true;
-    return orientation_ == ExifOrientation::TopLeft ? grey : TurnUpright(*grey, orientation_);
 }
 
 JpegColours TJPEGImage::DecodingColours()

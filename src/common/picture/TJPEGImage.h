@@ -3,6 +3,7 @@
 #include "common/picture/ExifOrientation.h"
 #include "common/picture/TBitmap.h"
 #include "common/picture/TGraphic.h"
+#include "common/picture/UprightPicture.h"
 
 #include <cstdint>
 #include <memory>
@@ -79,15 +80,23 @@ public:
     std::int32_t StoredWidth() const { return storedWidth_; }
     std::int32_t StoredHeight() const { return storedHeight_; }
 
-    // A grey picture of the upright image, at least `minShortSide` pixels on
-    // its shorter side where the image has that many (a scaled decoding:
-    // each pixel the mean of a block). An 8-bit grid with a grey colour
-    // table. EJPEG when decoding fails. Counts as a decoding.
-    std::shared_ptr<PixelGrid> GreyPicture(std::int32_t minShortSide);
+    // Draws `region` into `rect` as DrawRegion does and gives, from the same
+    // pass over the data when the draw takes the sampled path, an overview:
+    // the upright picture sampled nearest-neighbour at `overviewSize` (no
+    // larger than the picture) by the same index rule. A 24, 32 or 8-bit
+    // own-form grid. For finding a face and then drawing around it without
+    // reading the data again.
+    std::shared_ptr<PixelGrid> DrawRegionWithOverview(TCanvas& canvas, const TRect& rect, const TRect& region,
+                                                      PictureSize overviewSize);
 
 private:
     static JpegColours DecodingColours();
 
+    // Whether a draw of `region` into `rect` samples (see above).
+    bool SampledDrawFor(const TRect& rect, const TRect& region) const;
+    // Decodes the samples for `region` drawn into `rect` into sampled_, and
+    // the overview when asked for, in one pass.
+    std::shared_ptr<PixelGrid> DecodeSamples(const TRect& rect, const TRect& region, const PictureSize* overviewSize);
     // Runs one decoding, counting it and keeping its failure.
     template <class Decoding>
     auto Decode(Decoding decoding) const;
