@@ -25,7 +25,7 @@ for source in "${sources[@]}"; do
   objects+=("$object")
 done
 for target in FuzzBmpLoad FuzzJpegDecode; do
-  clang++ "${flags[@]}" -fsanitize=fuzzer "$root/fuzz/$target.cpp" "${objects[@]}" -ljpeg -o "$out/$target"
+  clang++ "${flags[@]}" -fsanitize=fuzzer "$root/fuzz/$target.cpp" "${objects[@]}" -ljpeg -lexif -o "$out/$target"
 done
 
 seed() {   # seed CORPUS FILES...

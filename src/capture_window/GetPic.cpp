@@ -2,6 +2,7 @@
 
 #include "capture_window/PictureEditing.h"
 #include "capture_window/PictureName.h"
+#include "common/faces/FaceDetector.h"
 #include "common/files/FileSystemPath.h"
 #include "common/files/ListFiles.h"
 #include "common/widgets/CentreOnScreen.h"
@@ -63,6 +64,7 @@ TFrmGetPic::TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFo
     ConnectHandler(ui.Button9, &TFrmGetPic::Button9Click);
     connect(ui.Button10, &QPushButton::clicked, this, &TFrmGetPic::Button10Click);
     ConnectHandler(ui.Button11, &TFrmGetPic::Button11Click);
+    ConnectHandler(ui.Button12, &TFrmGetPic::Button12Click);
     // A change of the selected name by mouse or keyboard loads that picture;
     // merely focusing the list selects nothing and loads nothing.
     connect(ui.ListBox1, &QListWidget::itemSelectionChanged, this, &TFrmGetPic::ListBox1Click);
@@ -160,7 +162,7 @@ void TFrmGetPic::FormCloseQuery()
 
 void TFrmGetPic::SetEditingEnabled(bool enabled)
 {
-    for (QPushButton* button : {ui.Button4, ui.Button5, ui.Button6, ui.Button7, ui.Button8, ui.Button9})
+    for (QPushButton* button : {ui.Button4, ui.Button5, ui.Button6, ui.Button7, ui.Button8, ui.Button9, ui.Button12})
         button->setEnabled(enabled);
 }
 
@@ -255,6 +257,26 @@ void TFrmGetPic::Button8Click()
     preview.FillRect(whole);
     preview.CopyRect(whole, ui.Image2->Canvas(), cropRect_);
     ui.Button9->setEnabled(true);
+}
+
+void TFrmGetPic::Button12Click()
+{
+    if (!faceDetector_)
+        faceDetector_ = std::make_unique<FaceDetector>();
+    FaceFraming framing{};
+    EditPictureArea([&](PictureArea& area) {
+        framing = FrameFace(area, *faceDetector_, ui.Shape1->x(), ui.Shape1->y());
+    });
+    if (framing.Outcome == FaceFramingOutcome::NoFace) {
+        dialogs_.ShowMessage(QStringLiteral("图片中未找到人脸！"));
+        return;
+    }
+    if (framing.Outcome == FaceFramingOutcome::TooLarge) {
+        dialogs_.ShowMessage(QStringLiteral("图片不能再放大了！"));
+        return;
+    }
+    ui.Image2->move(framing.Placement.Left, framing.Placement.Top);
+    cropRect_ = framing.Placement.CropRect;
 }
 
 void TFrmGetPic::Image2DragOver(int x, int y)

@@ -8,8 +8,10 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class CameraSource;
+class FaceDetector;
 class Dialogs;
 struct PictureArea;
 
@@ -68,6 +70,7 @@ private:
     void Button9Click();
     void Button10Click();
     void Button11Click();
+    void Button12Click();
     void ListBox1Click();
 
     // Connects a button to a handler whose uncaught errors reach the user.
@@ -94,6 +97,8 @@ private:
     // handle being non-zero). Never reset by stopping or closing.
     bool captureWindow_ = false;
     TRect cropRect_;
+    // Made at the first "自动定位": loading the model takes a moment.
+    std::unique_ptr<FaceDetector> faceDetector_;
     bool dragging_ = false;
     QWidget* dragTarget_ = nullptr;
 };

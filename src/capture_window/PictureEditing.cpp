@@ -1,5 +1,9 @@
 #include "capture_window/PictureEditing.h"
 
+#include "common/faces/FaceDetector.h"
+#include "common/faces/FaceFraming.h"
+#include "common/picture/PixelGrid.h"
+
 #include "common/picture/ImageControl.h"
 #include "common/picture/PictureErrors.h"
 #include "common/picture/TBitmap.h"
@@ -94,4 +98,39 @@ DragResult DragOverFrame(std::int32_t frameLeft, std::int32_t frameTop, std::int
 TRect CropRectAt(std::int32_t left, std::int32_t top)
 {
     return {left, top, left + kCropWidth, top + kCropHeight};
+}
+
+FaceFraming FrameFace(PictureArea& area, FaceDetector& faces, std::int32_t frameLeft, std::int32_t frameTop)
+{
+    const FaceFraming unchanged{FaceFramingOutcome::NoFace, {}};
+    TBitmap copy;
+    copy.Assign(area.Picture.Graphic());
+    if (copy.Empty())
+        return unchanged;
+    const std::optional<TRect> face = faces.LargestFace(*GreyOf(copy));
+    if (!face)
+        return unchanged;
+    const std::int64_t width = copy.Width();
+    const std::int64_t height = copy.Height();
+    const TRect region = FaceRegion({copy.Width(), copy.Height()}, {kCropWidth, kCropHeight}, *face);
+    // One scale for both sides: the region's height becomes the frame's.
+    const std::int64_t regionHeight = region.Height();
+    auto scaled = [regionHeight](std::int64_t v) { return (v * kCropHeight + regionHeight / 2) / regionHeight; };
+    const std::int64_t newWidth = scaled(width);
+    const std::int64_t newHeight = scaled(height);
+    if (newWidth <= 0 || newHeight <= 0 || newWidth > kMaxControlSide || newHeight > kMaxControlSide)
+        return {FaceFramingOutcome::TooLarge, {}};
+    TBitmap zoomed;
+    try {
+        zoomed.SetSize(static_cast<std::int32_t>(newWidth), static_cast<std::int32_t>(newHeight));
+    } catch (const EOutOfResources&) {
+        return {FaceFramingOutcome::TooLarge, {}};
+    }
+    zoomed.Canvas().StretchDraw({0, 0, zoomed.Width(), zoomed.Height()}, &copy);
+    area.Picture.SetGraphic(&zoomed);
+    area.Width = zoomed.Width();
+    area.Height = zoomed.Height();
+    const auto left = static_cast<std::int32_t>(scaled(region.Left));
+    const auto top = static_cast<std::int32_t>(scaled(region.Top));
+    return {FaceFramingOutcome::Framed, {frameLeft - left, frameTop - top, CropRectAt(left, top)}};
 }

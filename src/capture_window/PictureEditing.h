@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+class FaceDetector;
+
 // The picture work of the capture window, on plain pictures so that it runs
 // (and is measured) without any window.
 
@@ -72,3 +74,21 @@ DragResult DragOverFrame(std::int32_t frameLeft, std::int32_t frameTop, std::int
 
 // The crop rectangle of size kCropWidth by kCropHeight at (left, top).
 TRect CropRectAt(std::int32_t left, std::int32_t top);
+
+enum class FaceFramingOutcome {
+    Framed,    // the picture was zoomed; Placement says where it goes
+    NoFace,    // nothing changed
+    TooLarge,  // the zoom would exceed what a control or the component can hold; nothing changed
+};
+
+struct FaceFraming {
+    FaceFramingOutcome Outcome;
+    DragResult Placement;
+};
+
+// Zooms the area's picture so that the crop frame, lying at (frameLeft,
+// frameTop) in the scroll box, holds its largest face as the batch resize's
+// face mode frames it (FaceRegion): the picture is redrawn nearest-neighbour
+// at the scale that makes that region kCropHeight high, and Placement gives
+// the picture's new place and the crop rectangle under the frame.
+FaceFraming FrameFace(PictureArea& area, FaceDetector& faces, std::int32_t frameLeft, std::int32_t frameTop);

@@ -12,7 +12,7 @@ constexpr int kExitUsage = 2;  // wrong arguments
 // assign --install-dir DIR --roster FILE (--photos DIR | --photo-list FILE...)
 int RunAssignCommand(const QStringList& arguments);
 
-// resize --source DIR --target DIR [--width 120] [--height 180]
+// resize --source DIR --target DIR [--width 120] [--height 180] [--fit stretch|crop|face] [--jobs N]
 int RunResizeCommand(const QStringList& arguments);
 
 // inspect FILE... [--to-bmp OUT]

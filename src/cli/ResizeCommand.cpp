@@ -7,7 +7,6 @@
 #include "cli/ProgressBar.h"
 #include "common/files/FolderString.h"
 #include "common/files/ListFiles.h"
-#include "common/picture/TPicture.h"
 #include "resize_window/BatchResize.h"
 
 #include <QFileInfo>
@@ -18,10 +17,19 @@
 
 namespace {
 
+// More threads than this only cost memory.
+constexpr int kMaxJobs = 64;
+
 const char kResizeUsage[] =
     "usage: student-photo-cli resize --source DIR --target DIR [--width 120] [--height 180]\n"
+    "                                [--fit stretch|crop|face] [--jobs N]\n"
     "  scales every *.jpg picture of the source folder, in listing order, to WIDTH x HEIGHT\n"
-    "  and writes them into the target folder as 001.jpg, 002.jpg ... (BMP data)\n";
+    "  and writes them into the target folder as 001.jpg, 002.jpg ... (BMP data)\n"
+    "  --fit stretch  the whole picture, stretched (the default)\n"
+    "  --fit crop     the largest centred part of the output's proportions\n"
+    "  --fit face     the part around the largest face, the face about half the height;\n"
+    "                 pictures without a face are cropped, and named\n"
+    "  --jobs N       decode and draw on N threads (default: one per processor core)\n";
 
 
 
@@ -30,6 +38,8 @@ struct ResizeOptions {
     QString target;
     QString width = QStringLiteral("120");
     QString height = QStringLiteral("180");
+    QString fit = QStringLiteral("stretch");
+    QString jobs;  // empty: one thread per processor core
 };
 
 // Options come as "--name VALUE" pairs; each may be given once.
@@ -40,6 +50,8 @@ std::optional<QString> ParseOptions(const QStringList& arguments, ResizeOptions&
         {QStringLiteral("--target"), &options.target},
         {QStringLiteral("--width"), &options.width},
         {QStringLiteral("--height"), &options.height},
+        {QStringLiteral("--fit"), &options.fit},
+        {QStringLiteral("--jobs"), &options.jobs},
     };
     QStringList seen;
     for (qsizetype i = 0; i < arguments.size(); i += 2) {
@@ -78,6 +90,14 @@ int RunResizeCommand(const QStringList& arguments)
     const std::optional<std::int32_t> height = ParseSideLength(options.height);
     if (!height)
         return UsageError("resize", kResizeUsage, QStringLiteral("--height %1 is not a whole number").arg(options.height));
+    const std::optional<FitMode> fit = FitModeFromOption(options.fit);
+    if (!fit)
+        return UsageError("resize", kResizeUsage, QStringLiteral("--fit %1 is not stretch, crop or face").arg(options.fit));
+    bool jobsIsNumber = options.jobs.isEmpty();
+    const int jobs = options.jobs.isEmpty() ? 0 : options.jobs.toInt(&jobsIsNumber);
+    if (!jobsIsNumber || (!options.jobs.isEmpty() && (jobs < 1 || jobs > kMaxJobs)))
+        return UsageError("resize", kResizeUsage,
+                          QStringLiteral("--jobs %1 is not a number of threads from 1 to %2").arg(options.jobs).arg(kMaxJobs));
     for (const QString& folder : {options.source, options.target}) {
         if (!QFileInfo(folder).isDir())
             return UsageError("resize", kResizeUsage, QStringLiteral("%1 is not a folder").arg(folder));
@@ -88,13 +108,14 @@ int RunResizeCommand(const QStringList& arguments)
     job.targetFolder = FolderString(options.target);
     job.width = *width;
     job.height = *height;
+    job.fit = *fit;
+    job.workers = jobs;
     ListFiles(job.sourceFolder, QStringLiteral("*.jpg"), job.names);
 
-    TPicture loadSurface;
-    TPicture drawingSurface;
+    BatchResizeReport report;
     try {
         ProgressBar bar(QStringLiteral("图片大小调整"), job.names.size());
-        RunBatchResize(job, loadSurface, drawingSurface, [&bar](int sequenceNumber, int) {
+        report = RunBatchResize(job, [&bar](int sequenceNumber, int) {
             bar.Update(sequenceNumber);
         });
     } catch (const EResizeFailed& failure) {
@@ -105,6 +126,6 @@ int RunResizeCommand(const QStringList& arguments)
         PrintLine(stderr, kResizeNoFolderMessage);
         return kExitUsage;
     }
-    PrintLine(stdout, kResizeSucceededMessage);
+    PrintLine(stdout, ResizeSucceededText(report));
     return kExitSuccess;
 }

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <ostream>
+#include <string>
 
 namespace {
 
@@ -34,6 +35,17 @@ const char* KindOf(const TGraphic& graphic)
     return "Graphic";
 }
 
+// A photo stored turned or mirrored is shown upright; say so, with the size
+// it is stored in.
+std::string OrientationNote(const TGraphic& graphic)
+{
+    const auto* jpeg = dynamic_cast<const TJPEGImage*>(&graphic);
+    if (jpeg == nullptr || jpeg->Orientation() == ExifOrientation::TopLeft)
+        return {};
+    return ", EXIF orientation " + std::to_string(static_cast<int>(jpeg->Orientation())) + ": stored "
+        + std::to_string(jpeg->StoredWidth()) + " x " + std::to_string(jpeg->StoredHeight()) + ", shown upright";
+}
+
 // Loads one file and, for a JPEG image, decodes it, so that every error the
 // windows could meet shows here. Writes one line; true when the file is usable.
 bool Inspect(const std::string& name, const std::string& bmpOut, std::ostream& out, std::ostream& errors)
@@ -44,7 +56,7 @@ bool Inspect(const std::string& name, const std::string& bmpOut, std::ostream& o
         TBitmap pixels;
         pixels.Assign(picture.Graphic());
         out << name << ": " << KindOf(*picture.Graphic()) << ", " << picture.Width() << " x " << picture.Height()
-            << ", " << pixels.BitsPerPixel() << " bits per pixel" << std::endl;
+            << ", " << pixels.BitsPerPixel() << " bits per pixel" << OrientationNote(*picture.Graphic()) << std::endl;
         if (!bmpOut.empty()) {
             TBitmap surface;
             surface.SetWidth(pixels.Width());

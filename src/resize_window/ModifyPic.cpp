@@ -25,11 +25,16 @@ TfrmPicture::TfrmPicture(Dialogs& dialogs, TForm1& mainWindow)
                    | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(454, 270);
     ui.Gauge1->SetProgress(0);
+    // The fit mode is kept from one showing to the next, like the target.
+    for (const FitModeChoice& choice : kFitModes)
+        ui.ComboBox1->addItem(choice.caption);
 
     connect(ui.Button1, &QPushButton::clicked, this, &TfrmPicture::Button1Click);
     connect(ui.Button2, &QPushButton::clicked, this, &TfrmPicture::Button2Click);
     connect(ui.Button3, &QPushButton::clicked, this, &TfrmPicture::Button3Click);
     connect(ui.Button4, &QPushButton::clicked, this, &TfrmPicture::Button4Click);
+    connect(&run_, &BackgroundResize::Progress, this, &TfrmPicture::ShowProgress);
+    connect(&run_, &BackgroundResize::Finished, this, &TfrmPicture::RunEnded);
 }
 
 void TfrmPicture::showEvent(QShowEvent* event)
@@ -76,32 +81,54 @@ void TfrmPicture::Button1Click()
 {
     if (ui.Edit3->text().isEmpty() || ui.Edit4->text().isEmpty()) {
         dialogs_.ShowMessage(kResizeNoFolderMessage);
+        emit RunFinished();
         return;
     }
     const std::optional<std::int32_t> width = ParseSideLength(ui.Edit1->text());
     const std::optional<std::int32_t> height = ParseSideLength(ui.Edit2->text());
     if (!width || !height) {
         dialogs_.ShowMessage(kResizeFailedMessage);
+        emit RunFinished();
         return;
     }
-    const BatchResizeJob job{ui.Edit3->text(), ItemTexts(*ui.chklstbox), ui.Edit4->text(), *width, *height};
-    // The run blocks the window; the gauge repaints itself as it advances.
-    const auto progress = [this](int sequenceNumber, int total) {
-        if (sequenceNumber == 0)
-            ui.Gauge1->SetMaxValue(total);
-        else
-            ui.Gauge1->SetProgress(sequenceNumber);
-    };
-    try {
-        RunBatchResize(job, ui.Image1->Picture(), ui.Image2->Picture(), progress);
-    } catch (const EResizeFoldersNotChosen&) {
+    // The run goes on its own thread; the window stays responsive meanwhile.
+    SetRunning(true);
+    run_.Start({ui.Edit3->text(), ItemTexts(*ui.chklstbox), ui.Edit4->text(), *width, *height,
+                kFitModes[ui.ComboBox1->currentIndex()].mode});
+}
+
+void TfrmPicture::ShowProgress(int sequenceNumber, int total)
+{
+    if (sequenceNumber == 0)
+        ui.Gauge1->SetMaxValue(total);
+    else
+        ui.Gauge1->SetProgress(sequenceNumber);
+}
+
+void TfrmPicture::RunEnded(const ResizeOutcome& outcome)
+{
+    SetRunning(false);
+    switch (outcome.ending) {
+    case ResizeOutcome::Ending::Succeeded:
+        dialogs_.ShowMessage(ResizeSucceededText(outcome.report));
+        break;
+    case ResizeOutcome::Ending::FoldersNotChosen:
         dialogs_.ShowMessage(kResizeNoFolderMessage);
-        return;
-    } catch (const EResizeFailed&) {
+        break;
+    case ResizeOutcome::Ending::Failed:
         dialogs_.ShowMessage(kResizeFailedMessage);
-        return;
+        break;
+    case ResizeOutcome::Ending::Stopped:
+        break;
     }
-    dialogs_.ShowMessage(kResizeSucceededMessage);
+    emit RunFinished();
+}
+
+void TfrmPicture::SetRunning(bool running)
+{
+    for (QWidget* control : std::initializer_list<QWidget*>{ui.Edit1, ui.Edit2, ui.ComboBox1, ui.Button1, ui.Button3,
+                                                            ui.Button4, ui.chklstbox})
+        control->setEnabled(!running);
 }
 
 void TfrmPicture::Button2Click()
@@ -117,6 +144,13 @@ void TfrmPicture::done(int result)
 
 bool TfrmPicture::FormCloseQuery()
 {
+    // A run still going stops after the picture in hand, so that the
+    // handover lists what it wrote.
+    if (run_.Running()) {
+        run_.StopAndWait();
+        SetRunning(false);
+        emit RunFinished();
+    }
     HandOverPictures();
     return true; // closing is never refused
 }

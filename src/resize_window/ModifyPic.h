@@ -1,5 +1,6 @@
 #pragma once
 
+#include "resize_window/BackgroundResize.h"
 #include "ui_ModifyPic.h"
 
 #include <QDialog>
@@ -23,6 +24,11 @@ public:
 
     Ui::TfrmPicture ui;
 
+signals:
+    // 开始 has been handled: the run it started has ended and its message
+    // was shown, or it was refused with a message.
+    void RunFinished();
+
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -34,7 +40,12 @@ private:
     void Button4Click();
     bool FormCloseQuery();
     void HandOverPictures();
+    void ShowProgress(int sequenceNumber, int total);
+    void RunEnded(const ResizeOutcome& outcome);
+    // The controls that would change a run are locked while it goes.
+    void SetRunning(bool running);
 
     Dialogs& dialogs_;
     TForm1& mainWindow_;
+    BackgroundResize run_;
 };

@@ -57,7 +57,7 @@ protected:
 
     QList<QPushButton*> EditingButtons()
     {
-        return {ui().Button4, ui().Button5, ui().Button6, ui().Button7, ui().Button8, ui().Button9};
+        return {ui().Button4, ui().Button5, ui().Button6, ui().Button7, ui().Button8, ui().Button9, ui().Button12};
     }
 
     QTemporaryDir programDir;

@@ -5,7 +5,11 @@ TEST_F(CaptureWindowTest, AfterCreationOnlyCameraExitAndFolderControlsAreUsable)
     // Nothing to edit, crop or save before a picture is there.
     for (QPushButton* button : {ui().Button1, ui().Button2, ui().Button10, ui().Button11})
         EXPECT_TRUE(button->isEnabled()) << button->objectName().toStdString();
-    for (QPushButton* button : EditingButtons() << ui().Button3)
+    // The list lives in a variable: a range over `EditingButtons() << x`
+    // would run over a temporary that is gone before the loop starts.
+    QList<QPushButton*> unusable = EditingButtons();
+    unusable << ui().Button3;
+    for (QPushButton* button : unusable)
         EXPECT_FALSE(button->isEnabled()) << button->objectName().toStdString();
     EXPECT_EQ(ui().Image2->Picture().Graphic(), nullptr);
     EXPECT_EQ(ui().Image3->Picture().Graphic(), nullptr);

@@ -1,5 +1,7 @@
 #include "capture_window/PictureEditing.h"
 #include "capture_window/PictureName.h"
+#include "common/faces/FaceDetector.h"
+#include "common/picture/PixelGrid.h"
 #include "common/picture/TBitmap.h"
 #include "common/picture/TCanvas.h"
 #include "common/picture/TPicture.h"
@@ -229,4 +231,39 @@ TEST(PictureName, BlanksAroundTheNameDoNotCountAndSeparatorsAreRefused)
         EXPECT_TRUE(IsPlainPictureName(QString::fromUtf8(good))) << good;
     for (const char* bad : {"../up", "sub/x", "sub\\x", "c:x", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b", "tab\there"})
         EXPECT_FALSE(IsPlainPictureName(QString::fromUtf8(bad))) << bad;
+}
+
+TEST(FrameFace, ZoomsAndPlacesThePictureSoThatTheFrameHoldsTheFace)
+{
+    FaceDetector faces;
+    // As a click on a listed photo shows it: at half size.
+    TPicture picture;
+    picture.LoadFromFile(std::filesystem::path(SP_TESTDATA_DIR) / "jpeg/photos/obama.jpg");
+    PictureArea area{picture, 320, 290};
+    HalfSizeRedraw(area);
+    const FaceFraming framing = FrameFace(area, faces, 112, 64);
+    ASSERT_EQ(framing.Outcome, FaceFramingOutcome::Framed);
+    EXPECT_EQ(area.Width, picture.Width());
+    EXPECT_EQ(area.Height, picture.Height());
+    // The crop rectangle is exactly what lies under the frame ...
+    const TRect& crop = framing.Placement.CropRect;
+    EXPECT_EQ(framing.Placement.Left + crop.Left, 112);
+    EXPECT_EQ(framing.Placement.Top + crop.Top, 64);
+    // ... and holds the face centred across, about half its height.
+    TBitmap framed;
+    framed.SetSize(kCropWidth, kCropHeight);
+    framed.Canvas().CopyRect({0, 0, kCropWidth, kCropHeight}, picture.Bitmap().Canvas(), crop);
+    const std::optional<TRect> face = faces.LargestFace(*GreyOf(framed));
+    ASSERT_TRUE(face.has_value());
+    EXPECT_NEAR((face->Left + face->Right) / 2.0, 60, 12);
+    EXPECT_NEAR(face->Height(), 90, 25);
+
+    // A picture without a face stays exactly as it was.
+    TPicture plain;
+    FillMarked(plain, 64, 48);
+    const std::vector<TColor> before = Pixels(plain);
+    PictureArea plainArea{plain, 64, 48};
+    EXPECT_EQ(FrameFace(plainArea, faces, 112, 64).Outcome, FaceFramingOutcome::NoFace);
+    EXPECT_EQ(Pixels(plain), before);
+    EXPECT_EQ(plainArea.Width, 64);
 }

@@ -89,6 +89,30 @@ TEST_F(PictureFolderTest, ClickingANameShowsThePictureAtHalfSize)
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
+TEST_F(PictureFolderTest, AutomaticPlacingPutsTheFaceUnderTheFrameOrSaysThereIsNone)
+{
+    const QString folder = MakePhotoFolder("photos");
+    ASSERT_TRUE(QFile::copy(TestDataPath("jpeg/libjpeg-turbo/testorig.jpg"), folder + "d.jpg"));
+    ChooseFolder(folder);
+    window->show();
+    auto placeAutomatically = [this](int row) {
+        const QRect item = ui().ListBox1->visualItemRect(ui().ListBox1->item(row));
+        QTest::mouseClick(ui().ListBox1->viewport(), Qt::LeftButton, {}, item.center());
+        QTest::mouseClick(ui().Button12, Qt::LeftButton);
+    };
+    placeAutomatically(2);  // d.jpg: no face
+    EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("图片中未找到人脸！")});
+    EXPECT_EQ(ui().Image2->geometry(), QRect(8, 8, 113, 74));
+
+    // a.jpg's face is smaller than half the frame: the picture grows and
+    // moves so that the frame lies over the crop rectangle.
+    placeAutomatically(0);
+    EXPECT_GT(ui().Image2->Picture().Width(), 213);
+    EXPECT_EQ(ui().Image2->size(), QSize(ui().Image2->Picture().Width(), ui().Image2->Picture().Height()));
+    EXPECT_EQ(ui().Image2->pos() + QPoint(window->CropRect().Left, window->CropRect().Top), ui().Shape1->pos());
+    EXPECT_EQ(dialogs.messages.size(), 1);
+}
+
 TEST_F(PictureFolderTest, APictureThatCannotBeLoadedOnlyMovesTheArea)
 {
     const QString folder = MakePhotoFolder("photos");

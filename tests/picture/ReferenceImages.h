@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTransform>
 
 // Checks that `bitmap` has the pixels of a reference image, each channel
 // within `tolerance`. A
@@ -38,4 +39,17 @@ inline QImage DecodeWithDjpeg(const std::filesystem::path& jpeg, const QStringLi
     if (!djpeg.waitForFinished(60000) || djpeg.exitStatus() != QProcess::NormalExit || (djpeg.exitCode() != 0 && djpeg.exitCode() != 2))
         return {};
     return QImage(output, "BMP");
+}
+
+// `stored` as a viewer shows it for an EXIF orientation (1 to 8), made with
+// Qt's own turns and mirrors.
+inline QImage UprightReference(const QImage& stored, int orientation)
+{
+    if (stored.isNull())
+        return stored;
+    const int quarterTurns[] = {0, 0, 0, 2, 0, 1, 1, 3, 3};   // clockwise, by orientation
+    const bool mirrored[] = {false, false, true, false, false, true, false, true, false};
+    const bool flipped = orientation == 4;
+    QImage image = stored.transformed(QTransform().rotate(90.0 * quarterTurns[orientation]));
+    return image.mirrored(mirrored[orientation], flipped);
 }

@@ -35,6 +35,10 @@ check "usable files print kind, size and depth" \
 $data/bmpsuite/g/pal8.bmp: Bitmap, 127 x 64, 8 bits per pixel
 $data/jpeg/photos/hopper_gray.jpg: JPEG image, 128 x 128, 8 bits per pixel" "$out"
 
+check "a photo stored sideways is shown upright, its orientation named" \
+  "$data/jpeg/photos/Portrait_6.jpg: JPEG image, 1200 x 1800, 24 bits per pixel, EXIF orientation 6: stored 1800 x 1200, shown upright" \
+  "$("${inspect[@]}" "$data/jpeg/photos/Portrait_6.jpg" 2>&1)"
+
 cp "$data/bmpsuite/g/rgb24.bmp" "$work/bmp-named.jpg"
 : > "$work/empty.jpg"
 err="$("${inspect[@]}" "$work/bmp-named.jpg" "$work/empty.jpg" "$data/bmpsuite/b/badplanes.bmp" \

@@ -1,5 +1,8 @@
 #include "ReferencePictures.h"
-#include "common/picture/TPicture.h"
+#include "common/faces/FaceDetector.h"
+#include "common/faces/FaceFraming.h"
+#include "common/picture/PixelGrid.h"
+#include "common/picture/TBitmap.h"
 #include "resize_window/BatchResize.h"
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
@@ -10,6 +13,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <stop_token>
+#include <thread>
 #include <utility>
 
 namespace {
@@ -37,9 +43,9 @@ protected:
         return {Source(), std::move(names), Target(), width, height};
     }
 
-    void Run(const BatchResizeJob& job, const ResizeProgress& progress = {})
+    BatchResizeReport Run(const BatchResizeJob& job, const ResizeProgress& progress = {})
     {
-        RunBatchResize(job, loadSurface, drawingSurface, progress);
+        return RunBatchResize(job, progress);
     }
 
     QStringList TargetFiles() const
@@ -60,14 +66,12 @@ protected:
     }
 
     QTemporaryDir temp;
-    TPicture loadSurface;
-    TPicture drawingSurface;
 };
 
 // Every output pixel must be the component's nearest-neighbour sample of
 // libjpeg-turbo's own decoding of the source.
 void ExpectResizedFrom(const QString& outputPath, const QString& sourcePath, int width, int height,
-                       const QStringList& djpegArguments = {})
+                       const QStringList& djpegArguments = {}, SourceRegion region = {})
 {
     SCOPED_TRACE(outputPath.toStdString());
     const Bmp32 output = ReadBmp32(ReadFile(outputPath));
@@ -76,7 +80,7 @@ void ExpectResizedFrom(const QString& outputPath, const QString& sourcePath, int
     ASSERT_EQ(output.picture.height, height);
     const RgbPixels reference = DjpegDecode(sourcePath, djpegArguments);
     ASSERT_GT(reference.width, 0) << "djpeg could not decode " << sourcePath.toStdString();
-    const RgbPixels expected = NearestNeighbourSample(reference, width, height);
+    const RgbPixels expected = NearestNeighbourSample(reference, width, height, region);
     int mismatches = 0;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
@@ -264,7 +268,146 @@ TEST_F(BatchResizeTest, EachRunStartsFromANewSurfaceOfItsOwnSize)
     AddPhoto("jpeg/photos/obama-240p.jpg", "a.jpg");
     Run(Job({"a.jpg"}, 120, 180));
     Run(Job({"a.jpg"}, 200, 300));
-    EXPECT_EQ(drawingSurface.Width(), 200);
-    EXPECT_EQ(drawingSurface.Height(), 300);
     ExpectResizedFrom(Target() + "001.jpg", Source() + "a.jpg", 200, 300);
+}
+
+TEST_F(BatchResizeTest, CropModeSamplesTheLargestCentredRegionOfTheOutputsProportions)
+{
+    // The cut side is the other side times the output's proportions,
+    // rounded; the leftover is split, the odd pixel going right or down.
+    const struct {
+        const char* file;
+        int width, height;
+        SourceRegion region;
+    } rows[] = {
+        {"jpeg/photos/obama-240p.jpg", 120, 180, {133, 0, 160, 240}},  // 427 x 240: a middle band
+        {"jpeg/photos/biden.jpg", 120, 180, {0, 374, 970, 1455}},       // 970 x 2204: a middle strip
+        {"jpeg/photos/hopper.jpg", 120, 180, {21, 0, 85, 128}},
+        {"jpeg/photos/hopper.jpg", 90, 60, {0, 21, 128, 85}},
+    };
+    for (const auto& row : rows) {
+        AddPhoto(row.file, "a.jpg");
+        BatchResizeJob job = Job({"a.jpg"}, row.width, row.height);
+        job.fit = FitMode::Crop;
+        Run(job);
+        ExpectResizedFrom(Target() + "001.jpg", TestDataPath(row.file), row.width, row.height, {}, row.region);
+        ASSERT_TRUE(QFile::remove(Source() + "a.jpg"));
+    }
+}
+
+TEST_F(BatchResizeTest, FaceModeFramesTheLargestFaceAndCropsPicturesWithoutOne)
+{
+    // Portraits, a photo stored sideways, and a landscape photo of two people.
+    const QStringList faces{"obama.jpg", "biden.jpg", "obama2.jpg", "hopper_orientation_6.jpg", "obama_and_biden.jpg"};
+    for (const QString& name : faces)
+        AddPhoto("jpeg/photos/" + name, name);
+    AddPhoto("jpeg/libjpeg-turbo/testorig.jpg", "objects.jpg");
+    AddPhoto("jpeg/photos/concert.jpg", "crowd.jpg");
+    BatchResizeJob job = Job(faces + QStringList{"objects.jpg", "crowd.jpg"});
+    job.fit = FitMode::Face;
+    const BatchResizeReport report = Run(job);
+    EXPECT_EQ(report.withoutFace, (QStringList{"objects.jpg", "crowd.jpg"}));
+
+    // Each output's own largest face sits centred across, about half its height.
+    FaceDetector detector;
+    for (int n = 1; n <= faces.size(); ++n) {
+        SCOPED_TRACE(faces[n - 1].toStdString());
+        const QByteArray bytes = ReadFile(Target() + ResizeOutputName(n));
+        TBitmap bitmap;
+        bitmap.LoadFromStream({reinterpret_cast<const std::uint8_t*>(bytes.data()), static_cast<std::size_t>(bytes.size())});
+        const std::optional<TRect> face = detector.LargestFace(*GreyOf(bitmap));
+        ASSERT_TRUE(face.has_value());
+        EXPECT_NEAR((face->Left + face->Right) / 2.0, 60, 12);
+        EXPECT_NEAR(face->Height(), 90, 25);
+    }
+
+    // Without a face: byte for byte what crop mode writes.
+    const QString cropTarget = temp.filePath("crop") + '/';
+    ASSERT_TRUE(QDir().mkpath(cropTarget));
+    BatchResizeJob crop{Source(), {"objects.jpg", "crowd.jpg"}, cropTarget, 120, 180, FitMode::Crop};
+    Run(crop);
+    EXPECT_EQ(ReadFile(Target() + ResizeOutputName(faces.size() + 1)), ReadFile(cropTarget + "001.jpg"));
+    EXPECT_EQ(ReadFile(Target() + ResizeOutputName(faces.size() + 2)), ReadFile(cropTarget + "002.jpg"));
+    EXPECT_EQ(ResizeSucceededText(report),
+              QStringLiteral("图片大小调整成功！\n其中 2 张图片未找到人脸，已按裁剪处理：objects.jpg、crowd.jpg"));
+}
+
+TEST(FaceRegion, HalfTheHeightAroundTheFaceWhereThePhotoAllows)
+{
+    const struct {
+        const char* what;
+        PictureSize picture;
+        TRect face;
+        TRect region;
+    } rows[] = {
+        // 200 high, 133 wide, centred on x 500, the eyes (y 340) at 45 %.
+        {"room all round", {1000, 1000}, {450, 300, 550, 400}, {434, 250, 567, 450}},
+        {"near the top left corner", {1000, 1000}, {0, 0, 100, 100}, {0, 0, 133, 200}},
+        {"near the bottom right corner", {1000, 1000}, {900, 900, 1000, 1000}, {867, 800, 1000, 1000}},
+        // Twice the face does not fit: the largest region, moved inside.
+        {"face filling the photo", {300, 400}, {0, 0, 300, 300}, {17, 0, 284, 400}},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(FaceRegion(row.picture, {120, 180}, row.face), row.region) << row.what;
+}
+
+TEST_F(BatchResizeTest, OneAndFourWorkersWriteTheSameFilesByteForByte)
+{
+    const QStringList names{"obama.jpg", "hopper_orientation_6.jpg", "concert.jpg", "obama_and_biden.jpg",
+                            "hopper_gray.jpg", "obama-240p.jpg", "Portrait_1.jpg", "hopper.jpg"};
+    for (const QString& name : names)
+        AddPhoto("jpeg/photos/" + name, name);
+    for (const FitMode fit : {FitMode::Stretch, FitMode::Face}) {
+        QStringList targets;
+        for (const int workers : {1, 4}) {
+            targets << temp.filePath(QStringLiteral("%1-%2").arg(static_cast<int>(fit)).arg(workers)) + '/';
+            ASSERT_TRUE(QDir().mkpath(targets.last()));
+            Run({Source(), names, targets.last(), 120, 180, fit, workers});
+        }
+        for (int n = 1; n <= names.size(); ++n) {
+            const QByteArray one = ReadFile(targets[0] + ResizeOutputName(n));
+            EXPECT_FALSE(one.isEmpty());
+            EXPECT_TRUE(one == ReadFile(targets[1] + ResizeOutputName(n))) << ResizeOutputName(n).toStdString();
+        }
+        EXPECT_EQ(QDir(targets[1]).entryList(QDir::Files).size(), names.size());
+    }
+}
+
+TEST_F(BatchResizeTest, WithSeveralWorkersTheFirstFailureInListOrderEndsTheRun)
+{
+    // Tiny pictures: the workers run far ahead of the writing.
+    AddPhoto("jpeg/special/mozilla-jpg-size-8x8.jpg", "tiny.jpg");
+    WriteFile(Source() + "bad.jpg", "BM not a jpeg");
+    QStringList names(20, "tiny.jpg");
+    names[6] = "bad.jpg";
+    names[13] = "missing.jpg";
+    const BatchResizeJob job{Source(), names, Target(), 4, 6, FitMode::Stretch, 4};
+    const EResizeFailed failure = RunExpectingFailure(job);
+    EXPECT_EQ(failure.SequenceNumber(), 7);
+    EXPECT_TRUE(failure.Cause().contains("bad.jpg: JPEG error #53")) << failure.Cause().toStdString();
+    EXPECT_EQ(TargetFiles(), (QStringList{"001.jpg", "002.jpg", "003.jpg", "004.jpg", "005.jpg", "006.jpg"}));
+}
+
+TEST_F(BatchResizeTest, PicturesInFlightStayBoundedOverALongListAndAStopKeepsWhatWasWritten)
+{
+    AddPhoto("jpeg/special/mozilla-jpg-size-8x8.jpg", "tiny.jpg");
+    const BatchResizeJob job{Source(), QStringList(300, "tiny.jpg"), Target(), 4, 6, FitMode::Stretch, 4};
+    // A slow writer: without a bound the workers would hold most of the list.
+    const BatchResizeReport report = Run(job, [](int, int) { std::this_thread::sleep_for(std::chrono::milliseconds(1)); });
+    EXPECT_EQ(report.written, 300);
+    EXPECT_GE(report.peakInFlight, 1);
+    EXPECT_LE(report.peakInFlight, 2 * 4);
+
+    // A stop asked for while the 5th output is about to be written: it is
+    // written, nothing after it.
+    const QString stopped = temp.filePath("stopped") + '/';
+    ASSERT_TRUE(QDir().mkpath(stopped));
+    std::stop_source stop;
+    const BatchResizeReport partial = RunBatchResize({Source(), QStringList(300, "tiny.jpg"), stopped, 4, 6,
+                                                      FitMode::Stretch, 4},
+                                                     [&stop](int n, int) { if (n == 5) stop.request_stop(); },
+                                                     stop.get_token());
+    EXPECT_TRUE(partial.stopped);
+    EXPECT_EQ(partial.written, 5);
+    EXPECT_EQ(QDir(stopped).entryList(QDir::Files).size(), 5);
 }

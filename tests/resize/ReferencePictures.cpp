@@ -58,14 +58,16 @@ RgbPixels DjpegDecode(const QString& path, const QStringList& extraArguments)
     return picture;
 }
 
-RgbPixels NearestNeighbourSample(const RgbPixels& source, int width, int height)
+RgbPixels NearestNeighbourSample(const RgbPixels& source, int width, int height, SourceRegion region)
 {
+    const int regionWidth = region.width < 0 ? source.width : region.width;
+    const int regionHeight = region.height < 0 ? source.height : region.height;
     RgbPixels sample{width, height, {}};
     sample.pixels.reserve(static_cast<std::size_t>(width) * height);
     for (int y = 0; y < height; ++y) {
-        const int sourceY = static_cast<int>(static_cast<std::int64_t>(y) * source.height / height);
+        const int sourceY = region.top + static_cast<int>(static_cast<std::int64_t>(y) * regionHeight / height);
         for (int x = 0; x < width; ++x) {
-            const int sourceX = static_cast<int>(static_cast<std::int64_t>(x) * source.width / width);
+            const int sourceX = region.left + static_cast<int>(static_cast<std::int64_t>(x) * regionWidth / width);
             sample.pixels.push_back(source.At(sourceX, sourceY));
         }
     }

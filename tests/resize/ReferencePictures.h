@@ -22,9 +22,13 @@ struct RgbPixels {
 // `djpeg -pnm [extra] file`; empty pixels when djpeg fails.
 RgbPixels DjpegDecode(const QString& path, const QStringList& extraArguments = {});
 
-// The nearest-neighbour sample of `source` at width by height by the picture
-// component's index rule: destination pixel d of D takes source pixel d * S / D.
-RgbPixels NearestNeighbourSample(const RgbPixels& source, int width, int height);
+// The nearest-neighbour sample of `source`, or of its `region` (left, top,
+// width, height), at width by height by the picture component's index rule:
+// destination pixel d of D takes source pixel start + d * S / D.
+struct SourceRegion {
+    int left = 0, top = 0, width = -1, height = -1; // -1: the whole source
+};
+RgbPixels NearestNeighbourSample(const RgbPixels& source, int width, int height, SourceRegion region = {});
 
 // A BMP file as the resize writes it: 14-byte file header, 40-byte info
 // header, 32 bits per pixel, no compression, bottom row first.

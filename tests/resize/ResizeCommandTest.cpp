@@ -79,6 +79,8 @@ TEST_F(ResizeCommandTest, WrongUsageChangesNothing)
         {{"--source", Source(), "--target", Target(), "--width", "abc"}, 2, "--width abc is not a whole number"},
         {{"--source", Source(), "--target", Target(), "--height", ""}, 2, "--height  is not a whole number"},
         {{"--source", Source(), "--target", Target(), "--depth", "8"}, 2, "unknown argument --depth"},
+        {{"--source", Source(), "--target", Target(), "--fit", "fill"}, 2, "--fit fill is not stretch, crop or face"},
+        {{"--source", Source(), "--target", Target(), "--jobs", "0"}, 2, "--jobs 0 is not a number of threads from 1 to 64"},
         {{"--source", Source(), "--source", Source(), "--target", Target()}, 2, "--source given twice"},
         {{"--source", missing, "--target", Target()}, 2, "is not a folder"},
         {{"--source", Source(), "--target", missing}, 2, "is not a folder"},
@@ -92,4 +94,15 @@ TEST_F(ResizeCommandTest, WrongUsageChangesNothing)
         EXPECT_TRUE(TargetFiles().isEmpty());
         EXPECT_FALSE(QFileInfo::exists(missing));
     }
+}
+
+TEST_F(ResizeCommandTest, FaceModeNamesThePicturesWithoutAFace)
+{
+    ASSERT_TRUE(QFile::copy(TestDataPath("jpeg/photos/obama.jpg"), Source() + "/a.jpg"));
+    ASSERT_TRUE(QFile::copy(TestDataPath("jpeg/libjpeg-turbo/testorig.jpg"), Source() + "/b.jpg"));
+    const CliResult result = Run({"--source", Source(), "--target", Target(), "--fit", "face"});
+
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(result.out, QStringLiteral("图片大小调整成功！\n其中 1 张图片未找到人脸，已按裁剪处理：b.jpg\n"));
+    EXPECT_EQ(TargetFiles(), (QStringList{"001.jpg", "002.jpg"}));
 }

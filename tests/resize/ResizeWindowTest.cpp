@@ -2,6 +2,7 @@
 #include "common/widgets/ListBoxItems.h"
 #include "main_window/Form1.h"
 #include "platform/InstallationFolderStore.h"
+#include "resize_window/BatchResize.h"
 #include "resize_window/ModifyPic.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingDialogs.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -48,7 +50,15 @@ protected:
         Browse(window.ui.Button3, Source());
         Browse(window.ui.Button4, Target());
     }
-    void Start() { QTest::mouseClick(window.ui.Button1, Qt::LeftButton); }
+    // Clicks 开始 and waits until the run it starts has ended.
+    void Start()
+    {
+        QSignalSpy finished(&window, &TfrmPicture::RunFinished);
+        QTest::mouseClick(window.ui.Button1, Qt::LeftButton);
+        if (finished.isEmpty()) {
+            ASSERT_TRUE(finished.wait(60000));
+        }
+    }
 
     QTemporaryDir temp;
     RecordingDialogs dialogs;
@@ -237,4 +247,49 @@ TEST_F(ResizeWindowTest, TheMainWindowShowsItModallyAndGetsTheRunsPictures)
     EXPECT_EQ(mainWindow.ui.Edit3->text(), Target());
     EXPECT_EQ(ItemTexts(*mainWindow.ui.ListBox2), (QStringList{"001.jpg", "002.jpg"}));
     EXPECT_EQ(mainWindow.ui.StatusBar1->PanelText(1), QStringLiteral("共有 2 图片"));
+}
+
+TEST_F(ResizeWindowTest, TheChosenFitModeIsUsedAndKeptFromOneShowingToTheNext)
+{
+    ASSERT_TRUE(QFile::copy(TestDataPath("jpeg/libjpeg-turbo/testorig.jpg"), Source() + "objects.jpg"));
+    window.show();
+    ChooseFolders();
+    EXPECT_EQ(window.ui.ComboBox1->currentText(), QStringLiteral("拉伸"));
+    window.ui.ComboBox1->setCurrentText(QStringLiteral("人脸"));
+    Start();
+    window.hide();
+    window.show();
+    EXPECT_EQ(window.ui.ComboBox1->currentText(), QStringLiteral("人脸"));
+
+    EXPECT_EQ(dialogs.messages,
+              QStringList{kDone + QStringLiteral("\n其中 1 张图片未找到人脸，已按裁剪处理：objects.jpg")});
+    // Cropped, not stretched: the 227 x 149 picture's middle 99 columns.
+    const Bmp32 output = ReadBmp32(ReadFile(Target() + "001.jpg"));
+    const RgbPixels crop = NearestNeighbourSample(DjpegDecode(Source() + "objects.jpg"), 120, 180, {64, 0, 99, 149});
+    EXPECT_EQ(output.picture.pixels, crop.pixels);
+}
+
+TEST_F(ResizeWindowTest, ARunLeavesTheWindowWorkingAndClosingStopsItWithWhatWasWrittenHandedOver)
+{
+    for (int i = 0; i < 200; ++i)
+        ASSERT_TRUE(QFile::copy(TestDataPath("jpeg/photos/obama-240p.jpg"), Source() + QStringLiteral("%1.jpg").arg(i)));
+    window.show();
+    ChooseFolders();
+    QTest::mouseClick(window.ui.Button1, Qt::LeftButton);
+    // Running: what would change the run is locked, 退出 is not.
+    for (QWidget* control : std::initializer_list<QWidget*>{window.ui.Button1, window.ui.Button3, window.ui.Button4,
+                                                            window.ui.Edit1, window.ui.Edit2, window.ui.ComboBox1})
+        EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
+    EXPECT_TRUE(window.ui.Button2->isEnabled());
+    QCoreApplication::processEvents();
+
+    QTest::mouseClick(window.ui.Button2, Qt::LeftButton);
+    const QStringList written = TargetFiles();
+    QStringList numbered;
+    for (int n = 1; n <= written.size(); ++n)
+        numbered << ResizeOutputName(n);
+    EXPECT_EQ(written, numbered) << "the outputs are 001.jpg on, without a gap";
+    EXPECT_EQ(ItemTexts(*mainWindow.ui.ListBox2), written);
+    EXPECT_TRUE(window.ui.Button1->isEnabled());
+    EXPECT_TRUE(dialogs.messages.isEmpty());
 }

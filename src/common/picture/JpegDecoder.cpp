@@ -2,8 +2,8 @@
 
 #include "common/picture/PictureErrors.h"
 #include "common/picture/PixelGrid.h"
-#include "common/picture/ScaledIndex.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
@@ -155,6 +155,11 @@ public:
     }
 
     jpeg_decompress_struct& Info() { return cinfo_; }
+    // Keeps the APP1 segments (EXIF data among them) for the header reader.
+    void KeepApp1Segments()
+    {
+        Check(TryLibjpeg(&errors_, [this] { jpeg_save_markers(&cinfo_, JPEG_APP0 + 1, 0xFFFF); }));
+    }
     void ReadHeader() { Check(TryLibjpeg(&errors_, [this] { jpeg_read_header(&cinfo_, TRUE); })); }
     void CalcOutputDimensions() { Check(TryLibjpeg(&errors_, [this] { jpeg_calc_output_dimensions(&cinfo_); })); }
     void Start() { Check(TryLibjpeg(&errors_, [this] { jpeg_start_decompress(&cinfo_); })); }
@@ -215,10 +220,20 @@ void CmykToBgr(const std::uint8_t* cmyk, std::uint8_t* bgr, std::size_t width, b
 JpegHeader ReadJpegHeader(std::span<const std::uint8_t> bytes)
 {
     Decompressor decompressor(bytes);
+    decompressor.KeepApp1Segments();
     decompressor.ReadHeader();
     const jpeg_decompress_struct& cinfo = decompressor.Info();
-    return JpegHeader{static_cast<std::int32_t>(cinfo.image_width), static_cast<std::int32_t>(cinfo.image_height),
+    JpegHeader header{static_cast<std::int32_t>(cinfo.image_width), static_cast<std::int32_t>(cinfo.image_height),
                       cinfo.num_components};
+    // The first EXIF segment counts; APP1 also carries other data (XMP).
+    for (jpeg_saved_marker_ptr marker = cinfo.marker_list; marker != nullptr; marker = marker->next) {
+        const std::span<const std::uint8_t> payload(marker->data, marker->data_length);
+        if (marker->marker == JPEG_APP0 + 1 && payload.size() >= 6 && std::memcmp(payload.data(), "Exif\0\0", 6) == 0) {
+            header.Orientation = OrientationFromExif(payload);
+            break;
+        }
+    }
+    return header;
 }
 
 namespace {
@@ -315,29 +330,55 @@ std::shared_ptr<PixelGrid> DecodeJpeg(std::span<const std::uint8_t> bytes, JpegC
 }
 
 std::shared_ptr<PixelGrid> DecodeJpegSampled(std::span<const std::uint8_t> bytes, JpegColours colours,
-                                             std::int32_t targetWidth, std::int32_t targetHeight)
+                                             std::span<const std::int32_t> columns,
+                                             std::span<const std::int32_t> rows, JpegReading reading)
+{
+    const SampledGridPlan plan{columns, rows};
+    return DecodeJpegSampledGrids(bytes, colours, std::span(&plan, 1), reading).front();
+}
+
+std::vector<std::shared_ptr<PixelGrid>> DecodeJpegSampledGrids(std::span<const std::uint8_t> bytes,
+                                                               JpegColours colours,
+                                                               std::span<const SampledGridPlan> plans,
+                                                               JpegReading reading)
 {
     Decompressor decompressor(bytes);
     const Prepared prepared = Prepare(decompressor, colours);
     jpeg_decompress_struct& cinfo = decompressor.Info();
     const std::int64_t width = cinfo.output_width;
     const std::int64_t height = cinfo.output_height;
-    if (targetWidth <= 0 || targetHeight <= 0 || targetWidth > width || targetHeight > height)
-        throw std::invalid_argument("sampled JPEG decoding cannot enlarge");
+    auto outside = [](std::span<const std::int32_t> indices, std::int64_t limit) {
+        return std::any_of(indices.begin(), indices.end(), [limit](std::int32_t i) { return i < 0 || i >= limit; });
+    };
 
-    auto grid = std::make_shared<PixelGrid>(targetWidth, targetHeight, prepared.depth, GridForm::Own);
-    if (prepared.quantise)
-        grid->SetColorTable(ColourTable(cinfo));
-
-    std::vector<std::size_t> columns(static_cast<std::size_t>(targetWidth));
-    for (std::size_t x = 0; x < columns.size(); ++x)
-        columns[x] = static_cast<std::size_t>(ScaledIndex(static_cast<std::int64_t>(x), width, targetWidth));
+    // Every result row with the stored row it takes, in the order libjpeg
+    // gives the stored rows out.
+    struct Wanted {
+        std::int32_t storedRow;
+        std::size_t plan;
+        std::int32_t row;
+    };
+    std::vector<Wanted> wanted;
+    std::vector<std::shared_ptr<PixelGrid>> grids;
+    for (std::size_t p = 0; p < plans.size(); ++p) {
+        const SampledGridPlan& plan = plans[p];
+        if (plan.Columns.empty() || plan.Rows.empty() || outside(plan.Columns, width) || outside(plan.Rows, height))
+            throw std::invalid_argument("sampled JPEG decoding outside the image");
+        grids.push_back(std::make_shared<PixelGrid>(static_cast<std::int32_t>(plan.Columns.size()),
+                                                    static_cast<std::int32_t>(plan.Rows.size()), prepared.depth,
+                                                    GridForm::Own));
+        if (prepared.quantise)
+            grids.back()->SetColorTable(ColourTable(cinfo));
+        for (std::size_t r = 0; r < plan.Rows.size(); ++r)
+            wanted.push_back({plan.Rows[r], p, static_cast<std::int32_t>(r)});
+    }
+    std::stable_sort(wanted.begin(), wanted.end(),
+                     [](const Wanted& a, const Wanted& b) { return a.storedRow < b.storedRow; });
 
     const std::size_t pixelBytes = prepared.quantise ? 1 : prepared.cmyk ? 4 : 3;
     std::vector<std::uint8_t> line(static_cast<std::size_t>(width) * pixelBytes);
-    std::vector<std::uint8_t> bgr(prepared.cmyk ? static_cast<std::size_t>(targetWidth) * 3 : 0);
-    std::vector<std::uint8_t> cmykPixels(prepared.cmyk ? static_cast<std::size_t>(targetWidth) * 4 : 0);
-    JSAMPROW rows[1] = {line.data()};
+    std::vector<std::uint8_t> cmykPixels;
+    JSAMPROW lineRows[1] = {line.data()};
     const bool inverted = cinfo.saw_Adobe_marker;
 
     // Brings the decoder to `row` without converting the rows before it.
@@ -345,7 +386,7 @@ std::shared_ptr<PixelGrid> DecodeJpegSampled(std::span<const std::uint8_t> bytes
         while (cinfo.output_scanline < row) {
             const JDIMENSION missing = row - cinfo.output_scanline;
             if (prepared.quantise) {
-                if (decompressor.ReadRows(rows, 1) == 0)
+                if (decompressor.ReadRows(lineRows, 1) == 0)
                     return;
             } else if (decompressor.SkipRows(missing) == 0) {
                 return;
@@ -353,24 +394,32 @@ std::shared_ptr<PixelGrid> DecodeJpegSampled(std::span<const std::uint8_t> bytes
         }
     };
 
-    for (std::int32_t y = 0; y < targetHeight; ++y) {
-        const auto sourceRow = static_cast<JDIMENSION>(ScaledIndex(y, height, targetHeight));
-        advanceTo(sourceRow);
-        if (cinfo.output_scanline != sourceRow || decompressor.ReadRows(rows, 1) == 0)
-            break;
-        std::uint8_t* out = grid->Row(y);
+    std::int64_t lineRow = -1;  // the stored row `line` holds
+    for (const Wanted& want : wanted) {
+        const auto storedRow = static_cast<JDIMENSION>(want.storedRow);
+        if (lineRow != storedRow) {
+            advanceTo(storedRow);
+            if (cinfo.output_scanline != storedRow || decompressor.ReadRows(lineRows, 1) == 0)
+                break;
+            lineRow = storedRow;
+        }
+        const std::span<const std::int32_t> columns = plans[want.plan].Columns;
+        std::uint8_t* out = grids[want.plan]->Row(want.row);
         if (prepared.cmyk && !prepared.quantise) {
+            cmykPixels.resize(columns.size() * 4);
             for (std::size_t x = 0; x < columns.size(); ++x)
-                std::memcpy(&cmykPixels[x * 4], &line[columns[x] * 4], 4);
+                std::memcpy(&cmykPixels[x * 4], &line[static_cast<std::size_t>(columns[x]) * 4], 4);
             CmykToBgr(cmykPixels.data(), out, columns.size(), inverted);
             continue;
         }
         for (std::size_t x = 0; x < columns.size(); ++x)
-            std::memcpy(out + x * pixelBytes, &line[columns[x] * pixelBytes], pixelBytes);
+            std::memcpy(out + x * pixelBytes, &line[static_cast<std::size_t>(columns[x]) * pixelBytes], pixelBytes);
     }
+    if (reading == JpegReading::UpToLastSample)
+        return grids;  // the decompressor is abandoned; destroying it is enough
     // The rest of the data is still read, so that a file fails or succeeds
     // exactly as its full decoding would.
     advanceTo(cinfo.output_height);
     decompressor.Finish();
-    return grid;
+    return grids;
 }

@@ -1,16 +1,21 @@
 #pragma once
 
+#include "common/picture/ExifOrientation.h"
+
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <vector>
 
 class PixelGrid;
 
-// What the frame header of a JPEG file says.
+// What the frame header of a JPEG file says, and the EXIF orientation of its
+// first EXIF segment (TopLeft without one). The sizes are the stored ones.
 struct JpegHeader {
     std::int32_t Width = 0;
     std::int32_t Height = 0;
     int Components = 0;
+    ExifOrientation Orientation = ExifOrientation::TopLeft;
 };
 
 enum class JpegColours {
@@ -33,13 +38,30 @@ JpegHeader ReadJpegHeader(std::span<const std::uint8_t> bytes);
 // kMaxGridBytes, before anything large is allocated.
 std::shared_ptr<PixelGrid> DecodeJpeg(std::span<const std::uint8_t> bytes, JpegColours colours);
 
-// The same decoding, but only the pixels that nearest-neighbour sampling to
-// `targetWidth` x `targetHeight` picks are kept: pixel (x, y) of the result is
-// pixel (x * width / targetWidth, y * height / targetHeight) of the full
-// decoding (truncated), so drawing the result unscaled gives exactly what
-// drawing the full decoding scaled gives. Rows no sample falls on are skipped
-// without colour conversion (read and dropped when quantising, where the
-// dithering needs every row). The target must not be larger than the image in
-// either direction.
+// How much of the data a sampled decoding reads.
+enum class JpegReading {
+    WholeStream,     // to the end, so that the data fails or succeeds as a full decoding would
+    UpToLastSample,  // stops after the last row it needs: for data already read whole once
+};
+
+// The same decoding, but only the stored pixels at the given columns and rows
+// are kept: pixel (c, r) of the result is pixel (columns[c], rows[r]) of the
+// full decoding, so a nearest-neighbour draw can be made of exactly the pixels
+// it would pick. Both lists may be in any order and repeat entries; every
+// entry must lie inside the image. Rows no sample falls on are skipped without
+// colour conversion (read and dropped when quantising, where the dithering
+// needs every row).
 std::shared_ptr<PixelGrid> DecodeJpegSampled(std::span<const std::uint8_t> bytes, JpegColours colours,
-                                             std::int32_t targetWidth, std::int32_t targetHeight);
+                                             std::span<const std::int32_t> columns,
+                                             std::span<const std::int32_t> rows, JpegReading reading);
+
+// Several such samplings made in one pass over the data: one grid for each
+// entry, in their order. A row that several of them need is decoded once.
+struct SampledGridPlan {
+    std::span<const std::int32_t> Columns;
+    std::span<const std::int32_t> Rows;
+};
+std::vector<std::shared_ptr<PixelGrid>> DecodeJpegSampledGrids(std::span<const std::uint8_t> bytes,
+                                                               JpegColours colours,
+                                                               std::span<const SampledGridPlan> plans,
+                                                               JpegReading reading);

@@ -50,7 +50,7 @@ void TBitmap::Assign(const TGraphic* source)
     throw EInvalidGraphicOperation("Cannot assign this kind of picture to a Bitmap");
 }
 
-void TBitmap::Draw(TCanvas& canvas, const TRect& rect)
+void TBitmap::DrawRegion(TCanvas& canvas, const TRect& rect, const TRect& region)
 {
     if (!grid_)
         return;
@@ -60,7 +60,7 @@ void TBitmap::Draw(TCanvas& canvas, const TRect& rect)
     PixelGrid* target = canvas.Bitmap().MutableGrid();
     if (target == nullptr)
         return;
-    StretchCopy(*target, rect, *source, TRect{0, 0, width_, height_});
+    StretchCopy(*target, rect, *source, region);
 }
 
 bool TBitmap::Empty() const

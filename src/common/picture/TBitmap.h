@@ -28,7 +28,7 @@ public:
     // From a TBitmap: shares its pixels. From a TJPEGImage: decodes it once and
     // shares the decoded pixels. From nullptr: 0 by 0, no pixels.
     void Assign(const TGraphic* source) override;
-    void Draw(TCanvas& canvas, const TRect& rect) override;
+    void DrawRegion(TCanvas& canvas, const TRect& rect, const TRect& region) override;
     bool Empty() const override;                  // true when it has no pixels
     std::int32_t Width() const override { return width_; }
     std::int32_t Height() const override { return height_; }

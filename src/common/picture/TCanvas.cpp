@@ -19,6 +19,14 @@ void TCanvas::StretchDraw(const TRect& rect, TGraphic* graphic)
     owner_.NotifyChanged();
 }
 
+void TCanvas::StretchDrawRegion(const TRect& rect, TGraphic* graphic, const TRect& region)
+{
+    if (graphic == nullptr)
+        return;
+    graphic->DrawRegion(*this, rect, region);
+    owner_.NotifyChanged();
+}
+
 void TCanvas::CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceRect)
 {
     // The extra reference makes this surface copy a grid it shares with the

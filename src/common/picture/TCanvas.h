@@ -27,6 +27,8 @@ public:
     // Draws the whole graphic scaled to fill `rect`; nothing for nullptr or an
     // empty rectangle.
     void StretchDraw(const TRect& rect, TGraphic* graphic);
+    // Draws `region` of the graphic scaled to fill `rect`, by the same rule.
+    void StretchDrawRegion(const TRect& rect, TGraphic* graphic, const TRect& region);
     // Copies `sourceRect` of `source` into `dest`, scaling by the rule above
     // when the sizes differ. Destination pixels whose source pixel lies outside
     // the source surface keep their colour.

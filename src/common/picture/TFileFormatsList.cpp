@@ -1,5 +1,6 @@
 #include "common/picture/TFileFormatsList.h"
 
+#include "common/picture/PictureErrors.h"
 #include "common/picture/TBitmap.h"
 #include "common/picture/TIcon.h"
 #include "common/picture/TJPEGImage.h"
@@ -62,4 +63,13 @@ std::string GraphicExtension(const std::filesystem::path& path)
             c = static_cast<char>(c - 'A' + 'a');
     }
     return extension;
+}
+
+std::unique_ptr<TGraphic> NewGraphicFor(const std::filesystem::path& path)
+{
+    const std::string extension = GraphicExtension(path);
+    const TFileFormat* format = TFileFormatsList::Instance().Find(extension);
+    if (format == nullptr)
+        throw EInvalidGraphic("Unknown picture file extension (." + extension + ")");
+    return format->Create();
 }

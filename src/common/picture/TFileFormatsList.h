@@ -33,6 +33,11 @@ private:
     std::vector<TFileFormat> entries_;
 };
 
+// A new, empty graphic of the kind the file name's extension selects (the
+// registry searched from its last entry); EInvalidGraphic "Unknown picture
+// file extension (.%s)" when none does.
+std::unique_ptr<TGraphic> NewGraphicFor(const std::filesystem::path& path);
+
 // The extension of a file name as the registry is searched with it: the text
 // after the last "." unless a "\", "/" or ":" follows that dot, ASCII letters
 // lower-cased; empty when there is none.

@@ -17,9 +17,9 @@ void TGraphic::Changed()
 
 void TGraphic::LoadFromFile(const std::filesystem::path& path)
 {
-    std::vector<std::uint8_t> bytes;
-    ReadFileBytes(path, bytes);
-    LoadFromStream(bytes);
+    auto bytes = std::make_shared<std::vector<std::uint8_t>>();
+    ReadFileBytes(path, *bytes);
+    LoadFromBytes(std::move(bytes));
 }
 
 void TGraphic::SaveToFile(const std::filesystem::path& path) const

@@ -27,7 +27,11 @@ public:
     // Takes the content of `source`; nullptr makes this graphic empty.
     virtual void Assign(const TGraphic* source) = 0;
     // Draws the whole graphic scaled into `rect` (nearest neighbour).
-    virtual void Draw(TCanvas& canvas, const TRect& rect) = 0;
+    void Draw(TCanvas& canvas, const TRect& rect) { DrawRegion(canvas, rect, TRect{0, 0, Width(), Height()}); }
+    // Draws `region` of the graphic scaled into `rect` by the canvas's index
+    // rule (TCanvas.h); destination pixels whose source pixel lies outside
+    // the graphic keep their colour.
+    virtual void DrawRegion(TCanvas& canvas, const TRect& rect, const TRect& region) = 0;
     virtual bool Empty() const = 0;
     virtual std::int32_t Width() const = 0;
     virtual std::int32_t Height() const = 0;
@@ -35,6 +39,10 @@ public:
     virtual void SetHeight(std::int32_t height) = 0;
     // Reads the graphic from all of `bytes`.
     virtual void LoadFromStream(std::span<const std::uint8_t> bytes) = 0;
+    // The same from bytes the caller shares: a kind that keeps its file's
+    // bytes (the JPEG image) keeps these instead of copying them. The caller
+    // must not change them while the graphic holds them.
+    virtual void LoadFromBytes(std::shared_ptr<const std::vector<std::uint8_t>> bytes) { LoadFromStream(*bytes); }
     // Appends the graphic in its own file format to `out`.
     virtual void SaveToStream(std::vector<std::uint8_t>& out) const = 0;
 

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "common/picture/ExifOrientation.h"
 #include "common/picture/TBitmap.h"
 #include "common/picture/TGraphic.h"
+#include "common/picture/UprightPicture.h"
 
 #include <cstdint>
 #include <memory>
@@ -30,7 +32,16 @@ enum class JpegColours;
 // enlargement, a Bitmap assigned from the image) decodes the whole picture
 // once; from then on that full decoding serves everything, the sampled one is
 // dropped. So libjpeg runs at most once per distinct use and never twice for
-// the same one; DecodeCount() tells how often it ran.
+// the same one; DecodeCount() tells how often it ran. Once the data has been
+// read to its end without error, later sampled draws stop reading after the
+// last row they need.
+//
+// Upright. A photo whose EXIF data says it is stored turned or mirrored is
+// shown the way it was taken: the width, the height, every draw and the
+// decoded Bitmap are those of the upright picture. A sampled draw samples the
+// stored rows and columns that the upright pixels come from, so it costs no
+// more than for an untagged photo and gives exactly the pixels of decoding,
+// turning and then sampling.
 class TJPEGImage final : public TGraphic {
 public:
     TJPEGImage();
@@ -40,8 +51,9 @@ public:
     // From a TJPEGImage: the same bytes (and its decoded pixels, shared).
     // From nullptr: empty. Other kinds: EInvalidGraphicOperation.
     void Assign(const TGraphic* source) override;
-    void Draw(TCanvas& canvas, const TRect& rect) override;
+    void DrawRegion(TCanvas& canvas, const TRect& rect, const TRect& region) override;
     bool Empty() const override;                   // true when no bytes were loaded
+    // Upright.
     std::int32_t Width() const override { return width_; }
     std::int32_t Height() const override { return height_; }
     // EInvalidGraphicOperation "Cannot change the size of a JPEG image".
@@ -50,6 +62,8 @@ public:
     // Keeps the bytes and reads the header; EJPEG for data that is not a JPEG
     // image. Zero bytes load without error and fail at the first decoding.
     void LoadFromStream(std::span<const std::uint8_t> bytes) override;
+    // Keeps `bytes` themselves, without a copy.
+    void LoadFromBytes(std::shared_ptr<const std::vector<std::uint8_t>> bytes) override;
     void SaveToStream(std::vector<std::uint8_t>& out) const override;
 
     // The decoded Bitmap (own form: 24 bits, or 8 bits with a colour table for
@@ -61,20 +75,48 @@ public:
     int DecodeCount() const { return decodeCount_; }
     // Number of colour components of the frame (1 grayscale, 3 colour, 4 CMYK).
     int Components() const { return components_; }
+    // The EXIF orientation the pixels are stored in, and the stored size.
+    ExifOrientation Orientation() const { return orientation_; }
+    std::int32_t StoredWidth() const { return storedWidth_; }
+    std::int32_t StoredHeight() const { return storedHeight_; }
+
+    // Draws `region` into `rect` as DrawRegion does and gives, from the same
+    // pass over the data when the draw takes the sampled path, an overview:
+    // the upright picture sampled nearest-neighbour at `overviewSize` (no
+    // larger than the picture) by the same index rule. A 24, 32 or 8-bit
+    // own-form grid. For finding a face and then drawing around it without
+    // reading the data again.
+    std::shared_ptr<PixelGrid> DrawRegionWithOverview(TCanvas& canvas, const TRect& rect, const TRect& region,
+                                                      PictureSize overviewSize);
 
 private:
     static JpegColours DecodingColours();
 
+    // Whether a draw of `region` into `rect` samples (see above).
+    bool SampledDrawFor(const TRect& rect, const TRect& region) const;
+    // Decodes the samples for `region` drawn into `rect` into sampled_, and
+    // the overview when asked for, in one pass.
+    std::shared_ptr<PixelGrid> DecodeSamples(const TRect& rect, const TRect& region, const PictureSize* overviewSize);
+    // Runs one decoding, counting it and keeping its failure.
+    template <class Decoding>
+    auto Decode(Decoding decoding) const;
+
     std::shared_ptr<const std::vector<std::uint8_t>> bytes_;
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
+    std::int32_t storedWidth_ = 0;
+    std::int32_t storedHeight_ = 0;
     int components_ = 0;
+    ExifOrientation orientation_ = ExifOrientation::TopLeft;
     // Decoding fills these on first need, also through a const image.
     mutable std::shared_ptr<TBitmap> decoded_;
-    // The picture sampled for draws of one size (see above), until decoded_.
+    // The picture sampled for draws of one size and region (see above),
+    // until decoded_.
     std::shared_ptr<PixelGrid> sampled_;
+    TRect sampledRegion_;
     mutable std::optional<int> decodeError_;
     mutable int decodeCount_ = 0;
+    mutable bool readToEnd_ = false;
 };
 
 // Adds the JPEG image's two entries, "jpeg" then "jpg", to the registry.

@@ -14,13 +14,9 @@ TPicture::~TPicture()
 
 void TPicture::LoadFromFile(const std::filesystem::path& path)
 {
-    const std::string extension = GraphicExtension(path);
-    const TFileFormat* format = TFileFormatsList::Instance().Find(extension);
-    if (format == nullptr)
-        throw EInvalidGraphic("Unknown picture file extension (." + extension + ")");
     // A new graphic takes the file; only when it loaded does it replace the
     // held one, so a failed load leaves the Picture as it was.
-    std::unique_ptr<TGraphic> graphic = format->Create();
+    std::unique_ptr<TGraphic> graphic = NewGraphicFor(path);
     graphic->LoadFromFile(path);
     Hold(std::move(graphic));
     Changed();

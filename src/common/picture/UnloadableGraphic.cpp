@@ -16,7 +16,7 @@ void UnloadableGraphic::Assign(const TGraphic* source)
         throw EInvalidGraphicOperation(std::string("Cannot assign this kind of picture to ") + kindName_);
 }
 
-void UnloadableGraphic::Draw(TCanvas&, const TRect&)
+void UnloadableGraphic::DrawRegion(TCanvas&, const TRect&, const TRect&)
 {
 }
 

@@ -7,7 +7,7 @@
 class UnloadableGraphic : public TGraphic {
 public:
     void Assign(const TGraphic* source) override;
-    void Draw(TCanvas& canvas, const TRect& rect) override;
+    void DrawRegion(TCanvas& canvas, const TRect& rect, const TRect& region) override;
     bool Empty() const override { return true; }
     std::int32_t Width() const override { return 0; }
     std::int32_t Height() const override { return 0; }
