@@ -109,6 +109,9 @@ TEST_P(AssignmentRunTest, SiteThatCannotBeReachedChangesNothing)
         {"Web.config with two roots",
          [](const TestSite& s) { s.WriteWebConfig("<a>" + s.ConnectionSettingsText() + "</a><b/>"); }},
         {"Web.config empty", [](const TestSite& s) { s.WriteWebConfig(""); }},
+        // Nothing asks the driver for a database named after whatever follows.
+        {"Web.config without a database",
+         [](const TestSite& s) { s.WriteWebConfig("<c a=\"server=(local);uid=sa;pwd=p;\" d=\"database=x\"/>"); }},
         {"organization table missing", [](const TestSite& s) { s.Execute("drop table organization"); }},
         {"wrong password",
          [](const TestSite& s) { s.WriteWebConfig("<c a=\"" + s.ConnectionSettingsText("not-the-password") + "\"/>"); },
