@@ -1,5 +1,6 @@
 #include "main_window/Form1.h"
 
+#include "common/files/RegularFile.h"
 #include "common/widgets/Dialogs.h"
 #include "common/widgets/CentreOnScreen.h"
 #include "common/widgets/ListBoxItems.h"
@@ -95,7 +96,13 @@ void TForm1::Button2Click()
     const QStringList chosen = dialogs_.ChooseFiles(this, QStringLiteral("支持的文件(JPG,BMP)|*.JPG;*.BMP"));
     if (chosen.isEmpty())
         return;
-    const PhotoList photos = PhotoListFromChosenFiles(chosen);
+    PhotoList photos;
+    try {
+        photos = PhotoListFromChosenFiles(chosen);
+    } catch (const EFileAccessError& error) {
+        dialogs_.ShowMessage(QString::fromStdString(error.what()));
+        return;
+    }
     ui.Edit3->setText(photos.folder);
     ui.ListBox2->clear();
     ui.ListBox2->addItems(photos.names);

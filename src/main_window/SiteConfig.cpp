@@ -1,8 +1,8 @@
 #include "main_window/SiteConfig.h"
 
+#include "common/files/RegularFile.h"
 #include "platform/ConnectionStringSyntax.h"
 
-#include <QFile>
 #include <QXmlStreamReader>
 
 #include <algorithm>
@@ -132,15 +132,15 @@ QString BuildConnectionString(const ConnectionSettings& settings)
 
 QString SiteConnectionString(const QString& installationFolder)
 {
+    // Far larger than any Web.config; the cap keeps a wrong file from filling memory.
+    constexpr qint64 kMaxWebConfigBytes = qint64{16} << 20;
     const QString path = installationFolder + QStringLiteral("Web.config");
-    QFile file(path);
-    if (!file.exists())
-        throw EWebConfigError(Text(QStringLiteral("找不到配置文件 %1").arg(path)));
-    if (!file.open(QIODevice::ReadOnly))
-        throw EWebConfigError(Text(QStringLiteral("无法读取配置文件 %1：%2").arg(path, file.errorString())));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw EWebConfigError(Text(QStringLiteral("无法读取配置文件 %1：%2").arg(path, file.errorString())));
+    QByteArray bytes;
+    try {
+        bytes = ReadRegularFile(path, kMaxWebConfigBytes);
+    } catch (const EFileAccessError& error) {
+        throw EWebConfigError(error.what());
+    }
     try {
         return BuildConnectionString(ReadConnectionSettings(bytes));
     } catch (const EWebConfigError& error) {

@@ -1,3 +1,4 @@
+#include "common/files/RegularFile.h"
 #include "main_window/PhotoList.h"
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
@@ -5,6 +6,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -17,6 +20,23 @@ TEST(PhotoListFromChosenFiles, TakesTheFolderAndOrdersTheNamesAsTheListingDoes)
 
     EXPECT_EQ(PhotoListFromChosenFiles({}).folder, QString());
     EXPECT_TRUE(PhotoListFromChosenFiles({}).names.isEmpty());
+}
+
+TEST(PhotoListFromChosenFiles, RefusesAChosenFileThatIsNotARegularFile)
+{
+    QTemporaryDir temp;
+    WriteFile(temp.filePath("a.jpg"), "photo");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(temp.filePath("pipe.jpg")).constData(), 0600), 0);
+    for (const QString& odd : {temp.filePath("pipe.jpg"), temp.path()}) {
+        try {
+            PhotoListFromChosenFiles({temp.filePath("a.jpg"), odd});
+            ADD_FAILURE() << "took " << odd.toStdString();
+        } catch (const EFileAccessError& error) {
+            EXPECT_EQ(QString::fromStdString(error.what()), NotRegularFileMessage(odd));
+        }
+    }
+    // A file that is not there shows only when the run copies it.
+    EXPECT_EQ(PhotoListFromChosenFiles({temp.filePath("gone.jpg")}).names, QStringList{"gone.jpg"});
 }
 
 TEST(PhotoListOfFolder, ListsJpegAndBmpFilesOnly)

@@ -5,6 +5,8 @@
 #include "common/picture/ImageControl.h"
 #include "common/picture/TFileFormatsList.h"
 
+#include <sys/stat.h>
+
 namespace {
 
 TEST(FileFormats, ExtensionIsTheTextAfterTheLastDotOfTheName)
@@ -41,12 +43,22 @@ TEST_F(PictureFiles, TheExtensionChoosesTheKindInAnyLetterCase)
     EXPECT_EQ(picture.Height(), 64);
 }
 
-TEST_F(PictureFiles, OpenAndCreateFailuresNameTheFullPathAndTheReasonAndEndlessSourcesAreCutOff)
+TEST_F(PictureFiles, OpenAndCreateFailuresNameTheFullPathAndTheReasonAndOnlyRegularFilesAreUsed)
 {
     TPicture picture;
+    // No device, named pipe or folder is read, nor a pipe written (it would wait for ever).
     const std::filesystem::path endless = Path("zero.jpg");
     std::filesystem::create_symlink("/dev/zero", endless);
-    EXPECT_EQ(ErrorOf<EOutOfResources>([&] { picture.LoadFromFile(endless); }), "Out of system resources");
+    const std::filesystem::path pipe = Path("pipe.jpg");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::filesystem::create_directory(Path("folder.jpg"));
+    for (const std::filesystem::path& path : {endless, pipe, Path("folder.jpg")}) {
+        EXPECT_EQ(ErrorOf<EFOpenError>([&] { picture.LoadFromFile(path); }),
+                  "Cannot open file \"" + path.string() + "\". Not a regular file");
+    }
+    picture.Bitmap().SetSize(2, 2);
+    EXPECT_THROW(picture.SaveToFile(pipe), EFCreateError);
+    picture.SetGraphic(nullptr);
     const std::filesystem::path missing = Path("missing.jpg");
     EXPECT_EQ(ErrorOf<EFOpenError>([&] { picture.LoadFromFile(missing); }),
               "Cannot open file \"" + missing.string() + "\". No such file or directory");

@@ -24,15 +24,17 @@ $data/jpeg/photos/hopper_gray.jpg: JPEG image, 128 x 128, 8 bits per pixel" "$ou
 
 cp "$data/bmpsuite/g/rgb24.bmp" "$work/bmp-named.jpg"
 : > "$work/empty.jpg"
+mkfifo "$work/pipe.jpg"
 err="$("$cli" inspect "$work/bmp-named.jpg" "$work/empty.jpg" "$data/bmpsuite/b/badplanes.bmp" \
-        "$work/missing.bmp" "$work/noextension" 2>&1 >/dev/null)"
+        "$work/missing.bmp" "$work/noextension" "$work/pipe.jpg" 2>&1 >/dev/null)"
 check "failing files exit 1" 1 $?
 check "failing files print the exact messages" \
   "$work/bmp-named.jpg: JPEG error #53
 $work/empty.jpg: JPEG error #42
 $data/bmpsuite/b/badplanes.bmp: Bitmap image is not valid
 $work/missing.bmp: Cannot open file \"$work/missing.bmp\". No such file or directory
-$work/noextension: Unknown picture file extension (.)" "$err"
+$work/noextension: Unknown picture file extension (.)
+$work/pipe.jpg: Cannot open file \"$work/pipe.jpg\". Not a regular file" "$err"
 
 "$cli" inspect "$data/jpeg/photos/obama-240p.jpg" --to-bmp "$work/out.jpg" >/dev/null 2>&1
 check "--to-bmp exits 0" 0 $?

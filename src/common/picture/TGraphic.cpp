@@ -22,6 +22,19 @@ public:
     }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
+    FileDescriptor(FileDescriptor&& other) noexcept
+        : fd_(other.Release())
+    {
+    }
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept
+    {
+        if (this != &other) {
+            if (fd_ >= 0)
+                ::close(fd_);
+            fd_ = other.Release();
+        }
+        return *this;
+    }
     ~FileDescriptor()
     {
         if (fd_ >= 0)
@@ -40,8 +53,8 @@ private:
 };
 
 // No picture the component can hold comes from a larger file (the largest grid
-// plus room for headers and tables); the cap also ends reading from an
-// endless source such as a device or a pipe.
+// plus room for headers and tables); the cap also ends reading a file that
+// keeps growing.
 constexpr std::uint64_t kMaxFileBytes = kMaxGridBytes + (std::uint64_t{1} << 20);
 
 std::string FullPath(const std::filesystem::path& path)
@@ -51,9 +64,37 @@ std::string FullPath(const std::filesystem::path& path)
     return (full.empty() ? path : full.lexically_normal()).string();
 }
 
+std::string FileMessage(const char* what, const std::filesystem::path& path, const char* reason)
+{
+    return std::string(what) + " \"" + FullPath(path) + "\". " + reason;
+}
+
 std::string FileMessage(const char* what, const std::filesystem::path& path, int error)
 {
-    return std::string(what) + " \"" + FullPath(path) + "\". " + std::strerror(error);
+    return FileMessage(what, path, std::strerror(error));
+}
+
+#ifndef O_NONBLOCK
+#define O_NONBLOCK 0 // Windows: no named pipes among the files
+#endif
+
+// Opens without waiting (a named pipe would wait for its other end) and
+// takes only a regular file; the type is checked on the opened file, so that
+// nothing swapped in after a folder was listed gets read or written.
+FileDescriptor OpenRegularFile(const std::filesystem::path& path, int flags, const char* what)
+{
+    FileDescriptor file(::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666));
+    if (file.Get() < 0)
+        throw EFOpenError(FileMessage(what, path, errno));
+    struct stat status {};
+    if (::fstat(file.Get(), &status) != 0)
+        throw EFOpenError(FileMessage(what, path, errno));
+    if (!S_ISREG(status.st_mode))
+        throw EFOpenError(FileMessage(what, path, "Not a regular file"));
+#ifndef _WIN32
+    ::fcntl(file.Get(), F_SETFL, ::fcntl(file.Get(), F_GETFL) & ~O_NONBLOCK);
+#endif
+    return file;
 }
 
 } // namespace
@@ -73,19 +114,15 @@ void TGraphic::Changed()
 
 void TGraphic::LoadFromFile(const std::filesystem::path& path)
 {
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.Get() < 0)
-        throw EFOpenError(FileMessage("Cannot open file", path, errno));
+    const FileDescriptor file = OpenRegularFile(path, O_RDONLY, "Cannot open file");
     struct stat status {};
     if (::fstat(file.Get(), &status) != 0)
         throw EFOpenError(FileMessage("Cannot open file", path, errno));
-    if (S_ISDIR(status.st_mode))
-        throw EFOpenError(FileMessage("Cannot open file", path, EISDIR));
 
     std::vector<std::uint8_t> bytes;
-    if (S_ISREG(status.st_mode) && static_cast<std::uint64_t>(status.st_size) > kMaxFileBytes)
+    if (static_cast<std::uint64_t>(status.st_size) > kMaxFileBytes)
         throw EOutOfResources(kOutOfResourcesMessage);
-    if (S_ISREG(status.st_mode) && status.st_size > 0)
+    if (status.st_size > 0)
         bytes.reserve(static_cast<std::size_t>(status.st_size));
     std::uint8_t chunk[65536];
     for (;;) {
@@ -108,9 +145,12 @@ void TGraphic::SaveToFile(const std::filesystem::path& path) const
 {
     std::vector<std::uint8_t> bytes;
     SaveToStream(bytes);
-    FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    if (file.Get() < 0)
-        throw EFCreateError(FileMessage("Cannot create file", path, errno));
+    FileDescriptor file(-1);
+    try {
+        file = OpenRegularFile(path, O_WRONLY | O_CREAT | O_TRUNC, "Cannot create file");
+    } catch (const EFOpenError& error) {
+        throw EFCreateError(error.what());
+    }
     std::size_t written = 0;
     while (written < bytes.size()) {
         const ssize_t put = ::write(file.Get(), bytes.data() + written, bytes.size() - written);
