@@ -125,8 +125,10 @@ void TForm1::Button4Click()
         }
         // Also after a cancelled dialog, with the roster unchanged.
         ui.Gauge1->SetMaxValue(ui.ListBox1->count());
-    } catch (const ERosterError&) {
-        dialogs_.ShowMessage(QStringLiteral("读入数据失败，请确定数据格式是否正确！ "));
+    } catch (const ERosterError& error) {
+        // What is wrong, and where: the first line at fault, for instance.
+        dialogs_.ShowMessage(QStringLiteral("读入数据失败，请确定数据格式是否正确！ \n")
+                             + QString::fromStdString(error.what()));
     }
 }
 
