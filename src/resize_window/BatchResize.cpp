@@ -31,6 +31,14 @@ QString ResizeOutputName(int sequenceNumber)
     return QStringLiteral("%1.jpg").arg(sequenceNumber, 3, 10, QLatin1Char('0'));
 }
 
+QStringList ResizeOutputNames(int count)
+{
+    QStringList names;
+    for (int n = 1; n <= count; ++n)
+        names << ResizeOutputName(n);
+    return names;
+}
+
 std::optional<std::int32_t> ParseSideLength(const QString& text)
 {
     bool isNumber = false;

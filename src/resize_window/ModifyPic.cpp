@@ -8,6 +8,8 @@
 
 #include <QShowEvent>
 
+#include <algorithm>
+
 namespace {
 
 const QString kPictureMask = QStringLiteral("*.jpg");
@@ -50,6 +52,7 @@ void TfrmPicture::FormActivate()
     ui.Button3->setText(QStringLiteral("浏览"));
     ui.Button4->setText(QStringLiteral("浏览"));
     ui.chklstbox->clear();
+    lastRun_.reset();
     // The target folder, the gauge and the drawing surface carry over.
 }
 
@@ -78,6 +81,9 @@ void TfrmPicture::Button1Click()
         dialogs_.ShowMessage(kResizeNoFolderMessage);
         return;
     }
+    // From here on the run counts, also when it writes nothing: what the
+    // folder held before is not what the user asked for.
+    lastRun_ = WrittenPictures{ui.Edit4->text(), {}};
     const std::optional<std::int32_t> width = ParseSideLength(ui.Edit1->text());
     const std::optional<std::int32_t> height = ParseSideLength(ui.Edit2->text());
     if (!width || !height) {
@@ -97,10 +103,13 @@ void TfrmPicture::Button1Click()
     } catch (const EResizeFoldersNotChosen&) {
         dialogs_.ShowMessage(kResizeNoFolderMessage);
         return;
-    } catch (const EResizeFailed&) {
+    } catch (const EResizeFailed& failure) {
+        // The outputs before the picture it stopped at were written.
+        lastRun_->names = ResizeOutputNames(std::max(failure.SequenceNumber() - 1, 0));
         dialogs_.ShowMessage(kResizeFailedMessage);
         return;
     }
+    lastRun_->names = ResizeOutputNames(static_cast<int>(job.names.size()));
     dialogs_.ShowMessage(kResizeSucceededMessage);
 }
 
@@ -126,9 +135,11 @@ void TfrmPicture::HandOverPictures()
     const QString target = ui.Edit4->text();
     ui.chklstbox->clear();
     QStringList names;
+    if (lastRun_ && lastRun_->targetFolder == target)
+        names = lastRun_->names;
     // Without a target folder there is nothing to hand over; listing the
     // empty folder string would list the program's current directory.
-    if (!target.isEmpty())
+    else if (!target.isEmpty())
         ListFiles(target, kPictureMask, names);
     ui.chklstbox->addItems(names);
     mainWindow_.TakePhotoList(target, names);
