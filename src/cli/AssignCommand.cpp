@@ -27,7 +27,7 @@ const char kUsage[] = "usage: student-photo-cli assign --install-dir DIR --roste
                       "  --roster FILE       the student codes, one per line\n"
                       "  --photos DIR        the folder's .jpg and .bmp files, in the order a file manager\n"
                       "                      shows them\n"
-                      "  --photo-list FILE...  these photo files, all in one folder, in that same order\n"
+                      "  --photo-list FILE...  these photo files, all in one folder, in the order given\n"
                       "The database driver is STUDENT_PHOTO_ODBC_DRIVER, or FreeTDS when it is not set.\n";
 
 
@@ -101,7 +101,7 @@ int RunAssignCommand(const QStringList& arguments)
         photos = PhotoListOfFolder(*args.photoFolder);
     } else {
         try {
-            photos = PhotoListFromChosenFiles(*args.photoFiles);
+            photos = PhotoListFromChosenFiles(*args.photoFiles, PhotoOrder::AsGiven);
         } catch (const EFileAccessError& error) {
             PrintLine(stderr, QString::fromStdString(error.what()));
             return kExitFailed;

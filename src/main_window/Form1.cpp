@@ -98,7 +98,7 @@ void TForm1::Button2Click()
         return;
     PhotoList photos;
     try {
-        photos = PhotoListFromChosenFiles(chosen);
+        photos = PhotoListFromChosenFiles(chosen, PhotoOrder::AsListed);
     } catch (const EFileAccessError& error) {
         dialogs_.ShowMessage(QString::fromStdString(error.what()));
         return;

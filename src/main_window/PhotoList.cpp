@@ -7,7 +7,7 @@
 
 #include <QFileInfo>
 
-PhotoList PhotoListFromChosenFiles(const QStringList& chosenFiles)
+PhotoList PhotoListFromChosenFiles(const QStringList& chosenFiles, PhotoOrder order)
 {
     PhotoList photos;
     if (chosenFiles.isEmpty())
@@ -20,7 +20,8 @@ PhotoList PhotoListFromChosenFiles(const QStringList& chosenFiles)
             throw EFileAccessError(NotRegularFileMessage(file).toStdString());
         photos.names << QFileInfo(file).fileName();
     }
-    SortNaturally(photos.names);
+    if (order == PhotoOrder::AsListed)
+        SortNaturally(photos.names);
     return photos;
 }
 

@@ -58,20 +58,22 @@ TEST_F(AssignCommand, AssignsAFolderOfPhotosInListingOrder)
     EXPECT_TRUE(QDir(site.Scratch("home")).isEmpty());
 }
 
-TEST_F(AssignCommand, AssignsAListOfPhotosWithoutATrailingSeparator)
+TEST_F(AssignCommand, AssignsAListOfPhotosInTheOrderGivenWithoutATrailingSeparator)
 {
-    site.AddStudents({"a", "b"});
-    const QString second = site.ScratchPhoto("b2.jpg");
-    const QString first = site.ScratchPhoto("a1.jpg", "bmpsuite/g/rgb24.bmp");
+    site.AddStudents({"a", "b", "c"});
+    const QString first = site.ScratchPhoto("10.jpg");
+    const QString second = site.ScratchPhoto("2.jpg", "bmpsuite/g/rgb24.bmp");
+    const QString third = site.ScratchPhoto("1.jpg", "jpeg/photos/hopper_orientation_6.jpg");
     QString installDir = site.Folder();
     installDir.chop(1);
 
     const CliResult result
-        = Run({"--install-dir", installDir, "--roster", Roster("a\r\nb"), "--photo-list", second, first});
+        = Run({"--install-dir", installDir, "--roster", Roster("a\r\nb\r\nc"), "--photo-list", first, second, third});
 
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "a.jpg"), ReadFile(first));
     EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "b.jpg"), ReadFile(second));
+    EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "c.jpg"), ReadFile(third));
 }
 
 TEST_F(AssignCommand, FailedRunsExitWithOneAndSayWhy)
