@@ -6,10 +6,10 @@
 #include "main_window/AssignmentRun.h"
 #include "platform/TADOQuery.h"
 #include "support/QtPrinters.h"
-#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 
 namespace {
@@ -18,77 +18,49 @@ const QString kNoAnswer = QStringLiteral("没有响应");
 // Short enough for a test, long enough for a loaded machine's answers.
 constexpr DatabaseTimeouts kShortStatements{.loginSeconds = 15, .statementSeconds = 2, .stallGraceSeconds = 1};
 
-QString OleDb(const PgServer& server)
+// Opens `query` with the server stopped; the error it ends with.
+QString OpenOnAStoppedServer(TADOQuery& query)
 {
-    return QStringLiteral("Provider=SQLOLEDB.1;Password=%1;Persist Security Info=True;User ID=postgres;"
-                          "Initial Catalog=postgres;Data Source=127.0.0.1,%2")
-        .arg(server.adminPassword)
-        .arg(server.port);
+    const FrozenPgServer frozen;
+    try {
+        query.Open();
+    } catch (const EDatabaseError& error) {
+        EXPECT_FALSE(query.Connected());
+        return QString::fromUtf8(error.what());
+    }
+    return QStringLiteral("a stopped server answered");
 }
 
-TEST(PgStall, ConnectingToASilentServerEnds)
+TEST(PgStall, CallsToAServerThatStopsAnsweringEnd)
 {
+    const PgServer server = PgServer::FromState();
     const struct {
         const char* name;
-        int loginSeconds;
-        int graceSeconds;
+        DatabaseTimeouts timeouts;
+        std::function<void(TADOQuery&)> before; // with the server answering
         QString expected;
     } rows[] = {
         // libpq waits at least 2 s, counted in whole seconds.
-        {"the driver's login timeout", 2, 3, QStringLiteral("timeout expired")},
-        // No login timeout at all: the watchdog ends the attempt.
-        {"no login timeout", 0, 1, kNoAnswer},
+        {"connecting: the driver's login timeout", {.loginSeconds = 2, .stallGraceSeconds = 3}, {}, "timeout expired"},
+        {"connecting without a login timeout", {.loginSeconds = 0, .stallGraceSeconds = 1}, {}, kNoAnswer},
+        {"a statement", kShortStatements, [](TADOQuery& q) { q.Open(); q.ClearSQL(); q.AddSQL("select 2"); },
+         kNoAnswer},
+        {"freeing the last result", kShortStatements, [](TADOQuery& q) { q.Open(); }, kNoAnswer},
     };
-    const PgServer server = PgServer::FromState();
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         TADOQuery query(QStringLiteral("PostgreSQL Unicode"));
-        query.SetTimeouts({.loginSeconds = row.loginSeconds, .statementSeconds = 1, .stallGraceSeconds = row.graceSeconds});
-        query.SetConnectionString(OleDb(server));
+        query.SetTimeouts(row.timeouts);
+        query.SetConnectionString(QStringLiteral("Provider=SQLOLEDB.1;Password=%1;User ID=postgres;"
+                                                 "Initial Catalog=postgres;Data Source=127.0.0.1,%2")
+                                      .arg(server.adminPassword)
+                                      .arg(server.port));
         query.AddSQL("select 1");
-        {
-            const FrozenPgServer frozen;
-            try {
-                query.Open();
-                ADD_FAILURE() << "connected to a stopped server";
-            } catch (const EConnectionError& error) {
-                EXPECT_TRUE(QString::fromUtf8(error.what()).contains(row.expected)) << error.what();
-            }
-        }
-        EXPECT_FALSE(query.Connected());
+        if (row.before)
+            row.before(query);
+        const QString error = OpenOnAStoppedServer(query);
+        EXPECT_TRUE(error.contains(row.expected)) << error.toStdString();
         // The server answers again: so does the query object.
-        query.SetTimeouts({});
-        EXPECT_NO_THROW(query.Open());
-    }
-}
-
-TEST(PgStall, AStatementOnAServerThatStopsAnsweringEndsAndDropsTheConnection)
-{
-    const struct {
-        const char* name;
-        bool resultOpen; // freeing it waits for the server too
-    } rows[] = {{"a statement", false}, {"freeing the last result", true}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        TADOQuery query(QStringLiteral("PostgreSQL Unicode"));
-        query.SetTimeouts(kShortStatements);
-        query.SetConnectionString(OleDb(PgServer::FromState()));
-        query.AddSQL("select 1");
-        query.Open();
-        if (!row.resultOpen) {
-            query.ClearSQL();
-            query.AddSQL("select 2");
-        }
-        {
-            const FrozenPgServer frozen;
-            try {
-                query.Open();
-                ADD_FAILURE() << "a stopped server answered";
-            } catch (const EDatabaseError& error) {
-                EXPECT_TRUE(QString::fromUtf8(error.what()).contains(kNoAnswer)) << error.what();
-            }
-            EXPECT_FALSE(query.Connected());
-        }
         query.SetTimeouts({});
         EXPECT_NO_THROW(query.Open());
     }
@@ -99,7 +71,7 @@ TEST(PgStall, ARunWhoseServerStopsMidwayFails)
     TestSite site(Backend::PostgreSQL);
     const QStringList codes{"s1", "s2", "s3"};
     site.AddStudents(codes);
-    const QString photo = site.ScratchPhoto(QStringLiteral("a.jpg"));
+    site.ScratchPhoto(QStringLiteral("a.jpg"));
     TADOQuery query(site.OdbcDriver());
     query.SetTimeouts(kShortStatements);
 
@@ -115,9 +87,7 @@ TEST(PgStall, ARunWhoseServerStopsMidwayFails)
     EXPECT_EQ(outcome.result, AssignmentOutcome::Result::Failed);
     EXPECT_EQ(outcome.studentsDone, 1);
     EXPECT_TRUE(outcome.failureReason.contains(kNoAnswer)) << outcome.failureReason.toStdString();
-    const QMap<QString, QString> rows = site.Photos();
-    EXPECT_EQ(rows.value("s1"), "/upload/StudentPhoto/s1.jpg");
-    EXPECT_EQ(rows.value("s3"), QString());
+    EXPECT_EQ(site.Photos(), (QMap<QString, QString>{{"s1", "/upload/StudentPhoto/s1.jpg"}, {"s2", ""}, {"s3", ""}}));
 }
 
 } // namespace
