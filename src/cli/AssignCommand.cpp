@@ -4,6 +4,7 @@
 #include "cli/ProgressBar.h"
 
 #include "common/files/FolderString.h"
+#include "common/files/RegularFile.h"
 #include "main_window/AssignmentRun.h"
 #include "main_window/PhotoList.h"
 #include "main_window/Roster.h"
@@ -26,7 +27,7 @@ const char kUsage[] = "usage: student-photo-cli assign --install-dir DIR --roste
                       "  --roster FILE       the student codes, one per line\n"
                       "  --photos DIR        the folder's .jpg and .bmp files, in the order a file manager\n"
                       "                      shows them\n"
-                      "  --photo-list FILE...  these photo files, all in one folder, in that same order\n"
+                      "  --photo-list FILE...  these photo files, all in one folder, in the order given\n"
                       "The database driver is STUDENT_PHOTO_ODBC_DRIVER, or FreeTDS when it is not set.\n";
 
 
@@ -99,7 +100,12 @@ int RunAssignCommand(const QStringList& arguments)
             return UsageError("assign", kUsage, QStringLiteral("the photo folder %1 does not exist").arg(*args.photoFolder));
         photos = PhotoListOfFolder(*args.photoFolder);
     } else {
-        photos = PhotoListFromChosenFiles(*args.photoFiles);
+        try {
+            photos = PhotoListFromChosenFiles(*args.photoFiles, PhotoOrder::AsGiven);
+        } catch (const EFileAccessError& error) {
+            PrintLine(stderr, QString::fromStdString(error.what()));
+            return kExitFailed;
+        }
         for (const QString& file : *args.photoFiles) {
             if (FolderString(QFileInfo(file).path()) != photos.folder)
                 return UsageError("assign", kUsage, QStringLiteral("the files of --photo-list must lie in one folder"));

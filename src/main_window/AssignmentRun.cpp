@@ -1,5 +1,6 @@
 #include "main_window/AssignmentRun.h"
 
+#include "common/files/RegularFile.h"
 #include "main_window/SiteConfig.h"
 #include "platform/TADOQuery.h"
 
@@ -65,12 +66,18 @@ AssignmentOutcome Refusal(const QString& message)
 // than all the rest of a run.
 bool CopyPhoto(const QString& source, const QString& destination)
 {
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
+    QFile in;
+    try {
+        OpenRegularFile(in, source);
+    } catch (const EFileAccessError&) {
         return false;
+    }
+    // Made anew, so that nothing already there under that name (a named
+    // pipe would block the run) is written into.
     const QString partial = destination + QStringLiteral(".part");
+    QFile::remove(partial);
     QFile out(partial);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return false;
     bool written = true;
     QByteArray buffer(1 << 16, Qt::Uninitialized);

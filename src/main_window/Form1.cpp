@@ -1,5 +1,6 @@
 #include "main_window/Form1.h"
 
+#include "common/files/RegularFile.h"
 #include "common/widgets/Dialogs.h"
 #include "common/widgets/CentreOnScreen.h"
 #include "common/widgets/ListBoxItems.h"
@@ -95,7 +96,13 @@ void TForm1::Button2Click()
     const QStringList chosen = dialogs_.ChooseFiles(this, QStringLiteral("支持的文件(JPG,BMP)|*.JPG;*.BMP"));
     if (chosen.isEmpty())
         return;
-    const PhotoList photos = PhotoListFromChosenFiles(chosen);
+    PhotoList photos;
+    try {
+        photos = PhotoListFromChosenFiles(chosen, PhotoOrder::AsListed);
+    } catch (const EFileAccessError& error) {
+        dialogs_.ShowMessage(QString::fromStdString(error.what()));
+        return;
+    }
     ui.Edit3->setText(photos.folder);
     ui.ListBox2->clear();
     ui.ListBox2->addItems(photos.names);
@@ -118,8 +125,10 @@ void TForm1::Button4Click()
         }
         // Also after a cancelled dialog, with the roster unchanged.
         ui.Gauge1->SetMaxValue(ui.ListBox1->count());
-    } catch (const ERosterError&) {
-        dialogs_.ShowMessage(QStringLiteral("读入数据失败，请确定数据格式是否正确！ "));
+    } catch (const ERosterError& error) {
+        // What is wrong, and where: the first line at fault, for instance.
+        dialogs_.ShowMessage(QStringLiteral("读入数据失败，请确定数据格式是否正确！ \n")
+                             + QString::fromStdString(error.what()));
     }
 }
 

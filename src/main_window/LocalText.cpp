@@ -1,22 +1,42 @@
 #include "main_window/LocalText.h"
 
 #include <QStringDecoder>
+#include <QStringEncoder>
 
-QString DecodeLocalText(QByteArrayView bytes)
+namespace {
+
+constexpr auto kDecoderFlags = QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom;
+
+QString DecodeGb18030(QByteArrayView bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(bytes);
-    if (!utf8.hasError())
-        return text;
-    // The GB18030 decoder does not report invalid bytes; it is the fallback
-    // that takes whatever the UTF-8 decoder refused.
-    QStringDecoder gb18030("GB18030");
+    QStringDecoder gb18030("GB18030", kDecoderFlags);
     return gb18030(bytes);
 }
 
-bool StartsWithUtf8Bom(QByteArrayView bytes)
+} // namespace
+
+bool IsUtf8(QByteArrayView bytes)
 {
-    return bytes.startsWith("\xEF\xBB\xBF");
+    QStringDecoder utf8(QStringDecoder::Utf8, kDecoderFlags);
+    [[maybe_unused]] const QString text = utf8(bytes);
+    return !utf8.hasError();
+}
+
+bool IsGb18030(QByteArrayView bytes)
+{
+    QStringEncoder gb18030("GB18030");
+    return QByteArray(gb18030(DecodeGb18030(bytes))) == bytes;
+}
+
+std::optional<QString> DecodeLocalText(QByteArrayView bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, kDecoderFlags);
+    QString text = utf8(bytes);
+    if (!utf8.hasError())
+        return text;
+    if (IsGb18030(bytes))
+        return DecodeGb18030(bytes);
+    return std::nullopt;
 }
 
 bool StartsWithUtf16Bom(QByteArrayView bytes)

@@ -3,18 +3,25 @@
 #include "common/files/FolderString.h"
 #include "common/files/ListFiles.h"
 #include "common/files/NaturalOrder.h"
+#include "common/files/RegularFile.h"
 
 #include <QFileInfo>
 
-PhotoList PhotoListFromChosenFiles(const QStringList& chosenFiles)
+PhotoList PhotoListFromChosenFiles(const QStringList& chosenFiles, PhotoOrder order)
 {
     PhotoList photos;
     if (chosenFiles.isEmpty())
         return photos;
     photos.folder = FolderString(QFileInfo(chosenFiles.first()).path());
-    for (const QString& file : chosenFiles)
+    for (const QString& file : chosenFiles) {
+        // A missing file shows when the run copies it; one that is there
+        // but cannot be a photo is refused now.
+        if (QFileInfo::exists(file) && !IsRegularFile(file))
+            throw EFileAccessError(NotRegularFileMessage(file).toStdString());
         photos.names << QFileInfo(file).fileName();
-    SortNaturally(photos.names);
+    }
+    if (order == PhotoOrder::AsListed)
+        SortNaturally(photos.names);
     return photos;
 }
 
@@ -22,13 +29,8 @@ PhotoList PhotoListOfFolder(const QString& folder)
 {
     PhotoList photos;
     photos.folder = FolderString(folder);
-    QStringList entries;
-    ListFiles(photos.folder, QStringLiteral("*.jpg"), entries);
-    ListFiles(photos.folder, QStringLiteral("*.bmp"), entries);
-    for (const QString& name : entries) {
-        if (QFileInfo(photos.folder + name).isFile())
-            photos.names << name;
-    }
+    ListFiles(photos.folder, QStringLiteral("*.jpg"), photos.names);
+    ListFiles(photos.folder, QStringLiteral("*.bmp"), photos.names);
     SortNaturally(photos.names);
     return photos;
 }

@@ -1,39 +1,43 @@
 #include "main_window/SiteConfig.h"
 
-#include "main_window/LocalText.h"
+#include "common/files/RegularFile.h"
+#include "platform/ConnectionStringSyntax.h"
 
-#include <QFile>
-#include <QStringDecoder>
 #include <QXmlStreamReader>
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <utility>
 
 namespace {
 
-QByteArray ValueAfterKey(const QByteArray& text, QByteArrayView key)
+struct Setting {
+    QString ConnectionSettings::*field;
+    std::array<QStringView, 5> keys; // the OLE DB name first; empty entries unused
+};
+
+const Setting kSettings[] = {
+    {&ConnectionSettings::Server, {u"Data Source", u"Server", u"Address", u"Addr", u"Network Address"}},
+    {&ConnectionSettings::Database, {u"Initial Catalog", u"Database"}},
+    {&ConnectionSettings::UserId, {u"User ID", u"UID", u"User"}},
+    {&ConnectionSettings::Password, {u"Password", u"PWD"}},
+};
+
+const Setting* SettingOf(const QString& key)
 {
-    // In positions counted from 1 the value starts at p + the key's length,
-    // p being the key's position or 0 when it does not occur.
-    const qsizetype found = text.indexOf(key);
-    const qsizetype start = (found < 0 ? 0 : found + 1) + key.size() - 1;
-    if (start >= text.size())
-        return {};
-    const qsizetype end = text.indexOf(';', start);
-    return end < 0 ? text.mid(start) : text.mid(start, end - start);
+    for (const Setting& setting : kSettings) {
+        for (const QStringView name : setting.keys) {
+            if (!name.isEmpty() && key.compare(name, Qt::CaseInsensitive) == 0)
+                return &setting;
+        }
+    }
+    return nullptr;
 }
 
-bool LooksLikeUtf16(const QByteArray& bytes)
+bool IsServerKey(const ConnectionStringPair& pair)
 {
-    // With a byte-order mark, or an XML file whose first "<" has a zero byte
-    // beside it.
-    return StartsWithUtf16Bom(bytes) || bytes.startsWith(QByteArrayView("<\0", 2))
-        || bytes.startsWith(QByteArrayView("\0<", 2));
-}
-
-QByteArray Utf16ToUtf8(const QByteArray& bytes)
-{
-    // Without a mark the zero byte's side tells the byte order.
-    QStringDecoder decoder(bytes.startsWith("\xFE\xFF") || bytes.startsWith('\0') ? QStringDecoder::Utf16BE
-                                                                                : QStringDecoder::Utf16LE);
-    return QString(decoder(bytes)).toUtf8();
+    return SettingOf(pair.key) == &kSettings[0];
 }
 
 std::string Text(const QString& text)
@@ -41,56 +45,105 @@ std::string Text(const QString& text)
     return text.toStdString();
 }
 
-} // namespace
+// The first text of the document, in order, that parses as a connection
+// string with a server key.
+class ConnectionStringFinder {
+public:
+    void Offer(const QString& text)
+    {
+        if (found_ || text.trimmed().isEmpty())
+            return;
+        ParsedConnectionString parsed = ParseConnectionString(text);
+        if (std::any_of(parsed.pairs.cbegin(), parsed.pairs.cend(), IsServerKey))
+            found_ = std::move(parsed);
+    }
+    const std::optional<ParsedConnectionString>& Found() const { return found_; }
 
-ConnectionSettings ReadConnectionSettings(const QByteArray& xmlText)
+private:
+    std::optional<ParsedConnectionString> found_;
+};
+
+ParsedConnectionString FindConnectionString(const QByteArray& webConfig)
 {
-    ConnectionSettings settings;
-    settings.UserId = ValueAfterKey(xmlText, "id=");
-    settings.Password = ValueAfterKey(xmlText, "password=");
-    settings.Server = ValueAfterKey(xmlText, "server=");
-    settings.Database = ValueAfterKey(xmlText, "database=");
-    return settings;
-}
-
-QByteArray BuildConnectionString(const ConnectionSettings& settings)
-{
-    return "Provider=SQLOLEDB.1;Password=" + settings.Password + ";Persist Security Info=True;User ID="
-        + settings.UserId + ";Initial Catalog=" + settings.Database + ";Data Source=" + settings.Server;
-}
-
-QByteArray LoadWebConfigText(const QString& path)
-{
-    QFile file(path);
-    if (!file.exists())
-        throw EWebConfigError(Text(QStringLiteral("找不到配置文件 %1").arg(path)));
-    if (!file.open(QIODevice::ReadOnly))
-        throw EWebConfigError(Text(QStringLiteral("无法读取配置文件 %1：%2").arg(path, file.errorString())));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw EWebConfigError(Text(QStringLiteral("无法读取配置文件 %1：%2").arg(path, file.errorString())));
-
-    // The stream reader is a conforming, non-validating parser: it follows the
-    // file's byte-order mark and encoding declaration and stops at the first
-    // well-formedness error, an empty file included.
-    QXmlStreamReader reader(bytes);
-    while (!reader.atEnd())
-        reader.readNext();
+    ConnectionStringFinder finder;
+    QXmlStreamReader reader(webConfig);
+    QString elementText;
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartElement:
+            finder.Offer(std::exchange(elementText, QString()));
+            for (const QXmlStreamAttribute& attribute : reader.attributes())
+                finder.Offer(attribute.value().toString());
+            break;
+        case QXmlStreamReader::EndElement:
+            finder.Offer(std::exchange(elementText, QString()));
+            break;
+        case QXmlStreamReader::Characters:
+            elementText += reader.text();
+            break;
+        default:
+            break;
+        }
+    }
+    // The whole file must be well-formed, also after the connection string.
     if (reader.hasError()) {
-        throw EWebConfigError(Text(QStringLiteral("配置文件 %1 不是格式正确的 XML（第 %2 行第 %3 列）：%4")
-                                       .arg(path)
+        throw EWebConfigError(Text(QStringLiteral("不是格式正确的 XML（第 %1 行第 %2 列）：%3")
                                        .arg(reader.lineNumber())
                                        .arg(reader.columnNumber())
                                        .arg(reader.errorString())));
     }
+    if (!finder.Found())
+        throw EWebConfigError(Text(QStringLiteral("找不到含有服务器设置（Data Source 或 Server）的数据库连接字符串")));
+    return *finder.Found();
+}
 
-    // The scan looks for ASCII keys byte by byte, so UTF-16 text must become
-    // 8-bit first; every other encoding already holds its ASCII as bytes.
-    return LooksLikeUtf16(bytes) ? Utf16ToUtf8(bytes) : bytes;
+} // namespace
+
+ConnectionSettings ReadConnectionSettings(const QByteArray& webConfig)
+{
+    const ParsedConnectionString connectionString = FindConnectionString(webConfig);
+    if (!connectionString.problem.isEmpty())
+        throw EWebConfigError(Text(QStringLiteral("数据库连接字符串有误：") + connectionString.problem));
+
+    ConnectionSettings settings;
+    std::array<bool, std::size(kSettings)> given{};
+    for (const ConnectionStringPair& pair : connectionString.pairs) {
+        if (const Setting* setting = SettingOf(pair.key)) {
+            settings.*(setting->field) = pair.value;
+            given[static_cast<std::size_t>(setting - kSettings)] = true;
+        }
+    }
+    for (std::size_t i = 0; i < given.size(); ++i) {
+        if (!given[i]) {
+            throw EWebConfigError(Text(QStringLiteral("数据库连接字符串中缺少“%1”（或“%2”）设置")
+                                           .arg(kSettings[i].keys[0].toString(), kSettings[i].keys[1].toString())));
+        }
+    }
+    return settings;
+}
+
+QString BuildConnectionString(const ConnectionSettings& settings)
+{
+    return QStringLiteral("Provider=SQLOLEDB.1;Password=") + QuoteConnectionValue(settings.Password)
+        + QStringLiteral(";Persist Security Info=True;User ID=") + QuoteConnectionValue(settings.UserId)
+        + QStringLiteral(";Initial Catalog=") + QuoteConnectionValue(settings.Database)
+        + QStringLiteral(";Data Source=") + QuoteConnectionValue(settings.Server);
 }
 
 QString SiteConnectionString(const QString& installationFolder)
 {
-    const QByteArray text = LoadWebConfigText(installationFolder + QStringLiteral("Web.config"));
-    return DecodeLocalText(BuildConnectionString(ReadConnectionSettings(text)));
+    // Far larger than any Web.config; the cap keeps a wrong file from filling memory.
+    constexpr qint64 kMaxWebConfigBytes = qint64{16} << 20;
+    const QString path = installationFolder + QStringLiteral("Web.config");
+    QByteArray bytes;
+    try {
+        bytes = ReadRegularFile(path, kMaxWebConfigBytes);
+    } catch (const EFileAccessError& error) {
+        throw EWebConfigError(error.what());
+    }
+    try {
+        return BuildConnectionString(ReadConnectionSettings(bytes));
+    } catch (const EWebConfigError& error) {
+        throw EWebConfigError(Text(QStringLiteral("配置文件 %1：").arg(path)) + error.what());
+    }
 }

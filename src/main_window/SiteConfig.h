@@ -5,42 +5,42 @@
 
 #include <stdexcept>
 
-// The web application's database settings, as byte strings found in the text
-// of its Web.config.
+// The web application's database settings, from the connection string of its
+// Web.config.
 struct ConnectionSettings {
-    QByteArray UserId;   // after "id="
-    QByteArray Password; // after "password="
-    QByteArray Server;   // after "server="
-    QByteArray Database; // after "database="
+    QString UserId;
+    QString Password;
+    QString Server;
+    QString Database;
 
     friend bool operator==(const ConnectionSettings&, const ConnectionSettings&) = default;
 };
 
-// Web.config could not be loaded: missing, unreadable or not well-formed XML.
-// The message says which and where.
+// Web.config gives no usable settings: missing, unreadable, not well-formed
+// XML, or without a complete connection string. The message says which.
 class EWebConfigError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
-// Finds each setting by the first occurrence of its key anywhere in the text,
-// byte for byte and case-sensitively, so "id=" is also found at the end of
-// "uid=" or "user id=". The value runs up to the next ";" and is taken as it
-// stands, blanks and quotation marks included. A key that does not occur is
-// scanned from the position its length points at, as if it stood at the very
-// start. A value with no ";" after it takes the rest of the text.
-ConnectionSettings ReadConnectionSettings(const QByteArray& xmlText);
+// Reads the text of a Web.config as XML (comments skipped, entities and
+// character references resolved, the encoding taken from its byte-order mark
+// or declaration) and takes the first connection string in document order,
+// an attribute value or an element's text, that holds a server key. It is
+// read by ConnectionStringSyntax.h, keys regardless of letter case and with
+// their synonyms: Data Source, Server, Address, Addr, Network Address;
+// Initial Catalog, Database; User ID, UID, User; Password, PWD. Where a
+// setting is given twice the later counts, as for the web application.
+// Throws EWebConfigError when the text is not well-formed XML, holds no such
+// connection string, or the connection string is malformed or lacks one of
+// the four settings (an empty value is a setting).
+ConnectionSettings ReadConnectionSettings(const QByteArray& webConfig);
 
-// The OLE DB connection string of the SQL Server provider, the values
-// inserted unquoted, with no ";" after the last one.
-QByteArray BuildConnectionString(const ConnectionSettings& settings);
+// The OLE DB connection string of the SQL Server provider, with each value
+// quoted where the connection string syntax needs it.
+QString BuildConnectionString(const ConnectionSettings& settings);
 
-// The text of the Web.config at `path`, for the scan: the file's own bytes,
-// converted to UTF-8 when the file is UTF-16. Throws EWebConfigError when the
-// file is missing, cannot be read or is not well-formed XML.
-QByteArray LoadWebConfigText(const QString& path);
-
-// The configuration step of an assignment run: loads installationFolder +
+// The configuration step of an assignment run: reads installationFolder +
 // "Web.config" (the folder text ends with its separator; nothing is put
-// between), scans it and builds the connection string.
+// between) and builds the connection string. Errors name the file.
 QString SiteConnectionString(const QString& installationFolder);

@@ -1,5 +1,9 @@
 #include "platform/InstallationFolderStore.h"
 
+#ifdef Q_OS_WIN
+#include "platform/WindowsRegistry.h"
+#endif
+
 #include <QFileInfo>
 #include <QSettings>
 
@@ -22,11 +26,16 @@ std::unique_ptr<QSettings> OpenSettings(const QString& settingsFile)
 #endif
 }
 
-bool KeyExists(const QSettings& settings)
+KeyPresence KeyIn(const QSettings& settings, const QString& settingsFile)
 {
-    if (settings.format() == QSettings::NativeFormat && settings.fileName().startsWith(u"\\HKEY"))
-        return !settings.allKeys().isEmpty();
-    return QFileInfo::exists(settings.fileName());
+#ifdef Q_OS_WIN
+    if (settingsFile.isEmpty())
+        return CurrentUserKeyExists(L"Corvanta\\Mirelund") ? KeyPresence::Present : KeyPresence::Absent;
+#else
+    (void)settingsFile;
+#endif
+    // A settings file is the key.
+    return QFileInfo::exists(settings.fileName()) ? KeyPresence::Present : KeyPresence::Absent;
 }
 
 } // namespace
@@ -46,19 +55,23 @@ InstallationFolderStore InstallationFolderStore::AtFile(const QString& settingsF
     return InstallationFolderStore(settingsFile);
 }
 
+std::optional<QString> RememberedFolder(KeyPresence key, const QVariant& path)
+{
+    if (key == KeyPresence::Absent)
+        return std::nullopt;
+    if (!path.isValid())
+        return QString();
+    if (path.typeId() != QMetaType::QString)
+        throw SettingsStoreError("the remembered installation folder is not text");
+    return path.toString();
+}
+
 std::optional<QString> InstallationFolderStore::Read() const
 {
     const auto settings = OpenSettings(settingsFile_);
     if (settings->status() != QSettings::NoError)
         throw SettingsStoreError("the settings store cannot be read");
-    if (!KeyExists(*settings))
-        return std::nullopt;
-    const QVariant value = settings->value(kValueName);
-    if (!value.isValid())
-        return QString();
-    if (value.typeId() != QMetaType::QString)
-        throw SettingsStoreError("the remembered installation folder is not text");
-    return value.toString();
+    return RememberedFolder(KeyIn(*settings, settingsFile_), settings->value(kValueName));
 }
 
 void InstallationFolderStore::Write(const QString& folder) const

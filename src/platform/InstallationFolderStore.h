@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
 
 #include <optional>
 #include <stdexcept>
@@ -11,6 +12,14 @@ class SettingsStoreError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+enum class KeyPresence { Absent, Present };
+
+// What Read() gives for a key that is there or not and the value "Path" it
+// holds (invalid when there is none): nothing without the key, an empty text
+// for a key without "Path", else the text. Throws SettingsStoreError when
+// "Path" is not text.
+std::optional<QString> RememberedFolder(KeyPresence key, const QVariant& path);
 
 // Where the tool remembers the web application's installation folder between
 // starts: the value "Path" of the key Corvanta\Mirelund. On Windows that key

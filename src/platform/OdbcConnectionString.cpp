@@ -1,5 +1,7 @@
 #include "platform/OdbcConnectionString.h"
 
+#include "platform/ConnectionStringSyntax.h"
+
 #include <QHash>
 #include <QStringList>
 
@@ -10,14 +12,11 @@ const QString kWindowsDriver = QStringLiteral("SQL Server");
 QHash<QString, QString> ParseOleDb(const QString& connectionString)
 {
     QHash<QString, QString> values;
-    for (const QString& part : connectionString.split(u';')) {
-        const qsizetype equals = part.indexOf(u'=');
-        if (equals < 0)
-            continue;
-        const QString key = part.left(equals).trimmed().toLower();
+    for (const ConnectionStringPair& pair : ParseConnectionString(connectionString).pairs) {
         // The first occurrence counts, as it does for the OLE DB provider.
+        const QString key = pair.key.toLower();
         if (!values.contains(key))
-            values.insert(key, part.mid(equals + 1).trimmed());
+            values.insert(key, pair.value);
     }
     return values;
 }

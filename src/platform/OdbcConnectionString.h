@@ -9,10 +9,10 @@
 QString DefaultOdbcDriver();
 
 // Turns the OLE DB connection string of the SQL Server provider ("Password",
-// "User ID", "Initial Catalog", "Data Source"; other keys ignored) into an
-// ODBC one for `odbcDriver`. Values are trimmed as OLE DB trims them and
-// put in braces where ODBC would otherwise misread them (";", braces, blanks
-// at either end); a "}" inside braces is doubled. For drivers other than
+// "User ID", "Initial Catalog", "Data Source"; other keys ignored; values
+// read as ConnectionStringSyntax.h says) into an ODBC one for `odbcDriver`.
+// Values are put in braces where ODBC would otherwise misread them (";",
+// braces, blanks at either end); a "}" inside braces is doubled. For drivers other than
 // Windows' own, a data source "host,port" becomes SERVER and PORT, and
 // "(local)" or "." the loopback address. FreeTDS is held to SQL Server's
 // protocol.

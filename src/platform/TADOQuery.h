@@ -5,10 +5,14 @@
 #include <QVariant>
 #include <QVariantList>
 
+#include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <stdexcept>
 
 class QSqlQuery;
+class StallWatchdog;
 
 // A failure of the database or of its driver. what() is the database's own
 // message (UTF-8), or the driver's when the database gave none.
@@ -33,6 +37,10 @@ public:
 struct DatabaseTimeouts {
     int loginSeconds = 15;     // connecting, so that an unreachable server cannot hang a run
     int statementSeconds = 30; // each statement
+    // The limits above hold only while the server answers. A call still
+    // waiting this much longer is ended by a watchdog (StallWatchdog.h): the
+    // call fails and the connection is dropped.
+    int stallGraceSeconds = 5;
 };
 
 // The main window's query object: a connection string in OLE DB form, a
@@ -72,6 +80,8 @@ public:
     // (the rows are kept until the result is closed, and not read here).
     // Throws EConnectionError or EStatementError; a statement that gives no
     // rows throws EStatementError("CommandText does not return a result set").
+    // A server that stops answering fails the call after the time limit and
+    // the grace of DatabaseTimeouts, and the connection is dropped.
     void Open();
     // Connects when needed and runs the statement as a command; returns the
     // number of rows it changed, or -1 when the driver cannot tell.
@@ -88,14 +98,27 @@ private:
     void CloseResult();
     void Connect();
     std::unique_ptr<QSqlQuery> Run();
+    StallWatchdog& Watchdog();
+    // Makes one call into the driver under the watchdog, with the statement
+    // it may cancel (or null). True when the watchdog had to end it: the
+    // connection is then lost.
+    bool CallDriver(void* statement, const std::function<void()>& call);
+    void DropConnection();
+    // Frees a statement, which may ask the server too.
+    void Release(std::unique_ptr<QSqlQuery> query);
 
     QString odbcDriver_;
     DatabaseTimeouts timeouts_;
     QString connectionString_;
     QStringList sql_;
     QVariantList parameters_;
+    // Made with the first connection; its thread sleeps between calls.
+    std::unique_ptr<StallWatchdog> watchdog_;
     // Declared before the result, so that the result goes first: a connection
     // cannot be removed while a query still uses it.
     std::unique_ptr<Connection> connection_;
     std::unique_ptr<QSqlQuery> result_;
+    // Why the connection was lost while a statement was freed, until a call
+    // that needs the connection reports it.
+    std::optional<std::string> lostConnection_;
 };

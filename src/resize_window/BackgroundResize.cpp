@@ -35,6 +35,8 @@ void BackgroundResize::Start(BatchResizeJob job)
         } catch (const EResizeFailed& failure) {
             outcome.ending = ResizeOutcome::Ending::Failed;
             outcome.cause = failure.Cause();
+            // The outputs before the picture it stopped at were written.
+            outcome.report.written = std::max(failure.SequenceNumber() - 1, 0);
         }
         outcome_ = std::move(outcome);
         QMetaObject::invokeMethod(this, [this, run] { Conclude(run); }, Qt::QueuedConnection);

@@ -11,7 +11,7 @@
 struct ResizeOutcome {
     enum class Ending { Succeeded, Failed, FoldersNotChosen, Stopped };
     Ending ending = Ending::Succeeded;
-    BatchResizeReport report;  // Succeeded and Stopped
+    BatchResizeReport report;  // what was written; the rest of it for Succeeded and Stopped
     QString cause;             // Failed: what went wrong, with which file
 };
 

@@ -57,6 +57,14 @@ QString ResizeSucceededText(const BatchResizeReport& report)
                  .arg(report.withoutFace.join(QStringLiteral("、")));
 }
 
+QStringList ResizeOutputNames(int count)
+{
+    QStringList names;
+    for (int n = 1; n <= count; ++n)
+        names << ResizeOutputName(n);
+    return names;
+}
+
 std::optional<std::int32_t> ParseSideLength(const QString& text)
 {
     bool isNumber = false;

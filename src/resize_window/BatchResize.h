@@ -92,6 +92,9 @@ using ResizeProgress = std::function<void(int sequenceNumber, int total)>;
 // (1000.jpg, 1001.jpg …), so that no name of a run is used twice.
 QString ResizeOutputName(int sequenceNumber);
 
+// The names of the first `count` outputs of a run, in order.
+QStringList ResizeOutputNames(int count);
+
 // The whole number a size field holds (blanks around it allowed), or nothing
 // when the text is not a whole number in the 32-bit range.
 std::optional<std::int32_t> ParseSideLength(const QString& text);

@@ -8,6 +8,8 @@
 
 #include <QShowEvent>
 
+#include <algorithm>
+
 namespace {
 
 const QString kPictureMask = QStringLiteral("*.jpg");
@@ -55,6 +57,7 @@ void TfrmPicture::FormActivate()
     ui.Button3->setText(QStringLiteral("浏览"));
     ui.Button4->setText(QStringLiteral("浏览"));
     ui.chklstbox->clear();
+    lastRun_.reset();
     // The target folder, the gauge and the drawing surface carry over.
 }
 
@@ -84,6 +87,9 @@ void TfrmPicture::Button1Click()
         emit RunFinished();
         return;
     }
+    // From here on the run counts, also when it writes nothing: what the
+    // folder held before is not what the user asked for.
+    lastRun_ = WrittenPictures{ui.Edit4->text(), {}};
     const std::optional<std::int32_t> width = ParseSideLength(ui.Edit1->text());
     const std::optional<std::int32_t> height = ParseSideLength(ui.Edit2->text());
     if (!width || !height) {
@@ -108,6 +114,7 @@ void TfrmPicture::ShowProgress(int sequenceNumber, int total)
 void TfrmPicture::RunEnded(const ResizeOutcome& outcome)
 {
     SetRunning(false);
+    NoteWritten(outcome);
     switch (outcome.ending) {
     case ResizeOutcome::Ending::Succeeded:
         dialogs_.ShowMessage(ResizeSucceededText(outcome.report));
@@ -122,6 +129,12 @@ void TfrmPicture::RunEnded(const ResizeOutcome& outcome)
         break;
     }
     emit RunFinished();
+}
+
+void TfrmPicture::NoteWritten(const ResizeOutcome& outcome)
+{
+    if (lastRun_)
+        lastRun_->names = ResizeOutputNames(outcome.report.written);
 }
 
 void TfrmPicture::SetRunning(bool running)
@@ -147,7 +160,7 @@ bool TfrmPicture::FormCloseQuery()
     // A run still going stops after the picture in hand, so that the
     // handover lists what it wrote.
     if (run_.Running()) {
-        run_.StopAndWait();
+        NoteWritten(run_.StopAndWait());
         SetRunning(false);
         emit RunFinished();
     }
@@ -160,9 +173,11 @@ void TfrmPicture::HandOverPictures()
     const QString target = ui.Edit4->text();
     ui.chklstbox->clear();
     QStringList names;
+    if (lastRun_ && lastRun_->targetFolder == target)
+        names = lastRun_->names;
     // Without a target folder there is nothing to hand over; listing the
     // empty folder string would list the program's current directory.
-    if (!target.isEmpty())
+    else if (!target.isEmpty())
         ListFiles(target, kPictureMask, names);
     ui.chklstbox->addItems(names);
     mainWindow_.TakePhotoList(target, names);

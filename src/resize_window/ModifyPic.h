@@ -4,6 +4,9 @@
 #include "ui_ModifyPic.h"
 
 #include <QDialog>
+#include <QStringList>
+
+#include <optional>
 
 class Dialogs;
 class TForm1;
@@ -11,7 +14,10 @@ class TForm1;
 // The batch resize window: scales every JPEG picture of a source folder to
 // one width and height into a target folder (BatchResize.h does the work),
 // and on every closing hands the target folder and its pictures to the main
-// window as the photo list of its next run. Its data lives in its controls:
+// window as the photo list of its next run: after a run in this showing the
+// pictures that run wrote, in order (a folder may still hold pictures of
+// older runs, which would pair students with the wrong photos); without one,
+// the folder's pictures. Its data lives in its controls:
 // Edit1/Edit2 the size, Edit3 the source folder, Edit4 the target folder,
 // chklstbox the picture list.
 class TfrmPicture : public QDialog {
@@ -43,9 +49,18 @@ private:
     void ShowProgress(int sequenceNumber, int total);
     void RunEnded(const ResizeOutcome& outcome);
     // The controls that would change a run are locked while it goes.
+    // The run that ended wrote these: they are what closing hands over.
+    void NoteWritten(const ResizeOutcome& outcome);
     void SetRunning(bool running);
 
     Dialogs& dialogs_;
     TForm1& mainWindow_;
     BackgroundResize run_;
+
+    // The last run of this showing: where it wrote, and what, in order.
+    struct WrittenPictures {
+        QString targetFolder;
+        QStringList names;
+    };
+    std::optional<WrittenPictures> lastRun_;
 };

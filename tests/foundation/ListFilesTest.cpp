@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 QStringList List(const QString& folderString, const QString& mask = QStringLiteral("*.jpg"))
@@ -69,14 +71,19 @@ protected:
 
 TEST_F(ListFilesTest, MatchesTheMaskWithoutRegardToCaseInFileManagerOrder)
 {
-    // Hidden files and sub-folders whose names match are listed too.
+    // Hidden files and links to files are listed too; folders, named pipes,
+    // devices and dangling links are not, whatever their names.
     for (const char* name : {"10.jpg", "9.jpg", "001.jpg", "Zeta.JPG", "alpha.jpg", "c.png", "d.jpeg", ".hidden.jpg"})
         WriteFile(folder.filePath(name), {});
     ASSERT_TRUE(folder.mkdir("old.jpg"));
     ASSERT_TRUE(folder.mkdir("other"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder.filePath("pipe.jpg")).constData(), 0600), 0);
+    for (const auto& [link, target] : {std::pair{"link.jpg", "alpha.jpg"}, {"zero.jpg", "/dev/zero"},
+                                       {"dangling.jpg", "absent.jpg"}, {"folder-link.jpg", "old.jpg"}})
+        ASSERT_TRUE(QFile::link(target, folder.filePath(link)));
 
     EXPECT_EQ(List(folderString),
-              (QStringList{".hidden.jpg", "001.jpg", "9.jpg", "10.jpg", "alpha.jpg", "old.jpg", "Zeta.JPG"}));
+              (QStringList{".hidden.jpg", "001.jpg", "9.jpg", "10.jpg", "alpha.jpg", "link.jpg", "Zeta.JPG"}));
 }
 
 TEST_F(ListFilesTest, AppendsToWhatTheListHolds)

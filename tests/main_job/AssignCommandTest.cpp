@@ -9,6 +9,8 @@
 #include <QDir>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace AssignmentMessages;
 
 namespace {
@@ -40,6 +42,8 @@ TEST_F(AssignCommand, AssignsAFolderOfPhotosInListingOrder)
     site.ScratchPhoto("2.bmp", "bmpsuite/g/rgb24.bmp");
     site.ScratchPhoto("1.JPG");
     site.ScratchPhoto("notes.txt");
+    // Not read, nor waited on.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(photoFolder + "/5.jpg").constData(), 0600), 0);
 
     const CliResult result = Run({"--install-dir", site.Folder(), "--roster", Roster("001\n002\n003\n"), "--photos",
                                photoFolder});
@@ -54,20 +58,22 @@ TEST_F(AssignCommand, AssignsAFolderOfPhotosInListingOrder)
     EXPECT_TRUE(QDir(site.Scratch("home")).isEmpty());
 }
 
-TEST_F(AssignCommand, AssignsAListOfPhotosWithoutATrailingSeparator)
+TEST_F(AssignCommand, AssignsAListOfPhotosInTheOrderGivenWithoutATrailingSeparator)
 {
-    site.AddStudents({"a", "b"});
-    const QString second = site.ScratchPhoto("b2.jpg");
-    const QString first = site.ScratchPhoto("a1.jpg", "bmpsuite/g/rgb24.bmp");
+    site.AddStudents({"a", "b", "c"});
+    const QString first = site.ScratchPhoto("10.jpg");
+    const QString second = site.ScratchPhoto("2.jpg", "bmpsuite/g/rgb24.bmp");
+    const QString third = site.ScratchPhoto("1.jpg", "jpeg/photos/hopper_orientation_6.jpg");
     QString installDir = site.Folder();
     installDir.chop(1);
 
     const CliResult result
-        = Run({"--install-dir", installDir, "--roster", Roster("a\r\nb"), "--photo-list", second, first});
+        = Run({"--install-dir", installDir, "--roster", Roster("a\r\nb\r\nc"), "--photo-list", first, second, third});
 
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "a.jpg"), ReadFile(first));
     EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "b.jpg"), ReadFile(second));
+    EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "c.jpg"), ReadFile(third));
 }
 
 TEST_F(AssignCommand, FailedRunsExitWithOneAndSayWhy)
@@ -90,6 +96,12 @@ TEST_F(AssignCommand, FailedRunsExitWithOneAndSayWhy)
     result = Run({"--install-dir", site.Folder(), "--roster", site.Scratch("absent.txt"), "--photos", photoFolder});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out, QStringLiteral("读入数据失败，请确定数据格式是否正确！ \n"));
+
+    const QString pipe = site.Scratch("pipe.jpg");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    result = Run({"--install-dir", site.Folder(), "--roster", roster, "--photo-list", pipe});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, pipe + QStringLiteral(" 不是普通文件（可能是文件夹、命名管道或设备），不予读取\n"));
     EXPECT_EQ(site.Photos().value("001"), QString());
 }
 

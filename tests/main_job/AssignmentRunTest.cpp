@@ -15,6 +15,8 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+
 using namespace AssignmentMessages;
 using Result = AssignmentOutcome::Result;
 
@@ -109,6 +111,9 @@ TEST_P(AssignmentRunTest, SiteThatCannotBeReachedChangesNothing)
         {"Web.config with two roots",
          [](const TestSite& s) { s.WriteWebConfig("<a>" + s.ConnectionSettingsText() + "</a><b/>"); }},
         {"Web.config empty", [](const TestSite& s) { s.WriteWebConfig(""); }},
+        // Nothing asks the driver for a database named after whatever follows.
+        {"Web.config without a database",
+         [](const TestSite& s) { s.WriteWebConfig("<c a=\"server=(local);uid=sa;pwd=p;\" d=\"database=x\"/>"); }},
         {"organization table missing", [](const TestSite& s) { s.Execute("drop table organization"); }},
         {"wrong password",
          [](const TestSite& s) { s.WriteWebConfig("<c a=\"" + s.ConnectionSettingsText("not-the-password") + "\"/>"); },
@@ -232,6 +237,22 @@ TEST_P(AssignmentRunTest, PhotosNotCopiedAndCodesWithoutARowAreNamed)
     EXPECT_EQ(SitePhoto("K2"), QByteArray("the photo K2 had before"));
     // No half-made copy is left behind.
     EXPECT_EQ(SitePhotos(), (QStringList{".jpg", "K1.jpg", "K2.jpg", "K3.jpg", "unknown.jpg"}));
+}
+
+TEST_P(AssignmentRunTest, NamedPipesAreNeitherReadNorWritten)
+{
+    site->AddStudents({"P1", "P2"});
+    // A photo swapped for a pipe after the list was made, and a pipe where
+    // the copy is made before it takes the photo's name.
+    const QString pipe = photoFolder + "pipe.jpg";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(site->SitePhotoFolder() + "P2.jpg.part").constData(), 0600), 0);
+
+    const AssignmentOutcome outcome = Run({"P1", "P2"}, {"pipe.jpg", AddPhoto("2.jpg")});
+
+    EXPECT_EQ(outcome.notCopied, QStringList{"P1"});
+    EXPECT_EQ(SitePhoto("P2"), ReadFile(photoFolder + "2.jpg"));
+    EXPECT_EQ(site->Photos(), Rows({"P2"}, {"P1"}));
 }
 
 } // namespace

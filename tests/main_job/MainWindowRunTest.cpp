@@ -82,7 +82,7 @@ TEST_F(MainWindowRun, Button4ThatCannotReadTheFileEmptiesTheRosterOnly)
     dialogs.fileAnswers.push_back(site.Scratch("absent.txt"));
     QTest::mouseClick(form.ui.Button4, Qt::LeftButton);
 
-    EXPECT_EQ(dialogs.messages, QStringList{kRosterFailed});
+    EXPECT_EQ(dialogs.messages, QStringList{kRosterFailed + "\n找不到文件 " + site.Scratch("absent.txt")});
     EXPECT_EQ(form.ui.ListBox1->count(), 0);
     EXPECT_EQ(form.ui.StatusBar1->PanelText(0), QStringLiteral("共有 2 学生"));
     EXPECT_EQ(form.ui.Gauge1->MaxValue(), 2);

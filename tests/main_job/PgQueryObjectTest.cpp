@@ -2,6 +2,7 @@
 // need quoting in an ODBC connection string, the statement time limit.
 #include "TestSite.h"
 
+#include "platform/ConnectionStringSyntax.h"
 #include "platform/TADOQuery.h"
 #include "support/QtPrinters.h"
 
@@ -14,7 +15,7 @@ QString OleDb(const PgServer& server, const QString& user, const QString& passwo
 {
     return QStringLiteral("Provider=SQLOLEDB.1;Password=%1;Persist Security Info=True;User ID=%2;"
                           "Initial Catalog=postgres;Data Source=127.0.0.1,%3")
-        .arg(password, user)
+        .arg(QuoteConnectionValue(password), user)
         .arg(server.port);
 }
 
@@ -23,7 +24,8 @@ TEST(PgQueryObject, PasswordsThatNeedBracesLogInAndAWrongOneCarriesTheServersMes
     const PgServer server = PgServer::FromState();
     const struct {
         QString password, given;
-    } rows[] = {{"p{r}o=be", "p{r}o=be"}, {"}{", "}{"}, {"密码 1", "密码 1"}, {"right", "wrong"}};
+    } rows[] = {{"p{r}o=be", "p{r}o=be"}, {"}{", "}{"}, {"密码 1", "密码 1"}, {"a;b\"c d ", "a;b\"c d "},
+                {"right", "wrong"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.password.toStdString());
         const QString role = QStringLiteral("r") + QUuid::createUuid().toString(QUuid::Id128);

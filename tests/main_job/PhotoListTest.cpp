@@ -1,3 +1,4 @@
+#include "common/files/RegularFile.h"
 #include "main_window/PhotoList.h"
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
@@ -6,17 +7,41 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
-TEST(PhotoListFromChosenFiles, TakesTheFolderAndOrdersTheNamesAsTheListingDoes)
+TEST(PhotoListFromChosenFiles, TakesTheFolderAndOrdersTheNamesAsAsked)
 {
-    const PhotoList photos
-        = PhotoListFromChosenFiles({"/photos/10.jpg", "/photos/2.JPG", "/photos/b.bmp", "/photos/1.bmp", "/photos/A.jpg"});
-    EXPECT_EQ(photos.folder, QDir::toNativeSeparators("/photos/"));
-    EXPECT_EQ(photos.names, (QStringList{"1.bmp", "2.JPG", "10.jpg", "A.jpg", "b.bmp"}));
+    const QStringList chosen{"/photos/10.jpg", "/photos/2.JPG", "/photos/b.bmp", "/photos/1.bmp", "/photos/A.jpg"};
+    const std::pair<PhotoOrder, QStringList> rows[] = {
+        {PhotoOrder::AsListed, {"1.bmp", "2.JPG", "10.jpg", "A.jpg", "b.bmp"}},
+        {PhotoOrder::AsGiven, {"10.jpg", "2.JPG", "b.bmp", "1.bmp", "A.jpg"}},
+    };
+    for (const auto& [order, names] : rows) {
+        const PhotoList photos = PhotoListFromChosenFiles(chosen, order);
+        EXPECT_EQ(photos.folder, QDir::toNativeSeparators("/photos/"));
+        EXPECT_EQ(photos.names, names);
+        EXPECT_EQ(PhotoListFromChosenFiles({}, order).folder, QString());
+        EXPECT_TRUE(PhotoListFromChosenFiles({}, order).names.isEmpty());
+    }
+}
 
-    EXPECT_EQ(PhotoListFromChosenFiles({}).folder, QString());
-    EXPECT_TRUE(PhotoListFromChosenFiles({}).names.isEmpty());
+TEST(PhotoListFromChosenFiles, RefusesAChosenFileThatIsNotARegularFile)
+{
+    QTemporaryDir temp;
+    WriteFile(temp.filePath("a.jpg"), "photo");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(temp.filePath("pipe.jpg")).constData(), 0600), 0);
+    for (const QString& odd : {temp.filePath("pipe.jpg"), temp.path()}) {
+        try {
+            PhotoListFromChosenFiles({temp.filePath("a.jpg"), odd}, PhotoOrder::AsGiven);
+            ADD_FAILURE() << "took " << odd.toStdString();
+        } catch (const EFileAccessError& error) {
+            EXPECT_EQ(QString::fromStdString(error.what()), NotRegularFileMessage(odd));
+        }
+    }
+    // A file that is not there shows only when the run copies it.
+    EXPECT_EQ(PhotoListFromChosenFiles({temp.filePath("gone.jpg")}, PhotoOrder::AsGiven).names, QStringList{"gone.jpg"});
 }
 
 TEST(PhotoListOfFolder, ListsJpegAndBmpFilesOnly)

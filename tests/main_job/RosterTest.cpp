@@ -1,3 +1,4 @@
+#include "common/files/RegularFile.h"
 #include "main_window/Roster.h"
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
@@ -5,6 +6,8 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -43,7 +46,7 @@ TEST(SplitRoster, OneCodePerLineWhateverTheLineEnds)
         // A byte-order mark is not part of the first code.
         {"\xEF\xBB\xBF" "001\n002", {"001", "002"}},
         {"\xEF\xBB\xBF", {}},
-        // GB18030 (code page 936) when the bytes are not UTF-8; UTF-8 when they are.
+        // GB18030 (code page 936) when the bytes are that and not UTF-8; UTF-8 when they are.
         {Gb18030(QStringLiteral("张三\r\n李四")), {"张三", "李四"}},
         {QStringLiteral("张三\r\n李四").toUtf8(), {"张三", "李四"}},
         {Gb18030(QStringLiteral("学籍号\n")), {"学籍号"}},
@@ -56,13 +59,66 @@ TEST(SplitRoster, OneCodePerLineWhateverTheLineEnds)
     }
 }
 
-TEST(ReadRoster, ReadsTheWholeFileOrFails)
+TEST(SplitRoster, RefusesTextThatCannotBeTrusted)
+{
+    QStringEncoder utf16(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
+    const struct {
+        QByteArray bytes;
+        QString message;
+    } rows[] = {
+        // One bad byte no longer turns UTF-8 into GB18030 mojibake.
+        {QStringLiteral("张伟\n李娜\n").toUtf8() + "ab\xFF\n",
+         QStringLiteral("学籍号文件第 3 行既不是 UTF-8 也不是 GB18030 编码的文字，无法读取")},
+        {"a\n\x81\x30", QStringLiteral("学籍号文件第 2 行既不是 UTF-8 也不是 GB18030 编码的文字，无法读取")},
+        {QStringLiteral("张1\n").toUtf8() + Gb18030(QStringLiteral("李四")),
+         QStringLiteral("学籍号文件混用了 UTF-8（第 1 行）和 GB18030（第 2 行）两种编码，请另存为同一种编码后重试")},
+        {"a\n\xEF\xBF\xBD", QStringLiteral("学籍号文件第 2 行含有无法识别的字符")},
+        {Gb18030(QStringLiteral("甲\n乙\uFFFD")), QStringLiteral("学籍号文件第 2 行含有无法识别的字符")},
+        {utf16(QStringLiteral("a\r\n")) + QByteArray("\x00\xD8\x62\x00", 4),
+         QStringLiteral("学籍号文件第 2 行含有无法识别的字符")},
+        {"00\xE2\x80\x8B" "1", QStringLiteral("学籍号文件第 1 行含有看不见的格式字符 U+200B")},
+        {"a\n\xE2\x80\xAE" "1", QStringLiteral("学籍号文件第 2 行含有看不见的格式字符 U+202E")},
+        {"\xE2\x81\xA9", QStringLiteral("学籍号文件第 1 行含有看不见的格式字符 U+2069")},
+        {"\xEF\xBB\xBF\xEF\xBB\xBF" "1", QStringLiteral("学籍号文件第 1 行含有看不见的格式字符 U+FEFF")},
+    };
+    for (const auto& row : rows) {
+        try {
+            SplitRoster(row.bytes);
+            ADD_FAILURE() << "accepted " << row.bytes.toHex().toStdString();
+        } catch (const ERosterError& error) {
+            EXPECT_EQ(QString::fromStdString(error.what()), row.message);
+        }
+    }
+}
+
+TEST(ReadRoster, ReadsARegularFileOfAtMost16MiB)
 {
     QTemporaryDir temp;
     WriteFile(temp.filePath("roster.txt"), Gb18030(QStringLiteral("001\r\n王五\r\n003")));
     EXPECT_EQ(ReadRoster(temp.filePath("roster.txt")), (QStringList{"001", "王五", "003"}));
-    EXPECT_THROW(ReadRoster(temp.filePath("absent.txt")), ERosterError);
-    EXPECT_THROW(ReadRoster(temp.path()), ERosterError);
+    // Sparse files: all zero bytes, so an empty roster when read.
+    QFile limit(temp.filePath("limit.txt"));
+    ASSERT_TRUE(limit.open(QIODevice::WriteOnly) && limit.resize(kMaxRosterBytes));
+    EXPECT_EQ(ReadRoster(limit.fileName()), QStringList());
+    QFile large(temp.filePath("large.txt"));
+    ASSERT_TRUE(large.open(QIODevice::WriteOnly) && large.resize(kMaxRosterBytes + 1));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(temp.filePath("pipe.txt")).constData(), 0600), 0);
+
+    const std::pair<QString, QString> refused[] = {
+        {temp.filePath("absent.txt"), QStringLiteral("找不到文件 ") + temp.filePath("absent.txt")},
+        {temp.path(), NotRegularFileMessage(temp.path())},
+        {temp.filePath("pipe.txt"), NotRegularFileMessage(temp.filePath("pipe.txt"))},
+        {"/dev/zero", NotRegularFileMessage("/dev/zero")},
+        {large.fileName(), QStringLiteral("文件 %1 大于 16 MiB，不予读取").arg(large.fileName())},
+    };
+    for (const auto& [path, message] : refused) {
+        try {
+            ReadRoster(path);
+            ADD_FAILURE() << "read " << path.toStdString();
+        } catch (const ERosterError& error) {
+            EXPECT_EQ(QString::fromStdString(error.what()), message);
+        }
+    }
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <QSqlQuery>
 #include <QUuid>
 
+#include <csignal>
 #include <stdexcept>
 
 namespace {
@@ -91,6 +92,34 @@ void PgServer::AdminExecute(const QString& statement) const
     ScopedConnection(QStringLiteral("QODBC"),
                      PgConnectionString(*this, QStringLiteral("postgres"), QStringLiteral("postgres"), adminPassword))
         .Execute(statement);
+}
+
+FrozenPgServer::FrozenPgServer()
+{
+    QFile pidFile(ReadState(QStringLiteral("data")) + QStringLiteral("/cluster/postmaster.pid"));
+    if (!pidFile.open(QIODevice::ReadOnly))
+        throw std::runtime_error("no postmaster.pid of the PostgreSQL test server");
+    const int postmaster = pidFile.readLine().trimmed().toInt();
+    // The postmaster first, so that it starts no process while its children stop.
+    processes_.push_back(postmaster);
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (entry.toInt() <= 0 || !stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (name) state ppid …"; the name may hold blanks and brackets.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields[1].toInt() == postmaster)
+            processes_.push_back(entry.toInt());
+    }
+    for (const int process : processes_)
+        ::kill(process, SIGSTOP);
+}
+
+FrozenPgServer::~FrozenPgServer()
+{
+    for (const int process : processes_)
+        ::kill(process, SIGCONT);
 }
 
 class TestSite::Database : public ScopedConnection {

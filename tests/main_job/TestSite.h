@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <vector>
 
 // The databases the tests run against: an SQLite file reached through the
 // SQLite3 ODBC driver, and a database of the throwaway PostgreSQL server
@@ -23,6 +24,20 @@ struct PgServer {
     static PgServer FromState();
     // Runs a statement as the server's superuser, on the database "postgres".
     void AdminExecute(const QString& statement) const;
+};
+
+// The PostgreSQL test server stopped with SIGSTOP, every process of it, as a
+// server looks that hangs or whose machine stalls: connections stay open and
+// nothing answers. It goes on (SIGCONT) when the object goes.
+class FrozenPgServer {
+public:
+    FrozenPgServer();
+    ~FrozenPgServer();
+    FrozenPgServer(const FrozenPgServer&) = delete;
+    FrozenPgServer& operator=(const FrozenPgServer&) = delete;
+
+private:
+    std::vector<int> processes_;
 };
 
 // A web application installation in a temporary folder: Web.config naming a

@@ -33,6 +33,11 @@ stop() {
     local data
     data=$(cat "$state/data")
     if [ -f "$data/cluster/postmaster.pid" ]; then
+      # A test that stopped the server with SIGSTOP may have ended without
+      # letting it go on.
+      local postmaster
+      postmaster=$(head -n 1 "$data/cluster/postmaster.pid")
+      kill -CONT "$postmaster" $(pgrep -P "$postmaster") 2>/dev/null || true
       "${as_owner[@]}" "$bindir/pg_ctl" -D "$data/cluster" -m fast -w stop >/dev/null 2>&1 || true
     fi
     rm -rf "$data"

@@ -4,6 +4,10 @@
 
 #include "common/picture/FileBytes.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace {
 
 std::vector<std::uint8_t> Pattern(std::size_t size)
@@ -36,7 +40,7 @@ TEST(FileBytes, ReadsEveryByteIntoOneReusedBuffer)
     }
 }
 
-TEST(FileBytes, FoldersTooLargeFilesAndEndlessSourcesFailWithTheComponentsError)
+TEST(FileBytes, FoldersTooLargeFilesAndWhatIsNotARegularFileFailWithTheComponentsError)
 {
     const ScratchFolder folder;
     const std::filesystem::path large = folder.Path() / "large.jpg";
@@ -45,8 +49,17 @@ TEST(FileBytes, FoldersTooLargeFilesAndEndlessSourcesFailWithTheComponentsError)
     std::vector<std::pair<std::filesystem::path, std::string>> rows{
         {folder.Path(), "Cannot open file \"" + Utf8(folder.Path()) + "\". Is a directory"},
         {large, "Out of system resources"}};
-    if (std::filesystem::exists("/dev/zero"))   // endless, without a size: cut off at the limit
-        rows.emplace_back("/dev/zero", "Out of system resources");
+    // A device never ends and a named pipe waits for a writer for ever: only
+    // regular files are read, and a pipe is not written either.
+    if (std::filesystem::exists("/dev/zero"))
+        rows.emplace_back("/dev/zero", "Cannot open file \"/dev/zero\". Not a regular file");
+#ifndef _WIN32
+    const std::filesystem::path pipe = folder.Path() / "pipe.jpg";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    rows.emplace_back(pipe, "Cannot open file \"" + Utf8(pipe) + "\". Not a regular file");
+    EXPECT_EQ(ErrorOf([&] { WriteFileBytes(pipe, std::vector<std::uint8_t>{1}); }),
+              "Cannot create file \"" + Utf8(pipe) + "\". Not a regular file");
+#endif
     std::vector<std::uint8_t> buffer;
     for (const auto& [path, message] : rows)
         EXPECT_EQ(ErrorOf([&] { ReadFileBytes(path, buffer); }), message) << Utf8(path);

@@ -5,6 +5,8 @@
 #include "common/picture/ImageControl.h"
 #include "common/picture/TFileFormatsList.h"
 
+#include <sys/stat.h>
+
 namespace {
 
 TEST(FileFormats, ExtensionIsTheTextAfterTheLastDotOfTheName)

@@ -293,3 +293,51 @@ TEST_F(ResizeWindowTest, ARunLeavesTheWindowWorkingAndClosingStopsItWithWhatWasW
     EXPECT_TRUE(window.ui.Button1->isEnabled());
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
+
+TEST_F(ResizeWindowTest, AfterARunOnlyThePicturesItWroteAreHandedOver)
+{
+    AddPhotos(Source(), {"a.jpg", "b.jpg", "c.jpg"});
+    const QStringList leftovers{"001.jpg", "002.jpg", "003.jpg", "004.jpg", "005.jpg", "006.jpg", "007.jpg", "008.jpg"};
+    AddPhotos(Target(), leftovers);
+    const struct {
+        const char* name;
+        std::function<void()> run;
+        QStringList handedOver;
+    } cases[] = {
+        {"a run of three pictures", [this] { Start(); }, {"001.jpg", "002.jpg", "003.jpg"}},
+        {"a run that stopped at its second picture",
+         [this] {
+             QFile::rename(Source() + "b.jpg", Source() + "b.tmp");
+             Start();
+             QFile::rename(Source() + "b.tmp", Source() + "b.jpg");
+         },
+         {"001.jpg"}},
+        {"a run refused for its width", [this] {
+             window.ui.Edit1->setText("abc");
+             Start();
+         }, {}},
+        {"two runs, the second stopped at once",
+         [this] {
+             Start();
+             QFile::rename(Source() + "a.jpg", Source() + "a.tmp");
+             Start();
+             QFile::rename(Source() + "a.tmp", Source() + "a.jpg");
+         },
+         {}},
+        {"no run in this showing", [] {}, leftovers},
+        {"a run, then another target folder", [this] {
+             Start();
+             Browse(window.ui.Button4, Source());
+         },
+         {"a.jpg", "b.jpg", "c.jpg"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        window.show();
+        ChooseFolders();
+        c.run();
+        window.close();
+        EXPECT_EQ(ItemTexts(*mainWindow.ui.ListBox2), c.handedOver);
+        EXPECT_EQ(TargetFiles(), leftovers);
+    }
+}

@@ -8,9 +8,12 @@ void ListFiles(const QString& folderString, const QString& mask, QStringList& na
 {
     const QDir folder(folderString.isEmpty() ? QStringLiteral(".") : folderString);
     // Without QDir::CaseSensitive the name filter ignores letter case.
-    QStringList found = folder.entryList({mask},
-                                         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                         QDir::NoSort);
+    // QDir::Files alone would still list links to devices.
+    QStringList found;
+    for (const QFileInfo& entry : folder.entryInfoList({mask}, QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort)) {
+        if (entry.isFile())
+            found << entry.fileName();
+    }
     SortNaturally(found);
     names += found;
 }

@@ -3,10 +3,12 @@
 #include <QString>
 #include <QStringList>
 
-// Appends to `names` the bare names of the entries of `folderString` that
-// match the wildcard `mask` ("*.jpg"), never "." or "..". Hidden files and
-// sub-folders whose names match are listed too, and the mask ignores letter
-// case, as the Windows directory search does. An empty folder string means
+// Appends to `names` the bare names of the regular files of `folderString`
+// (or links to them) that match the wildcard `mask` ("*.jpg"). Hidden files
+// are listed too, and the mask ignores letter case, as the Windows directory
+// search does. Folders, named pipes, devices and dangling links are left
+// out: nothing that reads the listed files could read them, and a named
+// pipe would make it wait for ever. An empty folder string means
 // the current directory; a folder that cannot be read lists nothing.
 //
 // The order matters: it pairs photos with students and numbers the resized

@@ -23,10 +23,17 @@ std::string FullPath(const std::filesystem::path& path)
     return {text.begin(), text.end()};
 }
 
+std::string FileMessage(const char* what, const std::filesystem::path& path, const std::string& reason)
+{
+    return std::string(what) + " \"" + FullPath(path) + "\". " + reason;
+}
+
 std::string FileMessage(const char* what, const std::filesystem::path& path, std::error_code reason)
 {
-    return std::string(what) + " \"" + FullPath(path) + "\". " + reason.message();
+    return FileMessage(what, path, reason.message());
 }
+
+const std::string kNotRegular = "Not a regular file";
 
 // The reason a stream failed to open. The standard streams report only that
 // they failed; the C library below them leaves its reason in errno on every
@@ -47,6 +54,13 @@ void ReadFileBytes(const std::filesystem::path& path, std::vector<std::uint8_t>&
     // reading; name the real reason at once.
     if (std::filesystem::is_directory(status))
         throw EFOpenError(FileMessage("Cannot open file", path, std::make_error_code(std::errc::is_a_directory)));
+    // Only regular files (or links to them) are read: opening a named pipe
+    // waits for a writer for ever, and a device may never end. The check is
+    // made on the name just before opening; standard C++ cannot ask the
+    // opened file itself, so a pipe swapped in at that very moment by someone
+    // who can write the folder would still make the reading wait.
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        throw EFOpenError(FileMessage("Cannot open file", path, kNotRegular));
 
     errno = 0;
     std::ifstream file(path, std::ios::binary);
@@ -87,6 +101,11 @@ void ReadFileBytes(const std::filesystem::path& path, std::vector<std::uint8_t>&
 
 void WriteFileBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes)
 {
+    // A new file, or a regular one replaced; never a pipe or device written.
+    std::error_code statusError;
+    const std::filesystem::file_status status = std::filesystem::status(path, statusError);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        throw EFCreateError(FileMessage("Cannot create file", path, kNotRegular));
     errno = 0;
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (!file)
