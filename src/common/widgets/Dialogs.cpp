@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -22,14 +23,27 @@ QString QtFilter(const QString& filter)
 
 } // namespace
 
-void PlatformDialogs::ShowMessage(const QString& text)
+void PlatformDialogs::ShowMessage(const QString& text, const QString& details)
 {
     // Without a parent the box blocks every window of the tool. Qt would place
     // it over the active window; the tool's messages sit in the screen's centre.
     QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok);
+    box.setDetailedText(details);
     box.adjustSize();
     CentreOnScreen(box);
     box.exec();
+}
+
+bool PlatformDialogs::Confirm(const QString& text, const QString& details)
+{
+    QMessageBox box(QMessageBox::Question, QCoreApplication::applicationName(), text);
+    QPushButton* yes = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+    box.setDefaultButton(box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole));
+    box.setDetailedText(details);
+    box.adjustSize();
+    CentreOnScreen(box);
+    box.exec();
+    return box.clickedButton() == yes;
 }
 
 std::optional<QString> PlatformDialogs::ChooseFolder(QWidget* owner)
