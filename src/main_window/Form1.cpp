@@ -187,7 +187,7 @@ void TForm1::Button9Click()
         dialogs_.ShowMessage(QStringLiteral("这个网站没有可以撤销的设置。"));
         return;
     }
-    if (!dialogs_.Confirm(QStringLiteral("撤销%1？\n\n这些学生的照片文件和数据库中的照片路径将恢复为那次设置之前的样子。")
+    if (!dialogs_.Confirm(QStringLiteral("撤销 %1？\n\n这些学生的照片文件和数据库中的照片路径将恢复为那次设置之前的样子。")
                               .arg(RunSummary(*run)),
                           QString()))
         return;

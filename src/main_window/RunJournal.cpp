@@ -297,6 +297,9 @@ std::unique_ptr<RunJournal> JournalStore::Begin(const QString& installationFolde
     const QString siteFolder = SiteFolderFor(installationFolder);
     if (!QDir().mkpath(siteFolder))
         throw EJournalError(QStringLiteral("无法建立撤销记录文件夹 %1").arg(QDir::toNativeSeparators(siteFolder)).toStdString());
+    // Students' photos are personal data: the journal is for its owner's eyes only.
+    QFile::setPermissions(dataFolder_ + QStringLiteral("/journal"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QFile siteFile(QDir(siteFolder).filePath(kSiteFile));
     if (!siteFile.exists()) {
         if (!siteFile.open(QIODevice::WriteOnly) || siteFile.write(CanonicalSiteFolder(installationFolder).toUtf8()) < 0)

@@ -131,6 +131,8 @@ TEST_P(AssignmentRunTest, CopiesEveryPhotoAndWritesEveryRow)
     // A BMP photo is kept as it is, and an older photo of the third student is replaced.
     const QStringList photos{AddPhoto("a.jpg"), AddPhoto("张三.bmp", kBmp), AddPhoto("c.jpg", kSquare)};
     WriteFile(site->SitePhotoFolder() + "2023003.jpg", "an older photo");
+    const auto kept = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+    QFile::setPermissions(site->SitePhotoFolder() + "2023003.jpg", kept);
 
     const AssignmentOutcome outcome = Run(codes, photos);
 
@@ -144,6 +146,10 @@ TEST_P(AssignmentRunTest, CopiesEveryPhotoAndWritesEveryRow)
     EXPECT_EQ(SitePhoto("学籍号甲"), ReadFile(TestDataPath(kBmp)));
     EXPECT_EQ(SitePhoto("2023003"), ReadFile(TestDataPath(kSquare)));
     EXPECT_EQ(SitePhotos().size(), 3);
+    // The web server must be able to read a new photo; a replaced one keeps its permissions.
+    EXPECT_TRUE(QFileInfo(site->SitePhotoFolder() + "2023001.jpg").permission(QFile::ReadOther));
+    const QFileInfo replaced(site->SitePhotoFolder() + "2023003.jpg");
+    EXPECT_TRUE(replaced.permission(QFile::ReadGroup) && !replaced.permission(QFile::ReadOther));
     EXPECT_FALSE(query.Connected());
     EXPECT_EQ(journal->Runs(site->Folder()).value(0).id, outcome.runId);
 }

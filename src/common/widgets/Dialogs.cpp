@@ -21,6 +21,15 @@ QString QtFilter(const QString& filter)
     return qtFilters.join(QStringLiteral(";;"));
 }
 
+// A message box settles its size only when it is shown (the details button
+// and the icon widen it), so it is centred after that, then run.
+void ShowCentred(QMessageBox& box)
+{
+    box.show();
+    CentreOnScreen(box);
+    box.exec();
+}
+
 } // namespace
 
 void PlatformDialogs::ShowMessage(const QString& text, const QString& details)
@@ -29,9 +38,7 @@ void PlatformDialogs::ShowMessage(const QString& text, const QString& details)
     // it over the active window; the tool's messages sit in the screen's centre.
     QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok);
     box.setDetailedText(details);
-    box.adjustSize();
-    CentreOnScreen(box);
-    box.exec();
+    ShowCentred(box);
 }
 
 bool PlatformDialogs::Confirm(const QString& text, const QString& details)
@@ -40,9 +47,7 @@ bool PlatformDialogs::Confirm(const QString& text, const QString& details)
     QPushButton* yes = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
     box.setDefaultButton(box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole));
     box.setDetailedText(details);
-    box.adjustSize();
-    CentreOnScreen(box);
-    box.exec();
+    ShowCentred(box);
     return box.clickedButton() == yes;
 }
 
