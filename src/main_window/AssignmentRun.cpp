@@ -8,7 +8,6 @@
 #include "main_window/StudentRows.h"
 #include "platform/TADOQuery.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -26,7 +25,7 @@ const QString kProbeStatement = QStringLiteral("select * from organization");
 
 // The journal is forced to disk once per batch of students rather than once
 // per student; the photos of a batch are held in memory meanwhile.
-constexpr qsizetype kBatchStudents = 64;
+constexpr qsizetype kBatchStudents = 128;
 constexpr qint64 kBatchBytes = 32 << 20;
 
 bool IsControl(char16_t c)
@@ -41,11 +40,6 @@ struct Prepared {
     JournalEntry entry;
     QString notCopiedReason; // set: the student is passed over
 };
-
-QByteArray Sha256(const QByteArray& bytes)
-{
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
-}
 
 // Reads a regular file whole; the reason it cannot, in `problem`.
 std::optional<QByteArray> ReadRegularFile(const QString& path, QString& problem)
@@ -104,7 +98,7 @@ void PrepareStudent(Prepared& student, const QHash<QString, StudentRow>& student
     student.entry.code = row.code;
     if (const auto found = students.constFind(row.code); found != students.cend())
         student.entry.oldPhoto = found->photo;
-    student.entry.newFileSha256 = Sha256(student.photo);
+    student.entry.newFileHash = PhotoHash(student.photo);
     student.entry.newPhoto = PhotoWebPath(row.code);
     journal->Intend(student.entry, oldFile);
 }

@@ -45,7 +45,7 @@ QString OldFileField(const std::optional<JournalEntry::SavedFile>& saved)
 {
     if (!saved)
         return QStringLiteral("none");
-    return QStringLiteral("%1:%2:%3").arg(saved->offset).arg(saved->length).arg(QString::fromLatin1(saved->sha256));
+    return QStringLiteral("%1:%2:%3").arg(saved->offset).arg(saved->length).arg(QString::fromLatin1(saved->hash));
 }
 
 QString OldPhotoField(const std::optional<QVariant>& photo)
@@ -113,7 +113,7 @@ std::optional<JournalRun> ReadRun(const QString& folder)
             entry.code = fields[2];
             entry.oldFile = ParseOldFile(fields[3]);
             entry.oldPhoto = ParseOldPhoto(fields[4]);
-            entry.newFileSha256 = fields[5].toLatin1();
+            entry.newFileHash = fields[5].toLatin1();
             entry.newPhoto = fields[6];
             entryOfLine.insert(entry.line, run.entries.size());
             run.entries << entry;
@@ -143,6 +143,18 @@ qint64 FolderBytes(const QString& folder)
 }
 
 } // namespace
+
+QByteArray PhotoHash(const QByteArray& bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Blake2b_256).toHex();
+}
+
+QByteArray PhotoHash(QIODevice& device)
+{
+    QCryptographicHash hash(QCryptographicHash::Blake2b_256);
+    hash.addData(&device);
+    return hash.result().toHex();
+}
 
 QList<JournalEntry> JournalRun::EntriesToUndo() const
 {
@@ -182,8 +194,7 @@ QByteArray JournalRun::OldFile(const JournalEntry::SavedFile& saved) const
     QByteArray bytes;
     if (file.seek(saved.offset))
         bytes = file.read(saved.length);
-    if (bytes.size() != saved.length
-        || QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex() != saved.sha256) {
+    if (bytes.size() != saved.length || PhotoHash(bytes) != saved.hash) {
         throw EJournalError(QStringLiteral("撤销记录 %1 中保存的旧照片已损坏")
                                 .arg(QDir::toNativeSeparators(file.fileName()))
                                 .toStdString());
@@ -200,6 +211,7 @@ RunJournal::RunJournal(QString id, const QString& folder)
         Fail(QStringLiteral("无法写入"), lines_);
     if (!oldPhotos_.open(QIODevice::WriteOnly | QIODevice::Append))
         Fail(QStringLiteral("无法写入"), oldPhotos_);
+    oldPhotosSize_ = oldPhotos_.size();
 }
 
 RunJournal::~RunJournal() = default;
@@ -210,7 +222,7 @@ void RunJournal::Append(const QStringList& fields)
     for (const QString& field : fields)
         escaped << Escape(field);
     const QByteArray line = (escaped.join(u'\t') + u'\n').toUtf8();
-    if (lines_.write(line) != line.size() || !lines_.flush())
+    if (lines_.write(line) != line.size())
         Fail(QStringLiteral("无法写入"), lines_);
 }
 
@@ -218,13 +230,13 @@ void RunJournal::Intend(const JournalEntry& entry, const std::optional<QByteArra
 {
     std::optional<JournalEntry::SavedFile> saved;
     if (oldFile) {
-        saved = JournalEntry::SavedFile{oldPhotos_.size(), oldFile->size(),
-                                        QCryptographicHash::hash(*oldFile, QCryptographicHash::Sha256).toHex()};
-        if (oldPhotos_.write(*oldFile) != oldFile->size() || !oldPhotos_.flush())
+        saved = JournalEntry::SavedFile{oldPhotosSize_, oldFile->size(), PhotoHash(*oldFile)};
+        if (oldPhotos_.write(*oldFile) != oldFile->size())
             Fail(QStringLiteral("无法写入"), oldPhotos_);
+        oldPhotosSize_ += oldFile->size();
     }
     Append({QStringLiteral("intent"), QString::number(entry.line), entry.code, OldFileField(saved),
-            OldPhotoField(entry.oldPhoto), QString::fromLatin1(entry.newFileSha256), entry.newPhoto});
+            OldPhotoField(entry.oldPhoto), QString::fromLatin1(entry.newFileHash), entry.newPhoto});
 }
 
 void RunJournal::Done(const JournalEntry& entry, bool copied, qsizetype rowsChanged)

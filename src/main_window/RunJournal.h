@@ -34,20 +34,27 @@
 //   database <server / database>
 //   started  <ISO 8601 time>
 //   students <number of students in the plan>
-//   intent   <line> <code> <old file> <old photo> <new file SHA-256> <new photo>
+//   intent   <line> <code> <old file> <old photo> <new file hash> <new photo>
 //   done     <line> <code> copied|notcopied <rows changed>
 //   finished <time> completed|failed
 //   undone   <line> <code>
 //   undo-finished <time>
 //
-// <old file> is "none" or "<offset>:<length>:<SHA-256>" in old-photos.bin;
+// <old file> is "none" or "<offset>:<length>:<hash>" in old-photos.bin;
 // <old photo> is "norow" (no such student), "null" or "=" and the text.
+// Hashes are BLAKE2b-256 in hex (PhotoHash).
 // An intent is written before the change it covers (the run writes the
 // intents of a batch of students, forces them to disk, then makes the
 // changes), so a journal may end after an intent whose change never
 // happened; undo compares each student's present state with the states
-// before and after. A last line without its line end was cut off by a crash
-// and is ignored.
+// before and after. "done" and "undone" lines are only forced to disk with
+// the next batch: one lost to a crash makes the next undo look at that
+// student again and find nothing to do. A last line without its line end
+// was cut off by a crash and is ignored.
+
+// The hash by which the journal knows photo files again (hex).
+QByteArray PhotoHash(const QByteArray& bytes);
+QByteArray PhotoHash(QIODevice& device);
 
 class EJournalError : public std::runtime_error {
 public:
@@ -64,14 +71,14 @@ struct JournalEntry {
     struct SavedFile {
         qint64 offset = 0;
         qint64 length = 0;
-        QByteArray sha256; // hex
+        QByteArray hash; // PhotoHash
     };
     qsizetype line = 0;
     QString code;
     std::optional<SavedFile> oldFile; // nothing: there was no photo file
     // Nothing: there was no student row; a null QVariant: the column was NULL.
     std::optional<QVariant> oldPhoto;
-    QByteArray newFileSha256; // hex, of the photo the run copies
+    QByteArray newFileHash; // PhotoHash of the photo the run copies
     QString newPhoto;
     bool done = false;    // the run got past this student's change
     bool undone = false;
@@ -113,7 +120,7 @@ public:
     const QString& Id() const { return id_; }
 
     // Keeps `oldFile` (when there was one) and writes the entry's intent
-    // line. Both reach the operating system at once; Sync makes them durable.
+    // line. Nothing is sure to be on disk before Sync.
     void Intend(const JournalEntry& entry, const std::optional<QByteArray>& oldFile);
     void Done(const JournalEntry& entry, bool copied, qsizetype rowsChanged);
     void Finish(bool completed);
@@ -130,6 +137,7 @@ private:
     QString id_;
     QFile lines_;
     QFile oldPhotos_;
+    qint64 oldPhotosSize_ = 0; // written so far, some of it perhaps still in the buffer
 };
 
 // The journals of every site under one data folder.

@@ -7,7 +7,6 @@
 #include "main_window/StudentRows.h"
 #include "platform/TADOQuery.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -22,7 +21,7 @@ const QString kRestoreStatement = QStringLiteral("update studentbaseinfo set pho
 struct PresentFile {
     bool exists = false;
     bool regular = true;
-    QByteArray sha256;
+    QByteArray hash;
 };
 
 PresentFile LookAt(const QString& path)
@@ -38,9 +37,7 @@ PresentFile LookAt(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error(QStringLiteral("无法读取 %1：%2").arg(QDir::toNativeSeparators(path), file.errorString()).toStdString());
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(&file);
-    present.sha256 = hash.result().toHex();
+    present.hash = PhotoHash(file);
     return present;
 }
 
@@ -118,8 +115,8 @@ UndoOutcome UndoRun(JournalStore& store, const JournalRun& run, const QString& i
             const QString path = photoFolder + entry->code + QStringLiteral(".jpg");
             const PresentFile file = LookAt(path);
             const bool fileIsOld = file.regular
-                && (entry->oldFile ? file.exists && file.sha256 == entry->oldFile->sha256 : !file.exists);
-            const bool fileIsNew = file.regular && file.exists && file.sha256 == entry->newFileSha256;
+                && (entry->oldFile ? file.exists && file.hash == entry->oldFile->hash : !file.exists);
+            const bool fileIsNew = file.regular && file.exists && file.hash == entry->newFileHash;
             const auto row = rows.constFind(entry->code);
             const bool hasRow = row != rows.cend();
             // A student who had no row then has no value to go back to.
