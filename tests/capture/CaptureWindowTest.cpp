@@ -5,7 +5,10 @@ TEST_F(CaptureWindowTest, AfterCreationOnlyCameraExitAndFolderControlsAreUsable)
     // Nothing to edit, crop or save before a picture is there.
     for (QPushButton* button : {ui().Button1, ui().Button2, ui().Button10, ui().Button11})
         EXPECT_TRUE(button->isEnabled()) << button->objectName().toStdString();
-    for (QPushButton* button : EditingButtons() << ui().Button3)
+    // A named list: "<<" hands back a reference into the temporary, which a
+    // range-for would keep using after the temporary is gone.
+    const QList<QPushButton*> unusable = EditingButtons() << ui().Button3;
+    for (QPushButton* button : unusable)
         EXPECT_FALSE(button->isEnabled()) << button->objectName().toStdString();
     EXPECT_EQ(ui().Image2->Picture().Graphic(), nullptr);
     EXPECT_EQ(ui().Image3->Picture().Graphic(), nullptr);
