@@ -19,6 +19,8 @@ const std::vector<Command> kCommands = {
     {"assign", RunAssignCommand},
     {"resize", RunResizeCommand},
     {"inspect", RunInspectCommand},
+    {"runs", RunRunsCommand},
+    {"undo", RunUndoCommand},
 };
 
 void PrintUsage()

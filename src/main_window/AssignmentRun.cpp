@@ -1,16 +1,19 @@
 #include "main_window/AssignmentRun.h"
 
 #include "common/files/RegularFile.h"
+#include "main_window/AssignmentPlan.h"
+#include "main_window/ReplaceFile.h"
+#include "main_window/RunJournal.h"
+#include "main_window/RunMessages.h"
 #include "main_window/SiteConfig.h"
+#include "main_window/StudentRows.h"
 #include "platform/TADOQuery.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
-#include <filesystem>
 #include <stdexcept>
-#include <system_error>
 
 namespace {
 
@@ -21,100 +24,183 @@ using namespace AssignmentMessages;
 const QString kUpdateStatement = QStringLiteral("update studentbaseinfo set photo=? where studentcode=?");
 const QString kProbeStatement = QStringLiteral("select * from organization");
 
-class EAssignmentError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
+// The journal is forced to disk once per batch of students rather than once
+// per student; the photos of a batch are held in memory meanwhile.
+constexpr qsizetype kBatchStudents = 128;
+constexpr qint64 kBatchBytes = 32 << 20;
 
 bool IsControl(char16_t c)
 {
     return c < 0x20 || (c >= 0x7F && c < 0xA0);
 }
 
-// A code as the user can read it in a message: control characters written out.
-QString Printable(const QString& code)
+// One student of a batch, read and journaled, ready to be changed.
+struct Prepared {
+    const PlanRow* row = nullptr;
+    QByteArray photo;
+    JournalEntry entry;
+    QString notCopiedReason; // set: the student is passed over
+};
+
+// No portrait photo is anywhere near this large; reading stops there.
+constexpr qint64 kMaxPhotoBytes = qint64{256} << 20;
+
+// Reads a regular file whole, never waiting on a named pipe; the reason it
+// cannot, in `problem`.
+std::optional<QByteArray> ReadPhotoFile(const QString& path, QString& problem)
 {
-    QString text;
-    for (const QChar c : code) {
-        if (IsControl(c.unicode()))
-            text += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0'));
-        else
-            text += c;
+    if (!QFileInfo::exists(path)) {
+        problem = QStringLiteral("文件不存在");
+        return std::nullopt;
     }
-    return text;
-}
-
-QString CodeList(const QStringList& codes)
-{
-    QStringList shown;
-    for (const QString& code : codes)
-        shown << (code.isEmpty() ? QStringLiteral("（空学籍号）") : Printable(code));
-    return shown.join(QStringLiteral("、"));
-}
-
-AssignmentOutcome Refusal(const QString& message)
-{
-    AssignmentOutcome outcome;
-    outcome.result = AssignmentOutcome::Result::Refused;
-    outcome.message = message;
-    return outcome;
-}
-
-// Copies byte for byte into a file beside the destination and renames it
-// over the destination, so that a copy that fails halfway leaves an earlier
-// photo as it was. Nothing is forced to disk per photo: that would cost more
-// than all the rest of a run.
-bool CopyPhoto(const QString& source, const QString& destination)
-{
-    QFile in;
     try {
-        OpenRegularFile(in, source);
-    } catch (const EFileAccessError&) {
-        return false;
+        return ReadRegularFile(path, kMaxPhotoBytes);
+    } catch (const EFileAccessError& error) {
+        problem = QString::fromStdString(error.what());
+        return std::nullopt;
     }
-    // Made anew, so that nothing already there under that name (a named
-    // pipe would block the run) is written into.
-    const QString partial = destination + QStringLiteral(".part");
-    QFile::remove(partial);
-    QFile out(partial);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return false;
-    bool written = true;
-    QByteArray buffer(1 << 16, Qt::Uninitialized);
-    for (;;) {
-        const qint64 read = in.read(buffer.data(), buffer.size());
-        if (read <= 0) {
-            written = read == 0;
-            break;
-        }
-        if (out.write(buffer.constData(), read) != read) {
-            written = false;
-            break;
-        }
-    }
-    out.close();
-    std::error_code error;
-    if (written && out.error() == QFileDevice::NoError) {
-        // Replaces an existing destination in one step, on Windows too.
-        std::filesystem::rename(std::filesystem::path(partial.toStdU16String()),
-                                std::filesystem::path(destination.toStdU16String()), error);
-        if (!error)
-            return true;
-    }
-    QFile::remove(partial);
-    return false;
 }
 
-QString CompletionMessage(const AssignmentOutcome& outcome)
+void PrepareStudent(Prepared& student, const QHash<QString, StudentRow>& students, RunJournal* journal)
 {
-    QString message = kDone;
+    const PlanRow& row = *student.row;
+    QString problem;
+    const std::optional<QByteArray> photo = ReadPhotoFile(row.source, problem);
+    if (!photo) {
+        student.notCopiedReason = QStringLiteral("图片 %1 无法读取（%2）").arg(row.photoName, problem);
+        return;
+    }
+    student.photo = *photo;
+
+    // A link or a folder planted at the destination would lead the copy
+    // elsewhere; only a regular file is ever replaced.
+    const QFileInfo destination(row.destination);
+    if (destination.isSymLink() || (destination.exists() && !destination.isFile())) {
+        student.notCopiedReason = QStringLiteral("目标 %1 不是普通文件，没有替换").arg(QDir::toNativeSeparators(row.destination));
+        return;
+    }
+    if (!journal)
+        return;
+    std::optional<QByteArray> oldFile;
+    if (destination.exists()) {
+        oldFile = ReadPhotoFile(row.destination, problem);
+        if (!oldFile) {
+            student.notCopiedReason = QStringLiteral("原有照片无法读取（%1），没有替换").arg(problem);
+            return;
+        }
+    }
+    student.entry.line = row.line;
+    student.entry.code = row.code;
+    if (const auto found = students.constFind(row.code); found != students.cend())
+        student.entry.oldPhoto = found->photo;
+    student.entry.newFileHash = PhotoHash(student.photo);
+    student.entry.newPhoto = PhotoWebPath(row.code);
+    journal->Intend(student.entry, oldFile);
+}
+
+// Reads the photos of the next batch and journals what they replace.
+QList<Prepared> PrepareBatch(const AssignmentPlan& plan, qsizetype& next, TADOQuery& query, RunJournal* journal)
+{
+    QList<Prepared> batch;
+    qint64 bytes = 0;
+    while (next < plan.rows.size() && batch.size() < kBatchStudents && bytes < kBatchBytes) {
+        batch << Prepared{&plan.rows[next++], {}, {}, {}};
+        bytes += QFileInfo(batch.last().row->source).size();
+    }
+    QHash<QString, StudentRow> students;
+    if (journal) {
+        QStringList codes;
+        for (const Prepared& student : std::as_const(batch))
+            codes << student.row->code;
+        // The values as they are now, not as the plan saw them a while ago.
+        students = ReadStudentRows(query, codes);
+    }
+    for (Prepared& student : batch)
+        PrepareStudent(student, students, journal);
+    if (journal)
+        journal->Sync();
+    return batch;
+}
+
+// Puts the photo in place; the error, or nothing.
+QString WritePhoto(const QString& destination, const QByteArray& bytes)
+{
+    try {
+        ReplaceFile(destination, bytes);
+    } catch (const EReplaceFileError& error) {
+        return QString::fromStdString(error.what());
+    }
+    return {};
+}
+
+StudentNote NoteOf(const PlanRow& row, const QString& reason = {})
+{
+    return StudentNote{row.line, row.code, reason};
+}
+
+QString NotSetSections(const AssignmentOutcome& outcome)
+{
+    QStringList sections;
     if (!outcome.notCopied.isEmpty())
-        message += QStringLiteral("\n\n以下学生的图片未能复制，数据库中的记录未改动：")
-            + CodeList(outcome.notCopied);
+        sections << QStringLiteral("图片未能复制，数据库中的记录未改动（%1 名）：").arg(outcome.notCopied.size())
+                + ShortCodeList(outcome.notCopied);
     if (!outcome.noRowChanged.isEmpty())
-        message += QStringLiteral("\n\n以下学籍号在数据库中没有对应的学生，图片已复制但没有记录被更新：")
-            + CodeList(outcome.noRowChanged);
-    return message;
+        sections << QStringLiteral("数据库中没有这些学籍号的学生，图片已复制但没有记录被更新（%1 名）：")
+                        .arg(outcome.noRowChanged.size())
+                + ShortCodeList(outcome.noRowChanged);
+    return sections.join(QStringLiteral("\n"));
+}
+
+QString NotSetDetails(const AssignmentOutcome& outcome)
+{
+    QStringList details;
+    if (!outcome.notCopied.isEmpty())
+        details << QStringLiteral("图片未能复制：\n") + StudentLines(outcome.notCopied);
+    if (!outcome.noRowChanged.isEmpty())
+        details << QStringLiteral("数据库中没有对应的学生：\n") + StudentLines(outcome.noRowChanged);
+    return details.join(QStringLiteral("\n\n"));
+}
+
+void Complete(AssignmentOutcome& outcome)
+{
+    outcome.result = AssignmentOutcome::Result::Completed;
+    if (outcome.EverythingSet()) {
+        outcome.message = kDone;
+        outcome.statusText = kDoneStatus;
+        return;
+    }
+    const qsizetype notSet = outcome.notCopied.size() + outcome.noRowChanged.size();
+    outcome.message = QStringLiteral("%1 名学生没有设置照片。\n").arg(notSet) + kDone + QStringLiteral("\n\n")
+        + NotSetSections(outcome);
+    outcome.details = NotSetDetails(outcome);
+    outcome.statusText = QStringLiteral("%1 名学生未设置").arg(notSet);
+}
+
+void Fail(AssignmentOutcome& outcome, const QString& reason, qsizetype students, bool journaled)
+{
+    AssignmentOutcome failed = Failure(reason);
+    failed.notCopied = outcome.notCopied;
+    failed.noRowChanged = outcome.noRowChanged;
+    failed.copiedWithoutRow = outcome.copiedWithoutRow;
+    failed.studentsDone = outcome.studentsDone;
+    failed.studentsSet = outcome.studentsSet;
+    failed.runId = outcome.runId;
+    QStringList progress{QStringLiteral("已处理 %1 名学生（共 %2 名），其中 %3 名已设置好照片；其余学生没有改动。")
+                             .arg(outcome.studentsDone)
+                             .arg(students)
+                             .arg(outcome.studentsSet)};
+    if (outcome.copiedWithoutRow) {
+        progress << QStringLiteral("第 %1 行学生 %2 的照片已复制，但数据库中的记录没有写入。")
+                        .arg(outcome.copiedWithoutRow->line)
+                        .arg(ShownCode(outcome.copiedWithoutRow->code));
+    }
+    if (const QString notSet = NotSetSections(outcome); !notSet.isEmpty())
+        progress << notSet;
+    if (journaled)
+        progress << QStringLiteral("这次设置已记入撤销记录，可以撤销。");
+    failed.message += QStringLiteral("\n\n") + progress.join(u'\n');
+    failed.details = NotSetDetails(outcome);
+    outcome = std::move(failed);
 }
 
 } // namespace
@@ -136,76 +222,86 @@ QString PhotoWebPath(const QString& code)
     return QStringLiteral("/upload/StudentPhoto/") + code + QStringLiteral(".jpg");
 }
 
-AssignmentOutcome RunAssignment(const AssignmentInput& input, TADOQuery& query,
-                                const std::function<void(qsizetype studentsDone)>& progress)
+AssignmentOutcome RunAssignment(const AssignmentPlan& plan, TADOQuery& query, const RunSettings& settings)
 {
-    if (!input.installationFolder)
-        return Refusal(kFolderNotChosen);
-    if (input.photoFolder.isEmpty())
-        return Refusal(kNoPhotos);
-    if (input.photoNames.size() != input.codes.size())
-        return Refusal(kCountsDiffer);
-    for (qsizetype i = 0; i < input.codes.size(); ++i) {
-        if (!IsSafePhotoCode(input.codes[i])) {
-            return Refusal(QStringLiteral("第 %1 行的学籍号“%2”不能用作图片文件名"
-                                          "（不能含有 / \\ < > : \" | ? * 或控制字符，也不能是 . 或 ..），"
-                                          "请改正学籍号文件后重试！")
-                               .arg(i + 1)
-                               .arg(Printable(input.codes[i])));
-        }
-    }
-
-    const QString& installationFolder = *input.installationFolder;
-    const QString sep = QDir::separator();
-    const QString sitePhotoFolder = installationFolder + QStringLiteral("upload") + sep
-        + QStringLiteral("StudentPhoto") + sep;
-
     AssignmentOutcome outcome;
+    std::unique_ptr<RunJournal> journal;
+    bool started = false;
     try {
-        // Without the folder no photo could land; better to write no row at all.
-        if (!QFileInfo(sitePhotoFolder).isDir()) {
-            throw EAssignmentError(
-                QStringLiteral("网站的照片文件夹不存在：%1").arg(QDir::toNativeSeparators(sitePhotoFolder)).toStdString());
-        }
-        query.SetConnectionString(SiteConnectionString(installationFolder));
-
-        // Every run proves the connection and the application's database on
-        // the same harmless read, whatever the query ran before.
+        const QString connectionString = SiteConnectionString(plan.installationFolder);
+        if (connectionString != plan.connectionString)
+            throw std::runtime_error("网站的 Web.config 在核对之后改变了，请重新设置");
+        query.SetConnectionString(connectionString);
         query.ClearSQL();
         query.AddSQL(QString());
         query.AddSQL(kProbeStatement);
         query.Open();
+        // A run of no students changes nothing and has nothing to undo.
+        if (settings.journal && !plan.rows.isEmpty()) {
+            journal = settings.journal->Begin(plan.installationFolder, plan.database, plan.rows.size());
+            outcome.runId = journal->Id();
+        }
+        started = true;
 
-        for (qsizetype i = 0; i < input.codes.size(); ++i) {
-            query.ClearSQL();
-            const QString& code = input.codes[i];
-            const QString destination = sitePhotoFolder + code + QStringLiteral(".jpg");
-            const QString source = input.photoFolder + input.photoNames[i];
-            if (CopyPhoto(source, destination)) {
-                query.AddSQL(kUpdateStatement);
-                query.AddParameter(PhotoWebPath(code));
-                query.AddParameter(code);
-                if (query.ExecSQL() == 0)
-                    outcome.noRowChanged << code;
-            } else {
-                outcome.notCopied << code;
+        for (qsizetype next = 0; next < plan.rows.size();) {
+            const QList<Prepared> batch = PrepareBatch(plan, next, query, journal.get());
+            for (const Prepared& student : batch) {
+                const PlanRow& row = *student.row;
+                QString reason = student.notCopiedReason;
+                if (reason.isEmpty())
+                    reason = WritePhoto(row.destination, student.photo);
+                if (!reason.isEmpty()) {
+                    outcome.notCopied << NoteOf(row, reason);
+                    if (journal && student.entry.line != 0)
+                        journal->Done(student.entry, false, 0);
+                } else {
+                    outcome.copiedWithoutRow = NoteOf(row);
+                    query.ClearSQL();
+                    query.AddSQL(kUpdateStatement);
+                    query.AddParameter(PhotoWebPath(row.code));
+                    query.AddParameter(row.code);
+                    const qsizetype rowsChanged = query.ExecSQL();
+                    outcome.copiedWithoutRow.reset();
+                    if (rowsChanged == 0)
+                        outcome.noRowChanged << NoteOf(row);
+                    else
+                        ++outcome.studentsSet;
+                    if (journal)
+                        journal->Done(student.entry, true, rowsChanged);
+                }
+                outcome.studentsDone += 1;
+                if (settings.progress)
+                    settings.progress(outcome.studentsDone);
             }
-            outcome.studentsDone = i + 1;
-            if (progress)
-                progress(outcome.studentsDone);
         }
         query.Close();
+        if (journal)
+            journal->Finish(true);
     } catch (const std::exception& error) {
         query.Close();
-        outcome.result = AssignmentOutcome::Result::Failed;
-        outcome.message = kFailed;
-        outcome.statusText = kFailedStatus;
-        outcome.failureReason = QString::fromStdString(error.what());
-        return outcome;
+        if (journal) {
+            try {
+                journal->Finish(false);
+            } catch (const EJournalError&) {
+                // The journal as it stands still undoes the run: it only
+                // lacks the word that the run ended.
+            }
+        }
+        const QString reason = QString::fromStdString(error.what());
+        if (started)
+            Fail(outcome, reason, plan.rows.size(), journal != nullptr);
+        else
+            outcome = Failure(reason);
     }
 
-    outcome.result = AssignmentOutcome::Result::Completed;
-    outcome.statusText = kDoneStatus;
-    outcome.message = CompletionMessage(outcome);
+    if (outcome.result != AssignmentOutcome::Result::Failed)
+        Complete(outcome);
+    if (journal) {
+        outcome.prunedRuns = settings.journal->Prune(journal->Id());
+        if (!outcome.prunedRuns.isEmpty()) {
+            outcome.message += QStringLiteral("\n\n以下较早的设置记录已删除，不能再撤销：")
+                + outcome.prunedRuns.join(QStringLiteral("、"));
+        }
+    }
     return outcome;
 }

@@ -6,7 +6,9 @@
 #include <functional>
 #include <optional>
 
+class JournalStore;
 class TADOQuery;
+struct AssignmentPlan;
 
 // What an assignment run works on: the web application's installation
 // folder, the photo folder and the two lists that are paired by position.
@@ -19,27 +21,51 @@ struct AssignmentInput {
     QStringList photoNames;
 };
 
+// One student named in an outcome: roster line (from 1), code and why.
+struct StudentNote {
+    qsizetype line = 0;
+    QString code;
+    QString reason;
+
+    friend bool operator==(const StudentNote&, const StudentNote&) = default;
+};
+
 struct AssignmentOutcome {
     enum class Result {
-        Refused,   // an input check stopped the run; nothing was touched
+        Refused,   // an input check or a guard stopped the run; nothing was touched
         Failed,    // the run began and ended on an error
         Completed, // every student was gone through
     };
     Result result = Result::Refused;
-    // What the user is shown when the run ends.
+    // What the user is shown when the run ends: short enough for a message
+    // box (lists cut after ten codes) ...
     QString message;
+    // ... and the full lists, one student a line; empty when the message
+    // already says everything.
+    QString details;
     // The main window's status panel 0 after the run; empty when a refusal
     // leaves it as it was.
     QString statusText;
     // The error that ended a failed run (a missing folder, the Web.config, the
-    // database's own message), for the command line's error output.
+    // database's own message).
     QString failureReason;
-    // Codes whose photo could not be copied; their rows were not written.
-    QStringList notCopied;
-    // Codes whose statement changed no row: no such student in the table.
-    QStringList noRowChanged;
-    // Students gone through, as the gauge shows them.
+    // Students whose photo could not be copied; their rows were not written.
+    QList<StudentNote> notCopied;
+    // Students whose statement changed no row: no such student in the table.
+    QList<StudentNote> noRowChanged;
+    // A failed run's student whose photo was copied but whose row was not written.
+    std::optional<StudentNote> copiedWithoutRow;
+    // Students gone through, as the gauge shows them, and of those the ones
+    // whose photo was copied and whose row was written.
     qsizetype studentsDone = 0;
+    qsizetype studentsSet = 0;
+    // The journal entry of the run, empty when nothing was journaled.
+    QString runId;
+    // Older runs whose journal was removed to make room: they can no longer be undone.
+    QStringList prunedRuns;
+
+    // True when every student's photo was copied and its row written.
+    bool EverythingSet() const { return result == Result::Completed && notCopied.isEmpty() && noRowChanged.isEmpty(); }
 };
 
 namespace AssignmentMessages {
@@ -61,14 +87,21 @@ bool IsSafePhotoCode(const QString& code);
 // The web path the application shows a student's photo under.
 QString PhotoWebPath(const QString& code);
 
-// The assignment run. After the input checks (folder chosen, photos loaded,
-// equal counts, every code usable as a file name) it loads the site's
-// Web.config, connects `query` and reads the organization table to prove the
-// database, then for each student in order copies the photo byte for byte to
-// the installation folder's upload/StudentPhoto/ as code + ".jpg" and
-// writes its web path into the student's row, reporting each student done
-// to `progress`. A photo that cannot be copied leaves its row alone and the
-// run goes on; any other error ends the run where it is, with what was done
-// before it kept. `query` is closed when the run ends.
-AssignmentOutcome RunAssignment(const AssignmentInput& input, TADOQuery& query,
-                                const std::function<void(qsizetype studentsDone)>& progress = {});
+struct RunSettings {
+    // Where the run keeps what it replaces, so that it can be undone;
+    // nullptr runs without a journal (benchmarks only).
+    JournalStore* journal = nullptr;
+    // Called after each student with the number gone through.
+    std::function<void(qsizetype studentsDone)> progress;
+};
+
+// Carries out `plan` (AssignmentPlan.h) exactly: connects to the site's
+// database anew and proves it on the organization table, then, student by
+// student in roster order, copies the photo byte for byte over the
+// destination (a new file renamed into place, never through a link) and
+// writes its web path into the student's row. Before any change the journal
+// takes the student's old photo file and column value. A photo that cannot
+// be copied leaves its row alone and the run goes on; any other error ends
+// the run where it is, with what was done before it kept. `query` is closed
+// when the run ends.
+AssignmentOutcome RunAssignment(const AssignmentPlan& plan, TADOQuery& query, const RunSettings& settings);

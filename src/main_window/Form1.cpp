@@ -4,7 +4,9 @@
 #include "common/widgets/Dialogs.h"
 #include "common/widgets/CentreOnScreen.h"
 #include "common/widgets/ListBoxItems.h"
+#include "main_window/AssignmentPlan.h"
 #include "main_window/AssignmentRun.h"
+#include "main_window/UndoRun.h"
 #include "main_window/PhotoList.h"
 #include "main_window/Roster.h"
 #include "platform/InstallationFolderStore.h"
@@ -21,11 +23,12 @@ TForm1::TForm1(Dialogs& dialogs, const InstallationFolderStore& folderStore, QWi
     , dialogs_(dialogs)
     , folderStore_(folderStore)
     , ADOQuery1(DefaultOdbcDriver())
+    , journal_(JournalStore::DefaultDataFolder())
 {
     ui.setupUi(this);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setFixedSize(405, 464);
+    setFixedSize(405, 496);
     setWindowIcon(QIcon(QStringLiteral(":/student-photo.png")));
     ui.ListBox2->SetTypingSelects(false);
 
@@ -37,6 +40,7 @@ TForm1::TForm1(Dialogs& dialogs, const InstallationFolderStore& folderStore, QWi
     connect(ui.Button6, &QPushButton::clicked, this, &TForm1::Button6Click);
     connect(ui.Button7, &QPushButton::clicked, this, &TForm1::Button7Click);
     connect(ui.Button8, &QPushButton::clicked, this, &TForm1::Button8Click);
+    connect(ui.Button9, &QPushButton::clicked, this, &TForm1::Button9Click);
 
     FormCreate();
 }
@@ -141,24 +145,26 @@ void TForm1::Button5Click()
     input.codes = ItemTexts(*ui.ListBox1);
     input.photoNames = ItemTexts(*ui.ListBox2);
 
-    // The run blocks the window; the gauge repaints itself for each student.
-    const AssignmentOutcome outcome = RunAssignment(input, ADOQuery1, [this](qsizetype studentsDone) {
-        ui.Gauge1->SetProgress(static_cast<int>(studentsDone));
-    });
-
-    switch (outcome.result) {
-    case AssignmentOutcome::Result::Refused:
-        dialogs_.ShowMessage(outcome.message);
-        break;
-    case AssignmentOutcome::Result::Failed:
-        dialogs_.ShowMessage(outcome.message);
-        ui.StatusBar1->SetPanelText(0, outcome.statusText);
-        break;
-    case AssignmentOutcome::Result::Completed:
-        ui.StatusBar1->SetPanelText(0, outcome.statusText);
-        dialogs_.ShowMessage(outcome.message);
-        break;
+    const PlanOutcome planned = MakeAssignmentPlan(input, ADOQuery1);
+    if (!planned.plan) {
+        Report(planned.stopped);
+        return;
     }
+    // Nothing is written unless the user approves exactly this plan.
+    if (!planReview_->Approve(this, *planned.plan))
+        return;
+    // The run blocks the window; the gauge repaints itself for each student.
+    const RunSettings settings{&journal_, [this](qsizetype studentsDone) {
+                                   ui.Gauge1->SetProgress(static_cast<int>(studentsDone));
+                               }};
+    Report(RunAssignment(*planned.plan, ADOQuery1, settings));
+}
+
+void TForm1::Report(const AssignmentOutcome& outcome)
+{
+    if (outcome.result != AssignmentOutcome::Result::Refused)
+        ui.StatusBar1->SetPanelText(0, outcome.statusText);
+    dialogs_.ShowMessage(outcome.message, outcome.details);
 }
 
 void TForm1::Button6Click()
@@ -176,6 +182,26 @@ void TForm1::Button8Click()
 {
     if (resizeWindow_)
         resizeWindow_->exec();
+}
+
+void TForm1::Button9Click()
+{
+    if (ui.Edit1->text() == kFolderNotChosen) {
+        dialogs_.ShowMessage(AssignmentMessages::kFolderNotChosen);
+        return;
+    }
+    const QString folder = ui.Edit1->text();
+    const std::optional<JournalRun> run = FindRunToUndo(journal_, folder);
+    if (!run) {
+        dialogs_.ShowMessage(QStringLiteral("这个网站没有可以撤销的设置。"));
+        return;
+    }
+    if (!dialogs_.Confirm(QStringLiteral("撤销 %1？\n\n这些学生的照片文件和数据库中的照片路径将恢复为那次设置之前的样子。")
+                              .arg(RunSummary(*run)),
+                          QString()))
+        return;
+    const UndoOutcome outcome = UndoRun(journal_, *run, folder, ADOQuery1, UndoMode::LeaveChangedAlone);
+    dialogs_.ShowMessage(outcome.message, outcome.details);
 }
 
 void TForm1::TakePhotoList(const QString& photoFolder, const QStringList& names)

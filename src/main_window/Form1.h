@@ -1,5 +1,8 @@
 #pragma once
 
+#include "main_window/AssignmentRun.h"
+#include "main_window/ProofSheet.h"
+#include "main_window/RunJournal.h"
 #include "platform/TADOQuery.h"
 #include "ui_Form1.h"
 
@@ -35,6 +38,11 @@ public:
     // as DefaultOdbcDriver() (OdbcConnectionString.h).
     void UseOdbcDriver(const QString& odbcDriver) { ADOQuery1.SetOdbcDriver(odbcDriver); }
 
+    // Where runs are journaled; it starts as JournalStore::DefaultDataFolder().
+    void UseJournal(const JournalStore& journal) { journal_ = journal; }
+    // What asks the user to approve a run's plan; it starts as the proof sheet.
+    void UsePlanReview(PlanReview& review) { planReview_ = &review; }
+
     Ui::TForm1 ui;
 
 protected:
@@ -51,11 +59,17 @@ private:
     void Button6Click();
     void Button7Click();
     void Button8Click();
+    void Button9Click();
+
+    void Report(const AssignmentOutcome& outcome);
 
     Dialogs& dialogs_;
     const InstallationFolderStore& folderStore_;
     // The database access of the assignment run.
     TADOQuery ADOQuery1;
+    JournalStore journal_;
+    ProofSheetReview proofSheet_;
+    PlanReview* planReview_ = &proofSheet_;
     QDialog* captureWindow_ = nullptr;
     QDialog* resizeWindow_ = nullptr;
     bool shownBefore_ = false;

@@ -3,6 +3,7 @@
 #include "common/files/RegularFile.h"
 #include "platform/ConnectionStringSyntax.h"
 
+#include <QFileInfo>
 #include <QXmlStreamReader>
 
 #include <algorithm>
@@ -130,11 +131,14 @@ QString BuildConnectionString(const ConnectionSettings& settings)
         + QStringLiteral(";Data Source=") + QuoteConnectionValue(settings.Server);
 }
 
-QString SiteConnectionString(const QString& installationFolder)
+ConnectionSettings SiteConnectionSettings(const QString& installationFolder)
 {
     // Far larger than any Web.config; the cap keeps a wrong file from filling memory.
     constexpr qint64 kMaxWebConfigBytes = qint64{16} << 20;
     const QString path = installationFolder + QStringLiteral("Web.config");
+    // The usual sign of a wrong installation folder: say so plainly.
+    if (!QFileInfo::exists(path))
+        throw EWebConfigError(Text(QStringLiteral("找不到配置文件 %1").arg(path)));
     QByteArray bytes;
     try {
         bytes = ReadRegularFile(path, kMaxWebConfigBytes);
@@ -142,8 +146,13 @@ QString SiteConnectionString(const QString& installationFolder)
         throw EWebConfigError(error.what());
     }
     try {
-        return BuildConnectionString(ReadConnectionSettings(bytes));
+        return ReadConnectionSettings(bytes);
     } catch (const EWebConfigError& error) {
         throw EWebConfigError(Text(QStringLiteral("配置文件 %1：").arg(path)) + error.what());
     }
+}
+
+QString SiteConnectionString(const QString& installationFolder)
+{
+    return BuildConnectionString(SiteConnectionSettings(installationFolder));
 }

@@ -40,6 +40,10 @@ ConnectionSettings ReadConnectionSettings(const QByteArray& webConfig);
 // quoted where the connection string syntax needs it.
 QString BuildConnectionString(const ConnectionSettings& settings);
 
+// The settings of installationFolder + "Web.config" (the folder text ends
+// with its separator; nothing is put between). Errors name the file.
+ConnectionSettings SiteConnectionSettings(const QString& installationFolder);
+
 // The configuration step of an assignment run: reads installationFolder +
 // "Web.config" (the folder text ends with its separator; nothing is put
 // between) and builds the connection string. Errors name the file.

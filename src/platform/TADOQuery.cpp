@@ -174,6 +174,22 @@ void TADOQuery::Open()
     result_ = std::move(query);
 }
 
+bool TADOQuery::Next()
+{
+    if (!result_)
+        throw EStatementError("the query is not open");
+    if (result_->next())
+        return true;
+    if (result_->lastError().isValid())
+        throw EStatementError(DatabaseMessage(result_->lastError()));
+    return false;
+}
+
+QVariant TADOQuery::FieldValue(int column) const
+{
+    return result_ ? result_->value(column) : QVariant();
+}
+
 qsizetype TADOQuery::ExecSQL()
 {
     CloseResult();

@@ -83,6 +83,12 @@ public:
     // A server that stops answering fails the call after the time limit and
     // the grace of DatabaseTimeouts, and the connection is dropped.
     void Open();
+    // Moves to the next row of the open result; false after the last one.
+    // Throws EStatementError when the database fails while rows are read.
+    bool Next();
+    // A column of the current row, counted from 0; a null QVariant for NULL.
+    QVariant FieldValue(int column) const;
+
     // Connects when needed and runs the statement as a command; returns the
     // number of rows it changed, or -1 when the driver cannot tell.
     qsizetype ExecSQL();

@@ -5,10 +5,9 @@ TEST_F(CaptureWindowTest, AfterCreationOnlyCameraExitAndFolderControlsAreUsable)
     // Nothing to edit, crop or save before a picture is there.
     for (QPushButton* button : {ui().Button1, ui().Button2, ui().Button10, ui().Button11})
         EXPECT_TRUE(button->isEnabled()) << button->objectName().toStdString();
-    // The list lives in a variable: a range over `EditingButtons() << x`
-    // would run over a temporary that is gone before the loop starts.
-    QList<QPushButton*> unusable = EditingButtons();
-    unusable << ui().Button3;
+    // A named list: "<<" hands back a reference into the temporary, which a
+    // range-for would keep using after the temporary is gone.
+    const QList<QPushButton*> unusable = EditingButtons() << ui().Button3;
     for (QPushButton* button : unusable)
         EXPECT_FALSE(button->isEnabled()) << button->objectName().toStdString();
     EXPECT_EQ(ui().Image2->Picture().Graphic(), nullptr);

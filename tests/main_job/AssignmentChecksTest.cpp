@@ -1,5 +1,6 @@
 // The input checks of the assignment run: they stop it before the site or the
 // database is touched, so no database is needed here.
+#include "main_window/AssignmentPlan.h"
 #include "main_window/AssignmentRun.h"
 #include "platform/TADOQuery.h"
 #include "support/QtPrinters.h"
@@ -28,40 +29,65 @@ TEST(AssignmentChecks, EachCheckStopsTheRunWithItsMessageInOrder)
          kNoPhotos},
         {"counts before the codes", [](AssignmentInput& in) { in.codes << "../3"; }, kCountsDiffer},
         {"fewer photos", [](AssignmentInput& in) { in.photoNames.removeLast(); }, kCountsDiffer},
-        {"unsafe code", [](AssignmentInput& in) { in.codes[1] = "a/b"; },
+        {"unsafe code before repeats", [](AssignmentInput& in) { in.codes = QStringList{"1", "a/b", "1"}; },
          QStringLiteral("第 2 行的学籍号“a/b”不能用作图片文件名（不能含有 / \\ < > : \" | ? * "
                         "或控制字符，也不能是 . 或 ..），请改正学籍号文件后重试！")},
+        // The database and Windows take "ab" and "AB " for one student and one file.
+        {"a code twice, named with its lines",
+         [](AssignmentInput& in) { in.codes = QStringList{"ab", "x", "AB "}; },
+         QStringLiteral("学籍号重复，一名学生只能对应一张照片：\n“ab”在第 1、3 行\n没有设置任何学生，请改正后重试！")},
+        {"a photo twice, and a code twice",
+         [](AssignmentInput& in) {
+             in.codes = QStringList{"1", "2", "1"};
+             in.photoNames = QStringList{"a.jpg", "A.JPG", "c.jpg"};
+         },
+         QStringLiteral("学籍号重复，一名学生只能对应一张照片：\n“1”在第 1、3 行\n"
+                        "同一张图片出现了两次以上，照片和学籍号会错位：\n“a.jpg”在第 1、2 张\n"
+                        "没有设置任何学生，请改正后重试！")},
     };
     for (const auto& refusal : refusals) {
         SCOPED_TRACE(refusal.name);
-        AssignmentInput input{"/nonexistent-site/", "/nonexistent-photos/", {"1", "2"}, {"1.jpg", "2.jpg"}};
+        AssignmentInput input{"/nonexistent-site/", "/nonexistent-photos/", {"1", "2", "3"}, {"1.jpg", "2.jpg", "3.jpg"}};
         refusal.change(input);
         // A driver that does not exist: any attempt to connect would show
-        // as a failed run instead of a refusal.
+        // as a failure instead of a refusal.
         TADOQuery query(QStringLiteral("no such driver"));
-        int progressCalls = 0;
-        const AssignmentOutcome outcome = RunAssignment(input, query, [&](qsizetype) { ++progressCalls; });
-        EXPECT_EQ(outcome.result, AssignmentOutcome::Result::Refused);
-        EXPECT_EQ(outcome.message, refusal.message);
-        EXPECT_TRUE(outcome.statusText.isEmpty());
-        EXPECT_EQ(outcome.studentsDone, 0);
-        EXPECT_EQ(progressCalls, 0);
+        const PlanOutcome planned = MakeAssignmentPlan(input, query);
+        EXPECT_FALSE(planned.plan.has_value());
+        EXPECT_EQ(planned.stopped.result, AssignmentOutcome::Result::Refused);
+        EXPECT_EQ(planned.stopped.message, refusal.message);
+        EXPECT_TRUE(planned.stopped.statusText.isEmpty());
         EXPECT_TRUE(query.ConnectionString().isEmpty());
     }
 }
 
-TEST(AssignmentChecks, EmptyInstallationFolderAndEmptyListsAreNotRefused)
+TEST(AssignmentChecks, ManyRepeatsAreCutInTheMessageAndListedInTheDetails)
+{
+    AssignmentInput input{"/site/", "/photos/", {}, {}};
+    for (int i = 0; i < 12; ++i)
+        input.codes << QString::number(i) << QString::number(i);
+    for (int i = 0; i < 24; ++i)
+        input.photoNames << QStringLiteral("%1.jpg").arg(i);
+    TADOQuery query(QStringLiteral("no such driver"));
+    const AssignmentOutcome stopped = MakeAssignmentPlan(input, query).stopped;
+    EXPECT_TRUE(stopped.message.contains(QStringLiteral("“9”在第 19、20 行\n等 12 处"))) << stopped.message.toStdString();
+    EXPECT_FALSE(stopped.message.contains(QStringLiteral("“10”")));
+    EXPECT_TRUE(stopped.details.endsWith(QStringLiteral("“11”在第 23、24 行"))) << stopped.details.toStdString();
+}
+
+TEST(AssignmentChecks, EmptyInstallationFolderIsNotRefused)
 {
     // An empty folder text is a chosen folder (an empty remembered value);
-    // the run goes on and fails on the missing photo folder instead.
+    // the plan goes on and fails on the missing photo folder instead.
     AssignmentInput input;
     input.installationFolder = QString();
     input.photoFolder = QStringLiteral("/photos/");
     TADOQuery query(QStringLiteral("no such driver"));
-    const AssignmentOutcome outcome = RunAssignment(input, query);
-    EXPECT_EQ(outcome.result, AssignmentOutcome::Result::Failed);
-    EXPECT_EQ(outcome.message, kFailed);
-    EXPECT_EQ(outcome.statusText, kFailedStatus);
+    const AssignmentOutcome stopped = MakeAssignmentPlan(input, query).stopped;
+    EXPECT_EQ(stopped.result, AssignmentOutcome::Result::Failed);
+    EXPECT_TRUE(stopped.message.startsWith(kFailed + QStringLiteral("\n\n出错原因：网站的照片文件夹不存在")))
+        << stopped.message.toStdString();
+    EXPECT_EQ(stopped.statusText, kFailedStatus);
 }
 
 TEST(IsSafePhotoCode, RefusesWhatCouldLeaveThePhotoFolderOrFailOnWindows)

@@ -3,11 +3,15 @@
 // made it fails. A server of its own, so that no other test meets it stopped.
 #include "TestSite.h"
 
+#include "main_window/AssignmentPlan.h"
 #include "main_window/AssignmentRun.h"
+#include "main_window/RunJournal.h"
 #include "platform/TADOQuery.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
+
+#include <QTemporaryDir>
 
 #include <functional>
 #include <optional>
@@ -15,13 +19,15 @@
 namespace {
 
 const QString kNoAnswer = QStringLiteral("没有响应");
+// The server of these tests alone.
+const QString kStallServer = QStringLiteral(SP_PG_STALL_STATE_DIR);
 // Short enough for a test, long enough for a loaded machine's answers.
 constexpr DatabaseTimeouts kShortStatements{.loginSeconds = 15, .statementSeconds = 2, .stallGraceSeconds = 1};
 
 // Opens `query` with the server stopped; the error it ends with.
 QString OpenOnAStoppedServer(TADOQuery& query)
 {
-    const FrozenPgServer frozen;
+    const FrozenPgServer frozen(kStallServer);
     try {
         query.Open();
     } catch (const EDatabaseError& error) {
@@ -33,7 +39,7 @@ QString OpenOnAStoppedServer(TADOQuery& query)
 
 TEST(PgStall, CallsToAServerThatStopsAnsweringEnd)
 {
-    const PgServer server = PgServer::FromState();
+    const PgServer server = PgServer::FromState(kStallServer);
     const struct {
         const char* name;
         DatabaseTimeouts timeouts;
@@ -68,20 +74,24 @@ TEST(PgStall, CallsToAServerThatStopsAnsweringEnd)
 
 TEST(PgStall, ARunWhoseServerStopsMidwayFails)
 {
-    TestSite site(Backend::PostgreSQL);
+    TestSite site(Backend::PostgreSQL, kStallServer);
     const QStringList codes{"s1", "s2", "s3"};
     site.AddStudents(codes);
-    site.ScratchPhoto(QStringLiteral("a.jpg"));
+    for (const QString name : {"a.jpg", "b.jpg", "c.jpg"})
+        site.ScratchPhoto(name);
     TADOQuery query(site.OdbcDriver());
     query.SetTimeouts(kShortStatements);
+    const QTemporaryDir dataFolder;
+    JournalStore journal(dataFolder.path());
 
+    const PlanOutcome planned = MakeAssignmentPlan(
+        {site.Folder(), site.Scratch(QStringLiteral("photos/")), codes, {"a.jpg", "b.jpg", "c.jpg"}}, query);
+    ASSERT_TRUE(planned.plan);
     std::optional<FrozenPgServer> frozen;
-    const AssignmentInput input{site.Folder(), site.Scratch(QStringLiteral("photos/")), codes,
-                                {"a.jpg", "a.jpg", "a.jpg"}};
-    const AssignmentOutcome outcome = RunAssignment(input, query, [&frozen](qsizetype done) {
+    const AssignmentOutcome outcome = RunAssignment(*planned.plan, query, {&journal, [&frozen](qsizetype done) {
         if (done == 1)
-            frozen.emplace();
-    });
+            frozen.emplace(kStallServer);
+    }});
     frozen.reset();
 
     EXPECT_EQ(outcome.result, AssignmentOutcome::Result::Failed);

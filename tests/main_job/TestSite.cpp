@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -18,9 +19,9 @@ namespace {
 const QString kPgRole = QStringLiteral("school");
 const QByteArray kPgPassword = "school-pw";
 
-QString ReadState(const QString& name)
+QString ReadState(const QString& stateFolder, const QString& name)
 {
-    QFile file(QStringLiteral(SP_PG_STATE_DIR "/") + name);
+    QFile file(stateFolder + u'/' + name);
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error("the PostgreSQL test server is not running (no " + file.fileName().toStdString()
                                  + "); ctest starts it with the fixture main_job_pg_start");
@@ -79,12 +80,54 @@ const char* BackendName(Backend backend)
     return backend == Backend::SQLite ? "SQLite" : "PostgreSQL";
 }
 
-PgServer PgServer::FromState()
+QString SharedPgState()
+{
+    return QStringLiteral(SP_PG_STATE_DIR);
+}
+
+PgServer PgServer::FromState(const QString& stateFolder)
 {
     PgServer server;
-    server.port = ReadState(QStringLiteral("port")).toInt();
-    server.adminPassword = ReadState(QStringLiteral("admin-password"));
+    server.port = ReadState(stateFolder, QStringLiteral("port")).toInt();
+    server.adminPassword = ReadState(stateFolder, QStringLiteral("admin-password"));
     return server;
+}
+
+namespace {
+
+void RunPgServerScript(const QString& action, const QString& stateFolder)
+{
+    QProcess script;
+    script.start(QStringLiteral(SP_PG_SERVER_SCRIPT), {action, stateFolder});
+    if (!script.waitForFinished(120000) || script.exitCode() != 0)
+        throw std::runtime_error("pg-server.sh " + action.toStdString() + " failed: "
+                                 + script.readAllStandardError().toStdString());
+}
+
+} // namespace
+
+PrivatePgServer::PrivatePgServer()
+{
+    RunPgServerScript(QStringLiteral("start"), state_.path());
+}
+
+PrivatePgServer::~PrivatePgServer()
+{
+    try {
+        RunPgServerScript(QStringLiteral("stop"), state_.path());
+    } catch (const std::exception&) {
+        // Its folder goes with the temporary state folder's owner anyway.
+    }
+}
+
+void PrivatePgServer::Halt() const
+{
+    RunPgServerScript(QStringLiteral("halt"), state_.path());
+}
+
+void PrivatePgServer::Resume() const
+{
+    RunPgServerScript(QStringLiteral("resume"), state_.path());
 }
 
 void PgServer::AdminExecute(const QString& statement) const
@@ -94,9 +137,9 @@ void PgServer::AdminExecute(const QString& statement) const
         .Execute(statement);
 }
 
-FrozenPgServer::FrozenPgServer()
+FrozenPgServer::FrozenPgServer(const QString& stateFolder)
 {
-    QFile pidFile(ReadState(QStringLiteral("data")) + QStringLiteral("/cluster/postmaster.pid"));
+    QFile pidFile(ReadState(stateFolder, QStringLiteral("data")) + QStringLiteral("/cluster/postmaster.pid"));
     if (!pidFile.open(QIODevice::ReadOnly))
         throw std::runtime_error("no postmaster.pid of the PostgreSQL test server");
     const int postmaster = pidFile.readLine().trimmed().toInt();
@@ -127,7 +170,7 @@ public:
     using ScopedConnection::ScopedConnection;
 };
 
-TestSite::TestSite(Backend backend)
+TestSite::TestSite(Backend backend, const QString& pgStateFolder)
     : backend_(backend)
     // Not the default name, which follows the application's name: the main
     // window renames the application in Chinese, and the SQLite ODBC driver
@@ -136,6 +179,7 @@ TestSite::TestSite(Backend backend)
 {
     if (!temp_.isValid())
         throw std::runtime_error("no temporary folder");
+    pgState_ = pgStateFolder;
     QDir(temp_.path()).mkpath(QStringLiteral("site/upload/StudentPhoto"));
     QDir(temp_.path()).mkpath(QStringLiteral("scratch"));
 
@@ -144,7 +188,7 @@ TestSite::TestSite(Backend backend)
         databaseName_ = temp_.filePath(QStringLiteral("school.db"));
     } else {
         databaseName_ = QStringLiteral("t") + QUuid::createUuid().toString(QUuid::Id128);
-        PgServer::FromState().AdminExecute(QStringLiteral("create database %1 owner %2").arg(databaseName_, kPgRole));
+        PgServer::FromState(pgState_).AdminExecute(QStringLiteral("create database %1 owner %2").arg(databaseName_, kPgRole));
     }
     Execute(QStringLiteral("create table organization (id integer primary key, name varchar(100))"));
     Execute(QStringLiteral("insert into organization values (1, '示范学校')"));
@@ -158,7 +202,7 @@ TestSite::~TestSite()
     if (backend_ != Backend::PostgreSQL)
         return;
     try {
-        PgServer::FromState().AdminExecute(
+        PgServer::FromState(pgState_).AdminExecute(
             QStringLiteral("drop database if exists %1 with (force)").arg(databaseName_));
     } catch (const std::exception&) {
         // The whole cluster goes when the server stops.
@@ -197,7 +241,7 @@ QByteArray TestSite::ConnectionSettingsText(const QByteArray& password) const
 {
     if (backend_ == Backend::SQLite)
         return "server=(local);database=" + databaseName_.toUtf8() + ";uid=sa;password=unused;";
-    return "server=127.0.0.1," + QByteArray::number(PgServer::FromState().port) + ";database="
+    return "server=127.0.0.1," + QByteArray::number(PgServer::FromState(pgState_).port) + ";database="
         + databaseName_.toUtf8() + ";uid=" + kPgRole.toUtf8() + ";password=" + (password.isEmpty() ? kPgPassword : password)
         + ";";
 }
@@ -224,7 +268,7 @@ std::unique_ptr<TestSite::Database> TestSite::Open() const
         return std::make_unique<Database>(QStringLiteral("QSQLITE"), databaseName_);
     return std::make_unique<Database>(
         QStringLiteral("QODBC"),
-        PgConnectionString(PgServer::FromState(), databaseName_, kPgRole, QString::fromUtf8(kPgPassword)));
+        PgConnectionString(PgServer::FromState(pgState_), databaseName_, kPgRole, QString::fromUtf8(kPgPassword)));
 }
 
 void TestSite::Execute(const QString& statement) const
@@ -253,7 +297,7 @@ QMap<QString, QString> TestSite::Photos() const
         Fail(QStringLiteral("read students"), query.lastError());
     QMap<QString, QString> photos;
     while (query.next())
-        photos.insert(query.value(0).toString(), query.value(1).toString());
+        photos.insert(query.value(0).toString(), query.isNull(1) ? QStringLiteral("<NULL>") : query.value(1).toString());
     return photos;
 }
 

@@ -16,12 +16,15 @@ enum class Backend { SQLite, PostgreSQL };
 
 const char* BackendName(Backend backend);
 
+// The folder where pg-server.sh keeps the state of the tests' shared server.
+QString SharedPgState();
+
 // The PostgreSQL server started for the tests: its port and admin password,
 // read from the state folder pg-server.sh wrote.
 struct PgServer {
     int port = 0;
     QString adminPassword;
-    static PgServer FromState();
+    static PgServer FromState(const QString& stateFolder = SharedPgState());
     // Runs a statement as the server's superuser, on the database "postgres".
     void AdminExecute(const QString& statement) const;
 };
@@ -31,7 +34,7 @@ struct PgServer {
 // nothing answers. It goes on (SIGCONT) when the object goes.
 class FrozenPgServer {
 public:
-    FrozenPgServer();
+    explicit FrozenPgServer(const QString& stateFolder = SharedPgState());
     ~FrozenPgServer();
     FrozenPgServer(const FrozenPgServer&) = delete;
     FrozenPgServer& operator=(const FrozenPgServer&) = delete;
@@ -40,12 +43,31 @@ private:
     std::vector<int> processes_;
 };
 
+// A PostgreSQL server of one test's own, for cases that stop it midway:
+// started with the object, stopped and removed with it.
+class PrivatePgServer {
+public:
+    PrivatePgServer();
+    ~PrivatePgServer();
+    PrivatePgServer(const PrivatePgServer&) = delete;
+    PrivatePgServer& operator=(const PrivatePgServer&) = delete;
+
+    QString StateFolder() const { return state_.path(); }
+    // Stops the server at once, as a crash would; Resume starts it again.
+    void Halt() const;
+    void Resume() const;
+
+private:
+    QTemporaryDir state_;
+};
+
 // A web application installation in a temporary folder: Web.config naming a
 // fresh database that holds "organization" and "studentbaseinfo", and an
 // empty upload/StudentPhoto/ folder. The database goes when the site does.
 class TestSite {
 public:
-    explicit TestSite(Backend backend);
+    // PostgreSQL sites live on the server of `pgStateFolder`.
+    explicit TestSite(Backend backend, const QString& pgStateFolder = SharedPgState());
     ~TestSite();
 
     TestSite(const TestSite&) = delete;
@@ -71,7 +93,7 @@ public:
 
     // Students with an empty photo.
     void AddStudents(const QStringList& codes) const;
-    // studentcode → photo of every row.
+    // studentcode → photo of every row ("<NULL>" for NULL).
     QMap<QString, QString> Photos() const;
     // Runs statements as the database's owner.
     void Execute(const QString& statement) const;
@@ -85,4 +107,5 @@ private:
     Backend backend_;
     QTemporaryDir temp_;
     QString databaseName_; // a PostgreSQL database, or the SQLite file
+    QString pgState_;
 };

@@ -6,14 +6,17 @@
 #   pg-server.sh start STATE_DIR   writes STATE_DIR/port, STATE_DIR/admin-password
 #                                  and STATE_DIR/data (the cluster's folder)
 #   pg-server.sh stop STATE_DIR    stops the server and removes its folder
+#   pg-server.sh halt STATE_DIR    stops the server at once, as a crash would,
+#                                  keeping its data (a test's lost database)
+#   pg-server.sh resume STATE_DIR  starts a halted server again on its port
 #
 # The tests log in as "postgres" with the admin password to make a database
 # per test, owned by the role "school" (password "school-pw"), which the
 # Web.config of each test site names.
 set -euo pipefail
 
-action=${1:?usage: pg-server.sh start|stop STATE_DIR}
-state=${2:?usage: pg-server.sh start|stop STATE_DIR}
+action=${1:?usage: pg-server.sh start|stop|halt|resume STATE_DIR}
+state=${2:?usage: pg-server.sh start|stop|halt|resume STATE_DIR}
 
 bindir=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)
 if [ -z "$bindir" ]; then
@@ -49,6 +52,24 @@ port_in_use() {
   (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null
 }
 
+# A throwaway cluster: no flushing to disk, so that making a database per
+# test stays quick. Commits still reach the kernel before they return (no
+# synchronous_commit=off), so that a server halted as a crash would be keeps
+# every committed row, as a real one does.
+run_server() {
+  "${as_owner[@]}" "$bindir/pg_ctl" -D "$1/cluster" -l "$1/server.log" -w -t 30 \
+    -o "-p $2 -c listen_addresses=127.0.0.1 -k $1 -c fsync=off -c full_page_writes=off" \
+    start >/dev/null 2>&1
+}
+
+halt() {
+  "${as_owner[@]}" "$bindir/pg_ctl" -D "$(cat "$state/data")/cluster" -m immediate -w stop >/dev/null
+}
+
+resume() {
+  run_server "$(cat "$state/data")" "$(cat "$state/port")"
+}
+
 start() {
   stop
   mkdir -p "$state"
@@ -68,15 +89,11 @@ start() {
     || { cat "$data/initdb.log" >&2; exit 1; }
   rm -f "$data/pwfile"
 
-  # A throwaway cluster: durability settings off, so that making a database
-  # per test stays quick.
   local port started=""
   for _ in $(seq 1 20); do
     port=$((20000 + RANDOM % 40000))
     port_in_use "$port" && continue
-    if "${as_owner[@]}" "$bindir/pg_ctl" -D "$data/cluster" -l "$data/server.log" -w -t 30 \
-        -o "-p $port -c listen_addresses=127.0.0.1 -k $data -c fsync=off -c synchronous_commit=off -c full_page_writes=off" \
-        start >/dev/null 2>&1; then
+    if run_server "$data" "$port"; then
       started=yes
       break
     fi
@@ -98,5 +115,7 @@ start() {
 case "$action" in
   start) start ;;
   stop) stop ;;
-  *) echo "usage: pg-server.sh start|stop STATE_DIR" >&2; exit 2 ;;
+  halt) halt ;;
+  resume) resume ;;
+  *) echo "usage: pg-server.sh start|stop|halt|resume STATE_DIR" >&2; exit 2 ;;
 esac

@@ -35,3 +35,9 @@ QStringList RecordingDialogs::ChooseFiles(QWidget*, const QString& filter)
     filtersAsked << filter;
     return TakeFront(filesAnswers);
 }
+
+bool RecordingDialogs::Confirm(const QString& text, const QString&)
+{
+    questions << text;
+    return TakeFront(confirmAnswers);
+}

@@ -12,12 +12,22 @@
 // answer behaves as if the user cancelled.
 class RecordingDialogs final : public Dialogs {
 public:
-    void ShowMessage(const QString& text) override { messages << text; }
+    using Dialogs::ShowMessage;
+    void ShowMessage(const QString& text, const QString& details) override
+    {
+        messages << text;
+        this->details << details;
+    }
+    // Recorded like a message; answered from confirmAnswers, "取消" when none is queued.
+    bool Confirm(const QString& text, const QString& details) override;
     std::optional<QString> ChooseFolder(QWidget* owner) override;
     QString ChooseFile(QWidget* owner, const QString& filter) override;
     QStringList ChooseFiles(QWidget* owner, const QString& filter) override;
 
     QStringList messages;
+    QStringList details; // one per message, empty when it had none
+    QStringList questions;
+    std::deque<bool> confirmAnswers;
     std::deque<std::optional<QString>> folderAnswers;
     std::deque<QString> fileAnswers;
     std::deque<QStringList> filesAnswers;

@@ -314,27 +314,51 @@ void ReadRunLengthRows(PixelGrid& grid, Encoding encoding, const std::vector<std
     }
 }
 
-} // namespace
+// The file header ("BM", then the pixel data offset) and the bitmap header,
+// with the checks every reading makes before it looks at the pixels.
+struct Headers {
+    std::uint32_t pixelOffset = 0;
+    Header header;
+    Encoding encoding = Encoding::Plain;
+};
 
-std::shared_ptr<PixelGrid> ReadBmp(std::span<const std::uint8_t> bytes)
+Headers ReadHeaders(ByteReader& reader)
 {
-    ByteReader reader(bytes);
     std::uint8_t b = 0;
     std::uint8_t m = 0;
     std::uint32_t fileSize = 0;
     std::uint32_t reserved = 0;
-    std::uint32_t pixelOffset = 0;
-    if (!reader.U8(b) || !reader.U8(m) || !reader.U32(fileSize) || !reader.U32(reserved) || !reader.U32(pixelOffset))
+    Headers headers;
+    if (!reader.U8(b) || !reader.U8(m) || !reader.U32(fileSize) || !reader.U32(reserved)
+        || !reader.U32(headers.pixelOffset))
         ReadError();
     if (b != 'B' || m != 'M')
         NotValid();
 
-    const Header header = ReadHeader(reader);
-    if (header.planes != 1)
+    headers.header = ReadHeader(reader);
+    if (headers.header.planes != 1)
         NotValid();
-    if (header.width <= 0 || header.height <= 0)
+    if (headers.header.width <= 0 || headers.header.height <= 0)
         NotValid();
-    const Encoding encoding = ChooseEncoding(header);
+    headers.encoding = ChooseEncoding(headers.header);
+    return headers;
+}
+
+} // namespace
+
+BmpHeader ReadBmpHeader(std::span<const std::uint8_t> bytes)
+{
+    ByteReader reader(bytes);
+    const Headers headers = ReadHeaders(reader);
+    return BmpHeader{static_cast<std::int32_t>(std::min<std::int64_t>(headers.header.width, INT32_MAX)),
+                     static_cast<std::int32_t>(std::min<std::int64_t>(headers.header.height, INT32_MAX)),
+                     static_cast<int>(headers.header.bitsPerPixel)};
+}
+
+std::shared_ptr<PixelGrid> ReadBmp(std::span<const std::uint8_t> bytes)
+{
+    ByteReader reader(bytes);
+    const auto [pixelOffset, header, encoding] = ReadHeaders(reader);
 
     BitFields masks = header.masks;
     if (encoding == Encoding::BitFields && !header.masksInHeader) {

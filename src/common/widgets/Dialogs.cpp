@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -20,16 +21,34 @@ QString QtFilter(const QString& filter)
     return qtFilters.join(QStringLiteral(";;"));
 }
 
+// A message box settles its size only when it is shown (the details button
+// and the icon widen it), so it is centred after that, then run.
+void ShowCentred(QMessageBox& box)
+{
+    box.show();
+    CentreOnScreen(box);
+    box.exec();
+}
+
 } // namespace
 
-void PlatformDialogs::ShowMessage(const QString& text)
+void PlatformDialogs::ShowMessage(const QString& text, const QString& details)
 {
     // Without a parent the box blocks every window of the tool. Qt would place
     // it over the active window; the tool's messages sit in the screen's centre.
     QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok);
-    box.adjustSize();
-    CentreOnScreen(box);
-    box.exec();
+    box.setDetailedText(details);
+    ShowCentred(box);
+}
+
+bool PlatformDialogs::Confirm(const QString& text, const QString& details)
+{
+    QMessageBox box(QMessageBox::Question, QCoreApplication::applicationName(), text);
+    QPushButton* yes = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+    box.setDefaultButton(box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole));
+    box.setDetailedText(details);
+    ShowCentred(box);
+    return box.clickedButton() == yes;
 }
 
 std::optional<QString> PlatformDialogs::ChooseFolder(QWidget* owner)

@@ -16,7 +16,13 @@ public:
 
     // A modal message box centred on the screen, captioned with the
     // application title, with one OK button; returns once the user closed it.
-    virtual void ShowMessage(const QString& text) = 0;
+    // Non-empty details (long lists) go in the box's details area, which the
+    // user opens on demand, so that the box always fits the screen.
+    virtual void ShowMessage(const QString& text, const QString& details) = 0;
+    void ShowMessage(const QString& text) { ShowMessage(text, QString()); }
+
+    // The same box with "确定" and "取消"; true when the user chose "确定".
+    virtual bool Confirm(const QString& text, const QString& details) = 0;
 
     // The folder picker: a folder string (FolderString.h), or nothing when the
     // user cancelled.
@@ -32,7 +38,9 @@ public:
 // The real dialogs of the platform.
 class PlatformDialogs final : public Dialogs {
 public:
-    void ShowMessage(const QString& text) override;
+    using Dialogs::ShowMessage;
+    void ShowMessage(const QString& text, const QString& details) override;
+    bool Confirm(const QString& text, const QString& details) override;
     std::optional<QString> ChooseFolder(QWidget* owner) override;
     QString ChooseFile(QWidget* owner, const QString& filter) override;
     QStringList ChooseFiles(QWidget* owner, const QString& filter) override;

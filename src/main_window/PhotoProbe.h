@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+// What a photo file is, as the picture component reads its headers: enough
+// to show a plan of a run without decoding thousands of photos.
+struct PhotoFacts {
+    enum class Kind {
+        Jpeg,
+        Bmp,
+        Unreadable, // missing, not a regular file, or not a JPEG or BMP picture
+    };
+    Kind kind = Kind::Unreadable;
+    int width = 0;
+    int height = 0;
+    // Why an unreadable photo cannot be read, for the user.
+    QString problem;
+};
+
+// Tells the kind by the file's first bytes (a photo stored under a name of
+// the other kind still shows in a browser) and reads that kind's header.
+// Reads at most the first 256 KiB, more only when a JPEG's frame header lies
+// behind larger metadata. Only regular files are opened.
+PhotoFacts ProbePhoto(const QString& path);
+
+// A short Chinese name of the kind, for tables: "JPEG", "BMP" or "无法读取".
+QString KindName(PhotoFacts::Kind kind);

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+class TADOQuery;
+
+// A student's row in the web application's table studentbaseinfo, as far as
+// the tool uses it: the photo column's value (a null QVariant for NULL).
+struct StudentRow {
+    QVariant photo;
+};
+
+// Two codes name the same student when their keys are equal: SQL Server's
+// usual collations compare without regard to letter case or trailing
+// blanks, and Windows file names without regard to letter case.
+QString StudentCodeKey(const QString& code);
+
+// Codes per statement: SQL Server takes at most 2,100 parameters in one.
+inline constexpr qsizetype kCodesPerStatement = 500;
+
+// Reads the rows of the students with these codes, a few hundred codes per
+// statement, each code a bound value. The query must hold the connection
+// string; its statement text is replaced. Students without a row are absent
+// from the result. The database compares codes by its own rules (SQL Server
+// ignores letter case and trailing blanks), so a row is found under the code
+// the roster gave whenever the database matched it. Throws EDatabaseError.
+QHash<QString, StudentRow> ReadStudentRows(TADOQuery& query, const QStringList& codes,
+                                           qsizetype codesPerStatement = kCodesPerStatement);
+
+// The photo column's value as the user reads it: the text, "NULL" or "（空）".
+QString PhotoValueText(const QVariant& photo);
