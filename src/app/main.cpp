@@ -3,8 +3,8 @@
 #include "common/files/FolderString.h"
 #include "common/widgets/Dialogs.h"
 #include "main_window/Form1.h"
-#include "platform/CameraSourceFromEnvironment.h"
-#include "platform/InstallationFolderStore.h"
+#include "platform/camera/CameraSourceFromEnvironment.h"
+#include "platform/settings/InstallationFolderStore.h"
 #include "resize_window/ModifyPic.h"
 
 #include <QApplication>

@@ -1,14 +1,14 @@
 #include "capture_window/GetPic.h"
 
-#include "capture_window/PictureEditing.h"
-#include "capture_window/PictureName.h"
+#include "capture_window/core/PictureEditing.h"
+#include "capture_window/core/PictureName.h"
 #include "common/faces/FaceDetector.h"
 #include "common/files/FileSystemPath.h"
 #include "common/files/ListFiles.h"
 #include "common/widgets/CentreOnScreen.h"
 #include "common/widgets/Dialogs.h"
 #include "common/widgets/ReportErrors.h"
-#include "platform/CameraSource.h"
+#include "platform/camera/CameraSource.h"
 
 #include <QApplication>
 #include <QDir>

@@ -6,16 +6,16 @@
 
 #include "common/files/FolderString.h"
 #include "common/files/RegularFile.h"
-#include "main_window/AssignmentPlan.h"
-#include "main_window/AssignmentRun.h"
-#include "main_window/ProofSheetHtml.h"
-#include "main_window/RunJournal.h"
-#include "main_window/RunMessages.h"
-#include "main_window/StudentRows.h"
-#include "main_window/PhotoList.h"
-#include "main_window/Roster.h"
-#include "platform/OdbcConnectionString.h"
-#include "platform/TADOQuery.h"
+#include "main_window/core/AssignmentPlan.h"
+#include "main_window/core/AssignmentRun.h"
+#include "main_window/core/ProofSheetHtml.h"
+#include "main_window/core/RunJournal.h"
+#include "main_window/core/RunMessages.h"
+#include "main_window/core/StudentRows.h"
+#include "main_window/core/PhotoList.h"
+#include "main_window/core/Roster.h"
+#include "platform/database/OdbcConnectionString.h"
+#include "platform/database/TADOQuery.h"
 
 #include <QDir>
 #include <QFileInfo>

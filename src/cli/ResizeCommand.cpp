@@ -7,7 +7,7 @@
 #include "cli/ProgressBar.h"
 #include "common/files/FolderString.h"
 #include "common/files/ListFiles.h"
-#include "resize_window/BatchResize.h"
+#include "resize_window/core/BatchResize.h"
 
 #include <QFileInfo>
 #include <QHash>

@@ -5,10 +5,10 @@
 #include "cli/TextTable.h"
 
 #include "common/files/FolderString.h"
-#include "main_window/RunMessages.h"
-#include "main_window/UndoRun.h"
-#include "platform/OdbcConnectionString.h"
-#include "platform/TADOQuery.h"
+#include "main_window/core/RunMessages.h"
+#include "main_window/core/UndoRun.h"
+#include "platform/database/OdbcConnectionString.h"
+#include "platform/database/TADOQuery.h"
 
 #include <QFileInfo>
 

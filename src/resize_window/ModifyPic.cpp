@@ -4,7 +4,7 @@
 #include "common/widgets/Dialogs.h"
 #include "common/widgets/ListBoxItems.h"
 #include "main_window/Form1.h"
-#include "resize_window/BatchResize.h"
+#include "resize_window/core/BatchResize.h"
 
 #include <QShowEvent>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "resize_window/BackgroundResize.h"
+#include "resize_window/core/BackgroundResize.h"
 #include "ui_ModifyPic.h"
 
 #include <QDialog>

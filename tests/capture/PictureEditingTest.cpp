@@ -1,5 +1,5 @@
-#include "capture_window/PictureEditing.h"
-#include "capture_window/PictureName.h"
+#include "capture_window/core/PictureEditing.h"
+#include "capture_window/core/PictureName.h"
 #include "common/faces/FaceDetector.h"
 #include "common/picture/PixelGrid.h"
 #include "common/picture/TBitmap.h"

@@ -1,7 +1,7 @@
 // student-photo-cli assign, runs and undo, run as a program against an SQLite site.
 #include "TestSite.h"
 
-#include "main_window/AssignmentRun.h"
+#include "main_window/core/AssignmentRun.h"
 #include "support/QtPrinters.h"
 #include "support/RunCli.h"
 #include "support/TestFiles.h"

@@ -1,8 +1,8 @@
 // The input checks of the assignment run: they stop it before the site or the
 // database is touched, so no database is needed here.
-#include "main_window/AssignmentPlan.h"
-#include "main_window/AssignmentRun.h"
-#include "platform/TADOQuery.h"
+#include "main_window/core/AssignmentPlan.h"
+#include "main_window/core/AssignmentRun.h"
+#include "platform/database/TADOQuery.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>

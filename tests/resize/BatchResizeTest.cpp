@@ -3,7 +3,7 @@
 #include "common/faces/FaceFraming.h"
 #include "common/picture/PixelGrid.h"
 #include "common/picture/TBitmap.h"
-#include "resize_window/BatchResize.h"
+#include "resize_window/core/BatchResize.h"
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
 

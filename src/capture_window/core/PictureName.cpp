@@ -1,0 +1,22 @@
+#include "capture_window/core/PictureName.h"
+
+QString TrimmedPictureName(const QString& typed)
+{
+    qsizetype first = 0;
+    qsizetype last = typed.size();
+    while (first < last && typed[first].unicode() <= u' ')
+        ++first;
+    while (last > first && typed[last - 1].unicode() <= u' ')
+        --last;
+    return typed.mid(first, last - first);
+}
+
+bool IsPlainPictureName(const QString& typed)
+{
+    static const QString kForbidden = QStringLiteral("/\\:*?\"<>|");
+    for (const QChar c : typed) {
+        if (c.unicode() < u' ' || kForbidden.contains(c))
+            return false;
+    }
+    return true;
+}
