@@ -35,7 +35,8 @@ int main(int argc, char* argv[])
     // windows stay hidden until the main window shows them modally.
     TForm1 Form1(dialogs, folderStore);
     TFrmGetPic FrmGetPic(dialogs, *camera, programFolder, &Form1);
-    TfrmPicture frmPicture(dialogs, Form1);
+    TfrmPicture frmPicture(dialogs, &Form1);
+    QObject::connect(&frmPicture, &TfrmPicture::PicturesHandedOver, &Form1, &TForm1::TakePhotoList);
     Form1.AttachSideWindows(&FrmGetPic, &frmPicture);
 
     Form1.show();

@@ -3,7 +3,6 @@
 #include "common/files/ListFiles.h"
 #include "common/widgets/Dialogs.h"
 #include "common/widgets/ListBoxItems.h"
-#include "main_window/Form1.h"
 #include "resize_window/core/BatchResize.h"
 
 #include <QShowEvent>
@@ -16,10 +15,9 @@ const QString kPictureMask = QStringLiteral("*.jpg");
 
 } // namespace
 
-TfrmPicture::TfrmPicture(Dialogs& dialogs, TForm1& mainWindow)
-    : QDialog(&mainWindow)
+TfrmPicture::TfrmPicture(Dialogs& dialogs, QWidget* owner)
+    : QDialog(owner)
     , dialogs_(dialogs)
-    , mainWindow_(mainWindow)
 {
     ui.setupUi(this);
     // A fixed border with only a close box; QDialog centres it on its owner.
@@ -180,5 +178,5 @@ void TfrmPicture::HandOverPictures()
     else if (!target.isEmpty())
         ListFiles(target, kPictureMask, names);
     ui.chklstbox->addItems(names);
-    mainWindow_.TakePhotoList(target, names);
+    emit PicturesHandedOver(target, names);
 }
