@@ -26,11 +26,11 @@ protected:
     {
         ASSERT_TRUE(temp.isValid());
         ASSERT_TRUE(QDir(temp.path()).mkpath("source"));
-        ASSERT_TRUE(QDir(temp.path()).mkpath("target"));
+        ASSERT_TRUE(QDir(temp.path()).mkpath("目标"));
     }
 
     QString Source() const { return temp.filePath("source") + '/'; }
-    QString Target() const { return temp.filePath("target") + '/'; }
+    QString Target() const { return temp.filePath("目标") + '/'; }
 
     // Copies a shared test photo into the source folder under `name`.
     void AddPhoto(const QString& testDataName, const QString& name)
@@ -115,7 +115,7 @@ TEST_F(BatchResizeTest, ThreePhotographsGiveNumberedSamplesOfTheirDecoding)
     const std::pair<const char*, const char*> photos[] = {
         {"jpeg/photos/hopper.jpg", "a.jpg"},
         {"jpeg/photos/obama_backstage_the_white_house.jpg", "b.JPG"},
-        {"jpeg/photos/Portrait_1.jpg", "c.jpg"},
+        {"jpeg/photos/Portrait_1.jpg", "丙.jpg"},
     };
     for (const auto& [file, name] : photos)
         AddPhoto(file, name);
@@ -123,7 +123,7 @@ TEST_F(BatchResizeTest, ThreePhotographsGiveNumberedSamplesOfTheirDecoding)
     ASSERT_EQ(square.width, square.height);
 
     std::vector<std::pair<int, int>> reports;
-    Run(Job({"a.jpg", "b.JPG", "c.jpg"}), [&reports](int n, int total) { reports.emplace_back(n, total); });
+    Run(Job({"a.jpg", "b.JPG", "丙.jpg"}), [&reports](int n, int total) { reports.emplace_back(n, total); });
 
     EXPECT_EQ(TargetFiles(), (QStringList{"001.jpg", "002.jpg", "003.jpg"}));
     for (int i = 0; i < 3; ++i) {

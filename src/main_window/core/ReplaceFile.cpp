@@ -1,5 +1,7 @@
 #include "main_window/core/ReplaceFile.h"
 
+#include "common/files/FileSystemPath.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -49,8 +51,7 @@ void ReplaceFile(const QString& destination, const QByteArray& bytes)
     // Replaces an existing destination (a link itself, not what it points
     // to) in one step, on Windows too.
     std::error_code error;
-    std::filesystem::rename(std::filesystem::path(file.fileName().toStdU16String()),
-                            std::filesystem::path(destination.toStdU16String()), error);
+    std::filesystem::rename(FileSystemPath(file.fileName()), FileSystemPath(destination), error);
     if (error) {
         QFile::remove(file.fileName());
         Fail(QStringLiteral("无法替换"), destination, QString::fromLocal8Bit(error.message()));

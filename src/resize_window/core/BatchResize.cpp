@@ -1,6 +1,7 @@
 #include "resize_window/core/BatchResize.h"
 
 #include "common/faces/FaceDetector.h"
+#include "common/files/FileSystemPath.h"
 #include "common/picture/DisplayColorDepth.h"
 #include "common/picture/FileBytes.h"
 #include "common/picture/PictureErrors.h"
@@ -10,7 +11,6 @@
 #include "common/picture/TFileFormatsList.h"
 #include "resize_window/core/OrderedPool.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 
@@ -81,11 +81,6 @@ namespace {
 // busy while the writer catches up, few enough to keep memory flat.
 constexpr std::size_t kPicturesInFlightPerWorker = 2;
 
-std::filesystem::path ToPath(const QString& path)
-{
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
-
 // A side of zero would give a surface without pixels and 0-byte outputs, a
 // negative one no surface at all; a huge one would be refused by the
 // component only after the run had begun. All are refused before any file is
@@ -148,7 +143,7 @@ ResizedPicture ResizeOne(ResizeWorker& worker, const BatchResizeJob& job, std::s
     ResizedPicture result;
     const QString source = job.sourceFolder + job.names[static_cast<qsizetype>(index)];
     try {
-        const std::filesystem::path path = ToPath(source);
+        const std::filesystem::path path = FileSystemPath(source);
         std::unique_ptr<TGraphic> picture = NewGraphicFor(path);
         // The buffer is read into in place unless a picture still holds it.
         if (worker.fileBytes.use_count() > 1)
@@ -219,7 +214,7 @@ BatchResizeReport RunBatchResize(const BatchResizeJob& job, const ResizeProgress
         if (progress)
             progress(sequenceNumber, total);
         try {
-            WriteFileBytes(ToPath(output), picture.bmp);
+            WriteFileBytes(FileSystemPath(output), picture.bmp);
         } catch (const std::exception& error) {
             failure.emplace(QStringLiteral("%1: %2").arg(output, QString::fromUtf8(error.what())), sequenceNumber);
             return false;
