@@ -5,6 +5,7 @@
 #include "common/faces/FaceDetector.h"
 #include "common/files/FileSystemPath.h"
 #include "common/files/ListFiles.h"
+#include "common/files/PlainFileName.h"
 #include "common/widgets/CentreOnScreen.h"
 #include "common/widgets/Dialogs.h"
 #include "common/widgets/ReportErrors.h"
@@ -413,11 +414,11 @@ void TFrmGetPic::Button9Click()
         return;
     }
     // The name as typed, blanks included.
-    const QString path = OutputFolder() + typedName + kPictureExtension;
-    bool saved = IsPlainPictureName(typedName);
+    const QString fileName = typedName + kPictureExtension;
+    bool saved = IsPlainFileName(fileName);
     if (saved) {
         try {
-            ui.Image3->Picture().SaveToFile(FileSystemPath(path));
+            ui.Image3->Picture().SaveToFile(FileSystemPath(OutputFolder() + fileName));
         } catch (const std::exception&) {
             saved = false;
         }

@@ -90,20 +90,4 @@ TEST(AssignmentChecks, EmptyInstallationFolderIsNotRefused)
     EXPECT_EQ(stopped.statusText, kFailedStatus);
 }
 
-TEST(IsSafePhotoCode, RefusesWhatCouldLeaveThePhotoFolderOrFailOnWindows)
-{
-    for (const QString& code : {QString(), QStringLiteral("2023001"), QStringLiteral("G310101200901010011"),
-                                QStringLiteral("O'Neil"), QStringLiteral("张三"), QStringLiteral("a.b"),
-                                QStringLiteral("..."), QStringLiteral(" 001 "), QStringLiteral("a-b_c")}) {
-        EXPECT_TRUE(IsSafePhotoCode(code)) << code.toStdString();
-    }
-    for (const QString& code :
-         {QStringLiteral("."), QStringLiteral(".."), QStringLiteral("a/b"), QStringLiteral("a\\b"),
-          QStringLiteral("/"), QStringLiteral("a:b"), QStringLiteral("a*"), QStringLiteral("a?"),
-          QStringLiteral("\"a\""), QStringLiteral("<a>"), QStringLiteral("a|b"), QStringLiteral("a\tb"),
-          QStringLiteral("a\x7f"), QString(QChar(0x85)), QString(QChar(0))}) {
-        EXPECT_FALSE(IsSafePhotoCode(code)) << code.toStdString();
-    }
-}
-
 } // namespace

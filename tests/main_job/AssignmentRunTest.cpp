@@ -448,7 +448,7 @@ TEST_P(AssignmentRunTest, QuotesInACodeUpdateExactlyThatStudent)
 
 TEST_P(AssignmentRunTest, UnsafeCodeRefusesTheWholeRunBeforeAnythingIsTouched)
 {
-    // Every unsafe character is tried on IsSafePhotoCode alone; here the run
+    // Every unsafe character is tried on IsPlainFileName alone; here the run
     // on a real site, and how the first such code is named.
     const std::pair<QString, QString> cases[] = {
         {"../escape", "../escape"}, {"..", ".."}, {"what?", "what?"}, {"tab\there", "tab\\x09here"}};

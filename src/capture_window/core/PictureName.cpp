@@ -10,13 +10,3 @@ QString TrimmedPictureName(const QString& typed)
         --last;
     return typed.mid(first, last - first);
 }
-
-bool IsPlainPictureName(const QString& typed)
-{
-    static const QString kForbidden = QStringLiteral("/\\:*?\"<>|");
-    for (const QChar c : typed) {
-        if (c.unicode() < u' ' || kForbidden.contains(c))
-            return false;
-    }
-    return true;
-}

@@ -1,5 +1,7 @@
 #include "main_window/core/AssignmentPlan.h"
 
+#include "common/files/PlainFileName.h"
+
 #include "main_window/core/RunMessages.h"
 #include "main_window/core/SiteConfig.h"
 #include "main_window/core/SiteIdentity.h"
@@ -92,7 +94,8 @@ std::optional<AssignmentOutcome> CheckInput(const AssignmentInput& input)
     if (input.photoNames.size() != input.codes.size())
         return Refusal(kCountsDiffer);
     for (qsizetype i = 0; i < input.codes.size(); ++i) {
-        if (!IsSafePhotoCode(input.codes[i])) {
+        // The empty code is allowed: its photo becomes ".jpg".
+        if (!input.codes[i].isEmpty() && !IsPlainFileName(input.codes[i])) {
             return Refusal(QStringLiteral("第 %1 行的学籍号“%2”不能用作图片文件名"
                                           "（不能含有 / \\ < > : \" | ? * 或控制字符，也不能是 . 或 ..），"
                                           "请改正学籍号文件后重试！")

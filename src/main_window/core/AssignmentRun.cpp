@@ -29,11 +29,6 @@ const QString kProbeStatement = QStringLiteral("select * from organization");
 constexpr qsizetype kBatchStudents = 128;
 constexpr qint64 kBatchBytes = 32 << 20;
 
-bool IsControl(char16_t c)
-{
-    return c < 0x20 || (c >= 0x7F && c < 0xA0);
-}
-
 // One student of a batch, read and journaled, ready to be changed.
 struct Prepared {
     const PlanRow* row = nullptr;
@@ -204,18 +199,6 @@ void Fail(AssignmentOutcome& outcome, const QString& reason, qsizetype students,
 }
 
 } // namespace
-
-bool IsSafePhotoCode(const QString& code)
-{
-    if (code == u"." || code == u"..")
-        return false;
-    constexpr QStringView kForbidden = u"/\\<>:\"|?*";
-    for (const QChar c : code) {
-        if (IsControl(c.unicode()) || kForbidden.contains(c))
-            return false;
-    }
-    return true;
-}
 
 QString PhotoWebPath(const QString& code)
 {

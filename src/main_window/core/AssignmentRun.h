@@ -78,12 +78,6 @@ inline const QString kFailed = QStringLiteral("图片设置失败，请确认软
 inline const QString kFailedStatus = QStringLiteral("更新失败");
 } // namespace AssignmentMessages
 
-// True when `code` can stand as a file name inside the web application's
-// photo folder on every platform: no "/" or "\", not "." or "..", no control
-// character, none of <>:"|?*. The empty code is allowed (its photo becomes
-// ".jpg").
-bool IsSafePhotoCode(const QString& code);
-
 // The web path the application shows a student's photo under.
 QString PhotoWebPath(const QString& code);
 

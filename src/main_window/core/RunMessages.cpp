@@ -4,11 +4,6 @@ namespace {
 
 constexpr qsizetype kCodesShown = 10;
 
-bool IsControl(char16_t c)
-{
-    return c < 0x20 || (c >= 0x7F && c < 0xA0);
-}
-
 } // namespace
 
 QString ShownCode(const QString& code)
@@ -17,7 +12,7 @@ QString ShownCode(const QString& code)
         return QStringLiteral("（空学籍号）");
     QString text;
     for (const QChar c : code) {
-        if (IsControl(c.unicode()))
+        if (c.category() == QChar::Other_Control)
             text += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0'));
         else
             text += c;
