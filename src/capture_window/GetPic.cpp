@@ -4,10 +4,10 @@
 #include "capture_window/core/PictureName.h"
 #include "common/faces/FaceDetector.h"
 #include "common/files/FileSystemPath.h"
-#include "common/files/ListFiles.h"
 #include "common/files/PlainFileName.h"
 #include "common/widgets/CentreOnScreen.h"
 #include "common/widgets/Dialogs.h"
+#include "common/widgets/ListBoxItems.h"
 #include "common/widgets/ReportErrors.h"
 #include "platform/camera/CameraSource.h"
 
@@ -16,7 +16,6 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QSignalBlocker>
 
 #include <exception>
 #include <utility>
@@ -372,11 +371,7 @@ void TFrmGetPic::Button11Click()
     if (!folder)
         return;
     ui.Edit2->setText(*folder);
-    QStringList names;
-    ListFiles(ui.Edit2->text(), QStringLiteral("*.jpg"), names);
-    const QSignalBlocker refilling(ui.ListBox1);
-    ui.ListBox1->clear();
-    ui.ListBox1->addItems(names);
+    FillListFromFolder(*ui.ListBox1, ui.Edit2->text(), kJpegMask);
 }
 
 void TFrmGetPic::ListBox1Click()

@@ -110,7 +110,7 @@ int RunResizeCommand(const QStringList& arguments)
     job.height = *height;
     job.fit = *fit;
     job.workers = jobs;
-    ListFiles(job.sourceFolder, QStringLiteral("*.jpg"), job.names);
+    ListFiles(job.sourceFolder, kJpegMask, job.names);
 
     BatchResizeReport report;
     try {

@@ -1,6 +1,5 @@
 #include "resize_window/ModifyPic.h"
 
-#include "common/files/ListFiles.h"
 #include "common/widgets/Dialogs.h"
 #include "common/widgets/ListBoxItems.h"
 #include "resize_window/core/BatchResize.h"
@@ -8,12 +7,6 @@
 #include <QShowEvent>
 
 #include <algorithm>
-
-namespace {
-
-const QString kPictureMask = QStringLiteral("*.jpg");
-
-} // namespace
 
 TfrmPicture::TfrmPicture(Dialogs& dialogs, QWidget* owner)
     : QDialog(owner)
@@ -65,10 +58,7 @@ void TfrmPicture::Button3Click()
     if (!folder)
         return;
     ui.Edit3->setText(*folder);
-    ui.chklstbox->clear();
-    QStringList names;
-    ListFiles(ui.Edit3->text(), kPictureMask, names);
-    ui.chklstbox->addItems(names);
+    FillListFromFolder(*ui.chklstbox, ui.Edit3->text(), kJpegMask);
 }
 
 void TfrmPicture::Button4Click()
@@ -169,14 +159,15 @@ bool TfrmPicture::FormCloseQuery()
 void TfrmPicture::HandOverPictures()
 {
     const QString target = ui.Edit4->text();
-    ui.chklstbox->clear();
-    QStringList names;
-    if (lastRun_ && lastRun_->targetFolder == target)
-        names = lastRun_->names;
-    // Without a target folder there is nothing to hand over; listing the
-    // empty folder string would list the program's current directory.
-    else if (!target.isEmpty())
-        ListFiles(target, kPictureMask, names);
-    ui.chklstbox->addItems(names);
-    emit PicturesHandedOver(target, names);
+    if (lastRun_ && lastRun_->targetFolder == target) {
+        ui.chklstbox->clear();
+        ui.chklstbox->addItems(lastRun_->names);
+    } else if (target.isEmpty()) {
+        // Without a target folder there is nothing to hand over; listing the
+        // empty folder string would list the program's current directory.
+        ui.chklstbox->clear();
+    } else {
+        FillListFromFolder(*ui.chklstbox, target, kJpegMask);
+    }
+    emit PicturesHandedOver(target, ItemTexts(*ui.chklstbox));
 }

@@ -29,7 +29,7 @@ PhotoList PhotoListOfFolder(const QString& folder)
 {
     PhotoList photos;
     photos.folder = FolderString(folder);
-    ListFiles(photos.folder, QStringLiteral("*.jpg"), photos.names);
+    ListFiles(photos.folder, kJpegMask, photos.names);
     ListFiles(photos.folder, QStringLiteral("*.bmp"), photos.names);
     SortNaturally(photos.names);
     return photos;
