@@ -132,6 +132,7 @@ TEST_F(AssignCommand, WrongUsageExitsWithTwo)
         {"--install-dir", site.Folder(), "--roster", roster, "--photos", photoFolder, "--photo-list",
          photoFolder + "/1.jpg"},
         {"--install-dir", site.Folder(), "--roster", roster, "--photos"},
+        {"--install-dir", site.Folder(), "--roster", roster, "--roster", roster, "--photos", photoFolder},
         {"--install-dir", site.Folder(), "--roster", roster, "--photos", site.Scratch("absent")},
         {"--install-dir", site.Folder(), "--roster", roster, "--photo-list", photoFolder + "/1.jpg",
          site.Scratch("elsewhere/2.jpg")},
