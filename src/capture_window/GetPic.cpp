@@ -1,5 +1,6 @@
 #include "capture_window/GetPic.h"
 
+#include "capture_window/DragEmulation.h"
 #include "capture_window/core/PictureEditing.h"
 #include "capture_window/core/PictureName.h"
 #include "common/faces/FaceDetector.h"
@@ -11,14 +12,13 @@
 #include "common/widgets/ReportErrors.h"
 #include "platform/camera/CameraSource.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
-#include <QMouseEvent>
 
 #include <exception>
 #include <utility>
+#include <vector>
 
 const QString TFrmGetPic::kCaption = QStringLiteral("图片采集");
 
@@ -48,8 +48,14 @@ TFrmGetPic::TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFo
     QPalette boxPalette = ui.ScrollBox1->palette();
     boxPalette.setColor(QPalette::Window, Qt::white);
     ui.ScrollBox1->setPalette(boxPalette);
-    ui.Image2->installEventFilter(this);
-    ui.Shape1->installEventFilter(this);
+    // The frame lies above the picture.
+    drag_ = std::make_unique<DragEmulation>(*ui.ScrollBox1, std::vector<QWidget*>{ui.Shape1, ui.Image2},
+                                            [this](QWidget* control, QPoint point) {
+                                                if (control == ui.Shape1)
+                                                    Shape1DragOver(point.x(), point.y());
+                                                else
+                                                    Image2DragOver(point.x(), point.y());
+                                            });
 
     // The start, stop and exit buttons are safe at any time; the others fail
     // in ways the user must hear about.
@@ -72,10 +78,7 @@ TFrmGetPic::TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFo
     FormCreate();
 }
 
-TFrmGetPic::~TFrmGetPic()
-{
-    EndDrag();
-}
+TFrmGetPic::~TFrmGetPic() = default;
 
 void TFrmGetPic::ConnectHandler(QAbstractButton* button, void (TFrmGetPic::*handler)())
 {
@@ -151,7 +154,7 @@ void TFrmGetPic::done(int result)
 
 void TFrmGetPic::FormCloseQuery()
 {
-    EndDrag();
+    drag_->End();
     QFile::remove(ScratchFilePath());
     if (captureWindow_)
         camera_.StopPreview();
@@ -295,72 +298,6 @@ void TFrmGetPic::Shape1DragOver(int x, int y)
         DragOverFrame(ui.Shape1->x(), ui.Shape1->y(), ui.Image2->Width(), ui.Image2->Height(), x, y);
     ui.Image2->move(moved.Left, moved.Top);
     cropRect_ = moved.CropRect;
-}
-
-bool TFrmGetPic::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched != ui.Image2 && watched != ui.Shape1)
-        return QDialog::eventFilter(watched, event);
-    const auto type = event->type();
-    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
-        return QDialog::eventFilter(watched, event);
-
-    auto* mouse = static_cast<QMouseEvent*>(event);
-    const QPoint inBox = static_cast<QWidget*>(watched)->mapTo(ui.ScrollBox1, mouse->position().toPoint());
-    if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
-        // The drag starts at the press, without waiting for a movement.
-        dragging_ = true;
-        QApplication::setOverrideCursor(Qt::PointingHandCursor);
-        DragTo(inBox);
-        return true;
-    }
-    if (!dragging_)
-        return QDialog::eventFilter(watched, event);
-    if (type == QEvent::MouseMove)
-        DragTo(inBox);
-    else if (mouse->button() == Qt::LeftButton)
-        EndDrag(); // dropping does nothing
-    return true;
-}
-
-QWidget* TFrmGetPic::DropTargetAt(QPoint pointInBox) const
-{
-    // The frame lies above the picture.
-    if (ui.Shape1->geometry().contains(pointInBox))
-        return ui.Shape1;
-    if (ui.Image2->geometry().contains(pointInBox))
-        return ui.Image2;
-    return nullptr; // the scroll box itself accepts nothing
-}
-
-void TFrmGetPic::DragTo(QPoint pointInBox)
-{
-    QWidget* target = DropTargetAt(pointInBox);
-    // Leaving one control is reported to it before entering the next.
-    if (dragTarget_ && dragTarget_ != target)
-        DragOverControl(dragTarget_, pointInBox);
-    dragTarget_ = target;
-    if (target)
-        DragOverControl(target, pointInBox);
-    QApplication::changeOverrideCursor(target ? Qt::PointingHandCursor : Qt::ForbiddenCursor);
-}
-
-void TFrmGetPic::DragOverControl(QWidget* control, QPoint pointInBox)
-{
-    const QPoint local = pointInBox - control->pos();
-    if (control == ui.Shape1)
-        Shape1DragOver(local.x(), local.y());
-    else
-        Image2DragOver(local.x(), local.y());
-}
-
-void TFrmGetPic::EndDrag()
-{
-    if (!dragging_)
-        return;
-    dragging_ = false;
-    dragTarget_ = nullptr;
-    QApplication::restoreOverrideCursor();
 }
 
 // ---- picture folder and saving ----

@@ -4,13 +4,13 @@
 #include "ui_GetPic.h"
 
 #include <QDialog>
-#include <QPoint>
 #include <QString>
 
 #include <functional>
 #include <memory>
 
 class CameraSource;
+class DragEmulation;
 class FaceDetector;
 class Dialogs;
 struct PictureArea;
@@ -53,7 +53,6 @@ protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormCreate();
@@ -83,13 +82,6 @@ private:
     void ShowLoadedPicture();
     void SetEditingEnabled(bool enabled);
 
-    // Dragging: a press on Image2 or Shape1 starts it, every move reports it
-    // to the control under the pointer, the release ends it.
-    void DragTo(QPoint pointInBox);
-    void DragOverControl(QWidget* control, QPoint pointInBox);
-    QWidget* DropTargetAt(QPoint pointInBox) const;
-    void EndDrag();
-
     Dialogs& dialogs_;
     CameraSource& camera_;
     const QString programFolder_;
@@ -99,6 +91,7 @@ private:
     TRect cropRect_;
     // Made at the first "自动定位": loading the model takes a moment.
     std::unique_ptr<FaceDetector> faceDetector_;
-    bool dragging_ = false;
-    QWidget* dragTarget_ = nullptr;
+    // A press on Image2 or Shape1 drags the picture (Image2DragOver,
+    // Shape1DragOver).
+    std::unique_ptr<DragEmulation> drag_;
 };
