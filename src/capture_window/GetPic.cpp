@@ -1,7 +1,6 @@
 #include "capture_window/GetPic.h"
 
 #include "capture_window/DragEmulation.h"
-#include "capture_window/core/PictureEditing.h"
 #include "capture_window/core/PictureName.h"
 #include "common/faces/FaceDetector.h"
 #include "common/files/FileSystemPath.h"
@@ -226,21 +225,21 @@ void TFrmGetPic::EditPictureArea(const std::function<void(PictureArea&)>& step)
 
 void TFrmGetPic::Button4Click()
 {
-    ZoomPictureArea(true);
+    ZoomPictureArea(ZoomDirection::In);
 }
 
 void TFrmGetPic::Button5Click()
 {
-    ZoomPictureArea(false);
+    ZoomPictureArea(ZoomDirection::Out);
 }
 
-void TFrmGetPic::ZoomPictureArea(bool zoomIn)
+void TFrmGetPic::ZoomPictureArea(ZoomDirection direction)
 {
     bool zoomed = false;
-    const ZoomDirection direction = zoomIn ? ZoomDirection::In : ZoomDirection::Out;
     EditPictureArea([&](PictureArea& area) { zoomed = Zoom(area, direction); });
     if (!zoomed)
-        dialogs_.ShowMessage(zoomIn ? QStringLiteral("图片不能再放大了！") : QStringLiteral("图片不能再缩小了！"));
+        dialogs_.ShowMessage(direction == ZoomDirection::In ? QStringLiteral("图片不能再放大了！")
+                                                            : QStringLiteral("图片不能再缩小了！"));
 }
 
 void TFrmGetPic::Button6Click()

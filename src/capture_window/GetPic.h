@@ -1,5 +1,6 @@
 #pragma once
 
+#include "capture_window/core/PictureEditing.h"
 #include "common/picture/TColor.h"
 #include "ui_GetPic.h"
 
@@ -13,7 +14,6 @@ class CameraSource;
 class DragEmulation;
 class FaceDetector;
 class Dialogs;
-struct PictureArea;
 
 // The capture and crop window: takes a picture from the camera or from a JPEG
 // file of a chosen folder into the picture area (Image2), lets the user zoom,
@@ -77,7 +77,7 @@ private:
     // Runs a picture step on the picture area and gives the control the size
     // the step left, also when the step fails half-way.
     void EditPictureArea(const std::function<void(PictureArea&)>& step);
-    void ZoomPictureArea(bool zoomIn);
+    void ZoomPictureArea(ZoomDirection direction);
     void PlacePictureArea();
     void ShowLoadedPicture();
     void SetEditingEnabled(bool enabled);

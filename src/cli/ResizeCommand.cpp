@@ -71,11 +71,12 @@ int RunResizeCommand(const QStringList& arguments)
     int jobs = 0; // one thread per processor core
     if (options.Has("--jobs")) {
         bool isNumber = false;
-        jobs = options.Value("--jobs").toInt(&isNumber);
+        const QString jobsText = options.Value("--jobs");
+        jobs = jobsText.toInt(&isNumber);
         if (!isNumber || jobs < 1 || jobs > kMaxJobs)
-            return UsageError("resize", kResizeUsage, QStringLiteral("--jobs %1 is not a number of threads from 1 to %2")
-                                                          .arg(options.Value("--jobs"))
-                                                          .arg(kMaxJobs));
+            return UsageError(
+                "resize", kResizeUsage,
+                QStringLiteral("--jobs %1 is not a number of threads from 1 to %2").arg(jobsText).arg(kMaxJobs));
     }
     for (const QString& folder : {source, target}) {
         if (!QFileInfo(folder).isDir())

@@ -516,8 +516,8 @@ std::shared_ptr<PixelGrid> ReadPlainPicture(const Headers& headers, std::vector<
         grid->SetColorTable(std::move(colorTable));
     if (headers.encoding == Encoding::BitFields)
         grid->SetBitFields(masks);
-    const std::uint64_t fileImageSize
-        = PixelGrid::RowBytesFor(header.width, static_cast<int>(header.bitsPerPixel)) * static_cast<std::uint64_t>(height);
+    const std::uint64_t fileImageSize = PixelGrid::RowBytesFor(header.width, static_cast<int>(header.bitsPerPixel))
+                                        * static_cast<std::uint64_t>(height);
     const std::uint64_t announced = header.imageSize != 0 ? header.imageSize : fileImageSize;
     const std::span<const std::uint8_t> data = pixels.TakeUpTo(std::min(announced, fileImageSize));
     ReadPlainRows(*grid, header, ByteReader(data));

@@ -236,7 +236,7 @@ AssignmentOutcome RunAssignment(const AssignmentPlan& plan, TADOQuery& query, co
                 if (!reason.isEmpty()) {
                     outcome.notCopied << NoteOf(row, reason);
                     if (journal && student.entry.line != 0)
-                        journal->Done(student.entry, false, 0);
+                        journal->Done(student.entry, PhotoCopy::NotCopied, 0);
                 } else {
                     outcome.copiedWithoutRow = NoteOf(row);
                     query.ClearSQL();
@@ -250,7 +250,7 @@ AssignmentOutcome RunAssignment(const AssignmentPlan& plan, TADOQuery& query, co
                     else
                         ++outcome.studentsSet;
                     if (journal)
-                        journal->Done(student.entry, true, rowsChanged);
+                        journal->Done(student.entry, PhotoCopy::Copied, rowsChanged);
                 }
                 outcome.studentsDone += 1;
                 if (settings.progress)
@@ -259,12 +259,12 @@ AssignmentOutcome RunAssignment(const AssignmentPlan& plan, TADOQuery& query, co
         }
         query.Close();
         if (journal)
-            journal->Finish(true);
+            journal->Finish(RunEnding::Completed);
     } catch (const std::exception& error) {
         query.Close();
         if (journal) {
             try {
-                journal->Finish(false);
+                journal->Finish(RunEnding::Failed);
             } catch (const EJournalError&) {
                 // The journal as it stands still undoes the run: it only
                 // lacks the word that the run ended.

@@ -239,16 +239,17 @@ void RunJournal::Intend(const JournalEntry& entry, const std::optional<QByteArra
             OldPhotoField(entry.oldPhoto), QString::fromLatin1(entry.newFileHash), entry.newPhoto});
 }
 
-void RunJournal::Done(const JournalEntry& entry, bool copied, qsizetype rowsChanged)
+void RunJournal::Done(const JournalEntry& entry, PhotoCopy copy, qsizetype rowsChanged)
 {
     Append({QStringLiteral("done"), QString::number(entry.line), entry.code,
-            copied ? QStringLiteral("copied") : QStringLiteral("notcopied"), QString::number(rowsChanged)});
+            copy == PhotoCopy::Copied ? QStringLiteral("copied") : QStringLiteral("notcopied"),
+            QString::number(rowsChanged)});
 }
 
-void RunJournal::Finish(bool completed)
+void RunJournal::Finish(RunEnding ending)
 {
     Append({QStringLiteral("finished"), QDateTime::currentDateTime().toString(Qt::ISODate),
-            completed ? QStringLiteral("completed") : QStringLiteral("failed")});
+            ending == RunEnding::Completed ? QStringLiteral("completed") : QStringLiteral("failed")});
     Sync();
 }
 

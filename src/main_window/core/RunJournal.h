@@ -110,6 +110,11 @@ struct JournalRun {
     QByteArray OldFile(const JournalEntry::SavedFile& saved) const;
 };
 
+// Whether a student's photo was put in place; its row is written only then.
+enum class PhotoCopy { NotCopied, Copied };
+// How a journaled run ended.
+enum class RunEnding { Completed, Failed };
+
 // Appends to one run's journal.
 class RunJournal {
 public:
@@ -122,8 +127,8 @@ public:
     // Keeps `oldFile` (when there was one) and writes the entry's intent
     // line. Nothing is sure to be on disk before Sync.
     void Intend(const JournalEntry& entry, const std::optional<QByteArray>& oldFile);
-    void Done(const JournalEntry& entry, bool copied, qsizetype rowsChanged);
-    void Finish(bool completed);
+    void Done(const JournalEntry& entry, PhotoCopy copy, qsizetype rowsChanged);
+    void Finish(RunEnding ending);
     void Undone(const JournalEntry& entry);
     void UndoFinished();
     // Forces everything written so far to disk. Throws EJournalError.
