@@ -32,7 +32,8 @@ const QRect kPictureAreaPlace(8, 8, 320, 290);
 
 } // namespace
 
-TFrmGetPic::TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFolder, QWidget* parent)
+TFrmGetPic::TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFolder, QWidget* parent,
+                       DisplayColorDepth displayDepth)
     : QDialog(parent)
     , dialogs_(dialogs)
     , camera_(camera)
@@ -42,6 +43,8 @@ TFrmGetPic::TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFo
     // Fixed border, close box only.
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(960, 384);
+    ui.Image2->SetDisplayDepth(displayDepth);
+    ui.Image3->SetDisplayDepth(displayDepth);
 
     // The scroll box is a white field that cuts off whatever reaches past it.
     QPalette boxPalette = ui.ScrollBox1->palette();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture_window/core/PictureEditing.h"
+#include "common/picture/DisplayColorDepth.h"
 #include "common/picture/TColor.h"
 #include "ui_GetPic.h"
 
@@ -30,7 +31,9 @@ public:
 
     // `programFolder` is a folder string (ending with a separator): the
     // scratch file "temp.bmp" and the output folder "modified" live there.
-    TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFolder, QWidget* parent = nullptr);
+    // The pictures are drawn, and the crops saved, at `displayDepth`.
+    TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFolder, QWidget* parent = nullptr,
+               DisplayColorDepth displayDepth = {});
     ~TFrmGetPic() override;
 
     // The part of the picture area's picture that the crop copies, in that

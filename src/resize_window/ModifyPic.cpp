@@ -8,9 +8,10 @@
 
 #include <algorithm>
 
-TfrmPicture::TfrmPicture(Dialogs& dialogs, QWidget* owner)
+TfrmPicture::TfrmPicture(Dialogs& dialogs, QWidget* owner, DisplayColorDepth displayDepth)
     : QDialog(owner)
     , dialogs_(dialogs)
+    , displayDepth_(displayDepth)
 {
     ui.setupUi(this);
     // A fixed border with only a close box; QDialog centres it on its owner.
@@ -87,8 +88,10 @@ void TfrmPicture::Button1Click()
     }
     // The run goes on its own thread; the window stays responsive meanwhile.
     SetRunning(true);
-    run_.Start({ui.Edit3->text(), ItemTexts(*ui.chklstbox), ui.Edit4->text(), *width, *height,
-                kFitModes[ui.ComboBox1->currentIndex()].mode});
+    BatchResizeJob job{ui.Edit3->text(), ItemTexts(*ui.chklstbox), ui.Edit4->text(), *width, *height,
+                       kFitModes[ui.ComboBox1->currentIndex()].mode};
+    job.displayDepth = displayDepth_;
+    run_.Start(std::move(job));
 }
 
 void TfrmPicture::ShowProgress(int sequenceNumber, int total)

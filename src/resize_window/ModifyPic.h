@@ -23,8 +23,8 @@ class Dialogs;
 class TfrmPicture : public QDialog {
     Q_OBJECT
 public:
-    // Centred on `owner` when shown.
-    TfrmPicture(Dialogs& dialogs, QWidget* owner);
+    // Centred on `owner` when shown. The pictures are written at `displayDepth`.
+    TfrmPicture(Dialogs& dialogs, QWidget* owner, DisplayColorDepth displayDepth = {});
 
     // Every way of closing (退出, the close box, Esc) ends here.
     void done(int result) override;
@@ -58,6 +58,7 @@ private:
     void SetRunning(bool running);
 
     Dialogs& dialogs_;
+    const DisplayColorDepth displayDepth_;
     BackgroundResize run_;
 
     // The last run of this showing: where it wrote, and what, in order.

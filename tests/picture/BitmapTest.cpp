@@ -121,8 +121,7 @@ TEST(Bitmap, ColoursAreKeptAt24And32BitsAndReducedAt16And8)
           {24, 0x00123456, 0x00123456}, {24, 0x00FF0080, 0x00FF0080}, {16, 0x00123456, 0x00103152},
           {16, 0x00FF0080, 0x00FF0084}, {16, clWhite, clWhite}, {16, clBlack, clBlack}, {8, clWhite, clWhite},
           {8, RGB(250, 5, 48), RGB(255, 0, 51)}}) {
-        DisplayDepthScope scope(depth);
-        TBitmap bitmap;
+        TBitmap bitmap{DisplayColorDepth(depth)};
         bitmap.SetSize(2, 1);
         EXPECT_EQ(bitmap.BitsPerPixel(), depth);
         bitmap.Canvas().SetPixel(1, 0, set);

@@ -83,15 +83,7 @@ std::string ErrorOf(Action&& action)
     return "no error";
 }
 
-// Sets the display colour depth for one test and puts it back afterwards.
-struct DisplayDepthScope {
-    explicit DisplayDepthScope(int bits) { SetDisplayColorDepth(bits); }
-    DisplayDepthScope(const DisplayDepthScope&) = delete;
-    ~DisplayDepthScope() { SetDisplayColorDepth(saved); }
-    const int saved = DisplayColorDepth();
-};
-
-// A bitmap of the display's depth with every pixel set by `colourAt`.
+// A bitmap of its display colour depth with every pixel set by `colourAt`.
 template <class ColourAt>
 void Paint(TBitmap& bitmap, std::int32_t width, std::int32_t height, ColourAt colourAt)
 {

@@ -133,6 +133,20 @@ TEST_F(BatchResizeTest, ThreePhotographsGiveNumberedSamplesOfTheirDecoding)
     EXPECT_EQ(reports, (std::vector<std::pair<int, int>>{{0, 3}, {1, 3}, {2, 3}, {3, 3}}));
 }
 
+TEST_F(BatchResizeTest, OutputsHaveTheDepthOfTheDisplayTheJobIsFor)
+{
+    AddPhoto("jpeg/photos/hopper.jpg", "a.jpg");
+    // Rows: bits per pixel, size of the 120 x 180 file.
+    for (const auto& [bits, fileSize] : {std::pair{8, 22678}, {16, 43254}, {24, 64854}}) {
+        BatchResizeJob job = Job({"a.jpg"});
+        job.displayDepth = DisplayColorDepth(bits);
+        Run(job);
+        const QByteArray bmp = ReadFile(Target() + "001.jpg");
+        EXPECT_EQ(bmp.size(), fileSize) << bits;
+        EXPECT_EQ(bmp.at(28), bits);
+    }
+}
+
 TEST_F(BatchResizeTest, GrayscalePhotosAreSampledFromTheirQuantisedDecoding)
 {
     // Enlarged and reduced: dithering carries from row to row, so a reduction

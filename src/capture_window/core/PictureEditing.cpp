@@ -37,7 +37,7 @@ bool Zoom(PictureArea& area, ZoomDirection direction)
     // The new surface is made before the old picture goes, so that a size the
     // component refuses leaves the picture as it was. The result is the one of
     // emptying the area and drawing into its fresh white Canvas.
-    TBitmap zoomed;
+    TBitmap zoomed(area.Picture.DisplayDepth());
     try {
         zoomed.SetWidth(static_cast<std::int32_t>(width));
         zoomed.SetHeight(static_cast<std::int32_t>(height));
@@ -120,7 +120,7 @@ FaceFraming FrameFace(PictureArea& area, FaceDetector& faces, std::int32_t frame
     const std::int64_t newHeight = scaled(height);
     if (newWidth <= 0 || newHeight <= 0 || newWidth > kMaxControlSide || newHeight > kMaxControlSide)
         return {FaceFramingOutcome::TooLarge, {}};
-    TBitmap zoomed;
+    TBitmap zoomed(area.Picture.DisplayDepth());
     try {
         zoomed.SetSize(static_cast<std::int32_t>(newWidth), static_cast<std::int32_t>(newHeight));
     } catch (const EOutOfResources&) {

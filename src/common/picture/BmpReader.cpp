@@ -481,15 +481,12 @@ void ReadRunLengthRows(RunCursor& cursor, ByteReader pixels, PutRun putRun)
 
 // A run-length file gives a display-form grid.
 std::shared_ptr<PixelGrid> ReadRunLengthPicture(const Headers& headers, const std::vector<TColor>& colorTable,
-                                                ByteReader pixels)
+                                                ByteReader pixels, DisplayColorDepth displayDepth)
 {
     const BitmapHeader& header = headers.header;
-    const int depth = DisplayColorDepth();
-    PixelGrid::CheckSize(header.width, header.height, depth);
-    auto grid = std::make_shared<PixelGrid>(static_cast<std::int32_t>(header.width),
-                                            static_cast<std::int32_t>(header.height), depth, GridForm::Display);
-    if (depth <= 8)
-        grid->SetColorTable(DisplayPalette());
+    PixelGrid::CheckSize(header.width, header.height, displayDepth.BitsPerPixel());
+    const std::shared_ptr<PixelGrid> grid = NewDisplayGrid(static_cast<std::int32_t>(header.width),
+                                                           static_cast<std::int32_t>(header.height), displayDepth);
     std::vector<std::uint32_t> palette;
     for (TColor entry : colorTable)
         palette.push_back(PixelGrid::SwapRedBlue(static_cast<std::uint32_t>(entry)));
@@ -537,7 +534,7 @@ BmpHeader ReadBmpHeader(std::span<const std::uint8_t> bytes)
                      static_cast<int>(headers.header.bitsPerPixel)};
 }
 
-std::shared_ptr<PixelGrid> ReadBmp(std::span<const std::uint8_t> bytes)
+std::shared_ptr<PixelGrid> ReadBmp(std::span<const std::uint8_t> bytes, DisplayColorDepth displayDepth)
 {
     ByteReader reader(bytes);
     const Headers headers = ReadHeaders(reader);
@@ -547,6 +544,6 @@ std::shared_ptr<PixelGrid> ReadBmp(std::span<const std::uint8_t> bytes)
     const BitmapHeader& header = headers.header;
     PixelGrid::CheckSize(header.width, header.height, std::max<int>(static_cast<int>(header.bitsPerPixel), 8));
     if (headers.encoding == Encoding::Rle8 || headers.encoding == Encoding::Rle4 || headers.encoding == Encoding::Rle24)
-        return ReadRunLengthPicture(headers, colorTable, pixels);
+        return ReadRunLengthPicture(headers, colorTable, pixels, displayDepth);
     return ReadPlainPicture(headers, std::move(colorTable), masks, pixels);
 }

@@ -6,7 +6,7 @@
 TCanvas& ImageCanvas(TPicture& picture, std::int32_t controlWidth, std::int32_t controlHeight)
 {
     if (picture.Graphic() == nullptr) {
-        TBitmap blank;
+        TBitmap blank(picture.DisplayDepth());
         blank.SetWidth(controlWidth);
         blank.SetHeight(controlHeight);
         picture.SetGraphic(&blank);

@@ -10,10 +10,11 @@
 // as plain functions so that they work without a window.
 
 // The control's Canvas. An empty Picture first gets a white display-form
-// Bitmap of the control's size (width set first, then height); a Picture
-// holding a Bitmap gives that Bitmap's Canvas, whose size no longer follows the
-// control. EInvalidOperation "Can only modify an image if it contains a bitmap"
-// for any other kind (a JPEG image).
+// Bitmap of the control's size (width set first, then height) at the
+// Picture's display colour depth; a Picture holding a Bitmap gives that
+// Bitmap's Canvas, whose size no longer follows the control.
+// EInvalidOperation "Can only modify an image if it contains a bitmap" for
+// any other kind (a JPEG image).
 TCanvas& ImageCanvas(TPicture& picture, std::int32_t controlWidth, std::int32_t controlHeight);
 
 // How the control sizes its Picture: at the picture's own size, or over the

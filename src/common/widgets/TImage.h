@@ -24,6 +24,10 @@ public:
     explicit TImage(QWidget* parent = nullptr);
     ~TImage() override;
 
+    // The Picture makes its graphics for a display of this depth; 32 bits per
+    // pixel until set.
+    void SetDisplayDepth(DisplayColorDepth depth) { picture_.SetDisplayDepth(depth); }
+
     TPicture& Picture() { return picture_; }
     const TPicture& Picture() const { return picture_; }
 

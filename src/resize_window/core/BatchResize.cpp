@@ -2,7 +2,6 @@
 
 #include "common/faces/FaceDetector.h"
 #include "common/files/FileSystemPath.h"
-#include "common/picture/DisplayColorDepth.h"
 #include "common/picture/FileBytes.h"
 #include "common/picture/PictureErrors.h"
 #include "common/picture/PixelGrid.h"
@@ -85,12 +84,12 @@ constexpr std::size_t kPicturesInFlightPerWorker = 2;
 // negative one no surface at all; a huge one would be refused by the
 // component only after the run had begun. All are refused before any file is
 // written.
-void CheckSurfaceSize(std::int32_t width, std::int32_t height)
+void CheckSurfaceSize(std::int32_t width, std::int32_t height, DisplayColorDepth depth)
 {
     if (width <= 0 || height <= 0)
         throw EResizeFailed(QStringLiteral("图片宽度和高度必须大于 0（现为 %1 × %2）").arg(width).arg(height), 0);
     try {
-        PixelGrid::CheckSize(width, height, DisplayColorDepth());
+        PixelGrid::CheckSize(width, height, depth.BitsPerPixel());
     } catch (const EOutOfResources& error) {
         throw EResizeFailed(QStringLiteral("图片尺寸 %1 × %2 过大：%3").arg(width).arg(height).arg(error.what()), 0);
     }
@@ -126,6 +125,11 @@ void CheckNoUnreadSourceIsReplaced(const BatchResizeJob& job)
 // into, its drawing surface and its face detector. A picture itself is
 // dropped as soon as it is drawn.
 struct ResizeWorker {
+    explicit ResizeWorker(DisplayColorDepth depth)
+        : surface(depth)
+    {
+    }
+
     std::shared_ptr<std::vector<std::uint8_t>> fileBytes = std::make_shared<std::vector<std::uint8_t>>();
     TBitmap surface;
     std::unique_ptr<FaceDetector> faces;
@@ -144,7 +148,7 @@ ResizedPicture ResizeOne(ResizeWorker& worker, const BatchResizeJob& job, std::s
     const QString source = job.sourceFolder + job.names[static_cast<qsizetype>(index)];
     try {
         const std::filesystem::path path = FileSystemPath(source);
-        std::unique_ptr<TGraphic> picture = NewGraphicFor(path);
+        std::unique_ptr<TGraphic> picture = NewGraphicFor(path, job.displayDepth);
         // The buffer is read into in place unless a picture still holds it.
         if (worker.fileBytes.use_count() > 1)
             worker.fileBytes = std::make_shared<std::vector<std::uint8_t>>();
@@ -172,7 +176,7 @@ std::vector<std::unique_ptr<ResizeWorker>> MakeWorkers(const BatchResizeJob& job
 {
     std::vector<std::unique_ptr<ResizeWorker>> workers;
     for (int i = WorkerCount(job); i > 0; --i) {
-        auto worker = std::make_unique<ResizeWorker>();
+        auto worker = std::make_unique<ResizeWorker>(job.displayDepth);
         worker->surface.SetWidth(job.width);
         worker->surface.SetHeight(job.height);
         if (job.fit == FitMode::Face)
@@ -188,7 +192,7 @@ BatchResizeReport RunBatchResize(const BatchResizeJob& job, const ResizeProgress
 {
     if (job.sourceFolder.isEmpty() || job.targetFolder.isEmpty())
         throw EResizeFoldersNotChosen();
-    CheckSurfaceSize(job.width, job.height);
+    CheckSurfaceSize(job.width, job.height, job.displayDepth);
     CheckNoUnreadSourceIsReplaced(job);
     std::vector<std::unique_ptr<ResizeWorker>> workers;
     try {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/picture/DisplayColorDepth.h"
 #include "resize_window/core/PhotoFit.h"
 
 #include <QString>
@@ -44,6 +45,8 @@ struct BatchResizeJob {
     FitMode fit = FitMode::Stretch;
     // Threads decoding and drawing; 0 for one per processor core.
     int workers = 0;
+    // The outputs' depth: the depth of the surfaces they are drawn on.
+    DisplayColorDepth displayDepth = {};
 };
 
 // What a run that ended without failing has to tell.
