@@ -142,11 +142,11 @@ void TfrmPicture::Button2Click()
 
 void TfrmPicture::done(int result)
 {
-    if (FormCloseQuery())
-        QDialog::done(result);
+    FormCloseQuery();
+    QDialog::done(result);
 }
 
-bool TfrmPicture::FormCloseQuery()
+void TfrmPicture::FormCloseQuery()
 {
     // A run still going stops after the picture in hand, so that the
     // handover lists what it wrote.
@@ -156,7 +156,6 @@ bool TfrmPicture::FormCloseQuery()
         emit RunFinished();
     }
     HandOverPictures();
-    return true; // closing is never refused
 }
 
 void TfrmPicture::HandOverPictures()

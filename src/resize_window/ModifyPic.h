@@ -48,7 +48,8 @@ private:
     void Button2Click();
     void Button3Click();
     void Button4Click();
-    bool FormCloseQuery();
+    // Closing is never refused: this only stops a run and hands over.
+    void FormCloseQuery();
     void HandOverPictures();
     void ShowProgress(int sequenceNumber, int total);
     void RunEnded(const ResizeOutcome& outcome);

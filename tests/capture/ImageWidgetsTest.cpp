@@ -40,8 +40,7 @@ TEST(TImageControl, CanvasMakesAWhiteBitmapOfTheControlSizeOnce)
     EXPECT_EQ(image.Picture().Height(), 180);
     EXPECT_EQ(canvas.GetPixel(119, 179), clWhite);
 
-    image.SetWidth(60);
-    image.SetHeight(90);
+    image.resize(60, 90);
     EXPECT_EQ(&image.Canvas(), &canvas);
     EXPECT_EQ(image.Picture().Width(), 120);
     EXPECT_EQ(image.size(), QSize(60, 90));

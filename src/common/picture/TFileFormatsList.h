@@ -27,7 +27,6 @@ public:
     static const TFileFormatsList& Instance();
 
     void Add(std::string extension, std::string description, MakeGraphic create);
-    const std::vector<TFileFormat>& Entries() const { return entries_; }
     // Searches from the last entry to the first; nullptr when none matches.
     // `extension` must already be lower case; an empty one never matches.
     const TFileFormat* Find(std::string_view extension) const;

@@ -58,7 +58,6 @@ public:
     TADOQuery(const TADOQuery&) = delete;
     TADOQuery& operator=(const TADOQuery&) = delete;
 
-    QString OdbcDriver() const { return odbcDriver_; }
     // Closes the query when the driver changes.
     void SetOdbcDriver(const QString& odbcDriver);
     void SetTimeouts(DatabaseTimeouts timeouts) { timeouts_ = timeouts; }
