@@ -45,7 +45,7 @@ TEST(Bitmap, ImpossibleSizesRaiseOutOfResourcesAndKeepThePixels)
     }
 }
 
-TEST(Bitmap, PixelAccessOutsideTheSurfaceReadsNoColourAndWritesNothing)
+TEST(Bitmap, PixelAccessOutsideTheSurfaceReadsNoColorAndWritesNothing)
 {
     TBitmap bitmap;
     Paint(bitmap, 5, 4, Distinct);
@@ -111,7 +111,7 @@ TEST(Bitmap, EveryKindOfChangeIsReportedOnce)
     EXPECT_EQ(bitmap.Canvas().GetPixel(0, 0), Distinct(0, 0)) << "the last drawing arrived";
 }
 
-TEST(Bitmap, ColoursAreKeptAt24And32BitsAndReducedAt16And8)
+TEST(Bitmap, ColorsAreKeptAt24And32BitsAndReducedAt16And8)
 {
     // 16 bits: five bits a channel, the top ones repeated in the low three.
     // 8 bits: the nearest colour of the display palette.

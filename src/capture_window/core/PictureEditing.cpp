@@ -65,11 +65,11 @@ void QuarterTurn(PictureArea& area, TurnDirection direction)
     TCanvas& target = ImageCanvas(area.Picture, area.Width, area.Height);
     for (std::int32_t y = 0; y < h; ++y) {
         for (std::int32_t x = 0; x < w; ++x) {
-            const TColor colour = source.GetPixel(x, y);
+            const TColor color = source.GetPixel(x, y);
             if (direction == TurnDirection::Left)
-                target.SetPixel(y, w - 1 - x, colour);
+                target.SetPixel(y, w - 1 - x, color);
             else
-                target.SetPixel(h - 1 - y, x, colour);
+                target.SetPixel(h - 1 - y, x, color);
         }
     }
     area.Height = w;

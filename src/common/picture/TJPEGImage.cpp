@@ -115,7 +115,7 @@ std::shared_ptr<PixelGrid> TJPEGImage::DecodeSamples(const TRect& rect, const TR
         grids.push_back({plan.Columns, plan.Rows});
     const JpegReading reading = readToEnd_ ? JpegReading::UpToLastSample : JpegReading::WholeStream;
     std::vector<std::shared_ptr<PixelGrid>> decoded = Decode([&](std::span<const std::uint8_t> bytes) {
-        return DecodeJpegSampledGrids(bytes, DecodingColours(), grids, reading);
+        return DecodeJpegSampledGrids(bytes, DecodingColors(), grids, reading);
     });
     readToEnd_ = true;
     for (std::size_t i = 0; i < plans.size(); ++i) {
@@ -202,7 +202,7 @@ const TBitmap& TJPEGImage::DecodedBitmap() const
     if (decoded_)
         return *decoded_;
     std::shared_ptr<PixelGrid> grid =
-        Decode([this](std::span<const std::uint8_t> bytes) { return DecodeJpeg(bytes, DecodingColours()); });
+        Decode([this](std::span<const std::uint8_t> bytes) { return DecodeJpeg(bytes, DecodingColors()); });
     readToEnd_ = true;
     if (orientation_ != ExifOrientation::TopLeft)
         grid = TurnUpright(*grid, orientation_);
@@ -212,9 +212,9 @@ const TBitmap& TJPEGImage::DecodedBitmap() const
     return *decoded_;
 }
 
-JpegColours TJPEGImage::DecodingColours() const
+JpegColors TJPEGImage::DecodingColors() const
 {
-    return displayDepth_.HasPalette() ? JpegColours::Quantised : JpegColours::Full;
+    return displayDepth_.HasPalette() ? JpegColors::Quantised : JpegColors::Full;
 }
 
 void RegisterJpegFormats(TFileFormatsList& list)

@@ -12,7 +12,7 @@
 
 class PixelGrid;
 class TFileFormatsList;
-enum class JpegColours;
+enum class JpegColors;
 
 // A JPEG file held in memory. Loading keeps the bytes and reads the frame
 // header only; the pixels are decoded by libjpeg the first time they are
@@ -92,7 +92,7 @@ public:
                                                       PictureSize overviewSize);
 
 private:
-    JpegColours DecodingColours() const;
+    JpegColors DecodingColors() const;
 
     // Whether a draw of `region` into `rect` samples (see above).
     bool SampledDrawFor(const TRect& rect, const TRect& region) const;
