@@ -3,7 +3,7 @@
 // of a 1,280 by 960 picture, each on the picture of a real Image control so
 // that the change reports to the widget are paid for too. Run by hand:
 //   build/bench/capture/capture_editing_bench
-#include "capture_window/PictureEditing.h"
+#include "capture_window/core/PictureEditing.h"
 #include "common/picture/TBitmap.h"
 #include "common/picture/TCanvas.h"
 #include "common/picture/TPicture.h"

@@ -4,12 +4,12 @@
 // site and the database and compares with psql.
 //
 //   assign_bench INSTALL_DIR ROSTER PHOTO_DIR ODBC_DRIVER [JOURNAL_DIR]
-#include "main_window/AssignmentPlan.h"
-#include "main_window/AssignmentRun.h"
-#include "main_window/PhotoList.h"
-#include "main_window/Roster.h"
-#include "main_window/RunJournal.h"
-#include "platform/TADOQuery.h"
+#include "main_window/core/AssignmentPlan.h"
+#include "main_window/core/AssignmentRun.h"
+#include "main_window/core/PhotoList.h"
+#include "main_window/core/Roster.h"
+#include "main_window/core/RunJournal.h"
+#include "platform/database/TADOQuery.h"
 
 #include <QCoreApplication>
 

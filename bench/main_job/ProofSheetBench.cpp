@@ -8,7 +8,7 @@
 // Each student gets its own path to PHOTO (hard links in a temporary folder,
 // so every thumbnail is really made) and every second one a present photo.
 // Run it under xvfb-run or with QT_QPA_PLATFORM=offscreen.
-#include "main_window/AssignmentPlan.h"
+#include "main_window/core/AssignmentPlan.h"
 #include "main_window/ProofSheet.h"
 
 #include <QApplication>

@@ -3,8 +3,8 @@
 #include "common/files/FolderString.h"
 #include "common/widgets/Dialogs.h"
 #include "main_window/Form1.h"
-#include "platform/CameraSourceFromEnvironment.h"
-#include "platform/InstallationFolderStore.h"
+#include "platform/camera/CameraSourceFromEnvironment.h"
+#include "platform/settings/InstallationFolderStore.h"
 #include "resize_window/ModifyPic.h"
 
 #include <QApplication>
@@ -17,8 +17,9 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     // New drawing surfaces and written BMP files take the screen's depth when
     // it is a palette screen; everywhere else they are 32 bits per pixel.
+    DisplayColorDepth displayDepth;
     if (const QScreen* screen = QGuiApplication::primaryScreen(); screen && screen->depth() <= 8)
-        SetDisplayColorDepth(8);
+        displayDepth = DisplayColorDepth(8);
 
     PlatformDialogs dialogs;
     // STUDENT_PHOTO_SETTINGS names a settings file that stands in for the
@@ -34,8 +35,9 @@ int main(int argc, char* argv[])
     // The three windows, in the order the tool has always made them; the side
     // windows stay hidden until the main window shows them modally.
     TForm1 Form1(dialogs, folderStore);
-    TFrmGetPic FrmGetPic(dialogs, *camera, programFolder, &Form1);
-    TfrmPicture frmPicture(dialogs, Form1);
+    TFrmGetPic FrmGetPic(dialogs, *camera, programFolder, &Form1, displayDepth);
+    TfrmPicture frmPicture(dialogs, &Form1, displayDepth);
+    QObject::connect(&frmPicture, &TfrmPicture::PicturesHandedOver, &Form1, &TForm1::TakePhotoList);
     Form1.AttachSideWindows(&FrmGetPic, &frmPicture);
 
     Form1.show();

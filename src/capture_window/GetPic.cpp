@@ -1,24 +1,23 @@
 #include "capture_window/GetPic.h"
 
-#include "capture_window/PictureEditing.h"
-#include "capture_window/PictureName.h"
+#include "capture_window/DragEmulation.h"
+#include "capture_window/core/PictureName.h"
 #include "common/faces/FaceDetector.h"
 #include "common/files/FileSystemPath.h"
-#include "common/files/ListFiles.h"
+#include "common/files/PlainFileName.h"
 #include "common/widgets/CentreOnScreen.h"
 #include "common/widgets/Dialogs.h"
+#include "common/widgets/ListBoxItems.h"
 #include "common/widgets/ReportErrors.h"
-#include "platform/CameraSource.h"
+#include "platform/camera/CameraSource.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
-#include <QMouseEvent>
-#include <QSignalBlocker>
 
 #include <exception>
 #include <utility>
+#include <vector>
 
 const QString TFrmGetPic::kCaption = QStringLiteral("图片采集");
 
@@ -33,7 +32,8 @@ const QRect kPictureAreaPlace(8, 8, 320, 290);
 
 } // namespace
 
-TFrmGetPic::TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFolder, QWidget* parent)
+TFrmGetPic::TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFolder, QWidget* parent,
+                       DisplayColorDepth displayDepth)
     : QDialog(parent)
     , dialogs_(dialogs)
     , camera_(camera)
@@ -43,13 +43,21 @@ TFrmGetPic::TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFo
     // Fixed border, close box only.
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(960, 384);
+    ui.Image2->SetDisplayDepth(displayDepth);
+    ui.Image3->SetDisplayDepth(displayDepth);
 
     // The scroll box is a white field that cuts off whatever reaches past it.
     QPalette boxPalette = ui.ScrollBox1->palette();
     boxPalette.setColor(QPalette::Window, Qt::white);
     ui.ScrollBox1->setPalette(boxPalette);
-    ui.Image2->installEventFilter(this);
-    ui.Shape1->installEventFilter(this);
+    // The frame lies above the picture.
+    drag_ = std::make_unique<DragEmulation>(*ui.ScrollBox1, std::vector<QWidget*>{ui.Shape1, ui.Image2},
+                                            [this](QWidget* control, QPoint point) {
+                                                if (control == ui.Shape1)
+                                                    Shape1DragOver(point.x(), point.y());
+                                                else
+                                                    Image2DragOver(point.x(), point.y());
+                                            });
 
     // The start, stop and exit buttons are safe at any time; the others fail
     // in ways the user must hear about.
@@ -72,10 +80,7 @@ TFrmGetPic::TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFo
     FormCreate();
 }
 
-TFrmGetPic::~TFrmGetPic()
-{
-    EndDrag();
-}
+TFrmGetPic::~TFrmGetPic() = default;
 
 void TFrmGetPic::ConnectHandler(QAbstractButton* button, void (TFrmGetPic::*handler)())
 {
@@ -151,7 +156,7 @@ void TFrmGetPic::done(int result)
 
 void TFrmGetPic::FormCloseQuery()
 {
-    EndDrag();
+    drag_->End();
     QFile::remove(ScratchFilePath());
     if (captureWindow_)
         camera_.StopPreview();
@@ -223,21 +228,21 @@ void TFrmGetPic::EditPictureArea(const std::function<void(PictureArea&)>& step)
 
 void TFrmGetPic::Button4Click()
 {
-    ZoomPictureArea(true);
+    ZoomPictureArea(ZoomDirection::In);
 }
 
 void TFrmGetPic::Button5Click()
 {
-    ZoomPictureArea(false);
+    ZoomPictureArea(ZoomDirection::Out);
 }
 
-void TFrmGetPic::ZoomPictureArea(bool zoomIn)
+void TFrmGetPic::ZoomPictureArea(ZoomDirection direction)
 {
     bool zoomed = false;
-    const ZoomDirection direction = zoomIn ? ZoomDirection::In : ZoomDirection::Out;
     EditPictureArea([&](PictureArea& area) { zoomed = Zoom(area, direction); });
     if (!zoomed)
-        dialogs_.ShowMessage(zoomIn ? QStringLiteral("图片不能再放大了！") : QStringLiteral("图片不能再缩小了！"));
+        dialogs_.ShowMessage(direction == ZoomDirection::In ? QStringLiteral("图片不能再放大了！")
+                                                            : QStringLiteral("图片不能再缩小了！"));
 }
 
 void TFrmGetPic::Button6Click()
@@ -297,72 +302,6 @@ void TFrmGetPic::Shape1DragOver(int x, int y)
     cropRect_ = moved.CropRect;
 }
 
-bool TFrmGetPic::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched != ui.Image2 && watched != ui.Shape1)
-        return QDialog::eventFilter(watched, event);
-    const auto type = event->type();
-    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
-        return QDialog::eventFilter(watched, event);
-
-    auto* mouse = static_cast<QMouseEvent*>(event);
-    const QPoint inBox = static_cast<QWidget*>(watched)->mapTo(ui.ScrollBox1, mouse->position().toPoint());
-    if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
-        // The drag starts at the press, without waiting for a movement.
-        dragging_ = true;
-        QApplication::setOverrideCursor(Qt::PointingHandCursor);
-        DragTo(inBox);
-        return true;
-    }
-    if (!dragging_)
-        return QDialog::eventFilter(watched, event);
-    if (type == QEvent::MouseMove)
-        DragTo(inBox);
-    else if (mouse->button() == Qt::LeftButton)
-        EndDrag(); // dropping does nothing
-    return true;
-}
-
-QWidget* TFrmGetPic::DropTargetAt(QPoint pointInBox) const
-{
-    // The frame lies above the picture.
-    if (ui.Shape1->geometry().contains(pointInBox))
-        return ui.Shape1;
-    if (ui.Image2->geometry().contains(pointInBox))
-        return ui.Image2;
-    return nullptr; // the scroll box itself accepts nothing
-}
-
-void TFrmGetPic::DragTo(QPoint pointInBox)
-{
-    QWidget* target = DropTargetAt(pointInBox);
-    // Leaving one control is reported to it before entering the next.
-    if (dragTarget_ && dragTarget_ != target)
-        DragOverControl(dragTarget_, pointInBox);
-    dragTarget_ = target;
-    if (target)
-        DragOverControl(target, pointInBox);
-    QApplication::changeOverrideCursor(target ? Qt::PointingHandCursor : Qt::ForbiddenCursor);
-}
-
-void TFrmGetPic::DragOverControl(QWidget* control, QPoint pointInBox)
-{
-    const QPoint local = pointInBox - control->pos();
-    if (control == ui.Shape1)
-        Shape1DragOver(local.x(), local.y());
-    else
-        Image2DragOver(local.x(), local.y());
-}
-
-void TFrmGetPic::EndDrag()
-{
-    if (!dragging_)
-        return;
-    dragging_ = false;
-    dragTarget_ = nullptr;
-    QApplication::restoreOverrideCursor();
-}
-
 // ---- picture folder and saving ----
 
 void TFrmGetPic::Button11Click()
@@ -371,11 +310,7 @@ void TFrmGetPic::Button11Click()
     if (!folder)
         return;
     ui.Edit2->setText(*folder);
-    QStringList names;
-    ListFiles(ui.Edit2->text(), QStringLiteral("*.jpg"), names);
-    const QSignalBlocker refilling(ui.ListBox1);
-    ui.ListBox1->clear();
-    ui.ListBox1->addItems(names);
+    FillListFromFolder(*ui.ListBox1, ui.Edit2->text(), kJpegMask);
 }
 
 void TFrmGetPic::ListBox1Click()
@@ -413,11 +348,11 @@ void TFrmGetPic::Button9Click()
         return;
     }
     // The name as typed, blanks included.
-    const QString path = OutputFolder() + typedName + kPictureExtension;
-    bool saved = IsPlainPictureName(typedName);
+    const QString fileName = typedName + kPictureExtension;
+    bool saved = IsPlainFileName(fileName);
     if (saved) {
         try {
-            ui.Image3->Picture().SaveToFile(FileSystemPath(path));
+            ui.Image3->Picture().SaveToFile(FileSystemPath(OutputFolder() + fileName));
         } catch (const std::exception&) {
             saved = false;
         }

@@ -1,19 +1,20 @@
 #pragma once
 
+#include "capture_window/core/PictureEditing.h"
+#include "common/picture/DisplayColorDepth.h"
 #include "common/picture/TColor.h"
 #include "ui_GetPic.h"
 
 #include <QDialog>
-#include <QPoint>
 #include <QString>
 
 #include <functional>
 #include <memory>
 
 class CameraSource;
+class DragEmulation;
 class FaceDetector;
 class Dialogs;
-struct PictureArea;
 
 // The capture and crop window: takes a picture from the camera or from a JPEG
 // file of a chosen folder into the picture area (Image2), lets the user zoom,
@@ -30,7 +31,9 @@ public:
 
     // `programFolder` is a folder string (ending with a separator): the
     // scratch file "temp.bmp" and the output folder "modified" live there.
-    TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFolder, QWidget* parent = nullptr);
+    // The pictures are drawn, and the crops saved, at `displayDepth`.
+    TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFolder, QWidget* parent = nullptr,
+               DisplayColorDepth displayDepth = {});
     ~TFrmGetPic() override;
 
     // The part of the picture area's picture that the crop copies, in that
@@ -53,7 +56,6 @@ protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormCreate();
@@ -78,17 +80,10 @@ private:
     // Runs a picture step on the picture area and gives the control the size
     // the step left, also when the step fails half-way.
     void EditPictureArea(const std::function<void(PictureArea&)>& step);
-    void ZoomPictureArea(bool zoomIn);
+    void ZoomPictureArea(ZoomDirection direction);
     void PlacePictureArea();
     void ShowLoadedPicture();
     void SetEditingEnabled(bool enabled);
-
-    // Dragging: a press on Image2 or Shape1 starts it, every move reports it
-    // to the control under the pointer, the release ends it.
-    void DragTo(QPoint pointInBox);
-    void DragOverControl(QWidget* control, QPoint pointInBox);
-    QWidget* DropTargetAt(QPoint pointInBox) const;
-    void EndDrag();
 
     Dialogs& dialogs_;
     CameraSource& camera_;
@@ -99,6 +94,7 @@ private:
     TRect cropRect_;
     // Made at the first "自动定位": loading the model takes a moment.
     std::unique_ptr<FaceDetector> faceDetector_;
-    bool dragging_ = false;
-    QWidget* dragTarget_ = nullptr;
+    // A press on Image2 or Shape1 drags the picture (Image2DragOver,
+    // Shape1DragOver).
+    std::unique_ptr<DragEmulation> drag_;
 };

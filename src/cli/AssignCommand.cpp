@@ -1,4 +1,5 @@
 // student-photo-cli assign: the main window's assignment run from a terminal.
+#include "cli/CommandOptions.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/ProgressBar.h"
@@ -6,22 +7,21 @@
 
 #include "common/files/FolderString.h"
 #include "common/files/RegularFile.h"
-#include "main_window/AssignmentPlan.h"
-#include "main_window/AssignmentRun.h"
-#include "main_window/ProofSheetHtml.h"
-#include "main_window/RunJournal.h"
-#include "main_window/RunMessages.h"
-#include "main_window/StudentRows.h"
-#include "main_window/PhotoList.h"
-#include "main_window/Roster.h"
-#include "platform/OdbcConnectionString.h"
-#include "platform/TADOQuery.h"
+#include "main_window/core/AssignmentPlan.h"
+#include "main_window/core/AssignmentRun.h"
+#include "main_window/core/ProofSheetHtml.h"
+#include "main_window/core/RunJournal.h"
+#include "main_window/core/RunMessages.h"
+#include "main_window/core/StudentRows.h"
+#include "main_window/core/PhotoList.h"
+#include "main_window/core/Roster.h"
+#include "platform/database/OdbcConnectionString.h"
+#include "platform/database/TADOQuery.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 #include <cstdio>
-#include <optional>
 #include <variant>
 
 namespace {
@@ -42,67 +42,14 @@ const char kUsage[] = "usage: student-photo-cli assign --install-dir DIR --roste
                       "The database driver is STUDENT_PHOTO_ODBC_DRIVER, or FreeTDS when it is not set.\n"
                       "Runs are journaled under STUDENT_PHOTO_DATA (default: the user's data folder).\n";
 
-struct Arguments {
-    QString installDir;
-    QString roster;
-    std::optional<QString> photoFolder;
-    std::optional<QStringList> photoFiles;
-    bool dryRun = false;
-    std::optional<QString> proofSheet;
+const QList<OptionRule> kAssignOptions = {
+    {"--install-dir", OptionValues::One, OptionPresence::Required},
+    {"--roster", OptionValues::One, OptionPresence::Required},
+    {"--photos"},
+    {"--photo-list", OptionValues::Several},
+    {"--dry-run", OptionValues::None},
+    {"--proof-sheet"},
 };
-
-// Returns the arguments, or the usage problem.
-std::variant<Arguments, QString> Parse(const QStringList& arguments)
-{
-    Arguments parsed;
-    bool haveInstallDir = false;
-    bool haveRoster = false;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& option = arguments[i];
-        const auto value = [&]() -> std::optional<QString> {
-            if (i + 1 >= arguments.size() || arguments[i + 1].startsWith(QStringLiteral("--")))
-                return std::nullopt;
-            return arguments[++i];
-        };
-        if (option == u"--dry-run") {
-            parsed.dryRun = true;
-        } else if (option == u"--proof-sheet") {
-            const std::optional<QString> given = value();
-            if (!given)
-                return QStringLiteral("--proof-sheet needs a value");
-            parsed.proofSheet = *given;
-        } else if (option == u"--install-dir" || option == u"--roster" || option == u"--photos") {
-            const std::optional<QString> given = value();
-            if (!given)
-                return QStringLiteral("%1 needs a value").arg(option);
-            if (option == u"--install-dir") {
-                parsed.installDir = *given;
-                haveInstallDir = true;
-            } else if (option == u"--roster") {
-                parsed.roster = *given;
-                haveRoster = true;
-            } else {
-                parsed.photoFolder = *given;
-            }
-        } else if (option == u"--photo-list") {
-            QStringList files;
-            while (const std::optional<QString> file = value())
-                files << *file;
-            if (files.isEmpty())
-                return QStringLiteral("--photo-list needs at least one file");
-            parsed.photoFiles = parsed.photoFiles.value_or(QStringList()) + files;
-        } else {
-            return QStringLiteral("unknown argument %1").arg(option);
-        }
-    }
-    if (!haveInstallDir)
-        return QStringLiteral("--install-dir is missing");
-    if (!haveRoster)
-        return QStringLiteral("--roster is missing");
-    if (parsed.photoFolder.has_value() == parsed.photoFiles.has_value())
-        return QStringLiteral("give either --photos or --photo-list");
-    return parsed;
-}
 
 // The plan as a table, one student a line, and its counts.
 QString PlanText(const AssignmentPlan& plan)
@@ -128,14 +75,14 @@ QString PlanText(const AssignmentPlan& plan)
 }
 
 // The message on standard output, the full lists on standard error; the exit code.
-int Report(const AssignmentOutcome& outcome, const Arguments& args)
+int Report(const AssignmentOutcome& outcome, const GivenOptions& options)
 {
     PrintLine(stdout, outcome.message);
     if (!outcome.details.isEmpty())
         PrintLine(stderr, outcome.details);
     if (outcome.result == AssignmentOutcome::Result::Failed && !outcome.runId.isEmpty()) {
         PrintLine(stderr, QStringLiteral("撤销这次设置：student-photo-cli undo --install-dir %1 --run %2")
-                              .arg(args.installDir, outcome.runId));
+                              .arg(options.Value("--install-dir"), outcome.runId));
     }
     if (outcome.EverythingSet())
         return kExitSuccess;
@@ -146,35 +93,39 @@ int Report(const AssignmentOutcome& outcome, const Arguments& args)
 
 int RunAssignCommand(const QStringList& arguments)
 {
-    const auto parsed = Parse(arguments);
+    const auto parsed = ParseOptions(arguments, kAssignOptions);
     if (const QString* problem = std::get_if<QString>(&parsed))
         return UsageError("assign", kUsage, *problem);
-    const Arguments& args = std::get<Arguments>(parsed);
+    const GivenOptions& options = std::get<GivenOptions>(parsed);
+    if (options.Has("--photos") == options.Has("--photo-list"))
+        return UsageError("assign", kUsage, QStringLiteral("give either --photos or --photo-list"));
 
     PhotoList photos;
-    if (args.photoFolder) {
-        if (!QFileInfo(*args.photoFolder).isDir())
-            return UsageError("assign", kUsage, QStringLiteral("the photo folder %1 does not exist").arg(*args.photoFolder));
-        photos = PhotoListOfFolder(*args.photoFolder);
+    if (options.Has("--photos")) {
+        const QString photoFolder = options.Value("--photos");
+        if (!QFileInfo(photoFolder).isDir())
+            return UsageError("assign", kUsage, QStringLiteral("the photo folder %1 does not exist").arg(photoFolder));
+        photos = PhotoListOfFolder(photoFolder);
     } else {
+        const QStringList photoFiles = options.Values("--photo-list");
         try {
-            photos = PhotoListFromChosenFiles(*args.photoFiles, PhotoOrder::AsGiven);
+            photos = PhotoListFromChosenFiles(photoFiles, PhotoOrder::AsGiven);
         } catch (const EFileAccessError& error) {
             PrintLine(stderr, QString::fromStdString(error.what()));
             return kExitFailed;
         }
-        for (const QString& file : *args.photoFiles) {
+        for (const QString& file : photoFiles) {
             if (FolderString(QFileInfo(file).path()) != photos.folder)
                 return UsageError("assign", kUsage, QStringLiteral("the files of --photo-list must lie in one folder"));
         }
     }
 
     AssignmentInput input;
-    input.installationFolder = FolderString(args.installDir);
+    input.installationFolder = FolderString(options.Value("--install-dir"));
     input.photoFolder = photos.folder;
     input.photoNames = photos.names;
     try {
-        input.codes = ReadRoster(args.roster);
+        input.codes = ReadRoster(options.Value("--roster"));
     } catch (const ERosterError& error) {
         PrintLine(stdout, QStringLiteral("读入数据失败，请确定数据格式是否正确！ "));
         PrintLine(stderr, QString::fromStdString(error.what()));
@@ -184,16 +135,16 @@ int RunAssignCommand(const QStringList& arguments)
     TADOQuery query(DefaultOdbcDriver());
     const PlanOutcome planned = MakeAssignmentPlan(input, query);
     if (!planned.plan)
-        return Report(planned.stopped, args);
-    if (args.proofSheet) {
+        return Report(planned.stopped, options);
+    if (options.Has("--proof-sheet")) {
         try {
-            WriteProofSheet(*planned.plan, *args.proofSheet);
+            WriteProofSheet(*planned.plan, options.Value("--proof-sheet"));
         } catch (const EProofSheetError& error) {
             PrintLine(stderr, QString::fromStdString(error.what()));
             return kExitFailed;
         }
     }
-    if (args.dryRun) {
+    if (options.Has("--dry-run")) {
         PrintLine(stdout, PlanText(*planned.plan));
         return planned.plan->HasWarnings() ? kExitIncomplete : kExitSuccess;
     }
@@ -204,5 +155,5 @@ int RunAssignCommand(const QStringList& arguments)
         ProgressBar bar(QStringLiteral("设置学生图片"), input.codes.size());
         outcome = RunAssignment(*planned.plan, query, RunSettings{&journal, [&bar](qsizetype done) { bar.Update(done); }});
     }
-    return Report(outcome, args);
+    return Report(outcome, options);
 }

@@ -2,18 +2,19 @@
 // terminal. Every "*.jpg" picture of the source folder, in listing order, is
 // scaled to one width and height and written into the target folder as
 // 001.jpg, 002.jpg … (BMP data, as the window writes them).
+#include "cli/CommandOptions.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/ProgressBar.h"
 #include "common/files/FolderString.h"
 #include "common/files/ListFiles.h"
-#include "resize_window/BatchResize.h"
+#include "resize_window/core/BatchResize.h"
 
 #include <QFileInfo>
-#include <QHash>
 
 #include <cstdio>
 #include <optional>
+#include <variant>
 
 namespace {
 
@@ -31,47 +32,14 @@ const char kResizeUsage[] =
     "                 pictures without a face are cropped, and named\n"
     "  --jobs N       decode and draw on N threads (default: one per processor core)\n";
 
-
-
-struct ResizeOptions {
-    QString source;
-    QString target;
-    QString width = QStringLiteral("120");
-    QString height = QStringLiteral("180");
-    QString fit = QStringLiteral("stretch");
-    QString jobs;  // empty: one thread per processor core
+const QList<OptionRule> kResizeOptions = {
+    {"--source", OptionValues::One, OptionPresence::Required},
+    {"--target", OptionValues::One, OptionPresence::Required},
+    {"--width"},
+    {"--height"},
+    {"--fit"},
+    {"--jobs"},
 };
-
-// Options come as "--name VALUE" pairs; each may be given once.
-std::optional<QString> ParseOptions(const QStringList& arguments, ResizeOptions& options)
-{
-    QHash<QString, QString*> fields{
-        {QStringLiteral("--source"), &options.source},
-        {QStringLiteral("--target"), &options.target},
-        {QStringLiteral("--width"), &options.width},
-        {QStringLiteral("--height"), &options.height},
-        {QStringLiteral("--fit"), &options.fit},
-        {QStringLiteral("--jobs"), &options.jobs},
-    };
-    QStringList seen;
-    for (qsizetype i = 0; i < arguments.size(); i += 2) {
-        const QString& name = arguments[i];
-        QString* field = fields.value(name);
-        if (field == nullptr)
-            return QStringLiteral("unknown argument %1").arg(name);
-        if (seen.contains(name))
-            return QStringLiteral("%1 given twice").arg(name);
-        if (i + 1 >= arguments.size())
-            return QStringLiteral("%1 needs a value").arg(name);
-        seen << name;
-        *field = arguments[i + 1];
-    }
-    if (options.source.isEmpty())
-        return QStringLiteral("--source is required");
-    if (options.target.isEmpty())
-        return QStringLiteral("--target is required");
-    return std::nullopt;
-}
 
 } // namespace
 
@@ -81,36 +49,48 @@ int RunResizeCommand(const QStringList& arguments)
         std::fputs(kResizeUsage, stdout);
         return kExitSuccess;
     }
-    ResizeOptions options;
-    if (const std::optional<QString> problem = ParseOptions(arguments, options))
+    const auto parsed = ParseOptions(arguments, kResizeOptions);
+    if (const QString* problem = std::get_if<QString>(&parsed))
         return UsageError("resize", kResizeUsage, *problem);
-    const std::optional<std::int32_t> width = ParseSideLength(options.width);
+    const GivenOptions& options = std::get<GivenOptions>(parsed);
+    const QString source = options.Value("--source");
+    const QString target = options.Value("--target");
+    const QString widthText = options.Value("--width", QStringLiteral("120"));
+    const QString heightText = options.Value("--height", QStringLiteral("180"));
+    const QString fitText = options.Value("--fit", QStringLiteral("stretch"));
+
+    const std::optional<std::int32_t> width = ParseSideLength(widthText);
     if (!width)
-        return UsageError("resize", kResizeUsage, QStringLiteral("--width %1 is not a whole number").arg(options.width));
-    const std::optional<std::int32_t> height = ParseSideLength(options.height);
+        return UsageError("resize", kResizeUsage, QStringLiteral("--width %1 is not a whole number").arg(widthText));
+    const std::optional<std::int32_t> height = ParseSideLength(heightText);
     if (!height)
-        return UsageError("resize", kResizeUsage, QStringLiteral("--height %1 is not a whole number").arg(options.height));
-    const std::optional<FitMode> fit = FitModeFromOption(options.fit);
+        return UsageError("resize", kResizeUsage, QStringLiteral("--height %1 is not a whole number").arg(heightText));
+    const std::optional<FitMode> fit = FitModeFromOption(fitText);
     if (!fit)
-        return UsageError("resize", kResizeUsage, QStringLiteral("--fit %1 is not stretch, crop or face").arg(options.fit));
-    bool jobsIsNumber = options.jobs.isEmpty();
-    const int jobs = options.jobs.isEmpty() ? 0 : options.jobs.toInt(&jobsIsNumber);
-    if (!jobsIsNumber || (!options.jobs.isEmpty() && (jobs < 1 || jobs > kMaxJobs)))
-        return UsageError("resize", kResizeUsage,
-                          QStringLiteral("--jobs %1 is not a number of threads from 1 to %2").arg(options.jobs).arg(kMaxJobs));
-    for (const QString& folder : {options.source, options.target}) {
+        return UsageError("resize", kResizeUsage, QStringLiteral("--fit %1 is not stretch, crop or face").arg(fitText));
+    int jobs = 0; // one thread per processor core
+    if (options.Has("--jobs")) {
+        bool isNumber = false;
+        const QString jobsText = options.Value("--jobs");
+        jobs = jobsText.toInt(&isNumber);
+        if (!isNumber || jobs < 1 || jobs > kMaxJobs)
+            return UsageError(
+                "resize", kResizeUsage,
+                QStringLiteral("--jobs %1 is not a number of threads from 1 to %2").arg(jobsText).arg(kMaxJobs));
+    }
+    for (const QString& folder : {source, target}) {
         if (!QFileInfo(folder).isDir())
             return UsageError("resize", kResizeUsage, QStringLiteral("%1 is not a folder").arg(folder));
     }
 
     BatchResizeJob job;
-    job.sourceFolder = FolderString(options.source);
-    job.targetFolder = FolderString(options.target);
+    job.sourceFolder = FolderString(source);
+    job.targetFolder = FolderString(target);
     job.width = *width;
     job.height = *height;
     job.fit = *fit;
     job.workers = jobs;
-    ListFiles(job.sourceFolder, QStringLiteral("*.jpg"), job.names);
+    ListFiles(job.sourceFolder, kJpegMask, job.names);
 
     BatchResizeReport report;
     try {

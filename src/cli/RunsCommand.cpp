@@ -1,18 +1,20 @@
 // student-photo-cli runs and undo: the journaled runs of a site, and undoing
 // one of them.
+#include "cli/CommandOptions.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/TextTable.h"
 
 #include "common/files/FolderString.h"
-#include "main_window/RunMessages.h"
-#include "main_window/UndoRun.h"
-#include "platform/OdbcConnectionString.h"
-#include "platform/TADOQuery.h"
+#include "main_window/core/RunMessages.h"
+#include "main_window/core/UndoRun.h"
+#include "platform/database/OdbcConnectionString.h"
+#include "platform/database/TADOQuery.h"
 
 #include <QFileInfo>
 
 #include <optional>
+#include <variant>
 
 namespace {
 
@@ -24,44 +26,29 @@ const char kUndoUsage[] = "usage: student-photo-cli undo --install-dir DIR [--ru
                           "  old photo files and photo column values go back\n"
                           "  --force   also students changed since that run\n";
 
-struct Options {
-    QString installDir;
-    QString runId;
-    bool force = false;
-};
+const OptionRule kInstallDir{"--install-dir", OptionValues::One, OptionPresence::Required};
 
-// The options of runs (no --run, no --force) and undo.
-std::optional<QString> Parse(const QStringList& arguments, bool forUndo, Options& options)
+// The options of a command, and the installation folder they name, which
+// must exist; or the usage problem.
+std::variant<GivenOptions, QString> ParseSiteOptions(const QStringList& arguments, const QList<OptionRule>& rules)
 {
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& option = arguments[i];
-        const bool takesValue = option == u"--install-dir" || (forUndo && option == u"--run");
-        if (takesValue) {
-            if (i + 1 >= arguments.size() || arguments[i + 1].startsWith(QStringLiteral("--")))
-                return QStringLiteral("%1 needs a value").arg(option);
-            (option == u"--install-dir" ? options.installDir : options.runId) = arguments[++i];
-        } else if (forUndo && option == u"--force") {
-            options.force = true;
-        } else {
-            return QStringLiteral("unknown argument %1").arg(option);
-        }
+    auto parsed = ParseOptions(arguments, rules);
+    if (const GivenOptions* options = std::get_if<GivenOptions>(&parsed)) {
+        if (const QString folder = options->Value("--install-dir"); !QFileInfo(folder).isDir())
+            return QStringLiteral("the installation folder %1 does not exist").arg(folder);
     }
-    if (options.installDir.isEmpty())
-        return QStringLiteral("--install-dir is missing");
-    if (!QFileInfo(options.installDir).isDir())
-        return QStringLiteral("the installation folder %1 does not exist").arg(options.installDir);
-    return std::nullopt;
+    return parsed;
 }
 
 } // namespace
 
 int RunRunsCommand(const QStringList& arguments)
 {
-    Options options;
-    if (const std::optional<QString> problem = Parse(arguments, false, options))
+    const auto parsed = ParseSiteOptions(arguments, {kInstallDir});
+    if (const QString* problem = std::get_if<QString>(&parsed))
         return UsageError("runs", kRunsUsage, *problem);
     const JournalStore store(JournalStore::DefaultDataFolder());
-    const QList<JournalRun> runs = store.Runs(FolderString(options.installDir));
+    const QList<JournalRun> runs = store.Runs(FolderString(std::get<GivenOptions>(parsed).Value("--install-dir")));
     if (runs.isEmpty()) {
         PrintLine(stdout, QStringLiteral("这个网站没有设置记录。"));
         return kExitSuccess;
@@ -79,20 +66,22 @@ int RunRunsCommand(const QStringList& arguments)
 
 int RunUndoCommand(const QStringList& arguments)
 {
-    Options options;
-    if (const std::optional<QString> problem = Parse(arguments, true, options))
+    const auto parsed = ParseSiteOptions(arguments, {kInstallDir, {"--run"}, {"--force", OptionValues::None}});
+    if (const QString* problem = std::get_if<QString>(&parsed))
         return UsageError("undo", kUndoUsage, *problem);
-    const QString folder = FolderString(options.installDir);
+    const GivenOptions& options = std::get<GivenOptions>(parsed);
+    const QString folder = FolderString(options.Value("--install-dir"));
+    const QString runId = options.Value("--run");
     JournalStore store(JournalStore::DefaultDataFolder());
-    const std::optional<JournalRun> run = FindRunToUndo(store, folder, options.runId);
+    const std::optional<JournalRun> run = FindRunToUndo(store, folder, runId);
     if (!run) {
-        PrintLine(stdout, options.runId.isEmpty() ? QStringLiteral("这个网站没有可以撤销的设置。")
-                                                  : QStringLiteral("没有编号为 %1 的设置记录。").arg(options.runId));
+        PrintLine(stdout, runId.isEmpty() ? QStringLiteral("这个网站没有可以撤销的设置。")
+                                          : QStringLiteral("没有编号为 %1 的设置记录。").arg(runId));
         return kExitFailed;
     }
     TADOQuery query(DefaultOdbcDriver());
     const UndoOutcome outcome
-        = UndoRun(store, *run, folder, query, options.force ? UndoMode::Force : UndoMode::LeaveChangedAlone);
+        = UndoRun(store, *run, folder, query, options.Has("--force") ? UndoMode::Force : UndoMode::LeaveChangedAlone);
     PrintLine(stdout, outcome.message);
     if (!outcome.details.isEmpty())
         PrintLine(stderr, outcome.details);

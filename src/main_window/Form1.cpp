@@ -4,13 +4,13 @@
 #include "common/widgets/Dialogs.h"
 #include "common/widgets/CentreOnScreen.h"
 #include "common/widgets/ListBoxItems.h"
-#include "main_window/AssignmentPlan.h"
-#include "main_window/AssignmentRun.h"
-#include "main_window/UndoRun.h"
-#include "main_window/PhotoList.h"
-#include "main_window/Roster.h"
-#include "platform/InstallationFolderStore.h"
-#include "platform/OdbcConnectionString.h"
+#include "main_window/core/AssignmentPlan.h"
+#include "main_window/core/AssignmentRun.h"
+#include "main_window/core/UndoRun.h"
+#include "main_window/core/PhotoList.h"
+#include "main_window/core/Roster.h"
+#include "platform/settings/InstallationFolderStore.h"
+#include "platform/database/OdbcConnectionString.h"
 
 #include <QCoreApplication>
 #include <QDialog>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "main_window/AssignmentRun.h"
+#include "main_window/core/AssignmentRun.h"
 #include "main_window/ProofSheet.h"
-#include "main_window/RunJournal.h"
-#include "platform/TADOQuery.h"
+#include "main_window/core/RunJournal.h"
+#include "platform/database/TADOQuery.h"
 #include "ui_Form1.h"
 
 #include <QWidget>

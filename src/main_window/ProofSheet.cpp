@@ -1,6 +1,6 @@
 #include "main_window/ProofSheet.h"
 
-#include "main_window/AssignmentPlan.h"
+#include "main_window/core/AssignmentPlan.h"
 
 #include <QHeaderView>
 

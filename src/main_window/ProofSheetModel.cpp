@@ -1,8 +1,8 @@
 #include "main_window/ProofSheetModel.h"
 
-#include "main_window/AssignmentPlan.h"
-#include "main_window/RunMessages.h"
-#include "main_window/StudentRows.h"
+#include "main_window/core/AssignmentPlan.h"
+#include "main_window/core/RunMessages.h"
+#include "main_window/core/StudentRows.h"
 #include "main_window/ThumbnailCache.h"
 
 #include <QBrush>

@@ -1,6 +1,6 @@
 #include "main_window/ThumbnailCache.h"
 
-#include "main_window/Thumbnail.h"
+#include "main_window/core/Thumbnail.h"
 
 #include <QMutexLocker>
 

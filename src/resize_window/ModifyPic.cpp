@@ -1,25 +1,17 @@
 #include "resize_window/ModifyPic.h"
 
-#include "common/files/ListFiles.h"
 #include "common/widgets/Dialogs.h"
 #include "common/widgets/ListBoxItems.h"
-#include "main_window/Form1.h"
-#include "resize_window/BatchResize.h"
+#include "resize_window/core/BatchResize.h"
 
 #include <QShowEvent>
 
 #include <algorithm>
 
-namespace {
-
-const QString kPictureMask = QStringLiteral("*.jpg");
-
-} // namespace
-
-TfrmPicture::TfrmPicture(Dialogs& dialogs, TForm1& mainWindow)
-    : QDialog(&mainWindow)
+TfrmPicture::TfrmPicture(Dialogs& dialogs, QWidget* owner, DisplayColorDepth displayDepth)
+    : QDialog(owner)
     , dialogs_(dialogs)
-    , mainWindow_(mainWindow)
+    , displayDepth_(displayDepth)
 {
     ui.setupUi(this);
     // A fixed border with only a close box; QDialog centres it on its owner.
@@ -67,10 +59,7 @@ void TfrmPicture::Button3Click()
     if (!folder)
         return;
     ui.Edit3->setText(*folder);
-    ui.chklstbox->clear();
-    QStringList names;
-    ListFiles(ui.Edit3->text(), kPictureMask, names);
-    ui.chklstbox->addItems(names);
+    FillListFromFolder(*ui.chklstbox, ui.Edit3->text(), kJpegMask);
 }
 
 void TfrmPicture::Button4Click()
@@ -99,8 +88,10 @@ void TfrmPicture::Button1Click()
     }
     // The run goes on its own thread; the window stays responsive meanwhile.
     SetRunning(true);
-    run_.Start({ui.Edit3->text(), ItemTexts(*ui.chklstbox), ui.Edit4->text(), *width, *height,
-                kFitModes[ui.ComboBox1->currentIndex()].mode});
+    BatchResizeJob job{ui.Edit3->text(), ItemTexts(*ui.chklstbox), ui.Edit4->text(), *width, *height,
+                       kFitModes[ui.ComboBox1->currentIndex()].mode};
+    job.displayDepth = displayDepth_;
+    run_.Start(std::move(job));
 }
 
 void TfrmPicture::ShowProgress(int sequenceNumber, int total)
@@ -151,11 +142,11 @@ void TfrmPicture::Button2Click()
 
 void TfrmPicture::done(int result)
 {
-    if (FormCloseQuery())
-        QDialog::done(result);
+    FormCloseQuery();
+    QDialog::done(result);
 }
 
-bool TfrmPicture::FormCloseQuery()
+void TfrmPicture::FormCloseQuery()
 {
     // A run still going stops after the picture in hand, so that the
     // handover lists what it wrote.
@@ -165,20 +156,20 @@ bool TfrmPicture::FormCloseQuery()
         emit RunFinished();
     }
     HandOverPictures();
-    return true; // closing is never refused
 }
 
 void TfrmPicture::HandOverPictures()
 {
     const QString target = ui.Edit4->text();
-    ui.chklstbox->clear();
-    QStringList names;
-    if (lastRun_ && lastRun_->targetFolder == target)
-        names = lastRun_->names;
-    // Without a target folder there is nothing to hand over; listing the
-    // empty folder string would list the program's current directory.
-    else if (!target.isEmpty())
-        ListFiles(target, kPictureMask, names);
-    ui.chklstbox->addItems(names);
-    mainWindow_.TakePhotoList(target, names);
+    if (lastRun_ && lastRun_->targetFolder == target) {
+        ui.chklstbox->clear();
+        ui.chklstbox->addItems(lastRun_->names);
+    } else if (target.isEmpty()) {
+        // Without a target folder there is nothing to hand over; listing the
+        // empty folder string would list the program's current directory.
+        ui.chklstbox->clear();
+    } else {
+        FillListFromFolder(*ui.chklstbox, target, kJpegMask);
+    }
+    emit PicturesHandedOver(target, ItemTexts(*ui.chklstbox));
 }

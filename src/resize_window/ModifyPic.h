@@ -1,6 +1,6 @@
 #pragma once
 
-#include "resize_window/BackgroundResize.h"
+#include "resize_window/core/BackgroundResize.h"
 #include "ui_ModifyPic.h"
 
 #include <QDialog>
@@ -9,21 +9,22 @@
 #include <optional>
 
 class Dialogs;
-class TForm1;
 
 // The batch resize window: scales every JPEG picture of a source folder to
 // one width and height into a target folder (BatchResize.h does the work),
-// and on every closing hands the target folder and its pictures to the main
-// window as the photo list of its next run: after a run in this showing the
-// pictures that run wrote, in order (a folder may still hold pictures of
-// older runs, which would pair students with the wrong photos); without one,
-// the folder's pictures. Its data lives in its controls:
+// and on every closing hands the target folder and its pictures over
+// (PicturesHandedOver, which the program connects to the main window) as the
+// photo list of the next run: after a run in this showing the pictures that
+// run wrote, in order (a folder may still hold pictures of older runs, which
+// would pair students with the wrong photos); without one, the folder's
+// pictures. Its data lives in its controls:
 // Edit1/Edit2 the size, Edit3 the source folder, Edit4 the target folder,
 // chklstbox the picture list.
 class TfrmPicture : public QDialog {
     Q_OBJECT
 public:
-    TfrmPicture(Dialogs& dialogs, TForm1& mainWindow);
+    // Centred on `owner` when shown. The pictures are written at `displayDepth`.
+    TfrmPicture(Dialogs& dialogs, QWidget* owner, DisplayColorDepth displayDepth = {});
 
     // Every way of closing (退出, the close box, Esc) ends here.
     void done(int result) override;
@@ -34,6 +35,9 @@ signals:
     // 开始 has been handled: the run it started has ended and its message
     // was shown, or it was refused with a message.
     void RunFinished();
+    // The window closed: the photo folder and the names of its pictures to
+    // pair with the students, in order (none when there is nothing to hand over).
+    void PicturesHandedOver(const QString& photoFolder, const QStringList& names);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -44,7 +48,8 @@ private:
     void Button2Click();
     void Button3Click();
     void Button4Click();
-    bool FormCloseQuery();
+    // Closing is never refused: this only stops a run and hands over.
+    void FormCloseQuery();
     void HandOverPictures();
     void ShowProgress(int sequenceNumber, int total);
     void RunEnded(const ResizeOutcome& outcome);
@@ -54,7 +59,7 @@ private:
     void SetRunning(bool running);
 
     Dialogs& dialogs_;
-    TForm1& mainWindow_;
+    const DisplayColorDepth displayDepth_;
     BackgroundResize run_;
 
     // The last run of this showing: where it wrote, and what, in order.

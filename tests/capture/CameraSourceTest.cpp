@@ -1,5 +1,5 @@
-#include "platform/QtCameraSource.h"
-#include "platform/SyntheticCameraSource.h"
+#include "platform/camera/QtCameraSource.h"
+#include "platform/camera/SyntheticCameraSource.h"
 
 #include <QFile>
 #include <QImage>

@@ -3,7 +3,7 @@
 #include "capture_window/GetPic.h"
 #include "common/picture/TBitmap.h"
 #include "common/picture/TCanvas.h"
-#include "platform/SyntheticCameraSource.h"
+#include "platform/camera/SyntheticCameraSource.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingDialogs.h"
 #include "support/TestFiles.h"

@@ -19,14 +19,14 @@ QRgb ScreenPixel(QWidget* widget, int x, int y)
     return widget->grab().toImage().pixel(x, y);
 }
 
-void FillBitmap(TPicture& picture, int width, int height, const std::vector<TColor>& colours)
+void FillBitmap(TPicture& picture, int width, int height, const std::vector<TColor>& colors)
 {
     TBitmap& bitmap = picture.Bitmap();
     bitmap.SetWidth(width);
     bitmap.SetHeight(height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            bitmap.Canvas().SetPixel(x, y, colours[static_cast<std::size_t>(y * width + x)]);
+            bitmap.Canvas().SetPixel(x, y, colors[static_cast<std::size_t>(y * width + x)]);
 }
 
 } // namespace
@@ -40,8 +40,7 @@ TEST(TImageControl, CanvasMakesAWhiteBitmapOfTheControlSizeOnce)
     EXPECT_EQ(image.Picture().Height(), 180);
     EXPECT_EQ(canvas.GetPixel(119, 179), clWhite);
 
-    image.SetWidth(60);
-    image.SetHeight(90);
+    image.resize(60, 90);
     EXPECT_EQ(&image.Canvas(), &canvas);
     EXPECT_EQ(image.Picture().Width(), 120);
     EXPECT_EQ(image.size(), QSize(60, 90));
@@ -118,11 +117,11 @@ TEST(TShapeOutline, MaskModeKeepsOnlyTheRedOfWhatLiesBeneath)
     box.resize(40, 40);
     auto* picture = new TImage(&box);
     picture->setGeometry(0, 0, 40, 40);
-    std::vector<TColor> colours(40 * 40);
+    std::vector<TColor> colors(40 * 40);
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 40; ++x)
-            colours[static_cast<std::size_t>(y * 40 + x)] = RGB(static_cast<std::uint8_t>(x * 6), 200, 90);
-    FillBitmap(picture->Picture(), 40, 40, colours);
+            colors[static_cast<std::size_t>(y * 40 + x)] = RGB(static_cast<std::uint8_t>(x * 6), 200, 90);
+    FillBitmap(picture->Picture(), 40, 40, colors);
     auto* frame = new TShape(&box);
     frame->setGeometry(10, 10, 20, 20);
     frame->setPenColor(Qt::red);

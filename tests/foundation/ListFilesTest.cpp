@@ -1,6 +1,7 @@
 #include "common/files/FolderString.h"
 #include "common/files/ListFiles.h"
 #include "common/files/NaturalOrder.h"
+#include "common/files/PlainFileName.h"
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
 
@@ -29,6 +30,22 @@ TEST(FolderString, AppendsOneSeparatorExceptToARoot)
     EXPECT_EQ(FolderString(QStringLiteral("/srv/site")), QDir::toNativeSeparators("/srv/site/"));
     EXPECT_EQ(FolderString(QStringLiteral("/srv/site/")), QDir::toNativeSeparators("/srv/site/"));
     EXPECT_EQ(FolderString(QStringLiteral("/srv/学生 照片")), QDir::toNativeSeparators("/srv/学生 照片/"));
+}
+
+TEST(IsPlainFileName, RefusesWhatCouldLeaveItsFolderOrFailOnWindows)
+{
+    for (const QString& name : {QString(), QStringLiteral("2023001"), QStringLiteral("G310101200901010011"),
+                                QStringLiteral("O'Neil"), QStringLiteral("张三"), QStringLiteral("a.b"),
+                                QStringLiteral("..."), QStringLiteral(" 001 "), QStringLiteral("a-b_c")}) {
+        EXPECT_TRUE(IsPlainFileName(name)) << name.toStdString();
+    }
+    for (const QString& name :
+         {QStringLiteral("."), QStringLiteral(".."), QStringLiteral("a/b"), QStringLiteral("a\\b"),
+          QStringLiteral("/"), QStringLiteral("a:b"), QStringLiteral("a*"), QStringLiteral("a?"),
+          QStringLiteral("\"a\""), QStringLiteral("<a>"), QStringLiteral("a|b"), QStringLiteral("a\tb"),
+          QStringLiteral("a\x7f"), QString(QChar(0x85)), QString(QChar(0))}) {
+        EXPECT_FALSE(IsPlainFileName(name)) << name.toStdString();
+    }
 }
 
 TEST(NaturalOrder, IgnoresCaseAndComparesDigitRunsByValue)

@@ -1,5 +1,5 @@
 #include "main_window/Form1.h"
-#include "platform/InstallationFolderStore.h"
+#include "platform/settings/InstallationFolderStore.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingDialogs.h"
 

@@ -1,6 +1,6 @@
 // What the remembered installation folder reads as, whatever the store
 // (registry key or settings file) holds: the same rules on every platform.
-#include "platform/InstallationFolderStore.h"
+#include "platform/settings/InstallationFolderStore.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // student-photo-cli assign, runs and undo, run as a program against an SQLite site.
 #include "TestSite.h"
 
-#include "main_window/AssignmentRun.h"
+#include "main_window/core/AssignmentRun.h"
 #include "support/QtPrinters.h"
 #include "support/RunCli.h"
 #include "support/TestFiles.h"
@@ -132,6 +132,7 @@ TEST_F(AssignCommand, WrongUsageExitsWithTwo)
         {"--install-dir", site.Folder(), "--roster", roster, "--photos", photoFolder, "--photo-list",
          photoFolder + "/1.jpg"},
         {"--install-dir", site.Folder(), "--roster", roster, "--photos"},
+        {"--install-dir", site.Folder(), "--roster", roster, "--roster", roster, "--photos", photoFolder},
         {"--install-dir", site.Folder(), "--roster", roster, "--photos", site.Scratch("absent")},
         {"--install-dir", site.Folder(), "--roster", roster, "--photo-list", photoFolder + "/1.jpg",
          site.Scratch("elsewhere/2.jpg")},

@@ -1,8 +1,8 @@
 // The input checks of the assignment run: they stop it before the site or the
 // database is touched, so no database is needed here.
-#include "main_window/AssignmentPlan.h"
-#include "main_window/AssignmentRun.h"
-#include "platform/TADOQuery.h"
+#include "main_window/core/AssignmentPlan.h"
+#include "main_window/core/AssignmentRun.h"
+#include "platform/database/TADOQuery.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -88,22 +88,6 @@ TEST(AssignmentChecks, EmptyInstallationFolderIsNotRefused)
     EXPECT_TRUE(stopped.message.startsWith(kFailed + QStringLiteral("\n\n出错原因：网站的照片文件夹不存在")))
         << stopped.message.toStdString();
     EXPECT_EQ(stopped.statusText, kFailedStatus);
-}
-
-TEST(IsSafePhotoCode, RefusesWhatCouldLeaveThePhotoFolderOrFailOnWindows)
-{
-    for (const QString& code : {QString(), QStringLiteral("2023001"), QStringLiteral("G310101200901010011"),
-                                QStringLiteral("O'Neil"), QStringLiteral("张三"), QStringLiteral("a.b"),
-                                QStringLiteral("..."), QStringLiteral(" 001 "), QStringLiteral("a-b_c")}) {
-        EXPECT_TRUE(IsSafePhotoCode(code)) << code.toStdString();
-    }
-    for (const QString& code :
-         {QStringLiteral("."), QStringLiteral(".."), QStringLiteral("a/b"), QStringLiteral("a\\b"),
-          QStringLiteral("/"), QStringLiteral("a:b"), QStringLiteral("a*"), QStringLiteral("a?"),
-          QStringLiteral("\"a\""), QStringLiteral("<a>"), QStringLiteral("a|b"), QStringLiteral("a\tb"),
-          QStringLiteral("a\x7f"), QString(QChar(0x85)), QString(QChar(0))}) {
-        EXPECT_FALSE(IsSafePhotoCode(code)) << code.toStdString();
-    }
 }
 
 } // namespace

@@ -3,11 +3,11 @@
 // SP_TEST_BACKEND names the one.
 #include "TestSite.h"
 
-#include "main_window/AssignmentPlan.h"
-#include "main_window/AssignmentRun.h"
-#include "main_window/StudentRows.h"
-#include "main_window/UndoRun.h"
-#include "platform/TADOQuery.h"
+#include "main_window/core/AssignmentPlan.h"
+#include "main_window/core/AssignmentRun.h"
+#include "main_window/core/StudentRows.h"
+#include "main_window/core/UndoRun.h"
+#include "platform/database/TADOQuery.h"
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
 
@@ -448,7 +448,7 @@ TEST_P(AssignmentRunTest, QuotesInACodeUpdateExactlyThatStudent)
 
 TEST_P(AssignmentRunTest, UnsafeCodeRefusesTheWholeRunBeforeAnythingIsTouched)
 {
-    // Every unsafe character is tried on IsSafePhotoCode alone; here the run
+    // Every unsafe character is tried on IsPlainFileName alone; here the run
     // on a real site, and how the first such code is named.
     const std::pair<QString, QString> cases[] = {
         {"../escape", "../escape"}, {"..", ".."}, {"what?", "what?"}, {"tab\there", "tab\\x09here"}};

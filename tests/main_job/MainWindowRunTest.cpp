@@ -3,11 +3,11 @@
 // site.
 #include "TestSite.h"
 
-#include "main_window/AssignmentPlan.h"
-#include "main_window/AssignmentRun.h"
+#include "main_window/core/AssignmentPlan.h"
+#include "main_window/core/AssignmentRun.h"
 #include "main_window/Form1.h"
 #include "main_window/ProofSheet.h"
-#include "platform/InstallationFolderStore.h"
+#include "platform/settings/InstallationFolderStore.h"
 #include "common/widgets/ListBoxItems.h"
 #include "support/PaintCounter.h"
 #include "support/QtPrinters.h"

@@ -1,4 +1,4 @@
-#include "platform/OdbcConnectionString.h"
+#include "platform/database/OdbcConnectionString.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>

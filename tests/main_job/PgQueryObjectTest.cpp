@@ -2,8 +2,8 @@
 // need quoting in an ODBC connection string, the statement time limit.
 #include "TestSite.h"
 
-#include "platform/ConnectionStringSyntax.h"
-#include "platform/TADOQuery.h"
+#include "platform/database/ConnectionStringSyntax.h"
+#include "platform/database/TADOQuery.h"
 #include "support/QtPrinters.h"
 
 #include <QUuid>

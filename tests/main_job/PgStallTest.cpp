@@ -3,10 +3,10 @@
 // made it fails. A server of its own, so that no other test meets it stopped.
 #include "TestSite.h"
 
-#include "main_window/AssignmentPlan.h"
-#include "main_window/AssignmentRun.h"
-#include "main_window/RunJournal.h"
-#include "platform/TADOQuery.h"
+#include "main_window/core/AssignmentPlan.h"
+#include "main_window/core/AssignmentRun.h"
+#include "main_window/core/RunJournal.h"
+#include "platform/database/TADOQuery.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "common/files/RegularFile.h"
-#include "main_window/PhotoList.h"
+#include "main_window/core/PhotoList.h"
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
 

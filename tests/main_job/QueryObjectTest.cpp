@@ -1,6 +1,6 @@
 // The query object on real ODBC drivers: SQLite3, and FreeTDS against local
 // ports where no SQL Server answers.
-#include "platform/TADOQuery.h"
+#include "platform/database/TADOQuery.h"
 #include "support/QtPrinters.h"
 
 #include <QSqlDatabase>

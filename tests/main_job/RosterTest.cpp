@@ -1,5 +1,5 @@
 #include "common/files/RegularFile.h"
-#include "main_window/Roster.h"
+#include "main_window/core/Roster.h"
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
 

@@ -1,6 +1,6 @@
-#include "main_window/SiteConfig.h"
-#include "platform/ConnectionStringSyntax.h"
-#include "platform/OdbcConnectionString.h"
+#include "main_window/core/SiteConfig.h"
+#include "platform/database/ConnectionStringSyntax.h"
+#include "platform/database/OdbcConnectionString.h"
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
 

@@ -1,4 +1,4 @@
-#include "platform/StallWatchdog.h"
+#include "platform/database/StallWatchdog.h"
 
 #include <gtest/gtest.h>
 

@@ -9,8 +9,7 @@ namespace {
 TEST(BitmapImage, CopiesEveryPixelIntoAnOpaqueRgb32Image)
 {
     for (int depth : {16, 24, 32}) {
-        DisplayDepthScope scope(depth);
-        TBitmap bitmap;
+        TBitmap bitmap{DisplayColorDepth(depth)};
         Paint(bitmap, 5, 3, Distinct);
         const QImage image = ToQImage(bitmap);
         EXPECT_EQ(image.format(), QImage::Format_RGB32) << depth;

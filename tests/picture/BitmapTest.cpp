@@ -45,7 +45,7 @@ TEST(Bitmap, ImpossibleSizesRaiseOutOfResourcesAndKeepThePixels)
     }
 }
 
-TEST(Bitmap, PixelAccessOutsideTheSurfaceReadsNoColourAndWritesNothing)
+TEST(Bitmap, PixelAccessOutsideTheSurfaceReadsNoColorAndWritesNothing)
 {
     TBitmap bitmap;
     Paint(bitmap, 5, 4, Distinct);
@@ -111,7 +111,7 @@ TEST(Bitmap, EveryKindOfChangeIsReportedOnce)
     EXPECT_EQ(bitmap.Canvas().GetPixel(0, 0), Distinct(0, 0)) << "the last drawing arrived";
 }
 
-TEST(Bitmap, ColoursAreKeptAt24And32BitsAndReducedAt16And8)
+TEST(Bitmap, ColorsAreKeptAt24And32BitsAndReducedAt16And8)
 {
     // 16 bits: five bits a channel, the top ones repeated in the low three.
     // 8 bits: the nearest colour of the display palette.
@@ -121,8 +121,7 @@ TEST(Bitmap, ColoursAreKeptAt24And32BitsAndReducedAt16And8)
           {24, 0x00123456, 0x00123456}, {24, 0x00FF0080, 0x00FF0080}, {16, 0x00123456, 0x00103152},
           {16, 0x00FF0080, 0x00FF0084}, {16, clWhite, clWhite}, {16, clBlack, clBlack}, {8, clWhite, clWhite},
           {8, RGB(250, 5, 48), RGB(255, 0, 51)}}) {
-        DisplayDepthScope scope(depth);
-        TBitmap bitmap;
+        TBitmap bitmap{DisplayColorDepth(depth)};
         bitmap.SetSize(2, 1);
         EXPECT_EQ(bitmap.BitsPerPixel(), depth);
         bitmap.Canvas().SetPixel(1, 0, set);

@@ -42,8 +42,7 @@ TEST(BmpWriter, LaysOutEveryByteAt16And24And32BitsAndReadsBackTheSame)
 {
     // 47 x 33: an odd width, so 16- and 24-bit rows need padding.
     for (int bits : {16, 24, 32}) {
-        DisplayDepthScope scope(bits);
-        TBitmap bitmap;
+        TBitmap bitmap{DisplayColorDepth(bits)};
         Paint(bitmap, 47, 33, Distinct);
         std::vector<std::uint8_t> bytes;
         bitmap.SaveToStream(bytes);

@@ -60,13 +60,9 @@ TEST(StretchDraw, EmptyRectanglesDrawNothingAndHugeOnesAreCutWithoutOverflow)
 TEST(StretchDraw, ConvertsEveryDepthToTheSurfaceDepth)
 {
     for (auto [from, to] : {std::pair{32, 24}, std::pair{24, 32}, std::pair{16, 32}}) {
-        TBitmap source;
-        {
-            DisplayDepthScope scope(from);
-            Paint(source, 3, 2, Distinct);
-        }
-        DisplayDepthScope scope(to);
-        TBitmap surface;
+        TBitmap source{DisplayColorDepth(from)};
+        Paint(source, 3, 2, Distinct);
+        TBitmap surface{DisplayColorDepth(to)};
         surface.SetSize(3, 2);
         surface.Canvas().StretchDraw(TRect{0, 0, 3, 2}, &source);
         EXPECT_EQ(surface.BitsPerPixel(), to);

@@ -10,7 +10,7 @@ namespace {
 // -bmp -colors 236 (the display's grey levels). Damaged files, and those
 // djpeg itself cannot decode, must end as djpeg ends: a failure with
 // libjpeg's code, or the same pixels; never a crash.
-enum class Kind { Colour, Grey, Damaged };
+enum class Kind { Color, Grey, Damaged };
 
 struct JpegFile {
     std::string file;  // under jpeg/
@@ -63,7 +63,7 @@ TEST_P(JpegFiles, DecodeLikeDjpeg)
         EXPECT_LE(bitmap.ColorTable().size(), 236U);
         for (TColor entry : bitmap.ColorTable())
             EXPECT_TRUE(GetRValue(entry) == GetGValue(entry) && GetGValue(entry) == GetBValue(entry)) << entry;
-    } else if (kind == Kind::Colour) {
+    } else if (kind == Kind::Color) {
         EXPECT_EQ(bitmap.BitsPerPixel(), 24);
         EXPECT_FALSE(bitmap.IsDisplayForm());
     } else if (jpeg.Components() == 1) {
@@ -74,7 +74,7 @@ TEST_P(JpegFiles, DecodeLikeDjpeg)
     EXPECT_TRUE(SamePixels(bitmap, reference));
 }
 
-INSTANTIATE_TEST_SUITE_P(Colour, JpegFiles, ::testing::ValuesIn(Rows(Kind::Colour, {
+INSTANTIATE_TEST_SUITE_P(Color, JpegFiles, ::testing::ValuesIn(Rows(Kind::Color, {
     "libjpeg-turbo/testorig", "libjpeg-turbo/testimgint", "libjpeg-turbo/testimgari", "libjpeg-turbo/testimgp",
     "libjpeg-turbo/testimgcrop", "libjpeg-turbo/testimgflt", "libjpeg-turbo/testimgfst",
     "libjpeg-turbo/testimgfst100", "photos/biden", "photos/obama", "photos/obama2", "photos/obama-240p",
@@ -91,8 +91,8 @@ INSTANTIATE_TEST_SUITE_P(Colour, JpegFiles, ::testing::ValuesIn(Rows(Kind::Colou
 
 // Camera files stored sideways decode to djpeg's pixels turned upright.
 INSTANTIATE_TEST_SUITE_P(Tagged, JpegFiles, ::testing::Values(
-    JpegFile{"photos/hopper_orientation_6.jpg", Kind::Colour, 6}, JpegFile{"photos/Portrait_6.jpg", Kind::Colour, 6},
-    JpegFile{"photos/camera_nikon_d3100_DSC_0008_orient8.jpg", Kind::Colour, 8}), RowName);
+    JpegFile{"photos/hopper_orientation_6.jpg", Kind::Color, 6}, JpegFile{"photos/Portrait_6.jpg", Kind::Color, 6},
+    JpegFile{"photos/camera_nikon_d3100_DSC_0008_orient8.jpg", Kind::Color, 8}), RowName);
 
 INSTANTIATE_TEST_SUITE_P(Grey, JpegFiles, ::testing::ValuesIn(Rows(Kind::Grey, {
     "libjpeg-turbo/testimggray", "photos/hopper_gray", "photos/concert", "photos/derived_biden_gray",

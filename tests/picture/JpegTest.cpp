@@ -61,7 +61,7 @@ TEST(JpegImage, CutInsideTheScanDecodesAtFullSizeCutBeforeItFailsAtLoad)
 TEST(JpegImage, KeepsItsSizeAndBytesAndQuantisesOnEightBitDisplays)
 {
     const std::vector<std::uint8_t> bytes = Hopper();
-    TJPEGImage jpeg;
+    TJPEGImage jpeg(DisplayColorDepth(8));
     jpeg.LoadFromStream(bytes);
     const std::string message = "Cannot change the size of a JPEG image";
     EXPECT_EQ(ErrorOf<EInvalidGraphicOperation>([&] { jpeg.SetWidth(5); }), message);
@@ -71,7 +71,6 @@ TEST(JpegImage, KeepsItsSizeAndBytesAndQuantisesOnEightBitDisplays)
     jpeg.SaveToStream(saved);
     EXPECT_TRUE(saved == bytes);
 
-    DisplayDepthScope scope(8);
     const TBitmap& bitmap = jpeg.DecodedBitmap();
     EXPECT_EQ(bitmap.BitsPerPixel(), 8);
     EXPECT_LE(bitmap.ColorTable().size(), 236U);

@@ -13,7 +13,7 @@ struct InfoHeader {
     std::uint16_t planes = 1;
     std::uint16_t bits = 8;
     std::uint32_t compression = 0;
-    std::uint32_t coloursUsed = 0;
+    std::uint32_t colorsUsed = 0;
 };
 
 void Put(Bytes& out, std::uint64_t value, int size)
@@ -35,7 +35,7 @@ Bytes MakeBmp(const InfoHeader& h, const Bytes& tail)
     Bytes out{'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     Put(out, h.size, 4); Put(out, static_cast<std::uint32_t>(h.width), 4);
     Put(out, static_cast<std::uint32_t>(h.height), 4); Put(out, h.planes, 2); Put(out, h.bits, 2);
-    Put(out, h.compression, 4); Put(out, 0, 12); Put(out, h.coloursUsed, 4); Put(out, 0, 4);
+    Put(out, h.compression, 4); Put(out, 0, 12); Put(out, h.colorsUsed, 4); Put(out, 0, 4);
     return Join(out, tail);
 }
 
@@ -82,8 +82,8 @@ std::vector<Malformed> Cases()
         {"ManyRows", MakeBmp({.width = 1, .height = 0x7FFFFFFF, .bits = 1}, Table(2, pixels8)), outOfResources},
         // Tables and masks the file announces but does not hold.
         {"TableCut", MakeBmp({}, Table(100)), readError},
-        {"ColoursUsedHuge24", MakeBmp({.bits = 24, .coloursUsed = 0xFFFFFFFF}, pixels8), readError},
-        {"ColoursUsedPast256", MakeBmp({.coloursUsed = 257}, Table(257, pixels8)), notValid},
+        {"ColorsUsedHuge24", MakeBmp({.bits = 24, .colorsUsed = 0xFFFFFFFF}, pixels8), readError},
+        {"ColorsUsedPast256", MakeBmp({.colorsUsed = 257}, Table(257, pixels8)), notValid},
         {"MasksCut", MakeBmp({.bits = 16, .compression = 3}, {0, 0xF8, 0, 0}), readError},
         // Depth and compression that do not go together.
         {"BitFieldsAt24", MakeBmp({.bits = 24, .compression = 3}, Bytes(40, 0)), notValid},
@@ -91,15 +91,15 @@ std::vector<Malformed> Cases()
         {"CompressionUnknown", MakeBmp({.compression = 99}, full), notValid},
         {"EmbeddedPng", MakeBmp({.bits = 0, .compression = 5}, pixels8), notValid},
         // Colour indices past the table.
-        {"IndexPastTable", MakeBmp({.coloursUsed = 1}, Table(1, pixels8)), notValid},
-        {"Index4PastTable", MakeBmp({.bits = 4, .coloursUsed = 3}, Table(3, {0x12, 0x30, 0, 0, 0, 0, 0, 0})), notValid},
+        {"IndexPastTable", MakeBmp({.colorsUsed = 1}, Table(1, pixels8)), notValid},
+        {"Index4PastTable", MakeBmp({.bits = 4, .colorsUsed = 3}, Table(3, {0x12, 0x30, 0, 0, 0, 0, 0, 0})), notValid},
         // Run-length data that leaves the grid.
         {"Rle8RunPastRow", MakeBmp({.compression = 1}, Table(256, {5, 1, 0, 1})), notValid},
         {"Rle8AbsolutePastRow", MakeBmp({.compression = 1}, Table(256, {0, 6, 1, 1, 1, 1, 1, 1})), notValid},
         {"Rle8DeltaPastTop", MakeBmp({.compression = 1}, Table(256, {0, 2, 0, 9, 1, 1})), notValid},
         {"Rle8DeltaPastRight", MakeBmp({.compression = 1}, Table(256, {0, 2, 9, 0, 1, 1})), notValid},
         {"Rle8RowsPastTop", MakeBmp({.compression = 1}, Table(256, {0, 0, 0, 0, 1, 1})), notValid},
-        {"Rle8IndexPastTable", MakeBmp({.compression = 1, .coloursUsed = 2}, Table(2, {2, 7, 0, 1})), notValid},
+        {"Rle8IndexPastTable", MakeBmp({.compression = 1, .colorsUsed = 2}, Table(2, {2, 7, 0, 1})), notValid},
         {"Rle4RunPastRow", MakeBmp({.bits = 4, .compression = 2}, Table(16, {9, 0x11, 0, 1})), notValid},
         {"RleTopDown", MakeBmp({.height = -2, .compression = 1}, Table(256, {2, 1, 0, 1})), notValid},
     };
@@ -160,7 +160,7 @@ TEST(BmpReader, FilesTheFuzzerTurnedUp)
     EXPECT_EQ((Bytes{row[0], row[1], row[2], row[3], row[1000]}), (Bytes{0, 3, 1, 1, 0}));
 }
 
-TEST(BmpReader, ATruncatedFileKeepsWhatItHasAndTheRestInColourZero)
+TEST(BmpReader, ATruncatedFileKeepsWhatItHasAndTheRestInColorZero)
 {
     TBitmap whole;
     whole.LoadFromFile(TestData("bmpsuite/g/pal8.bmp"));

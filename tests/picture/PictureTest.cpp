@@ -137,13 +137,17 @@ TEST(ImageControl, PlacementFollowsStretchAndCenter)
     TPicture picture;
     picture.Bitmap().SetSize(50, 31);
     // A picture larger than the control moves left and up, truncating toward zero.
-    for (auto [width, height, stretch, center, expected] :
-         {std::tuple{120, 180, false, false, TRect{0, 0, 50, 31}}, {120, 180, true, false, TRect{0, 0, 120, 180}},
-          {120, 180, true, true, TRect{0, 0, 120, 180}}, {120, 180, false, true, TRect{35, 74, 85, 105}},
-          {45, 30, false, true, TRect{-2, 0, 48, 31}}})
-        EXPECT_EQ(ImagePlacement(picture, width, height, stretch, center), expected) << width << stretch << center;
+    using enum PictureFit;
+    using enum PicturePosition;
+    for (auto [width, height, fit, position, expected] :
+         {std::tuple{120, 180, OwnSize, TopLeft, TRect{0, 0, 50, 31}},
+          {120, 180, Stretched, TopLeft, TRect{0, 0, 120, 180}},
+          {120, 180, Stretched, Centered, TRect{0, 0, 120, 180}},
+          {120, 180, OwnSize, Centered, TRect{35, 74, 85, 105}},
+          {45, 30, OwnSize, Centered, TRect{-2, 0, 48, 31}}})
+        EXPECT_EQ(ImagePlacement(picture, width, height, fit, position), expected) << width << " x " << height;
     TPicture empty;
-    EXPECT_EQ(ImagePlacement(empty, 120, 180, false, true), (TRect{60, 90, 60, 90}));
+    EXPECT_EQ(ImagePlacement(empty, 120, 180, OwnSize, Centered), (TRect{60, 90, 60, 90}));
 }
 
 } // namespace

@@ -83,22 +83,14 @@ std::string ErrorOf(Action&& action)
     return "no error";
 }
 
-// Sets the display colour depth for one test and puts it back afterwards.
-struct DisplayDepthScope {
-    explicit DisplayDepthScope(int bits) { SetDisplayColorDepth(bits); }
-    DisplayDepthScope(const DisplayDepthScope&) = delete;
-    ~DisplayDepthScope() { SetDisplayColorDepth(saved); }
-    const int saved = DisplayColorDepth();
-};
-
-// A bitmap of the display's depth with every pixel set by `colourAt`.
-template <class ColourAt>
-void Paint(TBitmap& bitmap, std::int32_t width, std::int32_t height, ColourAt colourAt)
+// A bitmap of its display colour depth with every pixel set by `colorAt`.
+template <class ColorAt>
+void Paint(TBitmap& bitmap, std::int32_t width, std::int32_t height, ColorAt colorAt)
 {
     bitmap.SetSize(width, height);
     for (std::int32_t y = 0; y < height; ++y)
         for (std::int32_t x = 0; x < width; ++x)
-            bitmap.Canvas().SetPixel(x, y, colourAt(x, y));
+            bitmap.Canvas().SetPixel(x, y, colorAt(x, y));
 }
 
 // A colour that differs for every pixel of a small surface.
@@ -139,12 +131,12 @@ template <class WantAt>
     return ::testing::AssertionSuccess();
 }
 
-// Checks that every pixel of `bitmap` has the colour `colourAt` gives it.
-template <class ColourAt>
-::testing::AssertionResult PixelsAre(const TBitmap& bitmap, ColourAt colourAt)
+// Checks that every pixel of `bitmap` has the colour `colorAt` gives it.
+template <class ColorAt>
+::testing::AssertionResult PixelsAre(const TBitmap& bitmap, ColorAt colorAt)
 {
     return ComparePixels(bitmap, [&](std::int32_t x, std::int32_t y) {
-        const TColor c = colourAt(x, y);
+        const TColor c = colorAt(x, y);
         return std::optional<std::uint32_t>((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c));
     });
 }

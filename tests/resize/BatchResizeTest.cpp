@@ -3,7 +3,7 @@
 #include "common/faces/FaceFraming.h"
 #include "common/picture/PixelGrid.h"
 #include "common/picture/TBitmap.h"
-#include "resize_window/BatchResize.h"
+#include "resize_window/core/BatchResize.h"
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
 
@@ -26,11 +26,11 @@ protected:
     {
         ASSERT_TRUE(temp.isValid());
         ASSERT_TRUE(QDir(temp.path()).mkpath("source"));
-        ASSERT_TRUE(QDir(temp.path()).mkpath("target"));
+        ASSERT_TRUE(QDir(temp.path()).mkpath("目标"));
     }
 
     QString Source() const { return temp.filePath("source") + '/'; }
-    QString Target() const { return temp.filePath("target") + '/'; }
+    QString Target() const { return temp.filePath("目标") + '/'; }
 
     // Copies a shared test photo into the source folder under `name`.
     void AddPhoto(const QString& testDataName, const QString& name)
@@ -115,7 +115,7 @@ TEST_F(BatchResizeTest, ThreePhotographsGiveNumberedSamplesOfTheirDecoding)
     const std::pair<const char*, const char*> photos[] = {
         {"jpeg/photos/hopper.jpg", "a.jpg"},
         {"jpeg/photos/obama_backstage_the_white_house.jpg", "b.JPG"},
-        {"jpeg/photos/Portrait_1.jpg", "c.jpg"},
+        {"jpeg/photos/Portrait_1.jpg", "丙.jpg"},
     };
     for (const auto& [file, name] : photos)
         AddPhoto(file, name);
@@ -123,7 +123,7 @@ TEST_F(BatchResizeTest, ThreePhotographsGiveNumberedSamplesOfTheirDecoding)
     ASSERT_EQ(square.width, square.height);
 
     std::vector<std::pair<int, int>> reports;
-    Run(Job({"a.jpg", "b.JPG", "c.jpg"}), [&reports](int n, int total) { reports.emplace_back(n, total); });
+    Run(Job({"a.jpg", "b.JPG", "丙.jpg"}), [&reports](int n, int total) { reports.emplace_back(n, total); });
 
     EXPECT_EQ(TargetFiles(), (QStringList{"001.jpg", "002.jpg", "003.jpg"}));
     for (int i = 0; i < 3; ++i) {
@@ -131,6 +131,20 @@ TEST_F(BatchResizeTest, ThreePhotographsGiveNumberedSamplesOfTheirDecoding)
         ExpectResizedFrom(Target() + ResizeOutputName(i + 1), TestDataPath(photos[i].first), 120, 180);
     }
     EXPECT_EQ(reports, (std::vector<std::pair<int, int>>{{0, 3}, {1, 3}, {2, 3}, {3, 3}}));
+}
+
+TEST_F(BatchResizeTest, OutputsHaveTheDepthOfTheDisplayTheJobIsFor)
+{
+    AddPhoto("jpeg/photos/hopper.jpg", "a.jpg");
+    // Rows: bits per pixel, size of the 120 x 180 file.
+    for (const auto& [bits, fileSize] : {std::pair{8, 22678}, {16, 43254}, {24, 64854}}) {
+        BatchResizeJob job = Job({"a.jpg"});
+        job.displayDepth = DisplayColorDepth(bits);
+        Run(job);
+        const QByteArray bmp = ReadFile(Target() + "001.jpg");
+        EXPECT_EQ(bmp.size(), fileSize) << bits;
+        EXPECT_EQ(bmp.at(28), bits);
+    }
 }
 
 TEST_F(BatchResizeTest, GrayscalePhotosAreSampledFromTheirQuantisedDecoding)

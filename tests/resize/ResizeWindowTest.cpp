@@ -1,8 +1,8 @@
 #include "ReferencePictures.h"
 #include "common/widgets/ListBoxItems.h"
 #include "main_window/Form1.h"
-#include "platform/InstallationFolderStore.h"
-#include "resize_window/BatchResize.h"
+#include "platform/settings/InstallationFolderStore.h"
+#include "resize_window/core/BatchResize.h"
 #include "resize_window/ModifyPic.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingDialogs.h"
@@ -27,7 +27,11 @@ const QString kNoFolder = QStringLiteral("没有选择图片路径");
 
 class ResizeWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(QDir().mkpath(Source()) && QDir().mkpath(Target())); }
+    void SetUp() override
+    {
+        ASSERT_TRUE(QDir().mkpath(Source()) && QDir().mkpath(Target()));
+        QObject::connect(&window, &TfrmPicture::PicturesHandedOver, &mainWindow, &TForm1::TakePhotoList);
+    }
 
     QString Source() const { return QDir::toNativeSeparators(temp.filePath("source") + '/'); }
     QString Target() const { return QDir::toNativeSeparators(temp.filePath("target") + '/'); }
@@ -64,7 +68,7 @@ protected:
     RecordingDialogs dialogs;
     const InstallationFolderStore store = InstallationFolderStore::AtFile(temp.filePath("settings.conf"));
     TForm1 mainWindow{dialogs, store};
-    TfrmPicture window{dialogs, mainWindow};
+    TfrmPicture window{dialogs, &mainWindow};
 };
 
 } // namespace

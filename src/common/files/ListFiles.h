@@ -16,3 +16,7 @@
 // names are sorted the way a file manager shows them to the person who
 // arranged the photos (see NaturalOrder.h).
 void ListFiles(const QString& folderString, const QString& mask, QStringList& names);
+
+// The pictures the side windows and the batch resize list: JPEG files by
+// their usual extension.
+inline const QString kJpegMask = QStringLiteral("*.jpg");

@@ -1,5 +1,7 @@
 #include "common/files/RegularFile.h"
 
+#include "common/files/FileSystemPath.h"
+
 #include <QFileInfo>
 
 #include <algorithm>
@@ -38,7 +40,7 @@ void OpenRegularFile(QFile& file, const QString& path)
         Fail(QStringLiteral("找不到文件 %1").arg(path));
 #ifndef _WIN32
     // Opening a named pipe without O_NONBLOCK waits for a writer.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(FileSystemPath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         Fail(QStringLiteral("无法打开文件 %1：%2").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
     struct stat status {};

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/picture/DisplayColorDepth.h"
+
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -29,5 +31,6 @@ BmpHeader ReadBmpHeader(std::span<const std::uint8_t> bytes);
 //     table or mask block;
 //   EOutOfResources: the grid would be larger than kMaxGridBytes.
 // Uncompressed and bit-field files give an own-form grid of the file's depth
-// (2-bit files an 8-bit one); run-length files a display-form grid.
-std::shared_ptr<PixelGrid> ReadBmp(std::span<const std::uint8_t> bytes);
+// (2-bit files an 8-bit one); run-length files a display-form grid at
+// `displayDepth`.
+std::shared_ptr<PixelGrid> ReadBmp(std::span<const std::uint8_t> bytes, DisplayColorDepth displayDepth);

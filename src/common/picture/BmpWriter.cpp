@@ -1,10 +1,14 @@
 #include "common/picture/BmpWriter.h"
 
+#include "common/picture/BmpFormat.h"
 #include "common/picture/PixelGrid.h"
 
 #include <cstring>
+#include <iterator>
 
 namespace {
+
+using namespace BmpFormat;
 
 void Put16(std::vector<std::uint8_t>& out, std::uint32_t value)
 {
@@ -18,11 +22,6 @@ void Put32(std::vector<std::uint8_t>& out, std::uint32_t value)
     Put16(out, value >> 16);
 }
 
-constexpr std::uint32_t kFileHeaderSize = 14;
-constexpr std::uint32_t kInfoHeaderSize = 40;
-constexpr std::uint32_t kBiRgb = 0;
-constexpr std::uint32_t kBiBitFields = 3;
-
 } // namespace
 
 void WriteBmp(const PixelGrid& grid, std::vector<std::uint8_t>& out)
@@ -31,7 +30,7 @@ void WriteBmp(const PixelGrid& grid, std::vector<std::uint8_t>& out)
     const bool indexed = bits <= 8;
     const bool masked = !indexed && grid.HasBitFields() && (bits == 16 || bits == 32);
     const auto tableEntries = indexed ? static_cast<std::uint32_t>(grid.ColorTable().size()) : 0U;
-    const std::uint32_t tableBytes = tableEntries * 4;
+    const std::uint32_t tableBytes = tableEntries * kInfoTableEntrySize;
     const std::uint32_t maskBytes = masked ? 12 : 0;
     const std::size_t rowBytes = grid.RowBytes();
     // Grids are limited far below 4 GiB, so every size fits its 32-bit field.
@@ -39,8 +38,7 @@ void WriteBmp(const PixelGrid& grid, std::vector<std::uint8_t>& out)
     const std::uint32_t pixelOffset = kFileHeaderSize + kInfoHeaderSize + tableBytes + maskBytes;
 
     out.reserve(out.size() + pixelOffset + imageSize);
-    out.push_back('B');
-    out.push_back('M');
+    out.insert(out.end(), std::begin(kSignature), std::end(kSignature));
     Put32(out, pixelOffset + imageSize);
     Put16(out, 0);
     Put16(out, 0);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -23,14 +24,6 @@ public:
         if (!Has(count))
             return false;
         position_ += static_cast<std::size_t>(count);
-        return true;
-    }
-    // Moves to an absolute position inside the data (or its very end).
-    bool Seek(std::uint64_t position)
-    {
-        if (position > bytes_.size())
-            return false;
-        position_ = static_cast<std::size_t>(position);
         return true;
     }
     bool U8(std::uint8_t& value)
@@ -64,6 +57,14 @@ public:
         if (!Has(count))
             return {};
         return bytes_.subspan(position_, static_cast<std::size_t>(count));
+    }
+    // The next `count` bytes, or as many as remain, moving past them.
+    std::span<const std::uint8_t> TakeUpTo(std::uint64_t count)
+    {
+        const auto taken = static_cast<std::size_t>(std::min<std::uint64_t>(count, Remaining()));
+        const std::span<const std::uint8_t> bytes = bytes_.subspan(position_, taken);
+        position_ += taken;
+        return bytes;
     }
     // The rest of the data from the current position.
     std::span<const std::uint8_t> Rest() const { return bytes_.subspan(position_); }

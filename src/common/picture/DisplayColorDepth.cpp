@@ -1,30 +1,15 @@
 #include "common/picture/DisplayColorDepth.h"
 
+#include "common/picture/PixelGrid.h"
+
 #include <stdexcept>
 #include <string>
 
-namespace {
-
-// The only mutable setting of the component; written at start-up (or by a
-// test), read whenever a surface is made or a file written.
-int& Depth()
-{
-    static int depth = 32;
-    return depth;
-}
-
-} // namespace
-
-int DisplayColorDepth()
-{
-    return Depth();
-}
-
-void SetDisplayColorDepth(int bitsPerPixel)
+DisplayColorDepth::DisplayColorDepth(int bitsPerPixel)
+    : bitsPerPixel_(bitsPerPixel)
 {
     if (bitsPerPixel != 8 && bitsPerPixel != 16 && bitsPerPixel != 24 && bitsPerPixel != 32)
         throw std::invalid_argument("unsupported display colour depth " + std::to_string(bitsPerPixel));
-    Depth() = bitsPerPixel;
 }
 
 std::vector<TColor> DisplayPalette()
@@ -42,4 +27,12 @@ std::vector<TColor> DisplayPalette()
         palette.push_back(RGB(level, level, level));
     }
     return palette;
+}
+
+std::shared_ptr<PixelGrid> NewDisplayGrid(std::int32_t width, std::int32_t height, DisplayColorDepth depth)
+{
+    auto grid = std::make_shared<PixelGrid>(width, height, depth.BitsPerPixel(), GridForm::Display);
+    if (depth.HasPalette())
+        grid->SetColorTable(DisplayPalette());
+    return grid;
 }

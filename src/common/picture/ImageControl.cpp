@@ -6,7 +6,7 @@
 TCanvas& ImageCanvas(TPicture& picture, std::int32_t controlWidth, std::int32_t controlHeight)
 {
     if (picture.Graphic() == nullptr) {
-        TBitmap blank;
+        TBitmap blank(picture.DisplayDepth());
         blank.SetWidth(controlWidth);
         blank.SetHeight(controlHeight);
         picture.SetGraphic(&blank);
@@ -17,11 +17,12 @@ TCanvas& ImageCanvas(TPicture& picture, std::int32_t controlWidth, std::int32_t 
     return bitmap->Canvas();
 }
 
-TRect ImagePlacement(const TPicture& picture, std::int32_t controlWidth, std::int32_t controlHeight, bool stretch,
-                     bool center)
+TRect ImagePlacement(const TPicture& picture, std::int32_t controlWidth, std::int32_t controlHeight, PictureFit fit,
+                     PicturePosition position)
 {
-    TRect rect = stretch ? TRect{0, 0, controlWidth, controlHeight} : TRect{0, 0, picture.Width(), picture.Height()};
-    if (center) {
+    TRect rect = fit == PictureFit::Stretched ? TRect{0, 0, controlWidth, controlHeight}
+                                              : TRect{0, 0, picture.Width(), picture.Height()};
+    if (position == PicturePosition::Centered) {
         const std::int32_t dx = (controlWidth - rect.Width()) / 2;
         const std::int32_t dy = (controlHeight - rect.Height()) / 2;
         rect = TRect{rect.Left + dx, rect.Top + dy, rect.Right + dx, rect.Bottom + dy};

@@ -184,7 +184,7 @@ private:
     bool created_ = false;
 };
 
-constexpr int kQuantisedColours = 236;
+constexpr int kQuantisedColors = 236;
 
 bool IsCmyk(const jpeg_decompress_struct& cinfo)
 {
@@ -246,7 +246,7 @@ struct Prepared {
     int depth = 24;
 };
 
-Prepared Prepare(Decompressor& decompressor, JpegColours colours)
+Prepared Prepare(Decompressor& decompressor, JpegColors colors)
 {
     decompressor.ReadHeader();
     jpeg_decompress_struct& cinfo = decompressor.Info();
@@ -256,12 +256,12 @@ Prepared Prepare(Decompressor& decompressor, JpegColours colours)
     cinfo.buffered_image = FALSE;
     Prepared prepared;
     prepared.cmyk = IsCmyk(cinfo);
-    prepared.quantise = cinfo.out_color_space == JCS_GRAYSCALE || colours == JpegColours::Quantised;
+    prepared.quantise = cinfo.out_color_space == JCS_GRAYSCALE || colors == JpegColors::Quantised;
     if (prepared.quantise) {
         if (prepared.cmyk)
             cinfo.out_color_space = JCS_RGB;   // libjpeg cannot quantise CMYK; it refuses as usual
         cinfo.quantize_colors = TRUE;
-        cinfo.desired_number_of_colors = kQuantisedColours;
+        cinfo.desired_number_of_colors = kQuantisedColors;
     } else if (prepared.cmyk) {
         cinfo.out_color_space = JCS_CMYK;
     } else {
@@ -275,7 +275,7 @@ Prepared Prepare(Decompressor& decompressor, JpegColours colours)
     return prepared;
 }
 
-std::vector<TColor> ColourTable(const jpeg_decompress_struct& cinfo)
+std::vector<TColor> QuantisedColorTable(const jpeg_decompress_struct& cinfo)
 {
     std::vector<TColor> table;
     const bool grey = cinfo.out_color_components == 1;
@@ -290,16 +290,16 @@ std::vector<TColor> ColourTable(const jpeg_decompress_struct& cinfo)
 
 } // namespace
 
-std::shared_ptr<PixelGrid> DecodeJpeg(std::span<const std::uint8_t> bytes, JpegColours colours)
+std::shared_ptr<PixelGrid> DecodeJpeg(std::span<const std::uint8_t> bytes, JpegColors colors)
 {
     Decompressor decompressor(bytes);
-    const Prepared prepared = Prepare(decompressor, colours);
+    const Prepared prepared = Prepare(decompressor, colors);
     jpeg_decompress_struct& cinfo = decompressor.Info();
     auto grid = std::make_shared<PixelGrid>(static_cast<std::int32_t>(cinfo.output_width),
                                             static_cast<std::int32_t>(cinfo.output_height), prepared.depth,
                                             GridForm::Own);
     if (prepared.quantise)
-        grid->SetColorTable(ColourTable(cinfo));
+        grid->SetColorTable(QuantisedColorTable(cinfo));
 
     const std::size_t width = cinfo.output_width;
     if (prepared.cmyk && !prepared.quantise) {
@@ -329,21 +329,21 @@ std::shared_ptr<PixelGrid> DecodeJpeg(std::span<const std::uint8_t> bytes, JpegC
     return grid;
 }
 
-std::shared_ptr<PixelGrid> DecodeJpegSampled(std::span<const std::uint8_t> bytes, JpegColours colours,
+std::shared_ptr<PixelGrid> DecodeJpegSampled(std::span<const std::uint8_t> bytes, JpegColors colors,
                                              std::span<const std::int32_t> columns,
                                              std::span<const std::int32_t> rows, JpegReading reading)
 {
     const SampledGridPlan plan{columns, rows};
-    return DecodeJpegSampledGrids(bytes, colours, std::span(&plan, 1), reading).front();
+    return DecodeJpegSampledGrids(bytes, colors, std::span(&plan, 1), reading).front();
 }
 
 std::vector<std::shared_ptr<PixelGrid>> DecodeJpegSampledGrids(std::span<const std::uint8_t> bytes,
-                                                               JpegColours colours,
+                                                               JpegColors colors,
                                                                std::span<const SampledGridPlan> plans,
                                                                JpegReading reading)
 {
     Decompressor decompressor(bytes);
-    const Prepared prepared = Prepare(decompressor, colours);
+    const Prepared prepared = Prepare(decompressor, colors);
     jpeg_decompress_struct& cinfo = decompressor.Info();
     const std::int64_t width = cinfo.output_width;
     const std::int64_t height = cinfo.output_height;
@@ -368,7 +368,7 @@ std::vector<std::shared_ptr<PixelGrid>> DecodeJpegSampledGrids(std::span<const s
                                                     static_cast<std::int32_t>(plan.Rows.size()), prepared.depth,
                                                     GridForm::Own));
         if (prepared.quantise)
-            grids.back()->SetColorTable(ColourTable(cinfo));
+            grids.back()->SetColorTable(QuantisedColorTable(cinfo));
         for (std::size_t r = 0; r < plan.Rows.size(); ++r)
             wanted.push_back({plan.Rows[r], p, static_cast<std::int32_t>(r)});
     }

@@ -18,7 +18,7 @@ struct JpegHeader {
     ExifOrientation Orientation = ExifOrientation::TopLeft;
 };
 
-enum class JpegColours {
+enum class JpegColors {
     Full,        // colour files to 24 bits, grayscale files quantised to 236 greys
     Quantised,   // every file quantised to 236 colours (8-bit displays)
 };
@@ -36,7 +36,7 @@ JpegHeader ReadJpegHeader(std::span<const std::uint8_t> bytes);
 // CMYK and YCCK files are converted to RGB, reading Adobe files' values as
 // inverted. EJPEG on a fatal libjpeg error; EOutOfResources for a grid over
 // kMaxGridBytes, before anything large is allocated.
-std::shared_ptr<PixelGrid> DecodeJpeg(std::span<const std::uint8_t> bytes, JpegColours colours);
+std::shared_ptr<PixelGrid> DecodeJpeg(std::span<const std::uint8_t> bytes, JpegColors colors);
 
 // How much of the data a sampled decoding reads.
 enum class JpegReading {
@@ -51,7 +51,7 @@ enum class JpegReading {
 // entry must lie inside the image. Rows no sample falls on are skipped without
 // colour conversion (read and dropped when quantising, where the dithering
 // needs every row).
-std::shared_ptr<PixelGrid> DecodeJpegSampled(std::span<const std::uint8_t> bytes, JpegColours colours,
+std::shared_ptr<PixelGrid> DecodeJpegSampled(std::span<const std::uint8_t> bytes, JpegColors colors,
                                              std::span<const std::int32_t> columns,
                                              std::span<const std::int32_t> rows, JpegReading reading);
 
@@ -62,6 +62,6 @@ struct SampledGridPlan {
     std::span<const std::int32_t> Rows;
 };
 std::vector<std::shared_ptr<PixelGrid>> DecodeJpegSampledGrids(std::span<const std::uint8_t> bytes,
-                                                               JpegColours colours,
+                                                               JpegColors colors,
                                                                std::span<const SampledGridPlan> plans,
                                                                JpegReading reading);

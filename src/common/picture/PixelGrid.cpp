@@ -275,11 +275,11 @@ void PixelGrid::ReadRowRgb32(std::int32_t y, std::uint32_t* out) const
     }
 }
 
-void PixelGrid::Fill(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom, TColor colour)
+void PixelGrid::Fill(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom, TColor color)
 {
     if (left >= right || top >= bottom)
         return;
-    const std::uint32_t rgb = SwapRedBlue(static_cast<std::uint32_t>(colour)) & 0xFFFFFF;
+    const std::uint32_t rgb = SwapRedBlue(static_cast<std::uint32_t>(color)) & 0xFFFFFF;
     const auto count = static_cast<std::size_t>(right - left);
     const auto start = static_cast<std::size_t>(left);
     for (std::int32_t y = top; y < bottom; ++y) {

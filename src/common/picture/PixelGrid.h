@@ -68,7 +68,7 @@ public:
 
     // No bounds checks: callers clip first.
     TColor GetColor(std::int32_t x, std::int32_t y) const { return SwapRedBlue(GetRgb32(x, y)); }
-    void SetColor(std::int32_t x, std::int32_t y, TColor colour) { SetRgb32(x, y, SwapRedBlue(colour)); }
+    void SetColor(std::int32_t x, std::int32_t y, TColor color) { SetRgb32(x, y, SwapRedBlue(color)); }
     // The same as 0x00RRGGBB words, the byte order of a 32-bit row.
     std::uint32_t GetRgb32(std::int32_t x, std::int32_t y) const;
     void SetRgb32(std::int32_t x, std::int32_t y, std::uint32_t rgb);
@@ -76,7 +76,7 @@ public:
     void ReadRowRgb32(std::int32_t y, std::uint32_t* out) const;
 
     // Sets the pixels of [left, right) x [top, bottom), already clipped.
-    void Fill(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom, TColor colour);
+    void Fill(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom, TColor color);
     void FillWhite() { Fill(0, 0, width_, height_, clWhite); }
 
     std::shared_ptr<PixelGrid> Clone() const;
@@ -85,9 +85,9 @@ public:
     {
         return ((value & 0xFF) << 16) | (value & 0xFF00) | ((value >> 16) & 0xFF);
     }
-    static constexpr TColor SwapRedBlue(TColor colour)
+    static constexpr TColor SwapRedBlue(TColor color)
     {
-        return static_cast<TColor>(SwapRedBlue(static_cast<std::uint32_t>(colour)));
+        return static_cast<TColor>(SwapRedBlue(static_cast<std::uint32_t>(color)));
     }
 
 private:

@@ -119,6 +119,13 @@ void StretchCopy(PixelGrid& dest, const TRect& destRect, const PixelGrid& source
                 std::memcpy(target, in + static_cast<std::size_t>(sourceColumns[0]) * pixelBytes, count * pixelBytes);
                 continue;
             }
+            // Four bytes, the depth of every surface on a colour screen, are
+            // copied as one word rather than by a call per pixel.
+            if (pixelBytes == 4) {
+                for (std::size_t i = 0; i < count; ++i)
+                    std::memcpy(target + i * 4, in + static_cast<std::size_t>(sourceColumns[i]) * 4, 4);
+                continue;
+            }
             for (std::size_t i = 0; i < count; ++i)
                 std::memcpy(target + i * pixelBytes, in + static_cast<std::size_t>(sourceColumns[i]) * pixelBytes,
                             pixelBytes);

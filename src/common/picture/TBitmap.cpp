@@ -2,7 +2,6 @@
 
 #include "common/picture/BmpReader.h"
 #include "common/picture/BmpWriter.h"
-#include "common/picture/DisplayColorDepth.h"
 #include "common/picture/PictureErrors.h"
 #include "common/picture/PixelGrid.h"
 #include "common/picture/StretchCopy.h"
@@ -12,8 +11,9 @@
 #include <cassert>
 #include <cstring>
 
-TBitmap::TBitmap()
-    : canvas_(*this)
+TBitmap::TBitmap(DisplayColorDepth displayDepth)
+    : displayDepth_(displayDepth)
+    , canvas_(*this)
 {
 }
 
@@ -21,7 +21,7 @@ TBitmap::~TBitmap() = default;
 
 std::unique_ptr<TGraphic> TBitmap::NewEmpty() const
 {
-    return std::make_unique<TBitmap>();
+    return std::make_unique<TBitmap>(displayDepth_);
 }
 
 void TBitmap::Assign(const TGraphic* source)
@@ -106,9 +106,7 @@ void TBitmap::Resize(std::int32_t width, std::int32_t height)
         if (grid_->HasBitFields())
             resized->SetBitFields(grid_->Fields());
     } else {
-        resized = std::make_shared<PixelGrid>(width, height, DisplayColorDepth(), GridForm::Display);
-        if (DisplayColorDepth() <= 8)
-            resized->SetColorTable(DisplayPalette());
+        resized = NewDisplayGrid(width, height, displayDepth_);
     }
     resized->FillWhite();
     if (grid_)
@@ -122,7 +120,7 @@ void TBitmap::Resize(std::int32_t width, std::int32_t height)
 
 void TBitmap::LoadFromStream(std::span<const std::uint8_t> bytes)
 {
-    std::shared_ptr<PixelGrid> grid = ReadBmp(bytes);
+    std::shared_ptr<PixelGrid> grid = ReadBmp(bytes, displayDepth_);
     width_ = grid->Width();
     height_ = grid->Height();
     grid_ = std::move(grid);

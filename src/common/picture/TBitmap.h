@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/picture/DisplayColorDepth.h"
 #include "common/picture/TCanvas.h"
 #include "common/picture/TGraphic.h"
 
@@ -13,20 +14,24 @@ class PixelGrid;
 // A grid of pixels with a width, a height and a depth (1, 4, 8, 16, 24 or 32
 // bits per pixel, with a colour table at 8 bits or fewer), and its Canvas.
 //
-// The grid has one of two forms: display form (the display colour depth;
-// every surface the tool makes by sizing a Bitmap) or own form (the depth the
-// pixels came with: a BMP file's, or 24/8 bits from JPEG decoding).
+// The grid has one of two forms: display form (the Bitmap's display colour
+// depth; every surface the tool makes by sizing a Bitmap, and the pixels of
+// run-length BMP files) or own form (the depth the pixels came with: a BMP
+// file's, or 24/8 bits from JPEG decoding).
 //
 // Assigning one Bitmap to another shares the grid; the first change to either
 // side copies it (copy on write), so a change never shows in the other.
 class TBitmap final : public TGraphic {
 public:
-    TBitmap();                                   // 0 by 0, no pixels
+    // 0 by 0, no pixels.
+    explicit TBitmap(DisplayColorDepth displayDepth = {});
     ~TBitmap() override;
 
+    // Of the same display colour depth.
     std::unique_ptr<TGraphic> NewEmpty() const override;
-    // From a TBitmap: shares its pixels. From a TJPEGImage: decodes it once and
-    // shares the decoded pixels. From nullptr: 0 by 0, no pixels.
+    // From a TBitmap: shares its pixels (this Bitmap's display colour depth
+    // stays). From a TJPEGImage: decodes it once and shares the decoded
+    // pixels. From nullptr: 0 by 0, no pixels.
     void Assign(const TGraphic* source) override;
     void DrawRegion(TCanvas& canvas, const TRect& rect, const TRect& region) override;
     bool Empty() const override;                  // true when it has no pixels
@@ -47,6 +52,7 @@ public:
     // The same Canvas for the Bitmap's whole life.
     TCanvas& Canvas() { return canvas_; }
 
+    DisplayColorDepth DisplayDepth() const { return displayDepth_; }
     // Depth of the grid (own or display form); 0 without pixels.
     int BitsPerPixel() const;
     bool IsDisplayForm() const;
@@ -79,6 +85,7 @@ private:
     void Resize(std::int32_t width, std::int32_t height);
     void NotifyChanged() { Changed(); }
 
+    DisplayColorDepth displayDepth_;
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
     std::shared_ptr<PixelGrid> grid_;             // null without pixels

@@ -62,11 +62,11 @@ TColor TCanvas::GetPixel(std::int32_t x, std::int32_t y) const
     return grid->GetColor(x, y);
 }
 
-void TCanvas::SetPixel(std::int32_t x, std::int32_t y, TColor colour)
+void TCanvas::SetPixel(std::int32_t x, std::int32_t y, TColor color)
 {
     const PixelGrid* grid = owner_.grid_.get();
     if (grid == nullptr || x < 0 || y < 0 || x >= grid->Width() || y >= grid->Height())
         return;
-    owner_.MutableGrid()->SetColor(x, y, colour);
+    owner_.MutableGrid()->SetColor(x, y, color);
     owner_.NotifyChanged();
 }

@@ -38,7 +38,7 @@ public:
     // The colour of a pixel as 0x00BBGGRR; clNone (0xFFFFFFFF) outside.
     TColor GetPixel(std::int32_t x, std::int32_t y) const;
     // Sets a pixel, converted to the surface's depth; outside: ignored.
-    void SetPixel(std::int32_t x, std::int32_t y, TColor colour);
+    void SetPixel(std::int32_t x, std::int32_t y, TColor color);
 
     TColor BrushColor() const { return clWhite; }
 

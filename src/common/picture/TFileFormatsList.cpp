@@ -8,10 +8,16 @@
 
 namespace {
 
+// The kinds that never hold pixels need no display colour depth.
 template <class Kind>
-std::unique_ptr<TGraphic> Make()
+std::unique_ptr<TGraphic> Make(DisplayColorDepth)
 {
     return std::make_unique<Kind>();
+}
+
+std::unique_ptr<TGraphic> MakeBitmap(DisplayColorDepth displayDepth)
+{
+    return std::make_unique<TBitmap>(displayDepth);
 }
 
 TFileFormatsList MakeRegistry()
@@ -20,7 +26,7 @@ TFileFormatsList MakeRegistry()
     list.Add("wmf", "Metafiles", &Make<TMetafile>);
     list.Add("emf", "Enhanced Metafiles", &Make<TMetafile>);
     list.Add("ico", "Icons", &Make<TIcon>);
-    list.Add("bmp", "Bitmaps", &Make<TBitmap>);
+    list.Add("bmp", "Bitmaps", &MakeBitmap);
     RegisterJpegFormats(list);
     return list;
 }
@@ -33,7 +39,7 @@ const TFileFormatsList& TFileFormatsList::Instance()
     return registry;
 }
 
-void TFileFormatsList::Add(std::string extension, std::string description, std::unique_ptr<TGraphic> (*create)())
+void TFileFormatsList::Add(std::string extension, std::string description, MakeGraphic create)
 {
     entries_.push_back(TFileFormat{std::move(extension), std::move(description), create});
 }
@@ -65,11 +71,11 @@ std::string GraphicExtension(const std::filesystem::path& path)
     return extension;
 }
 
-std::unique_ptr<TGraphic> NewGraphicFor(const std::filesystem::path& path)
+std::unique_ptr<TGraphic> NewGraphicFor(const std::filesystem::path& path, DisplayColorDepth displayDepth)
 {
     const std::string extension = GraphicExtension(path);
     const TFileFormat* format = TFileFormatsList::Instance().Find(extension);
     if (format == nullptr)
         throw EInvalidGraphic("Unknown picture file extension (." + extension + ")");
-    return format->Create();
+    return format->Create(displayDepth);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/picture/DisplayColorDepth.h"
 #include "common/picture/TGraphic.h"
 
 #include <filesystem>
@@ -9,11 +10,13 @@
 #include <vector>
 
 // One registered picture file kind: extension (lower case, without the dot),
-// description and a maker of an empty graphic of that kind.
+// description and a maker of an empty graphic of that kind for a display of
+// the given colour depth.
+using MakeGraphic = std::unique_ptr<TGraphic> (*)(DisplayColorDepth displayDepth);
 struct TFileFormat {
     std::string Extension;
     std::string Description;
-    std::unique_ptr<TGraphic> (*Create)();
+    MakeGraphic Create;
 };
 
 // The picture file kinds known to TPicture::LoadFromFile, in the order they
@@ -23,8 +26,7 @@ public:
     // The list every Picture uses, filled once on first use and never changed.
     static const TFileFormatsList& Instance();
 
-    void Add(std::string extension, std::string description, std::unique_ptr<TGraphic> (*create)());
-    const std::vector<TFileFormat>& Entries() const { return entries_; }
+    void Add(std::string extension, std::string description, MakeGraphic create);
     // Searches from the last entry to the first; nullptr when none matches.
     // `extension` must already be lower case; an empty one never matches.
     const TFileFormat* Find(std::string_view extension) const;
@@ -34,9 +36,9 @@ private:
 };
 
 // A new, empty graphic of the kind the file name's extension selects (the
-// registry searched from its last entry); EInvalidGraphic "Unknown picture
-// file extension (.%s)" when none does.
-std::unique_ptr<TGraphic> NewGraphicFor(const std::filesystem::path& path);
+// registry searched from its last entry), for a display of `displayDepth`;
+// EInvalidGraphic "Unknown picture file extension (.%s)" when none does.
+std::unique_ptr<TGraphic> NewGraphicFor(const std::filesystem::path& path, DisplayColorDepth displayDepth);
 
 // The extension of a file name as the registry is searched with it: the text
 // after the last "." unless a "\", "/" or ":" follows that dot, ASCII letters

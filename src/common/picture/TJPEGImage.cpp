@@ -1,6 +1,5 @@
 #include "common/picture/TJPEGImage.h"
 
-#include "common/picture/DisplayColorDepth.h"
 #include "common/picture/JpegDecoder.h"
 #include "common/picture/PictureErrors.h"
 #include "common/picture/PixelGrid.h"
@@ -11,12 +10,16 @@
 #include <algorithm>
 #include <climits>
 
-TJPEGImage::TJPEGImage() = default;
+TJPEGImage::TJPEGImage(DisplayColorDepth displayDepth)
+    : displayDepth_(displayDepth)
+{
+}
+
 TJPEGImage::~TJPEGImage() = default;
 
 std::unique_ptr<TGraphic> TJPEGImage::NewEmpty() const
 {
-    return std::make_unique<TJPEGImage>();
+    return std::make_unique<TJPEGImage>(displayDepth_);
 }
 
 void TJPEGImage::Assign(const TGraphic* source)
@@ -112,7 +115,7 @@ std::shared_ptr<PixelGrid> TJPEGImage::DecodeSamples(const TRect& rect, const TR
         grids.push_back({plan.Columns, plan.Rows});
     const JpegReading reading = readToEnd_ ? JpegReading::UpToLastSample : JpegReading::WholeStream;
     std::vector<std::shared_ptr<PixelGrid>> decoded = Decode([&](std::span<const std::uint8_t> bytes) {
-        return DecodeJpegSampledGrids(bytes, DecodingColours(), grids, reading);
+        return DecodeJpegSampledGrids(bytes, DecodingColors(), grids, reading);
     });
     readToEnd_ = true;
     for (std::size_t i = 0; i < plans.size(); ++i) {
@@ -199,23 +202,26 @@ const TBitmap& TJPEGImage::DecodedBitmap() const
     if (decoded_)
         return *decoded_;
     std::shared_ptr<PixelGrid> grid =
-        Decode([](std::span<const std::uint8_t> bytes) { return DecodeJpeg(bytes, DecodingColours()); });
+        Decode([this](std::span<const std::uint8_t> bytes) { return DecodeJpeg(bytes, DecodingColors()); });
     readToEnd_ = true;
     if (orientation_ != ExifOrientation::TopLeft)
         grid = TurnUpright(*grid, orientation_);
-    auto bitmap = std::make_shared<TBitmap>();
+    auto bitmap = std::make_shared<TBitmap>(displayDepth_);
     bitmap->AdoptGrid(std::move(grid));
     decoded_ = std::move(bitmap);
     return *decoded_;
 }
 
-JpegColours TJPEGImage::DecodingColours()
+JpegColors TJPEGImage::DecodingColors() const
 {
-    return DisplayColorDepth() <= 8 ? JpegColours::Quantised : JpegColours::Full;
+    return displayDepth_.HasPalette() ? JpegColors::Quantised : JpegColors::Full;
 }
 
 void RegisterJpegFormats(TFileFormatsList& list)
 {
-    list.Add("jpeg", "JPEG Image File", [] { return std::unique_ptr<TGraphic>(std::make_unique<TJPEGImage>()); });
-    list.Add("jpg", "JPEG Image File", [] { return std::unique_ptr<TGraphic>(std::make_unique<TJPEGImage>()); });
+    const auto create = [](DisplayColorDepth displayDepth) {
+        return std::unique_ptr<TGraphic>(std::make_unique<TJPEGImage>(displayDepth));
+    };
+    list.Add("jpeg", "JPEG Image File", create);
+    list.Add("jpg", "JPEG Image File", create);
 }

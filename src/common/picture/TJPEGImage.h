@@ -12,7 +12,7 @@
 
 class PixelGrid;
 class TFileFormatsList;
-enum class JpegColours;
+enum class JpegColors;
 
 // A JPEG file held in memory. Loading keeps the bytes and reads the frame
 // header only; the pixels are decoded by libjpeg the first time they are
@@ -44,9 +44,11 @@ enum class JpegColours;
 // turning and then sampling.
 class TJPEGImage final : public TGraphic {
 public:
-    TJPEGImage();
+    // `displayDepth` on a palette screen quantises the decoding of colour files.
+    explicit TJPEGImage(DisplayColorDepth displayDepth = {});
     ~TJPEGImage() override;
 
+    // Of the same display colour depth.
     std::unique_ptr<TGraphic> NewEmpty() const override;
     // From a TJPEGImage: the same bytes (and its decoded pixels, shared).
     // From nullptr: empty. Other kinds: EInvalidGraphicOperation.
@@ -90,7 +92,7 @@ public:
                                                       PictureSize overviewSize);
 
 private:
-    static JpegColours DecodingColours();
+    JpegColors DecodingColors() const;
 
     // Whether a draw of `region` into `rect` samples (see above).
     bool SampledDrawFor(const TRect& rect, const TRect& region) const;
@@ -101,6 +103,7 @@ private:
     template <class Decoding>
     auto Decode(Decoding decoding) const;
 
+    DisplayColorDepth displayDepth_;
     std::shared_ptr<const std::vector<std::uint8_t>> bytes_;
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;

@@ -3,7 +3,10 @@
 #include "common/picture/PictureErrors.h"
 #include "common/picture/TFileFormatsList.h"
 
-TPicture::TPicture() = default;
+TPicture::TPicture(DisplayColorDepth displayDepth)
+    : displayDepth_(displayDepth)
+{
+}
 
 TPicture::~TPicture()
 {
@@ -16,7 +19,7 @@ void TPicture::LoadFromFile(const std::filesystem::path& path)
 {
     // A new graphic takes the file; only when it loaded does it replace the
     // held one, so a failed load leaves the Picture as it was.
-    std::unique_ptr<TGraphic> graphic = NewGraphicFor(path);
+    std::unique_ptr<TGraphic> graphic = NewGraphicFor(path, displayDepth_);
     graphic->LoadFromFile(path);
     Hold(std::move(graphic));
     Changed();
@@ -45,7 +48,7 @@ TBitmap& TPicture::Bitmap()
 {
     if (auto* bitmap = dynamic_cast<TBitmap*>(graphic_.get()))
         return *bitmap;
-    Hold(std::make_unique<TBitmap>());
+    Hold(std::make_unique<TBitmap>(displayDepth_));
     Changed();
     return static_cast<TBitmap&>(*graphic_);
 }

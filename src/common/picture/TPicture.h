@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/picture/DisplayColorDepth.h"
 #include "common/picture/TBitmap.h"
 #include "common/picture/TGraphic.h"
 
@@ -10,10 +11,12 @@
 
 // Holds no graphic or exactly one, and owns it. Every change of the held
 // graphic (load, replace, empty, resize, drawing, pixel write) is reported
-// through the OnChange callback to whoever shows the Picture.
+// through the OnChange callback to whoever shows the Picture. The graphics it
+// makes itself (by loading, or as a new Bitmap) are for a display of its
+// display colour depth.
 class TPicture {
 public:
-    TPicture();
+    explicit TPicture(DisplayColorDepth displayDepth = {});
     TPicture(const TPicture&) = delete;
     TPicture& operator=(const TPicture&) = delete;
     ~TPicture();
@@ -40,10 +43,15 @@ public:
 
     void SetOnChange(std::function<void()> onChange);
 
+    DisplayColorDepth DisplayDepth() const { return displayDepth_; }
+    // For the graphics made from now on.
+    void SetDisplayDepth(DisplayColorDepth displayDepth) { displayDepth_ = displayDepth; }
+
 private:
     void Hold(std::unique_ptr<TGraphic> graphic);
     void Changed();
 
+    DisplayColorDepth displayDepth_;
     std::unique_ptr<TGraphic> graphic_;
     std::function<void()> onChange_;
 };

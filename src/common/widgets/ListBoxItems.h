@@ -1,6 +1,9 @@
 #pragma once
 
+#include "common/files/ListFiles.h"
+
 #include <QListWidget>
+#include <QSignalBlocker>
 #include <QStringList>
 
 // The texts of a list box's items, in order: how the windows read back the
@@ -12,4 +15,16 @@ inline QStringList ItemTexts(const QListWidget& list)
     for (int i = 0; i < list.count(); ++i)
         items << list.item(i)->text();
     return items;
+}
+
+// Replaces the items of `list` by the names of the folder's files that match
+// `mask` (ListFiles.h), in the listing's order. Refilling is not the user's
+// choice of an item: the list emits no selection signal meanwhile.
+inline void FillListFromFolder(QListWidget& list, const QString& folderString, const QString& mask)
+{
+    QStringList names;
+    ListFiles(folderString, mask, names);
+    const QSignalBlocker refilling(list);
+    list.clear();
+    list.addItems(names);
 }

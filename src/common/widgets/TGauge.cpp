@@ -16,11 +16,6 @@ TGauge::TGauge(QWidget* parent)
 {
 }
 
-void TGauge::SetMinValue(int value)
-{
-    Update(value, std::max(value, maxValue_), progress_);
-}
-
 void TGauge::SetMaxValue(int value)
 {
     Update(std::min(minValue_, value), value, progress_);

@@ -14,7 +14,6 @@ public:
     int MaxValue() const { return maxValue_; }
     int Progress() const { return progress_; }
 
-    void SetMinValue(int value);
     // A progress above the new maximum drops to it.
     void SetMaxValue(int value);
     // Clamped into [MinValue, MaxValue].

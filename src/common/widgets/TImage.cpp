@@ -77,7 +77,8 @@ void TImage::paintEvent(QPaintEvent* event)
     const QImage& image = ShownImage();
     if (image.isNull())
         return;
-    const TRect place = ImagePlacement(picture_, width(), height(), stretch_, center_);
+    const TRect place = ImagePlacement(picture_, width(), height(), stretch_ ? PictureFit::Stretched : PictureFit::OwnSize,
+                                       center_ ? PicturePosition::Centered : PicturePosition::TopLeft);
     QPainter painter(this);
     painter.setClipRegion(event->region());
     // Scaled pixels are sampled, never blended, as the picture component does.

@@ -24,6 +24,10 @@ public:
     explicit TImage(QWidget* parent = nullptr);
     ~TImage() override;
 
+    // The Picture makes its graphics for a display of this depth; 32 bits per
+    // pixel until set.
+    void SetDisplayDepth(DisplayColorDepth depth) { picture_.SetDisplayDepth(depth); }
+
     TPicture& Picture() { return picture_; }
     const TPicture& Picture() const { return picture_; }
 
@@ -38,15 +42,11 @@ public:
     bool Center() const { return center_; }
     void setCenter(bool center);
 
-    // The control's place and size in its parent; the picture stays as it is.
+    // The control's place and size in its parent.
     std::int32_t Left() const { return x(); }
     std::int32_t Top() const { return y(); }
     std::int32_t Width() const { return width(); }
     std::int32_t Height() const { return height(); }
-    void SetLeft(std::int32_t left) { move(left, y()); }
-    void SetTop(std::int32_t top) { move(x(), top); }
-    void SetWidth(std::int32_t width) { resize(width, height()); }
-    void SetHeight(std::int32_t height) { resize(width(), height); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -14,9 +14,9 @@ TShape::TShape(QWidget* parent)
     setAutoFillBackground(false);
 }
 
-void TShape::setPenColor(const QColor& colour)
+void TShape::setPenColor(const QColor& color)
 {
-    penColor_ = colour;
+    penColor_ = color;
     update();
 }
 

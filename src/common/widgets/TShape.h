@@ -16,7 +16,7 @@ public:
 
     // Setters of the layout's properties are named the way uic calls them.
     QColor PenColor() const { return penColor_; }
-    void setPenColor(const QColor& colour);
+    void setPenColor(const QColor& color);
     int PenWidth() const { return penWidth_; }
     void setPenWidth(int width);
 

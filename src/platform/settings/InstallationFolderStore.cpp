@@ -1,0 +1,84 @@
+#include "platform/settings/InstallationFolderStore.h"
+
+#ifdef Q_OS_WIN
+#include "platform/settings/WindowsRegistry.h"
+#endif
+
+#include <QFileInfo>
+#include <QSettings>
+
+#include <memory>
+
+namespace {
+
+const QString kValueName = QStringLiteral("Path");
+
+std::unique_ptr<QSettings> OpenSettings(const QString& settingsFile)
+{
+    if (!settingsFile.isEmpty())
+        return std::make_unique<QSettings>(settingsFile, QSettings::IniFormat);
+#ifdef Q_OS_WIN
+    return std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER\\Corvanta\\Mirelund"),
+                                       QSettings::NativeFormat);
+#else
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                       QStringLiteral("Corvanta"), QStringLiteral("Mirelund"));
+#endif
+}
+
+KeyPresence KeyIn(const QSettings& settings, const QString& settingsFile)
+{
+#ifdef Q_OS_WIN
+    if (settingsFile.isEmpty())
+        return CurrentUserKeyExists(L"Corvanta\\Mirelund") ? KeyPresence::Present : KeyPresence::Absent;
+#else
+    (void)settingsFile;
+#endif
+    // A settings file is the key.
+    return QFileInfo::exists(settings.fileName()) ? KeyPresence::Present : KeyPresence::Absent;
+}
+
+} // namespace
+
+InstallationFolderStore::InstallationFolderStore(QString settingsFile)
+    : settingsFile_(std::move(settingsFile))
+{
+}
+
+InstallationFolderStore InstallationFolderStore::ForCurrentUser()
+{
+    return InstallationFolderStore(QString());
+}
+
+InstallationFolderStore InstallationFolderStore::AtFile(const QString& settingsFile)
+{
+    return InstallationFolderStore(settingsFile);
+}
+
+std::optional<QString> RememberedFolder(KeyPresence key, const QVariant& path)
+{
+    if (key == KeyPresence::Absent)
+        return std::nullopt;
+    if (!path.isValid())
+        return QString();
+    if (path.typeId() != QMetaType::QString)
+        throw SettingsStoreError("the remembered installation folder is not text");
+    return path.toString();
+}
+
+std::optional<QString> InstallationFolderStore::Read() const
+{
+    const auto settings = OpenSettings(settingsFile_);
+    if (settings->status() != QSettings::NoError)
+        throw SettingsStoreError("the settings store cannot be read");
+    return RememberedFolder(KeyIn(*settings, settingsFile_), settings->value(kValueName));
+}
+
+void InstallationFolderStore::Write(const QString& folder) const
+{
+    const auto settings = OpenSettings(settingsFile_);
+    settings->setValue(kValueName, folder);
+    settings->sync();
+    if (settings->status() != QSettings::NoError)
+        throw SettingsStoreError("the installation folder cannot be remembered");
+}
