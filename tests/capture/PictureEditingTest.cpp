@@ -5,10 +5,12 @@
 #include "common/picture/TBitmap.h"
 #include "common/picture/TCanvas.h"
 #include "common/picture/TPicture.h"
+#include "picture/PictureTestSupport.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -197,6 +199,85 @@ TEST(QuarterTurn, TurnsThatAddUpToNothingGiveBackThePicture)
         EXPECT_EQ(area.Width, 7);
         EXPECT_EQ(area.Height, 5);
         EXPECT_EQ(Pixels(picture), original) << sequence.size() << " turns";
+    }
+}
+
+namespace {
+
+// The turn as the window first made it, kept as the reference: the picture
+// resized height first, then every pixel read and written singly through the
+// Canvas.
+void PixelByPixelTurn(PictureArea& area, TurnDirection direction)
+{
+    TBitmap copy;
+    copy.Assign(area.Picture.Graphic());
+    const std::int32_t w = copy.Width();
+    const std::int32_t h = copy.Height();
+    TBitmap& turned = area.Picture.Bitmap();
+    turned.SetHeight(w);
+    turned.SetWidth(h);
+    for (std::int32_t y = 0; y < h; ++y)
+        for (std::int32_t x = 0; x < w; ++x)
+            turned.Canvas().SetPixel(direction == TurnDirection::Left ? y : h - 1 - y,
+                                     direction == TurnDirection::Left ? w - 1 - x : x, copy.Canvas().GetPixel(x, y));
+    area.Height = w;
+    area.Width = h;
+}
+
+std::vector<std::uint8_t> BmpBytes(TPicture& picture)
+{
+    std::vector<std::uint8_t> bytes;
+    picture.Bitmap().SaveToStream(bytes);
+    return bytes;
+}
+
+} // namespace
+
+TEST(QuarterTurn, GivesExactlyThePixelsOfThePixelByPixelTurn)
+{
+    const auto marked = [](std::int32_t width, std::int32_t height) {
+        return [width, height](TPicture& picture) { FillMarked(picture, width, height); };
+    };
+    const auto file = [](const std::string& name) {
+        return [name](TPicture& picture) { picture.LoadFromFile(std::filesystem::path(SP_TESTDATA_DIR) / name); };
+    };
+    const struct {
+        std::string what;
+        int displayDepth;
+        std::function<void(TPicture&)> make;
+    } cases[] = {
+        {"tiles and a remainder", 32, marked(130, 67)},
+        {"square", 32, marked(64, 64)},
+        {"one pixel", 32, marked(1, 1)},
+        {"palette display", 8, marked(37, 20)},
+        {"16-bit display", 16, marked(21, 70)},
+        {"1-bit file", 32, file("bmpsuite/g/pal1.bmp")},
+        {"4-bit file", 32, file("bmpsuite/g/pal4.bmp")},
+        {"8-bit file", 32, file("bmpsuite/g/pal8.bmp")},
+        {"16-bit file", 32, file("bmpsuite/g/rgb16.bmp")},
+        {"565 masks", 32, file("bmpsuite/g/rgb16-565.bmp")},
+        {"24-bit file", 32, file("bmpsuite/g/rgb24.bmp")},
+        {"32-bit masks", 32, file("bmpsuite/g/rgb32bf.bmp")},
+        {"JPEG held", 32, file("jpeg/photos/hopper.jpg")},
+        {"grey JPEG held", 8, file("jpeg/photos/hopper_gray.jpg")},
+    };
+    for (const auto& c : cases) {
+        const DisplayDepthScope depth(c.displayDepth);
+        for (const TurnDirection direction : {TurnDirection::Left, TurnDirection::Right}) {
+            TPicture expected;
+            TPicture actual;
+            c.make(expected);
+            c.make(actual);
+            PictureArea expectedArea{expected, expected.Width(), expected.Height()};
+            PictureArea actualArea{actual, actual.Width(), actual.Height()};
+            PixelByPixelTurn(expectedArea, direction);
+            QuarterTurn(actualArea, direction);
+            const std::string why = c.what + (direction == TurnDirection::Left ? ", left" : ", right");
+            EXPECT_EQ(actualArea.Width, expectedArea.Width) << why;
+            EXPECT_EQ(actualArea.Height, expectedArea.Height) << why;
+            // The written file holds the depth, the colour table and every pixel.
+            EXPECT_EQ(BmpBytes(actual), BmpBytes(expected)) << why;
+        }
     }
 }
 
