@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -145,4 +146,20 @@ TEST_F(MainWindowTest, OnlyTheRosterSelectsByTyping)
     EXPECT_EQ(form.ui.ListBox1->currentRow(), 1);
     form.ui.ListBox2->keyboardSearch("1");
     EXPECT_EQ(form.ui.ListBox2->currentRow(), -1);
+}
+
+TEST_F(MainWindowTest, StatusPanelsShowTheirTextsWholeAndTheLastRunsToTheWindowsEdge)
+{
+    TForm1 form(dialogs, store);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    for (const QString& text : {QStringLiteral("共有 5 图片"), QStringLiteral("共有 1000 图片"),
+                                QStringLiteral("共有 12345 图片")}) {
+        form.TakePhotoList(QStringLiteral("/photos/"), QStringList(text.section(' ', 1, 1).toInt(), "x.jpg"));
+        const auto* panel = form.ui.StatusBar1->findChild<QLabel*>("Panel1");
+        ASSERT_EQ(panel->text(), text);
+        EXPECT_LE(panel->fontMetrics().horizontalAdvance(text), panel->contentsRect().width()) << text.toStdString();
+        EXPECT_EQ(panel->mapTo(&form, QPoint(panel->width(), 0)).x(), form.width());
+    }
+    EXPECT_EQ(form.ui.StatusBar1->findChild<QLabel*>("Panel0")->width(), 200);
 }
