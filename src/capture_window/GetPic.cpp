@@ -44,10 +44,6 @@ TFrmGetPic::TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFo
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(960, 384);
 
-    // The scroll box is a white field that cuts off whatever reaches past it.
-    QPalette boxPalette = ui.ScrollBox1->palette();
-    boxPalette.setColor(QPalette::Window, Qt::white);
-    ui.ScrollBox1->setPalette(boxPalette);
     ui.Image2->installEventFilter(this);
     ui.Shape1->installEventFilter(this);
 
