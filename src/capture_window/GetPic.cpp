@@ -61,9 +61,11 @@ TFrmGetPic::TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFo
     connect(ui.Button10, &QPushButton::clicked, this, &TFrmGetPic::Button10Click);
     ConnectHandler(ui.Button11, &TFrmGetPic::Button11Click);
     ConnectHandler(ui.Button12, &TFrmGetPic::Button12Click);
-    // A change of the selected name by mouse or keyboard loads that picture;
-    // merely focusing the list selects nothing and loads nothing.
+    // A change of the selected name by mouse or keyboard loads that picture,
+    // and so does a click on the name already selected (to start again from
+    // the file); merely focusing the list selects nothing and loads nothing.
     connect(ui.ListBox1, &QListWidget::itemSelectionChanged, this, &TFrmGetPic::ListBox1Click);
+    connect(ui.ListBox1, &TListBox::SelectedItemPressed, this, &TFrmGetPic::ListBox1Click);
 
     FormCreate();
 }

@@ -1,6 +1,7 @@
 #include "common/widgets/TListBox.h"
 
 #include <QHelpEvent>
+#include <QMouseEvent>
 #include <QStyledItemDelegate>
 #include <QToolTip>
 
@@ -49,4 +50,13 @@ void TListBox::keyboardSearch(const QString& search)
 {
     if (typingSelects_)
         QListWidget::keyboardSearch(search);
+}
+
+void TListBox::mousePressEvent(QMouseEvent* event)
+{
+    const QListWidgetItem* pressed = itemAt(event->position().toPoint());
+    const bool wasSelected = pressed != nullptr && pressed->isSelected();
+    QListWidget::mousePressEvent(event);
+    if (wasSelected && pressed->isSelected() && event->button() == Qt::LeftButton)
+        emit SelectedItemPressed();
 }

@@ -16,6 +16,14 @@ public:
     void SetTypingSelects(bool selects) { typingSelects_ = selects; }
     void keyboardSearch(const QString& search) override;
 
+signals:
+    // The left button pressed the item that was selected already: a click
+    // that changes no selection, which a window may still want to act on.
+    void SelectedItemPressed();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+
 private:
     bool typingSelects_ = true;
 };
