@@ -365,7 +365,7 @@ void TFrmGetPic::EndDrag()
 
 void TFrmGetPic::Button11Click()
 {
-    const std::optional<QString> folder = dialogs_.ChooseFolder(this);
+    const std::optional<QString> folder = dialogs_.ChooseFolder(this, ui.Edit2->text());
     if (!folder)
         return;
     ui.Edit2->setText(*folder);

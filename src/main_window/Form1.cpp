@@ -14,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QDialog>
+#include <QFileInfo>
 
 const QString TForm1::kTitle = QStringLiteral("学生照片设置辅助工具");
 const QString TForm1::kFolderNotChosen = QStringLiteral("请点击\"浏览\"按钮选择软件安装目录！");
@@ -84,7 +85,7 @@ void TForm1::FormActivate()
 
 void TForm1::Button1Click()
 {
-    const std::optional<QString> folder = dialogs_.ChooseFolder(this);
+    const std::optional<QString> folder = dialogs_.ChooseFolder(this, InstallationFolder());
     if (!folder)
         return;
     ui.Edit1->setText(*folder);
@@ -97,7 +98,11 @@ void TForm1::Button1Click()
 
 void TForm1::Button2Click()
 {
-    const QStringList chosen = dialogs_.ChooseFiles(this, QStringLiteral("支持的文件(JPG,BMP)|*.JPG;*.BMP"));
+    // The photos are usually where the last ones came from (also the resize
+    // window's target); before any, beside the web application.
+    const QString startFolder = ui.Edit3->text().isEmpty() ? InstallationFolder() : ui.Edit3->text();
+    const QStringList chosen =
+        dialogs_.ChooseFiles(this, QStringLiteral("支持的文件(JPG,BMP)|*.JPG;*.BMP"), startFolder);
     if (chosen.isEmpty())
         return;
     PhotoList photos;
@@ -113,6 +118,11 @@ void TForm1::Button2Click()
     ui.StatusBar1->SetPanelText(1, QStringLiteral("共有 %1 图片").arg(photos.names.size()));
 }
 
+QString TForm1::InstallationFolder() const
+{
+    return ui.Edit1->text() == kFolderNotChosen ? QString() : ui.Edit1->text();
+}
+
 void TForm1::Button3Click()
 {
     close();
@@ -121,8 +131,9 @@ void TForm1::Button3Click()
 void TForm1::Button4Click()
 {
     try {
-        const QString rosterFile = dialogs_.ChooseFile(this, QStringLiteral("支持的文件(txt)|*.txt"));
+        const QString rosterFile = dialogs_.ChooseFile(this, QStringLiteral("支持的文件(txt)|*.txt"), rosterFolder_);
         if (!rosterFile.isEmpty()) {
+            rosterFolder_ = QFileInfo(rosterFile).absolutePath();
             ui.ListBox1->clear();
             ui.ListBox1->addItems(ReadRoster(rosterFile));
             ui.StatusBar1->SetPanelText(0, QStringLiteral("共有 %1 学生").arg(ui.ListBox1->count()));

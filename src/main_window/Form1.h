@@ -62,6 +62,8 @@ private:
     void Button9Click();
 
     void Report(const AssignmentOutcome& outcome);
+    // Edit1's folder, or nothing while none has been chosen.
+    QString InstallationFolder() const;
 
     Dialogs& dialogs_;
     const InstallationFolderStore& folderStore_;
@@ -73,4 +75,6 @@ private:
     QDialog* captureWindow_ = nullptr;
     QDialog* resizeWindow_ = nullptr;
     bool shownBefore_ = false;
+    // Where the last roster came from: the next roster dialog opens there.
+    QString rosterFolder_;
 };

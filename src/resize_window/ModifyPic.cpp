@@ -63,7 +63,7 @@ void TfrmPicture::FormActivate()
 
 void TfrmPicture::Button3Click()
 {
-    const std::optional<QString> folder = dialogs_.ChooseFolder(this);
+    const std::optional<QString> folder = dialogs_.ChooseFolder(this, ui.Edit3->text());
     if (!folder)
         return;
     ui.Edit3->setText(*folder);
@@ -75,7 +75,7 @@ void TfrmPicture::Button3Click()
 
 void TfrmPicture::Button4Click()
 {
-    const std::optional<QString> folder = dialogs_.ChooseFolder(this);
+    const std::optional<QString> folder = dialogs_.ChooseFolder(this, ui.Edit4->text());
     if (folder)
         ui.Edit4->setText(*folder);
 }

@@ -63,6 +63,8 @@ TEST_F(PictureFolderTest, ChoosingAFolderListsItsJpegFiles)
     ChooseFolder(first);
     ChooseFolder(first);
     EXPECT_EQ(ItemTexts(*ui().ListBox1), (QStringList{"a.jpg", "b.jpg"}));
+    // The picker opens at the folder chosen last.
+    EXPECT_EQ(dialogs.startFolders, (QStringList{"", first, first, FolderString(second), first}));
     // Refilling the list loads nothing by itself.
     EXPECT_EQ(ui().Image2->Picture().Graphic(), nullptr);
     EXPECT_TRUE(dialogs.messages.isEmpty());

@@ -1,10 +1,13 @@
+#include "common/files/FolderString.h"
 #include "main_window/Form1.h"
 #include "platform/InstallationFolderStore.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingDialogs.h"
+#include "support/TestFiles.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -162,4 +165,31 @@ TEST_F(MainWindowTest, StatusPanelsShowTheirTextsWholeAndTheLastRunsToTheWindows
         EXPECT_EQ(panel->mapTo(&form, QPoint(panel->width(), 0)).x(), form.width());
     }
     EXPECT_EQ(form.ui.StatusBar1->findChild<QLabel*>("Panel0")->width(), 200);
+}
+
+TEST_F(MainWindowTest, ChoosersOpenWhereTheUserWorks)
+{
+    TForm1 form(dialogs, store);
+    form.show();
+    const QString site = temp.filePath("site") + "/";
+    const QString photo = TestDataPath("jpeg/photos/hopper.jpg");
+    const QString roster = temp.filePath("rosters/class1.txt");
+    ASSERT_TRUE(QDir().mkpath(temp.filePath("rosters")));
+    WriteFile(roster, "S01\n");
+
+    dialogs.folderAnswers = {site, std::nullopt};
+    dialogs.filesAnswers = {{photo}, {}, {}};
+    dialogs.fileAnswers = {roster, {}};
+    const auto click = [](QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); };
+    click(form.ui.Button2); // photos, before anything is known
+    click(form.ui.Button2); // photos, from the folder of the last ones
+    click(form.ui.Button1); // installation folder, none yet
+    click(form.ui.Button1); // installation folder, the one chosen
+    click(form.ui.Button4); // roster, the first
+    click(form.ui.Button4); // roster, from the folder of the last one
+    form.ui.Edit3->clear();
+    click(form.ui.Button2); // photos, no photo folder: the installation folder
+
+    EXPECT_EQ(dialogs.startFolders, (QStringList{"", FolderString(QFileInfo(photo).absolutePath()), "", site, "",
+                                                 temp.filePath("rosters"), site}));
 }
