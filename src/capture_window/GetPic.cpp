@@ -8,6 +8,7 @@
 #include "common/widgets/CentreOnScreen.h"
 #include "common/widgets/Dialogs.h"
 #include "common/widgets/ReportErrors.h"
+#include "common/widgets/WaitCursor.h"
 #include "platform/CameraSource.h"
 
 #include <QApplication>
@@ -170,7 +171,10 @@ void TFrmGetPic::Button1Click()
 {
     // Image1's place inside its group box, taken as a place on the window:
     // the preview lies over the group box, slightly up and left of Image1.
-    captureWindow_ = camera_.StartPreview(this, ui.Image1->geometry());
+    captureWindow_ = [&] {
+        const WaitCursor busy; // the camera takes a moment to start
+        return camera_.StartPreview(this, ui.Image1->geometry());
+    }();
     if (!captureWindow_)
         return;
     ui.Button3->setEnabled(true);
@@ -186,6 +190,7 @@ void TFrmGetPic::Button2Click()
 void TFrmGetPic::Button3Click()
 {
     if (captureWindow_) {
+        const WaitCursor busy;
         camera_.SaveFrame(ScratchFilePath());
         ui.Image2->Picture().LoadFromFile(FileSystemPath(ScratchFilePath()));
     }
@@ -208,6 +213,7 @@ void TFrmGetPic::ShowLoadedPicture()
 void TFrmGetPic::EditPictureArea(const std::function<void(PictureArea&)>& step)
 {
     PictureArea area{ui.Image2->Picture(), ui.Image2->Width(), ui.Image2->Height()};
+    const WaitCursor busy; // a large picture takes a moment
     try {
         step(area);
     } catch (...) {
@@ -259,8 +265,10 @@ void TFrmGetPic::Button8Click()
 
 void TFrmGetPic::Button12Click()
 {
-    if (!faceDetector_)
+    if (!faceDetector_) {
+        const WaitCursor busy; // loading the face model takes a moment
         faceDetector_ = std::make_unique<FaceDetector>();
+    }
     FaceFraming framing{};
     EditPictureArea([&](PictureArea& area) {
         framing = FrameFace(area, *faceDetector_, ui.Shape1->x(), ui.Shape1->y());
@@ -370,6 +378,7 @@ void TFrmGetPic::Button11Click()
         return;
     ui.Edit2->setText(*folder);
     QStringList names;
+    const WaitCursor busy; // a folder of thousands of pictures takes a moment
     ListFiles(ui.Edit2->text(), QStringLiteral("*.jpg"), names);
     const QSignalBlocker refilling(ui.ListBox1);
     ui.ListBox1->clear();
@@ -385,6 +394,7 @@ void TFrmGetPic::ListBox1Click()
         const QListWidgetItem* selected = ui.ListBox1->currentItem();
         if (!selected || !selected->isSelected())
             return;
+        const WaitCursor busy;
         ui.Image2->Picture().LoadFromFile(FileSystemPath(ui.Edit2->text() + selected->text()));
         EditPictureArea(HalfSizeRedraw);
     } catch (const std::exception&) {

@@ -3,6 +3,7 @@
 #include "common/files/ListFiles.h"
 #include "common/widgets/Dialogs.h"
 #include "common/widgets/ListBoxItems.h"
+#include "common/widgets/WaitCursor.h"
 #include "main_window/Form1.h"
 #include "resize_window/BatchResize.h"
 
@@ -69,6 +70,7 @@ void TfrmPicture::Button3Click()
     ui.Edit3->setText(*folder);
     ui.chklstbox->clear();
     QStringList names;
+    const WaitCursor busy; // a folder of thousands of pictures takes a moment
     ListFiles(ui.Edit3->text(), kPictureMask, names);
     ui.chklstbox->addItems(names);
 }
@@ -157,6 +159,8 @@ void TfrmPicture::done(int result)
 
 bool TfrmPicture::FormCloseQuery()
 {
+    // Finishing the picture in hand and listing the target take a moment.
+    const WaitCursor busy;
     // A run still going stops after the picture in hand, so that the
     // handover lists what it wrote.
     if (run_.Running()) {

@@ -16,6 +16,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QSignalSpy>
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -193,6 +194,48 @@ TEST_F(MainWindowRun, Button5ShowsThePlanAndAssignsThePhotosOnlyWhenApproved)
               "1 名学生没有设置照片。\n" + kDone + "\n\n图片未能复制，数据库中的记录未改动（1 名）：S02");
     EXPECT_EQ(dialogs.details.value(2), QStringLiteral("图片未能复制：\n第 2 行 S02：图片 2.jpg 无法读取（文件不存在）"));
     EXPECT_EQ(form.ui.StatusBar1->PanelText(0), QStringLiteral("1 名学生未设置"));
+}
+
+TEST_F(MainWindowRun, Button5KeepsTheWindowPaintingButOpenDuringTheRun)
+{
+    site.AddStudents({"S01", "S02"});
+    form.ui.Edit1->setText(site.Folder());
+    LoadRoster("S01\nS02\n");
+    LoadPhotos({site.ScratchPhoto("1.jpg"), site.ScratchPhoto("2.jpg")});
+
+    // At the gauge's first paint of the run a part of the window is to be
+    // painted again (as when a window above it moves away) and the window is
+    // asked to close.
+    struct DuringTheRun : QObject {
+        TForm1* form = nullptr;
+        RecordingDialogs* dialogs = nullptr;
+        bool asked = false, busy = false, closed = false;
+        int labelPaintsBeforeTheMessage = 0;
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint && watched == form->ui.Gauge1 && !asked) {
+                asked = true;
+                busy = QGuiApplication::overrideCursor() && QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor;
+                form->ui.Label1->update();
+                closed = form->close();
+            }
+            if (event->type() == QEvent::Paint && watched == form->ui.Label1 && dialogs->messages.isEmpty())
+                ++labelPaintsBeforeTheMessage;
+            return false;
+        }
+    } run;
+    run.form = &form;
+    run.dialogs = &dialogs;
+    form.ui.Gauge1->installEventFilter(&run);
+    form.ui.Label1->installEventFilter(&run);
+    QTest::mouseClick(form.ui.Button5, Qt::LeftButton);
+
+    EXPECT_EQ(dialogs.messages, QStringList{kDone});
+    EXPECT_TRUE(run.busy);
+    EXPECT_GE(run.labelPaintsBeforeTheMessage, 1);
+    EXPECT_FALSE(run.closed);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(MainWindowRun, Button9UndoesTheLastRunAfterAskingAndSaysWhatItDid)
