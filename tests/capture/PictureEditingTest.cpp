@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -204,81 +203,47 @@ TEST(QuarterTurn, TurnsThatAddUpToNothingGiveBackThePicture)
 
 namespace {
 
-// The turn as the window first made it, kept as the reference: the picture
-// resized height first, then every pixel read and written singly through the
-// Canvas.
-void PixelByPixelTurn(PictureArea& area, TurnDirection direction)
+// The turn as the window first made it, kept as the reference: the height
+// resized first, then every pixel read and written singly through the Canvas.
+void PixelByPixelTurn(TPicture& picture, TurnDirection direction)
 {
     TBitmap copy;
-    copy.Assign(area.Picture.Graphic());
-    const std::int32_t w = copy.Width();
-    const std::int32_t h = copy.Height();
-    TBitmap& turned = area.Picture.Bitmap();
-    turned.SetHeight(w);
-    turned.SetWidth(h);
+    copy.Assign(picture.Graphic());
+    const std::int32_t w = copy.Width(), h = copy.Height();
+    picture.Bitmap().SetHeight(w);
+    picture.Bitmap().SetWidth(h);
+    const bool left = direction == TurnDirection::Left;
     for (std::int32_t y = 0; y < h; ++y)
         for (std::int32_t x = 0; x < w; ++x)
-            turned.Canvas().SetPixel(direction == TurnDirection::Left ? y : h - 1 - y,
-                                     direction == TurnDirection::Left ? w - 1 - x : x, copy.Canvas().GetPixel(x, y));
-    area.Height = w;
-    area.Width = h;
-}
-
-std::vector<std::uint8_t> BmpBytes(TPicture& picture)
-{
-    std::vector<std::uint8_t> bytes;
-    picture.Bitmap().SaveToStream(bytes);
-    return bytes;
+            picture.Bitmap().Canvas().SetPixel(left ? y : h - 1 - y, left ? w - 1 - x : x, copy.Canvas().GetPixel(x, y));
 }
 
 } // namespace
 
 TEST(QuarterTurn, GivesExactlyThePixelsOfThePixelByPixelTurn)
 {
-    const auto marked = [](std::int32_t width, std::int32_t height) {
-        return [width, height](TPicture& picture) { FillMarked(picture, width, height); };
-    };
-    const auto file = [](const std::string& name) {
-        return [name](TPicture& picture) { picture.LoadFromFile(std::filesystem::path(SP_TESTDATA_DIR) / name); };
-    };
-    const struct {
-        std::string what;
-        int displayDepth;
-        std::function<void(TPicture&)> make;
-    } cases[] = {
-        {"tiles and a remainder", 32, marked(130, 67)},
-        {"square", 32, marked(64, 64)},
-        {"one pixel", 32, marked(1, 1)},
-        {"palette display", 8, marked(37, 20)},
-        {"16-bit display", 16, marked(21, 70)},
-        {"1-bit file", 32, file("bmpsuite/g/pal1.bmp")},
-        {"4-bit file", 32, file("bmpsuite/g/pal4.bmp")},
-        {"8-bit file", 32, file("bmpsuite/g/pal8.bmp")},
-        {"16-bit file", 32, file("bmpsuite/g/rgb16.bmp")},
-        {"565 masks", 32, file("bmpsuite/g/rgb16-565.bmp")},
-        {"24-bit file", 32, file("bmpsuite/g/rgb24.bmp")},
-        {"32-bit masks", 32, file("bmpsuite/g/rgb32bf.bmp")},
-        {"JPEG held", 32, file("jpeg/photos/hopper.jpg")},
-        {"grey JPEG held", 8, file("jpeg/photos/hopper_gray.jpg")},
-    };
-    for (const auto& c : cases) {
-        const DisplayDepthScope depth(c.displayDepth);
+    // Filled pictures of the display's depth, files of every depth, JPEGs held.
+    const struct { int displayDepth; std::string file; std::int32_t width = 0, height = 0; } cases[] = {
+        {32, "", 130, 67}, {32, "", 64, 64}, {32, "", 1, 1}, {8, "", 37, 20}, {32, "bmpsuite/g/pal1.bmp"},
+        {32, "bmpsuite/g/pal4.bmp"}, {32, "bmpsuite/g/pal8.bmp"}, {32, "bmpsuite/g/rgb16-565.bmp"},
+        {32, "bmpsuite/g/rgb24.bmp"}, {32, "bmpsuite/g/rgb32bf.bmp"}, {32, "jpeg/photos/hopper.jpg"},
+        {8, "jpeg/photos/hopper_gray.jpg"}};
+    for (const auto& c : cases)
         for (const TurnDirection direction : {TurnDirection::Left, TurnDirection::Right}) {
-            TPicture expected;
-            TPicture actual;
-            c.make(expected);
-            c.make(actual);
-            PictureArea expectedArea{expected, expected.Width(), expected.Height()};
-            PictureArea actualArea{actual, actual.Width(), actual.Height()};
-            PixelByPixelTurn(expectedArea, direction);
-            QuarterTurn(actualArea, direction);
-            const std::string why = c.what + (direction == TurnDirection::Left ? ", left" : ", right");
-            EXPECT_EQ(actualArea.Width, expectedArea.Width) << why;
-            EXPECT_EQ(actualArea.Height, expectedArea.Height) << why;
-            // The written file holds the depth, the colour table and every pixel.
-            EXPECT_EQ(BmpBytes(actual), BmpBytes(expected)) << why;
+            const DisplayDepthScope depth(c.displayDepth);
+            TPicture expected, actual;
+            for (TPicture* picture : {&expected, &actual})
+                c.file.empty() ? FillMarked(*picture, c.width, c.height) : picture->LoadFromFile(TestData(c.file));
+            PixelByPixelTurn(expected, direction);
+            PictureArea area{actual, actual.Width(), actual.Height()};
+            QuarterTurn(area, direction);
+            // A written file holds the depth, the colour table and every pixel.
+            std::vector<std::uint8_t> expectedBmp, actualBmp;
+            expected.Bitmap().SaveToStream(expectedBmp);
+            actual.Bitmap().SaveToStream(actualBmp);
+            EXPECT_EQ(actualBmp, expectedBmp) << c.file << c.width << (direction == TurnDirection::Left ? " left" : " right");
+            EXPECT_EQ(std::pair(area.Width, area.Height), std::pair(expected.Width(), expected.Height())) << c.file << c.width;
         }
-    }
 }
 
 TEST(Dragging, MovesThePictureCentreToThePointer)

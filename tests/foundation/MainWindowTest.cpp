@@ -1,4 +1,5 @@
 #include "common/files/FolderString.h"
+#include "common/widgets/QtChineseTexts.h"
 #include "main_window/Form1.h"
 #include "platform/InstallationFolderStore.h"
 #include "support/QtPrinters.h"
@@ -9,6 +10,8 @@
 #include <QDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -155,15 +158,12 @@ TEST_F(MainWindowTest, StatusPanelsShowTheirTextsWholeAndTheLastRunsToTheWindows
 {
     TForm1 form(dialogs, store);
     form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    for (const QString& text : {QStringLiteral("共有 5 图片"), QStringLiteral("共有 1000 图片"),
-                                QStringLiteral("共有 12345 图片")}) {
-        form.TakePhotoList(QStringLiteral("/photos/"), QStringList(text.section(' ', 1, 1).toInt(), "x.jpg"));
-        const auto* panel = form.ui.StatusBar1->findChild<QLabel*>("Panel1");
-        ASSERT_EQ(panel->text(), text);
-        EXPECT_LE(panel->fontMetrics().horizontalAdvance(text), panel->contentsRect().width()) << text.toStdString();
-        EXPECT_EQ(panel->mapTo(&form, QPoint(panel->width(), 0)).x(), form.width());
+    const auto* panel = form.ui.StatusBar1->findChild<QLabel*>("Panel1");
+    for (const int photos : {5, 1000, 12345}) {
+        form.TakePhotoList("/photos/", QStringList(photos, "x.jpg"));
+        EXPECT_LE(panel->fontMetrics().horizontalAdvance(panel->text()), panel->contentsRect().width()) << photos;
     }
+    EXPECT_EQ(panel->mapTo(&form, QPoint(panel->width(), 0)).x(), form.width());
     EXPECT_EQ(form.ui.StatusBar1->findChild<QLabel*>("Panel0")->width(), 200);
 }
 
@@ -171,25 +171,29 @@ TEST_F(MainWindowTest, ChoosersOpenWhereTheUserWorks)
 {
     TForm1 form(dialogs, store);
     form.show();
-    const QString site = temp.filePath("site") + "/";
+    const QString site = temp.filePath("site") + "/", roster = temp.filePath("class1.txt");
     const QString photo = TestDataPath("jpeg/photos/hopper.jpg");
-    const QString roster = temp.filePath("rosters/class1.txt");
-    ASSERT_TRUE(QDir().mkpath(temp.filePath("rosters")));
     WriteFile(roster, "S01\n");
-
     dialogs.folderAnswers = {site, std::nullopt};
-    dialogs.filesAnswers = {{photo}, {}, {}};
+    dialogs.filesAnswers = {{photo}, {}};
     dialogs.fileAnswers = {roster, {}};
-    const auto click = [](QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); };
-    click(form.ui.Button2); // photos, before anything is known
-    click(form.ui.Button2); // photos, from the folder of the last ones
-    click(form.ui.Button1); // installation folder, none yet
-    click(form.ui.Button1); // installation folder, the one chosen
-    click(form.ui.Button4); // roster, the first
-    click(form.ui.Button4); // roster, from the folder of the last one
-    form.ui.Edit3->clear();
-    click(form.ui.Button2); // photos, no photo folder: the installation folder
+    // Each chooser twice: before anything is known, then after a choice.
+    for (QPushButton* button : {form.ui.Button1, form.ui.Button1, form.ui.Button2, form.ui.Button2,
+                                form.ui.Button4, form.ui.Button4})
+        QTest::mouseClick(button, Qt::LeftButton);
+    // The photos open beside the site until there is a photo folder.
+    EXPECT_EQ(dialogs.startFolders,
+              (QStringList{"", site, site, FolderString(QFileInfo(photo).absolutePath()), "", temp.path()}));
+}
 
-    EXPECT_EQ(dialogs.startFolders, (QStringList{"", FolderString(QFileInfo(photo).absolutePath()), "", site, "",
-                                                 temp.filePath("rosters"), site}));
+TEST(QtChineseTexts, QtsOwnButtonsAreChineseWhenTheTranslationIsThere)
+{
+    const QTemporaryDir noTranslations;
+    for (const auto& [folder, okButton] : {std::pair{QLibraryInfo::path(QLibraryInfo::TranslationsPath), "确定"},
+                                           std::pair{noTranslations.path(), "OK"}}) {
+        const std::unique_ptr<QTranslator> translator = InstallQtChineseTexts(folder);
+        EXPECT_EQ(translator != nullptr, okButton == std::string("确定")) << folder.toStdString();
+        const QMessageBox box(QMessageBox::NoIcon, QString(), QString(), QMessageBox::Ok);
+        EXPECT_EQ(box.button(QMessageBox::Ok)->text(), QString::fromUtf8(okButton)) << folder.toStdString();
+    }
 }
