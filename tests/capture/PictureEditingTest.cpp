@@ -183,24 +183,6 @@ TEST(QuarterTurn, TurnsAThreeByTwoPictureEitherWay)
     }
 }
 
-TEST(QuarterTurn, TurnsThatAddUpToNothingGiveBackThePicture)
-{
-    using enum TurnDirection;
-    const std::vector<std::vector<TurnDirection>> sequences = {
-        {Left, Left, Left, Left}, {Right, Right, Right, Right}, {Left, Right}, {Right, Left}};
-    for (const auto& sequence : sequences) {
-        TPicture picture;
-        FillMarked(picture, 7, 5);
-        const std::vector<TColor> original = Pixels(picture);
-        PictureArea area{picture, 7, 5};
-        for (const TurnDirection direction : sequence)
-            QuarterTurn(area, direction);
-        EXPECT_EQ(area.Width, 7);
-        EXPECT_EQ(area.Height, 5);
-        EXPECT_EQ(Pixels(picture), original) << sequence.size() << " turns";
-    }
-}
-
 namespace {
 
 // The turn as the window first made it, kept as the reference: the height
