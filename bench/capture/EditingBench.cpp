@@ -1,5 +1,5 @@
-// The capture window's picture steps at the sizes its users reach: a quarter
-// turn of a 640 by 480 picture (pixel by pixel through the Canvas) and zooms
+// The capture window's picture steps at the sizes its users reach: quarter
+// turns from 320 by 240 up to a zoomed 3840 by 2160 picture, and zooms
 // of a 1,280 by 960 picture, each on the picture of a real Image control so
 // that the change reports to the widget are paid for too. Run by hand:
 //   build/bench/capture/capture_editing_bench
@@ -74,6 +74,8 @@ void HalfSizeBench(benchmark::State& state)
 
 } // namespace
 
+BENCHMARK_CAPTURE(QuarterTurnBench, 3840x2160, 3840, 2160)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(QuarterTurnBench, 1920x1080, 1920, 1080)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(QuarterTurnBench, 640x480, 640, 480)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(QuarterTurnBench, 320x240, 320, 240)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(ZoomBench, in_1280x960, ZoomDirection::In)->Unit(benchmark::kMillisecond);

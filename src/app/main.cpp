@@ -2,6 +2,7 @@
 #include "common/picture/DisplayColorDepth.h"
 #include "common/files/FolderString.h"
 #include "common/widgets/Dialogs.h"
+#include "common/widgets/QtChineseTexts.h"
 #include "main_window/Form1.h"
 #include "platform/camera/CameraSourceFromEnvironment.h"
 #include "platform/settings/InstallationFolderStore.h"
@@ -15,6 +16,7 @@
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
+    const std::unique_ptr<QTranslator> qtChineseTexts = InstallQtChineseTexts();
     // New drawing surfaces and written BMP files take the screen's depth when
     // it is a palette screen; everywhere else they are 32 bits per pixel.
     DisplayColorDepth displayDepth;

@@ -9,6 +9,7 @@
 #include "common/widgets/Dialogs.h"
 #include "common/widgets/ListBoxItems.h"
 #include "common/widgets/ReportErrors.h"
+#include "common/widgets/WaitCursor.h"
 #include "platform/camera/CameraSource.h"
 
 #include <QDir>
@@ -46,10 +47,6 @@ TFrmGetPic::TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFo
     ui.Image2->SetDisplayDepth(displayDepth);
     ui.Image3->SetDisplayDepth(displayDepth);
 
-    // The scroll box is a white field that cuts off whatever reaches past it.
-    QPalette boxPalette = ui.ScrollBox1->palette();
-    boxPalette.setColor(QPalette::Window, Qt::white);
-    ui.ScrollBox1->setPalette(boxPalette);
     // The frame lies above the picture.
     drag_ = std::make_unique<DragEmulation>(*ui.ScrollBox1, std::vector<QWidget*>{ui.Shape1, ui.Image2},
                                             [this](QWidget* control, QPoint point) {
@@ -73,9 +70,11 @@ TFrmGetPic::TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFo
     connect(ui.Button10, &QPushButton::clicked, this, &TFrmGetPic::Button10Click);
     ConnectHandler(ui.Button11, &TFrmGetPic::Button11Click);
     ConnectHandler(ui.Button12, &TFrmGetPic::Button12Click);
-    // A change of the selected name by mouse or keyboard loads that picture;
-    // merely focusing the list selects nothing and loads nothing.
+    // A change of the selected name by mouse or keyboard loads that picture,
+    // and so does a click on the name already selected (to start again from
+    // the file); merely focusing the list selects nothing and loads nothing.
     connect(ui.ListBox1, &QListWidget::itemSelectionChanged, this, &TFrmGetPic::ListBox1Click);
+    connect(ui.ListBox1, &TListBox::SelectedItemPressed, this, &TFrmGetPic::ListBox1Click);
 
     FormCreate();
 }
@@ -177,7 +176,10 @@ void TFrmGetPic::Button1Click()
 {
     // Image1's place inside its group box, taken as a place on the window:
     // the preview lies over the group box, slightly up and left of Image1.
-    captureWindow_ = camera_.StartPreview(this, ui.Image1->geometry());
+    captureWindow_ = [&] {
+        const WaitCursor busy; // the camera takes a moment to start
+        return camera_.StartPreview(this, ui.Image1->geometry());
+    }();
     if (!captureWindow_)
         return;
     ui.Button3->setEnabled(true);
@@ -193,6 +195,7 @@ void TFrmGetPic::Button2Click()
 void TFrmGetPic::Button3Click()
 {
     if (captureWindow_) {
+        const WaitCursor busy;
         camera_.SaveFrame(ScratchFilePath());
         ui.Image2->Picture().LoadFromFile(FileSystemPath(ScratchFilePath()));
     }
@@ -215,6 +218,7 @@ void TFrmGetPic::ShowLoadedPicture()
 void TFrmGetPic::EditPictureArea(const std::function<void(PictureArea&)>& step)
 {
     PictureArea area{ui.Image2->Picture(), ui.Image2->Width(), ui.Image2->Height()};
+    const WaitCursor busy; // a large picture takes a moment
     try {
         step(area);
     } catch (...) {
@@ -266,8 +270,10 @@ void TFrmGetPic::Button8Click()
 
 void TFrmGetPic::Button12Click()
 {
-    if (!faceDetector_)
+    if (!faceDetector_) {
+        const WaitCursor busy; // loading the face model takes a moment
         faceDetector_ = std::make_unique<FaceDetector>();
+    }
     FaceFraming framing{};
     EditPictureArea([&](PictureArea& area) {
         framing = FrameFace(area, *faceDetector_, ui.Shape1->x(), ui.Shape1->y());
@@ -306,7 +312,7 @@ void TFrmGetPic::Shape1DragOver(int x, int y)
 
 void TFrmGetPic::Button11Click()
 {
-    const std::optional<QString> folder = dialogs_.ChooseFolder(this);
+    const std::optional<QString> folder = dialogs_.ChooseFolder(this, ui.Edit2->text());
     if (!folder)
         return;
     ui.Edit2->setText(*folder);
@@ -322,6 +328,7 @@ void TFrmGetPic::ListBox1Click()
         const QListWidgetItem* selected = ui.ListBox1->currentItem();
         if (!selected || !selected->isSelected())
             return;
+        const WaitCursor busy;
         ui.Image2->Picture().LoadFromFile(FileSystemPath(ui.Edit2->text() + selected->text()));
         EditPictureArea(HalfSizeRedraw);
     } catch (const std::exception&) {

@@ -4,6 +4,7 @@
 #include "common/widgets/Dialogs.h"
 #include "common/widgets/CentreOnScreen.h"
 #include "common/widgets/ListBoxItems.h"
+#include "common/widgets/WaitCursor.h"
 #include "main_window/core/AssignmentPlan.h"
 #include "main_window/core/AssignmentRun.h"
 #include "main_window/core/UndoRun.h"
@@ -12,8 +13,11 @@
 #include "platform/settings/InstallationFolderStore.h"
 #include "platform/database/OdbcConnectionString.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QFileInfo>
+#include <QScopedValueRollback>
 
 const QString TForm1::kTitle = QStringLiteral("学生照片设置辅助工具");
 const QString TForm1::kFolderNotChosen = QStringLiteral("请点击\"浏览\"按钮选择软件安装目录！");
@@ -84,7 +88,7 @@ void TForm1::FormActivate()
 
 void TForm1::Button1Click()
 {
-    const std::optional<QString> folder = dialogs_.ChooseFolder(this);
+    const std::optional<QString> folder = dialogs_.ChooseFolder(this, InstallationFolder());
     if (!folder)
         return;
     ui.Edit1->setText(*folder);
@@ -97,11 +101,16 @@ void TForm1::Button1Click()
 
 void TForm1::Button2Click()
 {
-    const QStringList chosen = dialogs_.ChooseFiles(this, QStringLiteral("支持的文件(JPG,BMP)|*.JPG;*.BMP"));
+    // The photos are usually where the last ones came from (also the resize
+    // window's target); before any, beside the web application.
+    const QString startFolder = ui.Edit3->text().isEmpty() ? InstallationFolder() : ui.Edit3->text();
+    const QStringList chosen =
+        dialogs_.ChooseFiles(this, QStringLiteral("支持的文件(JPG,BMP)|*.JPG;*.BMP"), startFolder);
     if (chosen.isEmpty())
         return;
     PhotoList photos;
     try {
+        const WaitCursor busy;
         photos = PhotoListFromChosenFiles(chosen, PhotoOrder::AsListed);
     } catch (const EFileAccessError& error) {
         dialogs_.ShowMessage(QString::fromStdString(error.what()));
@@ -113,6 +122,11 @@ void TForm1::Button2Click()
     ui.StatusBar1->SetPanelText(1, QStringLiteral("共有 %1 图片").arg(photos.names.size()));
 }
 
+QString TForm1::InstallationFolder() const
+{
+    return ui.Edit1->text() == kFolderNotChosen ? QString() : ui.Edit1->text();
+}
+
 void TForm1::Button3Click()
 {
     close();
@@ -121,8 +135,10 @@ void TForm1::Button3Click()
 void TForm1::Button4Click()
 {
     try {
-        const QString rosterFile = dialogs_.ChooseFile(this, QStringLiteral("支持的文件(txt)|*.txt"));
+        const QString rosterFile = dialogs_.ChooseFile(this, QStringLiteral("支持的文件(txt)|*.txt"), rosterFolder_);
         if (!rosterFile.isEmpty()) {
+            rosterFolder_ = QFileInfo(rosterFile).absolutePath();
+            const WaitCursor busy;
             ui.ListBox1->clear();
             ui.ListBox1->addItems(ReadRoster(rosterFile));
             ui.StatusBar1->SetPanelText(0, QStringLiteral("共有 %1 学生").arg(ui.ListBox1->count()));
@@ -138,6 +154,8 @@ void TForm1::Button4Click()
 
 void TForm1::Button5Click()
 {
+    if (runInProgress_)
+        return;
     AssignmentInput input;
     if (ui.Edit1->text() != kFolderNotChosen)
         input.installationFolder = ui.Edit1->text();
@@ -145,7 +163,11 @@ void TForm1::Button5Click()
     input.codes = ItemTexts(*ui.ListBox1);
     input.photoNames = ItemTexts(*ui.ListBox2);
 
-    const PlanOutcome planned = MakeAssignmentPlan(input, ADOQuery1);
+    // The plan reads every photo's header and asks the database.
+    const PlanOutcome planned = [&] {
+        const WaitCursor busy;
+        return MakeAssignmentPlan(input, ADOQuery1);
+    }();
     if (!planned.plan) {
         Report(planned.stopped);
         return;
@@ -153,11 +175,30 @@ void TForm1::Button5Click()
     // Nothing is written unless the user approves exactly this plan.
     if (!planReview_->Approve(this, *planned.plan))
         return;
-    // The run blocks the window; the gauge repaints itself for each student.
+    Report(RunWhilePainting(*planned.plan));
+}
+
+AssignmentOutcome TForm1::RunWhilePainting(const AssignmentPlan& plan)
+{
+    // The run works on this thread. After each student the gauge moves and
+    // the windows repaint what needs it (a part uncovered, say), but take no
+    // input: no click or key reaches a handler, and closing waits for the end.
+    const WaitCursor busy;
+    const QScopedValueRollback running(runInProgress_, true);
     const RunSettings settings{&journal_, [this](qsizetype studentsDone) {
                                    ui.Gauge1->SetProgress(static_cast<int>(studentsDone));
+                                   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
                                }};
-    Report(RunAssignment(*planned.plan, ADOQuery1, settings));
+    return RunAssignment(plan, ADOQuery1, settings);
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    if (runInProgress_) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void TForm1::Report(const AssignmentOutcome& outcome)
@@ -191,7 +232,10 @@ void TForm1::Button9Click()
         return;
     }
     const QString folder = ui.Edit1->text();
-    const std::optional<JournalRun> run = FindRunToUndo(journal_, folder);
+    const std::optional<JournalRun> run = [&] {
+        const WaitCursor busy;
+        return FindRunToUndo(journal_, folder);
+    }();
     if (!run) {
         dialogs_.ShowMessage(QStringLiteral("这个网站没有可以撤销的设置。"));
         return;
@@ -200,7 +244,10 @@ void TForm1::Button9Click()
                               .arg(RunSummary(*run)),
                           QString()))
         return;
-    const UndoOutcome outcome = UndoRun(journal_, *run, folder, ADOQuery1, UndoMode::LeaveChangedAlone);
+    const UndoOutcome outcome = [&] {
+        const WaitCursor busy;
+        return UndoRun(journal_, *run, folder, ADOQuery1, UndoMode::LeaveChangedAlone);
+    }();
     dialogs_.ShowMessage(outcome.message, outcome.details);
 }
 

@@ -47,6 +47,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Refused while an assignment run goes on.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void FormCreate();
@@ -62,6 +64,9 @@ private:
     void Button9Click();
 
     void Report(const AssignmentOutcome& outcome);
+    AssignmentOutcome RunWhilePainting(const AssignmentPlan& plan);
+    // Edit1's folder, or nothing while none has been chosen.
+    QString InstallationFolder() const;
 
     Dialogs& dialogs_;
     const InstallationFolderStore& folderStore_;
@@ -73,4 +78,7 @@ private:
     QDialog* captureWindow_ = nullptr;
     QDialog* resizeWindow_ = nullptr;
     bool shownBefore_ = false;
+    bool runInProgress_ = false;
+    // Where the last roster came from: the next roster dialog opens there.
+    QString rosterFolder_;
 };

@@ -2,6 +2,7 @@
 
 #include "common/widgets/Dialogs.h"
 #include "common/widgets/ListBoxItems.h"
+#include "common/widgets/WaitCursor.h"
 #include "resize_window/core/BatchResize.h"
 
 #include <QShowEvent>
@@ -55,7 +56,7 @@ void TfrmPicture::FormActivate()
 
 void TfrmPicture::Button3Click()
 {
-    const std::optional<QString> folder = dialogs_.ChooseFolder(this);
+    const std::optional<QString> folder = dialogs_.ChooseFolder(this, ui.Edit3->text());
     if (!folder)
         return;
     ui.Edit3->setText(*folder);
@@ -64,7 +65,7 @@ void TfrmPicture::Button3Click()
 
 void TfrmPicture::Button4Click()
 {
-    const std::optional<QString> folder = dialogs_.ChooseFolder(this);
+    const std::optional<QString> folder = dialogs_.ChooseFolder(this, ui.Edit4->text());
     if (folder)
         ui.Edit4->setText(*folder);
 }
@@ -148,6 +149,8 @@ void TfrmPicture::done(int result)
 
 void TfrmPicture::FormCloseQuery()
 {
+    // Finishing the picture in hand and listing the target take a moment.
+    const WaitCursor busy;
     // A run still going stops after the picture in hand, so that the
     // handover lists what it wrote.
     if (run_.Running()) {

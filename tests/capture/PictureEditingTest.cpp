@@ -5,6 +5,7 @@
 #include "common/picture/TBitmap.h"
 #include "common/picture/TCanvas.h"
 #include "common/picture/TPicture.h"
+#include "picture/PictureTestSupport.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -182,22 +183,49 @@ TEST(QuarterTurn, TurnsAThreeByTwoPictureEitherWay)
     }
 }
 
-TEST(QuarterTurn, TurnsThatAddUpToNothingGiveBackThePicture)
+namespace {
+
+// The turn as the window first made it, kept as the reference: the height
+// resized first, then every pixel read and written singly through the Canvas.
+void PixelByPixelTurn(TPicture& picture, TurnDirection direction)
 {
-    using enum TurnDirection;
-    const std::vector<std::vector<TurnDirection>> sequences = {
-        {Left, Left, Left, Left}, {Right, Right, Right, Right}, {Left, Right}, {Right, Left}};
-    for (const auto& sequence : sequences) {
-        TPicture picture;
-        FillMarked(picture, 7, 5);
-        const std::vector<TColor> original = Pixels(picture);
-        PictureArea area{picture, 7, 5};
-        for (const TurnDirection direction : sequence)
+    TBitmap copy;
+    copy.Assign(picture.Graphic());
+    const std::int32_t w = copy.Width(), h = copy.Height();
+    picture.Bitmap().SetHeight(w);
+    picture.Bitmap().SetWidth(h);
+    const bool left = direction == TurnDirection::Left;
+    for (std::int32_t y = 0; y < h; ++y)
+        for (std::int32_t x = 0; x < w; ++x)
+            picture.Bitmap().Canvas().SetPixel(left ? y : h - 1 - y, left ? w - 1 - x : x, copy.Canvas().GetPixel(x, y));
+}
+
+} // namespace
+
+TEST(QuarterTurn, GivesExactlyThePixelsOfThePixelByPixelTurn)
+{
+    // Filled pictures of the display's depth, files of every depth, JPEGs held.
+    const struct { int displayDepth; std::string file; std::int32_t width = 0, height = 0; } cases[] = {
+        {32, "", 130, 67}, {32, "", 64, 64}, {32, "", 1, 1}, {8, "", 37, 20}, {32, "bmpsuite/g/pal1.bmp"},
+        {32, "bmpsuite/g/pal4.bmp"}, {32, "bmpsuite/g/pal8.bmp"}, {32, "bmpsuite/g/rgb16-565.bmp"},
+        {32, "bmpsuite/g/rgb24.bmp"}, {32, "bmpsuite/g/rgb32bf.bmp"}, {32, "jpeg/photos/hopper.jpg"},
+        {8, "jpeg/photos/hopper_gray.jpg"}};
+    for (const auto& c : cases)
+        for (const TurnDirection direction : {TurnDirection::Left, TurnDirection::Right}) {
+            const DisplayColorDepth depth(c.displayDepth);
+            TPicture expected(depth), actual(depth);
+            for (TPicture* picture : {&expected, &actual})
+                c.file.empty() ? FillMarked(*picture, c.width, c.height) : picture->LoadFromFile(TestData(c.file));
+            PixelByPixelTurn(expected, direction);
+            PictureArea area{actual, actual.Width(), actual.Height()};
             QuarterTurn(area, direction);
-        EXPECT_EQ(area.Width, 7);
-        EXPECT_EQ(area.Height, 5);
-        EXPECT_EQ(Pixels(picture), original) << sequence.size() << " turns";
-    }
+            // A written file holds the depth, the colour table and every pixel.
+            std::vector<std::uint8_t> expectedBmp, actualBmp;
+            expected.Bitmap().SaveToStream(expectedBmp);
+            actual.Bitmap().SaveToStream(actualBmp);
+            EXPECT_EQ(actualBmp, expectedBmp) << c.file << c.width << (direction == TurnDirection::Left ? " left" : " right");
+            EXPECT_EQ(std::pair(area.Width, area.Height), std::pair(expected.Width(), expected.Height())) << c.file << c.width;
+        }
 }
 
 TEST(Dragging, MovesThePictureCentreToThePointer)

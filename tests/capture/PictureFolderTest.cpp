@@ -63,6 +63,8 @@ TEST_F(PictureFolderTest, ChoosingAFolderListsItsJpegFiles)
     ChooseFolder(first);
     ChooseFolder(first);
     EXPECT_EQ(ItemTexts(*ui().ListBox1), (QStringList{"a.jpg", "b.jpg"}));
+    // The picker opens at the folder chosen last.
+    EXPECT_EQ(dialogs.startFolders, (QStringList{"", first, first, FolderString(second), first}));
     // Refilling the list loads nothing by itself.
     EXPECT_EQ(ui().Image2->Picture().Graphic(), nullptr);
     EXPECT_TRUE(dialogs.messages.isEmpty());
@@ -87,6 +89,16 @@ TEST_F(PictureFolderTest, ClickingANameShowsThePictureAtHalfSize)
     QTest::keyClick(ui().ListBox1, Qt::Key_Down);
     EXPECT_EQ(ui().Image2->geometry(), QRect(8, 8, 64, 64));
     EXPECT_TRUE(dialogs.messages.isEmpty());
+
+    // A click on the highlighted name loads it again: after a zoom, and after
+    // closing (which empties the picture area) and reopening.
+    const QPoint b = ui().ListBox1->visualItemRect(ui().ListBox1->item(1)).center();
+    for (QPushButton* before : {ui().Button4, ui().Button10}) {
+        QTest::mouseClick(before, Qt::LeftButton);
+        window->show();
+        QTest::mouseClick(ui().ListBox1->viewport(), Qt::LeftButton, {}, b);
+        EXPECT_EQ(ui().Image2->Picture().Width(), 64) << before->objectName().toStdString();
+    }
 }
 
 TEST_F(PictureFolderTest, AutomaticPlacingPutsTheFaceUnderTheFrameOrSaysThereIsNone)

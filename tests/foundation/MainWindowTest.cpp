@@ -1,10 +1,17 @@
+#include "common/files/FolderString.h"
+#include "common/widgets/QtChineseTexts.h"
 #include "main_window/Form1.h"
 #include "platform/settings/InstallationFolderStore.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingDialogs.h"
+#include "support/TestFiles.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -145,4 +152,48 @@ TEST_F(MainWindowTest, OnlyTheRosterSelectsByTyping)
     EXPECT_EQ(form.ui.ListBox1->currentRow(), 1);
     form.ui.ListBox2->keyboardSearch("1");
     EXPECT_EQ(form.ui.ListBox2->currentRow(), -1);
+}
+
+TEST_F(MainWindowTest, StatusPanelsShowTheirTextsWholeAndTheLastRunsToTheWindowsEdge)
+{
+    TForm1 form(dialogs, store);
+    form.show();
+    const auto* panel = form.ui.StatusBar1->findChild<QLabel*>("Panel1");
+    for (const int photos : {5, 1000, 12345}) {
+        form.TakePhotoList("/photos/", QStringList(photos, "x.jpg"));
+        EXPECT_LE(panel->fontMetrics().horizontalAdvance(panel->text()), panel->contentsRect().width()) << photos;
+    }
+    EXPECT_EQ(panel->mapTo(&form, QPoint(panel->width(), 0)).x(), form.width());
+    EXPECT_EQ(form.ui.StatusBar1->findChild<QLabel*>("Panel0")->width(), 200);
+}
+
+TEST_F(MainWindowTest, ChoosersOpenWhereTheUserWorks)
+{
+    TForm1 form(dialogs, store);
+    form.show();
+    const QString site = temp.filePath("site") + "/", roster = temp.filePath("class1.txt");
+    const QString photo = TestDataPath("jpeg/photos/hopper.jpg");
+    WriteFile(roster, "S01\n");
+    dialogs.folderAnswers = {site, std::nullopt};
+    dialogs.filesAnswers = {{photo}, {}};
+    dialogs.fileAnswers = {roster, {}};
+    // Each chooser twice: before anything is known, then after a choice.
+    for (QPushButton* button : {form.ui.Button1, form.ui.Button1, form.ui.Button2, form.ui.Button2,
+                                form.ui.Button4, form.ui.Button4})
+        QTest::mouseClick(button, Qt::LeftButton);
+    // The photos open beside the site until there is a photo folder.
+    EXPECT_EQ(dialogs.startFolders,
+              (QStringList{"", site, site, FolderString(QFileInfo(photo).absolutePath()), "", temp.path()}));
+}
+
+TEST(QtChineseTexts, QtsOwnButtonsAreChineseWhenTheTranslationIsThere)
+{
+    const QTemporaryDir noTranslations;
+    for (const auto& [folder, okButton] : {std::pair{QLibraryInfo::path(QLibraryInfo::TranslationsPath), "确定"},
+                                           std::pair{noTranslations.path(), "OK"}}) {
+        const std::unique_ptr<QTranslator> translator = InstallQtChineseTexts(folder);
+        EXPECT_EQ(translator != nullptr, okButton == std::string("确定")) << folder.toStdString();
+        const QMessageBox box(QMessageBox::NoIcon, QString(), QString(), QMessageBox::Ok);
+        EXPECT_EQ(box.button(QMessageBox::Ok)->text(), QString::fromUtf8(okButton)) << folder.toStdString();
+    }
 }

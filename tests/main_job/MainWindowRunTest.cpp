@@ -16,10 +16,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QSignalSpy>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace AssignmentMessages;
@@ -170,7 +172,7 @@ TEST_F(MainWindowRun, Button5ShowsThePlanAndAssignsThePhotosOnlyWhenApproved)
     EXPECT_EQ(dialogs.messages, QStringList{kDone});
     EXPECT_EQ(form.ui.StatusBar1->PanelText(0), kDoneStatus);
     EXPECT_EQ(form.ui.Gauge1->PercentDone(), 100);
-    // The gauge drew itself for each student although no event was processed.
+    // The gauge drew itself for each student.
     EXPECT_GE(counter.count, 3);
     EXPECT_EQ(site.Photos(), (QMap<QString, QString>{{"S01", "/upload/StudentPhoto/S01.jpg"},
                                                      {"S02", "/upload/StudentPhoto/S02.jpg"},
@@ -193,6 +195,30 @@ TEST_F(MainWindowRun, Button5ShowsThePlanAndAssignsThePhotosOnlyWhenApproved)
               "1 名学生没有设置照片。\n" + kDone + "\n\n图片未能复制，数据库中的记录未改动（1 名）：S02");
     EXPECT_EQ(dialogs.details.value(2), QStringLiteral("图片未能复制：\n第 2 行 S02：图片 2.jpg 无法读取（文件不存在）"));
     EXPECT_EQ(form.ui.StatusBar1->PanelText(0), QStringLiteral("1 名学生未设置"));
+}
+
+TEST_F(MainWindowRun, Button5KeepsTheWindowPaintingButOpenDuringTheRun)
+{
+    site.AddStudents({"S01", "S02"});
+    form.ui.Edit1->setText(site.Folder());
+    LoadRoster("S01\nS02\n");
+    LoadPhotos({site.ScratchPhoto("1.jpg"), site.ScratchPhoto("2.jpg")});
+    // Nothing processes events before the run does: then a part of the window
+    // is to be painted again (a window above it moved away) and it is closed.
+    PaintCounter labelPaints(form.ui.Label1);
+    bool busy = false, closed = true;
+    QTimer::singleShot(0, &form, [&] {
+        busy = QGuiApplication::overrideCursor() && QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        form.ui.Label1->update();
+        closed = form.close();
+    });
+    QTest::mouseClick(form.ui.Button5, Qt::LeftButton);
+
+    EXPECT_EQ(dialogs.messages, QStringList{kDone});
+    EXPECT_TRUE(busy);
+    EXPECT_GE(labelPaints.count, 1);
+    EXPECT_FALSE(closed);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(MainWindowRun, Button9UndoesTheLastRunAfterAskingAndSaysWhatItDid)

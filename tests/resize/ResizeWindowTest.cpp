@@ -104,6 +104,10 @@ TEST_F(ResizeWindowTest, EachShowingResetsTheFieldsButKeepsTheTargetFolder)
     EXPECT_EQ(window.ui.chklstbox->count(), 0);
     EXPECT_EQ(window.ui.Edit4->text(), Target());
     EXPECT_EQ(window.ui.Gauge1->PercentDone(), 100);
+
+    // Each picker opens at the folder its field holds.
+    ChooseFolders();
+    EXPECT_EQ(dialogs.startFolders, (QStringList{"", "", "", Target()}));
 }
 
 TEST_F(ResizeWindowTest, ChoosingTheSourceFolderListsOnlyItsPictures)

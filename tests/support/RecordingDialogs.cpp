@@ -19,20 +19,23 @@ T TakeFront(std::deque<T>& answers)
 
 } // namespace
 
-std::optional<QString> RecordingDialogs::ChooseFolder(QWidget*)
+std::optional<QString> RecordingDialogs::ChooseFolder(QWidget*, const QString& startFolder)
 {
+    startFolders << startFolder;
     return TakeFront(folderAnswers);
 }
 
-QString RecordingDialogs::ChooseFile(QWidget*, const QString& filter)
+QString RecordingDialogs::ChooseFile(QWidget*, const QString& filter, const QString& startFolder)
 {
     filtersAsked << filter;
+    startFolders << startFolder;
     return TakeFront(fileAnswers);
 }
 
-QStringList RecordingDialogs::ChooseFiles(QWidget*, const QString& filter)
+QStringList RecordingDialogs::ChooseFiles(QWidget*, const QString& filter, const QString& startFolder)
 {
     filtersAsked << filter;
+    startFolders << startFolder;
     return TakeFront(filesAnswers);
 }
 

@@ -20,9 +20,9 @@ public:
     }
     // Recorded like a message; answered from confirmAnswers, "取消" when none is queued.
     bool Confirm(const QString& text, const QString& details) override;
-    std::optional<QString> ChooseFolder(QWidget* owner) override;
-    QString ChooseFile(QWidget* owner, const QString& filter) override;
-    QStringList ChooseFiles(QWidget* owner, const QString& filter) override;
+    std::optional<QString> ChooseFolder(QWidget* owner, const QString& startFolder) override;
+    QString ChooseFile(QWidget* owner, const QString& filter, const QString& startFolder) override;
+    QStringList ChooseFiles(QWidget* owner, const QString& filter, const QString& startFolder) override;
 
     QStringList messages;
     QStringList details; // one per message, empty when it had none
@@ -32,4 +32,5 @@ public:
     std::deque<QString> fileAnswers;
     std::deque<QStringList> filesAnswers;
     QStringList filtersAsked;
+    QStringList startFolders; // where each chooser was asked to open, in order
 };

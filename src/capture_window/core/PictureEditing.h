@@ -45,9 +45,11 @@ bool Zoom(PictureArea& area, ZoomDirection direction);
 
 enum class TurnDirection { Left, Right };
 
-// Turns the area's picture by a quarter, pixel by pixel through the Canvas:
-// left (anticlockwise) brings the right edge to the top, right (clockwise)
-// the left edge. The area's Width and Height swap with the picture.
+// Turns the area's picture by a quarter: left (anticlockwise) brings the
+// right edge to the top, right (clockwise) the left edge. Every pixel is read
+// and written as the Canvas's pixel access would (converted to the turned
+// grid's depth), and the picture reports one change. The area's Width and
+// Height swap with the picture.
 void QuarterTurn(PictureArea& area, TurnDirection direction);
 
 // Where a drag leaves the picture area, and the part of its picture that the

@@ -4,10 +4,10 @@
 
 #include <QFileDialog>
 
-std::optional<QString> ChooseFolder(QWidget* owner)
+std::optional<QString> ChooseFolder(QWidget* owner, const QString& startFolder)
 {
     const QString chosen = QFileDialog::getExistingDirectory(
-        owner, QStringLiteral("请选择文件夹!"), QString(), QFileDialog::ShowDirsOnly);
+        owner, QStringLiteral("请选择文件夹!"), startFolder, QFileDialog::ShowDirsOnly);
     if (chosen.isEmpty())
         return std::nullopt;
     return FolderString(chosen);

@@ -51,18 +51,18 @@ bool PlatformDialogs::Confirm(const QString& text, const QString& details)
     return box.clickedButton() == yes;
 }
 
-std::optional<QString> PlatformDialogs::ChooseFolder(QWidget* owner)
+std::optional<QString> PlatformDialogs::ChooseFolder(QWidget* owner, const QString& startFolder)
 {
-    return ::ChooseFolder(owner);
+    return ::ChooseFolder(owner, startFolder);
 }
 
-QString PlatformDialogs::ChooseFile(QWidget* owner, const QString& filter)
+QString PlatformDialogs::ChooseFile(QWidget* owner, const QString& filter, const QString& startFolder)
 {
-    return QFileDialog::getOpenFileName(owner, QString(), QString(), QtFilter(filter));
+    return QFileDialog::getOpenFileName(owner, QString(), startFolder, QtFilter(filter));
 }
 
-QStringList PlatformDialogs::ChooseFiles(QWidget* owner, const QString& filter)
+QStringList PlatformDialogs::ChooseFiles(QWidget* owner, const QString& filter, const QString& startFolder)
 {
-    return QFileDialog::getOpenFileNames(owner, QString(), QString(), QtFilter(filter),
+    return QFileDialog::getOpenFileNames(owner, QString(), startFolder, QtFilter(filter),
                                          nullptr, QFileDialog::ReadOnly);
 }

@@ -24,15 +24,18 @@ public:
     // The same box with "确定" and "取消"; true when the user chose "确定".
     virtual bool Confirm(const QString& text, const QString& details) = 0;
 
+    // The choosers open at `startFolder`, where the user works; an empty or
+    // missing folder leaves the place to the platform.
+
     // The folder picker: a folder string (FolderString.h), or nothing when the
     // user cancelled.
-    virtual std::optional<QString> ChooseFolder(QWidget* owner) = 0;
+    virtual std::optional<QString> ChooseFolder(QWidget* owner, const QString& startFolder) = 0;
 
     // One existing file chosen with the given filter ("描述|*.txt"); empty on cancel.
-    virtual QString ChooseFile(QWidget* owner, const QString& filter) = 0;
+    virtual QString ChooseFile(QWidget* owner, const QString& filter, const QString& startFolder) = 0;
 
     // Several existing files of one folder, with full paths; empty on cancel.
-    virtual QStringList ChooseFiles(QWidget* owner, const QString& filter) = 0;
+    virtual QStringList ChooseFiles(QWidget* owner, const QString& filter, const QString& startFolder) = 0;
 };
 
 // The real dialogs of the platform.
@@ -41,7 +44,7 @@ public:
     using Dialogs::ShowMessage;
     void ShowMessage(const QString& text, const QString& details) override;
     bool Confirm(const QString& text, const QString& details) override;
-    std::optional<QString> ChooseFolder(QWidget* owner) override;
-    QString ChooseFile(QWidget* owner, const QString& filter) override;
-    QStringList ChooseFiles(QWidget* owner, const QString& filter) override;
+    std::optional<QString> ChooseFolder(QWidget* owner, const QString& startFolder) override;
+    QString ChooseFile(QWidget* owner, const QString& filter, const QString& startFolder) override;
+    QStringList ChooseFiles(QWidget* owner, const QString& filter, const QString& startFolder) override;
 };

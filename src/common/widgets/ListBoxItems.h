@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/files/ListFiles.h"
+#include "common/widgets/WaitCursor.h"
 
 #include <QListWidget>
 #include <QSignalBlocker>
@@ -23,6 +24,7 @@ inline QStringList ItemTexts(const QListWidget& list)
 inline void FillListFromFolder(QListWidget& list, const QString& folderString, const QString& mask)
 {
     QStringList names;
+    const WaitCursor busy; // a folder of thousands of pictures takes a moment
     ListFiles(folderString, mask, names);
     const QSignalBlocker refilling(list);
     list.clear();

@@ -6,7 +6,8 @@
 
 class QLabel;
 
-// The main window's status bar: panel 0 is 200 pixels wide, panel 1 50.
+// The main window's status bar: panel 0 is 200 pixels wide, panel 1 (at
+// least 50) runs to the bar's right end. Each panel shows its sunken edges.
 class TStatusBar : public QStatusBar {
     Q_OBJECT
 public:
