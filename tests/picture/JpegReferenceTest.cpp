@@ -37,10 +37,9 @@ TEST_P(JpegFiles, DecodeLikeDjpeg)
 {
     const Kind kind = GetParam().kind;
     const std::filesystem::path path = TestData("jpeg/" + GetParam().file);
-    QStringList arguments{QStringLiteral("-bmp")};
-    if (kind == Kind::Grey)
-        arguments << QStringLiteral("-colors") << QStringLiteral("236");
-    const QImage reference = UprightReference(DecodeWithDjpeg(path, arguments), GetParam().orientation);
+    const QStringList arguments = kind == Kind::Grey ? QStringList{"-colors", "236"} : QStringList{};
+    const QImage reference
+        = UprightReference(DecodeWithDjpeg(QString::fromStdString(path.string()), arguments), GetParam().orientation);
     TJPEGImage jpeg;
     std::optional<int> failure;  // libjpeg's message code, from loading or decoding
     try {

@@ -23,10 +23,10 @@ TEST_P(EveryOrientation, IsShownUprightAndSampledFromTheStoredPixelsAlike)
 {
     const auto [file, orientation] = GetParam();
     const bool grey = file.find("concert") != std::string::npos;
-    QStringList djpegArguments{QStringLiteral("-bmp")};
-    if (grey)
-        djpegArguments << QStringLiteral("-colors") << QStringLiteral("236");
-    const QImage upright = UprightReference(DecodeWithDjpeg(TestData("jpeg/" + file), djpegArguments), orientation);
+    const QImage upright = UprightReference(
+        DecodeWithDjpeg(QString::fromStdString(TestData("jpeg/" + file).string()),
+                        grey ? QStringList{"-colors", "236"} : QStringList{}),
+        orientation);
     ASSERT_FALSE(upright.isNull());
     const std::vector<std::uint8_t> bytes =
         WithApp1(ReadBytes(TestData("jpeg/" + file)), ExifPayload(orientation, 0, orientation % 2 == 1));

@@ -3,16 +3,15 @@
 // and djpeg's output. Only the Linux build has them.
 
 #include "PictureTestSupport.h"
+#include "support/Djpeg.h"
 
 #include <QImage>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTransform>
 
 // Checks that `bitmap` has the pixels of a reference image, each channel
-// within `tolerance`. A
-// fully transparent reference pixel has no colour to compare; a translucent
-// one is compared by its colour as stored (not premultiplied).
+// within `tolerance`. A fully transparent reference pixel has no colour to
+// compare; a translucent one is compared by its colour as stored (not
+// premultiplied).
 inline ::testing::AssertionResult SamePixels(const TBitmap& bitmap, const QImage& reference, int tolerance = 0)
 {
     if (const auto size = SameSize(bitmap, reference.width(), reference.height()); !size)
@@ -24,21 +23,6 @@ inline ::testing::AssertionResult SamePixels(const TBitmap& bitmap, const QImage
             return std::nullopt;
         return pixel & 0xFFFFFF;
     }, tolerance);
-}
-
-// Runs djpeg (libjpeg-turbo's tool, the reference decoder) on `jpeg` with
-// `arguments` and reads its BMP output; a null image when djpeg fails (exit
-// code 2 only reports warnings, such as a truncated file).
-inline QImage DecodeWithDjpeg(const std::filesystem::path& jpeg, const QStringList& arguments)
-{
-    QTemporaryDir folder;
-    const QString output = folder.filePath(QStringLiteral("out.bmp"));
-    QProcess djpeg;
-    djpeg.start(QStringLiteral("djpeg"), QStringList(arguments) << QStringLiteral("-outfile") << output
-                                                                << QString::fromStdString(jpeg.string()));
-    if (!djpeg.waitForFinished(60000) || djpeg.exitStatus() != QProcess::NormalExit || (djpeg.exitCode() != 0 && djpeg.exitCode() != 2))
-        return {};
-    return QImage(output, "BMP");
 }
 
 // `stored` as a viewer shows it for an EXIF orientation (1 to 8), made with

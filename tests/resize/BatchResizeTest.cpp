@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRect>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -68,31 +69,6 @@ protected:
     QTemporaryDir temp;
 };
 
-// Every output pixel must be the component's nearest-neighbour sample of
-// libjpeg-turbo's own decoding of the source.
-void ExpectResizedFrom(const QString& outputPath, const QString& sourcePath, int width, int height,
-                       const QStringList& djpegArguments = {}, SourceRegion region = {})
-{
-    SCOPED_TRACE(outputPath.toStdString());
-    const Bmp32 output = ReadBmp32(ReadFile(outputPath));
-    ASSERT_TRUE(output.valid) << output.problem.toStdString();
-    ASSERT_EQ(output.picture.width, width);
-    ASSERT_EQ(output.picture.height, height);
-    const RgbPixels reference = DjpegDecode(sourcePath, djpegArguments);
-    ASSERT_GT(reference.width, 0) << "djpeg could not decode " << sourcePath.toStdString();
-    const RgbPixels expected = NearestNeighbourSample(reference, width, height, region);
-    int mismatches = 0;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            if (output.picture.At(x, y) != expected.At(x, y) && ++mismatches <= 3) {
-                ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << std::hex << output.picture.At(x, y)
-                              << ", djpeg's sample " << expected.At(x, y);
-            }
-        }
-    }
-    EXPECT_EQ(mismatches, 0);
-}
-
 } // namespace
 
 TEST(ParseSideLength, WholeNumbersOnly)
@@ -119,8 +95,6 @@ TEST_F(BatchResizeTest, ThreePhotographsGiveNumberedSamplesOfTheirDecoding)
     };
     for (const auto& [file, name] : photos)
         AddPhoto(file, name);
-    const RgbPixels square = DjpegDecode(TestDataPath(photos[0].first));
-    ASSERT_EQ(square.width, square.height);
 
     std::vector<std::pair<int, int>> reports;
     Run(Job({"a.jpg", "b.JPG", "丙.jpg"}), [&reports](int n, int total) { reports.emplace_back(n, total); });
@@ -128,7 +102,7 @@ TEST_F(BatchResizeTest, ThreePhotographsGiveNumberedSamplesOfTheirDecoding)
     EXPECT_EQ(TargetFiles(), (QStringList{"001.jpg", "002.jpg", "003.jpg"}));
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(QFileInfo(Target() + ResizeOutputName(i + 1)).size(), 86454);
-        ExpectResizedFrom(Target() + ResizeOutputName(i + 1), TestDataPath(photos[i].first), 120, 180);
+        EXPECT_TRUE(IsSampleOf(Target() + ResizeOutputName(i + 1), TestDataPath(photos[i].first), {120, 180}));
     }
     EXPECT_EQ(reports, (std::vector<std::pair<int, int>>{{0, 3}, {1, 3}, {2, 3}, {3, 3}}));
 }
@@ -147,20 +121,35 @@ TEST_F(BatchResizeTest, OutputsHaveTheDepthOfTheDisplayTheJobIsFor)
     }
 }
 
-TEST_F(BatchResizeTest, GrayscalePhotosAreSampledFromTheirQuantisedDecoding)
+TEST_F(BatchResizeTest, EachRunSamplesItsPartOfThePhotoAtItsOwnSize)
 {
-    // Enlarged and reduced: dithering carries from row to row, so a reduction
-    // must still see every row.
+    // One run after another into one target: each starts from a surface of
+    // its own size. Grey photos are sampled from their quantised decoding,
+    // enlarged and reduced (dithering carries from row to row, so a reduction
+    // must still see every row). Crop takes the largest centred region of the
+    // output's proportions: the cut side is the other side times them,
+    // rounded; the leftover is split, the odd pixel going right or down.
+    const QStringList grey{"-colors", "236"};
     const struct {
         const char* file;
-        int width, height;
-    } rows[] = {{"jpeg/photos/hopper_gray.jpg", 200, 300}, {"jpeg/photos/derived_biden_gray.jpg", 120, 180}};
+        QSize size;
+        FitMode fit;
+        QStringList djpeg;
+        QRect region;
+    } rows[] = {
+        {"jpeg/photos/hopper_gray.jpg", {200, 300}, FitMode::Stretch, grey, {}},
+        {"jpeg/photos/derived_biden_gray.jpg", {120, 180}, FitMode::Stretch, grey, {}},
+        {"jpeg/photos/obama-240p.jpg", {120, 180}, FitMode::Crop, {}, {133, 0, 160, 240}}, // 427 x 240: a middle band
+        {"jpeg/photos/biden.jpg", {120, 180}, FitMode::Crop, {}, {0, 374, 970, 1455}},     // 970 x 2204: a middle strip
+        {"jpeg/photos/hopper.jpg", {120, 180}, FitMode::Crop, {}, {21, 0, 85, 128}},
+        {"jpeg/photos/hopper.jpg", {90, 60}, FitMode::Crop, {}, {0, 21, 128, 85}},
+    };
     for (const auto& row : rows) {
-        AddPhoto(row.file, "gray.jpg");
-        Run(Job({"gray.jpg"}, row.width, row.height));
-        ExpectResizedFrom(Target() + "001.jpg", TestDataPath(row.file), row.width, row.height,
-                          {QStringLiteral("-colors"), QStringLiteral("236")});
-        ASSERT_TRUE(QFile::remove(Source() + "gray.jpg"));
+        WriteFile(Source() + "a.jpg", ReadFile(TestDataPath(row.file)));
+        BatchResizeJob job = Job({"a.jpg"}, row.size.width(), row.size.height());
+        job.fit = row.fit;
+        Run(job);
+        EXPECT_TRUE(IsSampleOf(Target() + "001.jpg", TestDataPath(row.file), row.size, row.djpeg, row.region));
     }
 }
 
@@ -192,35 +181,6 @@ TEST_F(BatchResizeTest, MissingFolderStringsAreRefused)
     }
 }
 
-TEST_F(BatchResizeTest, APictureDeletedAfterListingStopsTheRunThereAndKeepsEarlierOutputs)
-{
-    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
-        AddPhoto("jpeg/photos/hopper.jpg", name);
-    ASSERT_TRUE(QFile::remove(Source() + "b.jpg"));
-
-    const EResizeFailed failure = RunExpectingFailure(Job({"a.jpg", "b.jpg", "c.jpg"}));
-    EXPECT_EQ(failure.SequenceNumber(), 2);
-    EXPECT_TRUE(failure.Cause().contains("b.jpg")) << failure.Cause().toStdString();
-    EXPECT_EQ(TargetFiles(), QStringList{"001.jpg"});
-}
-
-TEST_F(BatchResizeTest, ASourceHoldingAnEarlierRunsOutputsFailsAtTheFirstOfThem)
-{
-    AddPhoto("jpeg/photos/hopper.jpg", "a.jpg");
-    AddPhoto("jpeg/photos/hopper.jpg", "b.jpg");
-    Run(Job({"a.jpg", "b.jpg"}));
-
-    // The outputs hold BMP data under .jpg names: loading by extension treats
-    // them as JPEG images, which do not decode.
-    const QString secondTarget = temp.filePath("second") + '/';
-    ASSERT_TRUE(QDir().mkpath(secondTarget));
-    const BatchResizeJob again{Target(), {"001.jpg", "002.jpg"}, secondTarget, 120, 180};
-    const EResizeFailed failure = RunExpectingFailure(again);
-    EXPECT_EQ(failure.SequenceNumber(), 1);
-    EXPECT_TRUE(failure.Cause().contains("JPEG error #53")) << failure.Cause().toStdString();
-    EXPECT_TRUE(QDir(secondTarget).isEmpty());
-}
-
 TEST_F(BatchResizeTest, TargetEqualToSourceReplacesOnlyPicturesAlreadyRead)
 {
     // Outputs replace files of the same name, including a picture the run
@@ -232,8 +192,8 @@ TEST_F(BatchResizeTest, TargetEqualToSourceReplacesOnlyPicturesAlreadyRead)
     Run(inPlace);
     EXPECT_EQ(QDir(Source()).entryList(QDir::Files, QDir::Name),
               (QStringList{"001.jpg", "002.jpg", "003.jpg", "x.jpg"}));
-    ExpectResizedFrom(Source() + "002.jpg", TestDataPath("jpeg/photos/obama-240p.jpg"), 120, 180);
-    ExpectResizedFrom(Source() + "003.jpg", TestDataPath("jpeg/photos/hopper.jpg"), 120, 180);
+    EXPECT_TRUE(IsSampleOf(Source() + "002.jpg", TestDataPath("jpeg/photos/obama-240p.jpg"), {120, 180}));
+    EXPECT_TRUE(IsSampleOf(Source() + "003.jpg", TestDataPath("jpeg/photos/hopper.jpg"), {120, 180}));
 
     // ... but never one it has not read yet: 0.jpg's output 001.jpg would
     // destroy the listed 001.jpg before its turn.
@@ -275,38 +235,6 @@ TEST_F(BatchResizeTest, AnEmptyListWritesNothingAndSucceeds)
     Run(Job({}), [&reports](int n, int total) { reports.emplace_back(n, total); });
     EXPECT_EQ(TargetFiles(), QStringList());
     EXPECT_EQ(reports, (std::vector<std::pair<int, int>>{{0, 0}}));
-}
-
-TEST_F(BatchResizeTest, EachRunStartsFromANewSurfaceOfItsOwnSize)
-{
-    AddPhoto("jpeg/photos/obama-240p.jpg", "a.jpg");
-    Run(Job({"a.jpg"}, 120, 180));
-    Run(Job({"a.jpg"}, 200, 300));
-    ExpectResizedFrom(Target() + "001.jpg", Source() + "a.jpg", 200, 300);
-}
-
-TEST_F(BatchResizeTest, CropModeSamplesTheLargestCentredRegionOfTheOutputsProportions)
-{
-    // The cut side is the other side times the output's proportions,
-    // rounded; the leftover is split, the odd pixel going right or down.
-    const struct {
-        const char* file;
-        int width, height;
-        SourceRegion region;
-    } rows[] = {
-        {"jpeg/photos/obama-240p.jpg", 120, 180, {133, 0, 160, 240}},  // 427 x 240: a middle band
-        {"jpeg/photos/biden.jpg", 120, 180, {0, 374, 970, 1455}},       // 970 x 2204: a middle strip
-        {"jpeg/photos/hopper.jpg", 120, 180, {21, 0, 85, 128}},
-        {"jpeg/photos/hopper.jpg", 90, 60, {0, 21, 128, 85}},
-    };
-    for (const auto& row : rows) {
-        AddPhoto(row.file, "a.jpg");
-        BatchResizeJob job = Job({"a.jpg"}, row.width, row.height);
-        job.fit = FitMode::Crop;
-        Run(job);
-        ExpectResizedFrom(Target() + "001.jpg", TestDataPath(row.file), row.width, row.height, {}, row.region);
-        ASSERT_TRUE(QFile::remove(Source() + "a.jpg"));
-    }
 }
 
 TEST_F(BatchResizeTest, FaceModeFramesTheLargestFaceAndCropsPicturesWithoutOne)
@@ -389,16 +317,18 @@ TEST_F(BatchResizeTest, OneAndFourWorkersWriteTheSameFilesByteForByte)
 
 TEST_F(BatchResizeTest, WithSeveralWorkersTheFirstFailureInListOrderEndsTheRun)
 {
-    // Tiny pictures: the workers run far ahead of the writing.
+    // Tiny pictures: the workers run far ahead of the writing. A picture gone
+    // since the listing stops the run there; the later one that is no JPEG
+    // file is not reached.
     AddPhoto("jpeg/special/mozilla-jpg-size-8x8.jpg", "tiny.jpg");
     WriteFile(Source() + "bad.jpg", "BM not a jpeg");
     QStringList names(20, "tiny.jpg");
-    names[6] = "bad.jpg";
-    names[13] = "missing.jpg";
+    names[6] = "missing.jpg";
+    names[13] = "bad.jpg";
     const BatchResizeJob job{Source(), names, Target(), 4, 6, FitMode::Stretch, 4};
     const EResizeFailed failure = RunExpectingFailure(job);
     EXPECT_EQ(failure.SequenceNumber(), 7);
-    EXPECT_TRUE(failure.Cause().contains("bad.jpg: JPEG error #53")) << failure.Cause().toStdString();
+    EXPECT_TRUE(failure.Cause().contains("missing.jpg")) << failure.Cause().toStdString();
     EXPECT_EQ(TargetFiles(), (QStringList{"001.jpg", "002.jpg", "003.jpg", "004.jpg", "005.jpg", "006.jpg"}));
 }
 
