@@ -1,10 +1,8 @@
-#include "common/picture/PictureErrors.h"
 #include "common/picture/TBitmap.h"
 #include "common/picture/TCanvas.h"
 #include "common/widgets/TImage.h"
 #include "common/widgets/TShape.h"
 #include "support/PaintCounter.h"
-#include "support/TestFiles.h"
 
 #include <QApplication>
 #include <QImage>
@@ -30,25 +28,6 @@ void FillBitmap(TPicture& picture, int width, int height, const std::vector<TCol
 }
 
 } // namespace
-
-TEST(TImageControl, CanvasMakesAWhiteBitmapOfTheControlSizeOnce)
-{
-    TImage image;
-    image.resize(120, 180);
-    TCanvas& canvas = image.Canvas();
-    EXPECT_EQ(image.Picture().Width(), 120);
-    EXPECT_EQ(image.Picture().Height(), 180);
-    EXPECT_EQ(canvas.GetPixel(119, 179), clWhite);
-
-    image.resize(60, 90);
-    EXPECT_EQ(&image.Canvas(), &canvas);
-    EXPECT_EQ(image.Picture().Width(), 120);
-    EXPECT_EQ(image.size(), QSize(60, 90));
-
-    TImage jpegHolder;
-    jpegHolder.Picture().LoadFromFile(TestDataPath("jpeg/photos/hopper.jpg").toStdString());
-    EXPECT_THROW(jpegHolder.Canvas(), EInvalidOperation);
-}
 
 TEST(TImageControl, ManyPixelWritesCostOneRepaint)
 {
