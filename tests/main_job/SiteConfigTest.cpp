@@ -1,6 +1,7 @@
 #include "main_window/core/SiteConfig.h"
 #include "platform/database/ConnectionStringSyntax.h"
 #include "platform/database/OdbcConnectionString.h"
+#include "support/ErrorOf.h"
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
 
@@ -112,12 +113,8 @@ TEST(ReadConnectionSettings, RefusesWhatGivesNoCompleteSettings)
         {InAppSettings("server=s;database d;uid=u;pwd=p"), "不是“键=值”的形式"},
     };
     for (const auto& row : rows) {
-        try {
-            ReadConnectionSettings(row.xml);
-            ADD_FAILURE() << "accepted " << row.xml.toStdString();
-        } catch (const EWebConfigError& error) {
-            EXPECT_NE(std::string(error.what()).find(row.reason), std::string::npos) << error.what();
-        }
+        const std::string error = ErrorOf<EWebConfigError>([&] { ReadConnectionSettings(row.xml); });
+        EXPECT_NE(error.find(row.reason), std::string::npos) << error;
     }
 }
 
@@ -146,21 +143,13 @@ TEST(SiteConnectionString, JoinsFolderAndFileNameAndNamesTheFileInErrors)
 
     // Nothing is put between the folder text and the file name.
     for (const QString& folder : {temp.path(), temp.filePath("absent/")}) {
-        try {
-            SiteConnectionString(folder);
-            ADD_FAILURE() << "read " << folder.toStdString();
-        } catch (const EWebConfigError& error) {
-            EXPECT_NE(std::string(error.what()).find((folder + "Web.config").toStdString()), std::string::npos);
-        }
+        const std::string error = ErrorOf<EWebConfigError>([&] { SiteConnectionString(folder); });
+        EXPECT_NE(error.find((folder + "Web.config").toStdString()), std::string::npos) << error;
     }
     WriteFile(temp.filePath("Web.config"), "<configuration>\n<add>\n</configuration>");
-    try {
-        SiteConnectionString(temp.path() + "/");
-        ADD_FAILURE() << "read an ill-formed file";
-    } catch (const EWebConfigError& error) {
-        const QString message = QString::fromUtf8(error.what());
-        EXPECT_TRUE(message.contains(temp.filePath("Web.config")) && message.contains("第 3 行")) << error.what();
-    }
+    const QString message
+        = QString::fromStdString(ErrorOf<EWebConfigError>([&] { SiteConnectionString(temp.path() + "/"); }));
+    EXPECT_TRUE(message.contains(temp.filePath("Web.config")) && message.contains("第 3 行")) << message.toStdString();
 }
 
 } // namespace

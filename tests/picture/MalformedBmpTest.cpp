@@ -67,13 +67,10 @@ std::vector<Malformed> Cases()
     infoCut.resize(20);
     return {
         {"Empty", {}, readError}, {"FileHeaderCut", {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, readError},
-        {"NotBM", Join({'B', 'A'}, Bytes(60, 0)), notValid}, {"InfoHeaderCut", infoCut, readError},
+        {"InfoHeaderCut", infoCut, readError},
         {"HeaderSizeHuge", MakeBmp({.size = 0xFFFFFFFF}, full), readError},
         {"HeaderSizeTooSmall", MakeBmp({.size = 8}, full), notValid},
-        {"PlanesTwo", MakeBmp({.planes = 2}, full), notValid}, {"WidthZero", MakeBmp({.width = 0}, full), notValid},
-        {"WidthNegative", MakeBmp({.width = -4}, full), notValid},
-        {"HeightZero", MakeBmp({.height = 0}, full), notValid},
-        {"BitsSeven", MakeBmp({.bits = 7}, Table(128, pixels8)), notValid},
+        {"WidthZero", MakeBmp({.width = 0}, full), notValid}, {"HeightZero", MakeBmp({.height = 0}, full), notValid},
         {"BitsZero", MakeBmp({.bits = 0}, pixels8), notValid},
         // Sizes whose grid is beyond the limit, or whose row size overflows 32 bits.
         {"WidthHuge", MakeBmp({.width = 0x7FFFFFFF, .height = 1, .bits = 32}, pixels8), outOfResources},
@@ -90,8 +87,7 @@ std::vector<Malformed> Cases()
         {"Rle8At16", MakeBmp({.bits = 16, .compression = 1}, pixels8), notValid},
         {"CompressionUnknown", MakeBmp({.compression = 99}, full), notValid},
         {"EmbeddedPng", MakeBmp({.bits = 0, .compression = 5}, pixels8), notValid},
-        // Colour indices past the table.
-        {"IndexPastTable", MakeBmp({.colorsUsed = 1}, Table(1, pixels8)), notValid},
+        // Colour indices past the table (whole bytes: the suite's pal8badindex.bmp).
         {"Index4PastTable", MakeBmp({.bits = 4, .colorsUsed = 3}, Table(3, {0x12, 0x30, 0, 0, 0, 0, 0, 0})), notValid},
         // Run-length data that leaves the grid.
         {"Rle8RunPastRow", MakeBmp({.compression = 1}, Table(256, {5, 1, 0, 1})), notValid},
@@ -101,7 +97,6 @@ std::vector<Malformed> Cases()
         {"Rle8RowsPastTop", MakeBmp({.compression = 1}, Table(256, {0, 0, 0, 0, 1, 1})), notValid},
         {"Rle8IndexPastTable", MakeBmp({.compression = 1, .colorsUsed = 2}, Table(2, {2, 7, 0, 1})), notValid},
         {"Rle4RunPastRow", MakeBmp({.bits = 4, .compression = 2}, Table(16, {9, 0x11, 0, 1})), notValid},
-        {"RleTopDown", MakeBmp({.height = -2, .compression = 1}, Table(256, {2, 1, 0, 1})), notValid},
     };
 }
 

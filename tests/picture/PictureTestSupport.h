@@ -9,6 +9,7 @@
 #include "common/picture/TColor.h"
 #include "common/picture/TJPEGImage.h"
 #include "common/picture/TPicture.h"
+#include "support/ErrorOf.h"
 
 #include <gtest/gtest.h>
 
@@ -68,19 +69,6 @@ inline std::string NameOf(const std::string& text)
     for (char c : text)
         name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
     return name;
-}
-
-// The message of the `Error` that `action` raises, or "no error". A picture
-// error of another type escapes and fails the test.
-template <class Error = EPictureError, class Action>
-std::string ErrorOf(Action&& action)
-{
-    try {
-        std::forward<Action>(action)();
-    } catch (const Error& error) {
-        return error.what();
-    }
-    return "no error";
 }
 
 // A bitmap of its display colour depth with every pixel set by `colorAt`.

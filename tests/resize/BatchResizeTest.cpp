@@ -4,6 +4,7 @@
 #include "common/picture/PixelGrid.h"
 #include "common/picture/TBitmap.h"
 #include "resize_window/core/BatchResize.h"
+#include "support/ErrorOf.h"
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
 
@@ -171,14 +172,8 @@ TEST_F(BatchResizeTest, MissingFolderStringsAreRefused)
     noSource.sourceFolder.clear();
     BatchResizeJob noTarget = Job({});
     noTarget.targetFolder.clear();
-    for (const BatchResizeJob& job : {noSource, noTarget}) {
-        try {
-            Run(job);
-            ADD_FAILURE() << "accepted a missing folder";
-        } catch (const EResizeFoldersNotChosen& error) {
-            EXPECT_EQ(QString::fromUtf8(error.what()), QStringLiteral("没有选择图片路径"));
-        }
-    }
+    for (const BatchResizeJob& job : {noSource, noTarget})
+        EXPECT_EQ(ErrorOf<EResizeFoldersNotChosen>([&] { Run(job); }), "没有选择图片路径");
 }
 
 TEST_F(BatchResizeTest, TargetEqualToSourceReplacesOnlyPicturesAlreadyRead)
