@@ -61,6 +61,22 @@ TEST(AssignmentChecks, EachCheckStopsTheRunWithItsMessageInOrder)
     }
 }
 
+TEST(AssignmentChecks, TheFirstUnsafeCodeIsNamedAsItCanBeRead)
+{
+    // Every unsafe character is tried on IsPlainFileName alone; here how the
+    // first such code is named, a control character written out.
+    for (const auto& [code, shown] : {std::pair<QString, QString>{"../escape", "../escape"}, {"..", ".."},
+                                      {"what?", "what?"}, {"tab\there", "tab\\x09here"}}) {
+        TADOQuery query(QStringLiteral("no such driver"));
+        const QString message = MakeAssignmentPlan({"/site/", "/photos/", {"ok1", "ok2", code, "../../later"},
+                                                    {"1.jpg", "2.jpg", "3.jpg", "4.jpg"}},
+                                                   query)
+                                    .stopped.message;
+        EXPECT_TRUE(message.contains(QStringLiteral("第 3 行的学籍号“%1”").arg(shown))) << message.toStdString();
+        EXPECT_FALSE(message.contains("later")) << message.toStdString();
+    }
+}
+
 TEST(AssignmentChecks, ManyRepeatsAreCutInTheMessageAndListedInTheDetails)
 {
     AssignmentInput input{"/site/", "/photos/", {}, {}};

@@ -5,13 +5,10 @@
 #include "support/QtPrinters.h"
 
 #include <QSqlDatabase>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -103,44 +100,17 @@ TEST(QueryObject, UnknownDriverFailsToConnectAndLeavesNoConnection)
     EXPECT_FALSE(AnyQueryConnectionLeft());
 }
 
-// A TCP port on 127.0.0.1 that listens but never answers: connections wait in
-// the backlog, as with a server that hangs or a firewall that swallows them.
-class SilentPort {
-public:
-    SilentPort()
-    {
-        fd_ = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (fd_ < 0 || bind(fd_, reinterpret_cast<sockaddr*>(&address), length) != 0 || listen(fd_, 8) != 0
-            || getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-            throw std::runtime_error("cannot listen on 127.0.0.1");
-        port_ = ntohs(address.sin_port);
-    }
-    ~SilentPort() { Close(); }
-    void Close()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = -1;
-    }
-    int Port() const { return port_; }
-
-private:
-    int fd_ = -1;
-    int port_ = 0;
-};
-
 TEST(QueryObject, FreeTdsWithoutAServerFailsWithinTheLoginTimeout)
 {
-    // A closed port fails at once; a port that never answers would wait for
-    // ever without the login timeout (ctest's time limit catches a hang).
-    SilentPort silent;
-    SilentPort closed;
-    closed.Close();
-    for (const int port : {closed.Port(), silent.Port()}) {
+    // A closed port fails at once. A port that listens but never answers (no
+    // event loop takes its connections: they wait in the backlog, as with a
+    // server that hangs or a firewall that swallows them) would wait for ever
+    // without the login timeout (ctest's time limit catches a hang).
+    QTcpServer silent, closed;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost) && closed.listen(QHostAddress::LocalHost));
+    const int closedPort = closed.serverPort();
+    closed.close();
+    for (const int port : {closedPort, int(silent.serverPort())}) {
         TADOQuery query(QStringLiteral("FreeTDS"));
         query.SetTimeouts({.loginSeconds = 2, .statementSeconds = 30});
         query.SetConnectionString(QStringLiteral("Provider=SQLOLEDB.1;Password=pw;Persist Security Info=True;"
