@@ -72,22 +72,12 @@ TEST(NaturalOrder, IsAStrictWeakOrder)
     }
 }
 
-class ListFilesTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(temp.isValid());
-        folder = QDir(temp.path());
-        folderString = FolderString(temp.path());
-    }
-
-    QTemporaryDir temp;
-    QDir folder;
-    QString folderString;
-};
-
-TEST_F(ListFilesTest, MatchesTheMaskWithoutRegardToCaseInFileManagerOrder)
+TEST(ListFiles, AppendsWhatMatchesTheMaskWithoutRegardToCaseInFileManagerOrder)
 {
+    QTemporaryDir temp;
+    const QDir folder(temp.path());
+    EXPECT_TRUE(List(FolderString(temp.path())).isEmpty());
+    EXPECT_TRUE(List(FolderString(folder.filePath("missing"))).isEmpty());
     // Hidden files and links to files are listed too; folders, named pipes,
     // devices and dangling links are not, whatever their names.
     for (const char* name : {"10.jpg", "9.jpg", "001.jpg", "Zeta.JPG", "alpha.jpg", "c.png", "d.jpeg", ".hidden.jpg"})
@@ -98,32 +88,16 @@ TEST_F(ListFilesTest, MatchesTheMaskWithoutRegardToCaseInFileManagerOrder)
     for (const auto& [link, target] : {std::pair{"link.jpg", "alpha.jpg"}, {"zero.jpg", "/dev/zero"},
                                        {"dangling.jpg", "absent.jpg"}, {"folder-link.jpg", "old.jpg"}})
         ASSERT_TRUE(QFile::link(target, folder.filePath(link)));
+    const QStringList listed{".hidden.jpg", "001.jpg", "9.jpg", "10.jpg", "alpha.jpg", "link.jpg", "Zeta.JPG"};
 
-    EXPECT_EQ(List(folderString),
-              (QStringList{".hidden.jpg", "001.jpg", "9.jpg", "10.jpg", "alpha.jpg", "link.jpg", "Zeta.JPG"}));
-}
-
-TEST_F(ListFilesTest, AppendsToWhatTheListHolds)
-{
-    WriteFile(folder.filePath("a.jpg"), {});
     QStringList names{"kept"};
-    ListFiles(folderString, "*.jpg", names);
-    ListFiles(folderString, "*.jpg", names);
-    EXPECT_EQ(names, (QStringList{"kept", "a.jpg", "a.jpg"}));
-}
+    ListFiles(FolderString(temp.path()), "*.jpg", names);
+    EXPECT_EQ(names, QStringList{"kept"} + listed);
 
-TEST_F(ListFilesTest, AnEmptyFolderStringMeansTheCurrentDirectory)
-{
-    WriteFile(folder.filePath("here.jpg"), {});
+    // An empty folder string means the current directory.
     const QString before = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(temp.path()));
-    const QStringList names = List(QString());
+    names = List(QString());
     QDir::setCurrent(before);
-    EXPECT_EQ(names, QStringList{"here.jpg"});
-}
-
-TEST_F(ListFilesTest, AMissingOrEmptyFolderListsNothing)
-{
-    EXPECT_TRUE(List(folderString).isEmpty());
-    EXPECT_TRUE(List(FolderString(folder.filePath("missing"))).isEmpty());
+    EXPECT_EQ(names, listed);
 }

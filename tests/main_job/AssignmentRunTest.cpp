@@ -12,7 +12,6 @@
 #include "support/TestFiles.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -51,14 +50,6 @@ QStringList Codes(const QList<StudentNote>& students)
         codes << student.code;
     return codes;
 }
-
-// Everything a run may touch: each file under the site folder (links by
-// their target) and the photo column of every student.
-struct SiteState {
-    QMap<QString, QByteArray> files;
-    QMap<QString, QString> rows;
-    friend bool operator==(const SiteState&, const SiteState&) = default;
-};
 
 // One test site, one query object and one journal per case, as the main
 // window keeps one query object for all its runs.
@@ -102,17 +93,6 @@ protected:
     QStringList SitePhotos() const
     {
         return QDir(site->SitePhotoFolder()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-    }
-    SiteState State() const
-    {
-        SiteState state;
-        QDirIterator files(site->Folder(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-        while (files.hasNext()) {
-            const QFileInfo file(files.next());
-            state.files.insert(file.filePath(), file.isSymLink() ? file.symLinkTarget().toUtf8() : ReadFile(file.filePath()));
-        }
-        state.rows = site->Photos();
-        return state;
     }
 
     std::unique_ptr<TestSite> site = std::make_unique<TestSite>(GetParam());
@@ -165,7 +145,7 @@ TEST_P(AssignmentRunTest, PlanOfAMixedRosterWarnsAndWritesNothing)
     WriteFile(photoFolder + "5.jpg", "not a picture");
     const QStringList photos{AddPhoto("1.jpg"), AddPhoto("2.jpg"), AddPhoto("3.jpg"), AddPhoto("4.jpg", kLandscape),
                              "5.jpg", AddPhoto("6.bmp", kBmp)};
-    const SiteState before = State();
+    const SiteState before = site->State();
 
     const PlanOutcome planned = Plan({"S1", "S2", "S3", "S4", "S5", "S6"}, photos);
 
@@ -200,7 +180,7 @@ TEST_P(AssignmentRunTest, PlanOfAMixedRosterWarnsAndWritesNothing)
     EXPECT_EQ(planned.plan->ProofOrder(), (QList<qsizetype>{1, 2, 3, 4, 5, 0}));
     EXPECT_EQ(planned.plan->Summary(), QStringLiteral("共 6 名学生；数据库中没有这名学生 1 名；图片无法读取 1 名；"
                                                       "不是 2:3 竖版照片 2 名；已有照片，将被替换（可撤销） 1 名"));
-    EXPECT_EQ(State(), before);
+    EXPECT_EQ(site->State(), before);
     EXPECT_FALSE(query.Connected());
 }
 
@@ -258,7 +238,7 @@ TEST_P(AssignmentRunTest, RunThenUndoGivesBackTheEarlierFilesAndValues)
     site->Execute("update studentbaseinfo set photo = '/old/B.jpg' where studentcode = 'B'");
     WriteFile(site->SitePhotoFolder() + "B.jpg", "B's old photo");
     WriteFile(site->SitePhotoFolder() + "C.jpg", "C's old photo, no value");
-    const SiteState before = State();
+    const SiteState before = site->State();
 
     const AssignmentOutcome outcome
         = Run({"A", "B", "C", "D"}, {AddPhoto("1.jpg"), AddPhoto("2.jpg", kBmp), AddPhoto("3.jpg"), AddPhoto("4.jpg")});
@@ -269,7 +249,7 @@ TEST_P(AssignmentRunTest, RunThenUndoGivesBackTheEarlierFilesAndValues)
     const UndoOutcome undone = Undo();
     EXPECT_TRUE(undone.EverythingUndone()) << undone.message.toStdString();
     EXPECT_EQ(Codes(undone.restored), (QStringList{"A", "B", "C", "D"}));
-    EXPECT_EQ(State(), before);
+    EXPECT_EQ(site->State(), before);
     // Once undone, the run is not offered again.
     EXPECT_FALSE(FindRunToUndo(*journal, site->Folder()).has_value());
     EXPECT_EQ(journal->Runs(site->Folder()).value(0).StateText(), QStringLiteral("已撤销"));
@@ -294,7 +274,7 @@ TEST_P(AssignmentRunTest, RunCutOffMidwaySaysWhatHappenedAndCanBeUndone)
     WriteFile(site->SitePhotoFolder() + "C.jpg", "C's photo before");
     if (!server)
         site->RejectUpdatesOf("C");
-    const SiteState before = State();
+    const SiteState before = site->State();
 
     const AssignmentOutcome outcome
         = Run({"A", "B", "C", "D"}, {AddPhoto("1.jpg"), AddPhoto("2.jpg"), AddPhoto("3.jpg"), AddPhoto("4.jpg")});
@@ -322,13 +302,13 @@ TEST_P(AssignmentRunTest, RunCutOffMidwaySaysWhatHappenedAndCanBeUndone)
     const UndoOutcome undone = Undo();
     EXPECT_TRUE(undone.EverythingUndone()) << undone.message.toStdString();
     EXPECT_EQ(Codes(undone.restored), (QStringList{"A", "B", "C"}));
-    EXPECT_EQ(State(), before);
+    EXPECT_EQ(site->State(), before);
 }
 
 TEST_P(AssignmentRunTest, UndoLeavesStudentsChangedSinceAloneUnlessForced)
 {
     site->AddStudents({"A", "B", "C"});
-    const SiteState before = State();
+    const SiteState before = site->State();
     ASSERT_TRUE(Run({"A", "B", "C"}, {AddPhoto("1.jpg"), AddPhoto("2.jpg"), AddPhoto("3.jpg")}).EverythingSet());
     // Since the run: A's photo replaced (a later run would do that), B's value edited by hand.
     WriteFile(site->SitePhotoFolder() + "A.jpg", "a later photo of A");
@@ -349,7 +329,7 @@ TEST_P(AssignmentRunTest, UndoLeavesStudentsChangedSinceAloneUnlessForced)
     const UndoOutcome forced = Undo(UndoMode::Force);
     EXPECT_TRUE(forced.EverythingUndone()) << forced.message.toStdString();
     EXPECT_EQ(Codes(forced.restored), (QStringList{"A", "B"}));
-    EXPECT_EQ(State(), before);
+    EXPECT_EQ(site->State(), before);
 }
 
 TEST_P(AssignmentRunTest, OldRunsArePrunedAndTheMessageSaysSo)

@@ -3,6 +3,7 @@
 #include "support/TestFiles.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -299,6 +300,18 @@ QMap<QString, QString> TestSite::Photos() const
     while (query.next())
         photos.insert(query.value(0).toString(), query.isNull(1) ? QStringLiteral("<NULL>") : query.value(1).toString());
     return photos;
+}
+
+SiteState TestSite::State() const
+{
+    SiteState state;
+    QDirIterator files(Folder(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QFileInfo file(files.next());
+        state.files.insert(file.filePath(), file.isSymLink() ? file.symLinkTarget().toUtf8() : ReadFile(file.filePath()));
+    }
+    state.rows = Photos();
+    return state;
 }
 
 void TestSite::RejectUpdatesOf(const QString& code) const

@@ -61,6 +61,14 @@ private:
     QTemporaryDir state_;
 };
 
+// Everything a run may touch: each file under the site folder (a link by its
+// target) and the photo column of every student.
+struct SiteState {
+    QMap<QString, QByteArray> files;
+    QMap<QString, QString> rows;
+    friend bool operator==(const SiteState&, const SiteState&) = default;
+};
+
 // A web application installation in a temporary folder: Web.config naming a
 // fresh database that holds "organization" and "studentbaseinfo", and an
 // empty upload/StudentPhoto/ folder. The database goes when the site does.
@@ -95,6 +103,7 @@ public:
     void AddStudents(const QStringList& codes) const;
     // studentcode → photo of every row ("<NULL>" for NULL).
     QMap<QString, QString> Photos() const;
+    SiteState State() const;
     // Runs statements as the database's owner.
     void Execute(const QString& statement) const;
     // Makes the database refuse any update of that student's row.

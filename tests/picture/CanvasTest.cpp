@@ -70,7 +70,7 @@ TEST(StretchDraw, ConvertsEveryDepthToTheSurfaceDepth)
     }
 }
 
-TEST(CopyRect, CopiesEqualSizesUnchangedAndLeavesWhatHasNoSourceAlone)
+TEST(CopyRect, CopiesEqualSizesUnchangedScalesOthersAndLeavesWhatHasNoSourceAlone)
 {
     // The capture window copies its crop frame from wherever the picture
     // lies; the uncovered part keeps the white it was filled with.
@@ -91,6 +91,11 @@ TEST(CopyRect, CopiesEqualSizesUnchangedAndLeavesWhatHasNoSourceAlone)
             return inside && sx >= 0 && sx < 10 && sy >= 0 && sy < 8 ? Distinct(sx, sy) : clWhite;
         })) << dx << "," << dy;
     }
+    // Different sizes scale by the stretch rule.
+    TBitmap half;
+    half.SetSize(2, 2);
+    half.Canvas().CopyRect(TRect{0, 0, 2, 2}, source.Canvas(), TRect{0, 0, 4, 4});
+    EXPECT_TRUE(PixelsAre(half, [](std::int32_t x, std::int32_t y) { return Distinct(x * 2, y * 2); }));
 }
 
 TEST(Canvas, DrawingOrCopyingWithinOneSurfaceReadsItsOldPixels)
@@ -102,16 +107,6 @@ TEST(Canvas, DrawingOrCopyingWithinOneSurfaceReadsItsOldPixels)
     Paint(bitmap, 4, 4, Distinct);
     bitmap.Canvas().CopyRect(TRect{1, 0, 4, 4}, bitmap.Canvas(), TRect{0, 0, 3, 4});
     EXPECT_TRUE(PixelsAre(bitmap, [](std::int32_t x, std::int32_t y) { return Distinct(x == 0 ? 0 : x - 1, y); }));
-}
-
-TEST(CopyRect, DifferentSizesScaleByTheStretchRule)
-{
-    TBitmap source;
-    Paint(source, 4, 4, Distinct);
-    TBitmap target;
-    target.SetSize(2, 2);
-    target.Canvas().CopyRect(TRect{0, 0, 2, 2}, source.Canvas(), TRect{0, 0, 4, 4});
-    EXPECT_TRUE(PixelsAre(target, [](std::int32_t x, std::int32_t y) { return Distinct(x * 2, y * 2); }));
 }
 
 TEST(FillRect, WhitensTheRectangleOnlyAndIsCutAtTheEdges)
