@@ -195,9 +195,7 @@ TEST_F(PictureFolderTest, NamesThatCannotBeSavedWriteNothing)
         {"张三", "输入图片名称不对！", false}, // no "modified" folder
         {"", "请输入图片名称！"},
         {" \t  ", "请输入图片名称！"},
-        {"../escaped", "输入图片名称不对！"},
-        {"sub/dir", "输入图片名称不对！"},
-        {"a:b", "输入图片名称不对！"},
+        {"../escaped", "输入图片名称不对！"}, // every unsafe name is tried on IsPlainFileName
     };
     for (const auto& c : cases) {
         if (c.outputFolder)

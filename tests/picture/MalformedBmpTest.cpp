@@ -113,29 +113,15 @@ TEST_P(MalformedBmp, FailsWithTheRightError)
 INSTANTIATE_TEST_SUITE_P(Bmp, MalformedBmp, ::testing::ValuesIn(Cases()),
                          [](const ::testing::TestParamInfo<Malformed>& info) { return info.param.name; });
 
-TEST(BmpReader, RowOrderAndRunLengthDataThatStopsEarly)
+TEST(BmpReader, RunLengthDataThatStopsEarlyKeepsWhatItDrew)
 {
-    struct Row {
-        const char* what;
-        Bytes bytes;
-        std::vector<int> levels;  // the grey level of each pixel, top row first
-    };
-    const Bytes rows12 = Table(256, {1, 1, 1, 1, 2, 2, 2, 2});
-    for (const Row& row : {
-             // Rows of entries 1 then 2: bottom row first unless the height is negative.
-             Row{"bottom-up", MakeBmp({}, rows12), {2, 2, 2, 2, 1, 1, 1, 1}},
-             Row{"top-down", MakeBmp({.height = -2}, rows12), {1, 1, 1, 1, 2, 2, 2, 2}},
-             // Two pixels of entry 5 on the bottom row, then the data ends without
-             // an end-of-bitmap code: what was drawn is kept, the rest is entry 0.
-             Row{"run-length cut", MakeBmp({.compression = 1}, Table(256, {2, 5})), {0, 0, 0, 0, 5, 5, 0, 0}}}) {
-        TBitmap bitmap;
-        bitmap.LoadFromStream(row.bytes);
-        ASSERT_EQ(bitmap.Width(), 4) << row.what;
-        ASSERT_EQ(bitmap.Height(), 2) << row.what;
-        EXPECT_TRUE(PixelsAre(bitmap, [&](std::int32_t x, std::int32_t y) {
-            return static_cast<TColor>(row.levels[static_cast<std::size_t>(y * 4 + x)] * 0x010101);
-        })) << row.what;
-    }
+    // Two pixels of entry 5 on the bottom row, then the data ends without an
+    // end-of-bitmap code: what was drawn is kept, the rest is entry 0. (Row
+    // order is shown by the BMP suite's top-down and bottom-up files.)
+    TBitmap bitmap;
+    bitmap.LoadFromStream(MakeBmp({.compression = 1}, Table(256, {2, 5})));
+    ASSERT_TRUE(SameSize(bitmap, 4, 2));
+    EXPECT_TRUE(PixelsAre(bitmap, [](std::int32_t x, std::int32_t y) { return y == 1 && x < 2 ? 0x050505 : 0; }));
 }
 
 TEST(BmpReader, FilesTheFuzzerTurnedUp)

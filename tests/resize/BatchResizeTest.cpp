@@ -45,11 +45,6 @@ protected:
         return {Source(), std::move(names), Target(), width, height};
     }
 
-    BatchResizeReport Run(const BatchResizeJob& job, const ResizeProgress& progress = {})
-    {
-        return RunBatchResize(job, progress);
-    }
-
     QStringList TargetFiles() const
     {
         return QDir(Target()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
@@ -59,7 +54,7 @@ protected:
     EResizeFailed RunExpectingFailure(const BatchResizeJob& job)
     {
         try {
-            Run(job);
+            RunBatchResize(job);
         } catch (const EResizeFailed& failure) {
             return failure;
         }
@@ -98,7 +93,7 @@ TEST_F(BatchResizeTest, ThreePhotographsGiveNumberedSamplesOfTheirDecoding)
         AddPhoto(file, name);
 
     std::vector<std::pair<int, int>> reports;
-    Run(Job({"a.jpg", "b.JPG", "丙.jpg"}), [&reports](int n, int total) { reports.emplace_back(n, total); });
+    RunBatchResize(Job({"a.jpg", "b.JPG", "丙.jpg"}), [&reports](int n, int total) { reports.emplace_back(n, total); });
 
     EXPECT_EQ(TargetFiles(), (QStringList{"001.jpg", "002.jpg", "003.jpg"}));
     for (int i = 0; i < 3; ++i) {
@@ -115,7 +110,7 @@ TEST_F(BatchResizeTest, OutputsHaveTheDepthOfTheDisplayTheJobIsFor)
     for (const auto& [bits, fileSize] : {std::pair{8, 22678}, {16, 43254}, {24, 64854}}) {
         BatchResizeJob job = Job({"a.jpg"});
         job.displayDepth = DisplayColorDepth(bits);
-        Run(job);
+        RunBatchResize(job);
         const QByteArray bmp = ReadFile(Target() + "001.jpg");
         EXPECT_EQ(bmp.size(), fileSize) << bits;
         EXPECT_EQ(bmp.at(28), bits);
@@ -149,7 +144,7 @@ TEST_F(BatchResizeTest, EachRunSamplesItsPartOfThePhotoAtItsOwnSize)
         WriteFile(Source() + "a.jpg", ReadFile(TestDataPath(row.file)));
         BatchResizeJob job = Job({"a.jpg"}, row.size.width(), row.size.height());
         job.fit = row.fit;
-        Run(job);
+        RunBatchResize(job);
         EXPECT_TRUE(IsSampleOf(Target() + "001.jpg", TestDataPath(row.file), row.size, row.djpeg, row.region));
     }
 }
@@ -173,7 +168,7 @@ TEST_F(BatchResizeTest, MissingFolderStringsAreRefused)
     BatchResizeJob noTarget = Job({});
     noTarget.targetFolder.clear();
     for (const BatchResizeJob& job : {noSource, noTarget})
-        EXPECT_EQ(ErrorOf<EResizeFoldersNotChosen>([&] { Run(job); }), "没有选择图片路径");
+        EXPECT_EQ(ErrorOf<EResizeFoldersNotChosen>([&] { RunBatchResize(job); }), "没有选择图片路径");
 }
 
 TEST_F(BatchResizeTest, TargetEqualToSourceReplacesOnlyPicturesAlreadyRead)
@@ -184,7 +179,7 @@ TEST_F(BatchResizeTest, TargetEqualToSourceReplacesOnlyPicturesAlreadyRead)
     AddPhoto("jpeg/photos/obama-240p.jpg", "002.jpg");
     AddPhoto("jpeg/photos/hopper.jpg", "x.jpg");
     const BatchResizeJob inPlace{Source(), {"001.jpg", "002.jpg", "x.jpg"}, Source(), 120, 180};
-    Run(inPlace);
+    RunBatchResize(inPlace);
     EXPECT_EQ(QDir(Source()).entryList(QDir::Files, QDir::Name),
               (QStringList{"001.jpg", "002.jpg", "003.jpg", "x.jpg"}));
     EXPECT_TRUE(IsSampleOf(Source() + "002.jpg", TestDataPath("jpeg/photos/obama-240p.jpg"), {120, 180}));
@@ -211,7 +206,7 @@ TEST_F(BatchResizeTest, NamesOfTwelveAndOf1001Pictures)
     for (const int count : {12, 1001}) {
         SCOPED_TRACE(count);
         int lastReported = 0;
-        Run(Job(QStringList(count, "tiny.jpg"), 4, 6), [&lastReported](int n, int) { lastReported = n; });
+        RunBatchResize(Job(QStringList(count, "tiny.jpg"), 4, 6), [&lastReported](int n, int) { lastReported = n; });
 
         const QStringList written = TargetFiles();
         EXPECT_EQ(lastReported, count);
@@ -227,7 +222,7 @@ TEST_F(BatchResizeTest, NamesOfTwelveAndOf1001Pictures)
 TEST_F(BatchResizeTest, AnEmptyListWritesNothingAndSucceeds)
 {
     std::vector<std::pair<int, int>> reports;
-    Run(Job({}), [&reports](int n, int total) { reports.emplace_back(n, total); });
+    RunBatchResize(Job({}), [&reports](int n, int total) { reports.emplace_back(n, total); });
     EXPECT_EQ(TargetFiles(), QStringList());
     EXPECT_EQ(reports, (std::vector<std::pair<int, int>>{{0, 0}}));
 }
@@ -242,7 +237,7 @@ TEST_F(BatchResizeTest, FaceModeFramesTheLargestFaceAndCropsPicturesWithoutOne)
     AddPhoto("jpeg/photos/concert.jpg", "crowd.jpg");
     BatchResizeJob job = Job(faces + QStringList{"objects.jpg", "crowd.jpg"});
     job.fit = FitMode::Face;
-    const BatchResizeReport report = Run(job);
+    const BatchResizeReport report = RunBatchResize(job);
     EXPECT_EQ(report.withoutFace, (QStringList{"objects.jpg", "crowd.jpg"}));
 
     // Each output's own largest face sits centred across, about half its height.
@@ -262,7 +257,7 @@ TEST_F(BatchResizeTest, FaceModeFramesTheLargestFaceAndCropsPicturesWithoutOne)
     const QString cropTarget = temp.filePath("crop") + '/';
     ASSERT_TRUE(QDir().mkpath(cropTarget));
     BatchResizeJob crop{Source(), {"objects.jpg", "crowd.jpg"}, cropTarget, 120, 180, FitMode::Crop};
-    Run(crop);
+    RunBatchResize(crop);
     EXPECT_EQ(ReadFile(Target() + ResizeOutputName(faces.size() + 1)), ReadFile(cropTarget + "001.jpg"));
     EXPECT_EQ(ReadFile(Target() + ResizeOutputName(faces.size() + 2)), ReadFile(cropTarget + "002.jpg"));
     EXPECT_EQ(ResizeSucceededText(report),
@@ -299,7 +294,7 @@ TEST_F(BatchResizeTest, OneAndFourWorkersWriteTheSameFilesByteForByte)
         for (const int workers : {1, 4}) {
             targets << temp.filePath(QStringLiteral("%1-%2").arg(static_cast<int>(fit)).arg(workers)) + '/';
             ASSERT_TRUE(QDir().mkpath(targets.last()));
-            Run({Source(), names, targets.last(), 120, 180, fit, workers});
+            RunBatchResize({Source(), names, targets.last(), 120, 180, fit, workers});
         }
         for (int n = 1; n <= names.size(); ++n) {
             const QByteArray one = ReadFile(targets[0] + ResizeOutputName(n));
@@ -332,7 +327,7 @@ TEST_F(BatchResizeTest, PicturesInFlightStayBoundedOverALongListAndAStopKeepsWha
     AddPhoto("jpeg/special/mozilla-jpg-size-8x8.jpg", "tiny.jpg");
     const BatchResizeJob job{Source(), QStringList(300, "tiny.jpg"), Target(), 4, 6, FitMode::Stretch, 4};
     // A slow writer: without a bound the workers would hold most of the list.
-    const BatchResizeReport report = Run(job, [](int, int) { std::this_thread::sleep_for(std::chrono::milliseconds(1)); });
+    const BatchResizeReport report = RunBatchResize(job, [](int, int) { std::this_thread::sleep_for(std::chrono::milliseconds(1)); });
     EXPECT_EQ(report.written, 300);
     EXPECT_GE(report.peakInFlight, 1);
     EXPECT_LE(report.peakInFlight, 2 * 4);
