@@ -36,45 +36,35 @@ protected:
     QString photoFolder = site.Scratch("photos");
 };
 
-TEST_F(AssignCommand, AssignsAFolderOfPhotosInListingOrder)
+TEST_F(AssignCommand, AssignsAFolderOfPhotosInListingOrderOrAListInTheOrderGiven)
 {
     site.AddStudents({"001", "002", "003"});
-    site.ScratchPhoto("10.jpg");
-    site.ScratchPhoto("2.bmp", "bmpsuite/g/rgb24.bmp");
-    site.ScratchPhoto("1.JPG");
+    const QString ten = site.ScratchPhoto("10.jpg");
+    const QString two = site.ScratchPhoto("2.bmp", "bmpsuite/g/rgb24.bmp");
+    const QString one = site.ScratchPhoto("1.JPG", "jpeg/photos/hopper_orientation_6.jpg");
     site.ScratchPhoto("notes.txt");
     // Not read, nor waited on.
     ASSERT_EQ(::mkfifo(QFile::encodeName(photoFolder + "/5.jpg").constData(), 0600), 0);
+    const QString roster = Roster("001\r\n002\r\n003");
 
-    const CliResult result = Run({"--install-dir", site.Folder(), "--roster", Roster("001\n002\n003\n"), "--photos",
-                               photoFolder});
+    const CliResult result = Run({"--install-dir", site.Folder(), "--roster", roster, "--photos", photoFolder});
 
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_EQ(result.out, kDone + "\n");
     EXPECT_TRUE(result.err.isEmpty()) << "no progress bar off a terminal: " << result.err.toStdString();
-    EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "001.jpg"), ReadFile(photoFolder + "/1.JPG"));
-    EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "002.jpg"), ReadFile(photoFolder + "/2.bmp"));
-    EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "003.jpg"), ReadFile(photoFolder + "/10.jpg"));
+    EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "001.jpg"), ReadFile(one));
+    EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "002.jpg"), ReadFile(two));
+    EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "003.jpg"), ReadFile(ten));
     EXPECT_EQ(site.Photos().value("003"), QStringLiteral("/upload/StudentPhoto/003.jpg"));
     EXPECT_TRUE(QDir(site.Scratch("home")).isEmpty());
-}
 
-TEST_F(AssignCommand, AssignsAListOfPhotosInTheOrderGivenWithoutATrailingSeparator)
-{
-    site.AddStudents({"a", "b", "c"});
-    const QString first = site.ScratchPhoto("10.jpg");
-    const QString second = site.ScratchPhoto("2.jpg", "bmpsuite/g/rgb24.bmp");
-    const QString third = site.ScratchPhoto("1.jpg", "jpeg/photos/hopper_orientation_6.jpg");
+    // A list keeps the order given; the folder may lack its trailing separator.
     QString installDir = site.Folder();
     installDir.chop(1);
-
-    const CliResult result
-        = Run({"--install-dir", installDir, "--roster", Roster("a\r\nb\r\nc"), "--photo-list", first, second, third});
-
-    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-    EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "a.jpg"), ReadFile(first));
-    EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "b.jpg"), ReadFile(second));
-    EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "c.jpg"), ReadFile(third));
+    const CliResult listed = Run({"--install-dir", installDir, "--roster", roster, "--photo-list", ten, two, one});
+    EXPECT_EQ(listed.exitCode, 0) << listed.err.toStdString();
+    EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "001.jpg"), ReadFile(ten));
+    EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "003.jpg"), ReadFile(one));
 }
 
 TEST_F(AssignCommand, FailedRunsExitWithOneAndSayWhy)
