@@ -102,7 +102,7 @@ TEST_F(ResizeWindowTest, EachShowingResetsTheFieldsButKeepsTheTargetFolder)
     EXPECT_EQ(dialogs.startFolders, (QStringList{"", "", "", Target()}));
 }
 
-TEST_F(ResizeWindowTest, ChoosingTheSourceFolderListsOnlyItsPictures)
+TEST_F(ResizeWindowTest, BrowsingListsTheSourcesPicturesAndStartingNeedsBothFolders)
 {
     const QString other = QDir::toNativeSeparators(temp.filePath("other") + '/');
     ASSERT_TRUE(QDir().mkpath(other));
@@ -110,6 +110,8 @@ TEST_F(ResizeWindowTest, ChoosingTheSourceFolderListsOnlyItsPictures)
     AddPhotos(other, {"x.jpg"});
     WriteFile(Source() + "notes.txt", "x");
     window.show();
+    window.ui.Edit1->setText("abc"); // the folders are checked first
+    Start();
 
     Browse(window.ui.Button3, Source());
     EXPECT_EQ(window.ui.Edit3->text(), Source());
@@ -120,16 +122,6 @@ TEST_F(ResizeWindowTest, ChoosingTheSourceFolderListsOnlyItsPictures)
     EXPECT_EQ(window.ui.Edit3->text(), other);
     EXPECT_EQ(ItemTexts(*window.ui.chklstbox), QStringList{"x.jpg"});
     EXPECT_EQ(window.ui.Edit4->text(), QString());
-    EXPECT_TRUE(dialogs.messages.isEmpty());
-}
-
-TEST_F(ResizeWindowTest, StartingWithoutBothFoldersOnlyTellsTheUser)
-{
-    AddPhotos(Source(), {"a.jpg"});
-    window.show();
-    window.ui.Edit1->setText("abc"); // the folders are checked first
-    Start();
-    Browse(window.ui.Button3, Source());
     Start();
     window.hide();
     window.show(); // empties the source, keeps the (empty) target
