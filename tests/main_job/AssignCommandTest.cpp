@@ -1,6 +1,7 @@
 // student-photo-cli assign, runs and undo, run as a program against an SQLite site.
 #include "TestSite.h"
 
+#include "MessageTexts.h"
 #include "main_window/core/AssignmentRun.h"
 #include "support/QtPrinters.h"
 #include "support/RunCli.h"
@@ -11,7 +12,7 @@
 
 #include <sys/stat.h>
 
-using namespace AssignmentMessages;
+using namespace MessageTexts;
 
 namespace {
 

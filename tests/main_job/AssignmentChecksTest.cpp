@@ -1,5 +1,6 @@
 // The input checks of the assignment run: they stop it before the site or the
 // database is touched, so no database is needed here.
+#include "MessageTexts.h"
 #include "main_window/core/AssignmentPlan.h"
 #include "main_window/core/AssignmentRun.h"
 #include "platform/database/TADOQuery.h"
@@ -9,7 +10,7 @@
 
 #include <functional>
 
-using namespace AssignmentMessages;
+using namespace MessageTexts;
 
 namespace {
 

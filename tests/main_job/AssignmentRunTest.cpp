@@ -3,6 +3,7 @@
 // SP_TEST_BACKEND names the one.
 #include "TestSite.h"
 
+#include "MessageTexts.h"
 #include "main_window/core/AssignmentPlan.h"
 #include "main_window/core/AssignmentRun.h"
 #include "main_window/core/StudentRows.h"
@@ -21,7 +22,7 @@
 
 #include <sys/stat.h>
 
-using namespace AssignmentMessages;
+using namespace MessageTexts;
 using Result = AssignmentOutcome::Result;
 
 namespace {

@@ -3,6 +3,7 @@
 // site.
 #include "TestSite.h"
 
+#include "MessageTexts.h"
 #include "main_window/core/AssignmentPlan.h"
 #include "main_window/core/AssignmentRun.h"
 #include "main_window/Form1.h"
@@ -24,7 +25,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-using namespace AssignmentMessages;
+using namespace MessageTexts;
 
 namespace {
 
