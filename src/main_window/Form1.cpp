@@ -116,10 +116,7 @@ void TForm1::Button2Click()
         dialogs_.ShowMessage(QString::fromStdString(error.what()));
         return;
     }
-    ui.Edit3->setText(photos.folder);
-    ui.ListBox2->clear();
-    ui.ListBox2->addItems(photos.names);
-    ui.StatusBar1->SetPanelText(1, QStringLiteral("共有 %1 图片").arg(photos.names.size()));
+    TakePhotoList(photos.folder, photos.names);
 }
 
 QString TForm1::InstallationFolder() const
@@ -157,8 +154,8 @@ void TForm1::Button5Click()
     if (runInProgress_)
         return;
     AssignmentInput input;
-    if (ui.Edit1->text() != kFolderNotChosen)
-        input.installationFolder = ui.Edit1->text();
+    if (const QString folder = InstallationFolder(); !folder.isEmpty())
+        input.installationFolder = folder;
     input.photoFolder = ui.Edit3->text();
     input.codes = ItemTexts(*ui.ListBox1);
     input.photoNames = ItemTexts(*ui.ListBox2);
@@ -227,11 +224,11 @@ void TForm1::Button8Click()
 
 void TForm1::Button9Click()
 {
-    if (ui.Edit1->text() == kFolderNotChosen) {
+    const QString folder = InstallationFolder();
+    if (folder.isEmpty()) {
         dialogs_.ShowMessage(AssignmentMessages::kFolderNotChosen);
         return;
     }
-    const QString folder = ui.Edit1->text();
     const std::optional<JournalRun> run = [&] {
         const WaitCursor busy;
         return FindRunToUndo(journal_, folder);
