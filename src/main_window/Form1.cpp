@@ -88,7 +88,7 @@ void TForm1::FormActivate()
 
 void TForm1::Button1Click()
 {
-    const std::optional<QString> folder = dialogs_.ChooseFolder(this, InstallationFolder());
+    const std::optional<QString> folder = dialogs_.ChooseFolder(this, InstallationFolder().value_or(QString()));
     if (!folder)
         return;
     ui.Edit1->setText(*folder);
@@ -103,7 +103,7 @@ void TForm1::Button2Click()
 {
     // The photos are usually where the last ones came from (also the resize
     // window's target); before any, beside the web application.
-    const QString startFolder = ui.Edit3->text().isEmpty() ? InstallationFolder() : ui.Edit3->text();
+    const QString startFolder = ui.Edit3->text().isEmpty() ? InstallationFolder().value_or(QString()) : ui.Edit3->text();
     const QStringList chosen =
         dialogs_.ChooseFiles(this, QStringLiteral("支持的文件(JPG,BMP)|*.JPG;*.BMP"), startFolder);
     if (chosen.isEmpty())
@@ -119,9 +119,11 @@ void TForm1::Button2Click()
     TakePhotoList(photos.folder, photos.names);
 }
 
-QString TForm1::InstallationFolder() const
+std::optional<QString> TForm1::InstallationFolder() const
 {
-    return ui.Edit1->text() == kFolderNotChosen ? QString() : ui.Edit1->text();
+    if (ui.Edit1->text() == kFolderNotChosen)
+        return std::nullopt;
+    return ui.Edit1->text();
 }
 
 void TForm1::Button3Click()
@@ -154,8 +156,7 @@ void TForm1::Button5Click()
     if (runInProgress_)
         return;
     AssignmentInput input;
-    if (const QString folder = InstallationFolder(); !folder.isEmpty())
-        input.installationFolder = folder;
+    input.installationFolder = InstallationFolder();
     input.photoFolder = ui.Edit3->text();
     input.codes = ItemTexts(*ui.ListBox1);
     input.photoNames = ItemTexts(*ui.ListBox2);
@@ -224,11 +225,12 @@ void TForm1::Button8Click()
 
 void TForm1::Button9Click()
 {
-    const QString folder = InstallationFolder();
-    if (folder.isEmpty()) {
+    const std::optional<QString> chosenFolder = InstallationFolder();
+    if (!chosenFolder) {
         dialogs_.ShowMessage(AssignmentMessages::kFolderNotChosen);
         return;
     }
+    const QString& folder = *chosenFolder;
     const std::optional<JournalRun> run = [&] {
         const WaitCursor busy;
         return FindRunToUndo(journal_, folder);

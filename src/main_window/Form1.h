@@ -8,6 +8,8 @@
 
 #include <QWidget>
 
+#include <optional>
+
 class Dialogs;
 class InstallationFolderStore;
 class QDialog;
@@ -66,7 +68,7 @@ private:
     void Report(const AssignmentOutcome& outcome);
     AssignmentOutcome RunWhilePainting(const AssignmentPlan& plan);
     // Edit1's folder, or nothing while none has been chosen.
-    QString InstallationFolder() const;
+    std::optional<QString> InstallationFolder() const;
 
     Dialogs& dialogs_;
     const InstallationFolderStore& folderStore_;

@@ -143,6 +143,13 @@ TEST_F(MainWindowRun, Button5ChecksItsInputsFirst)
     clickWith(site.Folder(), "1\n2\n", {site.ScratchPhoto("1.jpg")});
 
     EXPECT_EQ(dialogs.messages, (QStringList{kFolderNotChosen, kNoPhotos, kCountsDiffer}));
+
+    // An empty folder text (a remembered key without a value) counts as chosen:
+    // the run fails on its missing Web.config instead.
+    form.ui.Edit1->setText(QString());
+    LoadRoster("1\n");
+    QTest::mouseClick(form.ui.Button5, Qt::LeftButton);
+    EXPECT_TRUE(dialogs.messages.last().startsWith(kFailed)) << dialogs.messages.last().toStdString();
     EXPECT_TRUE(QDir(site.SitePhotoFolder()).isEmpty());
 }
 
