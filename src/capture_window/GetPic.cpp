@@ -196,6 +196,9 @@ void TFrmGetPic::Button3Click()
 {
     if (captureWindow_) {
         const WaitCursor busy;
+        // A camera without a frame writes nothing: the last grab's file must
+        // not stand in for this one.
+        QFile::remove(ScratchFilePath());
         camera_.SaveFrame(ScratchFilePath());
         ui.Image2->Picture().LoadFromFile(FileSystemPath(ScratchFilePath()));
     }
@@ -330,12 +333,9 @@ void TFrmGetPic::ListBox1Click()
             return;
         const WaitCursor busy;
         ui.Image2->Picture().LoadFromFile(FileSystemPath(ui.Edit2->text() + selected->text()));
-        EditPictureArea(HalfSizeRedraw);
+        ShowLoadedPicture();
     } catch (const std::exception&) {
-        return;
     }
-    cropRect_ = CropRectAt(ui.Shape1->x(), ui.Shape1->y());
-    SetEditingEnabled(true);
 }
 
 void TFrmGetPic::Button9Click()
@@ -375,7 +375,5 @@ void TFrmGetPic::Button9Click()
 
 void TFrmGetPic::Button10Click()
 {
-    // Closing runs the same clean-up once more; it finds nothing left to do.
-    reject();
-    FormCloseQuery();
+    reject(); // closing cleans up (done)
 }

@@ -56,6 +56,18 @@ TEST_F(CaptureWindowTest, GrabWithoutAFrameReportsTheFileErrorAndChangesNothing)
     EXPECT_EQ(ui().Image2->Picture().Graphic(), nullptr);
     EXPECT_FALSE(ui().Button4->isEnabled());
     EXPECT_EQ(window->CropRect(), (TRect{0, 0, 0, 0}));
+
+    // After a good grab, a grab without a frame is reported too: the earlier
+    // grab's file does not stand in for it.
+    camera.SetFrame(QImage(64, 48, QImage::Format_RGB32));
+    QTest::mouseClick(ui().Button3, Qt::LeftButton);
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    ASSERT_NE(ui().Image2->Picture().Graphic(), nullptr);
+    camera.SetFrame(QImage());
+    QTest::mouseClick(ui().Button3, Qt::LeftButton);
+    ASSERT_EQ(dialogs.messages.size(), 2);
+    EXPECT_TRUE(dialogs.messages[1].startsWith(Text("Cannot open file \"") + ScratchFile() + "\". "))
+        << dialogs.messages[1].toStdString();
 }
 
 TEST_F(CaptureWindowTest, StopAndStartSwitchTheGrabAndKeepOnePreview)
