@@ -38,8 +38,11 @@ bool DragEmulation::eventFilter(QObject* watched, QEvent* event)
     auto* mouse = static_cast<QMouseEvent*>(event);
     const QPoint inArea = static_cast<QWidget*>(watched)->mapTo(&area_, mouse->position().toPoint());
     if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
+        // A press while dragging (its release went elsewhere) goes on with
+        // the same drag: one cursor of ours on the stack at the most.
+        if (!dragging_)
+            QApplication::setOverrideCursor(Qt::PointingHandCursor);
         dragging_ = true;
-        QApplication::setOverrideCursor(Qt::PointingHandCursor);
         DragTo(inArea);
         return true;
     }
