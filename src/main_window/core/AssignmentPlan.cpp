@@ -19,7 +19,6 @@ namespace {
 
 using namespace AssignmentMessages;
 
-const QString kProbeStatement = QStringLiteral("select * from organization");
 constexpr qsizetype kGroupsShown = 10;
 
 // Positions (from 1) of the entries that share a key with an earlier one,
@@ -215,8 +214,7 @@ PlanOutcome MakeAssignmentPlan(const AssignmentInput& input, TADOQuery& query)
 
     AssignmentPlan plan;
     plan.installationFolder = *input.installationFolder;
-    const QString sep = QDir::separator();
-    plan.sitePhotoFolder = plan.installationFolder + QStringLiteral("upload") + sep + QStringLiteral("StudentPhoto") + sep;
+    plan.sitePhotoFolder = SitePhotoFolder(plan.installationFolder);
     try {
         // Without the folder no photo could land; better to write no row at all.
         if (!QFileInfo(plan.sitePhotoFolder).isDir()) {
@@ -224,15 +222,11 @@ PlanOutcome MakeAssignmentPlan(const AssignmentInput& input, TADOQuery& query)
                                          .arg(QDir::toNativeSeparators(plan.sitePhotoFolder))
                                          .toStdString());
         }
-        plan.connectionString = SiteConnectionString(plan.installationFolder);
-        plan.database = SiteDatabaseName(plan.installationFolder);
-        query.SetConnectionString(plan.connectionString);
-        // Every run proves the connection and the application's database on
-        // the same harmless read, whatever the query ran before.
-        query.ClearSQL();
-        query.AddSQL(QString());
-        query.AddSQL(kProbeStatement);
-        query.Open();
+        // One reading of Web.config gives both, so they always agree.
+        const ConnectionSettings settings = SiteConnectionSettings(plan.installationFolder);
+        plan.connectionString = BuildConnectionString(settings);
+        plan.database = DatabaseName(settings);
+        OpenSiteDatabase(query, plan.connectionString);
         const QHash<QString, StudentRow> students = ReadStudentRows(query, input.codes);
         query.Close();
 

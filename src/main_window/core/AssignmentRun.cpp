@@ -19,10 +19,6 @@ namespace {
 
 using namespace AssignmentMessages;
 
-// The update of one student. The code and the path go in as bound values,
-// so that no code can change what the statement does.
-const QString kUpdateStatement = QStringLiteral("update studentbaseinfo set photo=? where studentcode=?");
-const QString kProbeStatement = QStringLiteral("select * from organization");
 
 // The journal is forced to disk once per batch of students rather than once
 // per student; the photos of a batch are held in memory meanwhile.
@@ -214,11 +210,7 @@ AssignmentOutcome RunAssignment(const AssignmentPlan& plan, TADOQuery& query, co
         const QString connectionString = SiteConnectionString(plan.installationFolder);
         if (connectionString != plan.connectionString)
             throw std::runtime_error("网站的 Web.config 在核对之后改变了，请重新设置");
-        query.SetConnectionString(connectionString);
-        query.ClearSQL();
-        query.AddSQL(QString());
-        query.AddSQL(kProbeStatement);
-        query.Open();
+        OpenSiteDatabase(query, connectionString);
         // A run of no students changes nothing and has nothing to undo.
         if (settings.journal && !plan.rows.isEmpty()) {
             journal = settings.journal->Begin(plan.installationFolder, plan.database, plan.rows.size());
@@ -239,11 +231,7 @@ AssignmentOutcome RunAssignment(const AssignmentPlan& plan, TADOQuery& query, co
                         journal->Done(student.entry, PhotoCopy::NotCopied, 0);
                 } else {
                     outcome.copiedWithoutRow = NoteOf(row);
-                    query.ClearSQL();
-                    query.AddSQL(kUpdateStatement);
-                    query.AddParameter(PhotoWebPath(row.code));
-                    query.AddParameter(row.code);
-                    const qsizetype rowsChanged = query.ExecSQL();
+                    const qsizetype rowsChanged = WritePhotoColumn(query, row.code, PhotoWebPath(row.code));
                     outcome.copiedWithoutRow.reset();
                     if (rowsChanged == 0)
                         outcome.noRowChanged << NoteOf(row);

@@ -2,6 +2,7 @@
 
 #include "main_window/core/SiteConfig.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 QString CanonicalSiteFolder(const QString& installationFolder)
@@ -13,8 +14,13 @@ QString CanonicalSiteFolder(const QString& installationFolder)
     return path.endsWith(u'/') ? path : path + u'/';
 }
 
-QString SiteDatabaseName(const QString& installationFolder)
+QString SitePhotoFolder(const QString& installationFolder)
 {
-    const ConnectionSettings settings = SiteConnectionSettings(installationFolder);
+    const QString sep = QDir::separator();
+    return installationFolder + QStringLiteral("upload") + sep + QStringLiteral("StudentPhoto") + sep;
+}
+
+QString DatabaseName(const ConnectionSettings& settings)
+{
     return settings.Server + QStringLiteral(" / ") + settings.Database;
 }

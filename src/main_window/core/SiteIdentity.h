@@ -2,6 +2,8 @@
 
 #include <QString>
 
+struct ConnectionSettings;
+
 // How the journal tells web application sites apart.
 
 // The installation folder with links and "." or ".." resolved, ending with
@@ -9,6 +11,10 @@
 // that does not exist keeps its absolute path.
 QString CanonicalSiteFolder(const QString& installationFolder);
 
-// The database the site's Web.config names, as "server / database" (never the
-// password). Throws EWebConfigError as SiteConnectionString does.
-QString SiteDatabaseName(const QString& installationFolder);
+// The site's folder of student photos: installationFolder + "upload" and
+// "StudentPhoto", each followed by the native separator.
+QString SitePhotoFolder(const QString& installationFolder);
+
+// The database the settings name, as "server / database" (never the
+// password): how the journal tells the databases of runs apart.
+QString DatabaseName(const ConnectionSettings& settings);

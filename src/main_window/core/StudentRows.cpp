@@ -43,6 +43,24 @@ QHash<QString, StudentRow> ReadStudentRows(TADOQuery& query, const QStringList& 
     return rows;
 }
 
+void OpenSiteDatabase(TADOQuery& query, const QString& connectionString)
+{
+    query.SetConnectionString(connectionString);
+    query.ClearSQL();
+    query.AddSQL(QString());
+    query.AddSQL(QStringLiteral("select * from organization"));
+    query.Open();
+}
+
+qsizetype WritePhotoColumn(TADOQuery& query, const QString& code, const QVariant& photo)
+{
+    query.ClearSQL();
+    query.AddSQL(QStringLiteral("update studentbaseinfo set photo=? where studentcode=?"));
+    query.AddParameter(photo);
+    query.AddParameter(code);
+    return query.ExecSQL();
+}
+
 QString PhotoValueText(const QVariant& photo)
 {
     if (photo.isNull())

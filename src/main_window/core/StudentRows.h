@@ -30,5 +30,14 @@ inline constexpr qsizetype kCodesPerStatement = 500;
 QHash<QString, StudentRow> ReadStudentRows(TADOQuery& query, const QStringList& codes,
                                            qsizetype codesPerStatement = kCodesPerStatement);
 
+// Connects `query` to the site's database and proves the connection on a
+// harmless read of the application's own table organization, whatever the
+// query ran before. Throws EDatabaseError.
+void OpenSiteDatabase(TADOQuery& query, const QString& connectionString);
+
+// Writes `photo` into the photo column of the student with this code (both
+// bound values); gives the number of rows changed. Throws EDatabaseError.
+qsizetype WritePhotoColumn(TADOQuery& query, const QString& code, const QVariant& photo);
+
 // The photo column's value as the user reads it: the text, "NULL" or "（空）".
 QString PhotoValueText(const QVariant& photo);

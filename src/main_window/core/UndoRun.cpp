@@ -16,8 +16,6 @@
 
 namespace {
 
-const QString kRestoreStatement = QStringLiteral("update studentbaseinfo set photo=? where studentcode=?");
-
 struct PresentFile {
     bool exists = false;
     bool regular = true;
@@ -95,21 +93,20 @@ UndoOutcome UndoRun(JournalStore& store, const JournalRun& run, const QString& i
 
     UndoOutcome outcome;
     try {
-        const QString database = SiteDatabaseName(installationFolder);
+        // One reading of Web.config for the check and the connection.
+        const ConnectionSettings settings = SiteConnectionSettings(installationFolder);
+        const QString database = DatabaseName(settings);
         if (database != run.database) {
             return Refused(QStringLiteral("%1 的设置写入的是数据库“%2”，网站的 Web.config 现在指向“%3”；没有撤销任何内容。")
                                .arg(run.StartedText(), run.database, database));
         }
-        query.SetConnectionString(SiteConnectionString(installationFolder));
-        query.ClearSQL();
-        query.AddSQL(QStringLiteral("select * from organization"));
-        query.Open();
+        OpenSiteDatabase(query, BuildConnectionString(settings));
         QStringList codes;
         for (const JournalEntry& entry : entries)
             codes << entry.code;
         const QHash<QString, StudentRow> rows = ReadStudentRows(query, codes);
         const std::unique_ptr<RunJournal> journal = store.Reopen(run);
-        const QString photoFolder = installationFolder + QStringLiteral("upload/StudentPhoto/");
+        const QString photoFolder = SitePhotoFolder(installationFolder);
 
         for (auto entry = entries.crbegin(); entry != entries.crend(); ++entry) {
             const QString path = photoFolder + entry->code + QStringLiteral(".jpg");
@@ -141,11 +138,7 @@ UndoOutcome UndoRun(JournalStore& store, const JournalRun& run, const QString& i
                 restored = true;
             }
             if (entry->oldPhoto && hasRow && !rowIsOld) {
-                query.ClearSQL();
-                query.AddSQL(kRestoreStatement);
-                query.AddParameter(*entry->oldPhoto);
-                query.AddParameter(entry->code);
-                query.ExecSQL();
+                WritePhotoColumn(query, entry->code, *entry->oldPhoto);
                 restored = true;
             }
             journal->Undone(*entry);
