@@ -127,7 +127,7 @@ int RunAssignCommand(const QStringList& arguments)
     try {
         input.codes = ReadRoster(options.Value("--roster"));
     } catch (const ERosterError& error) {
-        PrintLine(stdout, QStringLiteral("读入数据失败，请确定数据格式是否正确！ "));
+        PrintLine(stdout, kRosterFailedMessage);
         PrintLine(stderr, QString::fromStdString(error.what()));
         return kExitFailed;
     }

@@ -146,8 +146,7 @@ void TForm1::Button4Click()
         ui.Gauge1->SetMaxValue(ui.ListBox1->count());
     } catch (const ERosterError& error) {
         // What is wrong, and where: the first line at fault, for instance.
-        dialogs_.ShowMessage(QStringLiteral("读入数据失败，请确定数据格式是否正确！ \n")
-                             + QString::fromStdString(error.what()));
+        dialogs_.ShowMessage(kRosterFailedMessage + u'\n' + QString::fromStdString(error.what()));
     }
 }
 

@@ -7,10 +7,16 @@ namespace {
 
 constexpr auto kDecoderFlags = QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom;
 
-QString DecodeGb18030(QByteArrayView bytes)
+// The GB18030 reading of the bytes, when they are GB18030 without a fault:
+// the decoder reports none, so the text must encode back to the same bytes.
+std::optional<QString> StrictGb18030(QByteArrayView bytes)
 {
-    QStringDecoder gb18030("GB18030", kDecoderFlags);
-    return gb18030(bytes);
+    QStringDecoder decoder("GB18030", kDecoderFlags);
+    QString text = decoder(bytes);
+    QStringEncoder encoder("GB18030");
+    if (QByteArray(encoder(text)) != bytes)
+        return std::nullopt;
+    return text;
 }
 
 } // namespace
@@ -24,8 +30,7 @@ bool IsUtf8(QByteArrayView bytes)
 
 bool IsGb18030(QByteArrayView bytes)
 {
-    QStringEncoder gb18030("GB18030");
-    return QByteArray(gb18030(DecodeGb18030(bytes))) == bytes;
+    return StrictGb18030(bytes).has_value();
 }
 
 std::optional<QString> DecodeLocalText(QByteArrayView bytes)
@@ -34,9 +39,7 @@ std::optional<QString> DecodeLocalText(QByteArrayView bytes)
     QString text = utf8(bytes);
     if (!utf8.hasError())
         return text;
-    if (IsGb18030(bytes))
-        return DecodeGb18030(bytes);
-    return std::nullopt;
+    return StrictGb18030(bytes);
 }
 
 bool StartsWithUtf16Bom(QByteArrayView bytes)

@@ -14,6 +14,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// What the user is told when a roster cannot be loaded, before the reason.
+inline const QString kRosterFailedMessage = QStringLiteral("读入数据失败，请确定数据格式是否正确！ ");
+
 // No roster comes near this; a larger file is refused before it is read.
 constexpr qint64 kMaxRosterBytes = qint64{16} << 20;
 
