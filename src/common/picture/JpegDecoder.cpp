@@ -329,18 +329,9 @@ std::shared_ptr<PixelGrid> DecodeJpeg(std::span<const std::uint8_t> bytes, JpegC
     return grid;
 }
 
-std::shared_ptr<PixelGrid> DecodeJpegSampled(std::span<const std::uint8_t> bytes, JpegColors colors,
-                                             std::span<const std::int32_t> columns,
-                                             std::span<const std::int32_t> rows, JpegReading reading)
-{
-    const SampledGridPlan plan{columns, rows};
-    return DecodeJpegSampledGrids(bytes, colors, std::span(&plan, 1), reading).front();
-}
-
 std::vector<std::shared_ptr<PixelGrid>> DecodeJpegSampledGrids(std::span<const std::uint8_t> bytes,
                                                                JpegColors colors,
-                                                               std::span<const SampledGridPlan> plans,
-                                                               JpegReading reading)
+                                                               std::span<const SampledGridPlan> plans)
 {
     Decompressor decompressor(bytes);
     const Prepared prepared = Prepare(decompressor, colors);
@@ -415,8 +406,6 @@ std::vector<std::shared_ptr<PixelGrid>> DecodeJpegSampledGrids(std::span<const s
         for (std::size_t x = 0; x < columns.size(); ++x)
             std::memcpy(out + x * pixelBytes, &line[static_cast<std::size_t>(columns[x]) * pixelBytes], pixelBytes);
     }
-    if (reading == JpegReading::UpToLastSample)
-        return grids;  // the decompressor is abandoned; destroying it is enough
     // The rest of the data is still read, so that a file fails or succeeds
     // exactly as its full decoding would.
     advanceTo(cinfo.output_height);

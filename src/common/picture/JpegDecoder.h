@@ -38,12 +38,6 @@ JpegHeader ReadJpegHeader(std::span<const std::uint8_t> bytes);
 // kMaxGridBytes, before anything large is allocated.
 std::shared_ptr<PixelGrid> DecodeJpeg(std::span<const std::uint8_t> bytes, JpegColors colors);
 
-// How much of the data a sampled decoding reads.
-enum class JpegReading {
-    WholeStream,     // to the end, so that the data fails or succeeds as a full decoding would
-    UpToLastSample,  // stops after the last row it needs: for data already read whole once
-};
-
 // The same decoding, but only the stored pixels at the given columns and rows
 // are kept: pixel (c, r) of the result is pixel (columns[c], rows[r]) of the
 // full decoding, so a nearest-neighbour draw can be made of exactly the pixels
@@ -51,17 +45,14 @@ enum class JpegReading {
 // entry must lie inside the image. Rows no sample falls on are skipped without
 // colour conversion (read and dropped when quantising, where the dithering
 // needs every row).
-std::shared_ptr<PixelGrid> DecodeJpegSampled(std::span<const std::uint8_t> bytes, JpegColors colors,
-                                             std::span<const std::int32_t> columns,
-                                             std::span<const std::int32_t> rows, JpegReading reading);
-
-// Several such samplings made in one pass over the data: one grid for each
-// entry, in their order. A row that several of them need is decoded once.
+// Several such samplings are made in one pass over the data: one grid for
+// each entry, in their order. A row that several of them need is decoded once.
+// The data is read to its end, so that it fails or succeeds exactly as its
+// full decoding would.
 struct SampledGridPlan {
     std::span<const std::int32_t> Columns;
     std::span<const std::int32_t> Rows;
 };
 std::vector<std::shared_ptr<PixelGrid>> DecodeJpegSampledGrids(std::span<const std::uint8_t> bytes,
                                                                JpegColors colors,
-                                                               std::span<const SampledGridPlan> plans,
-                                                               JpegReading reading);
+                                                               std::span<const SampledGridPlan> plans);

@@ -31,7 +31,6 @@ void TJPEGImage::Assign(const TGraphic* source)
         decoded_.reset();
         sampled_.reset();
         decodeError_.reset();
-        readToEnd_ = false;
         Changed();
         return;
     }
@@ -49,7 +48,6 @@ void TJPEGImage::Assign(const TGraphic* source)
     sampled_ = jpeg->sampled_;
     sampledRegion_ = jpeg->sampledRegion_;
     decodeError_ = jpeg->decodeError_;
-    readToEnd_ = jpeg->readToEnd_;
     Changed();
 }
 
@@ -113,11 +111,9 @@ std::shared_ptr<PixelGrid> TJPEGImage::DecodeSamples(const TRect& rect, const TR
     std::vector<SampledGridPlan> grids;
     for (const SamplingPlan& plan : plans)
         grids.push_back({plan.Columns, plan.Rows});
-    const JpegReading reading = readToEnd_ ? JpegReading::UpToLastSample : JpegReading::WholeStream;
     std::vector<std::shared_ptr<PixelGrid>> decoded = Decode([&](std::span<const std::uint8_t> bytes) {
-        return DecodeJpegSampledGrids(bytes, DecodingColors(), grids, reading);
+        return DecodeJpegSampledGrids(bytes, DecodingColors(), grids);
     });
-    readToEnd_ = true;
     for (std::size_t i = 0; i < plans.size(); ++i) {
         if (plans[i].Transposed)
             decoded[i] = Transposed(*decoded[i]);
@@ -187,7 +183,6 @@ void TJPEGImage::LoadFromBytes(std::shared_ptr<const std::vector<std::uint8_t>> 
     decoded_.reset();
     sampled_.reset();
     decodeError_.reset();
-    readToEnd_ = false;
     Changed();
 }
 
@@ -203,7 +198,6 @@ const TBitmap& TJPEGImage::DecodedBitmap() const
         return *decoded_;
     std::shared_ptr<PixelGrid> grid =
         Decode([this](std::span<const std::uint8_t> bytes) { return DecodeJpeg(bytes, DecodingColors()); });
-    readToEnd_ = true;
     if (orientation_ != ExifOrientation::TopLeft)
         grid = TurnUpright(*grid, orientation_);
     auto bitmap = std::make_shared<TBitmap>(displayDepth_);

@@ -119,7 +119,6 @@ private:
     TRect sampledRegion_;
     mutable std::optional<int> decodeError_;
     mutable int decodeCount_ = 0;
-    mutable bool readToEnd_ = false;
 };
 
 // Adds the JPEG image's two entries, "jpeg" then "jpg", to the registry.
