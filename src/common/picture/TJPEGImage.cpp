@@ -116,7 +116,7 @@ std::shared_ptr<PixelGrid> TJPEGImage::DecodeSamples(const TRect& rect, const TR
     });
     for (std::size_t i = 0; i < plans.size(); ++i) {
         if (plans[i].Transposed)
-            decoded[i] = Transposed(*decoded[i]);
+            decoded[i] = TurnUpright(*decoded[i], ExifOrientation::LeftTop);  // the mirror across the diagonal
     }
     sampled_ = decoded[0];
     sampledRegion_ = region;

@@ -74,18 +74,6 @@ std::shared_ptr<PixelGrid> TurnUpright(const PixelGrid& stored, ExifOrientation 
     return result;
 }
 
-std::shared_ptr<PixelGrid> Transposed(const PixelGrid& grid)
-{
-    const std::size_t pixelBytes = PixelBytes(grid);
-    auto result = EmptyLike(grid, PictureSize{grid.Height(), grid.Width()});
-    for (std::int32_t y = 0; y < result->Height(); ++y) {
-        std::uint8_t* out = result->Row(y);
-        for (std::int32_t x = 0; x < result->Width(); ++x)
-            std::memcpy(out + x * pixelBytes, grid.Row(x) + y * pixelBytes, pixelBytes);
-    }
-    return result;
-}
-
 SamplingPlan PlanSampling(PictureSize stored, ExifOrientation orientation, const TRect& region,
                           std::int32_t targetWidth, std::int32_t targetHeight)
 {

@@ -49,6 +49,3 @@ struct SamplingPlan {
 };
 SamplingPlan PlanSampling(PictureSize stored, ExifOrientation orientation, const TRect& region,
                           std::int32_t targetWidth, std::int32_t targetHeight);
-
-// `grid` mirrored across its main diagonal: pixel (x, y) becomes (y, x).
-std::shared_ptr<PixelGrid> Transposed(const PixelGrid& grid);
