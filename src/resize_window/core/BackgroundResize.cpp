@@ -34,7 +34,6 @@ void BackgroundResize::Start(BatchResizeJob job)
             outcome.ending = ResizeOutcome::Ending::FoldersNotChosen;
         } catch (const EResizeFailed& failure) {
             outcome.ending = ResizeOutcome::Ending::Failed;
-            outcome.cause = failure.Cause();
             // The outputs before the picture it stopped at were written.
             outcome.report.written = std::max(failure.SequenceNumber() - 1, 0);
         }
@@ -55,7 +54,7 @@ void BackgroundResize::Conclude(int run)
 ResizeOutcome BackgroundResize::StopAndWait()
 {
     if (!Running())
-        return {ResizeOutcome::Ending::Stopped, {}, {}};
+        return {ResizeOutcome::Ending::Stopped, {}};
     thread_.request_stop();
     thread_.join();
     return outcome_;

@@ -3,7 +3,6 @@
 #include "resize_window/core/BatchResize.h"
 
 #include <QObject>
-#include <QString>
 
 #include <thread>
 
@@ -12,7 +11,6 @@ struct ResizeOutcome {
     enum class Ending { Succeeded, Failed, FoldersNotChosen, Stopped };
     Ending ending = Ending::Succeeded;
     BatchResizeReport report;  // what was written; the rest of it for Succeeded and Stopped
-    QString cause;             // Failed: what went wrong, with which file
 };
 
 // Runs one batch resize at a time on a thread of its own, so that the window

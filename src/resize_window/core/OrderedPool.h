@@ -30,7 +30,6 @@ template <class State, class Result>
 class OrderedPool {
 public:
     struct Counts {
-        std::size_t delivered = 0;
         std::size_t peakInFlight = 0;  // the most indices ever taken and not yet handed over
         bool stopped = false;          // a stop request ended the run
     };
@@ -68,7 +67,6 @@ public:
             }
             lock.lock();
             delivered_ = next + 1;
-            counts.delivered = delivered_;
             room_.notify_all();
             if (!goOn)
                 break;
