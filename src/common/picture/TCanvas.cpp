@@ -15,8 +15,7 @@ void TCanvas::StretchDraw(const TRect& rect, TGraphic* graphic)
 {
     if (graphic == nullptr)
         return;
-    graphic->Draw(*this, rect);
-    owner_.NotifyChanged();
+    StretchDrawRegion(rect, graphic, TRect{0, 0, graphic->Width(), graphic->Height()});
 }
 
 void TCanvas::StretchDrawRegion(const TRect& rect, TGraphic* graphic, const TRect& region)

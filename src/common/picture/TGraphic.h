@@ -26,8 +26,6 @@ public:
     virtual std::unique_ptr<TGraphic> NewEmpty() const = 0;
     // Takes the content of `source`; nullptr makes this graphic empty.
     virtual void Assign(const TGraphic* source) = 0;
-    // Draws the whole graphic scaled into `rect` (nearest neighbour).
-    void Draw(TCanvas& canvas, const TRect& rect) { DrawRegion(canvas, rect, TRect{0, 0, Width(), Height()}); }
     // Draws `region` of the graphic scaled into `rect` by the canvas's index
     // rule (TCanvas.h); destination pixels whose source pixel lies outside
     // the graphic keep their colour.
