@@ -27,4 +27,23 @@ TEST(ExifOrientation, OnlyAValidTagOfThePhotosOwnDirectoryCounts)
         EXPECT_EQ(OrientationFromExif(row.payload), row.expected) << row.what;
 }
 
+TEST(ExifOrientation, OnlyAPayloadStartingWithTheFullExifHeaderIsExif)
+{
+    const struct {
+        const char* what;
+        std::vector<std::uint8_t> payload;
+        bool expected;
+    } rows[] = {
+        {"a whole EXIF payload", ExifPayload(6), true},
+        {"the header alone", {'E', 'x', 'i', 'f', 0, 0}, true},
+        {"one zero short", {'E', 'x', 'i', 'f', 0}, false},
+        {"a letter for the second zero", {'E', 'x', 'i', 'f', 0, 'x'}, false},
+        {"other case", {'e', 'x', 'i', 'f', 0, 0}, false},
+        {"XMP", {'h', 't', 't', 'p', ':', '/', '/'}, false},
+        {"empty", {}, false},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(IsExifPayload(row.payload), row.expected) << row.what;
+}
+
 } // namespace

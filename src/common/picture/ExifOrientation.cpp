@@ -14,11 +14,16 @@ struct ExifDataRelease {
 
 } // namespace
 
-ExifOrientation OrientationFromExif(std::span<const std::uint8_t> app1Payload)
+bool IsExifPayload(std::span<const std::uint8_t> app1Payload)
 {
     static constexpr std::uint8_t kExifHeader[] = {'E', 'x', 'i', 'f', 0, 0};
-    if (app1Payload.size() < sizeof kExifHeader
-        || !std::equal(std::begin(kExifHeader), std::end(kExifHeader), app1Payload.begin()))
+    return app1Payload.size() >= sizeof kExifHeader
+           && std::equal(std::begin(kExifHeader), std::end(kExifHeader), app1Payload.begin());
+}
+
+ExifOrientation OrientationFromExif(std::span<const std::uint8_t> app1Payload)
+{
+    if (!IsExifPayload(app1Payload))
         return ExifOrientation::TopLeft;
     std::unique_ptr<ExifData, ExifDataRelease> data(exif_data_new());
     if (!data)

@@ -18,6 +18,10 @@ enum class ExifOrientation : std::uint8_t {
     LeftBottom = 8,  // needs a quarter turn anticlockwise
 };
 
+// Whether an APP1 segment's payload (the bytes after the segment's length)
+// is EXIF data: it starts "Exif\0\0". APP1 also carries other data (XMP).
+bool IsExifPayload(std::span<const std::uint8_t> app1Payload);
+
 // The orientation given in the first image directory of an APP1 segment's
 // payload (the bytes after the segment's length, starting "Exif\0\0"), read
 // with libexif. TopLeft when the payload is no EXIF data or carries no

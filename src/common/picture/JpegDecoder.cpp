@@ -228,7 +228,7 @@ JpegHeader ReadJpegHeader(std::span<const std::uint8_t> bytes)
     // The first EXIF segment counts; APP1 also carries other data (XMP).
     for (jpeg_saved_marker_ptr marker = cinfo.marker_list; marker != nullptr; marker = marker->next) {
         const std::span<const std::uint8_t> payload(marker->data, marker->data_length);
-        if (marker->marker == JPEG_APP0 + 1 && payload.size() >= 6 && std::memcmp(payload.data(), "Exif\0\0", 6) == 0) {
+        if (marker->marker == JPEG_APP0 + 1 && IsExifPayload(payload)) {
             header.Orientation = OrientationFromExif(payload);
             break;
         }
