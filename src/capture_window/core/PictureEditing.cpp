@@ -13,6 +13,32 @@
 #include <cstring>
 #include <utility>
 
+namespace {
+
+// Puts `copy` drawn at width x height into the area and takes that size.
+// The new surface is made before the old picture goes, so that a size the
+// component refuses (over the largest side a control takes, none at all, or
+// no memory for it) leaves the picture as it was and gives false. The result
+// is the one of emptying the area and drawing into its fresh white Canvas.
+bool RedrawAt(PictureArea& area, TBitmap& copy, std::int64_t width, std::int64_t height)
+{
+    if (width <= 0 || height <= 0 || width > kMaxControlSide || height > kMaxControlSide)
+        return false;
+    TBitmap redrawn(area.Picture.DisplayDepth());
+    try {
+        redrawn.SetSize(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
+    } catch (const EOutOfResources&) {
+        return false;
+    }
+    redrawn.Canvas().StretchDraw({0, 0, redrawn.Width(), redrawn.Height()}, &copy);
+    area.Picture.SetGraphic(&redrawn);
+    area.Width = redrawn.Width();
+    area.Height = redrawn.Height();
+    return true;
+}
+
+} // namespace
+
 void HalfSizeRedraw(PictureArea& area)
 {
     TBitmap copy;
@@ -33,24 +59,7 @@ bool Zoom(PictureArea& area, ZoomDirection direction)
     const std::int64_t k = std::max(copy.Width() / area.Width, copy.Height() / area.Height) + 1;
     const std::int64_t width = direction == ZoomDirection::In ? copy.Width() * k : copy.Width() / k;
     const std::int64_t height = direction == ZoomDirection::In ? copy.Height() * k : copy.Height() / k;
-    if (width <= 0 || height <= 0 || width > kMaxControlSide || height > kMaxControlSide)
-        return false;
-
-    // The new surface is made before the old picture goes, so that a size the
-    // component refuses leaves the picture as it was. The result is the one of
-    // emptying the area and drawing into its fresh white Canvas.
-    TBitmap zoomed(area.Picture.DisplayDepth());
-    try {
-        zoomed.SetWidth(static_cast<std::int32_t>(width));
-        zoomed.SetHeight(static_cast<std::int32_t>(height));
-    } catch (const EOutOfResources&) {
-        return false;
-    }
-    zoomed.Canvas().StretchDraw({0, 0, zoomed.Width(), zoomed.Height()}, &copy);
-    area.Picture.SetGraphic(&zoomed);
-    area.Width = zoomed.Width();
-    area.Height = zoomed.Height();
-    return true;
+    return RedrawAt(area, copy, width, height);
 }
 
 namespace {
@@ -161,26 +170,12 @@ FaceFraming FrameFace(PictureArea& area, FaceDetector& faces, std::int32_t frame
     const std::optional<TRect> face = faces.LargestFace(*GreyOf(copy));
     if (!face)
         return unchanged;
-    const std::int64_t width = copy.Width();
-    const std::int64_t height = copy.Height();
     const TRect region = FaceRegion({copy.Width(), copy.Height()}, {kCropWidth, kCropHeight}, *face);
     // One scale for both sides: the region's height becomes the frame's.
     const std::int64_t regionHeight = region.Height();
     auto scaled = [regionHeight](std::int64_t v) { return (v * kCropHeight + regionHeight / 2) / regionHeight; };
-    const std::int64_t newWidth = scaled(width);
-    const std::int64_t newHeight = scaled(height);
-    if (newWidth <= 0 || newHeight <= 0 || newWidth > kMaxControlSide || newHeight > kMaxControlSide)
+    if (!RedrawAt(area, copy, scaled(copy.Width()), scaled(copy.Height())))
         return {FaceFramingOutcome::TooLarge, {}};
-    TBitmap zoomed(area.Picture.DisplayDepth());
-    try {
-        zoomed.SetSize(static_cast<std::int32_t>(newWidth), static_cast<std::int32_t>(newHeight));
-    } catch (const EOutOfResources&) {
-        return {FaceFramingOutcome::TooLarge, {}};
-    }
-    zoomed.Canvas().StretchDraw({0, 0, zoomed.Width(), zoomed.Height()}, &copy);
-    area.Picture.SetGraphic(&zoomed);
-    area.Width = zoomed.Width();
-    area.Height = zoomed.Height();
     const auto left = static_cast<std::int32_t>(scaled(region.Left));
     const auto top = static_cast<std::int32_t>(scaled(region.Top));
     return {FaceFramingOutcome::Framed, {frameLeft - left, frameTop - top, CropRectAt(left, top)}};
