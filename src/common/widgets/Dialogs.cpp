@@ -1,7 +1,7 @@
 #include "common/widgets/Dialogs.h"
 
+#include "common/files/FolderString.h"
 #include "common/widgets/CentreOnScreen.h"
-#include "common/widgets/ChooseFolder.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>
@@ -51,9 +51,15 @@ bool PlatformDialogs::Confirm(const QString& text, const QString& details)
     return box.clickedButton() == yes;
 }
 
+// One folder picker for every window: a modal dialog titled "请选择文件夹!"
+// that accepts only existing folders.
 std::optional<QString> PlatformDialogs::ChooseFolder(QWidget* owner, const QString& startFolder)
 {
-    return ::ChooseFolder(owner, startFolder);
+    const QString chosen = QFileDialog::getExistingDirectory(owner, QStringLiteral("请选择文件夹!"), startFolder,
+                                                             QFileDialog::ShowDirsOnly);
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return FolderString(chosen);
 }
 
 QString PlatformDialogs::ChooseFile(QWidget* owner, const QString& filter, const QString& startFolder)
