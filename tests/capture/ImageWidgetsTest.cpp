@@ -2,6 +2,7 @@
 #include "common/picture/TCanvas.h"
 #include "common/widgets/TImage.h"
 #include "common/widgets/TShape.h"
+#include "picture/PictureTestSupport.h"
 #include "support/PaintCounter.h"
 
 #include <QApplication>
@@ -15,16 +16,6 @@ namespace {
 QRgb ScreenPixel(QWidget* widget, int x, int y)
 {
     return widget->grab().toImage().pixel(x, y);
-}
-
-void FillBitmap(TPicture& picture, int width, int height, const std::vector<TColor>& colors)
-{
-    TBitmap& bitmap = picture.Bitmap();
-    bitmap.SetWidth(width);
-    bitmap.SetHeight(height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            bitmap.Canvas().SetPixel(x, y, colors[static_cast<std::size_t>(y * width + x)]);
 }
 
 } // namespace
@@ -59,6 +50,8 @@ TEST(TImageControl, ManyPixelWritesCostOneRepaint)
 TEST(TImageControl, StretchAndCenterPlaceThePicture)
 {
     const TColor a = 0x0000FF, b = 0x00FF00, c = 0xFF0000, d = 0x000000;
+    const TColor quad[2][2] = {{a, b}, {c, d}};
+    auto quadAt = [&quad](std::int32_t x, std::int32_t y) { return quad[y][x]; };
     const QRgb qa = qRgb(255, 0, 0), qb = qRgb(0, 255, 0), qc = qRgb(0, 0, 255), qd = qRgb(0, 0, 0);
 
     QWidget stretchedParent;
@@ -70,7 +63,7 @@ TEST(TImageControl, StretchAndCenterPlaceThePicture)
     auto* stretched = new TImage(&stretchedParent);
     stretched->setGeometry(0, 0, 4, 4);
     stretched->setStretch(true);
-    FillBitmap(stretched->Picture(), 2, 2, {a, b, c, d});
+    Paint(stretched->Picture().Bitmap(), 2, 2, quadAt);
     // Each source pixel becomes a 2 by 2 block, none blended.
     const QImage shown = stretchedParent.grab().toImage();
     const QRgb expected[4][4] = {{qa, qa, qb, qb}, {qa, qa, qb, qb}, {qc, qc, qd, qd}, {qc, qc, qd, qd}};
@@ -82,7 +75,7 @@ TEST(TImageControl, StretchAndCenterPlaceThePicture)
     centred->setGeometry(0, 0, 7, 7);
     centred->setCenter(true);
     stretched->hide();
-    FillBitmap(centred->Picture(), 2, 2, {a, b, c, d});
+    Paint(centred->Picture().Bitmap(), 2, 2, quadAt);
     const QImage middle = stretchedParent.grab().toImage();
     EXPECT_EQ(middle.pixel(2, 2), qa); // (7 - 2) div 2
     EXPECT_EQ(middle.pixel(3, 3), qd);
@@ -96,11 +89,8 @@ TEST(TShapeOutline, MaskModeKeepsOnlyTheRedOfWhatLiesBeneath)
     box.resize(40, 40);
     auto* picture = new TImage(&box);
     picture->setGeometry(0, 0, 40, 40);
-    std::vector<TColor> colors(40 * 40);
-    for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 40; ++x)
-            colors[static_cast<std::size_t>(y * 40 + x)] = RGB(static_cast<std::uint8_t>(x * 6), 200, 90);
-    FillBitmap(picture->Picture(), 40, 40, colors);
+    Paint(picture->Picture().Bitmap(), 40, 40,
+          [](std::int32_t x, std::int32_t) { return RGB(static_cast<std::uint8_t>(x * 6), 200, 90); });
     auto* frame = new TShape(&box);
     frame->setGeometry(10, 10, 20, 20);
     frame->setPenColor(Qt::red);
