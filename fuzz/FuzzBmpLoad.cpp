@@ -1,8 +1,8 @@
 // libFuzzer target: any bytes loaded as a BMP file must either give a Bitmap
 // or fail with the picture component's error; a loaded Bitmap is written back,
 // read pixel by pixel and drawn scaled, so that a wrong grid shows up too.
-#include "common/picture/PictureErrors.h"
-#include "common/picture/TBitmap.h"
+#include "picture/PictureErrors.h"
+#include "picture/TBitmap.h"
 
 #include <cstddef>
 #include <cstdint>

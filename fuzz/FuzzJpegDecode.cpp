@@ -2,9 +2,9 @@
 // the full decoding and the sampled one a small draw makes, must either work
 // or fail with "JPEG error #n"; libjpeg's fatal errors must not leak or skip
 // destructors (AddressSanitizer's leak check runs at exit).
-#include "common/picture/PictureErrors.h"
-#include "common/picture/TBitmap.h"
-#include "common/picture/TJPEGImage.h"
+#include "picture/PictureErrors.h"
+#include "picture/TBitmap.h"
+#include "picture/TJPEGImage.h"
 
 #include <cstddef>
 #include <cstdint>

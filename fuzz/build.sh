@@ -12,14 +12,14 @@ mkdir -p "$out/obj"
 
 flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer-no-link,address,undefined
        -fno-sanitize-recover=undefined -I"$root/src")
-sources=("$root"/src/common/picture/*.cpp)
+sources=("$root"/src/picture/*.cpp)
 
 # The component's sources once, then each target against them.
 objects=()
 for source in "${sources[@]}"; do
   object="$out/obj/$(basename "${source%.cpp}").o"
   if [ ! -f "$object" ] || [ "$source" -nt "$object" ] || [ "$0" -nt "$object" ] \
-     || [ -n "$(find "$root/src/common/picture" -name '*.h' -newer "$object" -print -quit)" ]; then
+     || [ -n "$(find "$root/src/picture" -name '*.h' -newer "$object" -print -quit)" ]; then
     clang++ "${flags[@]}" -c "$source" -o "$object"
   fi
   objects+=("$object")

@@ -2,9 +2,9 @@
 // the way the batch resize does: load by extension, draw once, keep only the
 // surface. Timed from outside against `djpeg -outfile /dev/null` over the same
 // files (bench/compare-djpeg.sh), so both sides pay for starting a process.
-#include "common/picture/PictureErrors.h"
-#include "common/picture/TBitmap.h"
-#include "common/picture/TPicture.h"
+#include "picture/PictureErrors.h"
+#include "picture/TBitmap.h"
+#include "picture/TPicture.h"
 
 #include <cstdio>
 #include <cstring>

@@ -7,9 +7,9 @@
 //  - a quarter turn made of one GetPixel and one SetPixel per pixel;
 //  - StretchDraw throughput.
 // The photos come from bench/make-data.sh.
-#include "common/picture/TBitmap.h"
-#include "common/picture/TJPEGImage.h"
-#include "common/picture/TPicture.h"
+#include "picture/TBitmap.h"
+#include "picture/TJPEGImage.h"
+#include "picture/TPicture.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,12 +1,12 @@
-#include "capture_window/GetPic.h"
-#include "common/picture/DisplayColorDepth.h"
-#include "common/files/FolderString.h"
-#include "common/widgets/Dialogs.h"
-#include "common/widgets/QtChineseTexts.h"
-#include "main_window/Form1.h"
+#include "windows/capture/GetPic.h"
+#include "picture/DisplayColorDepth.h"
+#include "files/FolderString.h"
+#include "widgets/Dialogs.h"
+#include "widgets/QtChineseTexts.h"
+#include "windows/main/Form1.h"
 #include "platform/camera/CameraSourceFromEnvironment.h"
 #include "platform/settings/InstallationFolderStore.h"
-#include "resize_window/ModifyPic.h"
+#include "windows/resize/ModifyPic.h"
 
 #include <QApplication>
 #include <QScreen>

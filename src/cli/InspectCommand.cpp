@@ -2,7 +2,7 @@
 // with the command line's arguments.
 #include "cli/Commands.h"
 
-#include "inspect/PictureInspection.h"
+#include "cli/inspect/PictureInspection.h"
 
 #include <iostream>
 #include <string>

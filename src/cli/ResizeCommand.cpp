@@ -6,9 +6,9 @@
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/ProgressBar.h"
-#include "common/files/FolderString.h"
-#include "common/files/ListFiles.h"
-#include "resize_window/core/BatchResize.h"
+#include "files/FolderString.h"
+#include "files/ListFiles.h"
+#include "resize/BatchResize.h"
 
 #include <QFileInfo>
 

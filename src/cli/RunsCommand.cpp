@@ -5,9 +5,9 @@
 #include "cli/Console.h"
 #include "cli/TextTable.h"
 
-#include "common/files/FolderString.h"
-#include "main_window/core/RunMessages.h"
-#include "main_window/core/UndoRun.h"
+#include "files/FolderString.h"
+#include "assignment/RunMessages.h"
+#include "assignment/UndoRun.h"
 #include "platform/database/OdbcConnectionString.h"
 #include "platform/database/TADOQuery.h"
 

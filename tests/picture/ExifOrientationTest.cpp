@@ -3,7 +3,7 @@
 #include "ExifPayload.h"
 #include "PictureTestSupport.h"
 
-#include "common/picture/ExifOrientation.h"
+#include "picture/ExifOrientation.h"
 
 namespace {
 

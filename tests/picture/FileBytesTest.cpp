@@ -2,7 +2,7 @@
 // to file, and the component's errors for what cannot be read.
 #include "PictureTestSupport.h"
 
-#include "common/picture/FileBytes.h"
+#include "picture/FileBytes.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>

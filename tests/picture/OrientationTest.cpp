@@ -3,8 +3,8 @@
 #include "ExifPayload.h"
 #include "ReferenceImages.h"
 
-#include "common/picture/ExifOrientation.h"
-#include "common/picture/PixelGrid.h"
+#include "picture/ExifOrientation.h"
+#include "picture/PixelGrid.h"
 
 #include <span>
 

@@ -1,9 +1,9 @@
 // Pictures: loading by extension, the registry, replacing and emptying,
-// change reports and the Image control's rules.
+// change reports and the canvas of a picture shown in an area.
 #include "PictureTestSupport.h"
 
-#include "common/picture/ImageControl.h"
-#include "common/picture/TFileFormatsList.h"
+#include "picture/PictureCanvas.h"
+#include "picture/TFileFormatsList.h"
 
 #include <sys/stat.h>
 
@@ -112,7 +112,7 @@ TEST(Picture, SettingTheGraphicHoldsACopyOfTheSameKindAndBitmapReplacesOtherKind
     EXPECT_EQ(&picture.Bitmap(), &replaced) << "a held Bitmap is kept";
 }
 
-TEST(ImageControl, CanvasOfAnEmptyPictureIsAWhiteSurfaceOfTheFirstSizeAndAJpegIsRefused)
+TEST(PictureCanvas, CanvasOfAnEmptyPictureIsAWhiteSurfaceOfTheFirstSizeAndAJpegIsRefused)
 {
     TPicture picture;
     TCanvas& canvas = ImageCanvas(picture, 120, 180);
@@ -130,24 +130,6 @@ TEST(ImageControl, CanvasOfAnEmptyPictureIsAWhiteSurfaceOfTheFirstSizeAndAJpegIs
     picture.SetGraphic(&jpeg);
     EXPECT_EQ(ErrorOf<EInvalidOperation>([&] { ImageCanvas(picture, 10, 10); }),
               "Can only modify an image if it contains a bitmap");
-}
-
-TEST(ImageControl, PlacementFollowsStretchAndCenter)
-{
-    TPicture picture;
-    picture.Bitmap().SetSize(50, 31);
-    // A picture larger than the control moves left and up, truncating toward zero.
-    using enum PictureFit;
-    using enum PicturePosition;
-    for (auto [width, height, fit, position, expected] :
-         {std::tuple{120, 180, OwnSize, TopLeft, TRect{0, 0, 50, 31}},
-          {120, 180, Stretched, TopLeft, TRect{0, 0, 120, 180}},
-          {120, 180, Stretched, Centered, TRect{0, 0, 120, 180}},
-          {120, 180, OwnSize, Centered, TRect{35, 74, 85, 105}},
-          {45, 30, OwnSize, Centered, TRect{-2, 0, 48, 31}}})
-        EXPECT_EQ(ImagePlacement(picture, width, height, fit, position), expected) << width << " x " << height;
-    TPicture empty;
-    EXPECT_EQ(ImagePlacement(empty, 120, 180, OwnSize, Centered), (TRect{60, 90, 60, 90}));
 }
 
 } // namespace

@@ -2,13 +2,13 @@
 // Helpers shared by the picture component's tests, and the headers all of
 // them use.
 
-#include "common/picture/DisplayColorDepth.h"
-#include "common/picture/PictureErrors.h"
-#include "common/picture/TBitmap.h"
-#include "common/picture/TCanvas.h"
-#include "common/picture/TColor.h"
-#include "common/picture/TJPEGImage.h"
-#include "common/picture/TPicture.h"
+#include "picture/DisplayColorDepth.h"
+#include "picture/PictureErrors.h"
+#include "picture/TBitmap.h"
+#include "picture/TCanvas.h"
+#include "picture/TColor.h"
+#include "picture/TJPEGImage.h"
+#include "picture/TPicture.h"
 #include "support/ErrorOf.h"
 
 #include <gtest/gtest.h>

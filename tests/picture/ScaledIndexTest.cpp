@@ -1,6 +1,6 @@
 // The index rule of nearest-neighbour scaling, exact over every span two
 // 32-bit coordinates can make.
-#include "common/picture/ScaledIndex.h"
+#include "picture/ScaledIndex.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/widgets/Dialogs.h"
+#include "widgets/Dialogs.h"
 
 #include <QStringList>
 

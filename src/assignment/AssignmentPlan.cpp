@@ -1,0 +1,241 @@
+#include "assignment/AssignmentPlan.h"
+
+#include "files/PlainFileName.h"
+
+#include "assignment/RunMessages.h"
+#include "assignment/SiteConfig.h"
+#include "assignment/SiteIdentity.h"
+#include "assignment/StudentRows.h"
+#include "platform/database/TADOQuery.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMap>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace {
+
+using namespace AssignmentMessages;
+
+constexpr qsizetype kGroupsShown = 10;
+
+// Positions (from 1) of the entries that share a key with an earlier one,
+// grouped under the first spelling, in the order the groups first appear.
+QList<QPair<QString, QList<qsizetype>>> Repeats(const QStringList& entries, QString (*key)(const QString&))
+{
+    QHash<QString, qsizetype> groupOf;
+    QList<QPair<QString, QList<qsizetype>>> groups;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const QString k = key(entries[i]);
+        const auto found = groupOf.constFind(k);
+        if (found == groupOf.cend()) {
+            groupOf.insert(k, groups.size());
+            groups.append({entries[i], {i + 1}});
+        } else {
+            groups[*found].second << i + 1;
+        }
+    }
+    groups.removeIf([](const auto& group) { return group.second.size() < 2; });
+    return groups;
+}
+
+QString FileNameKey(const QString& name)
+{
+    return name.toCaseFolded();
+}
+
+// "“X”在第 3、7 行" for each group; the first ten in `shown`, all in `all`.
+void DescribeRepeats(const QList<QPair<QString, QList<qsizetype>>>& groups, const QString& unit, QStringList& shown,
+                     QStringList& all)
+{
+    for (qsizetype g = 0; g < groups.size(); ++g) {
+        QStringList positions;
+        for (const qsizetype position : groups[g].second)
+            positions << QString::number(position);
+        const QString text = QStringLiteral("“%1”在第 %2 %3").arg(ShownCode(groups[g].first), positions.join(u'、'), unit);
+        if (g < kGroupsShown)
+            shown << text;
+        all << text;
+    }
+    if (groups.size() > kGroupsShown)
+        shown << QStringLiteral("等 %1 处").arg(groups.size());
+}
+
+std::optional<AssignmentOutcome> CheckRepeats(const AssignmentInput& input)
+{
+    const auto codes = Repeats(input.codes, StudentCodeKey);
+    const auto photos = Repeats(input.photoNames, FileNameKey);
+    if (codes.isEmpty() && photos.isEmpty())
+        return std::nullopt;
+    QStringList message;
+    QStringList details;
+    if (!codes.isEmpty()) {
+        message << QStringLiteral("学籍号重复，一名学生只能对应一张照片：");
+        DescribeRepeats(codes, QStringLiteral("行"), message, details);
+    }
+    if (!photos.isEmpty()) {
+        message << QStringLiteral("同一张图片出现了两次以上，照片和学籍号会错位：");
+        DescribeRepeats(photos, QStringLiteral("张"), message, details);
+    }
+    message << QStringLiteral("没有设置任何学生，请改正后重试！");
+    const bool cut = codes.size() > kGroupsShown || photos.size() > kGroupsShown;
+    return Refusal(message.join(u'\n'), cut ? details.join(u'\n') : QString());
+}
+
+std::optional<AssignmentOutcome> CheckInput(const AssignmentInput& input)
+{
+    if (!input.installationFolder)
+        return Refusal(kFolderNotChosen);
+    if (input.photoFolder.isEmpty())
+        return Refusal(kNoPhotos);
+    if (input.photoNames.size() != input.codes.size())
+        return Refusal(kCountsDiffer);
+    for (qsizetype i = 0; i < input.codes.size(); ++i) {
+        // The empty code is allowed: its photo becomes ".jpg".
+        if (!input.codes[i].isEmpty() && !IsPlainFileName(input.codes[i])) {
+            return Refusal(QStringLiteral("第 %1 行的学籍号“%2”不能用作图片文件名"
+                                          "（不能含有 / \\ < > : \" | ? * 或控制字符，也不能是 . 或 ..），"
+                                          "请改正学籍号文件后重试！")
+                               .arg(i + 1)
+                               .arg(ShownCode(input.codes[i])));
+        }
+    }
+    return CheckRepeats(input);
+}
+
+PlanRow MakeRow(const AssignmentInput& input, const QString& sitePhotoFolder,
+                const QHash<QString, StudentRow>& students, qsizetype index)
+{
+    PlanRow row;
+    row.line = index + 1;
+    row.code = input.codes[index];
+    row.photoName = input.photoNames[index];
+    row.source = input.photoFolder + row.photoName;
+    row.photo = ProbePhoto(row.source);
+    row.destination = sitePhotoFolder + row.code + QStringLiteral(".jpg");
+    const QFileInfo destination(row.destination);
+    row.destinationExists = destination.exists() || destination.isSymLink();
+    const auto student = students.constFind(row.code);
+    row.studentExists = student != students.cend();
+    if (row.studentExists)
+        row.currentPhoto = student->photo;
+
+    if (!row.studentExists)
+        row.warnings |= PlanWarning::NoStudent;
+    if (row.photo.kind == PhotoFacts::Kind::Unreadable)
+        row.warnings |= PlanWarning::UnreadablePhoto;
+    else if (IsOddPhotoShape(row.photo.width, row.photo.height))
+        row.warnings |= PlanWarning::OddShape;
+    if (row.destinationExists || (row.studentExists && !row.currentPhoto.toString().isEmpty()))
+        row.warnings |= PlanWarning::HasPhoto;
+    return row;
+}
+
+} // namespace
+
+QString WarningText(PlanWarning warning)
+{
+    switch (warning) {
+    case PlanWarning::NoStudent:
+        return QStringLiteral("数据库中没有这名学生");
+    case PlanWarning::UnreadablePhoto:
+        return QStringLiteral("图片无法读取");
+    case PlanWarning::OddShape:
+        return QStringLiteral("不是 2:3 竖版照片");
+    case PlanWarning::HasPhoto:
+        return QStringLiteral("已有照片，将被替换（可撤销）");
+    }
+    return {};
+}
+
+QString PlanRow::WarningsText() const
+{
+    QStringList texts;
+    for (const PlanWarning warning : kAllPlanWarnings) {
+        if (!warnings.testFlag(warning))
+            continue;
+        if (warning == PlanWarning::UnreadablePhoto)
+            texts << WarningText(warning) + QStringLiteral("（") + photo.problem + QStringLiteral("）");
+        else if (warning == PlanWarning::OddShape)
+            texts << WarningText(warning) + QStringLiteral("（%1×%2）").arg(photo.width).arg(photo.height);
+        else
+            texts << WarningText(warning);
+    }
+    return texts.join(QStringLiteral("；"));
+}
+
+qsizetype AssignmentPlan::Count(PlanWarning warning) const
+{
+    return std::count_if(rows.cbegin(), rows.cend(), [warning](const PlanRow& row) { return row.warnings.testFlag(warning); });
+}
+
+bool AssignmentPlan::HasWarnings() const
+{
+    return std::any_of(rows.cbegin(), rows.cend(), [](const PlanRow& row) { return row.warnings != PlanWarnings(); });
+}
+
+QList<qsizetype> AssignmentPlan::ProofOrder() const
+{
+    QList<qsizetype> order(rows.size());
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        order[i] = i;
+    std::stable_partition(order.begin(), order.end(),
+                          [this](qsizetype i) { return rows[i].warnings != PlanWarnings(); });
+    return order;
+}
+
+QString AssignmentPlan::Summary() const
+{
+    QStringList parts{QStringLiteral("共 %1 名学生").arg(rows.size())};
+    for (const PlanWarning warning : kAllPlanWarnings) {
+        if (const qsizetype count = Count(warning))
+            parts << QStringLiteral("%1 %2 名").arg(WarningText(warning)).arg(count);
+    }
+    if (parts.size() == 1)
+        parts << QStringLiteral("没有发现问题");
+    return parts.join(QStringLiteral("；"));
+}
+
+bool IsOddPhotoShape(int width, int height)
+{
+    if (width <= 0 || height <= 0)
+        return false;
+    // 2:3 is 0.667; 3:4 portraits (0.75) pass, squares and landscapes do not.
+    const double ratio = static_cast<double>(width) / height;
+    return ratio > 6.0 / 7.0 || ratio < 0.5;
+}
+
+PlanOutcome MakeAssignmentPlan(const AssignmentInput& input, TADOQuery& query)
+{
+    if (std::optional<AssignmentOutcome> refusal = CheckInput(input))
+        return PlanOutcome{std::nullopt, std::move(*refusal)};
+
+    AssignmentPlan plan;
+    plan.installationFolder = *input.installationFolder;
+    plan.sitePhotoFolder = SitePhotoFolder(plan.installationFolder);
+    try {
+        // Without the folder no photo could land; better to write no row at all.
+        if (!QFileInfo(plan.sitePhotoFolder).isDir()) {
+            throw std::runtime_error(QStringLiteral("网站的照片文件夹不存在：%1")
+                                         .arg(QDir::toNativeSeparators(plan.sitePhotoFolder))
+                                         .toStdString());
+        }
+        // One reading of Web.config gives both, so they always agree.
+        const ConnectionSettings settings = SiteConnectionSettings(plan.installationFolder);
+        plan.connectionString = BuildConnectionString(settings);
+        plan.database = DatabaseName(settings);
+        OpenSiteDatabase(query, plan.connectionString);
+        const QHash<QString, StudentRow> students = ReadStudentRows(query, input.codes);
+        query.Close();
+
+        plan.rows.reserve(input.codes.size());
+        for (qsizetype i = 0; i < input.codes.size(); ++i)
+            plan.rows << MakeRow(input, plan.sitePhotoFolder, students, i);
+    } catch (const std::exception& error) {
+        query.Close();
+        return PlanOutcome{std::nullopt, Failure(QString::fromStdString(error.what()))};
+    }
+    return PlanOutcome{std::move(plan), {}};
+}

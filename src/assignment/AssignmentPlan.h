@@ -1,0 +1,91 @@
+#pragma once
+
+#include "assignment/AssignmentRun.h"
+#include "assignment/PhotoProbe.h"
+
+#include <QFlags>
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+#include <optional>
+
+class TADOQuery;
+
+// What the user should look at before a run goes on; none of them stops it.
+enum class PlanWarning {
+    NoStudent = 0x1,       // no row in studentbaseinfo has this code
+    UnreadablePhoto = 0x2, // missing, or not a readable JPEG or BMP picture
+    OddShape = 0x4,        // far from the 2:3 portrait shape: landscape or square
+    HasPhoto = 0x8,        // the student has a photo already; it will be replaced (the journal keeps it)
+};
+Q_DECLARE_FLAGS(PlanWarnings, PlanWarning)
+Q_DECLARE_OPERATORS_FOR_FLAGS(PlanWarnings)
+
+// Every warning kind, in the order they are shown.
+inline constexpr PlanWarning kAllPlanWarnings[] = {PlanWarning::NoStudent, PlanWarning::UnreadablePhoto,
+                                                   PlanWarning::OddShape, PlanWarning::HasPhoto};
+
+// The short Chinese text of a warning.
+QString WarningText(PlanWarning warning);
+
+// One student of a plan: what the run will do for it and what is there now.
+struct PlanRow {
+    qsizetype line = 0; // roster line, from 1
+    QString code;
+    QString photoName; // as the photo list names it
+    QString source;    // the photo's full path
+    PhotoFacts photo;
+    QString destination; // code + ".jpg" in the site's photo folder
+    bool destinationExists = false;
+    bool studentExists = false;
+    // The student's photo column now (a null QVariant for NULL); invalid
+    // when there is no student.
+    QVariant currentPhoto;
+    PlanWarnings warnings;
+
+    // The row's warnings as one text, "；" between them; the unreadable
+    // photo's reason is given.
+    QString WarningsText() const;
+};
+
+// What a run will do, made before anything is written, shown to the user
+// and then carried out exactly (RunAssignment).
+struct AssignmentPlan {
+    QString installationFolder; // a folder string
+    QString sitePhotoFolder;    // upload/StudentPhoto/ in it, ending with a separator
+    // The database as the site's Web.config names it ("server / database"),
+    // to tell sites apart in the journal; never the password.
+    QString database;
+    // The connection string the plan was read with: the run refuses to go on
+    // against another.
+    QString connectionString;
+    QList<PlanRow> rows;
+
+    qsizetype Count(PlanWarning warning) const;
+    bool HasWarnings() const;
+    // The rows in the order a proof sheet shows them: rows with warnings
+    // first, each group in roster order.
+    QList<qsizetype> ProofOrder() const;
+    // "共 N 名学生" and the count of each warning, for the top of a proof sheet.
+    QString Summary() const;
+};
+
+// Either the plan, or why there is none (a refusal or a failure reported as
+// a run's outcome is).
+struct PlanOutcome {
+    std::optional<AssignmentPlan> plan;
+    AssignmentOutcome stopped;
+};
+
+// The photo shapes that count as far from the 2:3 portrait: wider than
+// about 6:7 (square or landscape) or narrower than 1:2.
+bool IsOddPhotoShape(int width, int height);
+
+// Makes the plan of a run without writing anything. In order: the three
+// input checks, every code usable as a file name, no code and no photo file
+// listed twice (the refusal names them and their lines); then the site's
+// photo folder and Web.config, the database connection, each photo's header
+// and the students' rows, read a few hundred codes per statement. `query` is
+// closed afterwards.
+PlanOutcome MakeAssignmentPlan(const AssignmentInput& input, TADOQuery& query);

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "assignment/AssignmentRun.h"
+
+#include <QString>
+
+// The texts of run outcomes, shared by the plan, the run and the undo, so
+// that every message lists students the same way and stays short enough
+// for a message box.
+
+// A code as the user can read it in a message: control characters written
+// out, the empty code named as such.
+QString ShownCode(const QString& code);
+
+// At most the first ten codes, then "等 N 名" with the whole count when
+// there are more.
+QString ShortCodeList(const QList<StudentNote>& students);
+
+// One line per student: "第 L 行 CODE：reason" (without "：" when there is no reason).
+QString StudentLines(const QList<StudentNote>& students);
+
+// A run stopped before it began: the message, and the full lists for the
+// details area when the message had to be cut.
+AssignmentOutcome Refusal(const QString& message, const QString& details = {});
+
+// A run that could not begin or go on: the fixed failure text, then the
+// reason in the database's or the system's own words.
+AssignmentOutcome Failure(const QString& reason);

@@ -1,0 +1,179 @@
+#include "assignment/UndoRun.h"
+
+#include "assignment/ReplaceFile.h"
+#include "assignment/RunMessages.h"
+#include "assignment/SiteConfig.h"
+#include "assignment/SiteIdentity.h"
+#include "assignment/StudentRows.h"
+#include "platform/database/TADOQuery.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace {
+
+struct PresentFile {
+    bool exists = false;
+    bool regular = true;
+    QByteArray hash;
+};
+
+PresentFile LookAt(const QString& path)
+{
+    const QFileInfo info(path);
+    PresentFile present;
+    present.exists = info.exists() || info.isSymLink();
+    if (!present.exists)
+        return present;
+    present.regular = info.isFile() && !info.isSymLink();
+    if (!present.regular)
+        return present;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error(QStringLiteral("无法读取 %1：%2").arg(QDir::toNativeSeparators(path), file.errorString()).toStdString());
+    present.hash = PhotoHash(file);
+    return present;
+}
+
+bool SameValue(const QVariant& a, const QVariant& b)
+{
+    return a.isNull() == b.isNull() && (a.isNull() || a.toString() == b.toString());
+}
+
+void RestoreFile(const QString& path, const std::optional<QByteArray>& old)
+{
+    if (!old) {
+        if (!QFile::remove(path))
+            throw std::runtime_error(QStringLiteral("无法删除 %1").arg(QDir::toNativeSeparators(path)).toStdString());
+        return;
+    }
+    ReplaceFile(path, *old);
+}
+
+UndoOutcome Refused(const QString& message)
+{
+    UndoOutcome outcome;
+    outcome.message = message;
+    return outcome;
+}
+
+} // namespace
+
+std::optional<JournalRun> FindRunToUndo(const JournalStore& store, const QString& installationFolder, const QString& id)
+{
+    const QList<JournalRun> runs = store.Runs(installationFolder);
+    for (auto run = runs.crbegin(); run != runs.crend(); ++run) {
+        if (id.isEmpty() ? !run->undone : run->id == id)
+            return *run;
+    }
+    return std::nullopt;
+}
+
+QString RunSummary(const JournalRun& run)
+{
+    QList<StudentNote> students;
+    for (const JournalEntry& entry : run.EntriesToUndo())
+        students << StudentNote{entry.line, entry.code, {}};
+    return QStringLiteral("%1 的设置（%2）：%3 名学生%4")
+        .arg(run.StartedText(), run.StateText())
+        .arg(students.size())
+        .arg(students.isEmpty() ? QString() : QStringLiteral("，") + ShortCodeList(students));
+}
+
+UndoOutcome UndoRun(JournalStore& store, const JournalRun& run, const QString& installationFolder, TADOQuery& query,
+                    UndoMode mode)
+{
+    const QList<JournalEntry> entries = run.EntriesToUndo();
+    if (entries.isEmpty() && run.undone)
+        return Refused(QStringLiteral("%1 的设置已经撤销过了。").arg(run.StartedText()));
+
+    UndoOutcome outcome;
+    try {
+        // One reading of Web.config for the check and the connection.
+        const ConnectionSettings settings = SiteConnectionSettings(installationFolder);
+        const QString database = DatabaseName(settings);
+        if (database != run.database) {
+            return Refused(QStringLiteral("%1 的设置写入的是数据库“%2”，网站的 Web.config 现在指向“%3”；没有撤销任何内容。")
+                               .arg(run.StartedText(), run.database, database));
+        }
+        OpenSiteDatabase(query, BuildConnectionString(settings));
+        QStringList codes;
+        for (const JournalEntry& entry : entries)
+            codes << entry.code;
+        const QHash<QString, StudentRow> rows = ReadStudentRows(query, codes);
+        const std::unique_ptr<RunJournal> journal = store.Reopen(run);
+        const QString photoFolder = SitePhotoFolder(installationFolder);
+
+        for (auto entry = entries.crbegin(); entry != entries.crend(); ++entry) {
+            const QString path = photoFolder + entry->code + QStringLiteral(".jpg");
+            const PresentFile file = LookAt(path);
+            const bool fileIsOld = file.regular
+                && (entry->oldFile ? file.exists && file.hash == entry->oldFile->hash : !file.exists);
+            const bool fileIsNew = file.regular && file.exists && file.hash == entry->newFileHash;
+            const auto row = rows.constFind(entry->code);
+            const bool hasRow = row != rows.cend();
+            // A student who had no row then has no value to go back to.
+            const bool rowIsOld = !entry->oldPhoto || (hasRow && SameValue(row->photo, *entry->oldPhoto));
+            const bool rowIsNew = hasRow && SameValue(row->photo, entry->newPhoto);
+
+            QStringList changes;
+            if (!fileIsOld && !fileIsNew)
+                changes << (file.regular ? QStringLiteral("照片文件在那次设置之后又被换过")
+                                         : QStringLiteral("照片文件已不是普通文件"));
+            if (!rowIsOld && !rowIsNew)
+                changes << (hasRow ? QStringLiteral("数据库中的照片路径在那次设置之后又被改过")
+                                   : QStringLiteral("数据库中已没有这名学生"));
+            // A link is never followed, not even when forced.
+            if (!changes.isEmpty() && (mode != UndoMode::Force || !file.regular)) {
+                outcome.leftAlone << StudentNote{entry->line, entry->code, changes.join(QStringLiteral("，"))};
+                continue;
+            }
+            bool restored = false;
+            if (!fileIsOld) {
+                RestoreFile(path, entry->oldFile ? std::optional(run.OldFile(*entry->oldFile)) : std::nullopt);
+                restored = true;
+            }
+            if (entry->oldPhoto && hasRow && !rowIsOld) {
+                WritePhotoColumn(query, entry->code, *entry->oldPhoto);
+                restored = true;
+            }
+            journal->Undone(*entry);
+            if (restored)
+                outcome.restored << StudentNote{entry->line, entry->code, {}};
+        }
+        query.Close();
+        if (outcome.leftAlone.isEmpty())
+            journal->UndoFinished();
+        else
+            journal->Sync();
+    } catch (const std::exception& error) {
+        query.Close();
+        outcome.result = UndoOutcome::Result::Failed;
+        outcome.message = QStringLiteral("撤销没有完成：%1\n已恢复 %2 名学生；再次撤销会接着恢复其余学生。")
+                              .arg(QString::fromStdString(error.what()))
+                              .arg(outcome.restored.size());
+        outcome.details = StudentLines(outcome.restored);
+        return outcome;
+    }
+
+    outcome.result = UndoOutcome::Result::Completed;
+    std::reverse(outcome.restored.begin(), outcome.restored.end());
+    std::reverse(outcome.leftAlone.begin(), outcome.leftAlone.end());
+    outcome.message = QStringLiteral("已撤销 %1 的设置：%2 名学生恢复了原来的照片和记录。")
+                          .arg(run.StartedText())
+                          .arg(outcome.restored.size());
+    QStringList details;
+    if (!outcome.leftAlone.isEmpty()) {
+        outcome.message += QStringLiteral("\n\n%1 名学生在那次设置之后又有改动，没有恢复：").arg(outcome.leftAlone.size())
+            + ShortCodeList(outcome.leftAlone);
+        details << QStringLiteral("没有恢复：\n") + StudentLines(outcome.leftAlone);
+    }
+    if (!outcome.restored.isEmpty())
+        details << QStringLiteral("已恢复：\n") + StudentLines(outcome.restored);
+    outcome.details = details.join(QStringLiteral("\n\n"));
+    return outcome;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "assignment/AssignmentRun.h"
+#include "assignment/RunJournal.h"
+
+#include <QString>
+
+#include <optional>
+
+class TADOQuery;
+
+enum class UndoMode {
+    LeaveChangedAlone, // a student changed since the run keeps its present state
+    Force,             // every student goes back to its state before the run
+};
+
+struct UndoOutcome {
+    enum class Result {
+        Refused,   // nothing to undo, or the site's database is another one now
+        Failed,    // an error ended the undo; what was restored stays restored
+        Completed, // every student of the run was looked at
+    };
+    Result result = Result::Refused;
+    QString message; // short, for a message box
+    QString details; // the full lists
+    QList<StudentNote> restored;  // students given back their earlier file or value
+    QList<StudentNote> leftAlone; // students changed since the run, with what changed
+
+    bool EverythingUndone() const { return result == Result::Completed && leftAlone.isEmpty(); }
+};
+
+// The run with this id, or with an empty id the latest run not yet undone.
+std::optional<JournalRun> FindRunToUndo(const JournalStore& store, const QString& installationFolder,
+                                        const QString& id = {});
+
+// "2024-01-15 10:30:12 的设置（完整）：20 名学生" and the first codes, for
+// a question before an undo.
+QString RunSummary(const JournalRun& run);
+
+// Gives every student of `run` back its photo file (or removes a file the
+// run created) and its photo column value, last student first, and marks
+// each in the journal, so that an undo cut off can be finished by another.
+// A student whose file or row is neither as the run left it nor as it was
+// before is left alone and named, unless `mode` forces it. Refused, without
+// touching anything, when the site's Web.config now names another database
+// than the run used.
+UndoOutcome UndoRun(JournalStore& store, const JournalRun& run, const QString& installationFolder,
+                    TADOQuery& query, UndoMode mode);

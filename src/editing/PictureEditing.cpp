@@ -1,0 +1,182 @@
+#include "editing/PictureEditing.h"
+
+#include "faces/FaceDetector.h"
+#include "faces/FaceFraming.h"
+#include "picture/PixelGrid.h"
+
+#include "picture/PictureCanvas.h"
+#include "picture/PictureErrors.h"
+#include "picture/TBitmap.h"
+#include "picture/TCanvas.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace {
+
+// Puts `copy` drawn at width x height into the area and takes that size.
+// The new surface is made before the old picture goes, so that a size the
+// component refuses (over the largest side a control takes, none at all, or
+// no memory for it) leaves the picture as it was and gives false. The result
+// is the one of emptying the area and drawing into its fresh white Canvas.
+bool RedrawAt(PictureArea& area, TBitmap& copy, std::int64_t width, std::int64_t height)
+{
+    if (width <= 0 || height <= 0 || width > kMaxControlSide || height > kMaxControlSide)
+        return false;
+    TBitmap redrawn(area.Picture.DisplayDepth());
+    try {
+        redrawn.SetSize(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
+    } catch (const EOutOfResources&) {
+        return false;
+    }
+    redrawn.Canvas().StretchDraw({0, 0, redrawn.Width(), redrawn.Height()}, &copy);
+    area.Picture.SetGraphic(&redrawn);
+    area.Width = redrawn.Width();
+    area.Height = redrawn.Height();
+    return true;
+}
+
+} // namespace
+
+void HalfSizeRedraw(PictureArea& area)
+{
+    TBitmap copy;
+    copy.Assign(area.Picture.Graphic());
+    area.Picture.SetGraphic(nullptr);
+    area.Width = copy.Width() / 2;
+    area.Height = copy.Height() / 2;
+    ImageCanvas(area.Picture, area.Width, area.Height).StretchDraw({0, 0, area.Width, area.Height}, &copy);
+}
+
+bool Zoom(PictureArea& area, ZoomDirection direction)
+{
+    TBitmap copy;
+    copy.Assign(area.Picture.Graphic());
+    // A control of no width or height leaves no factor to compute.
+    if (area.Width <= 0 || area.Height <= 0)
+        return false;
+    const std::int64_t k = std::max(copy.Width() / area.Width, copy.Height() / area.Height) + 1;
+    const std::int64_t width = direction == ZoomDirection::In ? copy.Width() * k : copy.Width() / k;
+    const std::int64_t height = direction == ZoomDirection::In ? copy.Height() * k : copy.Height() / k;
+    return RedrawAt(area, copy, width, height);
+}
+
+namespace {
+
+// The picture is turned in square tiles: a tile's source rows and the target
+// rows it writes both stay in the cache. Row by row, every written pixel of a
+// large picture lands in another row and misses it.
+constexpr std::int32_t kTurnTile = 64;
+
+// Calls copy(x, y) for every pixel of a width by height picture, tile by tile.
+template <typename CopyPixel>
+void ForEachPixelInTiles(std::int32_t width, std::int32_t height, CopyPixel copy)
+{
+    for (std::int32_t top = 0; top < height; top += kTurnTile) {
+        const std::int32_t bottom = std::min(height, top + kTurnTile);
+        for (std::int32_t left = 0; left < width; left += kTurnTile) {
+            const std::int32_t right = std::min(width, left + kTurnTile);
+            for (std::int32_t y = top; y < bottom; ++y)
+                for (std::int32_t x = left; x < right; ++x)
+                    copy(x, y);
+        }
+    }
+}
+
+// Writes every pixel (x, y) of `source` to place(x, y) of `target`, as a
+// pixel read and a pixel write through the Canvas would.
+template <typename Place>
+void CopyPixelsTo(const PixelGrid& source, PixelGrid& target, Place place)
+{
+    if (source.Layout() == PixelLayout::Bgrx32 && target.Layout() == PixelLayout::Bgrx32) {
+        // A display-form picture: whole words; the fourth byte is cleared, as
+        // every pixel write clears it.
+        ForEachPixelInTiles(source.Width(), source.Height(), [&](std::int32_t x, std::int32_t y) {
+            const auto [toX, toY] = place(x, y);
+            std::uint32_t word;
+            std::memcpy(&word, source.Row(y) + static_cast<std::size_t>(x) * 4, 4);
+            word &= 0xFFFFFF;
+            std::memcpy(target.Row(toY) + static_cast<std::size_t>(toX) * 4, &word, 4);
+        });
+        return;
+    }
+    ForEachPixelInTiles(source.Width(), source.Height(), [&](std::int32_t x, std::int32_t y) {
+        const auto [toX, toY] = place(x, y);
+        target.SetRgb32(toX, toY, source.GetRgb32(x, y));
+    });
+}
+
+} // namespace
+
+void QuarterTurn(PictureArea& area, TurnDirection direction)
+{
+    TBitmap copy;
+    copy.Assign(area.Picture.Graphic());
+    const std::int32_t w = copy.Width();
+    const std::int32_t h = copy.Height();
+
+    // One resize to the turned size gives the grid that resizing the height
+    // and then the width gives (an own-form grid keeps its depth, colour
+    // table and masks, any other takes the display's), without the square
+    // grid in between. Every pixel is overwritten below.
+    TBitmap& turned = area.Picture.Bitmap();
+    turned.SetSize(h, w);
+    const PixelGrid* source = copy.Grid();
+    if (source != nullptr) {
+        PixelGrid& target = *turned.MutableGrid();
+        if (direction == TurnDirection::Left)
+            CopyPixelsTo(*source, target, [w](std::int32_t x, std::int32_t y) { return std::pair{y, w - 1 - x}; });
+        else
+            CopyPixelsTo(*source, target, [h](std::int32_t x, std::int32_t y) { return std::pair{h - 1 - y, x}; });
+        // One change for the whole turn: the picture area repaints once.
+        turned.Modified();
+    }
+    area.Height = w;
+    area.Width = h;
+}
+
+DragResult DragOverPicture(std::int32_t areaLeft, std::int32_t areaTop, std::int32_t areaWidth,
+                           std::int32_t areaHeight, std::int32_t x, std::int32_t y, std::int32_t boxWidth,
+                           std::int32_t boxHeight)
+{
+    const std::int32_t left = areaLeft + x - areaWidth / 2;
+    const std::int32_t top = areaTop + y - areaHeight / 2;
+    const std::int32_t cropLeft = boxWidth / 2 - left - 55;
+    const std::int32_t cropTop = boxHeight / 2 - top - 85;
+    return {left, top, CropRectAt(cropLeft, cropTop)};
+}
+
+DragResult DragOverFrame(std::int32_t frameLeft, std::int32_t frameTop, std::int32_t areaWidth,
+                         std::int32_t areaHeight, std::int32_t x, std::int32_t y)
+{
+    const std::int32_t left = frameLeft + x - areaWidth / 2;
+    const std::int32_t top = frameTop + y - areaHeight / 2;
+    return {left, top, CropRectAt(areaWidth / 2 - x, areaHeight / 2 - y)};
+}
+
+TRect CropRectAt(std::int32_t left, std::int32_t top)
+{
+    return {left, top, left + kCropWidth, top + kCropHeight};
+}
+
+FaceFraming FrameFace(PictureArea& area, FaceDetector& faces, std::int32_t frameLeft, std::int32_t frameTop)
+{
+    const FaceFraming unchanged{FaceFramingOutcome::NoFace, {}};
+    TBitmap copy;
+    copy.Assign(area.Picture.Graphic());
+    if (copy.Empty())
+        return unchanged;
+    const std::optional<TRect> face = faces.LargestFace(*GreyOf(copy));
+    if (!face)
+        return unchanged;
+    const TRect region = FaceRegion({copy.Width(), copy.Height()}, {kCropWidth, kCropHeight}, *face);
+    // One scale for both sides: the region's height becomes the frame's.
+    const std::int64_t regionHeight = region.Height();
+    auto scaled = [regionHeight](std::int64_t v) { return (v * kCropHeight + regionHeight / 2) / regionHeight; };
+    if (!RedrawAt(area, copy, scaled(copy.Width()), scaled(copy.Height())))
+        return {FaceFramingOutcome::TooLarge, {}};
+    const auto left = static_cast<std::int32_t>(scaled(region.Left));
+    const auto top = static_cast<std::int32_t>(scaled(region.Top));
+    return {FaceFramingOutcome::Framed, {frameLeft - left, frameTop - top, CropRectAt(left, top)}};
+}

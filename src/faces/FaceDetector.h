@@ -1,0 +1,57 @@
+#pragma once
+
+#include "picture/TColor.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+class PixelGrid;
+class TBitmap;
+
+namespace cv {
+class CascadeClassifier;
+}
+
+// The face detector's model could not be loaded; what() names the file.
+class EFaceDetectorUnavailable : public std::runtime_error {
+public:
+    explicit EFaceDetectorUnavailable(const std::string& message)
+        : std::runtime_error(message)
+    {
+    }
+};
+
+// Finds frontal faces with OpenCV's cascade classifier and the frontal-face
+// cascade of Debian's opencv-data. A classifier is not safe to share between
+// threads: make one detector per thread.
+class FaceDetector {
+public:
+    // The cascade named by STUDENT_PHOTO_FACE_CASCADE, else the one installed
+    // with OpenCV's data.
+    static std::filesystem::path DefaultCascadeFile();
+    // Give the detector a grey picture at least this large on its shorter
+    // side (a larger one is reduced first); it finds faces down to an eighth
+    // of that side.
+    static constexpr std::int32_t kWorkingShortSide = 160;
+
+    explicit FaceDetector(const std::filesystem::path& cascadeFile = DefaultCascadeFile());
+    FaceDetector(const FaceDetector&) = delete;
+    FaceDetector& operator=(const FaceDetector&) = delete;
+    ~FaceDetector();
+
+    // The largest face in `grey` (an 8-bit grid of grey levels), as a box in
+    // its pixel coordinates, or nothing when no face is found.
+    std::optional<TRect> LargestFace(const PixelGrid& grey);
+
+private:
+    std::unique_ptr<cv::CascadeClassifier> cascade_;
+};
+
+// Pixels as grey levels (an 8-bit grid), for the detector; the Bitmap must
+// have pixels.
+std::shared_ptr<PixelGrid> GreyOf(const PixelGrid& pixels);
+std::shared_ptr<PixelGrid> GreyOf(const TBitmap& bitmap);

@@ -1,0 +1,414 @@
+#include "picture/JpegDecoder.h"
+
+#include "picture/PictureErrors.h"
+#include "picture/PixelGrid.h"
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+#include <jerror.h>
+#include <jpeglib.h>
+
+// libjpeg reports fatal errors by calling error_exit, which must not return.
+// Here it stores the message code and longjmps back to a setjmp taken in one
+// of the small Try* functions below. Those functions hold no C++ objects, so
+// the jump skips no destructor; they return the code and the C++ caller throws
+// after they have returned. Warnings and trace messages are dropped.
+
+namespace {
+
+constexpr std::size_t kSourceChunk = 4096;
+constexpr long kMaxDecoderMemory = 768L << 20;
+
+struct ErrorManager {
+    jpeg_error_mgr manager;   // first member: libjpeg's pointer is cast back
+    std::jmp_buf jump;
+    int code;
+};
+
+extern "C" void OnFatalError(j_common_ptr cinfo)
+{
+    auto* errors = reinterpret_cast<ErrorManager*>(cinfo->err);
+    errors->code = errors->manager.msg_code;
+    std::longjmp(errors->jump, 1);
+}
+
+extern "C" void OnMessage(j_common_ptr, int)
+{
+}
+
+extern "C" void OnOutput(j_common_ptr)
+{
+}
+
+// A source over the bytes in memory that hands them out 4096 at a time. When
+// they run out before the end-of-image marker it supplies one, so a truncated
+// file decodes what it has; no bytes at all is the fatal "empty input".
+struct MemorySource {
+    jpeg_source_mgr manager;  // first member: libjpeg's pointer is cast back
+    const JOCTET* data;
+    std::size_t size;
+    std::size_t offset;
+};
+
+const JOCTET kEndOfImage[2] = {0xFF, JPEG_EOI};
+
+extern "C" void SourceInit(j_decompress_ptr)
+{
+}
+
+extern "C" boolean SourceFill(j_decompress_ptr cinfo)
+{
+    auto* source = reinterpret_cast<MemorySource*>(cinfo->src);
+    if (source->offset >= source->size) {
+        if (source->size == 0)
+            ERREXIT(cinfo, JERR_INPUT_EMPTY);
+        WARNMS(cinfo, JWRN_JPEG_EOF);
+        source->manager.next_input_byte = kEndOfImage;
+        source->manager.bytes_in_buffer = sizeof kEndOfImage;
+        return TRUE;
+    }
+    const std::size_t count = std::min(kSourceChunk, source->size - source->offset);
+    source->manager.next_input_byte = source->data + source->offset;
+    source->manager.bytes_in_buffer = count;
+    source->offset += count;
+    return TRUE;
+}
+
+extern "C" void SourceSkip(j_decompress_ptr cinfo, long count)
+{
+    auto* source = reinterpret_cast<MemorySource*>(cinfo->src);
+    if (count <= 0)
+        return;
+    auto remaining = static_cast<std::size_t>(count);
+    while (remaining > source->manager.bytes_in_buffer) {
+        remaining -= source->manager.bytes_in_buffer;
+        source->manager.bytes_in_buffer = 0;
+        SourceFill(cinfo);
+    }
+    source->manager.next_input_byte += remaining;
+    source->manager.bytes_in_buffer -= remaining;
+}
+
+extern "C" void SourceTerm(j_decompress_ptr)
+{
+}
+
+// The one place that catches libjpeg's fatal exit: setjmp, one libjpeg call,
+// return 0 or the message code. Its frame owns no object with a destructor
+// (the call is a lambda holding pointers), so the longjmp back skips nothing;
+// the caller throws once this has returned.
+template <typename LibjpegCall>
+int TryLibjpeg(ErrorManager* errors, LibjpegCall call)
+{
+    if (setjmp(errors->jump))
+        return errors->code;
+    call();
+    return 0;
+}
+
+void Check(int code)
+{
+    if (code != 0)
+        throw EJPEG(code);
+}
+
+// One libjpeg decompressor reading from memory; destroyed on every path.
+class Decompressor {
+public:
+    explicit Decompressor(std::span<const std::uint8_t> bytes)
+    {
+        cinfo_.err = jpeg_std_error(&errors_.manager);
+        errors_.manager.error_exit = OnFatalError;
+        errors_.manager.emit_message = OnMessage;
+        errors_.manager.output_message = OnOutput;
+        errors_.code = 0;
+        Check(TryLibjpeg(&errors_, [this] { jpeg_create_decompress(&cinfo_); }));
+        created_ = true;
+        source_.manager.init_source = SourceInit;
+        source_.manager.fill_input_buffer = SourceFill;
+        source_.manager.skip_input_data = SourceSkip;
+        source_.manager.resync_to_restart = jpeg_resync_to_restart;
+        source_.manager.term_source = SourceTerm;
+        source_.manager.next_input_byte = nullptr;
+        source_.manager.bytes_in_buffer = 0;
+        source_.data = bytes.data();
+        source_.size = bytes.size();
+        source_.offset = 0;
+        cinfo_.src = &source_.manager;
+        // A damaged header may claim an enormous progressive image, whose
+        // coefficient buffers libjpeg would allocate before the first row;
+        // past this much memory it fails instead.
+        cinfo_.mem->max_memory_to_use = kMaxDecoderMemory;
+    }
+    Decompressor(const Decompressor&) = delete;
+    Decompressor& operator=(const Decompressor&) = delete;
+    ~Decompressor()
+    {
+        if (created_)
+            jpeg_destroy_decompress(&cinfo_);
+    }
+
+    jpeg_decompress_struct& Info() { return cinfo_; }
+    // Keeps the APP1 segments (EXIF data among them) for the header reader.
+    void KeepApp1Segments()
+    {
+        Check(TryLibjpeg(&errors_, [this] { jpeg_save_markers(&cinfo_, JPEG_APP0 + 1, 0xFFFF); }));
+    }
+    void ReadHeader() { Check(TryLibjpeg(&errors_, [this] { jpeg_read_header(&cinfo_, TRUE); })); }
+    void CalcOutputDimensions() { Check(TryLibjpeg(&errors_, [this] { jpeg_calc_output_dimensions(&cinfo_); })); }
+    void Start() { Check(TryLibjpeg(&errors_, [this] { jpeg_start_decompress(&cinfo_); })); }
+    JDIMENSION ReadRows(JSAMPARRAY rows, JDIMENSION count)
+    {
+        JDIMENSION read = 0;
+        Check(TryLibjpeg(&errors_, [&] { read = jpeg_read_scanlines(&cinfo_, rows, count); }));
+        return read;
+    }
+    JDIMENSION SkipRows(JDIMENSION count)
+    {
+        JDIMENSION skipped = 0;
+        Check(TryLibjpeg(&errors_, [&] { skipped = jpeg_skip_scanlines(&cinfo_, count); }));
+        return skipped;
+    }
+    void Finish() { Check(TryLibjpeg(&errors_, [this] { jpeg_finish_decompress(&cinfo_); })); }
+
+private:
+    jpeg_decompress_struct cinfo_{};
+    ErrorManager errors_{};
+    MemorySource source_{};
+    bool created_ = false;
+};
+
+constexpr int kQuantisedColors = 236;
+
+bool IsCmyk(const jpeg_decompress_struct& cinfo)
+{
+    return cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+}
+
+// CMYK row (4 bytes a pixel) to blue, green, red. Adobe files store the inks
+// inverted (255 = no ink), which is what makes red = C * K / 255.
+void CmykToBgr(const std::uint8_t* cmyk, std::uint8_t* bgr, std::size_t width, bool inverted)
+{
+    auto channel = [](unsigned ink, unsigned black) {
+        return static_cast<std::uint8_t>((2 * ink * black + 255) / 510);
+    };
+    for (std::size_t x = 0; x < width; ++x) {
+        unsigned c = cmyk[x * 4];
+        unsigned m = cmyk[x * 4 + 1];
+        unsigned y = cmyk[x * 4 + 2];
+        unsigned k = cmyk[x * 4 + 3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        bgr[x * 3] = channel(y, k);
+        bgr[x * 3 + 1] = channel(m, k);
+        bgr[x * 3 + 2] = channel(c, k);
+    }
+}
+
+} // namespace
+
+JpegHeader ReadJpegHeader(std::span<const std::uint8_t> bytes)
+{
+    Decompressor decompressor(bytes);
+    decompressor.KeepApp1Segments();
+    decompressor.ReadHeader();
+    const jpeg_decompress_struct& cinfo = decompressor.Info();
+    JpegHeader header{static_cast<std::int32_t>(cinfo.image_width), static_cast<std::int32_t>(cinfo.image_height),
+                      cinfo.num_components};
+    // The first EXIF segment counts; APP1 also carries other data (XMP).
+    for (jpeg_saved_marker_ptr marker = cinfo.marker_list; marker != nullptr; marker = marker->next) {
+        const std::span<const std::uint8_t> payload(marker->data, marker->data_length);
+        if (marker->marker == JPEG_APP0 + 1 && IsExifPayload(payload)) {
+            header.Orientation = OrientationFromExif(payload);
+            break;
+        }
+    }
+    return header;
+}
+
+namespace {
+
+// Settings shared by both decodings; afterwards libjpeg is started and the
+// output size known. Returns the grid's depth.
+struct Prepared {
+    bool cmyk = false;
+    bool quantise = false;
+    int depth = 24;
+};
+
+Prepared Prepare(Decompressor& decompressor, JpegColors colors)
+{
+    decompressor.ReadHeader();
+    jpeg_decompress_struct& cinfo = decompressor.Info();
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = 1;
+    cinfo.do_block_smoothing = TRUE;
+    cinfo.buffered_image = FALSE;
+    Prepared prepared;
+    prepared.cmyk = IsCmyk(cinfo);
+    prepared.quantise = cinfo.out_color_space == JCS_GRAYSCALE || colors == JpegColors::Quantised;
+    if (prepared.quantise) {
+        if (prepared.cmyk)
+            cinfo.out_color_space = JCS_RGB;   // libjpeg cannot quantise CMYK; it refuses as usual
+        cinfo.quantize_colors = TRUE;
+        cinfo.desired_number_of_colors = kQuantisedColors;
+    } else if (prepared.cmyk) {
+        cinfo.out_color_space = JCS_CMYK;
+    } else {
+        cinfo.out_color_space = JCS_EXT_BGR;   // the byte order of a 24-bit grid
+    }
+    prepared.depth = prepared.quantise ? 8 : 24;
+    // The output size is known before any large buffer exists: check it first.
+    decompressor.CalcOutputDimensions();
+    PixelGrid::CheckSize(cinfo.output_width, cinfo.output_height, prepared.depth);
+    decompressor.Start();
+    return prepared;
+}
+
+std::vector<TColor> QuantisedColorTable(const jpeg_decompress_struct& cinfo)
+{
+    std::vector<TColor> table;
+    const bool grey = cinfo.out_color_components == 1;
+    for (int i = 0; i < cinfo.actual_number_of_colors; ++i) {
+        const std::uint8_t red = cinfo.colormap[0][i];
+        const std::uint8_t green = grey ? red : cinfo.colormap[1][i];
+        const std::uint8_t blue = grey ? red : cinfo.colormap[2][i];
+        table.push_back(RGB(red, green, blue));
+    }
+    return table;
+}
+
+} // namespace
+
+std::shared_ptr<PixelGrid> DecodeJpeg(std::span<const std::uint8_t> bytes, JpegColors colors)
+{
+    Decompressor decompressor(bytes);
+    const Prepared prepared = Prepare(decompressor, colors);
+    jpeg_decompress_struct& cinfo = decompressor.Info();
+    auto grid = std::make_shared<PixelGrid>(static_cast<std::int32_t>(cinfo.output_width),
+                                            static_cast<std::int32_t>(cinfo.output_height), prepared.depth,
+                                            GridForm::Own);
+    if (prepared.quantise)
+        grid->SetColorTable(QuantisedColorTable(cinfo));
+
+    const std::size_t width = cinfo.output_width;
+    if (prepared.cmyk && !prepared.quantise) {
+        std::vector<std::uint8_t> cmykRow(width * 4);
+        JSAMPROW rows[1] = {cmykRow.data()};
+        const bool inverted = cinfo.saw_Adobe_marker;
+        while (cinfo.output_scanline < cinfo.output_height) {
+            const auto y = static_cast<std::int32_t>(cinfo.output_scanline);
+            if (decompressor.ReadRows(rows, 1) == 0)
+                break;
+            CmykToBgr(cmykRow.data(), grid->Row(y), width, inverted);
+        }
+    } else {
+        // Straight into the grid, as many rows at a time as libjpeg offers.
+        constexpr JDIMENSION kBatch = 16;
+        JSAMPROW rows[kBatch];
+        while (cinfo.output_scanline < cinfo.output_height) {
+            const JDIMENSION first = cinfo.output_scanline;
+            const JDIMENSION count = std::min(kBatch, cinfo.output_height - first);
+            for (JDIMENSION i = 0; i < count; ++i)
+                rows[i] = grid->Row(static_cast<std::int32_t>(first + i));
+            if (decompressor.ReadRows(rows, count) == 0)
+                break;
+        }
+    }
+    decompressor.Finish();
+    return grid;
+}
+
+std::vector<std::shared_ptr<PixelGrid>> DecodeJpegSampledGrids(std::span<const std::uint8_t> bytes,
+                                                               JpegColors colors,
+                                                               std::span<const SampledGridPlan> plans)
+{
+    Decompressor decompressor(bytes);
+    const Prepared prepared = Prepare(decompressor, colors);
+    jpeg_decompress_struct& cinfo = decompressor.Info();
+    const std::int64_t width = cinfo.output_width;
+    const std::int64_t height = cinfo.output_height;
+    auto outside = [](std::span<const std::int32_t> indices, std::int64_t limit) {
+        return std::any_of(indices.begin(), indices.end(), [limit](std::int32_t i) { return i < 0 || i >= limit; });
+    };
+
+    // Every result row with the stored row it takes, in the order libjpeg
+    // gives the stored rows out.
+    struct Wanted {
+        std::int32_t storedRow;
+        std::size_t plan;
+        std::int32_t row;
+    };
+    std::vector<Wanted> wanted;
+    std::vector<std::shared_ptr<PixelGrid>> grids;
+    for (std::size_t p = 0; p < plans.size(); ++p) {
+        const SampledGridPlan& plan = plans[p];
+        if (plan.Columns.empty() || plan.Rows.empty() || outside(plan.Columns, width) || outside(plan.Rows, height))
+            throw std::invalid_argument("sampled JPEG decoding outside the image");
+        grids.push_back(std::make_shared<PixelGrid>(static_cast<std::int32_t>(plan.Columns.size()),
+                                                    static_cast<std::int32_t>(plan.Rows.size()), prepared.depth,
+                                                    GridForm::Own));
+        if (prepared.quantise)
+            grids.back()->SetColorTable(QuantisedColorTable(cinfo));
+        for (std::size_t r = 0; r < plan.Rows.size(); ++r)
+            wanted.push_back({plan.Rows[r], p, static_cast<std::int32_t>(r)});
+    }
+    std::stable_sort(wanted.begin(), wanted.end(),
+                     [](const Wanted& a, const Wanted& b) { return a.storedRow < b.storedRow; });
+
+    const std::size_t pixelBytes = prepared.quantise ? 1 : prepared.cmyk ? 4 : 3;
+    std::vector<std::uint8_t> line(static_cast<std::size_t>(width) * pixelBytes);
+    std::vector<std::uint8_t> cmykPixels;
+    JSAMPROW lineRows[1] = {line.data()};
+    const bool inverted = cinfo.saw_Adobe_marker;
+
+    // Brings the decoder to `row` without converting the rows before it.
+    auto advanceTo = [&](JDIMENSION row) {
+        while (cinfo.output_scanline < row) {
+            const JDIMENSION missing = row - cinfo.output_scanline;
+            if (prepared.quantise) {
+                if (decompressor.ReadRows(lineRows, 1) == 0)
+                    return;
+            } else if (decompressor.SkipRows(missing) == 0) {
+                return;
+            }
+        }
+    };
+
+    std::int64_t lineRow = -1;  // the stored row `line` holds
+    for (const Wanted& want : wanted) {
+        const auto storedRow = static_cast<JDIMENSION>(want.storedRow);
+        if (lineRow != storedRow) {
+            advanceTo(storedRow);
+            if (cinfo.output_scanline != storedRow || decompressor.ReadRows(lineRows, 1) == 0)
+                break;
+            lineRow = storedRow;
+        }
+        const std::span<const std::int32_t> columns = plans[want.plan].Columns;
+        std::uint8_t* out = grids[want.plan]->Row(want.row);
+        if (prepared.cmyk && !prepared.quantise) {
+            cmykPixels.resize(columns.size() * 4);
+            for (std::size_t x = 0; x < columns.size(); ++x)
+                std::memcpy(&cmykPixels[x * 4], &line[static_cast<std::size_t>(columns[x]) * 4], 4);
+            CmykToBgr(cmykPixels.data(), out, columns.size(), inverted);
+            continue;
+        }
+        for (std::size_t x = 0; x < columns.size(); ++x)
+            std::memcpy(out + x * pixelBytes, &line[static_cast<std::size_t>(columns[x]) * pixelBytes], pixelBytes);
+    }
+    // The rest of the data is still read, so that a file fails or succeeds
+    // exactly as its full decoding would.
+    advanceTo(cinfo.output_height);
+    decompressor.Finish();
+    return grids;
+}

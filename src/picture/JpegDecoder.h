@@ -1,0 +1,58 @@
+#pragma once
+
+#include "picture/ExifOrientation.h"
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+class PixelGrid;
+
+// What the frame header of a JPEG file says, and the EXIF orientation of its
+// first EXIF segment (TopLeft without one). The sizes are the stored ones.
+struct JpegHeader {
+    std::int32_t Width = 0;
+    std::int32_t Height = 0;
+    int Components = 0;
+    ExifOrientation Orientation = ExifOrientation::TopLeft;
+};
+
+enum class JpegColors {
+    Full,        // colour files to 24 bits, grayscale files quantised to 236 greys
+    Quantised,   // every file quantised to 236 colours (8-bit displays)
+};
+
+// Runs libjpeg's header reader over `bytes` (a full image required).
+// EJPEG with libjpeg's message code: 42 no data, 53 not a JPEG file, 51 no
+// image before the data ends.
+JpegHeader ReadJpegHeader(std::span<const std::uint8_t> bytes);
+
+// Decodes every row into a new own-form grid: 24 bits per pixel (blue, green,
+// red), or 8 bits with a colour table made from libjpeg's colour map when
+// quantising (a grey entry per level for a grayscale file). Full size, block
+// smoothing on, libjpeg's defaults otherwise. Data that ends early is ended
+// with an end-of-image marker, so a truncated file decodes (partly grey).
+// CMYK and YCCK files are converted to RGB, reading Adobe files' values as
+// inverted. EJPEG on a fatal libjpeg error; EOutOfResources for a grid over
+// kMaxGridBytes, before anything large is allocated.
+std::shared_ptr<PixelGrid> DecodeJpeg(std::span<const std::uint8_t> bytes, JpegColors colors);
+
+// The same decoding, but only the stored pixels at the given columns and rows
+// are kept: pixel (c, r) of the result is pixel (columns[c], rows[r]) of the
+// full decoding, so a nearest-neighbour draw can be made of exactly the pixels
+// it would pick. Both lists may be in any order and repeat entries; every
+// entry must lie inside the image. Rows no sample falls on are skipped without
+// colour conversion (read and dropped when quantising, where the dithering
+// needs every row).
+// Several such samplings are made in one pass over the data: one grid for
+// each entry, in their order. A row that several of them need is decoded once.
+// The data is read to its end, so that it fails or succeeds exactly as its
+// full decoding would.
+struct SampledGridPlan {
+    std::span<const std::int32_t> Columns;
+    std::span<const std::int32_t> Rows;
+};
+std::vector<std::shared_ptr<PixelGrid>> DecodeJpegSampledGrids(std::span<const std::uint8_t> bytes,
+                                                               JpegColors colors,
+                                                               std::span<const SampledGridPlan> plans);

@@ -1,0 +1,241 @@
+#include "resize/BatchResize.h"
+
+#include "faces/FaceDetector.h"
+#include "files/FileSystemPath.h"
+#include "picture/FileBytes.h"
+#include "picture/PictureErrors.h"
+#include "picture/PixelGrid.h"
+#include "picture/TBitmap.h"
+#include "picture/TCanvas.h"
+#include "picture/TFileFormatsList.h"
+#include "resize/OrderedPool.h"
+
+#include <QFileInfo>
+#include <QHash>
+
+#include <algorithm>
+#include <filesystem>
+#include <limits>
+#include <memory>
+#include <thread>
+#include <vector>
+
+EResizeFoldersNotChosen::EResizeFoldersNotChosen()
+    : std::runtime_error(kResizeNoFolderMessage.toStdString())
+{
+}
+
+EResizeFailed::EResizeFailed(QString cause, int sequenceNumber)
+    : std::runtime_error(kResizeFailedMessage.toStdString())
+    , cause_(std::move(cause))
+    , sequenceNumber_(sequenceNumber)
+{
+}
+
+QString ResizeOutputName(int sequenceNumber)
+{
+    return QStringLiteral("%1.jpg").arg(sequenceNumber, 3, 10, QLatin1Char('0'));
+}
+
+std::optional<FitMode> FitModeFromOption(const QString& option)
+{
+    for (const FitModeChoice& choice : kFitModes) {
+        if (option == QLatin1String(choice.option))
+            return choice.mode;
+    }
+    return std::nullopt;
+}
+
+QString ResizeSucceededText(const BatchResizeReport& report)
+{
+    if (report.withoutFace.isEmpty())
+        return kResizeSucceededMessage;
+    return kResizeSucceededMessage + QLatin1Char('\n')
+           + QStringLiteral("其中 %1 张图片未找到人脸，已按裁剪处理：%2")
+                 .arg(report.withoutFace.size())
+                 .arg(report.withoutFace.join(QStringLiteral("、")));
+}
+
+QStringList ResizeOutputNames(int count)
+{
+    QStringList names;
+    for (int n = 1; n <= count; ++n)
+        names << ResizeOutputName(n);
+    return names;
+}
+
+std::optional<std::int32_t> ParseSideLength(const QString& text)
+{
+    bool isNumber = false;
+    const qlonglong value = text.trimmed().toLongLong(&isNumber, 10);
+    if (!isNumber || value < std::numeric_limits<std::int32_t>::min()
+        || value > std::numeric_limits<std::int32_t>::max())
+        return std::nullopt;
+    return static_cast<std::int32_t>(value);
+}
+
+namespace {
+
+// A worker may run this many pictures ahead of the writing: enough to keep it
+// busy while the writer catches up, few enough to keep memory flat.
+constexpr std::size_t kPicturesInFlightPerWorker = 2;
+
+// A side of zero would give a surface without pixels and 0-byte outputs, a
+// negative one no surface at all; a huge one would be refused by the
+// component only after the run had begun. All are refused before any file is
+// written.
+void CheckSurfaceSize(std::int32_t width, std::int32_t height, DisplayColorDepth depth)
+{
+    if (width <= 0 || height <= 0)
+        throw EResizeFailed(QStringLiteral("图片宽度和高度必须大于 0（现为 %1 × %2）").arg(width).arg(height), 0);
+    try {
+        PixelGrid::CheckSize(width, height, depth.BitsPerPixel());
+    } catch (const EOutOfResources& error) {
+        throw EResizeFailed(QStringLiteral("图片尺寸 %1 × %2 过大：%3").arg(width).arg(height).arg(error.what()), 0);
+    }
+}
+
+// With the target folder equal to the source folder, an output may carry the
+// name of a listed picture. Replacing a picture the run has already read is
+// what the user asked for; replacing one it has not read yet would destroy
+// that photo and feed the run its own output instead. Such a run is refused
+// before it starts.
+void CheckNoUnreadSourceIsReplaced(const BatchResizeJob& job)
+{
+    QHash<QString, int> listedAt; // canonical path -> sequence number
+    for (qsizetype i = 0; i < job.names.size(); ++i) {
+        const QString canonical = QFileInfo(job.sourceFolder + job.names[i]).canonicalFilePath();
+        if (!canonical.isEmpty())
+            listedAt.insert(canonical, static_cast<int>(i + 1));
+    }
+    if (listedAt.isEmpty())
+        return;
+    for (int n = 1; n <= job.names.size(); ++n) {
+        const QString output = job.targetFolder + ResizeOutputName(n);
+        const auto listed = listedAt.constFind(QFileInfo(output).canonicalFilePath());
+        if (listed != listedAt.constEnd() && *listed > n)
+            throw EResizeFailed(QStringLiteral("第 %1 张图片的输出 %2 会覆盖尚未读取的源图片 %3")
+                                    .arg(n)
+                                    .arg(output, job.names[*listed - 1]),
+                                0);
+    }
+}
+
+// What one worker keeps from picture to picture: the buffer files are read
+// into, its drawing surface and its face detector. A picture itself is
+// dropped as soon as it is drawn.
+struct ResizeWorker {
+    explicit ResizeWorker(DisplayColorDepth depth)
+        : surface(depth)
+    {
+    }
+
+    std::shared_ptr<std::vector<std::uint8_t>> fileBytes = std::make_shared<std::vector<std::uint8_t>>();
+    TBitmap surface;
+    std::unique_ptr<FaceDetector> faces;
+};
+
+// One picture's outcome, handed from its worker to the writing thread.
+struct ResizedPicture {
+    std::vector<std::uint8_t> bmp;
+    FaceOutcome face = FaceOutcome::NotLooked;
+    std::optional<QString> failure;  // the cause, naming the file
+};
+
+ResizedPicture ResizeOne(ResizeWorker& worker, const BatchResizeJob& job, std::size_t index)
+{
+    ResizedPicture result;
+    const QString source = job.sourceFolder + job.names[static_cast<qsizetype>(index)];
+    try {
+        const std::filesystem::path path = FileSystemPath(source);
+        std::unique_ptr<TGraphic> picture = NewGraphicFor(path, job.displayDepth);
+        // The buffer is read into in place unless a picture still holds it.
+        if (worker.fileBytes.use_count() > 1)
+            worker.fileBytes = std::make_shared<std::vector<std::uint8_t>>();
+        ReadFileBytes(path, *worker.fileBytes);
+        picture->LoadFromBytes(worker.fileBytes);
+        result.face = DrawFitted(worker.surface.Canvas(), TRect{0, 0, job.width, job.height}, *picture, job.fit,
+                                 worker.faces.get());
+        worker.surface.SaveToStream(result.bmp);
+    } catch (const std::exception& error) {
+        result.failure = QStringLiteral("%1: %2").arg(source, QString::fromUtf8(error.what()));
+    }
+    return result;
+}
+
+int WorkerCount(const BatchResizeJob& job)
+{
+    const int wanted = job.workers > 0 ? job.workers : static_cast<int>(std::thread::hardware_concurrency());
+    return std::clamp(wanted, 1, std::max(1, static_cast<int>(job.names.size())));
+}
+
+// The workers, each with a new white surface of exactly width by height
+// pixels at the display colour depth (every picture covers all of it) and,
+// in face mode, a detector of its own.
+std::vector<std::unique_ptr<ResizeWorker>> MakeWorkers(const BatchResizeJob& job)
+{
+    std::vector<std::unique_ptr<ResizeWorker>> workers;
+    for (int i = WorkerCount(job); i > 0; --i) {
+        auto worker = std::make_unique<ResizeWorker>(job.displayDepth);
+        worker->surface.SetWidth(job.width);
+        worker->surface.SetHeight(job.height);
+        if (job.fit == FitMode::Face)
+            worker->faces = std::make_unique<FaceDetector>();
+        workers.push_back(std::move(worker));
+    }
+    return workers;
+}
+
+} // namespace
+
+BatchResizeReport RunBatchResize(const BatchResizeJob& job, const ResizeProgress& progress, std::stop_token stop)
+{
+    if (job.sourceFolder.isEmpty() || job.targetFolder.isEmpty())
+        throw EResizeFoldersNotChosen();
+    CheckSurfaceSize(job.width, job.height, job.displayDepth);
+    CheckNoUnreadSourceIsReplaced(job);
+    std::vector<std::unique_ptr<ResizeWorker>> workers;
+    try {
+        workers = MakeWorkers(job);
+    } catch (const std::exception& error) {
+        throw EResizeFailed(QString::fromUtf8(error.what()), 0);
+    }
+
+    const int total = static_cast<int>(job.names.size());
+    if (progress)
+        progress(0, total);
+    BatchResizeReport report;
+    std::optional<EResizeFailed> failure;
+    // The outputs are written here, in list order; the first failure in that
+    // order ends the run.
+    auto write = [&](std::size_t index, ResizedPicture&& picture) {
+        const int sequenceNumber = static_cast<int>(index) + 1;
+        if (picture.failure) {
+            failure.emplace(*picture.failure, sequenceNumber);
+            return false;
+        }
+        const QString output = job.targetFolder + ResizeOutputName(sequenceNumber);
+        if (progress)
+            progress(sequenceNumber, total);
+        try {
+            WriteFileBytes(FileSystemPath(output), picture.bmp);
+        } catch (const std::exception& error) {
+            failure.emplace(QStringLiteral("%1: %2").arg(output, QString::fromUtf8(error.what())), sequenceNumber);
+            return false;
+        }
+        if (picture.face == FaceOutcome::NotFound)
+            report.withoutFace << job.names[static_cast<qsizetype>(index)];
+        report.written = sequenceNumber;
+        return true;
+    };
+    OrderedPool<std::unique_ptr<ResizeWorker>, ResizedPicture> pool;
+    const auto counts = pool.Run(
+        workers, job.names.size(), kPicturesInFlightPerWorker * workers.size(),
+        [&job](std::unique_ptr<ResizeWorker>& worker, std::size_t index) { return ResizeOne(*worker, job, index); },
+        write, stop);
+    if (failure)
+        throw *failure;
+    report.stopped = counts.stopped;
+    report.peakInFlight = static_cast<int>(counts.peakInFlight);
+    return report;
+}

@@ -1,0 +1,124 @@
+#pragma once
+
+#include "picture/DisplayColorDepth.h"
+#include "resize/PhotoFit.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <stop_token>
+
+// The batch resize: every picture of a list is loaded by its extension, drawn
+// nearest-neighbour onto one width-by-height surface and saved from there, in
+// list order, as 001.jpg, 002.jpg … in the target folder. The files hold BMP
+// data whatever their names say. The resize window and the command line both
+// run it.
+
+// What the user is told, by the window in a message box and by the command line.
+inline const QString kResizeNoFolderMessage = QStringLiteral("没有选择图片路径");
+inline const QString kResizeSucceededMessage = QStringLiteral("图片大小调整成功！");
+inline const QString kResizeFailedMessage = QStringLiteral("片大小调整失败，请确认文件是否正确！");
+
+// The fit modes as the window lists them and the command line names them.
+struct FitModeChoice {
+    FitMode mode;
+    const char* option;
+    QString caption;
+};
+inline const FitModeChoice kFitModes[] = {
+    {FitMode::Stretch, "stretch", QStringLiteral("拉伸")},
+    {FitMode::Crop, "crop", QStringLiteral("裁剪")},
+    {FitMode::Face, "face", QStringLiteral("人脸")},
+};
+std::optional<FitMode> FitModeFromOption(const QString& option);
+
+struct BatchResizeJob {
+    QString sourceFolder; // folder string (FolderString.h) the names are appended to
+    QStringList names;    // bare file names, in the order they are numbered
+    QString targetFolder; // folder string the outputs are written into
+    std::int32_t width = 120;
+    std::int32_t height = 180;
+    FitMode fit = FitMode::Stretch;
+    // Threads decoding and drawing; 0 for one per processor core.
+    int workers = 0;
+    // The outputs' depth: the depth of the surfaces they are drawn on.
+    DisplayColorDepth displayDepth = {};
+};
+
+// What a run that ended without failing has to tell.
+struct BatchResizeReport {
+    // Face mode: the pictures in which no face was found, which were cropped
+    // as crop mode crops them.
+    QStringList withoutFace;
+    int written = 0;        // outputs written, 001.jpg on
+    bool stopped = false;   // a stop request ended the run before the end of the list
+    int peakInFlight = 0;   // the most pictures ever in hand or waiting to be written
+};
+
+// The success message, followed in face mode by a line naming the pictures
+// without a face.
+QString ResizeSucceededText(const BatchResizeReport& report);
+
+// The source or the target folder was not chosen; nothing was done.
+class EResizeFoldersNotChosen : public std::runtime_error {
+public:
+    EResizeFoldersNotChosen();
+};
+
+// The run stopped at its first failure. what() is the message the user sees;
+// Cause() says what went wrong and with which file, for the command line.
+// Outputs written before the failure stay in place.
+class EResizeFailed : public std::runtime_error {
+public:
+    EResizeFailed(QString cause, int sequenceNumber);
+    const QString& Cause() const { return cause_; }
+    // The picture the run stopped at (1 for the first); 0 when it stopped
+    // before the first picture.
+    int SequenceNumber() const { return sequenceNumber_; }
+
+private:
+    QString cause_;
+    int sequenceNumber_;
+};
+
+// Told once with 0 before the first picture, then with n (1, 2 …) before the
+// n-th output is saved; `total` is the length of the list. Always on the
+// thread that runs the job.
+using ResizeProgress = std::function<void(int sequenceNumber, int total)>;
+
+// The output name of the n-th picture of a run (n from 1): three digits with
+// leading zeros up to 999 (001.jpg … 999.jpg), then the plain number
+// (1000.jpg, 1001.jpg …), so that no name of a run is used twice.
+QString ResizeOutputName(int sequenceNumber);
+
+// The names of the first `count` outputs of a run, in order.
+QStringList ResizeOutputNames(int count);
+
+// The whole number a size field holds (blanks around it allowed), or nothing
+// when the text is not a whole number in the 32-bit range.
+std::optional<std::int32_t> ParseSideLength(const QString& text);
+
+// Runs the job. Worker threads each read a file into a buffer they reuse,
+// decode and draw it onto their own white width-by-height surface at the
+// display colour depth and make the BMP bytes; the calling thread writes the
+// outputs in list order, with exactly the names and bytes of a one-thread
+// run. At most two pictures per worker are in hand or waiting, and nothing of
+// a picture is kept once it is drawn, so memory stays flat however long the
+// list. A stop request ends the run after the output being written; the
+// outputs before it stay.
+//
+// Throws EResizeFoldersNotChosen when a folder string is empty, and
+// EResizeFailed when a side is zero or less, face mode's detector cannot be
+// loaded, the surface would exceed the
+// picture component's grid limit, an output would replace a listed picture
+// that the run has not read yet (target folder = source folder), or any
+// picture cannot be loaded, decoded, drawn or saved: the first such picture
+// in list order ends the run, the outputs before it stay and none after it
+// is written. Every check that can be made up front is made before any file
+// is written.
+BatchResizeReport RunBatchResize(const BatchResizeJob& job, const ResizeProgress& progress = {},
+                                 std::stop_token stop = {});

@@ -1,0 +1,86 @@
+#include "resize/PhotoFit.h"
+
+#include "faces/FaceDetector.h"
+#include "faces/FaceFraming.h"
+#include "picture/CentredCrop.h"
+#include "picture/PixelGrid.h"
+#include "picture/StretchCopy.h"
+#include "picture/TCanvas.h"
+#include "picture/TBitmap.h"
+#include "picture/TJPEGImage.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <stdexcept>
+
+namespace {
+
+// A box or region of a picture of `from` size in the pixels of one of `to`
+// size, truncated.
+TRect Scaled(const TRect& rect, PictureSize from, PictureSize to)
+{
+    auto x = [&](std::int64_t v) { return static_cast<std::int32_t>(v * to.Width / from.Width); };
+    auto y = [&](std::int64_t v) { return static_cast<std::int32_t>(v * to.Height / from.Height); };
+    return {x(rect.Left), y(rect.Top), x(rect.Right), y(rect.Bottom)};
+}
+
+// Face mode. A JPEG photo is read once: the pass that draws crop mode's
+// exact pixels also samples an overview of the whole picture, large enough
+// that a face region (at least a quarter of the shorter side: the detector's
+// smallest faces are an eighth) still has the output's size in it. The face
+// is looked for in the overview and, when found, its region is drawn from
+// the overview over the crop: each output pixel is still one pixel of the
+// photo, taken on the overview's coarser grid.
+FaceOutcome DrawAroundFace(TCanvas& surface, const TRect& rect, TGraphic& picture, FaceDetector& faces)
+{
+    const PictureSize size{picture.Width(), picture.Height()};
+    const PictureSize target{rect.Width(), rect.Height()};
+    const TRect crop = CentredCrop(size, target);
+    auto* jpeg = dynamic_cast<TJPEGImage*>(&picture);
+    if (jpeg == nullptr) {
+        TBitmap pixels;
+        pixels.Assign(&picture);
+        const std::optional<TRect> face = faces.LargestFace(*GreyOf(pixels));
+        surface.StretchDrawRegion(rect, &pixels, face ? FaceRegion(size, target, *face) : crop);
+        return face ? FaceOutcome::Found : FaceOutcome::NotFound;
+    }
+    const std::int32_t wantedShortSide = std::max(FaceDetector::kWorkingShortSide, 4 * target.Height);
+    const std::int32_t step = std::max(1, std::min(size.Width, size.Height) / wantedShortSide);
+    const PictureSize overviewSize{size.Width / step, size.Height / step};
+    const std::shared_ptr<PixelGrid> overview = jpeg->DrawRegionWithOverview(surface, rect, crop, overviewSize);
+    surface.Bitmap().Modified();
+    const std::optional<TRect> face = faces.LargestFace(*GreyOf(*overview));
+    if (!face)
+        return FaceOutcome::NotFound;
+    const TRect region = FaceRegion(size, target, Scaled(*face, overviewSize, size));
+    TRect inOverview = Scaled(region, size, overviewSize);
+    inOverview.Right = std::max(inOverview.Right, inOverview.Left + 1);
+    inOverview.Bottom = std::max(inOverview.Bottom, inOverview.Top + 1);
+    if (PixelGrid* pixels = surface.Bitmap().MutableGrid())
+        StretchCopy(*pixels, rect, *overview, inOverview);
+    surface.Bitmap().Modified();
+    return FaceOutcome::Found;
+}
+
+} // namespace
+
+FaceOutcome DrawFitted(TCanvas& surface, const TRect& rect, TGraphic& picture, FitMode mode, FaceDetector* faces)
+{
+    const PictureSize size{picture.Width(), picture.Height()};
+    const PictureSize target{rect.Width(), rect.Height()};
+    if (size.Width <= 0 || size.Height <= 0 || target.Width <= 0 || target.Height <= 0)
+        return FaceOutcome::NotLooked;
+    switch (mode) {
+    case FitMode::Stretch:
+        surface.StretchDraw(rect, &picture);
+        return FaceOutcome::NotLooked;
+    case FitMode::Crop:
+        surface.StretchDrawRegion(rect, &picture, CentredCrop(size, target));
+        return FaceOutcome::NotLooked;
+    case FitMode::Face:
+        break;
+    }
+    if (faces == nullptr)
+        throw std::invalid_argument("face mode needs a face detector");
+    return DrawAroundFace(surface, rect, picture, *faces);
+}

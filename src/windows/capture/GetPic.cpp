@@ -1,0 +1,379 @@
+#include "windows/capture/GetPic.h"
+
+#include "windows/capture/DragEmulation.h"
+#include "editing/PictureName.h"
+#include "faces/FaceDetector.h"
+#include "files/FileSystemPath.h"
+#include "files/PlainFileName.h"
+#include "widgets/CentreOnScreen.h"
+#include "widgets/Dialogs.h"
+#include "widgets/ListBoxItems.h"
+#include "widgets/ReportErrors.h"
+#include "widgets/WaitCursor.h"
+#include "platform/camera/CameraSource.h"
+
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+
+#include <exception>
+#include <utility>
+#include <vector>
+
+const QString TFrmGetPic::kCaption = QStringLiteral("图片采集");
+
+namespace {
+
+const QString kScratchFileName = QStringLiteral("temp.bmp");
+const QString kOutputFolderName = QStringLiteral("modified");
+const QString kPictureExtension = QStringLiteral(".jpg");
+
+// Where every grab and list load puts the picture area in the scroll box.
+const QRect kPictureAreaPlace(8, 8, 320, 290);
+
+} // namespace
+
+TFrmGetPic::TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFolder, QWidget* parent,
+                       DisplayColorDepth displayDepth)
+    : QDialog(parent)
+    , dialogs_(dialogs)
+    , camera_(camera)
+    , programFolder_(std::move(programFolder))
+{
+    ui.setupUi(this);
+    // Fixed border, close box only.
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFixedSize(960, 384);
+    ui.Image2->SetDisplayDepth(displayDepth);
+    ui.Image3->SetDisplayDepth(displayDepth);
+
+    // The frame lies above the picture.
+    drag_ = std::make_unique<DragEmulation>(*ui.ScrollBox1, std::vector<QWidget*>{ui.Shape1, ui.Image2},
+                                            [this](QWidget* control, QPoint point) {
+                                                if (control == ui.Shape1)
+                                                    Shape1DragOver(point.x(), point.y());
+                                                else
+                                                    Image2DragOver(point.x(), point.y());
+                                            });
+
+    // The start, stop and exit buttons are safe at any time; the others fail
+    // in ways the user must hear about.
+    connect(ui.Button1, &QPushButton::clicked, this, &TFrmGetPic::Button1Click);
+    connect(ui.Button2, &QPushButton::clicked, this, &TFrmGetPic::Button2Click);
+    ConnectHandler(ui.Button3, &TFrmGetPic::Button3Click);
+    ConnectHandler(ui.Button4, &TFrmGetPic::Button4Click);
+    ConnectHandler(ui.Button5, &TFrmGetPic::Button5Click);
+    ConnectHandler(ui.Button6, &TFrmGetPic::Button6Click);
+    ConnectHandler(ui.Button7, &TFrmGetPic::Button7Click);
+    ConnectHandler(ui.Button8, &TFrmGetPic::Button8Click);
+    ConnectHandler(ui.Button9, &TFrmGetPic::Button9Click);
+    connect(ui.Button10, &QPushButton::clicked, this, &TFrmGetPic::Button10Click);
+    ConnectHandler(ui.Button11, &TFrmGetPic::Button11Click);
+    ConnectHandler(ui.Button12, &TFrmGetPic::Button12Click);
+    // A change of the selected name by mouse or keyboard loads that picture,
+    // and so does a click on the name already selected (to start again from
+    // the file); merely focusing the list selects nothing and loads nothing.
+    connect(ui.ListBox1, &QListWidget::itemSelectionChanged, this, &TFrmGetPic::ListBox1Click);
+    connect(ui.ListBox1, &TListBox::SelectedItemPressed, this, &TFrmGetPic::ListBox1Click);
+
+    FormCreate();
+}
+
+TFrmGetPic::~TFrmGetPic() = default;
+
+void TFrmGetPic::ConnectHandler(QAbstractButton* button, void (TFrmGetPic::*handler)())
+{
+    connect(button, &QAbstractButton::clicked, this,
+            [this, handler] { ReportErrors(dialogs_, [&] { (this->*handler)(); }); });
+}
+
+QString TFrmGetPic::ScratchFilePath() const
+{
+    return programFolder_ + kScratchFileName;
+}
+
+QString TFrmGetPic::OutputFolder() const
+{
+    return programFolder_ + kOutputFolderName + QDir::separator();
+}
+
+// ---- creation, activation, closing ----
+
+void TFrmGetPic::FormCreate()
+{
+    ui.Button1->setText(QStringLiteral("开始采集"));
+    ui.Button2->setText(QStringLiteral("停止采集"));
+    ui.Button3->setText(QStringLiteral("获取图片"));
+    ui.Button4->setText(QStringLiteral("放大"));
+    ui.Button5->setText(QStringLiteral("缩小"));
+    ui.Button6->setText(QStringLiteral("左旋转90度"));
+    ui.Button7->setText(QStringLiteral("右旋转90度"));
+    ui.Button8->setText(QStringLiteral("剪切图片"));
+    ui.Button9->setText(QStringLiteral("保存"));
+    ui.Button10->setText(QStringLiteral("退出"));
+    ui.Edit1->clear();
+    ui.Edit2->clear();
+    ui.Button3->setEnabled(false);
+    SetEditingEnabled(false);
+}
+
+void TFrmGetPic::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    CentreOnScreen(*this);
+    FormActivate();
+}
+
+void TFrmGetPic::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        FormActivate();
+}
+
+void TFrmGetPic::keyPressEvent(QKeyEvent* event)
+{
+    // Only the close box and "退出" close the window: a stray Escape would
+    // throw away the picture being prepared.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TFrmGetPic::FormActivate()
+{
+    setWindowTitle(kCaption);
+}
+
+void TFrmGetPic::done(int result)
+{
+    FormCloseQuery();
+    QDialog::done(result);
+}
+
+void TFrmGetPic::FormCloseQuery()
+{
+    drag_->End();
+    QFile::remove(ScratchFilePath());
+    if (captureWindow_)
+        camera_.StopPreview();
+    ui.Button3->setEnabled(false);
+    SetEditingEnabled(false);
+    ui.Image2->Picture().SetGraphic(nullptr);
+}
+
+void TFrmGetPic::SetEditingEnabled(bool enabled)
+{
+    for (QPushButton* button : {ui.Button4, ui.Button5, ui.Button6, ui.Button7, ui.Button8, ui.Button9, ui.Button12})
+        button->setEnabled(enabled);
+}
+
+// ---- camera ----
+
+void TFrmGetPic::Button1Click()
+{
+    // Image1's place inside its group box, taken as a place on the window:
+    // the preview lies over the group box, slightly up and left of Image1.
+    captureWindow_ = [&] {
+        const WaitCursor busy; // the camera takes a moment to start
+        return camera_.StartPreview(this, ui.Image1->geometry());
+    }();
+    if (!captureWindow_)
+        return;
+    ui.Button3->setEnabled(true);
+}
+
+void TFrmGetPic::Button2Click()
+{
+    if (captureWindow_)
+        camera_.StopPreview();
+    ui.Button3->setEnabled(false);
+}
+
+void TFrmGetPic::Button3Click()
+{
+    if (captureWindow_) {
+        const WaitCursor busy;
+        // A camera without a frame writes nothing: the last grab's file must
+        // not stand in for this one.
+        QFile::remove(ScratchFilePath());
+        camera_.SaveFrame(ScratchFilePath());
+        ui.Image2->Picture().LoadFromFile(FileSystemPath(ScratchFilePath()));
+    }
+    PlacePictureArea();
+    ShowLoadedPicture();
+}
+
+void TFrmGetPic::PlacePictureArea()
+{
+    ui.Image2->setGeometry(kPictureAreaPlace);
+}
+
+void TFrmGetPic::ShowLoadedPicture()
+{
+    EditPictureArea(HalfSizeRedraw);
+    SetEditingEnabled(true);
+    cropRect_ = CropRectAt(ui.Shape1->x(), ui.Shape1->y());
+}
+
+void TFrmGetPic::EditPictureArea(const std::function<void(PictureArea&)>& step)
+{
+    PictureArea area{ui.Image2->Picture(), ui.Image2->Width(), ui.Image2->Height()};
+    const WaitCursor busy; // a large picture takes a moment
+    try {
+        step(area);
+    } catch (...) {
+        ui.Image2->resize(area.Width, area.Height);
+        throw;
+    }
+    ui.Image2->resize(area.Width, area.Height);
+}
+
+// ---- editing ----
+
+void TFrmGetPic::Button4Click()
+{
+    ZoomPictureArea(ZoomDirection::In);
+}
+
+void TFrmGetPic::Button5Click()
+{
+    ZoomPictureArea(ZoomDirection::Out);
+}
+
+void TFrmGetPic::ZoomPictureArea(ZoomDirection direction)
+{
+    bool zoomed = false;
+    EditPictureArea([&](PictureArea& area) { zoomed = Zoom(area, direction); });
+    if (!zoomed)
+        dialogs_.ShowMessage(direction == ZoomDirection::In ? QStringLiteral("图片不能再放大了！")
+                                                            : QStringLiteral("图片不能再缩小了！"));
+}
+
+void TFrmGetPic::Button6Click()
+{
+    EditPictureArea([](PictureArea& area) { QuarterTurn(area, TurnDirection::Left); });
+}
+
+void TFrmGetPic::Button7Click()
+{
+    EditPictureArea([](PictureArea& area) { QuarterTurn(area, TurnDirection::Right); });
+}
+
+void TFrmGetPic::Button8Click()
+{
+    const TRect whole{0, 0, kCropWidth, kCropHeight};
+    TCanvas& preview = ui.Image3->Canvas();
+    preview.FillRect(whole);
+    preview.CopyRect(whole, ui.Image2->Canvas(), cropRect_);
+    ui.Button9->setEnabled(true);
+}
+
+void TFrmGetPic::Button12Click()
+{
+    if (!faceDetector_) {
+        const WaitCursor busy; // loading the face model takes a moment
+        faceDetector_ = std::make_unique<FaceDetector>();
+    }
+    FaceFraming framing{};
+    EditPictureArea([&](PictureArea& area) {
+        framing = FrameFace(area, *faceDetector_, ui.Shape1->x(), ui.Shape1->y());
+    });
+    if (framing.Outcome == FaceFramingOutcome::NoFace) {
+        dialogs_.ShowMessage(QStringLiteral("图片中未找到人脸！"));
+        return;
+    }
+    if (framing.Outcome == FaceFramingOutcome::TooLarge) {
+        dialogs_.ShowMessage(QStringLiteral("图片不能再放大了！"));
+        return;
+    }
+    ui.Image2->move(framing.Placement.Left, framing.Placement.Top);
+    cropRect_ = framing.Placement.CropRect;
+}
+
+void TFrmGetPic::Image2DragOver(int x, int y)
+{
+    const DragResult moved = DragOverPicture(ui.Image2->Left(), ui.Image2->Top(), ui.Image2->Width(),
+                                             ui.Image2->Height(), x, y, ui.ScrollBox1->width(),
+                                             ui.ScrollBox1->height());
+    ui.Image2->move(moved.Left, moved.Top);
+    cropRect_ = moved.CropRect;
+    setWindowTitle(QStringLiteral("%1     %2").arg(cropRect_.Left).arg(cropRect_.Top));
+}
+
+void TFrmGetPic::Shape1DragOver(int x, int y)
+{
+    const DragResult moved =
+        DragOverFrame(ui.Shape1->x(), ui.Shape1->y(), ui.Image2->Width(), ui.Image2->Height(), x, y);
+    ui.Image2->move(moved.Left, moved.Top);
+    cropRect_ = moved.CropRect;
+}
+
+// ---- picture folder and saving ----
+
+void TFrmGetPic::Button11Click()
+{
+    const std::optional<QString> folder = dialogs_.ChooseFolder(this, ui.Edit2->text());
+    if (!folder)
+        return;
+    ui.Edit2->setText(*folder);
+    FillListFromFolder(*ui.ListBox1, ui.Edit2->text(), kJpegMask);
+}
+
+void TFrmGetPic::ListBox1Click()
+{
+    PlacePictureArea();
+    // A picture that cannot be loaded is passed over without a word: the
+    // user sees nothing appear and picks another.
+    try {
+        const QListWidgetItem* selected = ui.ListBox1->currentItem();
+        if (!selected || !selected->isSelected())
+            return;
+        const WaitCursor busy;
+        ui.Image2->Picture().LoadFromFile(FileSystemPath(ui.Edit2->text() + selected->text()));
+        ShowLoadedPicture();
+    } catch (const std::exception&) {
+    }
+}
+
+void TFrmGetPic::Button9Click()
+{
+    const QString typedName = ui.Edit1->text();
+    if (TrimmedPictureName(typedName).isEmpty()) {
+        dialogs_.ShowMessage(QStringLiteral("请输入图片名称！"));
+        return;
+    }
+    const TGraphic* picture = ui.Image2->Picture().Graphic();
+    if (!picture || picture->Empty())
+        return;
+    const TGraphic* cropped = ui.Image3->Picture().Graphic();
+    if (!cropped || cropped->Empty()) {
+        // Saving an empty preview would write nothing and still claim success.
+        dialogs_.ShowMessage(QStringLiteral("请先剪切图片！"));
+        return;
+    }
+    // The name as typed, blanks included.
+    const QString fileName = typedName + kPictureExtension;
+    bool saved = IsPlainFileName(fileName);
+    if (saved) {
+        try {
+            ui.Image3->Picture().SaveToFile(FileSystemPath(OutputFolder() + fileName));
+        } catch (const std::exception&) {
+            saved = false;
+        }
+    }
+    if (!saved) {
+        dialogs_.ShowMessage(QStringLiteral("输入图片名称不对！"));
+        return;
+    }
+    dialogs_.ShowMessage(QStringLiteral("图片保存成功!"));
+    ui.Edit1->clear();
+    ui.Image3->Picture().SetGraphic(nullptr);
+}
+
+void TFrmGetPic::Button10Click()
+{
+    reject(); // closing cleans up (done)
+}

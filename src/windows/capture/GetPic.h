@@ -1,0 +1,100 @@
+#pragma once
+
+#include "editing/PictureEditing.h"
+#include "picture/DisplayColorDepth.h"
+#include "picture/TColor.h"
+#include "ui_GetPic.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class CameraSource;
+class DragEmulation;
+class FaceDetector;
+class Dialogs;
+
+// The capture and crop window: takes a picture from the camera or from a JPEG
+// file of a chosen folder into the picture area (Image2), lets the user zoom,
+// turn and move it under the red frame (Shape1), crops the framed 120 by 180
+// pixels into the preview (Image3) and saves that under a typed name in the
+// folder "modified" beside the program. Its data lives in its controls;
+// besides them it keeps only whether the camera preview was made and the
+// crop rectangle.
+class TFrmGetPic : public QDialog {
+    Q_OBJECT
+public:
+    // The caption every activation restores (dragging writes numbers into it).
+    static const QString kCaption;
+
+    // `programFolder` is a folder string (ending with a separator): the
+    // scratch file "temp.bmp" and the output folder "modified" live there.
+    // The pictures are drawn, and the crops saved, at `displayDepth`.
+    TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFolder, QWidget* parent = nullptr,
+               DisplayColorDepth displayDepth = {});
+    ~TFrmGetPic() override;
+
+    // The part of the picture area's picture that the crop copies, in that
+    // picture's pixel coordinates.
+    const TRect& CropRect() const { return cropRect_; }
+    QString ScratchFilePath() const;
+    QString OutputFolder() const;
+
+    // What the window manager reports while something is dragged over the
+    // picture area or the frame: the pointer in that control's coordinates.
+    void Image2DragOver(int x, int y);
+    void Shape1DragOver(int x, int y);
+
+    // Every way of closing ends here, and runs the closing clean-up first.
+    void done(int result) override;
+
+    Ui::TFrmGetPic ui;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormActivate();
+    void FormCloseQuery();
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button4Click();
+    void Button5Click();
+    void Button6Click();
+    void Button7Click();
+    void Button8Click();
+    void Button9Click();
+    void Button10Click();
+    void Button11Click();
+    void Button12Click();
+    void ListBox1Click();
+
+    // Connects a button to a handler whose uncaught errors reach the user.
+    void ConnectHandler(QAbstractButton* button, void (TFrmGetPic::*handler)());
+    // Runs a picture step on the picture area and gives the control the size
+    // the step left, also when the step fails half-way.
+    void EditPictureArea(const std::function<void(PictureArea&)>& step);
+    void ZoomPictureArea(ZoomDirection direction);
+    void PlacePictureArea();
+    void ShowLoadedPicture();
+    void SetEditingEnabled(bool enabled);
+
+    Dialogs& dialogs_;
+    CameraSource& camera_;
+    const QString programFolder_;
+    // Whether the last start made a preview window (the capture window's
+    // handle being non-zero). Never reset by stopping or closing.
+    bool captureWindow_ = false;
+    TRect cropRect_;
+    // Made at the first "自动定位": loading the model takes a moment.
+    std::unique_ptr<FaceDetector> faceDetector_;
+    // A press on Image2 or Shape1 drags the picture (Image2DragOver,
+    // Shape1DragOver).
+    std::unique_ptr<DragEmulation> drag_;
+};

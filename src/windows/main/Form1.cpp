@@ -1,0 +1,260 @@
+#include "windows/main/Form1.h"
+
+#include "files/RegularFile.h"
+#include "widgets/Dialogs.h"
+#include "widgets/CentreOnScreen.h"
+#include "widgets/ListBoxItems.h"
+#include "widgets/WaitCursor.h"
+#include "assignment/AssignmentPlan.h"
+#include "assignment/AssignmentRun.h"
+#include "assignment/UndoRun.h"
+#include "assignment/PhotoList.h"
+#include "assignment/Roster.h"
+#include "platform/settings/InstallationFolderStore.h"
+#include "platform/database/OdbcConnectionString.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QFileInfo>
+#include <QScopedValueRollback>
+
+const QString TForm1::kTitle = QStringLiteral("学生照片设置辅助工具");
+const QString TForm1::kFolderNotChosen = QStringLiteral("请点击\"浏览\"按钮选择软件安装目录！");
+
+TForm1::TForm1(Dialogs& dialogs, const InstallationFolderStore& folderStore, QWidget* parent)
+    : QWidget(parent)
+    , dialogs_(dialogs)
+    , folderStore_(folderStore)
+    , ADOQuery1(DefaultOdbcDriver())
+    , journal_(JournalStore::DefaultDataFolder())
+{
+    ui.setupUi(this);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFixedSize(405, 496);
+    setWindowIcon(QIcon(QStringLiteral(":/student-photo.png")));
+    ui.ListBox2->SetTypingSelects(false);
+
+    connect(ui.Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(ui.Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    connect(ui.Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
+    connect(ui.Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
+    connect(ui.Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
+    connect(ui.Button6, &QPushButton::clicked, this, &TForm1::Button6Click);
+    connect(ui.Button7, &QPushButton::clicked, this, &TForm1::Button7Click);
+    connect(ui.Button8, &QPushButton::clicked, this, &TForm1::Button8Click);
+    connect(ui.Button9, &QPushButton::clicked, this, &TForm1::Button9Click);
+
+    FormCreate();
+}
+
+void TForm1::AttachSideWindows(QDialog* captureWindow, QDialog* resizeWindow)
+{
+    captureWindow_ = captureWindow;
+    resizeWindow_ = resizeWindow;
+}
+
+void TForm1::FormCreate()
+{
+    setWindowTitle(kTitle);
+    QCoreApplication::setApplicationName(kTitle);
+
+    // A store that cannot be read leaves Edit1 as it is, without a message.
+    try {
+        const std::optional<QString> remembered = folderStore_.Read();
+        ui.Edit1->setText(remembered ? *remembered : kFolderNotChosen);
+    } catch (const SettingsStoreError&) {
+    }
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Coming back from a side window shows the main window again without
+    // activating it anew: the activation steps belong to the first showing.
+    if (shownBefore_)
+        return;
+    shownBefore_ = true;
+    CentreOnScreen(*this);
+    FormActivate();
+}
+
+void TForm1::FormActivate()
+{
+    ui.ListBox1->setFocus();
+    ui.Edit3->clear();
+}
+
+void TForm1::Button1Click()
+{
+    const std::optional<QString> folder = dialogs_.ChooseFolder(this, InstallationFolder().value_or(QString()));
+    if (!folder)
+        return;
+    ui.Edit1->setText(*folder);
+    // A folder that cannot be remembered still serves for this run.
+    try {
+        folderStore_.Write(ui.Edit1->text());
+    } catch (const SettingsStoreError&) {
+    }
+}
+
+void TForm1::Button2Click()
+{
+    // The photos are usually where the last ones came from (also the resize
+    // window's target); before any, beside the web application.
+    const QString startFolder = ui.Edit3->text().isEmpty() ? InstallationFolder().value_or(QString()) : ui.Edit3->text();
+    const QStringList chosen =
+        dialogs_.ChooseFiles(this, QStringLiteral("支持的文件(JPG,BMP)|*.JPG;*.BMP"), startFolder);
+    if (chosen.isEmpty())
+        return;
+    PhotoList photos;
+    try {
+        const WaitCursor busy;
+        photos = PhotoListFromChosenFiles(chosen, PhotoOrder::AsListed);
+    } catch (const EFileAccessError& error) {
+        dialogs_.ShowMessage(QString::fromStdString(error.what()));
+        return;
+    }
+    TakePhotoList(photos.folder, photos.names);
+}
+
+std::optional<QString> TForm1::InstallationFolder() const
+{
+    if (ui.Edit1->text() == kFolderNotChosen)
+        return std::nullopt;
+    return ui.Edit1->text();
+}
+
+void TForm1::Button3Click()
+{
+    close();
+}
+
+void TForm1::Button4Click()
+{
+    try {
+        const QString rosterFile = dialogs_.ChooseFile(this, QStringLiteral("支持的文件(txt)|*.txt"), rosterFolder_);
+        if (!rosterFile.isEmpty()) {
+            rosterFolder_ = QFileInfo(rosterFile).absolutePath();
+            const WaitCursor busy;
+            ui.ListBox1->clear();
+            ui.ListBox1->addItems(ReadRoster(rosterFile));
+            ui.StatusBar1->SetPanelText(0, QStringLiteral("共有 %1 学生").arg(ui.ListBox1->count()));
+        }
+        // Also after a cancelled dialog, with the roster unchanged.
+        ui.Gauge1->SetMaxValue(ui.ListBox1->count());
+    } catch (const ERosterError& error) {
+        // What is wrong, and where: the first line at fault, for instance.
+        dialogs_.ShowMessage(kRosterFailedMessage + u'\n' + QString::fromStdString(error.what()));
+    }
+}
+
+void TForm1::Button5Click()
+{
+    if (runInProgress_)
+        return;
+    AssignmentInput input;
+    input.installationFolder = InstallationFolder();
+    input.photoFolder = ui.Edit3->text();
+    input.codes = ItemTexts(*ui.ListBox1);
+    input.photoNames = ItemTexts(*ui.ListBox2);
+
+    // The plan reads every photo's header and asks the database.
+    const PlanOutcome planned = [&] {
+        const WaitCursor busy;
+        return MakeAssignmentPlan(input, ADOQuery1);
+    }();
+    if (!planned.plan) {
+        Report(planned.stopped);
+        return;
+    }
+    // Nothing is written unless the user approves exactly this plan.
+    if (!planReview_->Approve(this, *planned.plan))
+        return;
+    Report(RunWhilePainting(*planned.plan));
+}
+
+AssignmentOutcome TForm1::RunWhilePainting(const AssignmentPlan& plan)
+{
+    // The run works on this thread. After each student the gauge moves and
+    // the windows repaint what needs it (a part uncovered, say), but take no
+    // input: no click or key reaches a handler, and closing waits for the end.
+    const WaitCursor busy;
+    const QScopedValueRollback running(runInProgress_, true);
+    const RunSettings settings{&journal_, [this](qsizetype studentsDone) {
+                                   ui.Gauge1->SetProgress(static_cast<int>(studentsDone));
+                                   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+                               }};
+    return RunAssignment(plan, ADOQuery1, settings);
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    if (runInProgress_) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+void TForm1::Report(const AssignmentOutcome& outcome)
+{
+    if (outcome.result != AssignmentOutcome::Result::Refused)
+        ui.StatusBar1->SetPanelText(0, outcome.statusText);
+    dialogs_.ShowMessage(outcome.message, outcome.details);
+}
+
+void TForm1::Button6Click()
+{
+    dialogs_.ShowMessage(QStringLiteral("学生的图片顺序一定要按照学生学籍号的顺序来编排"));
+}
+
+void TForm1::Button7Click()
+{
+    if (captureWindow_)
+        captureWindow_->exec();
+}
+
+void TForm1::Button8Click()
+{
+    if (resizeWindow_)
+        resizeWindow_->exec();
+}
+
+void TForm1::Button9Click()
+{
+    const std::optional<QString> chosenFolder = InstallationFolder();
+    if (!chosenFolder) {
+        dialogs_.ShowMessage(AssignmentMessages::kFolderNotChosen);
+        return;
+    }
+    const QString& folder = *chosenFolder;
+    const std::optional<JournalRun> run = [&] {
+        const WaitCursor busy;
+        return FindRunToUndo(journal_, folder);
+    }();
+    if (!run) {
+        dialogs_.ShowMessage(QStringLiteral("这个网站没有可以撤销的设置。"));
+        return;
+    }
+    if (!dialogs_.Confirm(QStringLiteral("撤销 %1？\n\n这些学生的照片文件和数据库中的照片路径将恢复为那次设置之前的样子。")
+                              .arg(RunSummary(*run)),
+                          QString()))
+        return;
+    const UndoOutcome outcome = [&] {
+        const WaitCursor busy;
+        return UndoRun(journal_, *run, folder, ADOQuery1, UndoMode::LeaveChangedAlone);
+    }();
+    dialogs_.ShowMessage(outcome.message, outcome.details);
+}
+
+void TForm1::TakePhotoList(const QString& photoFolder, const QStringList& names)
+{
+    ui.Edit3->setText(photoFolder);
+    ui.ListBox2->clear();
+    if (names.isEmpty())
+        return;
+    ui.StatusBar1->SetPanelText(1, QStringLiteral("共有 %1 图片").arg(names.size()));
+    ui.ListBox2->addItems(names);
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "assignment/AssignmentRun.h"
+#include "windows/main/ProofSheet.h"
+#include "assignment/RunJournal.h"
+#include "platform/database/TADOQuery.h"
+#include "ui_Form1.h"
+
+#include <QWidget>
+
+#include <optional>
+
+class Dialogs;
+class InstallationFolderStore;
+class QDialog;
+
+// The main window: installation folder, roster, photo list and the
+// assignment run. Its data lives in its controls: Edit1 the installation
+// folder, Edit3 the photo folder, ListBox1 the student codes, ListBox2 the
+// photo file names.
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    // The application title, also the caption of every message box.
+    static const QString kTitle;
+    // Edit1 holds this until an installation folder is known.
+    static const QString kFolderNotChosen;
+
+    TForm1(Dialogs& dialogs, const InstallationFolderStore& folderStore, QWidget* parent = nullptr);
+
+    // The capture window and the resize window, shown modally by Button7 and Button8.
+    void AttachSideWindows(QDialog* captureWindow, QDialog* resizeWindow);
+
+    // What the resize window hands over when it closes: the photo folder and
+    // the names of its pictures. Panel 1 and the list change only when there
+    // is at least one name.
+    void TakePhotoList(const QString& photoFolder, const QStringList& names);
+
+    // The ODBC driver of the assignment run's database connection; it starts
+    // as DefaultOdbcDriver() (OdbcConnectionString.h).
+    void UseOdbcDriver(const QString& odbcDriver) { ADOQuery1.SetOdbcDriver(odbcDriver); }
+
+    // Where runs are journaled; it starts as JournalStore::DefaultDataFolder().
+    void UseJournal(const JournalStore& journal) { journal_ = journal; }
+    // What asks the user to approve a run's plan; it starts as the proof sheet.
+    void UsePlanReview(PlanReview& review) { planReview_ = &review; }
+
+    Ui::TForm1 ui;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    // Refused while an assignment run goes on.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormActivate();
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button4Click();
+    void Button5Click();
+    void Button6Click();
+    void Button7Click();
+    void Button8Click();
+    void Button9Click();
+
+    void Report(const AssignmentOutcome& outcome);
+    AssignmentOutcome RunWhilePainting(const AssignmentPlan& plan);
+    // Edit1's folder, or nothing while none has been chosen.
+    std::optional<QString> InstallationFolder() const;
+
+    Dialogs& dialogs_;
+    const InstallationFolderStore& folderStore_;
+    // The database access of the assignment run.
+    TADOQuery ADOQuery1;
+    JournalStore journal_;
+    ProofSheetReview proofSheet_;
+    PlanReview* planReview_ = &proofSheet_;
+    QDialog* captureWindow_ = nullptr;
+    QDialog* resizeWindow_ = nullptr;
+    bool shownBefore_ = false;
+    bool runInProgress_ = false;
+    // Where the last roster came from: the next roster dialog opens there.
+    QString rosterFolder_;
+};

@@ -1,0 +1,41 @@
+#include "windows/main/ProofSheet.h"
+
+#include "assignment/AssignmentPlan.h"
+
+#include <QHeaderView>
+
+TProofSheet::TProofSheet(const AssignmentPlan& plan, QWidget* parent)
+    : QDialog(parent)
+    , thumbnails_(kThumbnailBox)
+    , model_(plan, thumbnails_)
+{
+    ui.setupUi(this);
+    setWindowTitle(QStringLiteral("核对"));
+    QString summary = plan.Summary();
+    if (plan.HasWarnings())
+        summary += QStringLiteral("\n有提示的学生排在最前面，请逐一核对照片和学籍号是否对应。");
+    ui.Label1->setText(summary);
+
+    ui.Grid1->setModel(&model_);
+    ui.Grid1->setIconSize(kThumbnailBox);
+    // Fixed row heights and column widths: nothing is measured over all
+    // rows, so thousands of students open at once.
+    ui.Grid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    ui.Grid1->verticalHeader()->setDefaultSectionSize(kThumbnailBox.height() + 8);
+    ui.Grid1->verticalHeader()->hide();
+    ui.Grid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    ui.Grid1->horizontalHeader()->setStretchLastSection(true);
+    ui.Grid1->setColumnWidth(ProofSheetModel::LineColumn, 48);
+    ui.Grid1->setColumnWidth(ProofSheetModel::CodeColumn, 140);
+    ui.Grid1->setColumnWidth(ProofSheetModel::NewPhotoColumn, 190);
+    ui.Grid1->setColumnWidth(ProofSheetModel::PresentPhotoColumn, 230);
+
+    connect(ui.Button1, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ui.Button2, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+bool ProofSheetReview::Approve(QWidget* owner, const AssignmentPlan& plan)
+{
+    TProofSheet sheet(plan, owner);
+    return sheet.exec() == QDialog::Accepted;
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "windows/main/ProofSheetModel.h"
+#include "windows/main/ThumbnailCache.h"
+#include "ui_ProofSheet.h"
+
+#include <QDialog>
+
+struct AssignmentPlan;
+
+// The proof sheet ("核对"): what a run is about to do, shown before anything
+// is written. Counts and warnings at the top, one grid row per student with
+// the new photo and the present one, rows with warnings first. "确定设置"
+// accepts the plan, "取消" (the default, also Esc) rejects it.
+class TProofSheet : public QDialog {
+    Q_OBJECT
+public:
+    // Thumbnails are this size at most.
+    static constexpr QSize kThumbnailBox{60, 90};
+
+    // `plan` must outlive the dialog.
+    explicit TProofSheet(const AssignmentPlan& plan, QWidget* parent = nullptr);
+
+    Ui::TProofSheet ui;
+
+private:
+    ThumbnailCache thumbnails_;
+    ProofSheetModel model_;
+};
+
+// Asks the user whether a run may go on with its plan.
+class PlanReview {
+public:
+    virtual ~PlanReview() = default;
+    // True when the user chose to carry the plan out.
+    virtual bool Approve(QWidget* owner, const AssignmentPlan& plan) = 0;
+};
+
+// The proof sheet, shown modally.
+class ProofSheetReview final : public PlanReview {
+public:
+    bool Approve(QWidget* owner, const AssignmentPlan& plan) override;
+};

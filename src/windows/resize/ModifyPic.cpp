@@ -1,0 +1,178 @@
+#include "windows/resize/ModifyPic.h"
+
+#include "widgets/Dialogs.h"
+#include "widgets/ListBoxItems.h"
+#include "widgets/WaitCursor.h"
+#include "resize/BatchResize.h"
+
+#include <QShowEvent>
+
+#include <algorithm>
+
+TfrmPicture::TfrmPicture(Dialogs& dialogs, QWidget* owner, DisplayColorDepth displayDepth)
+    : QDialog(owner)
+    , dialogs_(dialogs)
+    , displayDepth_(displayDepth)
+{
+    ui.setupUi(this);
+    // A fixed border with only a close box; QDialog centres it on its owner.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                   | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(454, 270);
+    ui.Gauge1->SetProgress(0);
+    // The fit mode is kept from one showing to the next, like the target.
+    for (const FitModeChoice& choice : kFitModes)
+        ui.ComboBox1->addItem(choice.caption);
+
+    connect(ui.Button1, &QPushButton::clicked, this, &TfrmPicture::Button1Click);
+    connect(ui.Button2, &QPushButton::clicked, this, &TfrmPicture::Button2Click);
+    connect(ui.Button3, &QPushButton::clicked, this, &TfrmPicture::Button3Click);
+    connect(ui.Button4, &QPushButton::clicked, this, &TfrmPicture::Button4Click);
+    connect(&run_, &BackgroundResize::Progress, this, &TfrmPicture::ShowProgress);
+    connect(&run_, &BackgroundResize::Finished, this, &TfrmPicture::RunEnded);
+}
+
+void TfrmPicture::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // A spontaneous show is the window coming back from being minimised,
+    // not a new showing.
+    if (!event->spontaneous())
+        FormActivate();
+}
+
+void TfrmPicture::FormActivate()
+{
+    setWindowTitle(QStringLiteral("图片大小调整"));
+    ui.Edit1->setText(QStringLiteral("120"));
+    ui.Edit2->setText(QStringLiteral("180"));
+    ui.Edit3->clear();
+    ui.Button3->setText(QStringLiteral("浏览"));
+    ui.Button4->setText(QStringLiteral("浏览"));
+    ui.chklstbox->clear();
+    lastRun_.reset();
+    // The target folder, the gauge and the drawing surface carry over.
+}
+
+void TfrmPicture::Button3Click()
+{
+    const std::optional<QString> folder = dialogs_.ChooseFolder(this, ui.Edit3->text());
+    if (!folder)
+        return;
+    ui.Edit3->setText(*folder);
+    FillListFromFolder(*ui.chklstbox, ui.Edit3->text(), kJpegMask);
+}
+
+void TfrmPicture::Button4Click()
+{
+    const std::optional<QString> folder = dialogs_.ChooseFolder(this, ui.Edit4->text());
+    if (folder)
+        ui.Edit4->setText(*folder);
+}
+
+void TfrmPicture::Button1Click()
+{
+    if (ui.Edit3->text().isEmpty() || ui.Edit4->text().isEmpty()) {
+        dialogs_.ShowMessage(kResizeNoFolderMessage);
+        emit RunFinished();
+        return;
+    }
+    // From here on the run counts, also when it writes nothing: what the
+    // folder held before is not what the user asked for.
+    lastRun_ = WrittenPictures{ui.Edit4->text(), {}};
+    const std::optional<std::int32_t> width = ParseSideLength(ui.Edit1->text());
+    const std::optional<std::int32_t> height = ParseSideLength(ui.Edit2->text());
+    if (!width || !height) {
+        dialogs_.ShowMessage(kResizeFailedMessage);
+        emit RunFinished();
+        return;
+    }
+    // The run goes on its own thread; the window stays responsive meanwhile.
+    SetRunning(true);
+    BatchResizeJob job{ui.Edit3->text(), ItemTexts(*ui.chklstbox), ui.Edit4->text(), *width, *height,
+                       kFitModes[ui.ComboBox1->currentIndex()].mode};
+    job.displayDepth = displayDepth_;
+    run_.Start(std::move(job));
+}
+
+void TfrmPicture::ShowProgress(int sequenceNumber, int total)
+{
+    if (sequenceNumber == 0)
+        ui.Gauge1->SetMaxValue(total);
+    else
+        ui.Gauge1->SetProgress(sequenceNumber);
+}
+
+void TfrmPicture::RunEnded(const ResizeOutcome& outcome)
+{
+    SetRunning(false);
+    NoteWritten(outcome);
+    switch (outcome.ending) {
+    case ResizeOutcome::Ending::Succeeded:
+        dialogs_.ShowMessage(ResizeSucceededText(outcome.report));
+        break;
+    case ResizeOutcome::Ending::FoldersNotChosen:
+        dialogs_.ShowMessage(kResizeNoFolderMessage);
+        break;
+    case ResizeOutcome::Ending::Failed:
+        dialogs_.ShowMessage(kResizeFailedMessage);
+        break;
+    case ResizeOutcome::Ending::Stopped:
+        break;
+    }
+    emit RunFinished();
+}
+
+void TfrmPicture::NoteWritten(const ResizeOutcome& outcome)
+{
+    if (lastRun_)
+        lastRun_->names = ResizeOutputNames(outcome.report.written);
+}
+
+void TfrmPicture::SetRunning(bool running)
+{
+    for (QWidget* control : std::initializer_list<QWidget*>{ui.Edit1, ui.Edit2, ui.ComboBox1, ui.Button1, ui.Button3,
+                                                            ui.Button4, ui.chklstbox})
+        control->setEnabled(!running);
+}
+
+void TfrmPicture::Button2Click()
+{
+    close();
+}
+
+void TfrmPicture::done(int result)
+{
+    FormCloseQuery();
+    QDialog::done(result);
+}
+
+void TfrmPicture::FormCloseQuery()
+{
+    // Finishing the picture in hand and listing the target take a moment.
+    const WaitCursor busy;
+    // A run still going stops after the picture in hand, so that the
+    // handover lists what it wrote.
+    if (run_.Running()) {
+        NoteWritten(run_.StopAndWait());
+        SetRunning(false);
+        emit RunFinished();
+    }
+    HandOverPictures();
+}
+
+void TfrmPicture::HandOverPictures()
+{
+    const QString target = ui.Edit4->text();
+    if (lastRun_ && lastRun_->targetFolder == target) {
+        ui.chklstbox->clear();
+        ui.chklstbox->addItems(lastRun_->names);
+    } else if (target.isEmpty()) {
+        // Without a target folder there is nothing to hand over; listing the
+        // empty folder string would list the program's current directory.
+        ui.chklstbox->clear();
+    } else {
+        FillListFromFolder(*ui.chklstbox, target, kJpegMask);
+    }
+    emit PicturesHandedOver(target, ItemTexts(*ui.chklstbox));
+}

@@ -1,0 +1,450 @@
+// The plan, the assignment run, its journal and undo against real databases.
+// The same cases run on SQLite and on the PostgreSQL test server:
+// SP_TEST_BACKEND names the one.
+#include "support/TestSite.h"
+
+#include "support/MessageTexts.h"
+#include "assignment/AssignmentPlan.h"
+#include "assignment/AssignmentRun.h"
+#include "assignment/StudentRows.h"
+#include "assignment/UndoRun.h"
+#include "platform/database/TADOQuery.h"
+#include "support/QtPrinters.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include <sys/stat.h>
+
+using namespace MessageTexts;
+using Result = AssignmentOutcome::Result;
+
+namespace {
+
+const QString kPortrait = QStringLiteral("jpeg/photos/obama_backstage_the_white_house.jpg"); // 768 × 1152
+const QString kSquare = QStringLiteral("jpeg/photos/hopper_gray.jpg");                       // 128 × 128
+const QString kLandscape = QStringLiteral("jpeg/photos/concert.jpg");                         // 400 × 267
+const QString kBmp = QStringLiteral("bmpsuite/g/rgb24.bmp");                                  // 127 × 64
+
+// The photo column as the run should leave it: the assigned codes with their
+// web path, the others empty.
+QMap<QString, QString> Rows(const QStringList& assigned, const QStringList& untouched = {})
+{
+    QMap<QString, QString> rows;
+    for (const QString& code : assigned)
+        rows.insert(code, "/upload/StudentPhoto/" + code + ".jpg");
+    for (const QString& code : untouched)
+        rows.insert(code, QString());
+    return rows;
+}
+
+QStringList Codes(const QList<StudentNote>& students)
+{
+    QStringList codes;
+    for (const StudentNote& student : students)
+        codes << student.code;
+    return codes;
+}
+
+// One test site, one query object and one journal per case, as the main
+// window keeps one query object for all its runs.
+class AssignmentRunTest : public ::testing::TestWithParam<Backend> {
+protected:
+    // Copies a shared test file into the photo folder; returns its name.
+    QString AddPhoto(const QString& name, const QString& testDataFile = kPortrait)
+    {
+        WriteFile(photoFolder + name, ReadFile(TestDataPath(testDataFile)));
+        return name;
+    }
+
+    PlanOutcome Plan(const QStringList& codes, const QStringList& photoNames)
+    {
+        return MakeAssignmentPlan(AssignmentInput{site->Folder(), photoFolder, codes, photoNames}, query);
+    }
+
+    // Plans and, when the plan stands, runs it with the journal.
+    AssignmentOutcome Run(const QStringList& codes, const QStringList& photoNames)
+    {
+        progress.clear();
+        const PlanOutcome planned = Plan(codes, photoNames);
+        if (!planned.plan)
+            return planned.stopped;
+        return RunAssignment(*planned.plan, query, RunSettings{journal.get(), [this](qsizetype done) {
+                                                                   progress << done;
+                                                                   if (onProgress)
+                                                                       onProgress(done);
+                                                               }});
+    }
+
+    UndoOutcome Undo(UndoMode mode = UndoMode::LeaveChangedAlone)
+    {
+        const std::optional<JournalRun> run = FindRunToUndo(*journal, site->Folder());
+        if (!run)
+            return UndoOutcome{};
+        return UndoRun(*journal, *run, site->Folder(), query, mode);
+    }
+
+    QByteArray SitePhoto(const QString& code) const { return ReadFile(site->SitePhotoFolder() + code + ".jpg"); }
+    QStringList SitePhotos() const
+    {
+        return QDir(site->SitePhotoFolder()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    }
+
+    std::unique_ptr<TestSite> site = std::make_unique<TestSite>(GetParam());
+    TADOQuery query{site->OdbcDriver()};
+    // Apart from the site, which some cases replace.
+    QTemporaryDir photoDir{QDir::tempPath() + "/sp-photos-XXXXXX"};
+    QString photoFolder = photoDir.path() + '/';
+    QTemporaryDir dataDir{QDir::tempPath() + "/sp-data-XXXXXX"};
+    std::unique_ptr<JournalStore> journal = std::make_unique<JournalStore>(dataDir.path());
+    QList<qsizetype> progress;
+    std::function<void(qsizetype)> onProgress;
+};
+
+TEST_P(AssignmentRunTest, CopiesEveryPhotoAndWritesEveryRow)
+{
+    const QStringList codes{"2023001", "学籍号甲", "2023003"};
+    site->AddStudents(codes);
+    // A BMP photo is kept as it is, and an older photo of the third student is replaced.
+    const QStringList photos{AddPhoto("a.jpg"), AddPhoto("张三.bmp", kBmp), AddPhoto("c.jpg", kSquare)};
+    WriteFile(site->SitePhotoFolder() + "2023003.jpg", "an older photo");
+    const auto kept = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+    QFile::setPermissions(site->SitePhotoFolder() + "2023003.jpg", kept);
+
+    const AssignmentOutcome outcome = Run(codes, photos);
+
+    EXPECT_TRUE(outcome.EverythingSet()) << outcome.message.toStdString();
+    EXPECT_EQ(outcome.message, kDone);
+    EXPECT_EQ(outcome.statusText, kDoneStatus);
+    EXPECT_EQ(outcome.studentsSet, 3);
+    EXPECT_EQ(progress, (QList<qsizetype>{1, 2, 3}));
+    EXPECT_EQ(site->Photos(), Rows(codes));
+    EXPECT_EQ(SitePhoto("2023001"), ReadFile(TestDataPath(kPortrait)));
+    EXPECT_EQ(SitePhoto("学籍号甲"), ReadFile(TestDataPath(kBmp)));
+    EXPECT_EQ(SitePhoto("2023003"), ReadFile(TestDataPath(kSquare)));
+    EXPECT_EQ(SitePhotos().size(), 3);
+    // The web server must be able to read a new photo; a replaced one keeps its permissions.
+    EXPECT_TRUE(QFileInfo(site->SitePhotoFolder() + "2023001.jpg").permission(QFile::ReadOther));
+    const QFileInfo replaced(site->SitePhotoFolder() + "2023003.jpg");
+    EXPECT_TRUE(replaced.permission(QFile::ReadGroup) && !replaced.permission(QFile::ReadOther));
+    EXPECT_FALSE(query.Connected());
+    EXPECT_EQ(journal->Runs(site->Folder()).value(0).id, outcome.runId);
+}
+
+TEST_P(AssignmentRunTest, PlanOfAMixedRosterWarnsAndWritesNothing)
+{
+    site->AddStudents({"S1", "S2", "S4", "S5", "S6"});
+    site->Execute("update studentbaseinfo set photo = '/upload/StudentPhoto/S2.jpg' where studentcode = 'S2'");
+    site->Execute("update studentbaseinfo set photo = null where studentcode = 'S6'");
+    WriteFile(site->SitePhotoFolder() + "S2.jpg", "S2's photo");
+    WriteFile(photoFolder + "5.jpg", "not a picture");
+    const QStringList photos{AddPhoto("1.jpg"), AddPhoto("2.jpg"), AddPhoto("3.jpg"), AddPhoto("4.jpg", kLandscape),
+                             "5.jpg", AddPhoto("6.bmp", kBmp)};
+    const SiteState before = site->State();
+
+    const PlanOutcome planned = Plan({"S1", "S2", "S3", "S4", "S5", "S6"}, photos);
+
+    ASSERT_TRUE(planned.plan) << planned.stopped.message.toStdString();
+    const struct {
+        PlanWarnings warnings;
+        PhotoFacts::Kind kind;
+        int width, height;
+        bool student, destination;
+        QString current;
+    } expected[] = {
+        {{}, PhotoFacts::Kind::Jpeg, 768, 1152, true, false, "（空）"},
+        {PlanWarning::HasPhoto, PhotoFacts::Kind::Jpeg, 768, 1152, true, true, "/upload/StudentPhoto/S2.jpg"},
+        {PlanWarning::NoStudent, PhotoFacts::Kind::Jpeg, 768, 1152, false, false, ""},
+        {PlanWarning::OddShape, PhotoFacts::Kind::Jpeg, 400, 267, true, false, "（空）"},
+        {PlanWarning::UnreadablePhoto, PhotoFacts::Kind::Unreadable, 0, 0, true, false, "（空）"},
+        {PlanWarning::OddShape, PhotoFacts::Kind::Bmp, 127, 64, true, false, "NULL"},
+    };
+    const QList<PlanRow>& rows = planned.plan->rows;
+    ASSERT_EQ(rows.size(), 6);
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE(rows[i].code.toStdString());
+        EXPECT_EQ(rows[i].line, i + 1);
+        EXPECT_EQ(rows[i].warnings, expected[i].warnings) << rows[i].WarningsText().toStdString();
+        EXPECT_EQ(rows[i].photo.kind, expected[i].kind);
+        EXPECT_EQ(rows[i].photo.width, expected[i].width);
+        EXPECT_EQ(rows[i].photo.height, expected[i].height);
+        EXPECT_EQ(rows[i].studentExists, expected[i].student);
+        EXPECT_EQ(rows[i].destinationExists, expected[i].destination);
+        EXPECT_EQ(rows[i].studentExists ? PhotoValueText(rows[i].currentPhoto) : QString(), expected[i].current);
+    }
+    EXPECT_EQ(planned.plan->ProofOrder(), (QList<qsizetype>{1, 2, 3, 4, 5, 0}));
+    EXPECT_EQ(planned.plan->Summary(), QStringLiteral("共 6 名学生；数据库中没有这名学生 1 名；图片无法读取 1 名；"
+                                                      "不是 2:3 竖版照片 2 名；已有照片，将被替换（可撤销） 1 名"));
+    EXPECT_EQ(site->State(), before);
+    EXPECT_FALSE(query.Connected());
+}
+
+TEST_P(AssignmentRunTest, SiteThatCannotBeReachedChangesNothing)
+{
+    const QStringList codes{"1", "2"};
+    const QStringList photos{AddPhoto("1.jpg"), AddPhoto("2.jpg")};
+    const struct {
+        const char* name;
+        std::function<void(const TestSite&)> breakSite;
+        bool postgresOnly = false;
+    } cases[] = {
+        {"Web.config missing", [](const TestSite& s) { QFile::remove(s.Folder() + "Web.config"); }},
+        {"Web.config not closed",
+         [](const TestSite& s) { s.WriteWebConfig("<configuration><appSettings>" + s.ConnectionSettingsText()); }},
+        {"Web.config with two roots",
+         [](const TestSite& s) { s.WriteWebConfig("<a>" + s.ConnectionSettingsText() + "</a><b/>"); }},
+        {"Web.config empty", [](const TestSite& s) { s.WriteWebConfig(""); }},
+        // Nothing asks the driver for a database named after whatever follows.
+        {"Web.config without a database",
+         [](const TestSite& s) { s.WriteWebConfig("<c a=\"server=(local);uid=sa;pwd=p;\" d=\"database=x\"/>"); }},
+        {"organization table missing", [](const TestSite& s) { s.Execute("drop table organization"); }},
+        {"wrong password",
+         [](const TestSite& s) { s.WriteWebConfig("<c a=\"" + s.ConnectionSettingsText("not-the-password") + "\"/>"); },
+         true},
+        {"no photo folder on the site",
+         [](const TestSite& s) { QDir(s.Folder() + "upload/StudentPhoto").removeRecursively(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.postgresOnly && GetParam() != Backend::PostgreSQL)
+            continue;
+        site = std::make_unique<TestSite>(GetParam());
+        site->AddStudents(codes);
+        c.breakSite(*site);
+
+        const AssignmentOutcome outcome = Run(codes, photos);
+
+        EXPECT_EQ(outcome.result, Result::Failed);
+        EXPECT_TRUE(outcome.message.startsWith(kFailed + "\n\n出错原因：" + outcome.failureReason));
+        EXPECT_EQ(outcome.statusText, kFailedStatus);
+        EXPECT_FALSE(outcome.failureReason.isEmpty());
+        EXPECT_TRUE(progress.isEmpty());
+        EXPECT_TRUE(SitePhotos().isEmpty());
+        EXPECT_EQ(site->Photos(), Rows({}, codes));
+        EXPECT_FALSE(query.Connected());
+        EXPECT_TRUE(journal->Runs(site->Folder()).isEmpty());
+    }
+}
+
+TEST_P(AssignmentRunTest, RunThenUndoGivesBackTheEarlierFilesAndValues)
+{
+    site->AddStudents({"A", "B", "C"});
+    site->Execute("update studentbaseinfo set photo = null where studentcode = 'A'");
+    site->Execute("update studentbaseinfo set photo = '/old/B.jpg' where studentcode = 'B'");
+    WriteFile(site->SitePhotoFolder() + "B.jpg", "B's old photo");
+    WriteFile(site->SitePhotoFolder() + "C.jpg", "C's old photo, no value");
+    const SiteState before = site->State();
+
+    const AssignmentOutcome outcome
+        = Run({"A", "B", "C", "D"}, {AddPhoto("1.jpg"), AddPhoto("2.jpg", kBmp), AddPhoto("3.jpg"), AddPhoto("4.jpg")});
+    ASSERT_EQ(outcome.result, Result::Completed) << outcome.message.toStdString();
+    EXPECT_EQ(Codes(outcome.noRowChanged), QStringList{"D"});
+    EXPECT_EQ(SitePhoto("B"), ReadFile(TestDataPath(kBmp)));
+
+    const UndoOutcome undone = Undo();
+    EXPECT_TRUE(undone.EverythingUndone()) << undone.message.toStdString();
+    EXPECT_EQ(Codes(undone.restored), (QStringList{"A", "B", "C", "D"}));
+    EXPECT_EQ(site->State(), before);
+    // Once undone, the run is not offered again.
+    EXPECT_FALSE(FindRunToUndo(*journal, site->Folder()).has_value());
+    EXPECT_EQ(journal->Runs(site->Folder()).value(0).StateText(), QStringLiteral("已撤销"));
+}
+
+TEST_P(AssignmentRunTest, RunCutOffMidwaySaysWhatHappenedAndCanBeUndone)
+{
+    // PostgreSQL: the server goes down after the second student, as a lost
+    // database would. SQLite: the database refuses the third student's row.
+    std::unique_ptr<PrivatePgServer> server;
+    if (GetParam() == Backend::PostgreSQL) {
+        server = std::make_unique<PrivatePgServer>();
+        site = std::make_unique<TestSite>(Backend::PostgreSQL, server->StateFolder());
+        onProgress = [&](qsizetype done) {
+            if (done == 2)
+                server->Halt();
+        };
+    }
+    site->AddStudents({"A", "B", "C", "D"});
+    site->Execute("update studentbaseinfo set photo = '/upload/StudentPhoto/A.jpg' where studentcode = 'A'");
+    WriteFile(site->SitePhotoFolder() + "A.jpg", "A's photo before");
+    WriteFile(site->SitePhotoFolder() + "C.jpg", "C's photo before");
+    if (!server)
+        site->RejectUpdatesOf("C");
+    const SiteState before = site->State();
+
+    const AssignmentOutcome outcome
+        = Run({"A", "B", "C", "D"}, {AddPhoto("1.jpg"), AddPhoto("2.jpg"), AddPhoto("3.jpg"), AddPhoto("4.jpg")});
+
+    EXPECT_EQ(outcome.result, Result::Failed);
+    EXPECT_EQ(outcome.statusText, kFailedStatus);
+    EXPECT_EQ(progress, (QList<qsizetype>{1, 2}));
+    EXPECT_EQ(outcome.copiedWithoutRow, (StudentNote{3, "C", {}}));
+    EXPECT_TRUE(outcome.message.startsWith(kFailed + "\n\n出错原因：" + outcome.failureReason + "\n\n"
+                                           "已处理 2 名学生（共 4 名），其中 2 名已设置好照片；其余学生没有改动。\n"
+                                           "第 3 行学生 C 的照片已复制，但数据库中的记录没有写入。\n"
+                                           "这次设置已记入撤销记录，可以撤销。"))
+        << outcome.message.toStdString();
+    if (!server) {
+        EXPECT_TRUE(outcome.failureReason.contains("photo of C refused")) << outcome.failureReason.toStdString();
+    }
+    EXPECT_EQ(SitePhoto("C"), ReadFile(TestDataPath(kPortrait)));
+    EXPECT_EQ(SitePhotos(), (QStringList{"A.jpg", "B.jpg", "C.jpg"}));
+
+    if (server)
+        server->Resume();
+    else
+        site->Execute("drop trigger reject_one");
+    EXPECT_EQ(journal->Runs(site->Folder()).value(0).StateText(), QStringLiteral("失败"));
+    const UndoOutcome undone = Undo();
+    EXPECT_TRUE(undone.EverythingUndone()) << undone.message.toStdString();
+    EXPECT_EQ(Codes(undone.restored), (QStringList{"A", "B", "C"}));
+    EXPECT_EQ(site->State(), before);
+}
+
+TEST_P(AssignmentRunTest, UndoLeavesStudentsChangedSinceAloneUnlessForced)
+{
+    site->AddStudents({"A", "B", "C"});
+    const SiteState before = site->State();
+    ASSERT_TRUE(Run({"A", "B", "C"}, {AddPhoto("1.jpg"), AddPhoto("2.jpg"), AddPhoto("3.jpg")}).EverythingSet());
+    // Since the run: A's photo replaced (a later run would do that), B's value edited by hand.
+    WriteFile(site->SitePhotoFolder() + "A.jpg", "a later photo of A");
+    site->Execute("update studentbaseinfo set photo = '/by/hand.jpg' where studentcode = 'B'");
+
+    const UndoOutcome careful = Undo();
+    EXPECT_EQ(careful.result, UndoOutcome::Result::Completed);
+    EXPECT_EQ(careful.leftAlone, (QList<StudentNote>{{1, "A", "照片文件在那次设置之后又被换过"},
+                                                     {2, "B", "数据库中的照片路径在那次设置之后又被改过"}}));
+    EXPECT_EQ(Codes(careful.restored), QStringList{"C"});
+    EXPECT_TRUE(careful.message.contains(QStringLiteral("2 名学生在那次设置之后又有改动，没有恢复：A、B")))
+        << careful.message.toStdString();
+    EXPECT_EQ(SitePhoto("A"), QByteArray("a later photo of A"));
+    EXPECT_EQ(site->Photos().value("B"), QStringLiteral("/by/hand.jpg"));
+    EXPECT_FALSE(QFileInfo::exists(site->SitePhotoFolder() + "C.jpg"));
+
+    // The run is still offered, for the students left; forced, they go back too.
+    const UndoOutcome forced = Undo(UndoMode::Force);
+    EXPECT_TRUE(forced.EverythingUndone()) << forced.message.toStdString();
+    EXPECT_EQ(Codes(forced.restored), (QStringList{"A", "B"}));
+    EXPECT_EQ(site->State(), before);
+}
+
+TEST_P(AssignmentRunTest, OldRunsArePrunedAndTheMessageSaysSo)
+{
+    site->AddStudents({"A"});
+    const QStringList photo{AddPhoto("1.jpg")};
+    journal = std::make_unique<JournalStore>(dataDir.path(), JournalLimits{.runsPerSite = 2});
+    const QString first = Run({"A"}, photo).runId;
+    const QString second = Run({"A"}, photo).runId;
+    const AssignmentOutcome third = Run({"A"}, photo);
+    ASSERT_TRUE(third.EverythingSet()) << third.message.toStdString();
+    ASSERT_EQ(third.prunedRuns.size(), 1);
+    EXPECT_TRUE(third.message.startsWith(kDone + "\n\n以下较早的设置记录已删除，不能再撤销：" + third.prunedRuns[0]));
+    QStringList ids;
+    for (const JournalRun& run : journal->Runs(site->Folder()))
+        ids << run.id;
+    EXPECT_EQ(ids, (QStringList{second, third.runId}));
+    EXPECT_LT(first, second);
+
+    // Past the size limit even the newest runs but the one just made go.
+    journal = std::make_unique<JournalStore>(dataDir.path(), JournalLimits{.totalBytes = 1});
+    const AssignmentOutcome fourth = Run({"A"}, photo);
+    EXPECT_EQ(fourth.prunedRuns.size(), 2);
+    EXPECT_EQ(journal->Runs(site->Folder()).size(), 1);
+}
+
+TEST_P(AssignmentRunTest, PlantedLinksLeadNoBytesOutOfTheSite)
+{
+    site->AddStudents({"K1", "K2"});
+    const QString outside = site->WriteScratch("outside.txt", "outside the site");
+    // A link under the old copy's predictable name, and one at the destination itself.
+    ASSERT_TRUE(QFile::link(outside, site->SitePhotoFolder() + "K1.jpg.part"));
+    ASSERT_TRUE(QFile::link(outside, site->SitePhotoFolder() + "K2.jpg"));
+
+    const AssignmentOutcome outcome = Run({"K1", "K2"}, {AddPhoto("1.jpg"), AddPhoto("2.jpg")});
+
+    EXPECT_EQ(ReadFile(outside), QByteArray("outside the site"));
+    EXPECT_EQ(SitePhoto("K1"), ReadFile(TestDataPath(kPortrait)));
+    EXPECT_EQ(outcome.notCopied.value(0).code, QStringLiteral("K2"));
+    EXPECT_TRUE(outcome.notCopied.value(0).reason.contains(QStringLiteral("不是普通文件")));
+    EXPECT_EQ(QFileInfo(site->SitePhotoFolder() + "K2.jpg").symLinkTarget(), outside);
+    EXPECT_EQ(site->Photos(), Rows({"K1"}, {"K2"}));
+}
+
+TEST_P(AssignmentRunTest, StudentsNotSetAreCountedAndListedShortly)
+{
+    QStringList unknown;
+    for (int i = 1; i <= 11; ++i)
+        unknown << QStringLiteral("u%1").arg(i, 2, 10, QChar('0'));
+    site->AddStudents({"K1", "K2", "K3", "K4"});
+    WriteFile(site->SitePhotoFolder() + "K2.jpg", "the photo K2 had before");
+    // A destination that cannot be replaced: a folder of that name.
+    ASSERT_TRUE(QDir(site->SitePhotoFolder()).mkdir("K4.jpg"));
+    // An empty roster line stays a code of its own, with its photo ".jpg".
+    QStringList codes = QStringList{"K1", "K2", "K3", "K4", ""} + unknown;
+    QStringList photos{AddPhoto("1.jpg"), "missing.jpg", AddPhoto("3.jpg", kBmp), AddPhoto("4.jpg")};
+    while (photos.size() < codes.size())
+        photos << AddPhoto(QStringLiteral("%1.jpg").arg(photos.size() + 1), kSquare);
+
+    const AssignmentOutcome outcome = Run(codes, photos);
+
+    EXPECT_EQ(outcome.result, Result::Completed);
+    EXPECT_FALSE(outcome.EverythingSet());
+    EXPECT_EQ(outcome.studentsDone, 16);
+    EXPECT_EQ(outcome.statusText, QStringLiteral("14 名学生未设置"));
+    EXPECT_EQ(Codes(outcome.notCopied), (QStringList{"K2", "K4"}));
+    EXPECT_EQ(Codes(outcome.noRowChanged), QStringList{""} + unknown);
+    EXPECT_EQ(outcome.message, "14 名学生没有设置照片。\n" + kDone
+                                   + "\n\n图片未能复制，数据库中的记录未改动（2 名）：K2、K4\n"
+                                     "数据库中没有这些学籍号的学生，图片已复制但没有记录被更新（12 名）："
+                                     "（空学籍号）、u01、u02、u03、u04、u05、u06、u07、u08、u09 等 12 名");
+    EXPECT_TRUE(outcome.details.startsWith(QStringLiteral("图片未能复制：\n第 2 行 K2：图片 missing.jpg 无法读取（文件不存在）\n"
+                                                          "第 4 行 K4：目标 ")))
+        << outcome.details.toStdString();
+    EXPECT_TRUE(outcome.details.endsWith(QStringLiteral("第 16 行 u11"))) << outcome.details.toStdString();
+    EXPECT_EQ(site->Photos(), Rows({"K1", "K3"}, {"K2", "K4"}));
+    EXPECT_EQ(SitePhoto("K2"), QByteArray("the photo K2 had before"));
+    // No half-made copy is left behind.
+    QStringList copied{".jpg", "K1.jpg", "K2.jpg", "K3.jpg"};
+    for (const QString& code : unknown)
+        copied << code + ".jpg";
+    EXPECT_EQ(SitePhotos(), copied);
+}
+
+TEST_P(AssignmentRunTest, QuotesInACodeUpdateExactlyThatStudent)
+{
+    site->AddStudents({"O'Neil", "x' or '1'='1", "bystander", "x"});
+    const AssignmentOutcome outcome = Run({"O'Neil", "x' or '1'='1"}, {AddPhoto("1.jpg"), AddPhoto("2.jpg")});
+
+    EXPECT_TRUE(outcome.EverythingSet()) << outcome.message.toStdString();
+    EXPECT_EQ(site->Photos(), (QMap<QString, QString>{{"O'Neil", "/upload/StudentPhoto/O'Neil.jpg"},
+                                                      {"x' or '1'='1", "/upload/StudentPhoto/x' or '1'='1.jpg"},
+                                                      {"bystander", ""},
+                                                      {"x", ""}}));
+}
+
+TEST_P(AssignmentRunTest, NamedPipesAreNeitherReadNorWritten)
+{
+    site->AddStudents({"P1", "P2"});
+    // A photo swapped for a pipe after the list was made, and a pipe where
+    // the copy is made before it takes the photo's name.
+    const QString pipe = photoFolder + "pipe.jpg";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(site->SitePhotoFolder() + "P2.jpg.part").constData(), 0600), 0);
+
+    const AssignmentOutcome outcome = Run({"P1", "P2"}, {"pipe.jpg", AddPhoto("2.jpg")});
+
+    ASSERT_EQ(outcome.notCopied.size(), 1);
+    EXPECT_EQ(outcome.notCopied[0].code, QStringLiteral("P1"));
+    EXPECT_EQ(SitePhoto("P2"), ReadFile(photoFolder + "2.jpg"));
+    EXPECT_EQ(site->Photos(), Rows({"P2"}, {"P1"}));
+}
+
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(Database, AssignmentRunTest, ::testing::Values(Backend::SP_TEST_BACKEND),
+                         [](const auto& info) { return std::string(BackendName(info.param)); });

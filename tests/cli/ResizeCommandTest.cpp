@@ -1,0 +1,105 @@
+#include "resize/ReferencePictures.h"
+#include "support/QtPrinters.h"
+#include "support/RunCli.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class ResizeCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(temp.isValid());
+        ASSERT_TRUE(QDir(temp.path()).mkpath("source"));
+        ASSERT_TRUE(QDir(temp.path()).mkpath("target"));
+    }
+
+    QString Source() const { return temp.filePath("source"); }
+    QString Target() const { return temp.filePath("target"); }
+    QStringList TargetFiles() const { return QDir(Target()).entryList(QDir::Files, QDir::Name); }
+
+    CliResult Run(const QStringList& arguments) const
+    {
+        return RunCli(SP_CLI_PATH, QStringList{"resize"} + arguments);
+    }
+
+    QTemporaryDir temp;
+};
+
+} // namespace
+
+TEST_F(ResizeCommandTest, ResizesEveryPictureOfTheSourceInListingOrder)
+{
+    ASSERT_TRUE(QFile::copy(TestDataPath("jpeg/photos/obama-240p.jpg"), Source() + "/b.jpg"));
+    ASSERT_TRUE(QFile::copy(TestDataPath("jpeg/photos/hopper.jpg"), Source() + "/a.jpg"));
+    const CliResult result = Run({"--source", Source(), "--target", Target(), "--width", "60", "--height", "90"});
+
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(result.out.trimmed(), QStringLiteral("图片大小调整成功！"));
+    // Not a terminal: no progress bar.
+    EXPECT_EQ(result.err, QString());
+    EXPECT_EQ(TargetFiles(), (QStringList{"001.jpg", "002.jpg"}));
+    EXPECT_TRUE(IsSampleOf(Target() + "/002.jpg", TestDataPath("jpeg/photos/obama-240p.jpg"), {60, 90}));
+}
+
+TEST_F(ResizeCommandTest, AFailedRunSaysWhyAndKeepsEarlierOutputs)
+{
+    ASSERT_TRUE(QFile::copy(TestDataPath("jpeg/photos/hopper.jpg"), Source() + "/a.jpg"));
+    WriteFile(Source() + "/b.jpg", "BM not a jpeg");
+    const CliResult result = Run({"--source", Source(), "--target", Target()});
+
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.startsWith(QStringLiteral("片大小调整失败，请确认文件是否正确！\n"))) << result.err.toStdString();
+    EXPECT_TRUE(result.err.contains("b.jpg") && result.err.contains("JPEG error #53")) << result.err.toStdString();
+    EXPECT_EQ(result.out, QString());
+    EXPECT_EQ(TargetFiles(), QStringList{"001.jpg"});
+}
+
+TEST_F(ResizeCommandTest, WrongUsageChangesNothing)
+{
+    ASSERT_TRUE(QFile::copy(TestDataPath("jpeg/photos/hopper.jpg"), Source() + "/a.jpg"));
+    const QString missing = temp.filePath("missing");
+    const struct {
+        QStringList arguments;
+        int exitCode;
+        const char* said;
+    } rows[] = {
+        {{}, 2, "--source is required"},
+        {{"--source", Source()}, 2, "--target is required"},
+        {{"--source", Source(), "--target"}, 2, "--target needs a value"},
+        {{"--source", Source(), "--target", Target(), "--width", "abc"}, 2, "--width abc is not a whole number"},
+        {{"--source", Source(), "--target", Target(), "--height", ""}, 2, "--height  is not a whole number"},
+        {{"--source", Source(), "--target", Target(), "--depth", "8"}, 2, "unknown argument --depth"},
+        {{"--source", Source(), "--target", Target(), "--fit", "fill"}, 2, "--fit fill is not stretch, crop or face"},
+        {{"--source", Source(), "--target", Target(), "--jobs", "0"}, 2, "--jobs 0 is not a number of threads from 1 to 64"},
+        {{"--source", Source(), "--source", Source(), "--target", Target()}, 2, "--source given twice"},
+        {{"--source", missing, "--target", Target()}, 2, "is not a folder"},
+        {{"--source", Source(), "--target", missing}, 2, "is not a folder"},
+        {{"--source", Source(), "--target", Target(), "--width", "0"}, 1, "片大小调整失败"},
+    };
+    for (const auto& row : rows) {
+        const CliResult result = Run(row.arguments);
+        SCOPED_TRACE(row.arguments.join(' ').toStdString());
+        EXPECT_EQ(result.exitCode, row.exitCode);
+        EXPECT_TRUE(result.err.contains(QString::fromUtf8(row.said))) << result.err.toStdString();
+        EXPECT_TRUE(TargetFiles().isEmpty());
+        EXPECT_FALSE(QFileInfo::exists(missing));
+    }
+}
+
+TEST_F(ResizeCommandTest, FaceModeNamesThePicturesWithoutAFace)
+{
+    ASSERT_TRUE(QFile::copy(TestDataPath("jpeg/photos/obama.jpg"), Source() + "/a.jpg"));
+    ASSERT_TRUE(QFile::copy(TestDataPath("jpeg/libjpeg-turbo/testorig.jpg"), Source() + "/b.jpg"));
+    const CliResult result = Run({"--source", Source(), "--target", Target(), "--fit", "face"});
+
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(result.out, QStringLiteral("图片大小调整成功！\n其中 1 张图片未找到人脸，已按裁剪处理：b.jpg\n"));
+    EXPECT_EQ(TargetFiles(), (QStringList{"001.jpg", "002.jpg"}));
+}

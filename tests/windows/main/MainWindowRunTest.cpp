@@ -1,0 +1,286 @@
+// The main window's roster, photo list, assignment run, proof sheet and
+// undo, driven through its buttons with scripted dialogs, against an SQLite
+// site.
+#include "support/TestSite.h"
+
+#include "support/MessageTexts.h"
+#include "assignment/AssignmentPlan.h"
+#include "assignment/AssignmentRun.h"
+#include "windows/main/Form1.h"
+#include "windows/main/ProofSheet.h"
+#include "platform/settings/InstallationFolderStore.h"
+#include "widgets/ListBoxItems.h"
+#include "support/PaintCounter.h"
+#include "support/QtPrinters.h"
+#include "support/RecordingDialogs.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QSignalSpy>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace MessageTexts;
+
+namespace {
+
+const QString kRosterFailed = QStringLiteral("读入数据失败，请确定数据格式是否正确！ ");
+
+// Answers the proof sheet in the user's place and keeps the plans shown.
+class RecordingReview final : public PlanReview {
+public:
+    bool Approve(QWidget*, const AssignmentPlan& plan) override
+    {
+        plans << plan;
+        return approve;
+    }
+    QList<AssignmentPlan> plans;
+    bool approve = true;
+};
+
+class MainWindowRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        form.UseOdbcDriver(site.OdbcDriver());
+        form.UsePlanReview(review);
+        form.UseJournal(JournalStore(dataFolder.path()));
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    }
+
+    void LoadRoster(const QByteArray& bytes)
+    {
+        dialogs.fileAnswers.push_back(site.WriteScratch("roster.txt", bytes));
+        QTest::mouseClick(form.ui.Button4, Qt::LeftButton);
+    }
+
+    void LoadPhotos(const QStringList& files)
+    {
+        dialogs.filesAnswers.push_back(files);
+        QTest::mouseClick(form.ui.Button2, Qt::LeftButton);
+    }
+
+    TestSite site{Backend::SQLite};
+    QString photoFolder = site.Scratch("photos/");
+    QTemporaryDir settingsFolder;
+    InstallationFolderStore store = InstallationFolderStore::AtFile(settingsFolder.filePath("Mirelund.conf"));
+    QTemporaryDir dataFolder;
+    RecordingDialogs dialogs;
+    RecordingReview review;
+    TForm1 form{dialogs, store};
+};
+
+TEST_F(MainWindowRun, Button4LoadsTheRosterIntoListAndCountsOrEmptiesTheListOnly)
+{
+    QStringEncoder gb18030("GB18030");
+    LoadRoster("\xEF\xBB\xBF" "001\r\n" + QByteArray(gb18030(QStringLiteral("学生乙"))) + "\r\n\r\n004\n");
+
+    EXPECT_EQ(dialogs.filtersAsked, QStringList{QStringLiteral("支持的文件(txt)|*.txt")});
+    EXPECT_EQ(ItemTexts(*form.ui.ListBox1), (QStringList{"001", "学生乙", "", "004"}));
+    EXPECT_EQ(form.ui.StatusBar1->PanelText(0), QStringLiteral("共有 4 学生"));
+    EXPECT_EQ(form.ui.Gauge1->MaxValue(), 4);
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+
+    // Cancelled: the roster stays, the gauge's maximum is set to it again.
+    form.ui.Gauge1->SetMaxValue(100);
+    QTest::mouseClick(form.ui.Button4, Qt::LeftButton);
+    EXPECT_EQ(form.ui.ListBox1->count(), 4);
+    EXPECT_EQ(form.ui.Gauge1->MaxValue(), 4);
+
+    // A file that cannot be read empties the list; the counts stay.
+    dialogs.fileAnswers.push_back(site.Scratch("absent.txt"));
+    QTest::mouseClick(form.ui.Button4, Qt::LeftButton);
+    EXPECT_EQ(dialogs.messages, QStringList{kRosterFailed + "\n找不到文件 " + site.Scratch("absent.txt")});
+    EXPECT_EQ(form.ui.ListBox1->count(), 0);
+    EXPECT_EQ(form.ui.StatusBar1->PanelText(0), QStringLiteral("共有 4 学生"));
+    EXPECT_EQ(form.ui.Gauge1->MaxValue(), 4);
+
+    LoadRoster("");
+    EXPECT_EQ(form.ui.ListBox1->count(), 0);
+    EXPECT_EQ(form.ui.StatusBar1->PanelText(0), QStringLiteral("共有 0 学生"));
+    EXPECT_EQ(form.ui.Gauge1->MaxValue(), 0);
+}
+
+TEST_F(MainWindowRun, Button2TakesTheChosenPhotosInListingOrder)
+{
+    LoadPhotos({site.ScratchPhoto("10.jpg"), site.ScratchPhoto("2.JPG"),
+                site.ScratchPhoto("1.bmp", "bmpsuite/g/rgb24.bmp")});
+
+    EXPECT_EQ(dialogs.filtersAsked, QStringList{QStringLiteral("支持的文件(JPG,BMP)|*.JPG;*.BMP")});
+    EXPECT_EQ(form.ui.Edit3->text(), QDir::toNativeSeparators(photoFolder));
+    EXPECT_EQ(ItemTexts(*form.ui.ListBox2), (QStringList{"1.bmp", "2.JPG", "10.jpg"}));
+    EXPECT_EQ(form.ui.StatusBar1->PanelText(1), QStringLiteral("共有 3 图片"));
+
+    // Cancelled: nothing changes.
+    QTest::mouseClick(form.ui.Button2, Qt::LeftButton);
+    EXPECT_EQ(form.ui.ListBox2->count(), 3);
+    EXPECT_EQ(form.ui.Edit3->text(), QDir::toNativeSeparators(photoFolder));
+}
+
+TEST_F(MainWindowRun, Button5ChecksItsInputsFirst)
+{
+    const auto clickWith = [&](const QString& folder, const QByteArray& roster, const QStringList& photos) {
+        form.ui.Edit1->setText(folder);
+        LoadRoster(roster);
+        if (photos.isEmpty())
+            form.ui.Edit3->clear();
+        else
+            LoadPhotos(photos);
+        form.ui.StatusBar1->SetPanelText(0, "before");
+        form.ui.Gauge1->SetProgress(1);
+        QTest::mouseClick(form.ui.Button5, Qt::LeftButton);
+        EXPECT_EQ(form.ui.StatusBar1->PanelText(0), QStringLiteral("before"));
+        EXPECT_EQ(form.ui.Gauge1->Progress(), 1);
+    };
+    clickWith(TForm1::kFolderNotChosen, "1\n", {site.ScratchPhoto("1.jpg")});
+    clickWith(site.Folder(), "1\n", {});
+    clickWith(site.Folder(), "1\n2\n", {site.ScratchPhoto("1.jpg")});
+
+    EXPECT_EQ(dialogs.messages, (QStringList{kFolderNotChosen, kNoPhotos, kCountsDiffer}));
+
+    // An empty folder text (a remembered key without a value) counts as chosen:
+    // the run fails on its missing Web.config instead.
+    form.ui.Edit1->setText(QString());
+    LoadRoster("1\n");
+    QTest::mouseClick(form.ui.Button5, Qt::LeftButton);
+    EXPECT_TRUE(dialogs.messages.last().startsWith(kFailed)) << dialogs.messages.last().toStdString();
+    EXPECT_TRUE(QDir(site.SitePhotoFolder()).isEmpty());
+}
+
+TEST_F(MainWindowRun, Button5ShowsThePlanAndAssignsThePhotosOnlyWhenApproved)
+{
+    site.AddStudents({"S01", "S02", "S03"});
+    form.ui.Edit1->setText(site.Folder());
+    LoadRoster("S01\r\nS02\r\nS03\r\n");
+    LoadPhotos({site.ScratchPhoto("3.bmp", "bmpsuite/g/rgb24.bmp"), site.ScratchPhoto("1.jpg"),
+                site.ScratchPhoto("2.jpg")});
+    PaintCounter counter(form.ui.Gauge1);
+
+    // Cancelled on the proof sheet: nothing written, nothing said.
+    review.approve = false;
+    QTest::mouseClick(form.ui.Button5, Qt::LeftButton);
+    ASSERT_EQ(review.plans.size(), 1);
+    EXPECT_EQ(review.plans[0].rows.value(2).photoName, QStringLiteral("3.bmp"));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_TRUE(QDir(site.SitePhotoFolder()).isEmpty());
+    EXPECT_EQ(site.Photos().value("S01"), QString());
+
+    review.approve = true;
+    QTest::mouseClick(form.ui.Button5, Qt::LeftButton);
+    EXPECT_EQ(dialogs.messages, QStringList{kDone});
+    EXPECT_EQ(form.ui.StatusBar1->PanelText(0), kDoneStatus);
+    EXPECT_EQ(form.ui.Gauge1->PercentDone(), 100);
+    // The gauge drew itself for each student.
+    EXPECT_GE(counter.count, 3);
+    EXPECT_EQ(site.Photos(), (QMap<QString, QString>{{"S01", "/upload/StudentPhoto/S01.jpg"},
+                                                     {"S02", "/upload/StudentPhoto/S02.jpg"},
+                                                     {"S03", "/upload/StudentPhoto/S03.jpg"}}));
+    EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "S03.jpg"), ReadFile(TestDataPath("bmpsuite/g/rgb24.bmp")));
+
+    // A second run in the same session, after the site lost its Web.config.
+    QFile::remove(site.Folder() + "Web.config");
+    QTest::mouseClick(form.ui.Button5, Qt::LeftButton);
+    EXPECT_TRUE(dialogs.messages.value(1).startsWith(kFailed + "\n\n出错原因：找不到配置文件"));
+    EXPECT_EQ(form.ui.StatusBar1->PanelText(0), kFailedStatus);
+    EXPECT_EQ(review.plans.size(), 2);
+
+    // And once more with it back (every run opens afresh), one photo gone:
+    // the status no longer says everything was set, the details name why.
+    site.WriteWebConfig(site.DefaultWebConfig());
+    QFile::remove(photoFolder + "2.jpg");
+    QTest::mouseClick(form.ui.Button5, Qt::LeftButton);
+    EXPECT_EQ(dialogs.messages.value(2),
+              "1 名学生没有设置照片。\n" + kDone + "\n\n图片未能复制，数据库中的记录未改动（1 名）：S02");
+    EXPECT_EQ(dialogs.details.value(2), QStringLiteral("图片未能复制：\n第 2 行 S02：图片 2.jpg 无法读取（文件不存在）"));
+    EXPECT_EQ(form.ui.StatusBar1->PanelText(0), QStringLiteral("1 名学生未设置"));
+}
+
+TEST_F(MainWindowRun, Button5KeepsTheWindowPaintingButOpenDuringTheRun)
+{
+    site.AddStudents({"S01", "S02"});
+    form.ui.Edit1->setText(site.Folder());
+    LoadRoster("S01\nS02\n");
+    LoadPhotos({site.ScratchPhoto("1.jpg"), site.ScratchPhoto("2.jpg")});
+    // Nothing processes events before the run does: then a part of the window
+    // is to be painted again (a window above it moved away) and it is closed.
+    PaintCounter labelPaints(form.ui.Label1);
+    bool busy = false, closed = true;
+    QTimer::singleShot(0, &form, [&] {
+        busy = QGuiApplication::overrideCursor() && QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        form.ui.Label1->update();
+        closed = form.close();
+    });
+    QTest::mouseClick(form.ui.Button5, Qt::LeftButton);
+
+    EXPECT_EQ(dialogs.messages, QStringList{kDone});
+    EXPECT_TRUE(busy);
+    EXPECT_GE(labelPaints.count, 1);
+    EXPECT_FALSE(closed);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(MainWindowRun, Button9UndoesTheLastRunAfterAskingAndSaysWhatItDid)
+{
+    form.ui.Edit1->setText(site.Folder());
+    QTest::mouseClick(form.ui.Button9, Qt::LeftButton);
+    EXPECT_EQ(dialogs.messages.value(0), QStringLiteral("这个网站没有可以撤销的设置。"));
+
+    site.AddStudents({"S01", "S02"});
+    WriteFile(site.SitePhotoFolder() + "S01.jpg", "S01 before");
+    LoadRoster("S01\nS02\n");
+    LoadPhotos({site.ScratchPhoto("1.jpg"), site.ScratchPhoto("2.jpg")});
+    QTest::mouseClick(form.ui.Button5, Qt::LeftButton);
+    ASSERT_EQ(dialogs.messages.value(1), kDone);
+
+    // Asked first; "取消" leaves the run in place.
+    QTest::mouseClick(form.ui.Button9, Qt::LeftButton);
+    ASSERT_EQ(dialogs.questions.size(), 1);
+    EXPECT_TRUE(dialogs.questions[0].contains(QStringLiteral("的设置（完整）：2 名学生，S01、S02"))) << dialogs.questions[0].toStdString();
+    EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "S01.jpg"), ReadFile(photoFolder + "1.jpg"));
+
+    dialogs.confirmAnswers.push_back(true);
+    QTest::mouseClick(form.ui.Button9, Qt::LeftButton);
+    EXPECT_TRUE(dialogs.messages.value(2).endsWith(QStringLiteral("的设置：2 名学生恢复了原来的照片和记录。")))
+        << dialogs.messages.value(2).toStdString();
+    EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "S01.jpg"), QByteArray("S01 before"));
+    EXPECT_FALSE(QFile::exists(site.SitePhotoFolder() + "S02.jpg"));
+    EXPECT_EQ(site.Photos(), (QMap<QString, QString>{{"S01", ""}, {"S02", ""}}));
+}
+
+TEST_F(MainWindowRun, ProofSheetPutsWarningsFirstFillsInThumbnailsAndAnswersWithItsButtons)
+{
+    site.AddStudents({"S01", "S02"});
+    const QStringList photos{site.ScratchPhoto("1.jpg", "jpeg/photos/obama_backstage_the_white_house.jpg"),
+                             site.ScratchPhoto("2.jpg", "jpeg/photos/concert.jpg"), site.ScratchPhoto("3.jpg")};
+    TADOQuery query(site.OdbcDriver());
+    const PlanOutcome planned
+        = MakeAssignmentPlan({site.Folder(), photoFolder, {"S01", "S02", "S03"}, {"1.jpg", "2.jpg", "3.jpg"}}, query);
+    ASSERT_TRUE(planned.plan);
+
+    for (const bool approve : {true, false}) {
+        TProofSheet sheet(*planned.plan);
+        const QAbstractItemModel& model = *sheet.ui.Grid1->model();
+        ASSERT_EQ(model.rowCount(), 3);
+        EXPECT_EQ(model.index(0, ProofSheetModel::CodeColumn).data().toString(), QStringLiteral("S02"));
+        EXPECT_EQ(model.index(1, ProofSheetModel::WarningsColumn).data().toString(),
+                  QStringLiteral("数据库中没有这名学生；不是 2:3 竖版照片（128×128）"));
+        EXPECT_EQ(model.index(2, ProofSheetModel::CodeColumn).data().toString(), QStringLiteral("S01"));
+        // Shown, the grid asks for the thumbnails of the rows in view; they arrive later.
+        QSignalSpy arrived(&model, &QAbstractItemModel::dataChanged);
+        sheet.show();
+        while (arrived.size() < 3 && arrived.wait(10000)) {
+        }
+        const QPixmap thumbnail = model.index(2, ProofSheetModel::NewPhotoColumn).data(Qt::DecorationRole).value<QPixmap>();
+        EXPECT_EQ(thumbnail.size(), QSize(60, 90));
+        QTest::mouseClick(approve ? sheet.ui.Button1 : sheet.ui.Button2, Qt::LeftButton);
+        EXPECT_EQ(sheet.result(), approve ? QDialog::Accepted : QDialog::Rejected);
+    }
+}
+
+} // namespace

@@ -1,0 +1,279 @@
+#include "resize/ReferencePictures.h"
+#include "widgets/ListBoxItems.h"
+#include "windows/main/Form1.h"
+#include "platform/settings/InstallationFolderStore.h"
+#include "resize/BatchResize.h"
+#include "windows/resize/ModifyPic.h"
+#include "support/QtPrinters.h"
+#include "support/RecordingDialogs.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+
+namespace {
+
+const QString kDone = QStringLiteral("图片大小调整成功！");
+const QString kFailed = QStringLiteral("片大小调整失败，请确认文件是否正确！");
+const QString kNoFolder = QStringLiteral("没有选择图片路径");
+
+class ResizeWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(QDir().mkpath(Source()) && QDir().mkpath(Target()));
+        QObject::connect(&window, &TfrmPicture::PicturesHandedOver, &mainWindow, &TForm1::TakePhotoList);
+    }
+
+    QString Source() const { return QDir::toNativeSeparators(temp.filePath("source") + '/'); }
+    QString Target() const { return QDir::toNativeSeparators(temp.filePath("target") + '/'); }
+    QStringList TargetFiles() const { return QDir(Target()).entryList(QDir::Files, QDir::Name); }
+
+    void AddPhotos(const QString& folder, const QStringList& names)
+    {
+        for (const QString& name : names)
+            ASSERT_TRUE(QFile::copy(TestDataPath("jpeg/photos/hopper.jpg"), folder + name)) << name.toStdString();
+    }
+
+    // Picks a folder through a browse button (Button3 the source, Button4 the target).
+    void Browse(QPushButton* button, const std::optional<QString>& folder)
+    {
+        dialogs.folderAnswers.push_back(folder);
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    void ChooseFolders()
+    {
+        Browse(window.ui.Button3, Source());
+        Browse(window.ui.Button4, Target());
+    }
+    // Clicks 开始 and waits until the run it starts has ended.
+    void Start()
+    {
+        QSignalSpy finished(&window, &TfrmPicture::RunFinished);
+        QTest::mouseClick(window.ui.Button1, Qt::LeftButton);
+        if (finished.isEmpty()) {
+            ASSERT_TRUE(finished.wait(60000));
+        }
+    }
+
+    QTemporaryDir temp;
+    RecordingDialogs dialogs;
+    const InstallationFolderStore store = InstallationFolderStore::AtFile(temp.filePath("settings.conf"));
+    TForm1 mainWindow{dialogs, store};
+    TfrmPicture window{dialogs, &mainWindow};
+};
+
+} // namespace
+
+TEST_F(ResizeWindowTest, EachShowingResetsTheFieldsButKeepsTheTargetFolder)
+{
+    AddPhotos(Source(), {"a.jpg"});
+    window.show();
+    ChooseFolders();
+    window.ui.Edit1->setText("200");
+    window.ui.Edit2->setText("300");
+    window.ui.Button3->setText("x");
+    Start();
+    ASSERT_EQ(window.ui.Gauge1->PercentDone(), 100);
+    EXPECT_EQ(dialogs.messages, QStringList{kDone});
+    EXPECT_EQ(QImage(Target() + "001.jpg", "BMP").size(), QSize(200, 300));
+    QTest::mouseClick(window.ui.Button2, Qt::LeftButton);
+    ASSERT_FALSE(window.isVisible());
+
+    window.show();
+    EXPECT_EQ(window.ui.Edit1->text(), QStringLiteral("120"));
+    EXPECT_EQ(window.ui.Edit2->text(), QStringLiteral("180"));
+    EXPECT_EQ(window.ui.Edit3->text(), QString());
+    EXPECT_EQ(window.ui.Button3->text(), QStringLiteral("浏览"));
+    EXPECT_EQ(window.ui.chklstbox->count(), 0);
+    EXPECT_EQ(window.ui.Edit4->text(), Target());
+    EXPECT_EQ(window.ui.Gauge1->PercentDone(), 100);
+
+    // Each picker opens at the folder its field holds.
+    ChooseFolders();
+    EXPECT_EQ(dialogs.startFolders, (QStringList{"", "", "", Target()}));
+}
+
+TEST_F(ResizeWindowTest, BrowsingListsTheSourcesPicturesAndStartingNeedsBothFolders)
+{
+    const QString other = QDir::toNativeSeparators(temp.filePath("other") + '/');
+    ASSERT_TRUE(QDir().mkpath(other));
+    AddPhotos(Source(), {"b.jpg", "a.JPG"});
+    AddPhotos(other, {"x.jpg"});
+    WriteFile(Source() + "notes.txt", "x");
+    window.show();
+    window.ui.Edit1->setText("abc"); // the folders are checked first
+    Start();
+
+    Browse(window.ui.Button3, Source());
+    EXPECT_EQ(window.ui.Edit3->text(), Source());
+    EXPECT_EQ(ItemTexts(*window.ui.chklstbox), (QStringList{"a.JPG", "b.jpg"}));
+    Browse(window.ui.Button3, other);
+    Browse(window.ui.Button3, std::nullopt); // cancelled browses change nothing
+    Browse(window.ui.Button4, std::nullopt);
+    EXPECT_EQ(window.ui.Edit3->text(), other);
+    EXPECT_EQ(ItemTexts(*window.ui.chklstbox), QStringList{"x.jpg"});
+    EXPECT_EQ(window.ui.Edit4->text(), QString());
+    Start();
+    window.hide();
+    window.show(); // empties the source, keeps the (empty) target
+    Browse(window.ui.Button4, Target());
+    Start();
+
+    EXPECT_EQ(dialogs.messages, QStringList(3, kNoFolder));
+    EXPECT_EQ(window.ui.Gauge1->MaxValue(), 100);
+    EXPECT_TRUE(TargetFiles().isEmpty());
+}
+
+TEST_F(ResizeWindowTest, UnusableSizesAndAMissingPictureFailWithTheMessage)
+{
+    AddPhotos(Source(), {"a.jpg", "b.jpg", "c.jpg"});
+    window.show();
+    ChooseFolders();
+    const std::pair<const char*, const char*> sizes[] = {{"abc", "180"}, {"120", ""}, {"0", "180"}, {"120", "-1"}};
+    for (const auto& [width, height] : sizes) {
+        window.ui.Edit1->setText(width);
+        window.ui.Edit2->setText(height);
+        Start();
+        EXPECT_EQ(dialogs.messages.takeLast(), kFailed) << width << " x " << height;
+        EXPECT_TRUE(TargetFiles().isEmpty()) << width << " x " << height;
+    }
+
+    // A listed file deleted before the run: the gauge stays where it got to.
+    window.ui.Edit1->setText("120");
+    window.ui.Edit2->setText("180");
+    ASSERT_TRUE(QFile::remove(Source() + "b.jpg"));
+    Start();
+    EXPECT_EQ(dialogs.messages, QStringList{kFailed});
+    EXPECT_EQ(TargetFiles(), QStringList{"001.jpg"});
+    EXPECT_EQ(window.ui.Gauge1->PercentDone(), 33);
+}
+
+TEST_F(ResizeWindowTest, TheChosenFitModeIsUsedAndKeptFromOneShowingToTheNext)
+{
+    ASSERT_TRUE(QFile::copy(TestDataPath("jpeg/libjpeg-turbo/testorig.jpg"), Source() + "objects.jpg"));
+    window.show();
+    ChooseFolders();
+    EXPECT_EQ(window.ui.ComboBox1->currentText(), QStringLiteral("拉伸"));
+    window.ui.ComboBox1->setCurrentText(QStringLiteral("人脸"));
+    Start();
+    window.hide();
+    window.show();
+    EXPECT_EQ(window.ui.ComboBox1->currentText(), QStringLiteral("人脸"));
+
+    EXPECT_EQ(dialogs.messages,
+              QStringList{kDone + QStringLiteral("\n其中 1 张图片未找到人脸，已按裁剪处理：objects.jpg")});
+    // Cropped, not stretched: the 227 x 149 picture's middle 99 columns.
+    EXPECT_TRUE(IsSampleOf(Target() + "001.jpg", Source() + "objects.jpg", {120, 180}, {}, {64, 0, 99, 149}));
+}
+
+TEST_F(ResizeWindowTest, ARunLeavesTheWindowWorkingAndClosingStopsItWithWhatWasWrittenHandedOver)
+{
+    for (int i = 0; i < 200; ++i)
+        ASSERT_TRUE(QFile::copy(TestDataPath("jpeg/photos/obama-240p.jpg"), Source() + QStringLiteral("%1.jpg").arg(i)));
+    window.show();
+    ChooseFolders();
+    QTest::mouseClick(window.ui.Button1, Qt::LeftButton);
+    // Running: what would change the run is locked, 退出 is not.
+    for (QWidget* control : std::initializer_list<QWidget*>{window.ui.Button1, window.ui.Button3, window.ui.Button4,
+                                                            window.ui.Edit1, window.ui.Edit2, window.ui.ComboBox1})
+        EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
+    EXPECT_TRUE(window.ui.Button2->isEnabled());
+    QCoreApplication::processEvents();
+
+    QTest::mouseClick(window.ui.Button2, Qt::LeftButton);
+    const QStringList written = TargetFiles();
+    QStringList numbered;
+    for (int n = 1; n <= written.size(); ++n)
+        numbered << ResizeOutputName(n);
+    EXPECT_EQ(written, numbered) << "the outputs are 001.jpg on, without a gap";
+    EXPECT_EQ(ItemTexts(*mainWindow.ui.ListBox2), written);
+    EXPECT_TRUE(window.ui.Button1->isEnabled());
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(ResizeWindowTest, ClosingHandsOverWhatTheRunWroteOrElseTheTargetsPictures)
+{
+    // Older pictures in the target must never be paired with students, nor
+    // pictures in the current directory.
+    AddPhotos(Source(), {"a.jpg", "b.jpg", "c.jpg"});
+    const QStringList leftovers{"001.jpg", "002.jpg", "003.jpg", "004.jpg", "005.jpg", "006.jpg", "007.jpg", "008.jpg"};
+    AddPhotos(Target(), leftovers);
+    WriteFile(Target() + "readme.txt", "x");
+    const QStringList targetFiles = TargetFiles();
+    const QString emptyTarget = QDir::toNativeSeparators(temp.filePath("empty") + '/');
+    ASSERT_TRUE(QDir().mkpath(emptyTarget));
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(Source()));
+
+    const auto close = [this] { window.close(); };
+    const struct {
+        const char* name;
+        std::optional<QString> target;
+        std::function<void()> run;
+        std::function<void()> close;
+        QStringList handedOver;
+    } cases[] = {
+        // First, as each showing keeps the target folder of the one before.
+        {"no target, Esc", std::nullopt, [] {}, [this] { QTest::keyClick(&window, Qt::Key_Escape); }, {}},
+        {"no pictures, exit button", emptyTarget, [] {}, [this] { QTest::mouseClick(window.ui.Button2, Qt::LeftButton); },
+         {}},
+        {"no run in this showing", Target(), [] {}, close, leftovers},
+        {"a run of three pictures", Target(), [this] { Start(); }, close, {"001.jpg", "002.jpg", "003.jpg"}},
+        {"a run that stopped at its second picture", Target(),
+         [this] {
+             QFile::rename(Source() + "b.jpg", Source() + "b.tmp");
+             Start();
+             QFile::rename(Source() + "b.tmp", Source() + "b.jpg");
+         },
+         close, {"001.jpg"}},
+        {"a run refused for its width", Target(),
+         [this] {
+             window.ui.Edit1->setText("abc");
+             Start();
+         },
+         close, {}},
+        {"two runs, the second stopped at once", Target(),
+         [this] {
+             Start();
+             QFile::rename(Source() + "a.jpg", Source() + "a.tmp");
+             Start();
+             QFile::rename(Source() + "a.tmp", Source() + "a.jpg");
+         },
+         close, {}},
+        {"a run, then another target folder", Target(),
+         [this] {
+             Start();
+             Browse(window.ui.Button4, Source());
+         },
+         close, {"a.jpg", "b.jpg", "c.jpg"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        mainWindow.TakePhotoList("/old/", {"old.jpg"});
+        mainWindow.ui.StatusBar1->SetPanelText(1, QStringLiteral("共有 9 图片"));
+        window.show();
+        Browse(window.ui.Button3, Source());
+        if (c.target)
+            Browse(window.ui.Button4, *c.target);
+        c.run();
+        c.close();
+
+        EXPECT_FALSE(window.isVisible());
+        EXPECT_EQ(mainWindow.ui.Edit3->text(), window.ui.Edit4->text());
+        EXPECT_EQ(ItemTexts(*mainWindow.ui.ListBox2), c.handedOver);
+        EXPECT_EQ(ItemTexts(*window.ui.chklstbox), c.handedOver);
+        EXPECT_EQ(mainWindow.ui.StatusBar1->PanelText(1),
+                  QStringLiteral("共有 %1 图片").arg(c.handedOver.isEmpty() ? 9 : c.handedOver.size()));
+        EXPECT_EQ(TargetFiles(), targetFiles);
+    }
+    QDir::setCurrent(before);
+}
