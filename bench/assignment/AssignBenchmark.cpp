@@ -44,7 +44,8 @@ int main(int argc, char* argv[])
         return 1;
     }
     const auto planned_at = Clock::now();
-    const AssignmentOutcome outcome = RunAssignment(*planned.plan, query, RunSettings{journal ? &*journal : nullptr, {}});
+    const AssignmentOutcome outcome =
+        RunAssignment(*planned.plan, query, RunSettings{journal ? &*journal : nullptr, {}});
     const std::chrono::duration<double> planSeconds = planned_at - start;
     const std::chrono::duration<double> runSeconds = Clock::now() - planned_at;
 

@@ -10,6 +10,7 @@
 #include "widgets/TImage.h"
 
 #include <QApplication>
+
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>

@@ -12,9 +12,7 @@
 #include "picture/TPicture.h"
 
 #include <benchmark/benchmark.h>
-
-#include <spawn.h>
-#include <sys/wait.h>
+#include <jpeglib.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -22,7 +20,8 @@
 #include <iterator>
 #include <vector>
 
-#include <jpeglib.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
 extern char** environ;
 
@@ -119,7 +118,7 @@ void QuarterTurn(benchmark::State& state)
     TBitmap turned;
     turned.SetSize(height, width);
     int changes = 0;
-    turned.SetOnChange([&] { ++changes; });   // as cheap as marking a widget dirty
+    turned.SetOnChange([&] { ++changes; }); // as cheap as marking a widget dirty
     for (auto _ : state) {
         TCanvas& from = source.Canvas();
         TCanvas& to = turned.Canvas();
@@ -165,8 +164,7 @@ int main(int argc, char** argv)
         std::fputs("no photos in " SP_BENCH_DATA_DIR ": run bench/make-data.sh for the JPEG figures\n", stderr);
     for (const std::filesystem::path& photo : photos) {
         const std::string name = photo.stem().string();
-        benchmark::RegisterBenchmark(("LoadAndDrawSmall/" + name).c_str(), LoadAndDrawSmall, photo,
-                                     Decoding::AsDrawn)
+        benchmark::RegisterBenchmark(("LoadAndDrawSmall/" + name).c_str(), LoadAndDrawSmall, photo, Decoding::AsDrawn)
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("LoadDecodeFullAndDrawSmall/" + name).c_str(), LoadAndDrawSmall, photo,
                                      Decoding::WholeFirst)

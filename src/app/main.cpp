@@ -1,11 +1,11 @@
-#include "windows/capture/GetPic.h"
-#include "picture/DisplayColorDepth.h"
 #include "files/FolderString.h"
-#include "widgets/Dialogs.h"
-#include "widgets/QtChineseTexts.h"
-#include "windows/main/Form1.h"
+#include "picture/DisplayColorDepth.h"
 #include "platform/camera/CameraSourceFromEnvironment.h"
 #include "platform/settings/InstallationFolderStore.h"
+#include "widgets/Dialogs.h"
+#include "widgets/QtChineseTexts.h"
+#include "windows/capture/GetPic.h"
+#include "windows/main/Form1.h"
 #include "windows/resize/ModifyPic.h"
 
 #include <QApplication>
@@ -27,9 +27,8 @@ int main(int argc, char* argv[])
     // STUDENT_PHOTO_SETTINGS names a settings file that stands in for the
     // user's own store of the installation folder (the demo site uses it).
     const QString settingsFile = qEnvironmentVariable("STUDENT_PHOTO_SETTINGS");
-    const InstallationFolderStore folderStore = settingsFile.isEmpty()
-        ? InstallationFolderStore::ForCurrentUser()
-        : InstallationFolderStore::AtFile(settingsFile);
+    const InstallationFolderStore folderStore = settingsFile.isEmpty() ? InstallationFolderStore::ForCurrentUser()
+                                                                       : InstallationFolderStore::AtFile(settingsFile);
     const std::unique_ptr<CameraSource> camera = CameraSourceFromEnvironment();
     // The capture window keeps its scratch file and its output folder beside the executable.
     const QString programFolder = FolderString(QCoreApplication::applicationDirPath());

@@ -1,11 +1,10 @@
 #include "assignment/AssignmentPlan.h"
 
-#include "files/PlainFileName.h"
-
 #include "assignment/RunMessages.h"
 #include "assignment/SiteConfig.h"
 #include "assignment/SiteIdentity.h"
 #include "assignment/StudentRows.h"
+#include "files/PlainFileName.h"
 #include "platform/database/TADOQuery.h"
 
 #include <QDir>
@@ -54,7 +53,8 @@ void DescribeRepeats(const QList<QPair<QString, QList<qsizetype>>>& groups, cons
         QStringList positions;
         for (const qsizetype position : groups[g].second)
             positions << QString::number(position);
-        const QString text = QStringLiteral("“%1”在第 %2 %3").arg(ShownCode(groups[g].first), positions.join(u'、'), unit);
+        const QString text =
+            QStringLiteral("“%1”在第 %2 %3").arg(ShownCode(groups[g].first), positions.join(u'、'), unit);
         if (g < kGroupsShown)
             shown << text;
         all << text;
@@ -168,7 +168,8 @@ QString PlanRow::WarningsText() const
 
 qsizetype AssignmentPlan::Count(PlanWarning warning) const
 {
-    return std::count_if(rows.cbegin(), rows.cend(), [warning](const PlanRow& row) { return row.warnings.testFlag(warning); });
+    return std::count_if(rows.cbegin(), rows.cend(),
+                         [warning](const PlanRow& row) { return row.warnings.testFlag(warning); });
 }
 
 bool AssignmentPlan::HasWarnings() const

@@ -1,12 +1,12 @@
 #include "assignment/AssignmentRun.h"
 
-#include "files/RegularFile.h"
 #include "assignment/AssignmentPlan.h"
 #include "assignment/ReplaceFile.h"
 #include "assignment/RunJournal.h"
 #include "assignment/RunMessages.h"
 #include "assignment/SiteConfig.h"
 #include "assignment/StudentRows.h"
+#include "files/RegularFile.h"
 #include "platform/database/TADOQuery.h"
 
 #include <QDir>
@@ -18,7 +18,6 @@
 namespace {
 
 using namespace AssignmentMessages;
-
 
 // The journal is forced to disk once per batch of students rather than once
 // per student; the photos of a batch are held in memory meanwhile.
@@ -67,7 +66,8 @@ void PrepareStudent(Prepared& student, const QHash<QString, StudentRow>& student
     // elsewhere; only a regular file is ever replaced.
     const QFileInfo destination(row.destination);
     if (destination.isSymLink() || (destination.exists() && !destination.isFile())) {
-        student.notCopiedReason = QStringLiteral("目标 %1 不是普通文件，没有替换").arg(QDir::toNativeSeparators(row.destination));
+        student.notCopiedReason =
+            QStringLiteral("目标 %1 不是普通文件，没有替换").arg(QDir::toNativeSeparators(row.destination));
         return;
     }
     if (!journal)
@@ -134,11 +134,11 @@ QString NotSetSections(const AssignmentOutcome& outcome)
     QStringList sections;
     if (!outcome.notCopied.isEmpty())
         sections << QStringLiteral("图片未能复制，数据库中的记录未改动（%1 名）：").arg(outcome.notCopied.size())
-                + ShortCodeList(outcome.notCopied);
+                        + ShortCodeList(outcome.notCopied);
     if (!outcome.noRowChanged.isEmpty())
         sections << QStringLiteral("数据库中没有这些学籍号的学生，图片已复制但没有记录被更新（%1 名）：")
-                        .arg(outcome.noRowChanged.size())
-                + ShortCodeList(outcome.noRowChanged);
+                            .arg(outcome.noRowChanged.size())
+                        + ShortCodeList(outcome.noRowChanged);
     return sections.join(QStringLiteral("\n"));
 }
 
@@ -162,7 +162,7 @@ void Complete(AssignmentOutcome& outcome)
     }
     const qsizetype notSet = outcome.notCopied.size() + outcome.noRowChanged.size();
     outcome.message = QStringLiteral("%1 名学生没有设置照片。\n").arg(notSet) + kDone + QStringLiteral("\n\n")
-        + NotSetSections(outcome);
+                      + NotSetSections(outcome);
     outcome.details = NotSetDetails(outcome);
     outcome.statusText = QStringLiteral("%1 名学生未设置").arg(notSet);
 }
@@ -271,7 +271,7 @@ AssignmentOutcome RunAssignment(const AssignmentPlan& plan, TADOQuery& query, co
         outcome.prunedRuns = settings.journal->Prune(journal->Id());
         if (!outcome.prunedRuns.isEmpty()) {
             outcome.message += QStringLiteral("\n\n以下较早的设置记录已删除，不能再撤销：")
-                + outcome.prunedRuns.join(QStringLiteral("、"));
+                               + outcome.prunedRuns.join(QStringLiteral("、"));
         }
     }
     return outcome;

@@ -39,7 +39,8 @@ QString ImageCell(const QByteArray& jpeg, const QString& captionHtml)
 {
     QString cell = QStringLiteral("<td class=\"photo\">");
     if (!jpeg.isEmpty())
-        cell += QStringLiteral("<img src=\"data:image/jpeg;base64,%1\" alt=\"\">").arg(QString::fromLatin1(jpeg.toBase64()));
+        cell += QStringLiteral("<img src=\"data:image/jpeg;base64,%1\" alt=\"\">")
+                    .arg(QString::fromLatin1(jpeg.toBase64()));
     return cell + captionHtml + QStringLiteral("</td>");
 }
 
@@ -51,12 +52,14 @@ QByteArray ProofSheetHtml(const AssignmentPlan& plan)
     QStringList files;
     for (const PlanRow& row : plan.rows)
         files << row.source << (row.destinationExists ? row.destination : QString());
-    const QList<QByteArray> thumbnails = QtConcurrent::blockingMapped<QList<QByteArray>>(
-        files, [](const QString& file) { return file.isEmpty() ? QByteArray() : ThumbnailJpeg(MakeThumbnail(file, kThumbnailBox)); });
+    const QList<QByteArray> thumbnails =
+        QtConcurrent::blockingMapped<QList<QByteArray>>(files, [](const QString& file) {
+            return file.isEmpty() ? QByteArray() : ThumbnailJpeg(MakeThumbnail(file, kThumbnailBox));
+        });
 
     QString html = QStringLiteral("<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"utf-8\">\n"
                                   "<title>学生照片核对表</title>\n<style>")
-        + QString::fromUtf8(kStyle) + QStringLiteral("</style>\n</head>\n<body>\n<h1>学生照片核对表</h1>\n");
+                   + QString::fromUtf8(kStyle) + QStringLiteral("</style>\n</head>\n<body>\n<h1>学生照片核对表</h1>\n");
     html += QStringLiteral("<p>网站：%1<br>数据库：%2<br>生成时间：%3</p>\n")
                 .arg(Escaped(QDir::toNativeSeparators(plan.installationFolder)), Escaped(plan.database),
                      QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
@@ -65,9 +68,10 @@ QByteArray ProofSheetHtml(const AssignmentPlan& plan)
                            "<th>提示</th></tr></thead>\n<tbody>\n");
     for (const qsizetype i : plan.ProofOrder()) {
         const PlanRow& row = plan.rows[i];
-        const QString newCaption = row.photo.kind == PhotoFacts::Kind::Unreadable
-            ? row.photoName + QStringLiteral("（无法读取）")
-            : QStringLiteral("%1 %2×%3").arg(row.photoName).arg(row.photo.width).arg(row.photo.height);
+        const QString newCaption =
+            row.photo.kind == PhotoFacts::Kind::Unreadable
+                ? row.photoName + QStringLiteral("（无法读取）")
+                : QStringLiteral("%1 %2×%3").arg(row.photoName).arg(row.photo.width).arg(row.photo.height);
         QString presentCaption = row.destinationExists ? QStringLiteral("现有文件") : QStringLiteral("无");
         if (row.studentExists && !row.currentPhoto.toString().isEmpty())
             presentCaption += QStringLiteral("<br>") + Escaped(PhotoValueText(row.currentPhoto));
@@ -79,8 +83,9 @@ QByteArray ProofSheetHtml(const AssignmentPlan& plan)
         html += ImageCell(thumbnails[2 * i + 1], presentCaption);
         html += QStringLiteral("<td class=\"note\">%1</td></tr>\n").arg(Escaped(row.WarningsText()));
     }
-    html += QStringLiteral("</tbody>\n</table>\n<p class=\"sign\">核对人签字：＿＿＿＿＿＿＿＿　　日期：＿＿＿＿＿＿＿＿</p>\n"
-                           "</body>\n</html>\n");
+    html += QStringLiteral(
+        "</tbody>\n</table>\n<p class=\"sign\">核对人签字：＿＿＿＿＿＿＿＿　　日期：＿＿＿＿＿＿＿＿</p>\n"
+        "</body>\n</html>\n");
     return html.toUtf8();
 }
 
@@ -89,7 +94,8 @@ void WriteProofSheet(const AssignmentPlan& plan, const QString& path)
     QSaveFile file(path);
     const QByteArray html = ProofSheetHtml(plan);
     if (!file.open(QIODevice::WriteOnly) || file.write(html) != html.size() || !file.commit()) {
-        throw EProofSheetError(
-            QStringLiteral("无法写入核对表 %1：%2").arg(QDir::toNativeSeparators(path), file.errorString()).toStdString());
+        throw EProofSheetError(QStringLiteral("无法写入核对表 %1：%2")
+                                   .arg(QDir::toNativeSeparators(path), file.errorString())
+                                   .toStdString());
     }
 }

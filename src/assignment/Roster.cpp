@@ -1,7 +1,7 @@
 #include "assignment/Roster.h"
 
-#include "files/RegularFile.h"
 #include "assignment/LocalText.h"
+#include "files/RegularFile.h"
 
 #include <QList>
 #include <QStringDecoder>
@@ -18,8 +18,7 @@ namespace {
 // Splits at CR LF, a lone CR or a lone LF; a line end at the very end makes
 // no empty last line. Bytes and characters split alike: no multi-byte
 // sequence of UTF-8 or GB18030 holds a CR or LF byte.
-template <typename Text>
-QList<Text> SplitLines(const Text& text)
+template <typename Text> QList<Text> SplitLines(const Text& text)
 {
     QList<Text> lines;
     qsizetype lineStart = 0;
@@ -91,8 +90,7 @@ QString RosterText(const QByteArray& bytes)
 
 bool IsInvisibleFormatCharacter(char16_t c)
 {
-    return (c >= 0x200B && c <= 0x200F) || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069)
-        || c == 0xFEFF;
+    return (c >= 0x200B && c <= 0x200F) || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0xFEFF;
 }
 
 void CheckCode(const QString& code, qsizetype lineNumber)

@@ -203,9 +203,7 @@ QByteArray JournalRun::OldFile(const JournalEntry::SavedFile& saved) const
 }
 
 RunJournal::RunJournal(QString id, const QString& folder)
-    : id_(std::move(id))
-    , lines_(QDir(folder).filePath(kLinesFile))
-    , oldPhotos_(QDir(folder).filePath(kOldPhotosFile))
+    : id_(std::move(id)), lines_(QDir(folder).filePath(kLinesFile)), oldPhotos_(QDir(folder).filePath(kOldPhotosFile))
 {
     if (!lines_.open(QIODevice::WriteOnly | QIODevice::Append))
         Fail(QStringLiteral("无法写入"), lines_);
@@ -280,8 +278,7 @@ void RunJournal::Sync()
 }
 
 JournalStore::JournalStore(QString dataFolder, JournalLimits limits)
-    : dataFolder_(std::move(dataFolder))
-    , limits_(limits)
+    : dataFolder_(std::move(dataFolder)), limits_(limits)
 {
 }
 
@@ -309,13 +306,15 @@ std::unique_ptr<RunJournal> JournalStore::Begin(const QString& installationFolde
 {
     const QString siteFolder = SiteFolderFor(installationFolder);
     if (!QDir().mkpath(siteFolder))
-        throw EJournalError(QStringLiteral("无法建立撤销记录文件夹 %1").arg(QDir::toNativeSeparators(siteFolder)).toStdString());
+        throw EJournalError(
+            QStringLiteral("无法建立撤销记录文件夹 %1").arg(QDir::toNativeSeparators(siteFolder)).toStdString());
     // Students' photos are personal data: the journal is for its owner's eyes only.
     QFile::setPermissions(dataFolder_ + QStringLiteral("/journal"),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QFile siteFile(QDir(siteFolder).filePath(kSiteFile));
     if (!siteFile.exists()) {
-        if (!siteFile.open(QIODevice::WriteOnly) || siteFile.write(CanonicalSiteFolder(installationFolder).toUtf8()) < 0)
+        if (!siteFile.open(QIODevice::WriteOnly)
+            || siteFile.write(CanonicalSiteFolder(installationFolder).toUtf8()) < 0)
             Fail(QStringLiteral("无法写入"), siteFile);
     }
 
@@ -325,7 +324,8 @@ std::unique_ptr<RunJournal> JournalStore::Begin(const QString& installationFolde
     // mkdir fails when the folder exists: two runs never share one.
     for (int n = 2; !QDir(siteFolder).mkdir(id); ++n) {
         if (n > 1000)
-            throw EJournalError(QStringLiteral("无法建立撤销记录文件夹 %1").arg(QDir::toNativeSeparators(siteFolder)).toStdString());
+            throw EJournalError(
+                QStringLiteral("无法建立撤销记录文件夹 %1").arg(QDir::toNativeSeparators(siteFolder)).toStdString());
         id = stamp + QStringLiteral("-%1").arg(n, 4, 10, QChar(u'0'));
     }
     std::unique_ptr<RunJournal> journal(new RunJournal(id, QDir(siteFolder).filePath(id)));
@@ -380,7 +380,8 @@ QStringList JournalStore::Prune(const QString& keepId)
     }
     std::sort(all.begin(), all.end(), [](const Stored& a, const Stored& b) { return a.id < b.id; });
     const auto isRemovable = [&](const Stored& stored) {
-        return std::any_of(removable.cbegin(), removable.cend(), [&](const Stored& r) { return r.folder == stored.folder; });
+        return std::any_of(removable.cbegin(), removable.cend(),
+                           [&](const Stored& r) { return r.folder == stored.folder; });
     };
     qint64 total = 0;
     for (const Stored& stored : std::as_const(all))

@@ -80,7 +80,7 @@ struct JournalEntry {
     std::optional<QVariant> oldPhoto;
     QByteArray newFileHash; // PhotoHash of the photo the run copies
     QString newPhoto;
-    bool done = false;    // the run got past this student's change
+    bool done = false; // the run got past this student's change
     bool undone = false;
 };
 
@@ -156,8 +156,7 @@ public:
     const QString& DataFolder() const { return dataFolder_; }
 
     // Starts the journal of a new run. Throws EJournalError when it cannot be written.
-    std::unique_ptr<RunJournal> Begin(const QString& installationFolder, const QString& database,
-                                      qsizetype students);
+    std::unique_ptr<RunJournal> Begin(const QString& installationFolder, const QString& database, qsizetype students);
     // Appends to an existing run's journal (undo marks its entries).
     std::unique_ptr<RunJournal> Reopen(const JournalRun& run) const;
 

@@ -126,9 +126,9 @@ ConnectionSettings ReadConnectionSettings(const QByteArray& webConfig)
 QString BuildConnectionString(const ConnectionSettings& settings)
 {
     return QStringLiteral("Provider=SQLOLEDB.1;Password=") + QuoteConnectionValue(settings.Password)
-        + QStringLiteral(";Persist Security Info=True;User ID=") + QuoteConnectionValue(settings.UserId)
-        + QStringLiteral(";Initial Catalog=") + QuoteConnectionValue(settings.Database)
-        + QStringLiteral(";Data Source=") + QuoteConnectionValue(settings.Server);
+           + QStringLiteral(";Persist Security Info=True;User ID=") + QuoteConnectionValue(settings.UserId)
+           + QStringLiteral(";Initial Catalog=") + QuoteConnectionValue(settings.Database)
+           + QStringLiteral(";Data Source=") + QuoteConnectionValue(settings.Server);
 }
 
 ConnectionSettings SiteConnectionSettings(const QString& installationFolder)

@@ -34,7 +34,8 @@ PresentFile LookAt(const QString& path)
         return present;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw std::runtime_error(QStringLiteral("无法读取 %1：%2").arg(QDir::toNativeSeparators(path), file.errorString()).toStdString());
+        throw std::runtime_error(
+            QStringLiteral("无法读取 %1：%2").arg(QDir::toNativeSeparators(path), file.errorString()).toStdString());
     present.hash = PhotoHash(file);
     return present;
 }
@@ -97,8 +98,9 @@ UndoOutcome UndoRun(JournalStore& store, const JournalRun& run, const QString& i
         const ConnectionSettings settings = SiteConnectionSettings(installationFolder);
         const QString database = DatabaseName(settings);
         if (database != run.database) {
-            return Refused(QStringLiteral("%1 的设置写入的是数据库“%2”，网站的 Web.config 现在指向“%3”；没有撤销任何内容。")
-                               .arg(run.StartedText(), run.database, database));
+            return Refused(
+                QStringLiteral("%1 的设置写入的是数据库“%2”，网站的 Web.config 现在指向“%3”；没有撤销任何内容。")
+                    .arg(run.StartedText(), run.database, database));
         }
         OpenSiteDatabase(query, BuildConnectionString(settings));
         QStringList codes;
@@ -111,8 +113,8 @@ UndoOutcome UndoRun(JournalStore& store, const JournalRun& run, const QString& i
         for (auto entry = entries.crbegin(); entry != entries.crend(); ++entry) {
             const QString path = photoFolder + entry->code + QStringLiteral(".jpg");
             const PresentFile file = LookAt(path);
-            const bool fileIsOld = file.regular
-                && (entry->oldFile ? file.exists && file.hash == entry->oldFile->hash : !file.exists);
+            const bool fileIsOld =
+                file.regular && (entry->oldFile ? file.exists && file.hash == entry->oldFile->hash : !file.exists);
             const bool fileIsNew = file.regular && file.exists && file.hash == entry->newFileHash;
             const auto row = rows.constFind(entry->code);
             const bool hasRow = row != rows.cend();
@@ -168,7 +170,8 @@ UndoOutcome UndoRun(JournalStore& store, const JournalRun& run, const QString& i
                           .arg(outcome.restored.size());
     QStringList details;
     if (!outcome.leftAlone.isEmpty()) {
-        outcome.message += QStringLiteral("\n\n%1 名学生在那次设置之后又有改动，没有恢复：").arg(outcome.leftAlone.size())
+        outcome.message +=
+            QStringLiteral("\n\n%1 名学生在那次设置之后又有改动，没有恢复：").arg(outcome.leftAlone.size())
             + ShortCodeList(outcome.leftAlone);
         details << QStringLiteral("没有恢复：\n") + StudentLines(outcome.leftAlone);
     }

@@ -21,8 +21,8 @@ struct UndoOutcome {
         Completed, // every student of the run was looked at
     };
     Result result = Result::Refused;
-    QString message; // short, for a message box
-    QString details; // the full lists
+    QString message;              // short, for a message box
+    QString details;              // the full lists
     QList<StudentNote> restored;  // students given back their earlier file or value
     QList<StudentNote> leftAlone; // students changed since the run, with what changed
 
@@ -44,5 +44,5 @@ QString RunSummary(const JournalRun& run);
 // before is left alone and named, unless `mode` forces it. Refused, without
 // touching anything, when the site's Web.config now names another database
 // than the run used.
-UndoOutcome UndoRun(JournalStore& store, const JournalRun& run, const QString& installationFolder,
-                    TADOQuery& query, UndoMode mode);
+UndoOutcome UndoRun(JournalStore& store, const JournalRun& run, const QString& installationFolder, TADOQuery& query,
+                    UndoMode mode);

@@ -1,20 +1,19 @@
 // student-photo-cli assign: the main window's assignment run from a terminal.
+#include "assignment/AssignmentPlan.h"
+#include "assignment/AssignmentRun.h"
+#include "assignment/PhotoList.h"
+#include "assignment/ProofSheetHtml.h"
+#include "assignment/Roster.h"
+#include "assignment/RunJournal.h"
+#include "assignment/RunMessages.h"
+#include "assignment/StudentRows.h"
 #include "cli/CommandOptions.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/ProgressBar.h"
 #include "cli/TextTable.h"
-
 #include "files/FolderString.h"
 #include "files/RegularFile.h"
-#include "assignment/AssignmentPlan.h"
-#include "assignment/AssignmentRun.h"
-#include "assignment/ProofSheetHtml.h"
-#include "assignment/RunJournal.h"
-#include "assignment/RunMessages.h"
-#include "assignment/StudentRows.h"
-#include "assignment/PhotoList.h"
-#include "assignment/Roster.h"
 #include "platform/database/OdbcConnectionString.h"
 #include "platform/database/TADOQuery.h"
 
@@ -61,7 +60,8 @@ QString PlanText(const AssignmentPlan& plan)
                             ShownCode(row.code),
                             row.photoName,
                             KindName(row.photo.kind),
-                            readable ? QStringLiteral("%1×%2").arg(row.photo.width).arg(row.photo.height) : QStringLiteral("-"),
+                            readable ? QStringLiteral("%1×%2").arg(row.photo.width).arg(row.photo.height)
+                                     : QStringLiteral("-"),
                             row.studentExists ? QStringLiteral("有") : QStringLiteral("无"),
                             row.studentExists ? PhotoValueText(row.currentPhoto) : QStringLiteral("-"),
                             row.destinationExists ? QStringLiteral("已存在") : QStringLiteral("新建"),
@@ -71,7 +71,7 @@ QString PlanText(const AssignmentPlan& plan)
                       QStringLiteral("尺寸"), QStringLiteral("学生"), QStringLiteral("现有照片"),
                       QStringLiteral("目标文件"), QStringLiteral("提示")},
                      rows)
-        + QStringLiteral("\n\n") + plan.Summary() + QStringLiteral("\n（试运行，没有改动任何文件和记录）");
+           + QStringLiteral("\n\n") + plan.Summary() + QStringLiteral("\n（试运行，没有改动任何文件和记录）");
 }
 
 // The message on standard output, the full lists on standard error; the exit code.
@@ -153,7 +153,8 @@ int RunAssignCommand(const QStringList& arguments)
     AssignmentOutcome outcome;
     {
         ProgressBar bar(QStringLiteral("设置学生图片"), input.codes.size());
-        outcome = RunAssignment(*planned.plan, query, RunSettings{&journal, [&bar](qsizetype done) { bar.Update(done); }});
+        outcome =
+            RunAssignment(*planned.plan, query, RunSettings{&journal, [&bar](qsizetype done) { bar.Update(done); }});
     }
     return Report(outcome, options);
 }

@@ -28,7 +28,7 @@ std::variant<GivenOptions, QString> ParseOptions(const QStringList& arguments, c
         if (options.Has(name))
             return QStringLiteral("%1 given twice").arg(name);
         QStringList values;
-        const qsizetype wanted = rule->values == OptionValues::None ? 0
+        const qsizetype wanted = rule->values == OptionValues::None  ? 0
                                  : rule->values == OptionValues::One ? 1
                                                                      : arguments.size();
         while (values.size() < wanted && i < arguments.size() && !IsOptionName(arguments[i]))

@@ -1,7 +1,6 @@
 // student-photo-cli inspect: the picture inspection, which needs no Qt, run
 // with the command line's arguments.
 #include "cli/Commands.h"
-
 #include "cli/inspect/PictureInspection.h"
 
 #include <iostream>

@@ -18,9 +18,7 @@ ProgressBar::ProgressBar(const QString& label, qsizetype total)
 }
 
 ProgressBar::ProgressBar(const QString& label, qsizetype total, std::FILE* out)
-    : label_(label)
-    , total_(std::max<qsizetype>(total, 0))
-    , out_(out)
+    : label_(label), total_(std::max<qsizetype>(total, 0)), out_(out)
 {
 }
 
@@ -57,9 +55,5 @@ QString ProgressBar::Line(const QString& label, qsizetype done, qsizetype total,
     bar.reserve(width);
     bar.fill(u'#', filled);
     bar += QString(width - filled, u'.');
-    return QStringLiteral("%1 [%2] %3/%4 %5%")
-        .arg(label, bar)
-        .arg(done)
-        .arg(total)
-        .arg(percent, 3);
+    return QStringLiteral("%1 [%2] %3/%4 %5%").arg(label, bar).arg(done).arg(total).arg(percent, 3);
 }

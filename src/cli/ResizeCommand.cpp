@@ -21,16 +21,15 @@ namespace {
 // More threads than this only cost memory.
 constexpr int kMaxJobs = 64;
 
-const char kResizeUsage[] =
-    "usage: student-photo-cli resize --source DIR --target DIR [--width 120] [--height 180]\n"
-    "                                [--fit stretch|crop|face] [--jobs N]\n"
-    "  scales every *.jpg picture of the source folder, in listing order, to WIDTH x HEIGHT\n"
-    "  and writes them into the target folder as 001.jpg, 002.jpg ... (BMP data)\n"
-    "  --fit stretch  the whole picture, stretched (the default)\n"
-    "  --fit crop     the largest centred part of the output's proportions\n"
-    "  --fit face     the part around the largest face, the face about half the height;\n"
-    "                 pictures without a face are cropped, and named\n"
-    "  --jobs N       decode and draw on N threads (default: one per processor core)\n";
+const char kResizeUsage[] = "usage: student-photo-cli resize --source DIR --target DIR [--width 120] [--height 180]\n"
+                            "                                [--fit stretch|crop|face] [--jobs N]\n"
+                            "  scales every *.jpg picture of the source folder, in listing order, to WIDTH x HEIGHT\n"
+                            "  and writes them into the target folder as 001.jpg, 002.jpg ... (BMP data)\n"
+                            "  --fit stretch  the whole picture, stretched (the default)\n"
+                            "  --fit crop     the largest centred part of the output's proportions\n"
+                            "  --fit face     the part around the largest face, the face about half the height;\n"
+                            "                 pictures without a face are cropped, and named\n"
+                            "  --jobs N       decode and draw on N threads (default: one per processor core)\n";
 
 const QList<OptionRule> kResizeOptions = {
     {"--source", OptionValues::One, OptionPresence::Required},
@@ -95,9 +94,7 @@ int RunResizeCommand(const QStringList& arguments)
     BatchResizeReport report;
     try {
         ProgressBar bar(QStringLiteral("图片大小调整"), job.names.size());
-        report = RunBatchResize(job, [&bar](int sequenceNumber, int) {
-            bar.Update(sequenceNumber);
-        });
+        report = RunBatchResize(job, [&bar](int sequenceNumber, int) { bar.Update(sequenceNumber); });
     } catch (const EResizeFailed& failure) {
         PrintLine(stderr, kResizeFailedMessage);
         PrintLine(stderr, failure.Cause());

@@ -1,13 +1,12 @@
 // student-photo-cli runs and undo: the journaled runs of a site, and undoing
 // one of them.
+#include "assignment/RunMessages.h"
+#include "assignment/UndoRun.h"
 #include "cli/CommandOptions.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/TextTable.h"
-
 #include "files/FolderString.h"
-#include "assignment/RunMessages.h"
-#include "assignment/UndoRun.h"
 #include "platform/database/OdbcConnectionString.h"
 #include "platform/database/TADOQuery.h"
 
@@ -80,8 +79,8 @@ int RunUndoCommand(const QStringList& arguments)
         return kExitFailed;
     }
     TADOQuery query(DefaultOdbcDriver());
-    const UndoOutcome outcome
-        = UndoRun(store, *run, folder, query, options.Has("--force") ? UndoMode::Force : UndoMode::LeaveChangedAlone);
+    const UndoOutcome outcome =
+        UndoRun(store, *run, folder, query, options.Has("--force") ? UndoMode::Force : UndoMode::LeaveChangedAlone);
     PrintLine(stdout, outcome.message);
     if (!outcome.details.isEmpty())
         PrintLine(stderr, outcome.details);

@@ -16,11 +16,8 @@ struct Command {
 
 // Each command adds its line here.
 const std::vector<Command> kCommands = {
-    {"assign", RunAssignCommand},
-    {"resize", RunResizeCommand},
-    {"inspect", RunInspectCommand},
-    {"runs", RunRunsCommand},
-    {"undo", RunUndoCommand},
+    {"assign", RunAssignCommand}, {"resize", RunResizeCommand}, {"inspect", RunInspectCommand},
+    {"runs", RunRunsCommand},     {"undo", RunUndoCommand},
 };
 
 void PrintUsage()

@@ -2,10 +2,9 @@
 
 #include "faces/FaceDetector.h"
 #include "faces/FaceFraming.h"
-#include "picture/PixelGrid.h"
-
 #include "picture/PictureCanvas.h"
 #include "picture/PictureErrors.h"
+#include "picture/PixelGrid.h"
 #include "picture/TBitmap.h"
 #include "picture/TCanvas.h"
 
@@ -70,8 +69,7 @@ namespace {
 constexpr std::int32_t kTurnTile = 64;
 
 // Calls copy(x, y) for every pixel of a width by height picture, tile by tile.
-template <typename CopyPixel>
-void ForEachPixelInTiles(std::int32_t width, std::int32_t height, CopyPixel copy)
+template <typename CopyPixel> void ForEachPixelInTiles(std::int32_t width, std::int32_t height, CopyPixel copy)
 {
     for (std::int32_t top = 0; top < height; top += kTurnTile) {
         const std::int32_t bottom = std::min(height, top + kTurnTile);
@@ -86,8 +84,7 @@ void ForEachPixelInTiles(std::int32_t width, std::int32_t height, CopyPixel copy
 
 // Writes every pixel (x, y) of `source` to place(x, y) of `target`, as a
 // pixel read and a pixel write through the Canvas would.
-template <typename Place>
-void CopyPixelsTo(const PixelGrid& source, PixelGrid& target, Place place)
+template <typename Place> void CopyPixelsTo(const PixelGrid& source, PixelGrid& target, Place place)
 {
     if (source.Layout() == PixelLayout::Bgrx32 && target.Layout() == PixelLayout::Bgrx32) {
         // A display-form picture: whole words; the fourth byte is cleared, as
@@ -136,9 +133,8 @@ void QuarterTurn(PictureArea& area, TurnDirection direction)
     area.Width = h;
 }
 
-DragResult DragOverPicture(std::int32_t areaLeft, std::int32_t areaTop, std::int32_t areaWidth,
-                           std::int32_t areaHeight, std::int32_t x, std::int32_t y, std::int32_t boxWidth,
-                           std::int32_t boxHeight)
+DragResult DragOverPicture(std::int32_t areaLeft, std::int32_t areaTop, std::int32_t areaWidth, std::int32_t areaHeight,
+                           std::int32_t x, std::int32_t y, std::int32_t boxWidth, std::int32_t boxHeight)
 {
     const std::int32_t left = areaLeft + x - areaWidth / 2;
     const std::int32_t top = areaTop + y - areaHeight / 2;
@@ -147,8 +143,8 @@ DragResult DragOverPicture(std::int32_t areaLeft, std::int32_t areaTop, std::int
     return {left, top, CropRectAt(cropLeft, cropTop)};
 }
 
-DragResult DragOverFrame(std::int32_t frameLeft, std::int32_t frameTop, std::int32_t areaWidth,
-                         std::int32_t areaHeight, std::int32_t x, std::int32_t y)
+DragResult DragOverFrame(std::int32_t frameLeft, std::int32_t frameTop, std::int32_t areaWidth, std::int32_t areaHeight,
+                         std::int32_t x, std::int32_t y)
 {
     const std::int32_t left = frameLeft + x - areaWidth / 2;
     const std::int32_t top = frameTop + y - areaHeight / 2;

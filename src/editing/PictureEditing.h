@@ -64,23 +64,22 @@ struct DragResult {
 // jumps to the pointer. The crop rectangle is taken from the middle of the
 // scroll box (boxWidth, boxHeight its outer size), which puts it 1 pixel right
 // of and 3 pixels below the frame's own outline.
-DragResult DragOverPicture(std::int32_t areaLeft, std::int32_t areaTop, std::int32_t areaWidth,
-                           std::int32_t areaHeight, std::int32_t x, std::int32_t y, std::int32_t boxWidth,
-                           std::int32_t boxHeight);
+DragResult DragOverPicture(std::int32_t areaLeft, std::int32_t areaTop, std::int32_t areaWidth, std::int32_t areaHeight,
+                           std::int32_t x, std::int32_t y, std::int32_t boxWidth, std::int32_t boxHeight);
 
 // The pointer at (x, y) of the crop frame lying at (frameLeft, frameTop): the
 // picture's centre jumps to the pointer and the crop rectangle is exactly the
 // part of the picture under the frame.
-DragResult DragOverFrame(std::int32_t frameLeft, std::int32_t frameTop, std::int32_t areaWidth,
-                         std::int32_t areaHeight, std::int32_t x, std::int32_t y);
+DragResult DragOverFrame(std::int32_t frameLeft, std::int32_t frameTop, std::int32_t areaWidth, std::int32_t areaHeight,
+                         std::int32_t x, std::int32_t y);
 
 // The crop rectangle of size kCropWidth by kCropHeight at (left, top).
 TRect CropRectAt(std::int32_t left, std::int32_t top);
 
 enum class FaceFramingOutcome {
-    Framed,    // the picture was zoomed; Placement says where it goes
-    NoFace,    // nothing changed
-    TooLarge,  // the zoom would exceed what a control or the component can hold; nothing changed
+    Framed,   // the picture was zoomed; Placement says where it goes
+    NoFace,   // nothing changed
+    TooLarge, // the zoom would exceed what a control or the component can hold; nothing changed
 };
 
 struct FaceFraming {

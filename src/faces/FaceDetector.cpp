@@ -70,8 +70,8 @@ std::optional<TRect> FaceDetector::LargestFace(const PixelGrid& grey)
     cascade_->detectMultiScale(small, faces, kScaleStep, kNeighbours, 0, cv::Size(kSmallestFace, kSmallestFace));
     if (faces.empty())
         return std::nullopt;
-    const cv::Rect largest = *std::max_element(faces.begin(), faces.end(),
-                                               [](const cv::Rect& a, const cv::Rect& b) { return a.area() < b.area(); });
+    const cv::Rect largest = *std::max_element(
+        faces.begin(), faces.end(), [](const cv::Rect& a, const cv::Rect& b) { return a.area() < b.area(); });
     // Back to the picture's pixels: the copy's sides are the picture's times
     // `scale`, rounded.
     const double toX = static_cast<double>(grey.Width()) / small.cols;
@@ -95,7 +95,8 @@ std::shared_ptr<PixelGrid> GreyOf(const PixelGrid& pixels)
         std::uint8_t* out = grey->Row(y);
         for (std::size_t x = 0; x < row.size(); ++x) {
             const std::uint32_t rgb = row[x];
-            out[x] = static_cast<std::uint8_t>((77 * ((rgb >> 16) & 0xFF) + 150 * ((rgb >> 8) & 0xFF) + 29 * (rgb & 0xFF) + 128) >> 8);
+            out[x] = static_cast<std::uint8_t>(
+                (77 * ((rgb >> 16) & 0xFF) + 150 * ((rgb >> 8) & 0xFF) + 29 * (rgb & 0xFF) + 128) >> 8);
         }
     }
     return grey;

@@ -19,10 +19,7 @@ class CascadeClassifier;
 // The face detector's model could not be loaded; what() names the file.
 class EFaceDetectorUnavailable : public std::runtime_error {
 public:
-    explicit EFaceDetectorUnavailable(const std::string& message)
-        : std::runtime_error(message)
-    {
-    }
+    explicit EFaceDetectorUnavailable(const std::string& message) : std::runtime_error(message) { }
 };
 
 // Finds frontal faces with OpenCV's cascade classifier and the frontal-face

@@ -10,7 +10,8 @@ void ListFiles(const QString& folderString, const QString& mask, QStringList& na
     // Without QDir::CaseSensitive the name filter ignores letter case.
     // QDir::Files alone would still list links to devices.
     QStringList found;
-    for (const QFileInfo& entry : folder.entryInfoList({mask}, QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort)) {
+    for (const QFileInfo& entry :
+         folder.entryInfoList({mask}, QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort)) {
         if (entry.isFile())
             found << entry.fileName();
     }

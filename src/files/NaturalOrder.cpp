@@ -15,12 +15,16 @@ int CompareNaturally(const QString& a, const QString& b, int& digitsTieBreak)
         if (a[i].isDigit() && b[j].isDigit()) {
             const qsizetype runA = i;
             const qsizetype runB = j;
-            while (i < a.size() && a[i].isDigit()) ++i;
-            while (j < b.size() && b[j].isDigit()) ++j;
+            while (i < a.size() && a[i].isDigit())
+                ++i;
+            while (j < b.size() && b[j].isDigit())
+                ++j;
             qsizetype valueA = runA;
             qsizetype valueB = runB;
-            while (valueA < i - 1 && a[valueA] == u'0') ++valueA;
-            while (valueB < j - 1 && b[valueB] == u'0') ++valueB;
+            while (valueA < i - 1 && a[valueA] == u'0')
+                ++valueA;
+            while (valueB < j - 1 && b[valueB] == u'0')
+                ++valueB;
             const qsizetype lengthA = i - valueA;
             const qsizetype lengthB = j - valueB;
             if (lengthA != lengthB)

@@ -7,12 +7,12 @@
 #include <algorithm>
 
 #ifndef _WIN32
+#include <cerrno>
+#include <cstring>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #endif
 
 namespace {
@@ -43,7 +43,7 @@ void OpenRegularFile(QFile& file, const QString& path)
     const int fd = ::open(FileSystemPath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         Fail(QStringLiteral("无法打开文件 %1：%2").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
-    struct stat status {};
+    struct stat status { };
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         ::close(fd);
         Fail(NotRegularFileMessage(path));

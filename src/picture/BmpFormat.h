@@ -35,8 +35,8 @@ constexpr std::uint32_t kInfoTableEntrySize = 4;
 constexpr std::uint32_t kBiRgb = 0;
 constexpr std::uint32_t kBiRle8 = 1;
 constexpr std::uint32_t kBiRle4 = 2;
-constexpr std::uint32_t kBiBitFields = 3;      // with 1 bit per pixel: OS/2 Huffman 1D
-constexpr std::uint32_t kBiJpeg = 4;           // with 24 bits per pixel: OS/2 RLE24
+constexpr std::uint32_t kBiBitFields = 3; // with 1 bit per pixel: OS/2 Huffman 1D
+constexpr std::uint32_t kBiJpeg = 4;      // with 24 bits per pixel: OS/2 RLE24
 constexpr std::uint32_t kBiAlphaBitFields = 6;
 
 } // namespace BmpFormat

@@ -290,8 +290,8 @@ void CheckIndices(const PixelGrid& grid, const BitmapHeader& header, std::size_t
     if (tableSize == 0)
         NotValid();
     const auto fileBits = static_cast<std::size_t>(header.bitsPerPixel);
-    const auto fileRowBytes = static_cast<std::size_t>(PixelGrid::RowBytesFor(header.width,
-                                                                              static_cast<int>(fileBits)));
+    const auto fileRowBytes =
+        static_cast<std::size_t>(PixelGrid::RowBytesFor(header.width, static_cast<int>(fileBits)));
     const auto width = static_cast<std::size_t>(grid.Width());
     for (std::int32_t i = 0; i < grid.Height(); ++i) {
         const std::size_t offset = static_cast<std::size_t>(i) * fileRowBytes;
@@ -320,11 +320,7 @@ void CheckIndices(const PixelGrid& grid, const BitmapHeader& header, std::size_t
 // colour table, makes the file invalid.
 class RunCursor {
 public:
-    RunCursor(PixelGrid& grid, const std::vector<std::uint32_t>& palette)
-        : grid_(grid)
-        , palette_(palette)
-    {
-    }
+    RunCursor(PixelGrid& grid, const std::vector<std::uint32_t>& palette) : grid_(grid), palette_(palette) { }
 
     // The 0x00RRGGBB colour of a colour table index.
     std::uint32_t ColorOf(std::uint32_t index) const
@@ -485,8 +481,8 @@ std::shared_ptr<PixelGrid> ReadRunLengthPicture(const Headers& headers, const st
 {
     const BitmapHeader& header = headers.header;
     PixelGrid::CheckSize(header.width, header.height, displayDepth.BitsPerPixel());
-    const std::shared_ptr<PixelGrid> grid = NewDisplayGrid(static_cast<std::int32_t>(header.width),
-                                                           static_cast<std::int32_t>(header.height), displayDepth);
+    const std::shared_ptr<PixelGrid> grid =
+        NewDisplayGrid(static_cast<std::int32_t>(header.width), static_cast<std::int32_t>(header.height), displayDepth);
     std::vector<std::uint32_t> palette;
     for (TColor entry : colorTable)
         palette.push_back(PixelGrid::SwapRedBlue(static_cast<std::uint32_t>(entry)));

@@ -10,10 +10,7 @@
 // position alone) when they are not.
 class ByteReader {
 public:
-    explicit ByteReader(std::span<const std::uint8_t> bytes)
-        : bytes_(bytes)
-    {
-    }
+    explicit ByteReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) { }
 
     std::size_t Position() const { return position_; }
     std::size_t Remaining() const { return bytes_.size() - position_; }

@@ -3,6 +3,9 @@
 #include "picture/PictureErrors.h"
 #include "picture/PixelGrid.h"
 
+#include <jerror.h>
+#include <jpeglib.h>
+
 #include <algorithm>
 #include <csetjmp>
 #include <cstddef>
@@ -10,9 +13,6 @@
 #include <cstring>
 #include <stdexcept>
 #include <vector>
-
-#include <jerror.h>
-#include <jpeglib.h>
 
 // libjpeg reports fatal errors by calling error_exit, which must not return.
 // Here it stores the message code and longjmps back to a setjmp taken in one
@@ -26,7 +26,7 @@ constexpr std::size_t kSourceChunk = 4096;
 constexpr long kMaxDecoderMemory = 768L << 20;
 
 struct ErrorManager {
-    jpeg_error_mgr manager;   // first member: libjpeg's pointer is cast back
+    jpeg_error_mgr manager; // first member: libjpeg's pointer is cast back
     std::jmp_buf jump;
     int code;
 };
@@ -38,19 +38,15 @@ extern "C" void OnFatalError(j_common_ptr cinfo)
     std::longjmp(errors->jump, 1);
 }
 
-extern "C" void OnMessage(j_common_ptr, int)
-{
-}
+extern "C" void OnMessage(j_common_ptr, int) { }
 
-extern "C" void OnOutput(j_common_ptr)
-{
-}
+extern "C" void OnOutput(j_common_ptr) { }
 
 // A source over the bytes in memory that hands them out 4096 at a time. When
 // they run out before the end-of-image marker it supplies one, so a truncated
 // file decodes what it has; no bytes at all is the fatal "empty input".
 struct MemorySource {
-    jpeg_source_mgr manager;  // first member: libjpeg's pointer is cast back
+    jpeg_source_mgr manager; // first member: libjpeg's pointer is cast back
     const JOCTET* data;
     std::size_t size;
     std::size_t offset;
@@ -58,9 +54,7 @@ struct MemorySource {
 
 const JOCTET kEndOfImage[2] = {0xFF, JPEG_EOI};
 
-extern "C" void SourceInit(j_decompress_ptr)
-{
-}
+extern "C" void SourceInit(j_decompress_ptr) { }
 
 extern "C" boolean SourceFill(j_decompress_ptr cinfo)
 {
@@ -95,16 +89,13 @@ extern "C" void SourceSkip(j_decompress_ptr cinfo, long count)
     source->manager.bytes_in_buffer -= remaining;
 }
 
-extern "C" void SourceTerm(j_decompress_ptr)
-{
-}
+extern "C" void SourceTerm(j_decompress_ptr) { }
 
 // The one place that catches libjpeg's fatal exit: setjmp, one libjpeg call,
 // return 0 or the message code. Its frame owns no object with a destructor
 // (the call is a lambda holding pointers), so the longjmp back skips nothing;
 // the caller throws once this has returned.
-template <typename LibjpegCall>
-int TryLibjpeg(ErrorManager* errors, LibjpegCall call)
+template <typename LibjpegCall> int TryLibjpeg(ErrorManager* errors, LibjpegCall call)
 {
     if (setjmp(errors->jump))
         return errors->code;
@@ -160,9 +151,18 @@ public:
     {
         Check(TryLibjpeg(&errors_, [this] { jpeg_save_markers(&cinfo_, JPEG_APP0 + 1, 0xFFFF); }));
     }
-    void ReadHeader() { Check(TryLibjpeg(&errors_, [this] { jpeg_read_header(&cinfo_, TRUE); })); }
-    void CalcOutputDimensions() { Check(TryLibjpeg(&errors_, [this] { jpeg_calc_output_dimensions(&cinfo_); })); }
-    void Start() { Check(TryLibjpeg(&errors_, [this] { jpeg_start_decompress(&cinfo_); })); }
+    void ReadHeader()
+    {
+        Check(TryLibjpeg(&errors_, [this] { jpeg_read_header(&cinfo_, TRUE); }));
+    }
+    void CalcOutputDimensions()
+    {
+        Check(TryLibjpeg(&errors_, [this] { jpeg_calc_output_dimensions(&cinfo_); }));
+    }
+    void Start()
+    {
+        Check(TryLibjpeg(&errors_, [this] { jpeg_start_decompress(&cinfo_); }));
+    }
     JDIMENSION ReadRows(JSAMPARRAY rows, JDIMENSION count)
     {
         JDIMENSION read = 0;
@@ -175,7 +175,10 @@ public:
         Check(TryLibjpeg(&errors_, [&] { skipped = jpeg_skip_scanlines(&cinfo_, count); }));
         return skipped;
     }
-    void Finish() { Check(TryLibjpeg(&errors_, [this] { jpeg_finish_decompress(&cinfo_); })); }
+    void Finish()
+    {
+        Check(TryLibjpeg(&errors_, [this] { jpeg_finish_decompress(&cinfo_); }));
+    }
 
 private:
     jpeg_decompress_struct cinfo_{};
@@ -259,13 +262,13 @@ Prepared Prepare(Decompressor& decompressor, JpegColors colors)
     prepared.quantise = cinfo.out_color_space == JCS_GRAYSCALE || colors == JpegColors::Quantised;
     if (prepared.quantise) {
         if (prepared.cmyk)
-            cinfo.out_color_space = JCS_RGB;   // libjpeg cannot quantise CMYK; it refuses as usual
+            cinfo.out_color_space = JCS_RGB; // libjpeg cannot quantise CMYK; it refuses as usual
         cinfo.quantize_colors = TRUE;
         cinfo.desired_number_of_colors = kQuantisedColors;
     } else if (prepared.cmyk) {
         cinfo.out_color_space = JCS_CMYK;
     } else {
-        cinfo.out_color_space = JCS_EXT_BGR;   // the byte order of a 24-bit grid
+        cinfo.out_color_space = JCS_EXT_BGR; // the byte order of a 24-bit grid
     }
     prepared.depth = prepared.quantise ? 8 : 24;
     // The output size is known before any large buffer exists: check it first.
@@ -295,9 +298,9 @@ std::shared_ptr<PixelGrid> DecodeJpeg(std::span<const std::uint8_t> bytes, JpegC
     Decompressor decompressor(bytes);
     const Prepared prepared = Prepare(decompressor, colors);
     jpeg_decompress_struct& cinfo = decompressor.Info();
-    auto grid = std::make_shared<PixelGrid>(static_cast<std::int32_t>(cinfo.output_width),
-                                            static_cast<std::int32_t>(cinfo.output_height), prepared.depth,
-                                            GridForm::Own);
+    auto grid =
+        std::make_shared<PixelGrid>(static_cast<std::int32_t>(cinfo.output_width),
+                                    static_cast<std::int32_t>(cinfo.output_height), prepared.depth, GridForm::Own);
     if (prepared.quantise)
         grid->SetColorTable(QuantisedColorTable(cinfo));
 
@@ -329,8 +332,7 @@ std::shared_ptr<PixelGrid> DecodeJpeg(std::span<const std::uint8_t> bytes, JpegC
     return grid;
 }
 
-std::vector<std::shared_ptr<PixelGrid>> DecodeJpegSampledGrids(std::span<const std::uint8_t> bytes,
-                                                               JpegColors colors,
+std::vector<std::shared_ptr<PixelGrid>> DecodeJpegSampledGrids(std::span<const std::uint8_t> bytes, JpegColors colors,
                                                                std::span<const SampledGridPlan> plans)
 {
     Decompressor decompressor(bytes);
@@ -385,7 +387,7 @@ std::vector<std::shared_ptr<PixelGrid>> DecodeJpegSampledGrids(std::span<const s
         }
     };
 
-    std::int64_t lineRow = -1;  // the stored row `line` holds
+    std::int64_t lineRow = -1; // the stored row `line` holds
     for (const Wanted& want : wanted) {
         const auto storedRow = static_cast<JDIMENSION>(want.storedRow);
         if (lineRow != storedRow) {

@@ -19,8 +19,8 @@ struct JpegHeader {
 };
 
 enum class JpegColors {
-    Full,        // colour files to 24 bits, grayscale files quantised to 236 greys
-    Quantised,   // every file quantised to 236 colours (8-bit displays)
+    Full,      // colour files to 24 bits, grayscale files quantised to 236 greys
+    Quantised, // every file quantised to 236 colours (8-bit displays)
 };
 
 // Runs libjpeg's header reader over `bytes` (a full image required).
@@ -53,6 +53,5 @@ struct SampledGridPlan {
     std::span<const std::int32_t> Columns;
     std::span<const std::int32_t> Rows;
 };
-std::vector<std::shared_ptr<PixelGrid>> DecodeJpegSampledGrids(std::span<const std::uint8_t> bytes,
-                                                               JpegColors colors,
+std::vector<std::shared_ptr<PixelGrid>> DecodeJpegSampledGrids(std::span<const std::uint8_t> bytes, JpegColors colors,
                                                                std::span<const SampledGridPlan> plans);

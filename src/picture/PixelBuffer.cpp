@@ -50,8 +50,7 @@ PixelBuffer::PixelBuffer(std::size_t size)
 }
 
 PixelBuffer::PixelBuffer(PixelBuffer&& other) noexcept
-    : block_(std::move(other.block_))
-    , data_(std::exchange(other.data_, nullptr))
+    : block_(std::move(other.block_)), data_(std::exchange(other.data_, nullptr))
 {
 }
 

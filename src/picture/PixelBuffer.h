@@ -30,5 +30,5 @@ private:
         void operator()(void* block) const { std::free(block); }
     };
     std::unique_ptr<void, Free> block_;
-    std::uint8_t* data_ = nullptr;   // inside block_
+    std::uint8_t* data_ = nullptr; // inside block_
 };

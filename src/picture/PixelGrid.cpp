@@ -58,11 +58,7 @@ void PixelGrid::CheckSize(std::int64_t width, std::int64_t height, int bitsPerPi
 }
 
 PixelGrid::PixelGrid(std::int32_t width, std::int32_t height, int bitsPerPixel, GridForm form)
-    : width_(width)
-    , height_(height)
-    , bitsPerPixel_(bitsPerPixel)
-    , rowBytes_(0)
-    , form_(form)
+    : width_(width), height_(height), bitsPerPixel_(bitsPerPixel), rowBytes_(0), form_(form)
 {
     CheckSize(width, height, bitsPerPixel);
     rowBytes_ = static_cast<std::size_t>(RowBytesFor(width, bitsPerPixel));
@@ -84,14 +80,14 @@ void PixelGrid::ChooseLayout()
         break;
     case 16:
         layout_ = hasBitFields_ && !(fields_ == BitFields{0x7C00, 0x03E0, 0x001F}) ? PixelLayout::Masked16
-                                                                                  : PixelLayout::Rgb555;
+                                                                                   : PixelLayout::Rgb555;
         break;
     case 24:
         layout_ = PixelLayout::Bgr24;
         break;
     default:
         layout_ = hasBitFields_ && !(fields_ == BitFields{0xFF0000, 0x00FF00, 0x0000FF}) ? PixelLayout::Masked32
-                                                                                        : PixelLayout::Bgrx32;
+                                                                                         : PixelLayout::Bgrx32;
         break;
     }
 }
@@ -226,8 +222,8 @@ void PixelGrid::SetRgb32(std::int32_t x, std::int32_t y, std::uint32_t rgb)
         row[ux] = NearestIndex(rgb);
         return;
     case PixelLayout::Rgb555:
-        Store16(row + ux * 2, static_cast<std::uint16_t>(((rgb >> 9) & 0x7C00) | ((rgb >> 6) & 0x03E0)
-                                                         | ((rgb >> 3) & 0x001F)));
+        Store16(row + ux * 2,
+                static_cast<std::uint16_t>(((rgb >> 9) & 0x7C00) | ((rgb >> 6) & 0x03E0) | ((rgb >> 3) & 0x001F)));
         return;
     case PixelLayout::Indexed4: {
         const int shift = (ux & 1) ? 0 : 4;

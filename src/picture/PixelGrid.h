@@ -113,7 +113,7 @@ private:
     std::array<std::uint32_t, 256> paletteRgb_{};
     bool hasBitFields_ = false;
     BitFields fields_;
-    std::array<Channel, 3> channels_{};   // red, green, blue
+    std::array<Channel, 3> channels_{}; // red, green, blue
     // Last colour looked up in the table, so that runs of one colour are cheap.
     mutable std::uint32_t lastNearestRgb_ = 0xFFFFFFFF;
     mutable std::uint8_t lastNearestIndex_ = 0;

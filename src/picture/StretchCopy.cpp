@@ -70,8 +70,8 @@ void StretchCopy(PixelGrid& dest, const TRect& destRect, const PixelGrid& source
     if (destWidth <= 0 || destHeight <= 0 || sourceWidth <= 0 || sourceHeight <= 0)
         return;
 
-    const Span columns
-        = ClampSpan(destRect.Left, destWidth, dest.Width(), sourceRect.Left, sourceWidth, source.Width());
+    const Span columns =
+        ClampSpan(destRect.Left, destWidth, dest.Width(), sourceRect.Left, sourceWidth, source.Width());
     const Span rows = ClampSpan(destRect.Top, destHeight, dest.Height(), sourceRect.Top, sourceHeight, source.Height());
     if (columns.first >= columns.last || rows.first >= rows.last)
         return;
@@ -95,8 +95,8 @@ void StretchCopy(PixelGrid& dest, const TRect& destRect, const PixelGrid& source
     std::int64_t previousSourceRow = -1;
     std::int64_t previousDestRow = -1;
     for (std::int64_t y = rows.first; y < rows.last; ++y) {
-        const auto sourceRow
-            = static_cast<std::int32_t>(SourceIndex(y - destRect.Top, sourceRect.Top, sourceHeight, destHeight));
+        const auto sourceRow =
+            static_cast<std::int32_t>(SourceIndex(y - destRect.Top, sourceRect.Top, sourceHeight, destHeight));
         const auto destRow = static_cast<std::int32_t>(y);
         std::uint8_t* out = dest.Row(destRow);
         // An enlarged row repeats the previous one: copy it.

@@ -11,11 +11,7 @@
 #include <cassert>
 #include <cstring>
 
-TBitmap::TBitmap(DisplayColorDepth displayDepth)
-    : displayDepth_(displayDepth)
-    , canvas_(*this)
-{
-}
+TBitmap::TBitmap(DisplayColorDepth displayDepth) : displayDepth_(displayDepth), canvas_(*this) { }
 
 TBitmap::~TBitmap() = default;
 
@@ -28,8 +24,9 @@ void TBitmap::Assign(const TGraphic* source)
 {
     if (source == this)
         return;
-    if (source == nullptr || (source->Empty() && dynamic_cast<const TBitmap*>(source) == nullptr
-                              && dynamic_cast<const TJPEGImage*>(source) == nullptr)) {
+    if (source == nullptr
+        || (source->Empty() && dynamic_cast<const TBitmap*>(source) == nullptr
+            && dynamic_cast<const TJPEGImage*>(source) == nullptr)) {
         width_ = 0;
         height_ = 0;
         grid_.reset();

@@ -34,7 +34,7 @@ public:
     // pixels. From nullptr: 0 by 0, no pixels.
     void Assign(const TGraphic* source) override;
     void DrawRegion(TCanvas& canvas, const TRect& rect, const TRect& region) override;
-    bool Empty() const override;                  // true when it has no pixels
+    bool Empty() const override; // true when it has no pixels
     std::int32_t Width() const override { return width_; }
     std::int32_t Height() const override { return height_; }
     // Resizing keeps the top-left corner of the old pixels and fills the rest
@@ -77,7 +77,7 @@ public:
 
     // For the component's codecs: the grid itself.
     const PixelGrid* Grid() const { return grid_.get(); }
-    PixelGrid* MutableGrid();                     // unshares first
+    PixelGrid* MutableGrid(); // unshares first
     void AdoptGrid(std::shared_ptr<PixelGrid> grid);
 
 private:
@@ -88,6 +88,6 @@ private:
     DisplayColorDepth displayDepth_;
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
-    std::shared_ptr<PixelGrid> grid_;             // null without pixels
+    std::shared_ptr<PixelGrid> grid_; // null without pixels
     TCanvas canvas_;
 };

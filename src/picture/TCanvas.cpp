@@ -6,10 +6,7 @@
 
 #include <algorithm>
 
-TCanvas::TCanvas(TBitmap& owner)
-    : owner_(owner)
-{
-}
+TCanvas::TCanvas(TBitmap& owner) : owner_(owner) { }
 
 void TCanvas::StretchDraw(const TRect& rect, TGraphic* graphic)
 {

@@ -11,9 +11,18 @@ constexpr TColor clWhite = 0x00FFFFFF;
 constexpr TColor clBlack = 0x00000000;
 constexpr TColor clNone = static_cast<TColor>(0xFFFFFFFF);
 
-constexpr std::uint8_t GetRValue(TColor color) { return static_cast<std::uint8_t>(color); }
-constexpr std::uint8_t GetGValue(TColor color) { return static_cast<std::uint8_t>(color >> 8); }
-constexpr std::uint8_t GetBValue(TColor color) { return static_cast<std::uint8_t>(color >> 16); }
+constexpr std::uint8_t GetRValue(TColor color)
+{
+    return static_cast<std::uint8_t>(color);
+}
+constexpr std::uint8_t GetGValue(TColor color)
+{
+    return static_cast<std::uint8_t>(color >> 8);
+}
+constexpr std::uint8_t GetBValue(TColor color)
+{
+    return static_cast<std::uint8_t>(color >> 16);
+}
 constexpr TColor RGB(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
 {
     return static_cast<TColor>(red | (green << 8) | (blue << 16));

@@ -9,8 +9,7 @@
 namespace {
 
 // The kinds that never hold pixels need no display colour depth.
-template <class Kind>
-std::unique_ptr<TGraphic> Make(DisplayColorDepth)
+template <class Kind> std::unique_ptr<TGraphic> Make(DisplayColorDepth)
 {
     return std::make_unique<Kind>();
 }

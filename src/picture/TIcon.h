@@ -6,6 +6,6 @@
 // icons: loading fails with "Icon image is not valid".
 class TIcon final : public UnloadableGraphic {
 public:
-    TIcon() : UnloadableGraphic("an icon", "Icon image is not valid") {}
+    TIcon() : UnloadableGraphic("an icon", "Icon image is not valid") { }
     std::unique_ptr<TGraphic> NewEmpty() const override { return std::make_unique<TIcon>(); }
 };

@@ -10,10 +10,7 @@
 #include <algorithm>
 #include <climits>
 
-TJPEGImage::TJPEGImage(DisplayColorDepth displayDepth)
-    : displayDepth_(displayDepth)
-{
-}
+TJPEGImage::TJPEGImage(DisplayColorDepth displayDepth) : displayDepth_(displayDepth) { }
 
 TJPEGImage::~TJPEGImage() = default;
 
@@ -51,8 +48,7 @@ void TJPEGImage::Assign(const TGraphic* source)
     Changed();
 }
 
-template <class Decoding>
-auto TJPEGImage::Decode(Decoding decoding) const
+template <class Decoding> auto TJPEGImage::Decode(Decoding decoding) const
 {
     if (decodeError_)
         throw EJPEG(*decodeError_);
@@ -77,8 +73,8 @@ bool TJPEGImage::SampledDrawFor(const TRect& rect, const TRect& region) const
     // takes the sampled path, so its sides then fit 32 bits.
     const bool reduced = regionInside && width > 0 && height > 0 && width <= regionWidth && height <= regionHeight
                          && (width < width_ || height < height_);
-    const bool sampledFits = sampled_ && sampled_->Width() == width && sampled_->Height() == height
-                             && sampledRegion_ == region;
+    const bool sampledFits =
+        sampled_ && sampled_->Width() == width && sampled_->Height() == height && sampledRegion_ == region;
     // After a second size or region, one full decoding serves every draw.
     return !decoded_ && !decodeError_ && reduced && (!sampled_ || sampledFits);
 }
@@ -111,12 +107,11 @@ std::shared_ptr<PixelGrid> TJPEGImage::DecodeSamples(const TRect& rect, const TR
     std::vector<SampledGridPlan> grids;
     for (const SamplingPlan& plan : plans)
         grids.push_back({plan.Columns, plan.Rows});
-    std::vector<std::shared_ptr<PixelGrid>> decoded = Decode([&](std::span<const std::uint8_t> bytes) {
-        return DecodeJpegSampledGrids(bytes, DecodingColors(), grids);
-    });
+    std::vector<std::shared_ptr<PixelGrid>> decoded = Decode(
+        [&](std::span<const std::uint8_t> bytes) { return DecodeJpegSampledGrids(bytes, DecodingColors(), grids); });
     for (std::size_t i = 0; i < plans.size(); ++i) {
         if (plans[i].Transposed)
-            decoded[i] = TurnUpright(*decoded[i], ExifOrientation::LeftTop);  // the mirror across the diagonal
+            decoded[i] = TurnUpright(*decoded[i], ExifOrientation::LeftTop); // the mirror across the diagonal
     }
     sampled_ = decoded[0];
     sampledRegion_ = region;
@@ -127,9 +122,8 @@ std::shared_ptr<PixelGrid> TJPEGImage::DrawRegionWithOverview(TCanvas& canvas, c
                                                               PictureSize overviewSize)
 {
     const bool sampledPass = rect.Right > rect.Left && rect.Bottom > rect.Top && !sampled_
-                             && SampledDrawFor(rect, region) && overviewSize.Width > 0
-                             && overviewSize.Height > 0 && overviewSize.Width <= width_
-                             && overviewSize.Height <= height_;
+                             && SampledDrawFor(rect, region) && overviewSize.Width > 0 && overviewSize.Height > 0
+                             && overviewSize.Width <= width_ && overviewSize.Height <= height_;
     if (!sampledPass) {
         DrawRegion(canvas, rect, region);
         // The same pixels from the whole decoding.

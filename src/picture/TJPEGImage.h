@@ -54,7 +54,7 @@ public:
     // From nullptr: empty. Other kinds: EInvalidGraphicOperation.
     void Assign(const TGraphic* source) override;
     void DrawRegion(TCanvas& canvas, const TRect& rect, const TRect& region) override;
-    bool Empty() const override;                   // true when no bytes were loaded
+    bool Empty() const override; // true when no bytes were loaded
     // Upright.
     std::int32_t Width() const override { return width_; }
     std::int32_t Height() const override { return height_; }
@@ -100,8 +100,7 @@ private:
     // the overview when asked for, in one pass.
     std::shared_ptr<PixelGrid> DecodeSamples(const TRect& rect, const TRect& region, const PictureSize* overviewSize);
     // Runs one decoding, counting it and keeping its failure.
-    template <class Decoding>
-    auto Decode(Decoding decoding) const;
+    template <class Decoding> auto Decode(Decoding decoding) const;
 
     DisplayColorDepth displayDepth_;
     std::shared_ptr<const std::vector<std::uint8_t>> bytes_;

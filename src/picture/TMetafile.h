@@ -6,6 +6,6 @@
 // tool loads metafiles: loading fails with "Metafile is not valid".
 class TMetafile final : public UnloadableGraphic {
 public:
-    TMetafile() : UnloadableGraphic("a metafile", "Metafile is not valid") {}
+    TMetafile() : UnloadableGraphic("a metafile", "Metafile is not valid") { }
     std::unique_ptr<TGraphic> NewEmpty() const override { return std::make_unique<TMetafile>(); }
 };

@@ -3,10 +3,7 @@
 #include "picture/PictureErrors.h"
 #include "picture/TFileFormatsList.h"
 
-TPicture::TPicture(DisplayColorDepth displayDepth)
-    : displayDepth_(displayDepth)
-{
-}
+TPicture::TPicture(DisplayColorDepth displayDepth) : displayDepth_(displayDepth) { }
 
 TPicture::~TPicture()
 {

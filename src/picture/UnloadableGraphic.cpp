@@ -5,8 +5,7 @@
 #include <string>
 
 UnloadableGraphic::UnloadableGraphic(const char* kindName, const char* invalidMessage)
-    : kindName_(kindName)
-    , invalidMessage_(invalidMessage)
+    : kindName_(kindName), invalidMessage_(invalidMessage)
 {
 }
 
@@ -16,9 +15,7 @@ void UnloadableGraphic::Assign(const TGraphic* source)
         throw EInvalidGraphicOperation(std::string("Cannot assign this kind of picture to ") + kindName_);
 }
 
-void UnloadableGraphic::DrawRegion(TCanvas&, const TRect&, const TRect&)
-{
-}
+void UnloadableGraphic::DrawRegion(TCanvas&, const TRect&, const TRect&) { }
 
 void UnloadableGraphic::SetWidth(std::int32_t)
 {
@@ -35,6 +32,4 @@ void UnloadableGraphic::LoadFromStream(std::span<const std::uint8_t>)
     throw EInvalidGraphic(invalidMessage_);
 }
 
-void UnloadableGraphic::SaveToStream(std::vector<std::uint8_t>&) const
-{
-}
+void UnloadableGraphic::SaveToStream(std::vector<std::uint8_t>&) const { }

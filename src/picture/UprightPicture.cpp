@@ -91,7 +91,8 @@ SamplingPlan PlanSampling(PictureSize stored, ExifOrientation orientation, const
     const std::int64_t v0 = uprightRow(0);
     if (!plan.Transposed) {
         for (std::int32_t i = 0; i < targetWidth; ++i)
-            plan.Columns.push_back(static_cast<std::int32_t>(StoredPixelAt(stored, orientation, uprightColumn(i), v0).X));
+            plan.Columns.push_back(
+                static_cast<std::int32_t>(StoredPixelAt(stored, orientation, uprightColumn(i), v0).X));
         for (std::int32_t j = 0; j < targetHeight; ++j)
             plan.Rows.push_back(static_cast<std::int32_t>(StoredPixelAt(stored, orientation, u0, uprightRow(j)).Y));
     } else {

@@ -4,10 +4,7 @@
 
 #include <utility>
 
-BackgroundResize::BackgroundResize(QObject* parent)
-    : QObject(parent)
-{
-}
+BackgroundResize::BackgroundResize(QObject* parent) : QObject(parent) { }
 
 BackgroundResize::~BackgroundResize()
 {
@@ -24,10 +21,14 @@ void BackgroundResize::Start(BatchResizeJob job)
     thread_ = std::jthread([this, run, job = std::move(job)](std::stop_token stop) {
         ResizeOutcome outcome;
         try {
-            outcome.report = RunBatchResize(job, [this](int sequenceNumber, int total) {
-                QMetaObject::invokeMethod(this, [this, sequenceNumber, total] { emit Progress(sequenceNumber, total); },
-                                          Qt::QueuedConnection);
-            }, stop);
+            outcome.report = RunBatchResize(
+                job,
+                [this](int sequenceNumber, int total) {
+                    QMetaObject::invokeMethod(
+                        this, [this, sequenceNumber, total] { emit Progress(sequenceNumber, total); },
+                        Qt::QueuedConnection);
+                },
+                stop);
             if (outcome.report.stopped)
                 outcome.ending = ResizeOutcome::Ending::Stopped;
         } catch (const EResizeFoldersNotChosen&) {
@@ -38,7 +39,8 @@ void BackgroundResize::Start(BatchResizeJob job)
             outcome.report.written = std::max(failure.SequenceNumber() - 1, 0);
         }
         outcome_ = std::move(outcome);
-        QMetaObject::invokeMethod(this, [this, run] { Conclude(run); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, run] { Conclude(run); }, Qt::QueuedConnection);
     });
 }
 

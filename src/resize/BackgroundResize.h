@@ -10,7 +10,7 @@
 struct ResizeOutcome {
     enum class Ending { Succeeded, Failed, FoldersNotChosen, Stopped };
     Ending ending = Ending::Succeeded;
-    BatchResizeReport report;  // what was written; the rest of it for Succeeded and Stopped
+    BatchResizeReport report; // what was written; the rest of it for Succeeded and Stopped
 };
 
 // Runs one batch resize at a time on a thread of its own, so that the window
@@ -39,6 +39,6 @@ private:
     void Conclude(int run);
 
     std::jthread thread_;
-    int run_ = 0;  // counts the runs started, so that a late word of an earlier one is ignored
-    ResizeOutcome outcome_;  // written by the run's thread before it ends
+    int run_ = 0;           // counts the runs started, so that a late word of an earlier one is ignored
+    ResizeOutcome outcome_; // written by the run's thread before it ends
 };

@@ -20,15 +20,10 @@
 #include <thread>
 #include <vector>
 
-EResizeFoldersNotChosen::EResizeFoldersNotChosen()
-    : std::runtime_error(kResizeNoFolderMessage.toStdString())
-{
-}
+EResizeFoldersNotChosen::EResizeFoldersNotChosen() : std::runtime_error(kResizeNoFolderMessage.toStdString()) { }
 
 EResizeFailed::EResizeFailed(QString cause, int sequenceNumber)
-    : std::runtime_error(kResizeFailedMessage.toStdString())
-    , cause_(std::move(cause))
-    , sequenceNumber_(sequenceNumber)
+    : std::runtime_error(kResizeFailedMessage.toStdString()), cause_(std::move(cause)), sequenceNumber_(sequenceNumber)
 {
 }
 
@@ -125,10 +120,7 @@ void CheckNoUnreadSourceIsReplaced(const BatchResizeJob& job)
 // into, its drawing surface and its face detector. A picture itself is
 // dropped as soon as it is drawn.
 struct ResizeWorker {
-    explicit ResizeWorker(DisplayColorDepth depth)
-        : surface(depth)
-    {
-    }
+    explicit ResizeWorker(DisplayColorDepth depth) : surface(depth) { }
 
     std::shared_ptr<std::vector<std::uint8_t>> fileBytes = std::make_shared<std::vector<std::uint8_t>>();
     TBitmap surface;
@@ -139,7 +131,7 @@ struct ResizeWorker {
 struct ResizedPicture {
     std::vector<std::uint8_t> bmp;
     FaceOutcome face = FaceOutcome::NotLooked;
-    std::optional<QString> failure;  // the cause, naming the file
+    std::optional<QString> failure; // the cause, naming the file
 };
 
 ResizedPicture ResizeOne(ResizeWorker& worker, const BatchResizeJob& job, std::size_t index)

@@ -54,9 +54,9 @@ struct BatchResizeReport {
     // Face mode: the pictures in which no face was found, which were cropped
     // as crop mode crops them.
     QStringList withoutFace;
-    int written = 0;        // outputs written, 001.jpg on
-    bool stopped = false;   // a stop request ended the run before the end of the list
-    int peakInFlight = 0;   // the most pictures ever in hand or waiting to be written
+    int written = 0;      // outputs written, 001.jpg on
+    bool stopped = false; // a stop request ended the run before the end of the list
+    int peakInFlight = 0; // the most pictures ever in hand or waiting to be written
 };
 
 // The success message, followed in face mode by a line naming the pictures

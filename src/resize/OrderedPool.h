@@ -26,12 +26,11 @@
 // The caller's Deliver returns false to end the run (a failure, say); a stop
 // request ends it too. Either way no new index is started, the ones in hand
 // are finished and dropped, and Run returns once every thread has ended.
-template <class State, class Result>
-class OrderedPool {
+template <class State, class Result> class OrderedPool {
 public:
     struct Counts {
-        std::size_t peakInFlight = 0;  // the most indices ever taken and not yet handed over
-        bool stopped = false;          // a stop request ended the run
+        std::size_t peakInFlight = 0; // the most indices ever taken and not yet handed over
+        bool stopped = false;         // a stop request ended the run
     };
 
     // `states` holds one state per thread. Work(State&, index) -> Result must
@@ -77,15 +76,14 @@ public:
             counts.peakInFlight = peakInFlight_;
         }
         room_.notify_all();
-        threads.clear();  // joins: the pictures in hand are finished and dropped
+        threads.clear(); // joins: the pictures in hand are finished and dropped
         if (error)
             std::rethrow_exception(error);
         return counts;
     }
 
 private:
-    template <class Work>
-    void Serve(State& state, std::size_t count, std::size_t capacity, Work& work)
+    template <class Work> void Serve(State& state, std::size_t count, std::size_t capacity, Work& work)
     {
         for (;;) {
             std::size_t index;
@@ -107,8 +105,8 @@ private:
     }
 
     std::mutex mutex_;
-    std::condition_variable room_;   // a thread may take another index
-    std::condition_variable_any ready_;  // a result arrived (or a stop was requested)
+    std::condition_variable room_;      // a thread may take another index
+    std::condition_variable_any ready_; // a result arrived (or a stop was requested)
     std::map<std::size_t, Result> done_;
     std::size_t taken_ = 0;
     std::size_t delivered_ = 0;

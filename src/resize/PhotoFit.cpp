@@ -5,8 +5,8 @@
 #include "picture/CentredCrop.h"
 #include "picture/PixelGrid.h"
 #include "picture/StretchCopy.h"
-#include "picture/TCanvas.h"
 #include "picture/TBitmap.h"
+#include "picture/TCanvas.h"
 #include "picture/TJPEGImage.h"
 
 #include <algorithm>

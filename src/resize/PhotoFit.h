@@ -8,9 +8,9 @@ class TGraphic;
 
 // How a picture fills an output of other proportions.
 enum class FitMode {
-    Stretch,  // the whole picture, scaled independently across and down
-    Crop,     // the largest centred region of the output's proportions (picture/CentredCrop.h)
-    Face,     // the region around the largest face; the crop's when there is none
+    Stretch, // the whole picture, scaled independently across and down
+    Crop,    // the largest centred region of the output's proportions (picture/CentredCrop.h)
+    Face,    // the region around the largest face; the crop's when there is none
 };
 
 enum class FaceOutcome { NotLooked, Found, NotFound };

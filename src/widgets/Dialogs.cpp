@@ -69,6 +69,6 @@ QString PlatformDialogs::ChooseFile(QWidget* owner, const QString& filter, const
 
 QStringList PlatformDialogs::ChooseFiles(QWidget* owner, const QString& filter, const QString& startFolder)
 {
-    return QFileDialog::getOpenFileNames(owner, QString(), startFolder, QtFilter(filter),
-                                         nullptr, QFileDialog::ReadOnly);
+    return QFileDialog::getOpenFileNames(owner, QString(), startFolder, QtFilter(filter), nullptr,
+                                         QFileDialog::ReadOnly);
 }

@@ -12,5 +12,5 @@
 // `folder` and installs it in the application for as long as the returned
 // translator lives. Without that file it gives nullptr and Qt's texts stay
 // as they are: the tool works the same, only less tidily.
-std::unique_ptr<QTranslator> InstallQtChineseTexts(
-    const QString& folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+std::unique_ptr<QTranslator>
+InstallQtChineseTexts(const QString& folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath));

@@ -11,10 +11,7 @@ const QColor kNavy(0x00, 0x00, 0x80);
 
 } // namespace
 
-TGauge::TGauge(QWidget* parent)
-    : QWidget(parent)
-{
-}
+TGauge::TGauge(QWidget* parent) : QWidget(parent) { }
 
 void TGauge::SetMaxValue(int value)
 {

@@ -1,16 +1,15 @@
 #include "widgets/TImage.h"
 
 #include "picture/PictureCanvas.h"
-#include "widgets/ImageControl.h"
 #include "picture/PictureErrors.h"
 #include "picture/TJPEGImage.h"
 #include "widgets/BitmapImage.h"
+#include "widgets/ImageControl.h"
 
 #include <QPaintEvent>
 #include <QPainter>
 
-TImage::TImage(QWidget* parent)
-    : QWidget(parent)
+TImage::TImage(QWidget* parent) : QWidget(parent)
 {
     // An empty control shows what lies beneath it (the crop preview's label).
     setAttribute(Qt::WA_NoSystemBackground);
@@ -78,8 +77,9 @@ void TImage::paintEvent(QPaintEvent* event)
     const QImage& image = ShownImage();
     if (image.isNull())
         return;
-    const TRect place = ImagePlacement(picture_, width(), height(), stretch_ ? PictureFit::Stretched : PictureFit::OwnSize,
-                                       center_ ? PicturePosition::Centered : PicturePosition::TopLeft);
+    const TRect place =
+        ImagePlacement(picture_, width(), height(), stretch_ ? PictureFit::Stretched : PictureFit::OwnSize,
+                       center_ ? PicturePosition::Centered : PicturePosition::TopLeft);
     QPainter painter(this);
     painter.setClipRegion(event->region());
     // Scaled pixels are sampled, never blended, as the picture component does.

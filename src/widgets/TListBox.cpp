@@ -37,8 +37,7 @@ public:
 
 } // namespace
 
-TListBox::TListBox(QWidget* parent)
-    : QListWidget(parent)
+TListBox::TListBox(QWidget* parent) : QListWidget(parent)
 {
     setItemDelegate(new ListItemDelegate(this));
     setUniformItemSizes(true);

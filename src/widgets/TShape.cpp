@@ -5,8 +5,7 @@
 
 #include <algorithm>
 
-TShape::TShape(QWidget* parent)
-    : QWidget(parent)
+TShape::TShape(QWidget* parent) : QWidget(parent)
 {
     // Nothing of its own beneath the outline: what the widgets under it
     // painted stays, and the mask works on that.

@@ -2,8 +2,7 @@
 
 #include <QLabel>
 
-TStatusBar::TStatusBar(QWidget* parent)
-    : QStatusBar(parent)
+TStatusBar::TStatusBar(QWidget* parent) : QStatusBar(parent)
 {
     setSizeGripEnabled(false);
     constexpr std::array<int, 2> kPanelWidths{200, 50};

@@ -1,9 +1,9 @@
 // The input checks of the assignment run: they stop it before the site or the
 // database is touched, so no database is needed here.
-#include "support/MessageTexts.h"
 #include "assignment/AssignmentPlan.h"
 #include "assignment/AssignmentRun.h"
 #include "platform/database/TADOQuery.h"
+#include "support/MessageTexts.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -30,12 +30,17 @@ TEST(AssignmentChecks, EachCheckStopsTheRunWithItsMessageInOrder)
          kNoPhotos},
         {"counts before the codes", [](AssignmentInput& in) { in.codes << "../3"; }, kCountsDiffer},
         {"fewer photos", [](AssignmentInput& in) { in.photoNames.removeLast(); }, kCountsDiffer},
-        {"unsafe code before repeats", [](AssignmentInput& in) { in.codes = QStringList{"1", "a/b", "1"}; },
+        {"unsafe code before repeats",
+         [](AssignmentInput& in) {
+             in.codes = QStringList{"1", "a/b", "1"};
+         },
          QStringLiteral("第 2 行的学籍号“a/b”不能用作图片文件名（不能含有 / \\ < > : \" | ? * "
                         "或控制字符，也不能是 . 或 ..），请改正学籍号文件后重试！")},
         // The database and Windows take "ab" and "AB " for one student and one file.
         {"a code twice, named with its lines",
-         [](AssignmentInput& in) { in.codes = QStringList{"ab", "x", "AB "}; },
+         [](AssignmentInput& in) {
+             in.codes = QStringList{"ab", "x", "AB "};
+         },
          QStringLiteral("学籍号重复，一名学生只能对应一张照片：\n“ab”在第 1、3 行\n没有设置任何学生，请改正后重试！")},
         {"a photo twice, and a code twice",
          [](AssignmentInput& in) {
@@ -48,7 +53,8 @@ TEST(AssignmentChecks, EachCheckStopsTheRunWithItsMessageInOrder)
     };
     for (const auto& refusal : refusals) {
         SCOPED_TRACE(refusal.name);
-        AssignmentInput input{"/nonexistent-site/", "/nonexistent-photos/", {"1", "2", "3"}, {"1.jpg", "2.jpg", "3.jpg"}};
+        AssignmentInput input{
+            "/nonexistent-site/", "/nonexistent-photos/", {"1", "2", "3"}, {"1.jpg", "2.jpg", "3.jpg"}};
         refusal.change(input);
         // A driver that does not exist: any attempt to connect would show
         // as a failure instead of a refusal.
@@ -66,13 +72,16 @@ TEST(AssignmentChecks, TheFirstUnsafeCodeIsNamedAsItCanBeRead)
 {
     // Every unsafe character is tried on IsPlainFileName alone; here how the
     // first such code is named, a control character written out.
-    for (const auto& [code, shown] : {std::pair<QString, QString>{"../escape", "../escape"}, {"..", ".."},
-                                      {"what?", "what?"}, {"tab\there", "tab\\x09here"}}) {
+    for (const auto& [code, shown] : {std::pair<QString, QString>{"../escape", "../escape"},
+                                      {"..", ".."},
+                                      {"what?", "what?"},
+                                      {"tab\there", "tab\\x09here"}}) {
         TADOQuery query(QStringLiteral("no such driver"));
-        const QString message = MakeAssignmentPlan({"/site/", "/photos/", {"ok1", "ok2", code, "../../later"},
-                                                    {"1.jpg", "2.jpg", "3.jpg", "4.jpg"}},
-                                                   query)
-                                    .stopped.message;
+        const QString message =
+            MakeAssignmentPlan(
+                {"/site/", "/photos/", {"ok1", "ok2", code, "../../later"}, {"1.jpg", "2.jpg", "3.jpg", "4.jpg"}},
+                query)
+                .stopped.message;
         EXPECT_TRUE(message.contains(QStringLiteral("第 3 行的学籍号“%1”").arg(shown))) << message.toStdString();
         EXPECT_FALSE(message.contains("later")) << message.toStdString();
     }
@@ -87,7 +96,8 @@ TEST(AssignmentChecks, ManyRepeatsAreCutInTheMessageAndListedInTheDetails)
         input.photoNames << QStringLiteral("%1.jpg").arg(i);
     TADOQuery query(QStringLiteral("no such driver"));
     const AssignmentOutcome stopped = MakeAssignmentPlan(input, query).stopped;
-    EXPECT_TRUE(stopped.message.contains(QStringLiteral("“9”在第 19、20 行\n等 12 处"))) << stopped.message.toStdString();
+    EXPECT_TRUE(stopped.message.contains(QStringLiteral("“9”在第 19、20 行\n等 12 处")))
+        << stopped.message.toStdString();
     EXPECT_FALSE(stopped.message.contains(QStringLiteral("“10”")));
     EXPECT_TRUE(stopped.details.endsWith(QStringLiteral("“11”在第 23、24 行"))) << stopped.details.toStdString();
 }

@@ -1,21 +1,22 @@
 // The plan, the assignment run, its journal and undo against real databases.
 // The same cases run on SQLite and on the PostgreSQL test server:
 // SP_TEST_BACKEND names the one.
-#include "support/TestSite.h"
-
-#include "support/MessageTexts.h"
-#include "assignment/AssignmentPlan.h"
 #include "assignment/AssignmentRun.h"
+
+#include "assignment/AssignmentPlan.h"
 #include "assignment/StudentRows.h"
 #include "assignment/UndoRun.h"
 #include "platform/database/TADOQuery.h"
+#include "support/MessageTexts.h"
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
+#include "support/TestSite.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -29,8 +30,8 @@ namespace {
 
 const QString kPortrait = QStringLiteral("jpeg/photos/obama_backstage_the_white_house.jpg"); // 768 × 1152
 const QString kSquare = QStringLiteral("jpeg/photos/hopper_gray.jpg");                       // 128 × 128
-const QString kLandscape = QStringLiteral("jpeg/photos/concert.jpg");                         // 400 × 267
-const QString kBmp = QStringLiteral("bmpsuite/g/rgb24.bmp");                                  // 127 × 64
+const QString kLandscape = QStringLiteral("jpeg/photos/concert.jpg");                        // 400 × 267
+const QString kBmp = QStringLiteral("bmpsuite/g/rgb24.bmp");                                 // 127 × 64
 
 // The photo column as the run should leave it: the assigned codes with their
 // web path, the others empty.
@@ -144,8 +145,9 @@ TEST_P(AssignmentRunTest, PlanOfAMixedRosterWarnsAndWritesNothing)
     site->Execute("update studentbaseinfo set photo = null where studentcode = 'S6'");
     WriteFile(site->SitePhotoFolder() + "S2.jpg", "S2's photo");
     WriteFile(photoFolder + "5.jpg", "not a picture");
-    const QStringList photos{AddPhoto("1.jpg"), AddPhoto("2.jpg"), AddPhoto("3.jpg"), AddPhoto("4.jpg", kLandscape),
-                             "5.jpg", AddPhoto("6.bmp", kBmp)};
+    const QStringList photos{AddPhoto("1.jpg"), AddPhoto("2.jpg"),
+                             AddPhoto("3.jpg"), AddPhoto("4.jpg", kLandscape),
+                             "5.jpg",           AddPhoto("6.bmp", kBmp)};
     const SiteState before = site->State();
 
     const PlanOutcome planned = Plan({"S1", "S2", "S3", "S4", "S5", "S6"}, photos);
@@ -241,8 +243,8 @@ TEST_P(AssignmentRunTest, RunThenUndoGivesBackTheEarlierFilesAndValues)
     WriteFile(site->SitePhotoFolder() + "C.jpg", "C's old photo, no value");
     const SiteState before = site->State();
 
-    const AssignmentOutcome outcome
-        = Run({"A", "B", "C", "D"}, {AddPhoto("1.jpg"), AddPhoto("2.jpg", kBmp), AddPhoto("3.jpg"), AddPhoto("4.jpg")});
+    const AssignmentOutcome outcome =
+        Run({"A", "B", "C", "D"}, {AddPhoto("1.jpg"), AddPhoto("2.jpg", kBmp), AddPhoto("3.jpg"), AddPhoto("4.jpg")});
     ASSERT_EQ(outcome.result, Result::Completed) << outcome.message.toStdString();
     EXPECT_EQ(Codes(outcome.noRowChanged), QStringList{"D"});
     EXPECT_EQ(SitePhoto("B"), ReadFile(TestDataPath(kBmp)));
@@ -277,17 +279,18 @@ TEST_P(AssignmentRunTest, RunCutOffMidwaySaysWhatHappenedAndCanBeUndone)
         site->RejectUpdatesOf("C");
     const SiteState before = site->State();
 
-    const AssignmentOutcome outcome
-        = Run({"A", "B", "C", "D"}, {AddPhoto("1.jpg"), AddPhoto("2.jpg"), AddPhoto("3.jpg"), AddPhoto("4.jpg")});
+    const AssignmentOutcome outcome =
+        Run({"A", "B", "C", "D"}, {AddPhoto("1.jpg"), AddPhoto("2.jpg"), AddPhoto("3.jpg"), AddPhoto("4.jpg")});
 
     EXPECT_EQ(outcome.result, Result::Failed);
     EXPECT_EQ(outcome.statusText, kFailedStatus);
     EXPECT_EQ(progress, (QList<qsizetype>{1, 2}));
     EXPECT_EQ(outcome.copiedWithoutRow, (StudentNote{3, "C", {}}));
-    EXPECT_TRUE(outcome.message.startsWith(kFailed + "\n\n出错原因：" + outcome.failureReason + "\n\n"
-                                           "已处理 2 名学生（共 4 名），其中 2 名已设置好照片；其余学生没有改动。\n"
-                                           "第 3 行学生 C 的照片已复制，但数据库中的记录没有写入。\n"
-                                           "这次设置已记入撤销记录，可以撤销。"))
+    EXPECT_TRUE(outcome.message.startsWith(kFailed + "\n\n出错原因：" + outcome.failureReason
+                                           + "\n\n"
+                                             "已处理 2 名学生（共 4 名），其中 2 名已设置好照片；其余学生没有改动。\n"
+                                             "第 3 行学生 C 的照片已复制，但数据库中的记录没有写入。\n"
+                                             "这次设置已记入撤销记录，可以撤销。"))
         << outcome.message.toStdString();
     if (!server) {
         EXPECT_TRUE(outcome.failureReason.contains("photo of C refused")) << outcome.failureReason.toStdString();
@@ -402,8 +405,9 @@ TEST_P(AssignmentRunTest, StudentsNotSetAreCountedAndListedShortly)
                                    + "\n\n图片未能复制，数据库中的记录未改动（2 名）：K2、K4\n"
                                      "数据库中没有这些学籍号的学生，图片已复制但没有记录被更新（12 名）："
                                      "（空学籍号）、u01、u02、u03、u04、u05、u06、u07、u08、u09 等 12 名");
-    EXPECT_TRUE(outcome.details.startsWith(QStringLiteral("图片未能复制：\n第 2 行 K2：图片 missing.jpg 无法读取（文件不存在）\n"
-                                                          "第 4 行 K4：目标 ")))
+    EXPECT_TRUE(outcome.details.startsWith(
+        QStringLiteral("图片未能复制：\n第 2 行 K2：图片 missing.jpg 无法读取（文件不存在）\n"
+                       "第 4 行 K4：目标 ")))
         << outcome.details.toStdString();
     EXPECT_TRUE(outcome.details.endsWith(QStringLiteral("第 16 行 u11"))) << outcome.details.toStdString();
     EXPECT_EQ(site->Photos(), Rows({"K1", "K3"}, {"K2", "K4"}));

@@ -1,17 +1,16 @@
 // Database calls against a PostgreSQL server that stops answering (SIGSTOP):
 // each ends on its own after its time limit and the grace, and the run that
 // made it fails. A server of its own, so that no other test meets it stopped.
-#include "support/TestSite.h"
-
 #include "assignment/AssignmentPlan.h"
 #include "assignment/AssignmentRun.h"
 #include "assignment/RunJournal.h"
 #include "platform/database/TADOQuery.h"
 #include "support/QtPrinters.h"
-
-#include <gtest/gtest.h>
+#include "support/TestSite.h"
 
 #include <QTemporaryDir>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <optional>
@@ -49,7 +48,12 @@ TEST(PgStall, CallsToAServerThatStopsAnsweringEnd)
         // libpq waits at least 2 s, counted in whole seconds.
         {"connecting: the driver's login timeout", {.loginSeconds = 2, .stallGraceSeconds = 3}, {}, "timeout expired"},
         {"connecting without a login timeout", {.loginSeconds = 0, .stallGraceSeconds = 1}, {}, kNoAnswer},
-        {"a statement", kShortStatements, [](TADOQuery& q) { q.Open(); q.ClearSQL(); q.AddSQL("select 2"); },
+        {"a statement", kShortStatements,
+         [](TADOQuery& q) {
+             q.Open();
+             q.ClearSQL();
+             q.AddSQL("select 2");
+         },
          kNoAnswer},
         {"freeing the last result", kShortStatements, [](TADOQuery& q) { q.Open(); }, kNoAnswer},
     };
@@ -89,9 +93,9 @@ TEST(PgStall, ARunWhoseServerStopsMidwayFails)
     ASSERT_TRUE(planned.plan);
     std::optional<FrozenPgServer> frozen;
     const AssignmentOutcome outcome = RunAssignment(*planned.plan, query, {&journal, [&frozen](qsizetype done) {
-        if (done == 1)
-            frozen.emplace(kStallServer);
-    }});
+                                                                               if (done == 1)
+                                                                                   frozen.emplace(kStallServer);
+                                                                           }});
     frozen.reset();
 
     EXPECT_EQ(outcome.result, AssignmentOutcome::Result::Failed);

@@ -1,11 +1,13 @@
-#include "files/RegularFile.h"
 #include "assignment/PhotoList.h"
+
+#include "files/RegularFile.h"
 #include "support/ErrorOf.h"
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
 #include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -34,12 +36,14 @@ TEST(PhotoListFromChosenFiles, RefusesAChosenFileThatIsNotARegularFile)
     WriteFile(temp.filePath("a.jpg"), "photo");
     ASSERT_EQ(::mkfifo(QFile::encodeName(temp.filePath("pipe.jpg")).constData(), 0600), 0);
     for (const QString& odd : {temp.filePath("pipe.jpg"), temp.path()}) {
-        EXPECT_EQ(QString::fromStdString(ErrorOf<EFileAccessError>(
-                      [&] { PhotoListFromChosenFiles({temp.filePath("a.jpg"), odd}, PhotoOrder::AsGiven); })),
+        EXPECT_EQ(QString::fromStdString(ErrorOf<EFileAccessError>([&] {
+                      PhotoListFromChosenFiles({temp.filePath("a.jpg"), odd}, PhotoOrder::AsGiven);
+                  })),
                   NotRegularFileMessage(odd));
     }
     // A file that is not there shows only when the run copies it.
-    EXPECT_EQ(PhotoListFromChosenFiles({temp.filePath("gone.jpg")}, PhotoOrder::AsGiven).names, QStringList{"gone.jpg"});
+    EXPECT_EQ(PhotoListFromChosenFiles({temp.filePath("gone.jpg")}, PhotoOrder::AsGiven).names,
+              QStringList{"gone.jpg"});
 }
 
 TEST(PhotoListOfFolder, ListsJpegAndBmpFilesOnly)

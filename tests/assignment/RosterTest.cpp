@@ -1,11 +1,13 @@
-#include "files/RegularFile.h"
 #include "assignment/Roster.h"
+
+#include "files/RegularFile.h"
 #include "support/ErrorOf.h"
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
 
 #include <QStringEncoder>
 #include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -45,7 +47,9 @@ TEST(SplitRoster, OneCodePerLineWhateverTheLineEnds)
         {QByteArray("a\nb\0c\nd", 7), {"a", "b"}},
         {QByteArray("\0abc", 4), {}},
         // A byte-order mark is not part of the first code.
-        {"\xEF\xBB\xBF" "001\n002", {"001", "002"}},
+        {"\xEF\xBB\xBF"
+         "001\n002",
+         {"001", "002"}},
         {"\xEF\xBB\xBF", {}},
         // GB18030 (code page 936) when the bytes are that and not UTF-8; UTF-8 when they are.
         {Gb18030(QStringLiteral("张三\r\n李四")), {"张三", "李四"}},
@@ -77,10 +81,16 @@ TEST(SplitRoster, RefusesTextThatCannotBeTrusted)
         {Gb18030(QStringLiteral("甲\n乙\uFFFD")), QStringLiteral("学籍号文件第 2 行含有无法识别的字符")},
         {utf16(QStringLiteral("a\r\n")) + QByteArray("\x00\xD8\x62\x00", 4),
          QStringLiteral("学籍号文件第 2 行含有无法识别的字符")},
-        {"00\xE2\x80\x8B" "1", QStringLiteral("学籍号文件第 1 行含有看不见的格式字符 U+200B")},
-        {"a\n\xE2\x80\xAE" "1", QStringLiteral("学籍号文件第 2 行含有看不见的格式字符 U+202E")},
+        {"00\xE2\x80\x8B"
+         "1",
+         QStringLiteral("学籍号文件第 1 行含有看不见的格式字符 U+200B")},
+        {"a\n\xE2\x80\xAE"
+         "1",
+         QStringLiteral("学籍号文件第 2 行含有看不见的格式字符 U+202E")},
         {"\xE2\x81\xA9", QStringLiteral("学籍号文件第 1 行含有看不见的格式字符 U+2069")},
-        {"\xEF\xBB\xBF\xEF\xBB\xBF" "1", QStringLiteral("学籍号文件第 1 行含有看不见的格式字符 U+FEFF")},
+        {"\xEF\xBB\xBF\xEF\xBB\xBF"
+         "1",
+         QStringLiteral("学籍号文件第 1 行含有看不见的格式字符 U+FEFF")},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(QString::fromStdString(ErrorOf<ERosterError>([&] { SplitRoster(row.bytes); })), row.message)

@@ -1,4 +1,5 @@
 #include "assignment/SiteConfig.h"
+
 #include "platform/database/ConnectionStringSyntax.h"
 #include "platform/database/OdbcConnectionString.h"
 #include "support/ErrorOf.h"
@@ -8,6 +9,7 @@
 #include <QDir>
 #include <QStringEncoder>
 #include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 void PrintTo(const ConnectionSettings& s, std::ostream* out)
@@ -22,7 +24,7 @@ QByteArray InAppSettings(const QByteArray& value)
 {
     return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<configuration><appSettings>\r\n"
            "<add key=\"ConnectionString\" value=\""
-        + value + "\"/>\r\n</appSettings></configuration>\r\n";
+           + value + "\"/>\r\n</appSettings></configuration>\r\n";
 }
 
 TEST(ReadConnectionSettings, TakesTheFirstConnectionStringByTheUsualRules)
@@ -32,21 +34,27 @@ TEST(ReadConnectionSettings, TakesTheFirstConnectionStringByTheUsualRules)
         QByteArray xml;
         ConnectionSettings expected; // UserId, Password, Server, Database
     } rows[] = {
-        {"usual", InAppSettings("server=(local);database=school;uid=sa;password=Pa55word;"),
+        {"usual",
+         InAppSettings("server=(local);database=school;uid=sa;password=Pa55word;"),
          {"sa", "Pa55word", "(local)", "school"}},
         {"order does not matter", InAppSettings("password=p;database=d;uid=u;server=s"), {"u", "p", "s", "d"}},
         {"empty value", InAppSettings("server=s;database=;uid=u;password=p;"), {"u", "p", "s", ""}},
-        {"letter case and synonyms", InAppSettings("Data Source=h;Initial Catalog=d;User ID=u;Password=p"),
+        {"letter case and synonyms",
+         InAppSettings("Data Source=h;Initial Catalog=d;User ID=u;Password=p"),
          {"u", "p", "h", "d"}},
         {"more synonyms", InAppSettings("SERVER=h;DATABASE=d;UID=u;PWD=p"), {"u", "p", "h", "d"}},
         {"and more", InAppSettings("Network Address=h;Database=d;User=u;pwd=p"), {"u", "p", "h", "d"}},
-        {"blanks trimmed", InAppSettings(" server = my host ;database= d ;uid=u ; password= p w "),
+        {"blanks trimmed",
+         InAppSettings(" server = my host ;database= d ;uid=u ; password= p w "),
          {"u", "p w", "my host", "d"}},
-        {"quoted values", InAppSettings("server=s;database='a;b';uid=&quot;x;&quot;&quot;y&quot;;pwd='it''s'"),
+        {"quoted values",
+         InAppSettings("server=s;database='a;b';uid=&quot;x;&quot;&quot;y&quot;;pwd='it''s'"),
          {"x;\"y", "it's", "s", "a;b"}},
-        {"entities decoded", InAppSettings("server=s;database=a&amp;b;uid=&#x5F20;;pwd=&lt;&gt;"),
+        {"entities decoded",
+         InAppSettings("server=s;database=a&amp;b;uid=&#x5F20;;pwd=&lt;&gt;"),
          {"张", "<>", "s", "a&b"}},
-        {"the later of two counts", InAppSettings("server=a;database=d;uid=u;pwd=p;Data Source=b"),
+        {"the later of two counts",
+         InAppSettings("server=a;database=d;uid=u;pwd=p;Data Source=b"),
          {"u", "p", "b", "d"}},
         {"an old one commented out",
          "<configuration><!-- <add value=\"server=old;database=old;uid=old;pwd=old\"/> -->"
@@ -147,8 +155,8 @@ TEST(SiteConnectionString, JoinsFolderAndFileNameAndNamesTheFileInErrors)
         EXPECT_NE(error.find((folder + "Web.config").toStdString()), std::string::npos) << error;
     }
     WriteFile(temp.filePath("Web.config"), "<configuration>\n<add>\n</configuration>");
-    const QString message
-        = QString::fromStdString(ErrorOf<EWebConfigError>([&] { SiteConnectionString(temp.path() + "/"); }));
+    const QString message =
+        QString::fromStdString(ErrorOf<EWebConfigError>([&] { SiteConnectionString(temp.path() + "/"); }));
     EXPECT_TRUE(message.contains(temp.filePath("Web.config")) && message.contains("第 3 行")) << message.toStdString();
 }
 

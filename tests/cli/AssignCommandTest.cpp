@@ -1,13 +1,13 @@
 // student-photo-cli assign, runs and undo, run as a program against an SQLite site.
-#include "support/TestSite.h"
-
-#include "support/MessageTexts.h"
 #include "assignment/AssignmentRun.h"
+#include "support/MessageTexts.h"
 #include "support/QtPrinters.h"
 #include "support/RunCli.h"
 #include "support/TestFiles.h"
+#include "support/TestSite.h"
 
 #include <QDir>
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -161,8 +161,9 @@ TEST_F(AssignCommand, DryRunPrintsThePlanAndTheProofSheetShowsEveryStudentWithou
     const QStringList lines = result.out.split('\n');
     EXPECT_EQ(lines.value(0).simplified(), QStringLiteral("行 学籍号 照片 类型 尺寸 学生 现有照片 目标文件 提示"));
     EXPECT_EQ(lines.value(1).simplified(), QStringLiteral("1 001 1.jpg JPEG 768×1152 有 （空） 新建"));
-    EXPECT_EQ(lines.value(3).simplified(),
-              QStringLiteral("3 003 3.jpg 无法读取 - 无 - 新建 数据库中没有这名学生；图片无法读取（不是 JPEG 或 BMP 图片）"));
+    EXPECT_EQ(
+        lines.value(3).simplified(),
+        QStringLiteral("3 003 3.jpg 无法读取 - 无 - 新建 数据库中没有这名学生；图片无法读取（不是 JPEG 或 BMP 图片）"));
     EXPECT_TRUE(result.out.contains(QStringLiteral("（试运行，没有改动任何文件和记录）")));
     EXPECT_EQ(site.State(), before);
 
@@ -199,7 +200,8 @@ TEST_F(AssignCommand, RunsListsTheJournaledRunsAndUndoPutsTheSiteBack)
 
     const CliResult undo = Run(site_ + QStringList{"--run", id}, "undo");
     EXPECT_EQ(undo.exitCode, 0) << undo.out.toStdString();
-    EXPECT_TRUE(undo.out.endsWith(QStringLiteral("的设置：2 名学生恢复了原来的照片和记录。\n"))) << undo.out.toStdString();
+    EXPECT_TRUE(undo.out.endsWith(QStringLiteral("的设置：2 名学生恢复了原来的照片和记录。\n")))
+        << undo.out.toStdString();
     EXPECT_EQ(site.State(), before);
     EXPECT_TRUE(Run(site_, "runs").out.contains(QStringLiteral("已撤销")));
 

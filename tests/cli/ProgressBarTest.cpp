@@ -1,4 +1,5 @@
 #include "cli/ProgressBar.h"
+
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>

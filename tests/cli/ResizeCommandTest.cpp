@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -24,10 +25,7 @@ protected:
     QString Target() const { return temp.filePath("target"); }
     QStringList TargetFiles() const { return QDir(Target()).entryList(QDir::Files, QDir::Name); }
 
-    CliResult Run(const QStringList& arguments) const
-    {
-        return RunCli(SP_CLI_PATH, QStringList{"resize"} + arguments);
-    }
+    CliResult Run(const QStringList& arguments) const { return RunCli(SP_CLI_PATH, QStringList{"resize"} + arguments); }
 
     QTemporaryDir temp;
 };
@@ -55,7 +53,8 @@ TEST_F(ResizeCommandTest, AFailedRunSaysWhyAndKeepsEarlierOutputs)
     const CliResult result = Run({"--source", Source(), "--target", Target()});
 
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_TRUE(result.err.startsWith(QStringLiteral("片大小调整失败，请确认文件是否正确！\n"))) << result.err.toStdString();
+    EXPECT_TRUE(result.err.startsWith(QStringLiteral("片大小调整失败，请确认文件是否正确！\n")))
+        << result.err.toStdString();
     EXPECT_TRUE(result.err.contains("b.jpg") && result.err.contains("JPEG error #53")) << result.err.toStdString();
     EXPECT_EQ(result.out, QString());
     EXPECT_EQ(TargetFiles(), QStringList{"001.jpg"});
@@ -77,7 +76,9 @@ TEST_F(ResizeCommandTest, WrongUsageChangesNothing)
         {{"--source", Source(), "--target", Target(), "--height", ""}, 2, "--height  is not a whole number"},
         {{"--source", Source(), "--target", Target(), "--depth", "8"}, 2, "unknown argument --depth"},
         {{"--source", Source(), "--target", Target(), "--fit", "fill"}, 2, "--fit fill is not stretch, crop or face"},
-        {{"--source", Source(), "--target", Target(), "--jobs", "0"}, 2, "--jobs 0 is not a number of threads from 1 to 64"},
+        {{"--source", Source(), "--target", Target(), "--jobs", "0"},
+         2,
+         "--jobs 0 is not a number of threads from 1 to 64"},
         {{"--source", Source(), "--source", Source(), "--target", Target()}, 2, "--source given twice"},
         {{"--source", missing, "--target", Target()}, 2, "is not a folder"},
         {{"--source", Source(), "--target", missing}, 2, "is not a folder"},

@@ -1,10 +1,11 @@
 #include "editing/PictureEditing.h"
+
 #include "faces/FaceDetector.h"
+#include "picture/PictureTestSupport.h"
 #include "picture/PixelGrid.h"
 #include "picture/TBitmap.h"
 #include "picture/TCanvas.h"
 #include "picture/TPicture.h"
-#include "picture/PictureTestSupport.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -118,7 +119,8 @@ void PixelByPixelTurn(TPicture& picture, TurnDirection direction)
     const bool left = direction == TurnDirection::Left;
     for (std::int32_t y = 0; y < h; ++y)
         for (std::int32_t x = 0; x < w; ++x)
-            picture.Bitmap().Canvas().SetPixel(left ? y : h - 1 - y, left ? w - 1 - x : x, copy.Canvas().GetPixel(x, y));
+            picture.Bitmap().Canvas().SetPixel(left ? y : h - 1 - y, left ? w - 1 - x : x,
+                                               copy.Canvas().GetPixel(x, y));
 }
 
 } // namespace
@@ -126,17 +128,29 @@ void PixelByPixelTurn(TPicture& picture, TurnDirection direction)
 TEST(QuarterTurn, GivesExactlyThePixelsOfThePixelByPixelTurn)
 {
     // Filled pictures of the display's depth, files of every depth, JPEGs held.
-    const struct { int displayDepth; std::string file; std::int32_t width = 0, height = 0; } cases[] = {
-        {32, "", 130, 67}, {32, "", 64, 64}, {32, "", 1, 1}, {8, "", 37, 20}, {32, "bmpsuite/g/pal1.bmp"},
-        {32, "bmpsuite/g/pal4.bmp"}, {32, "bmpsuite/g/pal8.bmp"}, {32, "bmpsuite/g/rgb16-565.bmp"},
-        {32, "bmpsuite/g/rgb24.bmp"}, {32, "bmpsuite/g/rgb32bf.bmp"}, {32, "jpeg/photos/hopper.jpg"},
-        {8, "jpeg/photos/hopper_gray.jpg"}};
+    const struct {
+        int displayDepth;
+        std::string file;
+        std::int32_t width = 0, height = 0;
+    } cases[] = {{32, "", 130, 67},
+                 {32, "", 64, 64},
+                 {32, "", 1, 1},
+                 {8, "", 37, 20},
+                 {32, "bmpsuite/g/pal1.bmp"},
+                 {32, "bmpsuite/g/pal4.bmp"},
+                 {32, "bmpsuite/g/pal8.bmp"},
+                 {32, "bmpsuite/g/rgb16-565.bmp"},
+                 {32, "bmpsuite/g/rgb24.bmp"},
+                 {32, "bmpsuite/g/rgb32bf.bmp"},
+                 {32, "jpeg/photos/hopper.jpg"},
+                 {8, "jpeg/photos/hopper_gray.jpg"}};
     for (const auto& c : cases)
         for (const TurnDirection direction : {TurnDirection::Left, TurnDirection::Right}) {
             const DisplayColorDepth depth(c.displayDepth);
             TPicture expected(depth), actual(depth);
             for (TPicture* picture : {&expected, &actual})
-                c.file.empty() ? Paint(picture->Bitmap(), c.width, c.height, Mark) : picture->LoadFromFile(TestData(c.file));
+                c.file.empty() ? Paint(picture->Bitmap(), c.width, c.height, Mark)
+                               : picture->LoadFromFile(TestData(c.file));
             PixelByPixelTurn(expected, direction);
             PictureArea area{actual, actual.Width(), actual.Height()};
             QuarterTurn(area, direction);
@@ -144,8 +158,10 @@ TEST(QuarterTurn, GivesExactlyThePixelsOfThePixelByPixelTurn)
             std::vector<std::uint8_t> expectedBmp, actualBmp;
             expected.Bitmap().SaveToStream(expectedBmp);
             actual.Bitmap().SaveToStream(actualBmp);
-            EXPECT_EQ(actualBmp, expectedBmp) << c.file << c.width << (direction == TurnDirection::Left ? " left" : " right");
-            EXPECT_EQ(std::pair(area.Width, area.Height), std::pair(expected.Width(), expected.Height())) << c.file << c.width;
+            EXPECT_EQ(actualBmp, expectedBmp)
+                << c.file << c.width << (direction == TurnDirection::Left ? " left" : " right");
+            EXPECT_EQ(std::pair(area.Width, area.Height), std::pair(expected.Width(), expected.Height()))
+                << c.file << c.width;
         }
 }
 

@@ -1,5 +1,6 @@
 // Framing a photo around a detected face.
 #include "faces/FaceFraming.h"
+
 #include "picture/PictureTestSupport.h"
 
 namespace {

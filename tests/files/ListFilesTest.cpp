@@ -1,5 +1,6 @@
-#include "files/FolderString.h"
 #include "files/ListFiles.h"
+
+#include "files/FolderString.h"
 #include "files/NaturalOrder.h"
 #include "files/PlainFileName.h"
 #include "support/QtPrinters.h"
@@ -7,6 +8,7 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -40,22 +42,22 @@ TEST(IsPlainFileName, RefusesWhatCouldLeaveItsFolderOrFailOnWindows)
         EXPECT_TRUE(IsPlainFileName(name)) << name.toStdString();
     }
     for (const QString& name :
-         {QStringLiteral("."), QStringLiteral(".."), QStringLiteral("a/b"), QStringLiteral("a\\b"),
-          QStringLiteral("/"), QStringLiteral("a:b"), QStringLiteral("a*"), QStringLiteral("a?"),
-          QStringLiteral("\"a\""), QStringLiteral("<a>"), QStringLiteral("a|b"), QStringLiteral("a\tb"),
-          QStringLiteral("a\x7f"), QString(QChar(0x85)), QString(QChar(0))}) {
+         {QStringLiteral("."), QStringLiteral(".."), QStringLiteral("a/b"), QStringLiteral("a\\b"), QStringLiteral("/"),
+          QStringLiteral("a:b"), QStringLiteral("a*"), QStringLiteral("a?"), QStringLiteral("\"a\""),
+          QStringLiteral("<a>"), QStringLiteral("a|b"), QStringLiteral("a\tb"), QStringLiteral("a\x7f"),
+          QString(QChar(0x85)), QString(QChar(0))}) {
         EXPECT_FALSE(IsPlainFileName(name)) << name.toStdString();
     }
 }
 
 TEST(NaturalOrder, IgnoresCaseAndComparesDigitRunsByValue)
 {
-    QStringList names{"10.jpg", "b.jpg", "2.jpg", "A.jpg", "002.jpg", "1.jpg", "001.jpg", "photo9.jpg",
-                      "Photo10.jpg", "a.jpg"};
+    QStringList names{"10.jpg", "b.jpg",   "2.jpg",      "A.jpg",       "002.jpg",
+                      "1.jpg",  "001.jpg", "photo9.jpg", "Photo10.jpg", "a.jpg"};
     SortNaturally(names);
     // Equal values: the shorter digit run first.
-    const QStringList expected{"1.jpg", "001.jpg", "2.jpg", "002.jpg", "10.jpg", "A.jpg", "a.jpg", "b.jpg",
-                               "photo9.jpg", "Photo10.jpg"};
+    const QStringList expected{"1.jpg", "001.jpg", "2.jpg", "002.jpg",    "10.jpg",
+                               "A.jpg", "a.jpg",   "b.jpg", "photo9.jpg", "Photo10.jpg"};
     EXPECT_EQ(names, expected);
 }
 
@@ -85,8 +87,10 @@ TEST(ListFiles, AppendsWhatMatchesTheMaskWithoutRegardToCaseInFileManagerOrder)
     ASSERT_TRUE(folder.mkdir("old.jpg"));
     ASSERT_TRUE(folder.mkdir("other"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(folder.filePath("pipe.jpg")).constData(), 0600), 0);
-    for (const auto& [link, target] : {std::pair{"link.jpg", "alpha.jpg"}, {"zero.jpg", "/dev/zero"},
-                                       {"dangling.jpg", "absent.jpg"}, {"folder-link.jpg", "old.jpg"}})
+    for (const auto& [link, target] : {std::pair{"link.jpg", "alpha.jpg"},
+                                       {"zero.jpg", "/dev/zero"},
+                                       {"dangling.jpg", "absent.jpg"},
+                                       {"folder-link.jpg", "old.jpg"}})
         ASSERT_TRUE(QFile::link(target, folder.filePath(link)));
     const QStringList listed{".hidden.jpg", "001.jpg", "9.jpg", "10.jpg", "alpha.jpg", "link.jpg", "Zeta.JPG"};
 

@@ -110,11 +110,16 @@ TEST(Bitmap, ColorsAreKeptAt24And32BitsAndReducedAt16And8)
     // 16 bits: five bits a channel, the top ones repeated in the low three.
     // 8 bits: the nearest colour of the display palette.
     // Rows: display depth, colour set, colour read back.
-    for (auto [depth, set, read] :
-         {std::tuple<int, TColor, TColor>{32, 0x00123456, 0x00123456}, {32, 0x00FF0080, 0x00FF0080},
-          {24, 0x00123456, 0x00123456}, {24, 0x00FF0080, 0x00FF0080}, {16, 0x00123456, 0x00103152},
-          {16, 0x00FF0080, 0x00FF0084}, {16, clWhite, clWhite}, {16, clBlack, clBlack}, {8, clWhite, clWhite},
-          {8, RGB(250, 5, 48), RGB(255, 0, 51)}}) {
+    for (auto [depth, set, read] : {std::tuple<int, TColor, TColor>{32, 0x00123456, 0x00123456},
+                                    {32, 0x00FF0080, 0x00FF0080},
+                                    {24, 0x00123456, 0x00123456},
+                                    {24, 0x00FF0080, 0x00FF0080},
+                                    {16, 0x00123456, 0x00103152},
+                                    {16, 0x00FF0080, 0x00FF0084},
+                                    {16, clWhite, clWhite},
+                                    {16, clBlack, clBlack},
+                                    {8, clWhite, clWhite},
+                                    {8, RGB(250, 5, 48), RGB(255, 0, 51)}}) {
         TBitmap bitmap{DisplayColorDepth(depth)};
         bitmap.SetSize(2, 1);
         EXPECT_EQ(bitmap.BitsPerPixel(), depth);

@@ -21,9 +21,17 @@ std::vector<std::uint8_t> ExpectedFile(TBitmap& bitmap, int bits)
         for (int i = 0; i < size; ++i)
             out.push_back(i < 8 ? static_cast<std::uint8_t>(value >> (8 * i)) : 0);
     };
-    put(54 + rowBytes * height, 4); put(0, 4); put(54, 4);                   // file header
-    put(40, 4); put(width, 4); put(height, 4); put(1, 2); put(bits, 2);     // info header
-    put(0, 4); put(rowBytes * height, 4); put(0, 16);
+    put(54 + rowBytes * height, 4);
+    put(0, 4);
+    put(54, 4); // file header
+    put(40, 4);
+    put(width, 4);
+    put(height, 4);
+    put(1, 2);
+    put(bits, 2); // info header
+    put(0, 4);
+    put(rowBytes * height, 4);
+    put(0, 16);
     for (std::int32_t y = bitmap.Height() - 1; y >= 0; --y) {
         const std::size_t start = out.size();
         for (std::int32_t x = 0; x < bitmap.Width(); ++x) {

@@ -7,17 +7,22 @@ TEST(StretchDraw, PicksWholeSourcePixelsByTheTruncatedIndexRule)
 {
     // Destination x takes source x * sourceWidth / destWidth, truncated:
     // 4 -> 2 picks 0 and 2; 5 -> 3 picks 0, 1 and 3; rows the same way.
-    for (const auto& [sourceSize, destSize, picks] :
-         {std::tuple{2, 4, std::vector<std::int32_t>{0, 0, 1, 1}}, {4, 2, {0, 2}}, {5, 3, {0, 1, 3}}, {7, 3, {0, 2, 4}},
-          {3, 7, {0, 0, 0, 1, 1, 2, 2}}}) {
+    for (const auto& [sourceSize, destSize, picks] : {std::tuple{2, 4, std::vector<std::int32_t>{0, 0, 1, 1}},
+                                                      {4, 2, {0, 2}},
+                                                      {5, 3, {0, 1, 3}},
+                                                      {7, 3, {0, 2, 4}},
+                                                      {3, 7, {0, 0, 0, 1, 1, 2, 2}}}) {
         TBitmap source;
         Paint(source, sourceSize, sourceSize, Distinct);
         TBitmap surface;
         surface.SetSize(destSize, destSize);
         surface.Canvas().StretchDraw(TRect{0, 0, destSize, destSize}, &source);
-        EXPECT_TRUE(PixelsAre(surface, [&](std::int32_t x, std::int32_t y) {
-            return Distinct(picks[static_cast<std::size_t>(x)], picks[static_cast<std::size_t>(y)]);
-        })) << sourceSize << "->" << destSize;
+        EXPECT_TRUE(PixelsAre(surface,
+                              [&](std::int32_t x, std::int32_t y) {
+                                  return Distinct(picks[static_cast<std::size_t>(x)],
+                                                  picks[static_cast<std::size_t>(y)]);
+                              }))
+            << sourceSize << "->" << destSize;
     }
 }
 
@@ -84,12 +89,14 @@ TEST(CopyRect, CopiesEqualSizesUnchangedScalesOthersAndLeavesWhatHasNoSourceAlon
         TBitmap target;
         target.SetSize(6, 6);
         target.Canvas().CopyRect(to, source.Canvas(), from);
-        EXPECT_TRUE(PixelsAre(target, [&](std::int32_t x, std::int32_t y) {
-            const std::int32_t sx = x + dx;
-            const std::int32_t sy = y + dy;
-            const bool inside = x >= to.Left && x < to.Right && y >= to.Top && y < to.Bottom;
-            return inside && sx >= 0 && sx < 10 && sy >= 0 && sy < 8 ? Distinct(sx, sy) : clWhite;
-        })) << dx << "," << dy;
+        EXPECT_TRUE(PixelsAre(target,
+                              [&](std::int32_t x, std::int32_t y) {
+                                  const std::int32_t sx = x + dx;
+                                  const std::int32_t sy = y + dy;
+                                  const bool inside = x >= to.Left && x < to.Right && y >= to.Top && y < to.Bottom;
+                                  return inside && sx >= 0 && sx < 10 && sy >= 0 && sy < 8 ? Distinct(sx, sy) : clWhite;
+                              }))
+            << dx << "," << dy;
     }
     // Different sizes scale by the stretch rule.
     TBitmap half;
@@ -119,9 +126,8 @@ TEST(FillRect, WhitensTheRectangleOnlyAndIsCutAtTheEdges)
     TBitmap partly;
     Paint(partly, 4, 4, Distinct);
     partly.Canvas().FillRect(TRect{2, -5, 100, 2});
-    EXPECT_TRUE(PixelsAre(partly, [](std::int32_t x, std::int32_t y) {
-        return x >= 2 && y < 2 ? clWhite : Distinct(x, y);
-    }));
+    EXPECT_TRUE(
+        PixelsAre(partly, [](std::int32_t x, std::int32_t y) { return x >= 2 && y < 2 ? clWhite : Distinct(x, y); }));
 }
 
 } // namespace

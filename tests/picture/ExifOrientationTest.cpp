@@ -1,9 +1,9 @@
 // The orientation tag read out of EXIF payloads: only a valid value in the
 // photo's own directory counts.
+#include "picture/ExifOrientation.h"
+
 #include "ExifPayload.h"
 #include "PictureTestSupport.h"
-
-#include "picture/ExifOrientation.h"
 
 namespace {
 
@@ -20,7 +20,8 @@ TEST(ExifOrientation, OnlyAValidTagOfThePhotosOwnDirectoryCounts)
         {"value 0", ExifPayload(0), ExifOrientation::TopLeft},
         {"value 9", ExifPayload(9), ExifOrientation::TopLeft},
         {"the thumbnail's tag", ExifPayload(6, 1), ExifOrientation::TopLeft},
-        {"cut inside the directory", std::vector<std::uint8_t>(six.begin(), six.begin() + 20), ExifOrientation::TopLeft},
+        {"cut inside the directory", std::vector<std::uint8_t>(six.begin(), six.begin() + 20),
+         ExifOrientation::TopLeft},
         {"XMP, not EXIF", std::vector<std::uint8_t>{'h', 't', 't', 'p', ':', '/', '/'}, ExifOrientation::TopLeft},
     };
     for (const auto& row : rows)

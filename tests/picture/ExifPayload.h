@@ -12,14 +12,16 @@ inline std::vector<std::uint8_t> ExifPayload(int orientation, int ifd = 0, bool 
 {
     auto put16 = [motorola](std::vector<std::uint8_t>& out, unsigned v) {
         const std::uint8_t hi = static_cast<std::uint8_t>(v >> 8), lo = static_cast<std::uint8_t>(v);
-        out.insert(out.end(), motorola ? std::initializer_list<std::uint8_t>{hi, lo} : std::initializer_list<std::uint8_t>{lo, hi});
+        out.insert(out.end(), motorola ? std::initializer_list<std::uint8_t>{hi, lo}
+                                       : std::initializer_list<std::uint8_t>{lo, hi});
     };
     auto put32 = [&](std::vector<std::uint8_t>& out, unsigned v) {
         put16(out, motorola ? v >> 16 : v & 0xFFFF);
         put16(out, motorola ? v & 0xFFFF : v >> 16);
     };
     std::vector<std::uint8_t> out{'E', 'x', 'i', 'f', 0, 0};
-    out.insert(out.end(), motorola ? std::initializer_list<std::uint8_t>{'M', 'M'} : std::initializer_list<std::uint8_t>{'I', 'I'});
+    out.insert(out.end(), motorola ? std::initializer_list<std::uint8_t>{'M', 'M'}
+                                   : std::initializer_list<std::uint8_t>{'I', 'I'});
     put16(out, 42);
     put32(out, 8);
     // IFD0 (empty when the tag goes to IFD1, which then follows it).
@@ -36,7 +38,8 @@ inline std::vector<std::uint8_t> ExifPayload(int orientation, int ifd = 0, bool 
 }
 
 // `jpeg` with an APP1 segment holding `payload` right after its start marker.
-inline std::vector<std::uint8_t> WithApp1(const std::vector<std::uint8_t>& jpeg, const std::vector<std::uint8_t>& payload)
+inline std::vector<std::uint8_t> WithApp1(const std::vector<std::uint8_t>& jpeg,
+                                          const std::vector<std::uint8_t>& payload)
 {
     std::vector<std::uint8_t> out(jpeg.begin(), jpeg.begin() + 2);
     const std::size_t length = payload.size() + 2;

@@ -1,8 +1,8 @@
 // Reading and writing whole files: every byte, into a buffer reused from file
 // to file, and the component's errors for what cannot be read.
-#include "PictureTestSupport.h"
-
 #include "picture/FileBytes.h"
+
+#include "PictureTestSupport.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -45,7 +45,7 @@ TEST(FileBytes, FoldersTooLargeFilesAndWhatIsNotARegularFileFailWithTheComponent
     const ScratchFolder folder;
     const std::filesystem::path large = folder.Path() / "large.jpg";
     WriteFileBytes(large, {});
-    std::filesystem::resize_file(large, kMaxPictureFileBytes + 1);   // sparse: refused by its size, not read
+    std::filesystem::resize_file(large, kMaxPictureFileBytes + 1); // sparse: refused by its size, not read
     std::vector<std::pair<std::filesystem::path, std::string>> rows{
         {folder.Path(), "Cannot open file \"" + Utf8(folder.Path()) + "\". Is a directory"},
         {large, "Out of system resources"}};

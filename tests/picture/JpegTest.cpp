@@ -22,8 +22,7 @@ TEST(JpegImage, NonJpegDataFailsAtLoadWithCode53AndEmptyDataAtFirstUseWith42)
     TBitmap surface;
     surface.SetSize(10, 10);
     for (int attempt = 0; attempt < 2; ++attempt)
-        EXPECT_EQ(ErrorOf<EJPEG>([&] { surface.Canvas().StretchDraw(TRect{0, 0, 10, 10}, &empty); }),
-                  "JPEG error #42");
+        EXPECT_EQ(ErrorOf<EJPEG>([&] { surface.Canvas().StretchDraw(TRect{0, 0, 10, 10}, &empty); }), "JPEG error #42");
     TBitmap assigned;
     EXPECT_EQ(ErrorOf<EJPEG>([&] { assigned.Assign(&empty); }), "JPEG error #42");
     EXPECT_EQ(empty.DecodeCount(), 1) << "a failed decoding is not retried";
@@ -109,7 +108,7 @@ TEST(JpegImage, LoadingReadsOnlyTheHeaderAndEachSizeOfPictureIsDecodedOnce)
 
 // Drawing an undecoded image small must give exactly what drawing the full
 // decoding gives.
-class SampledJpeg : public ::testing::TestWithParam<std::string> {};
+class SampledJpeg : public ::testing::TestWithParam<std::string> { };
 
 TEST_P(SampledJpeg, DrawsTheSamePixelsAsTheFullDecoding)
 {
@@ -133,10 +132,12 @@ TEST_P(SampledJpeg, DrawsTheSamePixelsAsTheFullDecoding)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Jpeg, SampledJpeg, ::testing::Values(
-    "photos/Portrait_1.jpg", "photos/obama_and_biden.jpg", "photos/concert.jpg", "special/pil_sample_cmyk.jpg",
-    "photos/camera_nikon_d3100_DSC_0008_orient8.jpg", "libjpeg-turbo/testimgp.jpg", "corrupt/sharp-truncated.jpg",
-    "special/grayscale_16x24_sampling2x2.jpg", "special/restarts.jpg"),
-    [](const ::testing::TestParamInfo<std::string>& info) { return NameOf(info.param); });
+INSTANTIATE_TEST_SUITE_P(Jpeg, SampledJpeg,
+                         ::testing::Values("photos/Portrait_1.jpg", "photos/obama_and_biden.jpg", "photos/concert.jpg",
+                                           "special/pil_sample_cmyk.jpg",
+                                           "photos/camera_nikon_d3100_DSC_0008_orient8.jpg",
+                                           "libjpeg-turbo/testimgp.jpg", "corrupt/sharp-truncated.jpg",
+                                           "special/grayscale_16x24_sampling2x2.jpg", "special/restarts.jpg"),
+                         [](const ::testing::TestParamInfo<std::string>& info) { return NameOf(info.param); });
 
 } // namespace

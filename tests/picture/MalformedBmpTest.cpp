@@ -33,9 +33,15 @@ Bytes Join(Bytes a, const Bytes& b)
 Bytes MakeBmp(const InfoHeader& h, const Bytes& tail)
 {
     Bytes out{'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    Put(out, h.size, 4); Put(out, static_cast<std::uint32_t>(h.width), 4);
-    Put(out, static_cast<std::uint32_t>(h.height), 4); Put(out, h.planes, 2); Put(out, h.bits, 2);
-    Put(out, h.compression, 4); Put(out, 0, 12); Put(out, h.colorsUsed, 4); Put(out, 0, 4);
+    Put(out, h.size, 4);
+    Put(out, static_cast<std::uint32_t>(h.width), 4);
+    Put(out, static_cast<std::uint32_t>(h.height), 4);
+    Put(out, h.planes, 2);
+    Put(out, h.bits, 2);
+    Put(out, h.compression, 4);
+    Put(out, 0, 12);
+    Put(out, h.colorsUsed, 4);
+    Put(out, 0, 4);
     return Join(out, tail);
 }
 
@@ -54,7 +60,10 @@ struct Malformed {
     std::string message;
 };
 
-void PrintTo(const Malformed& row, std::ostream* out) { *out << row.name; }
+void PrintTo(const Malformed& row, std::ostream* out)
+{
+    *out << row.name;
+}
 
 std::vector<Malformed> Cases()
 {
@@ -66,11 +75,13 @@ std::vector<Malformed> Cases()
     Bytes infoCut = MakeBmp({}, {});
     infoCut.resize(20);
     return {
-        {"Empty", {}, readError}, {"FileHeaderCut", {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, readError},
+        {"Empty", {}, readError},
+        {"FileHeaderCut", {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, readError},
         {"InfoHeaderCut", infoCut, readError},
         {"HeaderSizeHuge", MakeBmp({.size = 0xFFFFFFFF}, full), readError},
         {"HeaderSizeTooSmall", MakeBmp({.size = 8}, full), notValid},
-        {"WidthZero", MakeBmp({.width = 0}, full), notValid}, {"HeightZero", MakeBmp({.height = 0}, full), notValid},
+        {"WidthZero", MakeBmp({.width = 0}, full), notValid},
+        {"HeightZero", MakeBmp({.height = 0}, full), notValid},
         {"BitsZero", MakeBmp({.bits = 0}, pixels8), notValid},
         // Sizes whose grid is beyond the limit, or whose row size overflows 32 bits.
         {"WidthHuge", MakeBmp({.width = 0x7FFFFFFF, .height = 1, .bits = 32}, pixels8), outOfResources},
@@ -100,7 +111,7 @@ std::vector<Malformed> Cases()
     };
 }
 
-class MalformedBmp : public ::testing::TestWithParam<Malformed> {};
+class MalformedBmp : public ::testing::TestWithParam<Malformed> { };
 
 TEST_P(MalformedBmp, FailsWithTheRightError)
 {

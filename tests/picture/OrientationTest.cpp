@@ -2,7 +2,6 @@
 // orientation shown upright, pixel for pixel, also when drawn small.
 #include "ExifPayload.h"
 #include "ReferenceImages.h"
-
 #include "picture/ExifOrientation.h"
 #include "picture/PixelGrid.h"
 
@@ -11,22 +10,24 @@
 namespace {
 
 struct Tagged {
-    std::string file;  // an untagged, non-square picture under jpeg/
+    std::string file; // an untagged, non-square picture under jpeg/
     int orientation;
 };
 
-void PrintTo(const Tagged& row, std::ostream* out) { *out << row.file << " orientation " << row.orientation; }
+void PrintTo(const Tagged& row, std::ostream* out)
+{
+    *out << row.file << " orientation " << row.orientation;
+}
 
-class EveryOrientation : public ::testing::TestWithParam<Tagged> {};
+class EveryOrientation : public ::testing::TestWithParam<Tagged> { };
 
 TEST_P(EveryOrientation, IsShownUprightAndSampledFromTheStoredPixelsAlike)
 {
     const auto [file, orientation] = GetParam();
     const bool grey = file.find("concert") != std::string::npos;
-    const QImage upright = UprightReference(
-        DecodeWithDjpeg(QString::fromStdString(TestData("jpeg/" + file).string()),
-                        grey ? QStringList{"-colors", "236"} : QStringList{}),
-        orientation);
+    const QImage upright = UprightReference(DecodeWithDjpeg(QString::fromStdString(TestData("jpeg/" + file).string()),
+                                                            grey ? QStringList{"-colors", "236"} : QStringList{}),
+                                            orientation);
     ASSERT_FALSE(upright.isNull());
     const std::vector<std::uint8_t> bytes =
         WithApp1(ReadBytes(TestData("jpeg/" + file)), ExifPayload(orientation, 0, orientation % 2 == 1));
@@ -40,9 +41,9 @@ TEST_P(EveryOrientation, IsShownUprightAndSampledFromTheStoredPixelsAlike)
     // A small draw of the whole picture or of a region decodes only sampled
     // stored pixels, and must give what decoding, turning and then sampling gives.
     const TRect corner{full.Width() / 5, full.Height() / 7, full.Width() - 3, full.Height() - 11};
-    for (const auto& [width, height, region] : {std::tuple{120, 180, TRect{0, 0, full.Width(), full.Height()}},
-                                                std::tuple{37, 11, TRect{0, 0, full.Width(), full.Height()}},
-                                                std::tuple{60, 90, corner}}) {
+    for (const auto& [width, height, region] :
+         {std::tuple{120, 180, TRect{0, 0, full.Width(), full.Height()}},
+          std::tuple{37, 11, TRect{0, 0, full.Width(), full.Height()}}, std::tuple{60, 90, corner}}) {
         TJPEGImage sampled;
         sampled.LoadFromStream(bytes);
         TBitmap drawn;

@@ -1,7 +1,6 @@
 // Pictures: loading by extension, the registry, replacing and emptying,
 // change reports and the canvas of a picture shown in an area.
 #include "PictureTestSupport.h"
-
 #include "picture/PictureCanvas.h"
 #include "picture/TFileFormatsList.h"
 
@@ -11,8 +10,13 @@ namespace {
 
 TEST(FileFormats, ExtensionIsTheTextAfterTheLastDotOfTheName)
 {
-    for (auto [name, extension] : {std::pair{"a.JPG", "jpg"}, {"x/y.z/a.Jpeg", "jpeg"}, {"照片.JPG", "jpg"},
-                                   {"photo", ""}, {"folder.jpg/photo", ""}, {"c:photo", ""}, {"a.b\\photo", ""},
+    for (auto [name, extension] : {std::pair{"a.JPG", "jpg"},
+                                   {"x/y.z/a.Jpeg", "jpeg"},
+                                   {"照片.JPG", "jpg"},
+                                   {"photo", ""},
+                                   {"folder.jpg/photo", ""},
+                                   {"c:photo", ""},
+                                   {"a.b\\photo", ""},
                                    {"a.", ""}})
         EXPECT_EQ(GraphicExtension(name), extension) << name;
 }
@@ -71,7 +75,8 @@ TEST_F(PictureFiles, AFailedLoadOrAnUnknownExtensionLeavesThePictureAsItWas)
         EXPECT_EQ(ErrorOf<EInvalidGraphic>([&] { picture.LoadFromFile(Copy("jpeg/photos/hopper.jpg", name)); }),
                   std::string("Unknown picture file extension (.") + extension + ")");
     // Icons and metafiles are registered, but the tool reads neither.
-    for (auto [name, message] : {std::pair{"a.ico", "Icon image is not valid"}, {"a.WMF", "Metafile is not valid"},
+    for (auto [name, message] : {std::pair{"a.ico", "Icon image is not valid"},
+                                 {"a.WMF", "Metafile is not valid"},
                                  {"a.emf", "Metafile is not valid"}})
         EXPECT_EQ(ErrorOf<EInvalidGraphic>([&] { picture.LoadFromFile(Copy("jpeg/photos/hopper.jpg", name)); }),
                   message);

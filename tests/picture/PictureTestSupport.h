@@ -72,8 +72,7 @@ inline std::string NameOf(const std::string& text)
 }
 
 // A bitmap of its display colour depth with every pixel set by `colorAt`.
-template <class ColorAt>
-void Paint(TBitmap& bitmap, std::int32_t width, std::int32_t height, ColorAt colorAt)
+template <class ColorAt> void Paint(TBitmap& bitmap, std::int32_t width, std::int32_t height, ColorAt colorAt)
 {
     bitmap.SetSize(width, height);
     for (std::int32_t y = 0; y < height; ++y)
@@ -88,13 +87,15 @@ inline TColor Distinct(std::int32_t x, std::int32_t y)
                static_cast<std::uint8_t>((x ^ y) * 3 + 3));
 }
 
-inline TColor White(std::int32_t, std::int32_t) { return clWhite; }
+inline TColor White(std::int32_t, std::int32_t)
+{
+    return clWhite;
+}
 
 // Compares every pixel of `bitmap` with `wantAt(x, y)`, a 0x00RRGGBB word or
 // nothing for a pixel with no colour to compare, each channel within
 // `tolerance`; reports the number of differences and the first one.
-template <class WantAt>
-::testing::AssertionResult ComparePixels(const TBitmap& bitmap, WantAt wantAt, int tolerance = 0)
+template <class WantAt>::testing::AssertionResult ComparePixels(const TBitmap& bitmap, WantAt wantAt, int tolerance = 0)
 {
     std::vector<std::uint32_t> row(static_cast<std::size_t>(bitmap.Width()));
     std::int64_t differences = 0;
@@ -120,8 +121,7 @@ template <class WantAt>
 }
 
 // Checks that every pixel of `bitmap` has the colour `colorAt` gives it.
-template <class ColorAt>
-::testing::AssertionResult PixelsAre(const TBitmap& bitmap, ColorAt colorAt)
+template <class ColorAt>::testing::AssertionResult PixelsAre(const TBitmap& bitmap, ColorAt colorAt)
 {
     return ComparePixels(bitmap, [&](std::int32_t x, std::int32_t y) {
         const TColor c = colorAt(x, y);
@@ -144,4 +144,3 @@ inline ::testing::AssertionResult SamePixels(const TBitmap& bitmap, TBitmap& exp
         return size;
     return PixelsAre(bitmap, [&](std::int32_t x, std::int32_t y) { return expected.Canvas().GetPixel(x, y); });
 }
-

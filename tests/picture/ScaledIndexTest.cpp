@@ -10,8 +10,8 @@ namespace {
 
 TEST(ScaledIndex, IsTheExactTruncatedQuotientAtTheEdgesOfTheRange)
 {
-    const std::int64_t sizes[] = {1, 2, 3, 7, 120, 180, 4000, 65535, 65536, 0x7FFFFFFF, 0x80000000, 0x80000001,
-                                  0xFFFFFFFE, 0xFFFFFFFF};
+    const std::int64_t sizes[] = {1,     2,     3,          7,          120,        180,        4000,
+                                  65535, 65536, 0x7FFFFFFF, 0x80000000, 0x80000001, 0xFFFFFFFE, 0xFFFFFFFF};
     for (std::int64_t dest : sizes) {
         for (std::int64_t source : sizes) {
             for (std::int64_t offset : {std::int64_t{0}, std::int64_t{1}, dest / 3, dest / 2, dest - 2, dest - 1}) {

@@ -1,8 +1,9 @@
+#include "resize/BatchResize.h"
+
 #include "ReferencePictures.h"
 #include "faces/FaceDetector.h"
 #include "picture/PixelGrid.h"
 #include "picture/TBitmap.h"
-#include "resize/BatchResize.h"
 #include "support/ErrorOf.h"
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
@@ -12,6 +13,7 @@
 #include <QFileInfo>
 #include <QRect>
 #include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -69,10 +71,19 @@ protected:
 TEST(ParseSideLength, WholeNumbersOnly)
 {
     const std::pair<const char*, std::optional<std::int32_t>> rows[] = {
-        {"120", 120},        {" 180 ", 180},         {"+7", 7},        {"-5", -5},
-        {"0", 0},            {"2147483647", 2147483647},
-        {"abc", std::nullopt}, {"", std::nullopt},   {"  ", std::nullopt}, {"12.5", std::nullopt},
-        {"12abc", std::nullopt}, {"0x10", std::nullopt}, {"2147483648", std::nullopt},
+        {"120", 120},
+        {" 180 ", 180},
+        {"+7", 7},
+        {"-5", -5},
+        {"0", 0},
+        {"2147483647", 2147483647},
+        {"abc", std::nullopt},
+        {"", std::nullopt},
+        {"  ", std::nullopt},
+        {"12.5", std::nullopt},
+        {"12abc", std::nullopt},
+        {"0x10", std::nullopt},
+        {"2147483648", std::nullopt},
         {"１２０", std::nullopt},
     };
     for (const auto& [text, value] : rows)
@@ -245,7 +256,8 @@ TEST_F(BatchResizeTest, FaceModeFramesTheLargestFaceAndCropsPicturesWithoutOne)
         SCOPED_TRACE(faces[n - 1].toStdString());
         const QByteArray bytes = ReadFile(Target() + ResizeOutputName(n));
         TBitmap bitmap;
-        bitmap.LoadFromStream({reinterpret_cast<const std::uint8_t*>(bytes.data()), static_cast<std::size_t>(bytes.size())});
+        bitmap.LoadFromStream(
+            {reinterpret_cast<const std::uint8_t*>(bytes.data()), static_cast<std::size_t>(bytes.size())});
         const std::optional<TRect> face = detector.LargestFace(*GreyOf(bitmap));
         ASSERT_TRUE(face.has_value());
         EXPECT_NEAR((face->Left + face->Right) / 2.0, 60, 12);
@@ -265,8 +277,8 @@ TEST_F(BatchResizeTest, FaceModeFramesTheLargestFaceAndCropsPicturesWithoutOne)
 
 TEST_F(BatchResizeTest, OneAndFourWorkersWriteTheSameFilesByteForByte)
 {
-    const QStringList names{"obama.jpg", "hopper_orientation_6.jpg", "concert.jpg", "obama_and_biden.jpg",
-                            "hopper_gray.jpg", "obama-240p.jpg", "Portrait_1.jpg", "hopper.jpg"};
+    const QStringList names{"obama.jpg",       "hopper_orientation_6.jpg", "concert.jpg",    "obama_and_biden.jpg",
+                            "hopper_gray.jpg", "obama-240p.jpg",           "Portrait_1.jpg", "hopper.jpg"};
     for (const QString& name : names)
         AddPhoto("jpeg/photos/" + name, name);
     for (const FitMode fit : {FitMode::Stretch, FitMode::Face}) {
@@ -307,7 +319,8 @@ TEST_F(BatchResizeTest, PicturesInFlightStayBoundedOverALongListAndAStopKeepsWha
     AddPhoto("jpeg/special/mozilla-jpg-size-8x8.jpg", "tiny.jpg");
     const BatchResizeJob job{Source(), QStringList(300, "tiny.jpg"), Target(), 4, 6, FitMode::Stretch, 4};
     // A slow writer: without a bound the workers would hold most of the list.
-    const BatchResizeReport report = RunBatchResize(job, [](int, int) { std::this_thread::sleep_for(std::chrono::milliseconds(1)); });
+    const BatchResizeReport report =
+        RunBatchResize(job, [](int, int) { std::this_thread::sleep_for(std::chrono::milliseconds(1)); });
     EXPECT_EQ(report.written, 300);
     EXPECT_GE(report.peakInFlight, 1);
     EXPECT_LE(report.peakInFlight, 2 * 4);
@@ -317,10 +330,13 @@ TEST_F(BatchResizeTest, PicturesInFlightStayBoundedOverALongListAndAStopKeepsWha
     const QString stopped = temp.filePath("stopped") + '/';
     ASSERT_TRUE(QDir().mkpath(stopped));
     std::stop_source stop;
-    const BatchResizeReport partial = RunBatchResize({Source(), QStringList(300, "tiny.jpg"), stopped, 4, 6,
-                                                      FitMode::Stretch, 4},
-                                                     [&stop](int n, int) { if (n == 5) stop.request_stop(); },
-                                                     stop.get_token());
+    const BatchResizeReport partial = RunBatchResize(
+        {Source(), QStringList(300, "tiny.jpg"), stopped, 4, 6, FitMode::Stretch, 4},
+        [&stop](int n, int) {
+            if (n == 5)
+                stop.request_stop();
+        },
+        stop.get_token());
     EXPECT_TRUE(partial.stopped);
     EXPECT_EQ(partial.written, 5);
     EXPECT_EQ(QDir(stopped).entryList(QDir::Files).size(), 5);

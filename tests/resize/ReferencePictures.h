@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QRect>
+
 #include <gtest/gtest.h>
 
 // The nearest-neighbour sample of `source`, or of its `region`, at `size` by
@@ -18,8 +19,9 @@ inline QImage NearestNeighbourSample(const QImage& source, QSize size, QRect reg
     QImage sample(size, QImage::Format_RGB32);
     for (int y = 0; y < size.height(); ++y)
         for (int x = 0; x < size.width(); ++x)
-            sample.setPixel(x, y, source.pixel(region.x() + int(qint64(x) * region.width() / size.width()),
-                                               region.y() + int(qint64(y) * region.height() / size.height())));
+            sample.setPixel(x, y,
+                            source.pixel(region.x() + int(qint64(x) * region.width() / size.width()),
+                                         region.y() + int(qint64(y) * region.height() / size.height())));
     return sample;
 }
 
@@ -30,8 +32,8 @@ inline ::testing::AssertionResult IsSampleOf(const QString& output, const QStrin
 {
     const QImage written = QImage(output, "BMP").convertToFormat(QImage::Format_RGB32);
     if (written.size() != size)
-        return ::testing::AssertionFailure() << output.toStdString() << " is " << written.width() << " x "
-                                             << written.height();
+        return ::testing::AssertionFailure()
+               << output.toStdString() << " is " << written.width() << " x " << written.height();
     const QImage reference = DecodeWithDjpeg(jpeg, djpegArguments);
     if (reference.isNull())
         return ::testing::AssertionFailure() << "djpeg could not decode " << jpeg.toStdString();

@@ -13,8 +13,8 @@ inline QImage DecodeWithDjpeg(const QString& jpeg, const QStringList& arguments 
     QTemporaryDir folder;
     const QString output = folder.filePath(QStringLiteral("out.bmp"));
     QProcess djpeg;
-    djpeg.start(QStringLiteral("djpeg"),
-                QStringList{QStringLiteral("-bmp")} + arguments + QStringList{QStringLiteral("-outfile"), output, jpeg});
+    djpeg.start(QStringLiteral("djpeg"), QStringList{QStringLiteral("-bmp")} + arguments
+                                             + QStringList{QStringLiteral("-outfile"), output, jpeg});
     if (!djpeg.waitForFinished(60000) || djpeg.exitStatus() != QProcess::NormalExit
         || (djpeg.exitCode() != 0 && djpeg.exitCode() != 2))
         return {};

@@ -1,6 +1,7 @@
 // Test entry for binaries that drive windows: one QApplication on the
 // offscreen platform, so the tests need no display.
 #include <QApplication>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>

@@ -4,8 +4,7 @@
 
 namespace {
 
-template <typename T>
-T TakeFront(std::deque<T>& answers)
+template <typename T> T TakeFront(std::deque<T>& answers)
 {
     // A value made up front and swapped keeps GCC's -O2 maybe-uninitialized
     // check quiet about std::optional<QString>.

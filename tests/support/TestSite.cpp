@@ -101,8 +101,8 @@ void RunPgServerScript(const QString& action, const QString& stateFolder)
     QProcess script;
     script.start(QStringLiteral(SP_PG_SERVER_SCRIPT), {action, stateFolder});
     if (!script.waitForFinished(120000) || script.exitCode() != 0)
-        throw std::runtime_error("pg-server.sh " + action.toStdString() + " failed: "
-                                 + script.readAllStandardError().toStdString());
+        throw std::runtime_error("pg-server.sh " + action.toStdString()
+                                 + " failed: " + script.readAllStandardError().toStdString());
 }
 
 } // namespace
@@ -173,10 +173,11 @@ public:
 
 TestSite::TestSite(Backend backend, const QString& pgStateFolder)
     : backend_(backend)
-    // Not the default name, which follows the application's name: the main
-    // window renames the application in Chinese, and the SQLite ODBC driver
-    // cannot open a database under a path that is not ASCII.
-    , temp_(QDir::tempPath() + QStringLiteral("/sp-site-XXXXXX"))
+      // Not the default name, which follows the application's name: the main
+      // window renames the application in Chinese, and the SQLite ODBC driver
+      // cannot open a database under a path that is not ASCII.
+      ,
+      temp_(QDir::tempPath() + QStringLiteral("/sp-site-XXXXXX"))
 {
     if (!temp_.isValid())
         throw std::runtime_error("no temporary folder");
@@ -189,7 +190,8 @@ TestSite::TestSite(Backend backend, const QString& pgStateFolder)
         databaseName_ = temp_.filePath(QStringLiteral("school.db"));
     } else {
         databaseName_ = QStringLiteral("t") + QUuid::createUuid().toString(QUuid::Id128);
-        PgServer::FromState(pgState_).AdminExecute(QStringLiteral("create database %1 owner %2").arg(databaseName_, kPgRole));
+        PgServer::FromState(pgState_).AdminExecute(
+            QStringLiteral("create database %1 owner %2").arg(databaseName_, kPgRole));
     }
     Execute(QStringLiteral("create table organization (id integer primary key, name varchar(100))"));
     Execute(QStringLiteral("insert into organization values (1, '示范学校')"));
@@ -242,9 +244,9 @@ QByteArray TestSite::ConnectionSettingsText(const QByteArray& password) const
 {
     if (backend_ == Backend::SQLite)
         return "server=(local);database=" + databaseName_.toUtf8() + ";uid=sa;password=unused;";
-    return "server=127.0.0.1," + QByteArray::number(PgServer::FromState(pgState_).port) + ";database="
-        + databaseName_.toUtf8() + ";uid=" + kPgRole.toUtf8() + ";password=" + (password.isEmpty() ? kPgPassword : password)
-        + ";";
+    return "server=127.0.0.1," + QByteArray::number(PgServer::FromState(pgState_).port)
+           + ";database=" + databaseName_.toUtf8() + ";uid=" + kPgRole.toUtf8()
+           + ";password=" + (password.isEmpty() ? kPgPassword : password) + ";";
 }
 
 QByteArray TestSite::DefaultWebConfig() const
@@ -253,9 +255,10 @@ QByteArray TestSite::DefaultWebConfig() const
            "<configuration>\r\n"
            "  <appSettings>\r\n"
            "    <add key=\"ConnectionString\" value=\""
-        + ConnectionSettingsText() + "\" />\r\n"
-                                     "  </appSettings>\r\n"
-                                     "</configuration>\r\n";
+           + ConnectionSettingsText()
+           + "\" />\r\n"
+             "  </appSettings>\r\n"
+             "</configuration>\r\n";
 }
 
 void TestSite::WriteWebConfig(const QByteArray& text) const
@@ -298,7 +301,8 @@ QMap<QString, QString> TestSite::Photos() const
         Fail(QStringLiteral("read students"), query.lastError());
     QMap<QString, QString> photos;
     while (query.next())
-        photos.insert(query.value(0).toString(), query.isNull(1) ? QStringLiteral("<NULL>") : query.value(1).toString());
+        photos.insert(query.value(0).toString(),
+                      query.isNull(1) ? QStringLiteral("<NULL>") : query.value(1).toString());
     return photos;
 }
 
@@ -308,7 +312,8 @@ SiteState TestSite::State() const
     QDirIterator files(Folder(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
     while (files.hasNext()) {
         const QFileInfo file(files.next());
-        state.files.insert(file.filePath(), file.isSymLink() ? file.symLinkTarget().toUtf8() : ReadFile(file.filePath()));
+        state.files.insert(file.filePath(),
+                           file.isSymLink() ? file.symLinkTarget().toUtf8() : ReadFile(file.filePath()));
     }
     state.rows = Photos();
     return state;

@@ -1,7 +1,7 @@
 // The conversion of a Bitmap into the QImage the Image control paints.
-#include "picture/ReferenceImages.h"
-
 #include "widgets/BitmapImage.h"
+
+#include "picture/ReferenceImages.h"
 
 namespace {
 

@@ -1,8 +1,9 @@
-#include "widgets/TGauge.h"
 #include "support/PaintCounter.h"
+#include "widgets/TGauge.h"
 
 #include <QImage>
 #include <QTest>
+
 #include <gtest/gtest.h>
 
 TEST(Gauge, PercentageIsTruncatedAndProgressClampedIntoItsRange)

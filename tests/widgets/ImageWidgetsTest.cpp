@@ -1,15 +1,16 @@
+#include "picture/PictureTestSupport.h"
 #include "picture/TBitmap.h"
 #include "picture/TCanvas.h"
+#include "support/PaintCounter.h"
 #include "widgets/ImageControl.h"
 #include "widgets/TImage.h"
 #include "widgets/TShape.h"
-#include "picture/PictureTestSupport.h"
-#include "support/PaintCounter.h"
 
 #include <QApplication>
 #include <QImage>
 #include <QPalette>
 #include <QTest>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -26,12 +27,11 @@ TEST(ImageControl, PlacementFollowsStretchAndCenter)
     // A picture larger than the control moves left and up, truncating toward zero.
     using enum PictureFit;
     using enum PicturePosition;
-    for (auto [width, height, fit, position, expected] :
-         {std::tuple{120, 180, OwnSize, TopLeft, TRect{0, 0, 50, 31}},
-          {120, 180, Stretched, TopLeft, TRect{0, 0, 120, 180}},
-          {120, 180, Stretched, Centered, TRect{0, 0, 120, 180}},
-          {120, 180, OwnSize, Centered, TRect{35, 74, 85, 105}},
-          {45, 30, OwnSize, Centered, TRect{-2, 0, 48, 31}}})
+    for (auto [width, height, fit, position, expected] : {std::tuple{120, 180, OwnSize, TopLeft, TRect{0, 0, 50, 31}},
+                                                          {120, 180, Stretched, TopLeft, TRect{0, 0, 120, 180}},
+                                                          {120, 180, Stretched, Centered, TRect{0, 0, 120, 180}},
+                                                          {120, 180, OwnSize, Centered, TRect{35, 74, 85, 105}},
+                                                          {45, 30, OwnSize, Centered, TRect{-2, 0, 48, 31}}})
         EXPECT_EQ(ImagePlacement(picture, width, height, fit, position), expected) << width << " x " << height;
     TPicture empty;
     EXPECT_EQ(ImagePlacement(empty, 120, 180, OwnSize, Centered), (TRect{60, 90, 60, 90}));

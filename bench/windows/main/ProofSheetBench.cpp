@@ -74,7 +74,8 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     const QStringList arguments = QApplication::arguments();
     const int students = arguments.value(1, "3000").toInt();
-    const QString photo = arguments.value(2, QStringLiteral(SP_TESTDATA_DIR "/jpeg/photos/obama_backstage_the_white_house.jpg"));
+    const QString photo =
+        arguments.value(2, QStringLiteral(SP_TESTDATA_DIR "/jpeg/photos/obama_backstage_the_white_house.jpg"));
     QTemporaryDir folder;
     QDir(folder.path()).mkpath("photos");
     QDir(folder.path()).mkpath("site/upload/StudentPhoto");

@@ -43,7 +43,7 @@ std::string OrientationNote(const TGraphic& graphic)
     if (jpeg == nullptr || jpeg->Orientation() == ExifOrientation::TopLeft)
         return {};
     return ", EXIF orientation " + std::to_string(static_cast<int>(jpeg->Orientation())) + ": stored "
-        + std::to_string(jpeg->StoredWidth()) + " x " + std::to_string(jpeg->StoredHeight()) + ", shown upright";
+           + std::to_string(jpeg->StoredWidth()) + " x " + std::to_string(jpeg->StoredHeight()) + ", shown upright";
 }
 
 // Loads one file and, for a JPEG image, decodes it, so that every error the

@@ -9,8 +9,7 @@
 
 namespace {
 
-template <class Char>
-int Run(int argc, Char* argv[])
+template <class Char> int Run(int argc, Char* argv[])
 {
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i) {

@@ -6,13 +6,9 @@
 
 #include <algorithm>
 #include <iterator>
-
 #include <utility>
 
-SyntheticCameraSource::SyntheticCameraSource(QImage frame)
-    : frame_(std::move(frame))
-{
-}
+SyntheticCameraSource::SyntheticCameraSource(QImage frame) : frame_(std::move(frame)) { }
 
 QImage SyntheticCameraSource::TestPattern(int width, int height)
 {

@@ -9,10 +9,7 @@ bool IsQuote(QChar c)
 
 class Parser {
 public:
-    explicit Parser(const QString& text)
-        : text_(text)
-    {
-    }
+    explicit Parser(const QString& text) : text_(text) { }
 
     ParsedConnectionString Parse()
     {
@@ -105,8 +102,8 @@ QString QuoteConnectionValue(const QString& value)
 {
     if (value.isEmpty())
         return value;
-    const bool needsQuotes = value.contains(u';') || IsQuote(value.front()) || value.front().isSpace()
-        || value.back().isSpace();
+    const bool needsQuotes =
+        value.contains(u';') || IsQuote(value.front()) || value.front().isSpace() || value.back().isSpace();
     if (!needsQuotes)
         return value;
     if (!value.contains(u'"'))

@@ -38,7 +38,7 @@ QString DefaultOdbcDriver()
 QString OdbcValue(const QString& value)
 {
     const bool needsBraces = value.contains(u';') || value.contains(u'{') || value.contains(u'}')
-        || (!value.isEmpty() && (value.front().isSpace() || value.back().isSpace()));
+                             || (!value.isEmpty() && (value.front().isSpace() || value.back().isSpace()));
     if (!needsBraces)
         return value;
     return u'{' + QString(value).replace(u'}', QStringLiteral("}}")) + u'}';

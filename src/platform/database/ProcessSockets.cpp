@@ -3,13 +3,13 @@
 #include <algorithm>
 
 #ifndef _WIN32
+#include <cstdlib>
 #include <dirent.h>
+#include <memory>
+
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <cstdlib>
-#include <memory>
 #endif
 
 #ifndef _WIN32
@@ -17,7 +17,7 @@ namespace {
 
 bool IsSocket(int fd)
 {
-    struct stat status {};
+    struct stat status { };
     return ::fstat(fd, &status) == 0 && S_ISSOCK(status.st_mode);
 }
 

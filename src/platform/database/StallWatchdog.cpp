@@ -4,8 +4,7 @@
 #include <utility>
 
 StallWatchdog::StallWatchdog(std::chrono::milliseconds interruptDelay)
-    : interruptDelay_(interruptDelay)
-    , thread_([this] { Run(); })
+    : interruptDelay_(interruptDelay), thread_([this] { Run(); })
 {
 }
 

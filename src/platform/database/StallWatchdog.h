@@ -50,10 +50,7 @@ public:
 
     private:
         friend class StallWatchdog;
-        explicit Guard(StallWatchdog& watchdog)
-            : watchdog_(&watchdog)
-        {
-        }
+        explicit Guard(StallWatchdog& watchdog) : watchdog_(&watchdog) { }
         StallWatchdog* watchdog_;
     };
 

@@ -29,8 +29,7 @@ SQLHANDLE StatementHandle(const QSqlQuery& query)
 {
     const QVariant handle = query.result()->handle();
     // Qt 6 names the handle's type by what SQLHANDLE stands for.
-    if (!handle.isValid()
-        || (qstrcmp(handle.typeName(), "SQLHANDLE") != 0 && qstrcmp(handle.typeName(), "void*") != 0))
+    if (!handle.isValid() || (qstrcmp(handle.typeName(), "SQLHANDLE") != 0 && qstrcmp(handle.typeName(), "void*") != 0))
         return nullptr;
     return *static_cast<const SQLHANDLE*>(handle.constData());
 }
@@ -40,8 +39,8 @@ SQLHANDLE StatementHandle(const QSqlQuery& query)
 void SetStatementTimeout(SQLHANDLE statement, int seconds)
 {
     if (statement)
-        SQLSetStmtAttr(statement, SQL_ATTR_QUERY_TIMEOUT,
-                       reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(seconds)), SQL_IS_UINTEGER);
+        SQLSetStmtAttr(statement, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(seconds)),
+                       SQL_IS_UINTEGER);
 }
 
 std::chrono::seconds StallLimit(int limitSeconds, const DatabaseTimeouts& timeouts)
@@ -77,8 +76,8 @@ StallWatchdog::Actions StallActions(const SocketList& before, SQLHANDLE statemen
 class TADOQuery::Connection {
 public:
     Connection(const QString& odbcConnectionString, DatabaseTimeouts timeouts, StallWatchdog& watchdog)
-        : registration_{QStringLiteral("TADOQuery-%1").arg(reinterpret_cast<quintptr>(this), 0, 16)}
-        , socketsBefore_(OpenSockets())
+        : registration_{QStringLiteral("TADOQuery-%1").arg(reinterpret_cast<quintptr>(this), 0, 16)},
+          socketsBefore_(OpenSockets())
     {
         QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), registration_.name);
         if (!database.isValid())
@@ -118,10 +117,7 @@ private:
     SocketList socketsBefore_;
 };
 
-TADOQuery::TADOQuery(QString odbcDriver)
-    : odbcDriver_(std::move(odbcDriver))
-{
-}
+TADOQuery::TADOQuery(QString odbcDriver) : odbcDriver_(std::move(odbcDriver)) { }
 
 TADOQuery::~TADOQuery()
 {
@@ -227,8 +223,8 @@ void TADOQuery::Connect()
         throw EConnectionError(message);
     }
     if (!connection_) {
-        connection_ = std::make_unique<Connection>(OdbcConnectionString(connectionString_, odbcDriver_), timeouts_,
-                                                   Watchdog());
+        connection_ =
+            std::make_unique<Connection>(OdbcConnectionString(connectionString_, odbcDriver_), timeouts_, Watchdog());
     }
 }
 

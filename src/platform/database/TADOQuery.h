@@ -8,8 +8,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <string>
 #include <stdexcept>
+#include <string>
 
 class QSqlQuery;
 class StallWatchdog;

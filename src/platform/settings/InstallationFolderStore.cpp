@@ -21,8 +21,8 @@ std::unique_ptr<QSettings> OpenSettings(const QString& settingsFile)
     return std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER\\Corvanta\\Mirelund"),
                                        QSettings::NativeFormat);
 #else
-    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                       QStringLiteral("Corvanta"), QStringLiteral("Mirelund"));
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Corvanta"),
+                                       QStringLiteral("Mirelund"));
 #endif
 }
 
@@ -40,10 +40,7 @@ KeyPresence KeyIn(const QSettings& settings, const QString& settingsFile)
 
 } // namespace
 
-InstallationFolderStore::InstallationFolderStore(QString settingsFile)
-    : settingsFile_(std::move(settingsFile))
-{
-}
+InstallationFolderStore::InstallationFolderStore(QString settingsFile) : settingsFile_(std::move(settingsFile)) { }
 
 InstallationFolderStore InstallationFolderStore::ForCurrentUser()
 {

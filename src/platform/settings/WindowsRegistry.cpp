@@ -1,9 +1,9 @@
 #include "platform/settings/WindowsRegistry.h"
 
-#include <windows.h>
-
 #include <memory>
 #include <type_traits>
+
+#include <windows.h>
 
 namespace {
 

@@ -8,9 +8,7 @@
 #include <utility>
 
 DragEmulation::DragEmulation(QWidget& area, std::vector<QWidget*> controls, DragOver dragOver)
-    : area_(area)
-    , controls_(std::move(controls))
-    , dragOver_(std::move(dragOver))
+    : area_(area), controls_(std::move(controls)), dragOver_(std::move(dragOver))
 {
     for (QWidget* control : controls_)
         control->installEventFilter(this);

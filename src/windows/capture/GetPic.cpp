@@ -1,16 +1,16 @@
 #include "windows/capture/GetPic.h"
 
-#include "windows/capture/DragEmulation.h"
 #include "editing/PictureName.h"
 #include "faces/FaceDetector.h"
 #include "files/FileSystemPath.h"
 #include "files/PlainFileName.h"
+#include "platform/camera/CameraSource.h"
 #include "widgets/CentreOnScreen.h"
 #include "widgets/Dialogs.h"
 #include "widgets/ListBoxItems.h"
 #include "widgets/ReportErrors.h"
 #include "widgets/WaitCursor.h"
-#include "platform/camera/CameraSource.h"
+#include "windows/capture/DragEmulation.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,10 +35,7 @@ const QRect kPictureAreaPlace(8, 8, 320, 290);
 
 TFrmGetPic::TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFolder, QWidget* parent,
                        DisplayColorDepth displayDepth)
-    : QDialog(parent)
-    , dialogs_(dialogs)
-    , camera_(camera)
-    , programFolder_(std::move(programFolder))
+    : QDialog(parent), dialogs_(dialogs), camera_(camera), programFolder_(std::move(programFolder))
 {
     ui.setupUi(this);
     // Fixed border, close box only.
@@ -278,9 +275,8 @@ void TFrmGetPic::Button12Click()
         faceDetector_ = std::make_unique<FaceDetector>();
     }
     FaceFraming framing{};
-    EditPictureArea([&](PictureArea& area) {
-        framing = FrameFace(area, *faceDetector_, ui.Shape1->x(), ui.Shape1->y());
-    });
+    EditPictureArea(
+        [&](PictureArea& area) { framing = FrameFace(area, *faceDetector_, ui.Shape1->x(), ui.Shape1->y()); });
     if (framing.Outcome == FaceFramingOutcome::NoFace) {
         dialogs_.ShowMessage(QStringLiteral("图片中未找到人脸！"));
         return;
@@ -295,9 +291,9 @@ void TFrmGetPic::Button12Click()
 
 void TFrmGetPic::Image2DragOver(int x, int y)
 {
-    const DragResult moved = DragOverPicture(ui.Image2->Left(), ui.Image2->Top(), ui.Image2->Width(),
-                                             ui.Image2->Height(), x, y, ui.ScrollBox1->width(),
-                                             ui.ScrollBox1->height());
+    const DragResult moved =
+        DragOverPicture(ui.Image2->Left(), ui.Image2->Top(), ui.Image2->Width(), ui.Image2->Height(), x, y,
+                        ui.ScrollBox1->width(), ui.ScrollBox1->height());
     ui.Image2->move(moved.Left, moved.Top);
     cropRect_ = moved.CropRect;
     setWindowTitle(QStringLiteral("%1     %2").arg(cropRect_.Left).arg(cropRect_.Top));

@@ -3,6 +3,7 @@
 #include "editing/PictureEditing.h"
 #include "picture/DisplayColorDepth.h"
 #include "picture/TColor.h"
+
 #include "ui_GetPic.h"
 
 #include <QDialog>

@@ -1,17 +1,17 @@
 #include "windows/main/Form1.h"
 
-#include "files/RegularFile.h"
-#include "widgets/Dialogs.h"
-#include "widgets/CentreOnScreen.h"
-#include "widgets/ListBoxItems.h"
-#include "widgets/WaitCursor.h"
 #include "assignment/AssignmentPlan.h"
 #include "assignment/AssignmentRun.h"
-#include "assignment/UndoRun.h"
 #include "assignment/PhotoList.h"
 #include "assignment/Roster.h"
-#include "platform/settings/InstallationFolderStore.h"
+#include "assignment/UndoRun.h"
+#include "files/RegularFile.h"
 #include "platform/database/OdbcConnectionString.h"
+#include "platform/settings/InstallationFolderStore.h"
+#include "widgets/CentreOnScreen.h"
+#include "widgets/Dialogs.h"
+#include "widgets/ListBoxItems.h"
+#include "widgets/WaitCursor.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -23,15 +23,15 @@ const QString TForm1::kTitle = QStringLiteral("学生照片设置辅助工具");
 const QString TForm1::kFolderNotChosen = QStringLiteral("请点击\"浏览\"按钮选择软件安装目录！");
 
 TForm1::TForm1(Dialogs& dialogs, const InstallationFolderStore& folderStore, QWidget* parent)
-    : QWidget(parent)
-    , dialogs_(dialogs)
-    , folderStore_(folderStore)
-    , ADOQuery1(DefaultOdbcDriver())
-    , journal_(JournalStore::DefaultDataFolder())
+    : QWidget(parent),
+      dialogs_(dialogs),
+      folderStore_(folderStore),
+      ADOQuery1(DefaultOdbcDriver()),
+      journal_(JournalStore::DefaultDataFolder())
 {
     ui.setupUi(this);
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                   | Qt::WindowCloseButtonHint);
     setFixedSize(405, 496);
     setWindowIcon(QIcon(QStringLiteral(":/student-photo.png")));
     ui.ListBox2->SetTypingSelects(false);
@@ -103,7 +103,8 @@ void TForm1::Button2Click()
 {
     // The photos are usually where the last ones came from (also the resize
     // window's target); before any, beside the web application.
-    const QString startFolder = ui.Edit3->text().isEmpty() ? InstallationFolder().value_or(QString()) : ui.Edit3->text();
+    const QString startFolder =
+        ui.Edit3->text().isEmpty() ? InstallationFolder().value_or(QString()) : ui.Edit3->text();
     const QStringList chosen =
         dialogs_.ChooseFiles(this, QStringLiteral("支持的文件(JPG,BMP)|*.JPG;*.BMP"), startFolder);
     if (chosen.isEmpty())
@@ -238,9 +239,10 @@ void TForm1::Button9Click()
         dialogs_.ShowMessage(QStringLiteral("这个网站没有可以撤销的设置。"));
         return;
     }
-    if (!dialogs_.Confirm(QStringLiteral("撤销 %1？\n\n这些学生的照片文件和数据库中的照片路径将恢复为那次设置之前的样子。")
-                              .arg(RunSummary(*run)),
-                          QString()))
+    if (!dialogs_.Confirm(
+            QStringLiteral("撤销 %1？\n\n这些学生的照片文件和数据库中的照片路径将恢复为那次设置之前的样子。")
+                .arg(RunSummary(*run)),
+            QString()))
         return;
     const UndoOutcome outcome = [&] {
         const WaitCursor busy;

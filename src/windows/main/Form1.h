@@ -1,9 +1,10 @@
 #pragma once
 
 #include "assignment/AssignmentRun.h"
-#include "windows/main/ProofSheet.h"
 #include "assignment/RunJournal.h"
 #include "platform/database/TADOQuery.h"
+#include "windows/main/ProofSheet.h"
+
 #include "ui_Form1.h"
 
 #include <QWidget>

@@ -5,9 +5,7 @@
 #include <QHeaderView>
 
 TProofSheet::TProofSheet(const AssignmentPlan& plan, QWidget* parent)
-    : QDialog(parent)
-    , thumbnails_(kThumbnailBox)
-    , model_(plan, thumbnails_)
+    : QDialog(parent), thumbnails_(kThumbnailBox), model_(plan, thumbnails_)
 {
     ui.setupUi(this);
     setWindowTitle(QStringLiteral("核对"));

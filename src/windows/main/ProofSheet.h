@@ -2,6 +2,7 @@
 
 #include "windows/main/ProofSheetModel.h"
 #include "windows/main/ThumbnailCache.h"
+
 #include "ui_ProofSheet.h"
 
 #include <QDialog>

@@ -9,10 +9,7 @@
 #include <QColor>
 
 ProofSheetModel::ProofSheetModel(const AssignmentPlan& plan, ThumbnailCache& thumbnails, QObject* parent)
-    : QAbstractTableModel(parent)
-    , plan_(plan)
-    , thumbnails_(thumbnails)
-    , order_(plan.ProofOrder())
+    : QAbstractTableModel(parent), plan_(plan), thumbnails_(thumbnails), order_(plan.ProofOrder())
 {
     for (qsizetype gridRow = 0; gridRow < order_.size(); ++gridRow) {
         const PlanRow& row = plan_.rows[order_[gridRow]];
@@ -60,9 +57,11 @@ QVariant ProofSheetModel::data(const QModelIndex& index, int role) const
         return ShownCode(row.code);
     case NewPhotoColumn:
         return row.photoName + u'\n'
-            + (row.photo.kind == PhotoFacts::Kind::Unreadable
-                   ? KindName(row.photo.kind)
-                   : QStringLiteral("%1 %2×%3").arg(KindName(row.photo.kind)).arg(row.photo.width).arg(row.photo.height));
+               + (row.photo.kind == PhotoFacts::Kind::Unreadable ? KindName(row.photo.kind)
+                                                                 : QStringLiteral("%1 %2×%3")
+                                                                       .arg(KindName(row.photo.kind))
+                                                                       .arg(row.photo.width)
+                                                                       .arg(row.photo.height));
     case PresentPhotoColumn:
         if (!row.studentExists)
             return row.destinationExists ? QStringLiteral("现有文件") : QStringLiteral("无");

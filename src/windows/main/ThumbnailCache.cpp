@@ -14,12 +14,7 @@ constexpr qsizetype kCacheKilobytes = 400 * 1024;
 
 } // namespace
 
-ThumbnailCache::ThumbnailCache(QSize box, QObject* parent)
-    : QObject(parent)
-    , box_(box)
-    , made_(kCacheKilobytes)
-{
-}
+ThumbnailCache::ThumbnailCache(QSize box, QObject* parent) : QObject(parent), box_(box), made_(kCacheKilobytes) { }
 
 ThumbnailCache::~ThumbnailCache()
 {
@@ -58,7 +53,8 @@ void ThumbnailCache::MakeNewest()
     }
     const QImage image = MakeThumbnail(path, box_);
     // Delivered on the window's thread; dropped if the cache is gone by then.
-    QMetaObject::invokeMethod(this, [this, path, image] { Take(path, image); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, path, image] { Take(path, image); }, Qt::QueuedConnection);
 }
 
 void ThumbnailCache::Take(const QString& path, const QImage& image)

@@ -30,7 +30,7 @@ signals:
     void Ready(const QString& path);
 
 private:
-    void MakeNewest();                                 // on a worker thread
+    void MakeNewest();                                   // on a worker thread
     void Take(const QString& path, const QImage& image); // on the window's thread
 
     QSize box_;

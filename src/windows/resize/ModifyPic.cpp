@@ -1,18 +1,16 @@
 #include "windows/resize/ModifyPic.h"
 
+#include "resize/BatchResize.h"
 #include "widgets/Dialogs.h"
 #include "widgets/ListBoxItems.h"
 #include "widgets/WaitCursor.h"
-#include "resize/BatchResize.h"
 
 #include <QShowEvent>
 
 #include <algorithm>
 
 TfrmPicture::TfrmPicture(Dialogs& dialogs, QWidget* owner, DisplayColorDepth displayDepth)
-    : QDialog(owner)
-    , dialogs_(dialogs)
-    , displayDepth_(displayDepth)
+    : QDialog(owner), dialogs_(dialogs), displayDepth_(displayDepth)
 {
     ui.setupUi(this);
     // A fixed border with only a close box; QDialog centres it on its owner.
@@ -89,8 +87,9 @@ void TfrmPicture::Button1Click()
     }
     // The run goes on its own thread; the window stays responsive meanwhile.
     SetRunning(true);
-    BatchResizeJob job{ui.Edit3->text(), ItemTexts(*ui.chklstbox), ui.Edit4->text(), *width, *height,
-                       kFitModes[ui.ComboBox1->currentIndex()].mode};
+    BatchResizeJob job{ui.Edit3->text(), ItemTexts(*ui.chklstbox),
+                       ui.Edit4->text(), *width,
+                       *height,          kFitModes[ui.ComboBox1->currentIndex()].mode};
     job.displayDepth = displayDepth_;
     run_.Start(std::move(job));
 }

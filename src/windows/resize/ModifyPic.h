@@ -1,6 +1,7 @@
 #pragma once
 
 #include "resize/BackgroundResize.h"
+
 #include "ui_ModifyPic.h"
 
 #include <QDialog>

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QVideoWidget>
 #include <QWidget>
+
 #include <gtest/gtest.h>
 
 // On the test machine there is no camera: the preview window is made all the

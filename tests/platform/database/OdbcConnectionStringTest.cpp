@@ -1,4 +1,5 @@
 #include "platform/database/OdbcConnectionString.h"
+
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -40,8 +41,8 @@ TEST(OdbcConnectionString, CarriesTheFourSettingsInTheDriversForm)
         EXPECT_EQ(OdbcConnectionString(row.oleDb, row.driver), row.odbc);
 
     const std::pair<const char*, const char*> values[] = {
-        {"plain=value", "plain=value"}, {"a;b", "{a;b}"}, {"}", "{}}}"}, {" lead", "{ lead}"}, {"trail ", "{trail }"},
-        {"", ""}};
+        {"plain=value", "plain=value"}, {"a;b", "{a;b}"},       {"}", "{}}}"},
+        {" lead", "{ lead}"},           {"trail ", "{trail }"}, {"", ""}};
     for (const auto& [value, quoted] : values)
         EXPECT_EQ(OdbcValue(value), QString::fromLatin1(quoted));
 }

@@ -1,13 +1,13 @@
 // The query object against the PostgreSQL test server: logins, values that
 // need quoting in an ODBC connection string, the statement time limit.
-#include "support/TestSite.h"
-
 #include "platform/database/ConnectionStringSyntax.h"
 #include "platform/database/TADOQuery.h"
 #include "support/ErrorOf.h"
 #include "support/QtPrinters.h"
+#include "support/TestSite.h"
 
 #include <QUuid>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -25,8 +25,8 @@ TEST(PgQueryObject, PasswordsThatNeedBracesLogInAndAWrongOneCarriesTheServersMes
     const PgServer server = PgServer::FromState();
     const struct {
         QString password, given;
-    } rows[] = {{"p{r}o=be", "p{r}o=be"}, {"}{", "}{"}, {"密码 1", "密码 1"}, {"a;b\"c d ", "a;b\"c d "},
-                {"right", "wrong"}};
+    } rows[] = {
+        {"p{r}o=be", "p{r}o=be"}, {"}{", "}{"}, {"密码 1", "密码 1"}, {"a;b\"c d ", "a;b\"c d "}, {"right", "wrong"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.password.toStdString());
         const QString role = QStringLiteral("r") + QUuid::createUuid().toString(QUuid::Id128);

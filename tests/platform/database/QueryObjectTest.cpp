@@ -7,8 +7,8 @@
 #include <QSqlDatabase>
 #include <QTcpServer>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
+#include <gtest/gtest.h>
 
 namespace {
 

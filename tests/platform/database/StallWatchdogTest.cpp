@@ -30,7 +30,11 @@ struct BlockedCall {
     }
     StallWatchdog::Actions Actions()
     {
-        return {[this] { Log("cancel;"); Wait(); Log("cancel returned;"); },
+        return {[this] {
+                    Log("cancel;");
+                    Wait();
+                    Log("cancel returned;");
+                },
                 [this] {
                     const std::lock_guard lock(mutex);
                     log += "interrupt;";

@@ -1,17 +1,18 @@
 #pragma once
 
-#include "windows/capture/GetPic.h"
 #include "picture/TBitmap.h"
 #include "picture/TCanvas.h"
 #include "platform/camera/SyntheticCameraSource.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingDialogs.h"
 #include "support/TestFiles.h"
+#include "windows/capture/GetPic.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -66,4 +67,3 @@ protected:
     SyntheticCameraSource camera;
     std::unique_ptr<TFrmGetPic> window;
 };
-

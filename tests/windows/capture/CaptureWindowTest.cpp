@@ -152,7 +152,8 @@ TEST_F(CaptureWindowTest, ZoomAndTurnButtonsChangeTheAreaButNotTheCrop)
         QRect area;
         QPoint topRightNow;
     } steps[] = {
-        {ui().Button4, {8, 8, 640, 480}, {639, 0}}, {ui().Button5, {8, 8, 320, 240}, {319, 0}},
+        {ui().Button4, {8, 8, 640, 480}, {639, 0}},
+        {ui().Button5, {8, 8, 320, 240}, {319, 0}},
         {ui().Button6, {8, 8, 240, 320}, {0, 0}}, // the right edge comes to the top
         {ui().Button7, {8, 8, 320, 240}, {319, 0}},
     };

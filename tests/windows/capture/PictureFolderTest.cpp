@@ -1,7 +1,6 @@
-#include "windows/capture/CaptureWindowFixture.h"
-
 #include "files/FolderString.h"
 #include "widgets/ListBoxItems.h"
+#include "windows/capture/CaptureWindowFixture.h"
 
 #include <QStringList>
 
@@ -33,10 +32,7 @@ protected:
         QTest::mouseClick(ui().Button9, Qt::LeftButton);
     }
 
-    QStringList SavedFiles() const
-    {
-        return QDir(programFolder + "modified").entryList(QDir::Files | QDir::Hidden);
-    }
+    QStringList SavedFiles() const { return QDir(programFolder + "modified").entryList(QDir::Files | QDir::Hidden); }
 };
 
 } // namespace
@@ -112,7 +108,7 @@ TEST_F(PictureFolderTest, AutomaticPlacingPutsTheFaceUnderTheFrameOrSaysThereIsN
         QTest::mouseClick(ui().ListBox1->viewport(), Qt::LeftButton, {}, item.center());
         QTest::mouseClick(ui().Button12, Qt::LeftButton);
     };
-    placeAutomatically(2);  // d.jpg: no face
+    placeAutomatically(2); // d.jpg: no face
     EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("图片中未找到人脸！")});
     EXPECT_EQ(ui().Image2->geometry(), QRect(8, 8, 113, 74));
 

@@ -1,19 +1,18 @@
 // The main window's roster, photo list, assignment run, proof sheet and
 // undo, driven through its buttons with scripted dialogs, against an SQLite
 // site.
-#include "support/TestSite.h"
-
-#include "support/MessageTexts.h"
 #include "assignment/AssignmentPlan.h"
 #include "assignment/AssignmentRun.h"
-#include "windows/main/Form1.h"
-#include "windows/main/ProofSheet.h"
 #include "platform/settings/InstallationFolderStore.h"
-#include "widgets/ListBoxItems.h"
+#include "support/MessageTexts.h"
 #include "support/PaintCounter.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingDialogs.h"
 #include "support/TestFiles.h"
+#include "support/TestSite.h"
+#include "widgets/ListBoxItems.h"
+#include "windows/main/Form1.h"
+#include "windows/main/ProofSheet.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
 #include <gtest/gtest.h>
 
 using namespace MessageTexts;
@@ -79,7 +79,9 @@ protected:
 TEST_F(MainWindowRun, Button4LoadsTheRosterIntoListAndCountsOrEmptiesTheListOnly)
 {
     QStringEncoder gb18030("GB18030");
-    LoadRoster("\xEF\xBB\xBF" "001\r\n" + QByteArray(gb18030(QStringLiteral("学生乙"))) + "\r\n\r\n004\n");
+    LoadRoster("\xEF\xBB\xBF"
+               "001\r\n"
+               + QByteArray(gb18030(QStringLiteral("学生乙"))) + "\r\n\r\n004\n");
 
     EXPECT_EQ(dialogs.filtersAsked, QStringList{QStringLiteral("支持的文件(txt)|*.txt")});
     EXPECT_EQ(ItemTexts(*form.ui.ListBox1), (QStringList{"001", "学生乙", "", "004"}));
@@ -109,8 +111,8 @@ TEST_F(MainWindowRun, Button4LoadsTheRosterIntoListAndCountsOrEmptiesTheListOnly
 
 TEST_F(MainWindowRun, Button2TakesTheChosenPhotosInListingOrder)
 {
-    LoadPhotos({site.ScratchPhoto("10.jpg"), site.ScratchPhoto("2.JPG"),
-                site.ScratchPhoto("1.bmp", "bmpsuite/g/rgb24.bmp")});
+    LoadPhotos(
+        {site.ScratchPhoto("10.jpg"), site.ScratchPhoto("2.JPG"), site.ScratchPhoto("1.bmp", "bmpsuite/g/rgb24.bmp")});
 
     EXPECT_EQ(dialogs.filtersAsked, QStringList{QStringLiteral("支持的文件(JPG,BMP)|*.JPG;*.BMP")});
     EXPECT_EQ(form.ui.Edit3->text(), QDir::toNativeSeparators(photoFolder));
@@ -158,8 +160,8 @@ TEST_F(MainWindowRun, Button5ShowsThePlanAndAssignsThePhotosOnlyWhenApproved)
     site.AddStudents({"S01", "S02", "S03"});
     form.ui.Edit1->setText(site.Folder());
     LoadRoster("S01\r\nS02\r\nS03\r\n");
-    LoadPhotos({site.ScratchPhoto("3.bmp", "bmpsuite/g/rgb24.bmp"), site.ScratchPhoto("1.jpg"),
-                site.ScratchPhoto("2.jpg")});
+    LoadPhotos(
+        {site.ScratchPhoto("3.bmp", "bmpsuite/g/rgb24.bmp"), site.ScratchPhoto("1.jpg"), site.ScratchPhoto("2.jpg")});
     PaintCounter counter(form.ui.Gauge1);
 
     // Cancelled on the proof sheet: nothing written, nothing said.
@@ -197,7 +199,8 @@ TEST_F(MainWindowRun, Button5ShowsThePlanAndAssignsThePhotosOnlyWhenApproved)
     QTest::mouseClick(form.ui.Button5, Qt::LeftButton);
     EXPECT_EQ(dialogs.messages.value(2),
               "1 名学生没有设置照片。\n" + kDone + "\n\n图片未能复制，数据库中的记录未改动（1 名）：S02");
-    EXPECT_EQ(dialogs.details.value(2), QStringLiteral("图片未能复制：\n第 2 行 S02：图片 2.jpg 无法读取（文件不存在）"));
+    EXPECT_EQ(dialogs.details.value(2),
+              QStringLiteral("图片未能复制：\n第 2 行 S02：图片 2.jpg 无法读取（文件不存在）"));
     EXPECT_EQ(form.ui.StatusBar1->PanelText(0), QStringLiteral("1 名学生未设置"));
 }
 
@@ -241,7 +244,8 @@ TEST_F(MainWindowRun, Button9UndoesTheLastRunAfterAskingAndSaysWhatItDid)
     // Asked first; "取消" leaves the run in place.
     QTest::mouseClick(form.ui.Button9, Qt::LeftButton);
     ASSERT_EQ(dialogs.questions.size(), 1);
-    EXPECT_TRUE(dialogs.questions[0].contains(QStringLiteral("的设置（完整）：2 名学生，S01、S02"))) << dialogs.questions[0].toStdString();
+    EXPECT_TRUE(dialogs.questions[0].contains(QStringLiteral("的设置（完整）：2 名学生，S01、S02")))
+        << dialogs.questions[0].toStdString();
     EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "S01.jpg"), ReadFile(photoFolder + "1.jpg"));
 
     dialogs.confirmAnswers.push_back(true);
@@ -259,8 +263,8 @@ TEST_F(MainWindowRun, ProofSheetPutsWarningsFirstFillsInThumbnailsAndAnswersWith
     const QStringList photos{site.ScratchPhoto("1.jpg", "jpeg/photos/obama_backstage_the_white_house.jpg"),
                              site.ScratchPhoto("2.jpg", "jpeg/photos/concert.jpg"), site.ScratchPhoto("3.jpg")};
     TADOQuery query(site.OdbcDriver());
-    const PlanOutcome planned
-        = MakeAssignmentPlan({site.Folder(), photoFolder, {"S01", "S02", "S03"}, {"1.jpg", "2.jpg", "3.jpg"}}, query);
+    const PlanOutcome planned =
+        MakeAssignmentPlan({site.Folder(), photoFolder, {"S01", "S02", "S03"}, {"1.jpg", "2.jpg", "3.jpg"}}, query);
     ASSERT_TRUE(planned.plan);
 
     for (const bool approve : {true, false}) {
@@ -274,9 +278,9 @@ TEST_F(MainWindowRun, ProofSheetPutsWarningsFirstFillsInThumbnailsAndAnswersWith
         // Shown, the grid asks for the thumbnails of the rows in view; they arrive later.
         QSignalSpy arrived(&model, &QAbstractItemModel::dataChanged);
         sheet.show();
-        while (arrived.size() < 3 && arrived.wait(10000)) {
-        }
-        const QPixmap thumbnail = model.index(2, ProofSheetModel::NewPhotoColumn).data(Qt::DecorationRole).value<QPixmap>();
+        while (arrived.size() < 3 && arrived.wait(10000)) { }
+        const QPixmap thumbnail =
+            model.index(2, ProofSheetModel::NewPhotoColumn).data(Qt::DecorationRole).value<QPixmap>();
         EXPECT_EQ(thumbnail.size(), QSize(60, 90));
         QTest::mouseClick(approve ? sheet.ui.Button1 : sheet.ui.Button2, Qt::LeftButton);
         EXPECT_EQ(sheet.result(), approve ? QDialog::Accepted : QDialog::Rejected);

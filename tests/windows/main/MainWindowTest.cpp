@@ -1,10 +1,10 @@
 #include "files/FolderString.h"
-#include "widgets/QtChineseTexts.h"
-#include "windows/main/Form1.h"
 #include "platform/settings/InstallationFolderStore.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingDialogs.h"
 #include "support/TestFiles.h"
+#include "widgets/QtChineseTexts.h"
+#include "windows/main/Form1.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -77,7 +78,8 @@ TEST_F(MainWindowTest, SideWindowsAreShownModallyAndLeaveTheMainWindowAsItWas)
     form.show();
     form.ui.Edit3->setText(QStringLiteral("kept"));
 
-    for (const auto& [button, sideWindow] : {std::pair{form.ui.Button7, &capture}, std::pair{form.ui.Button8, &resize}}) {
+    for (const auto& [button, sideWindow] :
+         {std::pair{form.ui.Button7, &capture}, std::pair{form.ui.Button8, &resize}}) {
         bool wasModal = false;
         QTimer::singleShot(0, sideWindow, [&wasModal, sideWindow = sideWindow] {
             wasModal = sideWindow->isVisible() && sideWindow->isModal();
@@ -169,8 +171,8 @@ TEST_F(MainWindowTest, ChoosersOpenWhereTheUserWorks)
     dialogs.filesAnswers = {{photo}, {}};
     dialogs.fileAnswers = {roster, {}};
     // Each chooser twice: before anything is known, then after a choice.
-    for (QPushButton* button : {form.ui.Button1, form.ui.Button1, form.ui.Button2, form.ui.Button2,
-                                form.ui.Button4, form.ui.Button4})
+    for (QPushButton* button :
+         {form.ui.Button1, form.ui.Button1, form.ui.Button2, form.ui.Button2, form.ui.Button4, form.ui.Button4})
         QTest::mouseClick(button, Qt::LeftButton);
     // The photos open beside the site until there is a photo folder.
     EXPECT_EQ(dialogs.startFolders,

@@ -1,19 +1,20 @@
-#include "resize/ReferencePictures.h"
-#include "widgets/ListBoxItems.h"
-#include "windows/main/Form1.h"
 #include "platform/settings/InstallationFolderStore.h"
 #include "resize/BatchResize.h"
-#include "windows/resize/ModifyPic.h"
+#include "resize/ReferencePictures.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingDialogs.h"
 #include "support/TestFiles.h"
+#include "widgets/ListBoxItems.h"
+#include "windows/main/Form1.h"
+#include "windows/resize/ModifyPic.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -178,7 +179,8 @@ TEST_F(ResizeWindowTest, TheChosenFitModeIsUsedAndKeptFromOneShowingToTheNext)
 TEST_F(ResizeWindowTest, ARunLeavesTheWindowWorkingAndClosingStopsItWithWhatWasWrittenHandedOver)
 {
     for (int i = 0; i < 200; ++i)
-        ASSERT_TRUE(QFile::copy(TestDataPath("jpeg/photos/obama-240p.jpg"), Source() + QStringLiteral("%1.jpg").arg(i)));
+        ASSERT_TRUE(
+            QFile::copy(TestDataPath("jpeg/photos/obama-240p.jpg"), Source() + QStringLiteral("%1.jpg").arg(i)));
     window.show();
     ChooseFolders();
     QTest::mouseClick(window.ui.Button1, Qt::LeftButton);
@@ -224,37 +226,48 @@ TEST_F(ResizeWindowTest, ClosingHandsOverWhatTheRunWroteOrElseTheTargetsPictures
     } cases[] = {
         // First, as each showing keeps the target folder of the one before.
         {"no target, Esc", std::nullopt, [] {}, [this] { QTest::keyClick(&window, Qt::Key_Escape); }, {}},
-        {"no pictures, exit button", emptyTarget, [] {}, [this] { QTest::mouseClick(window.ui.Button2, Qt::LeftButton); },
+        {"no pictures, exit button",
+         emptyTarget,
+         [] {},
+         [this] { QTest::mouseClick(window.ui.Button2, Qt::LeftButton); },
          {}},
         {"no run in this showing", Target(), [] {}, close, leftovers},
         {"a run of three pictures", Target(), [this] { Start(); }, close, {"001.jpg", "002.jpg", "003.jpg"}},
-        {"a run that stopped at its second picture", Target(),
+        {"a run that stopped at its second picture",
+         Target(),
          [this] {
              QFile::rename(Source() + "b.jpg", Source() + "b.tmp");
              Start();
              QFile::rename(Source() + "b.tmp", Source() + "b.jpg");
          },
-         close, {"001.jpg"}},
-        {"a run refused for its width", Target(),
+         close,
+         {"001.jpg"}},
+        {"a run refused for its width",
+         Target(),
          [this] {
              window.ui.Edit1->setText("abc");
              Start();
          },
-         close, {}},
-        {"two runs, the second stopped at once", Target(),
+         close,
+         {}},
+        {"two runs, the second stopped at once",
+         Target(),
          [this] {
              Start();
              QFile::rename(Source() + "a.jpg", Source() + "a.tmp");
              Start();
              QFile::rename(Source() + "a.tmp", Source() + "a.jpg");
          },
-         close, {}},
-        {"a run, then another target folder", Target(),
+         close,
+         {}},
+        {"a run, then another target folder",
+         Target(),
          [this] {
              Start();
              Browse(window.ui.Button4, Source());
          },
-         close, {"a.jpg", "b.jpg", "c.jpg"}},
+         close,
+         {"a.jpg", "b.jpg", "c.jpg"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
