@@ -6,9 +6,9 @@
 //   assign_bench INSTALL_DIR ROSTER PHOTO_DIR ODBC_DRIVER [JOURNAL_DIR]
 #include "assignment/AssignmentPlan.h"
 #include "assignment/AssignmentRun.h"
+#include "assignment/JournalStore.h"
 #include "assignment/PhotoList.h"
 #include "assignment/Roster.h"
-#include "assignment/RunJournal.h"
 #include "platform/database/TADOQuery.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "assignment/AssignmentRun.h"
+#include "assignment/AssignmentTypes.h"
 #include "assignment/PhotoProbe.h"
 
 #include <QFlags>

@@ -1,6 +1,7 @@
 #include "assignment/AssignmentRun.h"
 
 #include "assignment/AssignmentPlan.h"
+#include "assignment/JournalPruning.h"
 #include "assignment/ReplaceFile.h"
 #include "assignment/RunJournal.h"
 #include "assignment/RunMessages.h"
@@ -213,7 +214,7 @@ AssignmentOutcome RunAssignment(const AssignmentPlan& plan, TADOQuery& query, co
         OpenSiteDatabase(query, connectionString);
         // A run of no students changes nothing and has nothing to undo.
         if (settings.journal && !plan.rows.isEmpty()) {
-            journal = settings.journal->Begin(plan.installationFolder, plan.database, plan.rows.size());
+            journal = RunJournal::Begin(*settings.journal, plan.installationFolder, plan.database, plan.rows.size());
             outcome.runId = journal->Id();
         }
         started = true;
@@ -268,7 +269,7 @@ AssignmentOutcome RunAssignment(const AssignmentPlan& plan, TADOQuery& query, co
     if (outcome.result != AssignmentOutcome::Result::Failed)
         Complete(outcome);
     if (journal) {
-        outcome.prunedRuns = settings.journal->Prune(journal->Id());
+        outcome.prunedRuns = PruneJournals(*settings.journal, journal->Id());
         if (!outcome.prunedRuns.isEmpty()) {
             outcome.message += QStringLiteral("\n\n以下较早的设置记录已删除，不能再撤销：")
                                + outcome.prunedRuns.join(QStringLiteral("、"));

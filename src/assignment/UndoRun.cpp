@@ -1,6 +1,8 @@
 #include "assignment/UndoRun.h"
 
+#include "assignment/JournalReading.h"
 #include "assignment/ReplaceFile.h"
+#include "assignment/RunJournal.h"
 #include "assignment/RunMessages.h"
 #include "assignment/SiteConfig.h"
 #include "assignment/SiteIdentity.h"
@@ -66,7 +68,7 @@ UndoOutcome Refused(const QString& message)
 
 std::optional<JournalRun> FindRunToUndo(const JournalStore& store, const QString& installationFolder, const QString& id)
 {
-    const QList<JournalRun> runs = store.Runs(installationFolder);
+    const QList<JournalRun> runs = JournalRuns(store, installationFolder);
     for (auto run = runs.crbegin(); run != runs.crend(); ++run) {
         if (id.isEmpty() ? !run->undone : run->id == id)
             return *run;
@@ -85,8 +87,7 @@ QString RunSummary(const JournalRun& run)
         .arg(students.isEmpty() ? QString() : QStringLiteral("，") + ShortCodeList(students));
 }
 
-UndoOutcome UndoRun(JournalStore& store, const JournalRun& run, const QString& installationFolder, TADOQuery& query,
-                    UndoMode mode)
+UndoOutcome UndoRun(const JournalRun& run, const QString& installationFolder, TADOQuery& query, UndoMode mode)
 {
     const QList<JournalEntry> entries = run.EntriesToUndo();
     if (entries.isEmpty() && run.undone)
@@ -107,7 +108,7 @@ UndoOutcome UndoRun(JournalStore& store, const JournalRun& run, const QString& i
         for (const JournalEntry& entry : entries)
             codes << entry.code;
         const QHash<QString, StudentRow> rows = ReadStudentRows(query, codes);
-        const std::unique_ptr<RunJournal> journal = store.Reopen(run);
+        const std::unique_ptr<RunJournal> journal = RunJournal::Reopen(run);
         const QString photoFolder = SitePhotoFolder(installationFolder);
 
         for (auto entry = entries.crbegin(); entry != entries.crend(); ++entry) {
@@ -136,7 +137,7 @@ UndoOutcome UndoRun(JournalStore& store, const JournalRun& run, const QString& i
             }
             bool restored = false;
             if (!fileIsOld) {
-                RestoreFile(path, entry->oldFile ? std::optional(run.OldFile(*entry->oldFile)) : std::nullopt);
+                RestoreFile(path, entry->oldFile ? std::optional(ReadOldPhoto(run, *entry->oldFile)) : std::nullopt);
                 restored = true;
             }
             if (entry->oldPhoto && hasRow && !rowIsOld) {

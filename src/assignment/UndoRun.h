@@ -1,12 +1,13 @@
 #pragma once
 
-#include "assignment/AssignmentRun.h"
-#include "assignment/RunJournal.h"
+#include "assignment/AssignmentTypes.h"
+#include "assignment/JournalRun.h"
 
 #include <QString>
 
 #include <optional>
 
+class JournalStore;
 class TADOQuery;
 
 enum class UndoMode {
@@ -44,5 +45,4 @@ QString RunSummary(const JournalRun& run);
 // before is left alone and named, unless `mode` forces it. Refused, without
 // touching anything, when the site's Web.config now names another database
 // than the run used.
-UndoOutcome UndoRun(JournalStore& store, const JournalRun& run, const QString& installationFolder, TADOQuery& query,
-                    UndoMode mode);
+UndoOutcome UndoRun(const JournalRun& run, const QString& installationFolder, TADOQuery& query, UndoMode mode);

@@ -1,10 +1,10 @@
 // student-photo-cli assign: the main window's assignment run from a terminal.
 #include "assignment/AssignmentPlan.h"
 #include "assignment/AssignmentRun.h"
+#include "assignment/JournalStore.h"
 #include "assignment/PhotoList.h"
 #include "assignment/ProofSheetHtml.h"
 #include "assignment/Roster.h"
-#include "assignment/RunJournal.h"
 #include "assignment/RunMessages.h"
 #include "assignment/StudentRows.h"
 #include "cli/CommandOptions.h"

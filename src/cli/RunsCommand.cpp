@@ -1,5 +1,7 @@
 // student-photo-cli runs and undo: the journaled runs of a site, and undoing
 // one of them.
+#include "assignment/JournalReading.h"
+#include "assignment/JournalStore.h"
 #include "assignment/RunMessages.h"
 #include "assignment/UndoRun.h"
 #include "cli/CommandOptions.h"
@@ -47,7 +49,8 @@ int RunRunsCommand(const QStringList& arguments)
     if (const QString* problem = std::get_if<QString>(&parsed))
         return UsageError("runs", kRunsUsage, *problem);
     const JournalStore store(JournalStore::DefaultDataFolder());
-    const QList<JournalRun> runs = store.Runs(FolderString(std::get<GivenOptions>(parsed).Value("--install-dir")));
+    const QList<JournalRun> runs =
+        JournalRuns(store, FolderString(std::get<GivenOptions>(parsed).Value("--install-dir")));
     if (runs.isEmpty()) {
         PrintLine(stdout, QStringLiteral("这个网站没有设置记录。"));
         return kExitSuccess;
@@ -71,7 +74,7 @@ int RunUndoCommand(const QStringList& arguments)
     const GivenOptions& options = std::get<GivenOptions>(parsed);
     const QString folder = FolderString(options.Value("--install-dir"));
     const QString runId = options.Value("--run");
-    JournalStore store(JournalStore::DefaultDataFolder());
+    const JournalStore store(JournalStore::DefaultDataFolder());
     const std::optional<JournalRun> run = FindRunToUndo(store, folder, runId);
     if (!run) {
         PrintLine(stdout, runId.isEmpty() ? QStringLiteral("这个网站没有可以撤销的设置。")
@@ -80,7 +83,7 @@ int RunUndoCommand(const QStringList& arguments)
     }
     TADOQuery query(DefaultOdbcDriver());
     const UndoOutcome outcome =
-        UndoRun(store, *run, folder, query, options.Has("--force") ? UndoMode::Force : UndoMode::LeaveChangedAlone);
+        UndoRun(*run, folder, query, options.Has("--force") ? UndoMode::Force : UndoMode::LeaveChangedAlone);
     PrintLine(stdout, outcome.message);
     if (!outcome.details.isEmpty())
         PrintLine(stderr, outcome.details);

@@ -4,6 +4,8 @@
 #include "assignment/AssignmentRun.h"
 
 #include "assignment/AssignmentPlan.h"
+#include "assignment/JournalReading.h"
+#include "assignment/JournalStore.h"
 #include "assignment/StudentRows.h"
 #include "assignment/UndoRun.h"
 #include "platform/database/TADOQuery.h"
@@ -88,7 +90,7 @@ protected:
         const std::optional<JournalRun> run = FindRunToUndo(*journal, site->Folder());
         if (!run)
             return UndoOutcome{};
-        return UndoRun(*journal, *run, site->Folder(), query, mode);
+        return UndoRun(*run, site->Folder(), query, mode);
     }
 
     QByteArray SitePhoto(const QString& code) const { return ReadFile(site->SitePhotoFolder() + code + ".jpg"); }
@@ -135,7 +137,7 @@ TEST_P(AssignmentRunTest, CopiesEveryPhotoAndWritesEveryRow)
     const QFileInfo replaced(site->SitePhotoFolder() + "2023003.jpg");
     EXPECT_TRUE(replaced.permission(QFile::ReadGroup) && !replaced.permission(QFile::ReadOther));
     EXPECT_FALSE(query.Connected());
-    EXPECT_EQ(journal->Runs(site->Folder()).value(0).id, outcome.runId);
+    EXPECT_EQ(JournalRuns(*journal, site->Folder()).value(0).id, outcome.runId);
 }
 
 TEST_P(AssignmentRunTest, PlanOfAMixedRosterWarnsAndWritesNothing)
@@ -230,7 +232,7 @@ TEST_P(AssignmentRunTest, SiteThatCannotBeReachedChangesNothing)
         EXPECT_TRUE(SitePhotos().isEmpty());
         EXPECT_EQ(site->Photos(), Rows({}, codes));
         EXPECT_FALSE(query.Connected());
-        EXPECT_TRUE(journal->Runs(site->Folder()).isEmpty());
+        EXPECT_TRUE(JournalRuns(*journal, site->Folder()).isEmpty());
     }
 }
 
@@ -255,7 +257,7 @@ TEST_P(AssignmentRunTest, RunThenUndoGivesBackTheEarlierFilesAndValues)
     EXPECT_EQ(site->State(), before);
     // Once undone, the run is not offered again.
     EXPECT_FALSE(FindRunToUndo(*journal, site->Folder()).has_value());
-    EXPECT_EQ(journal->Runs(site->Folder()).value(0).StateText(), QStringLiteral("已撤销"));
+    EXPECT_EQ(JournalRuns(*journal, site->Folder()).value(0).StateText(), QStringLiteral("已撤销"));
 }
 
 TEST_P(AssignmentRunTest, RunCutOffMidwaySaysWhatHappenedAndCanBeUndone)
@@ -302,7 +304,7 @@ TEST_P(AssignmentRunTest, RunCutOffMidwaySaysWhatHappenedAndCanBeUndone)
         server->Resume();
     else
         site->Execute("drop trigger reject_one");
-    EXPECT_EQ(journal->Runs(site->Folder()).value(0).StateText(), QStringLiteral("失败"));
+    EXPECT_EQ(JournalRuns(*journal, site->Folder()).value(0).StateText(), QStringLiteral("失败"));
     const UndoOutcome undone = Undo();
     EXPECT_TRUE(undone.EverythingUndone()) << undone.message.toStdString();
     EXPECT_EQ(Codes(undone.restored), (QStringList{"A", "B", "C"}));
@@ -348,7 +350,7 @@ TEST_P(AssignmentRunTest, OldRunsArePrunedAndTheMessageSaysSo)
     ASSERT_EQ(third.prunedRuns.size(), 1);
     EXPECT_TRUE(third.message.startsWith(kDone + "\n\n以下较早的设置记录已删除，不能再撤销：" + third.prunedRuns[0]));
     QStringList ids;
-    for (const JournalRun& run : journal->Runs(site->Folder()))
+    for (const JournalRun& run : JournalRuns(*journal, site->Folder()))
         ids << run.id;
     EXPECT_EQ(ids, (QStringList{second, third.runId}));
     EXPECT_LT(first, second);
@@ -357,7 +359,7 @@ TEST_P(AssignmentRunTest, OldRunsArePrunedAndTheMessageSaysSo)
     journal = std::make_unique<JournalStore>(dataDir.path(), JournalLimits{.totalBytes = 1});
     const AssignmentOutcome fourth = Run({"A"}, photo);
     EXPECT_EQ(fourth.prunedRuns.size(), 2);
-    EXPECT_EQ(journal->Runs(site->Folder()).size(), 1);
+    EXPECT_EQ(JournalRuns(*journal, site->Folder()).size(), 1);
 }
 
 TEST_P(AssignmentRunTest, PlantedLinksLeadNoBytesOutOfTheSite)

@@ -3,7 +3,7 @@
 // made it fails. A server of its own, so that no other test meets it stopped.
 #include "assignment/AssignmentPlan.h"
 #include "assignment/AssignmentRun.h"
-#include "assignment/RunJournal.h"
+#include "assignment/JournalStore.h"
 #include "platform/database/TADOQuery.h"
 #include "support/QtPrinters.h"
 #include "support/TestSite.h"

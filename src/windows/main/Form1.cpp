@@ -4,6 +4,7 @@
 #include "assignment/AssignmentRun.h"
 #include "assignment/PhotoList.h"
 #include "assignment/Roster.h"
+#include "assignment/RunMessages.h"
 #include "assignment/UndoRun.h"
 #include "files/RegularFile.h"
 #include "platform/database/OdbcConnectionString.h"
@@ -246,7 +247,7 @@ void TForm1::Button9Click()
         return;
     const UndoOutcome outcome = [&] {
         const WaitCursor busy;
-        return UndoRun(journal_, *run, folder, ADOQuery1, UndoMode::LeaveChangedAlone);
+        return UndoRun(*run, folder, ADOQuery1, UndoMode::LeaveChangedAlone);
     }();
     dialogs_.ShowMessage(outcome.message, outcome.details);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "assignment/AssignmentRun.h"
-#include "assignment/RunJournal.h"
+#include "assignment/JournalStore.h"
 #include "platform/database/TADOQuery.h"
 #include "windows/main/ProofSheet.h"
 

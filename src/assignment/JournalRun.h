@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+#include <optional>
+
+// One student as a run's journal holds it.
+struct JournalEntry {
+    struct SavedFile {
+        qint64 offset = 0;
+        qint64 length = 0;
+        QByteArray hash; // PhotoHash
+    };
+    qsizetype line = 0;
+    QString code;
+    std::optional<SavedFile> oldFile; // nothing: there was no photo file
+    // Nothing: there was no student row; a null QVariant: the column was NULL.
+    std::optional<QVariant> oldPhoto;
+    QByteArray newFileHash; // PhotoHash of the photo the run copies
+    QString newPhoto;
+    bool done = false; // the run got past this student's change
+    bool undone = false;
+};
+
+// One run as its journal tells it (JournalReading.h reads it back).
+struct JournalRun {
+    enum class State {
+        Complete, // the run went through every student
+        Failed,   // the run ended on an error and said so
+        CutOff,   // the journal ends without a word of the run's end
+    };
+    QString id;
+    QString folder; // the run's journal folder
+    QString siteFolder;
+    QString database;
+    QDateTime started;
+    qsizetype plannedStudents = 0;
+    State state = State::CutOff;
+    QList<JournalEntry> entries;
+    bool undone = false; // an undo went through every entry
+
+    // The entries an undo still has to look at.
+    QList<JournalEntry> EntriesToUndo() const;
+    // "2024-01-15 10:30:12"
+    QString StartedText() const;
+    // "完整", "失败", "中断" or "已撤销".
+    QString StateText() const;
+};
+
+// A run's time as the user is shown it: "2024-01-15 10:30:12".
+QString RunTimeText(const QDateTime& time);

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+// How much of the past the journals keep (JournalPruning.h).
+struct JournalLimits {
+    int runsPerSite = 20;
+    qint64 totalBytes = qint64(2) << 30; // all sites together
+};
+
+// Where the journals of every site lie: one data folder (JournalFormat.h
+// draws what is under it), and how much of it pruning keeps.
+class JournalStore {
+public:
+    explicit JournalStore(QString dataFolder, JournalLimits limits = {});
+
+    // STUDENT_PHOTO_DATA when it is set; otherwise "student-photo" in the
+    // user's local data folder, shared by the window and the command line.
+    static QString DefaultDataFolder();
+    const QString& DataFolder() const { return dataFolder_; }
+    const JournalLimits& Limits() const { return limits_; }
+
+    // journal/ in the data folder: a folder per site.
+    QString JournalsFolder() const;
+    // The folder of one site's runs.
+    QString SiteFolder(const QString& installationFolder) const;
+
+private:
+    QString dataFolder_;
+    JournalLimits limits_;
+};
