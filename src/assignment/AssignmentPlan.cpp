@@ -135,37 +135,6 @@ PlanRow MakeRow(const AssignmentInput& input, const QString& sitePhotoFolder,
 
 } // namespace
 
-QString WarningText(PlanWarning warning)
-{
-    switch (warning) {
-    case PlanWarning::NoStudent:
-        return QStringLiteral("数据库中没有这名学生");
-    case PlanWarning::UnreadablePhoto:
-        return QStringLiteral("图片无法读取");
-    case PlanWarning::OddShape:
-        return QStringLiteral("不是 2:3 竖版照片");
-    case PlanWarning::HasPhoto:
-        return QStringLiteral("已有照片，将被替换（可撤销）");
-    }
-    return {};
-}
-
-QString PlanRow::WarningsText() const
-{
-    QStringList texts;
-    for (const PlanWarning warning : kAllPlanWarnings) {
-        if (!warnings.testFlag(warning))
-            continue;
-        if (warning == PlanWarning::UnreadablePhoto)
-            texts << WarningText(warning) + QStringLiteral("（") + photo.problem + QStringLiteral("）");
-        else if (warning == PlanWarning::OddShape)
-            texts << WarningText(warning) + QStringLiteral("（%1×%2）").arg(photo.width).arg(photo.height);
-        else
-            texts << WarningText(warning);
-    }
-    return texts.join(QStringLiteral("；"));
-}
-
 qsizetype AssignmentPlan::Count(PlanWarning warning) const
 {
     return std::count_if(rows.cbegin(), rows.cend(),
@@ -185,18 +154,6 @@ QList<qsizetype> AssignmentPlan::ProofOrder() const
     std::stable_partition(order.begin(), order.end(),
                           [this](qsizetype i) { return rows[i].warnings != PlanWarnings(); });
     return order;
-}
-
-QString AssignmentPlan::Summary() const
-{
-    QStringList parts{QStringLiteral("共 %1 名学生").arg(rows.size())};
-    for (const PlanWarning warning : kAllPlanWarnings) {
-        if (const qsizetype count = Count(warning))
-            parts << QStringLiteral("%1 %2 名").arg(WarningText(warning)).arg(count);
-    }
-    if (parts.size() == 1)
-        parts << QStringLiteral("没有发现问题");
-    return parts.join(QStringLiteral("；"));
 }
 
 bool IsOddPhotoShape(int width, int height)

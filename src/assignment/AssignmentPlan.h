@@ -22,12 +22,9 @@ enum class PlanWarning {
 Q_DECLARE_FLAGS(PlanWarnings, PlanWarning)
 Q_DECLARE_OPERATORS_FOR_FLAGS(PlanWarnings)
 
-// Every warning kind, in the order they are shown.
+// Every warning kind, in the order they are shown (their texts are in PlanRowView.cpp).
 inline constexpr PlanWarning kAllPlanWarnings[] = {PlanWarning::NoStudent, PlanWarning::UnreadablePhoto,
                                                    PlanWarning::OddShape, PlanWarning::HasPhoto};
-
-// The short Chinese text of a warning.
-QString WarningText(PlanWarning warning);
 
 // One student of a plan: what the run will do for it and what is there now.
 struct PlanRow {
@@ -43,14 +40,10 @@ struct PlanRow {
     // when there is no student.
     QVariant currentPhoto;
     PlanWarnings warnings;
-
-    // The row's warnings as one text, "；" between them; the unreadable
-    // photo's reason is given.
-    QString WarningsText() const;
 };
 
 // What a run will do, made before anything is written, shown to the user
-// and then carried out exactly (RunAssignment).
+// (PlanRowView.h) and then carried out exactly (RunAssignment).
 struct AssignmentPlan {
     QString installationFolder; // a folder string
     QString sitePhotoFolder;    // upload/StudentPhoto/ in it, ending with a separator
@@ -67,8 +60,6 @@ struct AssignmentPlan {
     // The rows in the order a proof sheet shows them: rows with warnings
     // first, each group in roster order.
     QList<qsizetype> ProofOrder() const;
-    // "共 N 名学生" and the count of each warning, for the top of a proof sheet.
-    QString Summary() const;
 };
 
 // Either the plan, or why there is none (a refusal or a failure reported as

@@ -5,13 +5,11 @@
 #include "assignment/PhotoList.h"
 #include "assignment/ProofSheetHtml.h"
 #include "assignment/Roster.h"
-#include "assignment/RunMessages.h"
-#include "assignment/StudentRows.h"
 #include "cli/CommandOptions.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
+#include "cli/PlanTable.h"
 #include "cli/ProgressBar.h"
-#include "cli/TextTable.h"
 #include "files/FolderString.h"
 #include "files/RegularFile.h"
 #include "platform/database/OdbcConnectionString.h"
@@ -49,30 +47,6 @@ const QList<OptionRule> kAssignOptions = {
     {"--dry-run", OptionValues::None},
     {"--proof-sheet"},
 };
-
-// The plan as a table, one student a line, and its counts.
-QString PlanText(const AssignmentPlan& plan)
-{
-    QList<QStringList> rows;
-    for (const PlanRow& row : plan.rows) {
-        const bool readable = row.photo.kind != PhotoFacts::Kind::Unreadable;
-        rows << QStringList{QString::number(row.line),
-                            ShownCode(row.code),
-                            row.photoName,
-                            KindName(row.photo.kind),
-                            readable ? QStringLiteral("%1×%2").arg(row.photo.width).arg(row.photo.height)
-                                     : QStringLiteral("-"),
-                            row.studentExists ? QStringLiteral("有") : QStringLiteral("无"),
-                            row.studentExists ? PhotoValueText(row.currentPhoto) : QStringLiteral("-"),
-                            row.destinationExists ? QStringLiteral("已存在") : QStringLiteral("新建"),
-                            row.WarningsText()};
-    }
-    return TextTable({QStringLiteral("行"), QStringLiteral("学籍号"), QStringLiteral("照片"), QStringLiteral("类型"),
-                      QStringLiteral("尺寸"), QStringLiteral("学生"), QStringLiteral("现有照片"),
-                      QStringLiteral("目标文件"), QStringLiteral("提示")},
-                     rows)
-           + QStringLiteral("\n\n") + plan.Summary() + QStringLiteral("\n（试运行，没有改动任何文件和记录）");
-}
 
 // The message on standard output, the full lists on standard error; the exit code.
 int Report(const AssignmentOutcome& outcome, const GivenOptions& options)
@@ -145,7 +119,7 @@ int RunAssignCommand(const QStringList& arguments)
         }
     }
     if (options.Has("--dry-run")) {
-        PrintLine(stdout, PlanText(*planned.plan));
+        PrintLine(stdout, PlanTable(*planned.plan) + QStringLiteral("\n（试运行，没有改动任何文件和记录）"));
         return planned.plan->HasWarnings() ? kExitIncomplete : kExitSuccess;
     }
 

@@ -6,6 +6,7 @@
 #include "assignment/AssignmentPlan.h"
 #include "assignment/JournalReading.h"
 #include "assignment/JournalStore.h"
+#include "assignment/PlanRowView.h"
 #include "assignment/StudentRows.h"
 #include "assignment/UndoRun.h"
 #include "platform/database/TADOQuery.h"
@@ -174,7 +175,8 @@ TEST_P(AssignmentRunTest, PlanOfAMixedRosterWarnsAndWritesNothing)
     for (qsizetype i = 0; i < rows.size(); ++i) {
         SCOPED_TRACE(rows[i].code.toStdString());
         EXPECT_EQ(rows[i].line, i + 1);
-        EXPECT_EQ(rows[i].warnings, expected[i].warnings) << rows[i].WarningsText().toStdString();
+        EXPECT_EQ(rows[i].warnings, expected[i].warnings)
+            << ViewOfPlanRow(rows[i])[PlanColumn::Warnings].text.toStdString();
         EXPECT_EQ(rows[i].photo.kind, expected[i].kind);
         EXPECT_EQ(rows[i].photo.width, expected[i].width);
         EXPECT_EQ(rows[i].photo.height, expected[i].height);
@@ -183,8 +185,8 @@ TEST_P(AssignmentRunTest, PlanOfAMixedRosterWarnsAndWritesNothing)
         EXPECT_EQ(rows[i].studentExists ? PhotoValueText(rows[i].currentPhoto) : QString(), expected[i].current);
     }
     EXPECT_EQ(planned.plan->ProofOrder(), (QList<qsizetype>{1, 2, 3, 4, 5, 0}));
-    EXPECT_EQ(planned.plan->Summary(), QStringLiteral("共 6 名学生；数据库中没有这名学生 1 名；图片无法读取 1 名；"
-                                                      "不是 2:3 竖版照片 2 名；已有照片，将被替换（可撤销） 1 名"));
+    EXPECT_EQ(PlanSummary(*planned.plan), QStringLiteral("共 6 名学生；数据库中没有这名学生 1 名；图片无法读取 1 名；"
+                                                         "不是 2:3 竖版照片 2 名；已有照片，将被替换（可撤销） 1 名"));
     EXPECT_EQ(site->State(), before);
     EXPECT_FALSE(query.Connected());
 }

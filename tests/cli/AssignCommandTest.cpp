@@ -159,7 +159,7 @@ TEST_F(AssignCommand, DryRunPrintsThePlanAndTheProofSheetShowsEveryStudentWithou
 
     EXPECT_EQ(result.exitCode, 3) << result.err.toStdString();
     const QStringList lines = result.out.split('\n');
-    EXPECT_EQ(lines.value(0).simplified(), QStringLiteral("行 学籍号 照片 类型 尺寸 学生 现有照片 目标文件 提示"));
+    EXPECT_EQ(lines.value(0).simplified(), QStringLiteral("行号 学籍号 新照片 类型 尺寸 学生 现有照片 目标文件 提示"));
     EXPECT_EQ(lines.value(1).simplified(), QStringLiteral("1 001 1.jpg JPEG 768×1152 有 （空） 新建"));
     EXPECT_EQ(
         lines.value(3).simplified(),

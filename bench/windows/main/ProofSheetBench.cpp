@@ -9,6 +9,7 @@
 // so every thumbnail is really made) and every second one a present photo.
 // Run it under xvfb-run or with QT_QPA_PLATFORM=offscreen.
 #include "assignment/AssignmentPlan.h"
+#include "assignment/PlanRowView.h"
 #include "windows/main/ProofSheet.h"
 
 #include <QApplication>
@@ -61,7 +62,7 @@ bool VisibleThumbnailsThere(const TProofSheet& sheet)
     if (last < 0)
         last = grid.model()->rowCount() - 1;
     for (int row = first; row <= last; ++row) {
-        if (grid.model()->index(row, ProofSheetModel::NewPhotoColumn).data(Qt::DecorationRole).isNull())
+        if (grid.model()->index(row, int(PlanColumn::NewPhoto)).data(Qt::DecorationRole).isNull())
             return false;
     }
     return true;

@@ -1,6 +1,7 @@
 #include "windows/main/ProofSheet.h"
 
 #include "assignment/AssignmentPlan.h"
+#include "assignment/PlanRowView.h"
 
 #include <QHeaderView>
 
@@ -9,7 +10,7 @@ TProofSheet::TProofSheet(const AssignmentPlan& plan, QWidget* parent)
 {
     ui.setupUi(this);
     setWindowTitle(QStringLiteral("核对"));
-    QString summary = plan.Summary();
+    QString summary = PlanSummary(plan);
     if (plan.HasWarnings())
         summary += QStringLiteral("\n有提示的学生排在最前面，请逐一核对照片和学籍号是否对应。");
     ui.Label1->setText(summary);
@@ -23,10 +24,12 @@ TProofSheet::TProofSheet(const AssignmentPlan& plan, QWidget* parent)
     ui.Grid1->verticalHeader()->hide();
     ui.Grid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     ui.Grid1->horizontalHeader()->setStretchLastSection(true);
-    ui.Grid1->setColumnWidth(ProofSheetModel::LineColumn, 48);
-    ui.Grid1->setColumnWidth(ProofSheetModel::CodeColumn, 140);
-    ui.Grid1->setColumnWidth(ProofSheetModel::NewPhotoColumn, 190);
-    ui.Grid1->setColumnWidth(ProofSheetModel::PresentPhotoColumn, 230);
+    const int charWidth = ui.Grid1->fontMetrics().averageCharWidth();
+    for (int c = 0; c < kPlanColumnCount; ++c) {
+        const PlanColumn column = static_cast<PlanColumn>(c);
+        const int photoWidth = PlanColumnShowsPhoto(column) ? kThumbnailBox.width() + 8 : 0;
+        ui.Grid1->setColumnWidth(c, photoWidth + charWidth * PlanColumnTypicalWidth(column) + 12);
+    }
 
     connect(ui.Button1, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui.Button2, &QPushButton::clicked, this, &QDialog::reject);

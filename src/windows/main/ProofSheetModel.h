@@ -1,5 +1,7 @@
 #pragma once
 
+#include "assignment/PlanRowView.h"
+
 #include <QAbstractTableModel>
 #include <QList>
 #include <QMultiHash>
@@ -8,13 +10,11 @@ struct AssignmentPlan;
 class ThumbnailCache;
 
 // The rows of a plan for the proof sheet's grid, rows with warnings first:
-// line, code, the new photo and the present one (thumbnails from the cache,
-// filled in as they are made) and the warnings.
+// the columns of PlanRowView.h, the cells that show a photo with its
+// thumbnail from the cache, filled in as they are made.
 class ProofSheetModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { LineColumn, CodeColumn, NewPhotoColumn, PresentPhotoColumn, WarningsColumn, ColumnCount };
-
     // Both must outlive the model.
     ProofSheetModel(const AssignmentPlan& plan, ThumbnailCache& thumbnails, QObject* parent = nullptr);
 
@@ -26,8 +26,7 @@ public:
 private:
     void ThumbnailReady(const QString& path);
 
-    const AssignmentPlan& plan_;
     ThumbnailCache& thumbnails_;
-    QList<qsizetype> order_; // grid row → plan row
+    QList<PlanRowView> views_; // in grid order
     QMultiHash<QString, QModelIndex> cellsOfFile_;
 };

@@ -3,6 +3,7 @@
 // site.
 #include "assignment/AssignmentPlan.h"
 #include "assignment/AssignmentRun.h"
+#include "assignment/PlanRowView.h"
 #include "platform/settings/InstallationFolderStore.h"
 #include "support/MessageTexts.h"
 #include "support/PaintCounter.h"
@@ -271,16 +272,15 @@ TEST_F(MainWindowRun, ProofSheetPutsWarningsFirstFillsInThumbnailsAndAnswersWith
         TProofSheet sheet(*planned.plan);
         const QAbstractItemModel& model = *sheet.ui.Grid1->model();
         ASSERT_EQ(model.rowCount(), 3);
-        EXPECT_EQ(model.index(0, ProofSheetModel::CodeColumn).data().toString(), QStringLiteral("S02"));
-        EXPECT_EQ(model.index(1, ProofSheetModel::WarningsColumn).data().toString(),
+        EXPECT_EQ(model.index(0, int(PlanColumn::Code)).data().toString(), QStringLiteral("S02"));
+        EXPECT_EQ(model.index(1, int(PlanColumn::Warnings)).data().toString(),
                   QStringLiteral("数据库中没有这名学生；不是 2:3 竖版照片（128×128）"));
-        EXPECT_EQ(model.index(2, ProofSheetModel::CodeColumn).data().toString(), QStringLiteral("S01"));
+        EXPECT_EQ(model.index(2, int(PlanColumn::Code)).data().toString(), QStringLiteral("S01"));
         // Shown, the grid asks for the thumbnails of the rows in view; they arrive later.
         QSignalSpy arrived(&model, &QAbstractItemModel::dataChanged);
         sheet.show();
         while (arrived.size() < 3 && arrived.wait(10000)) { }
-        const QPixmap thumbnail =
-            model.index(2, ProofSheetModel::NewPhotoColumn).data(Qt::DecorationRole).value<QPixmap>();
+        const QPixmap thumbnail = model.index(2, int(PlanColumn::NewPhoto)).data(Qt::DecorationRole).value<QPixmap>();
         EXPECT_EQ(thumbnail.size(), QSize(60, 90));
         QTest::mouseClick(approve ? sheet.ui.Button1 : sheet.ui.Button2, Qt::LeftButton);
         EXPECT_EQ(sheet.result(), approve ? QDialog::Accepted : QDialog::Rejected);

@@ -1,0 +1,143 @@
+#include "assignment/PlanRowView.h"
+
+#include "assignment/RunMessages.h"
+#include "assignment/StudentRows.h"
+
+#include <iterator>
+
+namespace {
+
+QString SizeText(const PhotoFacts& photo)
+{
+    if (photo.kind == PhotoFacts::Kind::Unreadable)
+        return QStringLiteral("-");
+    return QStringLiteral("%1×%2").arg(photo.width).arg(photo.height);
+}
+
+QStringList WarningTexts(const PlanRow& row)
+{
+    QStringList texts;
+    for (const PlanWarning warning : kAllPlanWarnings) {
+        if (!row.warnings.testFlag(warning))
+            continue;
+        if (warning == PlanWarning::UnreadablePhoto)
+            texts << WarningText(warning) + QStringLiteral("（") + row.photo.problem + QStringLiteral("）");
+        else if (warning == PlanWarning::OddShape)
+            texts << WarningText(warning) + QStringLiteral("（%1）").arg(SizeText(row.photo));
+        else
+            texts << WarningText(warning);
+    }
+    return texts;
+}
+
+// One column: its title, a typical width, whether its cells show a photo,
+// and the cell of a row (given the row's warning texts).
+struct ColumnSpec {
+    QString title;
+    int typicalWidth;
+    bool showsPhoto;
+    PlanCell (*cell)(const PlanRow& row, const QStringList& warnings);
+};
+
+// Indexed by PlanColumn.
+const ColumnSpec kColumns[] = {
+    {QStringLiteral("行号"), 5, false,
+     [](const PlanRow& row, const QStringList&) {
+         return PlanCell{QString::number(row.line), {}};
+     }},
+    {QStringLiteral("学籍号"), 12, false,
+     [](const PlanRow& row, const QStringList&) {
+         return PlanCell{ShownCode(row.code), {}};
+     }},
+    {QStringLiteral("新照片"), 10, true,
+     [](const PlanRow& row, const QStringList&) {
+         return PlanCell{row.photoName, row.source};
+     }},
+    {QStringLiteral("类型"), 8, false,
+     [](const PlanRow& row, const QStringList&) {
+         return PlanCell{KindName(row.photo.kind), {}};
+     }},
+    {QStringLiteral("尺寸"), 10, false,
+     [](const PlanRow& row, const QStringList&) {
+         return PlanCell{SizeText(row.photo), {}};
+     }},
+    {QStringLiteral("学生"), 4, false,
+     [](const PlanRow& row, const QStringList&) {
+         return PlanCell{row.studentExists ? QStringLiteral("有") : QStringLiteral("无"), {}};
+     }},
+    // The student's photo column as it is, whether or not a file lies where
+    // it points (目标文件 tells whether the file the run replaces is there);
+    // the thumbnail is of that file.
+    {QStringLiteral("现有照片"), 22, true,
+     [](const PlanRow& row, const QStringList&) {
+         return PlanCell{row.studentExists ? PhotoValueText(row.currentPhoto) : QStringLiteral("-"),
+                         row.destinationExists ? row.destination : QString()};
+     }},
+    {QStringLiteral("目标文件"), 8, false,
+     [](const PlanRow& row, const QStringList&) {
+         return PlanCell{row.destinationExists ? QStringLiteral("已存在") : QStringLiteral("新建"), {}};
+     }},
+    {QStringLiteral("提示"), 30, false,
+     [](const PlanRow&, const QStringList& warnings) {
+         return PlanCell{warnings.join(QStringLiteral("；")), {}};
+     }},
+};
+static_assert(std::size(kColumns) == kPlanColumnCount, "a column of PlanColumn without its spec, or the other way");
+
+const ColumnSpec& Spec(PlanColumn column)
+{
+    return kColumns[static_cast<int>(column)];
+}
+
+} // namespace
+
+QString PlanColumnTitle(PlanColumn column)
+{
+    return Spec(column).title;
+}
+
+bool PlanColumnShowsPhoto(PlanColumn column)
+{
+    return Spec(column).showsPhoto;
+}
+
+int PlanColumnTypicalWidth(PlanColumn column)
+{
+    return Spec(column).typicalWidth;
+}
+
+QString WarningText(PlanWarning warning)
+{
+    switch (warning) {
+    case PlanWarning::NoStudent:
+        return QStringLiteral("数据库中没有这名学生");
+    case PlanWarning::UnreadablePhoto:
+        return QStringLiteral("图片无法读取");
+    case PlanWarning::OddShape:
+        return QStringLiteral("不是 2:3 竖版照片");
+    case PlanWarning::HasPhoto:
+        return QStringLiteral("已有照片，将被替换（可撤销）");
+    }
+    return {};
+}
+
+PlanRowView ViewOfPlanRow(const PlanRow& row)
+{
+    PlanRowView view;
+    view.warnings = WarningTexts(row);
+    for (int c = 0; c < kPlanColumnCount; ++c)
+        view.cells[c] = kColumns[c].cell(row, view.warnings);
+    return view;
+}
+
+QString PlanSummary(const AssignmentPlan& plan)
+{
+    QStringList parts{QStringLiteral("共 %1 名学生").arg(plan.rows.size())};
+    for (const PlanWarning warning : kAllPlanWarnings) {
+        if (const qsizetype count = plan.Count(warning))
+            parts << QStringLiteral("%1 %2 名").arg(WarningText(warning)).arg(count);
+    }
+    if (parts.size() == 1)
+        parts << QStringLiteral("没有发现问题");
+    return parts.join(QStringLiteral("；"));
+}
