@@ -10,16 +10,16 @@ class TGauge : public QWidget {
 public:
     explicit TGauge(QWidget* parent = nullptr);
 
-    int MinValue() const { return minValue_; }
     int MaxValue() const { return maxValue_; }
     int Progress() const { return progress_; }
 
-    // A progress above the new maximum drops to it.
+    // A progress above the new maximum drops to it. The minimum is 0, or a
+    // maximum below 0.
     void SetMaxValue(int value);
-    // Clamped into [MinValue, MaxValue].
+    // Clamped into [minimum, MaxValue].
     void SetProgress(int value);
 
-    // (Progress - MinValue) * 100 / (MaxValue - MinValue), truncated; 0 for an empty range.
+    // (Progress - minimum) * 100 / (MaxValue - minimum), truncated; 0 for an empty range.
     int PercentDone() const;
 
 protected:

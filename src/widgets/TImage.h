@@ -6,8 +6,6 @@
 #include <QImage>
 #include <QWidget>
 
-#include <cstdint>
-
 // The Image control: a widget that shows a Picture and hands out the Canvas
 // to draw on. Stretch draws the picture over the whole control (aspect ratio
 // not kept), Center moves an unstretched picture to the middle. Resizing the
@@ -41,12 +39,6 @@ public:
     void setStretch(bool stretch);
     bool Center() const { return center_; }
     void setCenter(bool center);
-
-    // The control's place and size in its parent.
-    std::int32_t Left() const { return x(); }
-    std::int32_t Top() const { return y(); }
-    std::int32_t Width() const { return width(); }
-    std::int32_t Height() const { return height(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -61,7 +61,6 @@ public:
     // Closes the query when the driver changes.
     void SetOdbcDriver(const QString& odbcDriver);
     void SetTimeouts(DatabaseTimeouts timeouts) { timeouts_ = timeouts; }
-    DatabaseTimeouts Timeouts() const { return timeouts_; }
 
     QString ConnectionString() const { return connectionString_; }
     // Closes the query and its connection when the text changes.

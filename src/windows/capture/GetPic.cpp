@@ -217,7 +217,7 @@ void TFrmGetPic::ShowLoadedPicture()
 
 void TFrmGetPic::EditPictureArea(const std::function<void(PictureArea&)>& step)
 {
-    PictureArea area{ui.Image2->Picture(), ui.Image2->Width(), ui.Image2->Height()};
+    PictureArea area{ui.Image2->Picture(), ui.Image2->width(), ui.Image2->height()};
     const WaitCursor busy; // a large picture takes a moment
     try {
         step(area);
@@ -291,9 +291,8 @@ void TFrmGetPic::Button12Click()
 
 void TFrmGetPic::Image2DragOver(int x, int y)
 {
-    const DragResult moved =
-        DragOverPicture(ui.Image2->Left(), ui.Image2->Top(), ui.Image2->Width(), ui.Image2->Height(), x, y,
-                        ui.ScrollBox1->width(), ui.ScrollBox1->height());
+    const DragResult moved = DragOverPicture(ui.Image2->x(), ui.Image2->y(), ui.Image2->width(), ui.Image2->height(), x,
+                                             y, ui.ScrollBox1->width(), ui.ScrollBox1->height());
     ui.Image2->move(moved.Left, moved.Top);
     cropRect_ = moved.CropRect;
     setWindowTitle(QStringLiteral("%1     %2").arg(cropRect_.Left).arg(cropRect_.Top));
@@ -302,7 +301,7 @@ void TFrmGetPic::Image2DragOver(int x, int y)
 void TFrmGetPic::Shape1DragOver(int x, int y)
 {
     const DragResult moved =
-        DragOverFrame(ui.Shape1->x(), ui.Shape1->y(), ui.Image2->Width(), ui.Image2->Height(), x, y);
+        DragOverFrame(ui.Shape1->x(), ui.Shape1->y(), ui.Image2->width(), ui.Image2->height(), x, y);
     ui.Image2->move(moved.Left, moved.Top);
     cropRect_ = moved.CropRect;
 }

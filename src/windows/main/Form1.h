@@ -33,8 +33,9 @@ public:
     void AttachSideWindows(QDialog* captureWindow, QDialog* resizeWindow);
 
     // What the resize window hands over when it closes: the photo folder and
-    // the names of its pictures. Panel 1 and the list change only when there
-    // is at least one name.
+    // the names of its pictures. Edit3 takes the folder and ListBox2 the
+    // names, emptied first even when there are none; panel 1 counts them
+    // only when there is at least one.
     void TakePhotoList(const QString& photoFolder, const QStringList& names);
 
     // The ODBC driver of the assignment run's database connection; it starts
