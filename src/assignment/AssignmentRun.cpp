@@ -2,6 +2,7 @@
 
 #include "assignment/AssignmentPlan.h"
 #include "assignment/JournalPruning.h"
+#include "assignment/PhotoHash.h"
 #include "assignment/ReplaceFile.h"
 #include "assignment/RunJournal.h"
 #include "assignment/RunMessages.h"

@@ -23,18 +23,6 @@ QString Unescape(const QString& field)
 
 } // namespace
 
-QByteArray PhotoHash(const QByteArray& bytes)
-{
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Blake2b_256).toHex();
-}
-
-QByteArray PhotoHash(QIODevice& device)
-{
-    QCryptographicHash hash(QCryptographicHash::Blake2b_256);
-    hash.addData(&device);
-    return hash.result().toHex();
-}
-
 namespace JournalFormat {
 
 QString SiteFolderName(const QString& installationFolder)

@@ -60,10 +60,6 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The hash by which the journal knows photo files again (hex).
-QByteArray PhotoHash(const QByteArray& bytes);
-QByteArray PhotoHash(QIODevice& device);
-
 // The pieces of the format above, shared by writing, reading and pruning.
 namespace JournalFormat {
 

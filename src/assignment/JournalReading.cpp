@@ -1,6 +1,7 @@
 #include "assignment/JournalReading.h"
 
 #include "assignment/JournalStore.h"
+#include "assignment/PhotoHash.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,6 @@
 #include "assignment/PhotoProbe.h"
 
+#include "assignment/PhotoHash.h"
 #include "files/RegularFile.h"
 #include "picture/BmpReader.h"
 #include "picture/JpegDecoder.h"
@@ -19,6 +20,15 @@ constexpr qint64 kHeaderBytes = 256 * 1024;
 std::span<const std::uint8_t> Bytes(const QByteArray& data)
 {
     return {reinterpret_cast<const std::uint8_t*>(data.constData()), static_cast<std::size_t>(data.size())};
+}
+
+PhotoFacts Readable(PhotoFacts::Kind kind, int width, int height)
+{
+    PhotoFacts facts;
+    facts.kind = kind;
+    facts.width = width;
+    facts.height = height;
+    return facts;
 }
 
 PhotoFacts Unreadable(const QString& problem)
@@ -41,7 +51,7 @@ PhotoFacts ProbeJpeg(QFile& file, QByteArray head)
             head += file.readAll();
             header = ReadJpegHeader(Bytes(head));
         }
-        return PhotoFacts{PhotoFacts::Kind::Jpeg, header.Width, header.Height, {}};
+        return Readable(PhotoFacts::Kind::Jpeg, header.Width, header.Height);
     } catch (const EPictureError& error) {
         return Unreadable(QStringLiteral("JPEG 图片已损坏（%1）").arg(QString::fromUtf8(error.what())));
     }
@@ -51,10 +61,20 @@ PhotoFacts ProbeBmp(const QByteArray& head)
 {
     try {
         const BmpHeader header = ReadBmpHeader(Bytes(head));
-        return PhotoFacts{PhotoFacts::Kind::Bmp, header.Width, header.Height, {}};
+        return Readable(PhotoFacts::Kind::Bmp, header.Width, header.Height);
     } catch (const EPictureError& error) {
         return Unreadable(QStringLiteral("BMP 图片已损坏（%1）").arg(QString::fromUtf8(error.what())));
     }
+}
+
+PhotoFacts ProbeHeader(QFile& file)
+{
+    const QByteArray head = file.read(kHeaderBytes);
+    if (head.startsWith("\xFF\xD8"))
+        return ProbeJpeg(file, head);
+    if (head.startsWith("BM"))
+        return ProbeBmp(head);
+    return Unreadable(QStringLiteral("不是 JPEG 或 BMP 图片"));
 }
 
 } // namespace
@@ -73,12 +93,12 @@ PhotoFacts ProbePhoto(const QString& path)
     } catch (const EFileAccessError& error) {
         return Unreadable(QString::fromStdString(error.what()));
     }
-    const QByteArray head = file.read(kHeaderBytes);
-    if (head.startsWith("\xFF\xD8"))
-        return ProbeJpeg(file, head);
-    if (head.startsWith("BM"))
-        return ProbeBmp(head);
-    return Unreadable(QStringLiteral("不是 JPEG 或 BMP 图片"));
+    PhotoFacts facts = ProbeHeader(file);
+    facts.size = file.size();
+    facts.modified = QFileInfo(file).lastModified();
+    if (file.seek(0))
+        facts.contentHash = PhotoHash(file);
+    return facts;
 }
 
 QString KindName(PhotoFacts::Kind kind)

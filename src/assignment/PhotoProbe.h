@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
-// What a photo file is, as the picture component reads its headers: enough
-// to show a plan of a run without decoding thousands of photos.
+// What a photo file is, as the picture component reads its headers (enough
+// to show a plan of a run without decoding thousands of photos), and which
+// bytes it held when the plan was made.
 struct PhotoFacts {
     enum class Kind {
         Jpeg,
@@ -15,12 +18,17 @@ struct PhotoFacts {
     int height = 0;
     // Why an unreadable photo cannot be read, for the user.
     QString problem;
+    // The file as it was read: its length, last change and the PhotoHash of
+    // all its bytes (empty when it could not be read), so that a run can
+    // tell a photo changed since the plan was shown.
+    qint64 size = 0;
+    QDateTime modified;
+    QByteArray contentHash;
 };
 
 // Tells the kind by the file's first bytes (a photo stored under a name of
-// the other kind still shows in a browser) and reads that kind's header.
-// Reads at most the first 256 KiB, more only when a JPEG's frame header lies
-// behind larger metadata. Only regular files are opened.
+// the other kind still shows in a browser) and reads that kind's header;
+// then hashes the whole file. Only regular files are opened.
 PhotoFacts ProbePhoto(const QString& path);
 
 // A short Chinese name of the kind, for tables: "JPEG", "BMP" or "无法读取".

@@ -1,6 +1,7 @@
 #include "assignment/RunJournal.h"
 
 #include "assignment/JournalStore.h"
+#include "assignment/PhotoHash.h"
 #include "assignment/SiteIdentity.h"
 
 #include <QDateTime>

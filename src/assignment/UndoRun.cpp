@@ -1,6 +1,7 @@
 #include "assignment/UndoRun.h"
 
 #include "assignment/JournalReading.h"
+#include "assignment/PhotoHash.h"
 #include "assignment/ReplaceFile.h"
 #include "assignment/RunJournal.h"
 #include "assignment/RunMessages.h"

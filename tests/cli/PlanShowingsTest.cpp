@@ -107,6 +107,16 @@ Shown ShownByTable(const QString& table)
     return shown;
 }
 
+PhotoFacts Facts(PhotoFacts::Kind kind, int width, int height, const QString& problem = {})
+{
+    PhotoFacts facts;
+    facts.kind = kind;
+    facts.width = width;
+    facts.height = height;
+    facts.problem = problem;
+    return facts;
+}
+
 PlanRow Row(qsizetype line, const QString& code, const QString& photoName, PhotoFacts photo)
 {
     PlanRow row;
@@ -131,25 +141,25 @@ TEST(PlanShowings, TheWindowThePrintedSheetAndTheCommandLineTellTheSameTexts)
     plan.installationFolder = folder.path();
     plan.database = QStringLiteral("(local) / school");
     // The row holds a photo path but no file lies where the new one goes.
-    PlanRow pathNoFile = Row(1, "S01", "1.jpg", {PhotoFacts::Kind::Jpeg, 768, 1152, {}});
+    PlanRow pathNoFile = Row(1, "S01", "1.jpg", Facts(PhotoFacts::Kind::Jpeg, 768, 1152));
     pathNoFile.studentExists = true;
     pathNoFile.currentPhoto = QStringLiteral("/old/a.jpg");
     pathNoFile.warnings = PlanWarning::HasPhoto;
     // A file to replace, and NULL in the row.
-    PlanRow fileNoPath = Row(2, "S02", "2.bmp", {PhotoFacts::Kind::Bmp, 200, 300, {}});
+    PlanRow fileNoPath = Row(2, "S02", "2.bmp", Facts(PhotoFacts::Kind::Bmp, 200, 300));
     fileNoPath.studentExists = true;
     fileNoPath.currentPhoto = QVariant(QMetaType::fromType<QString>());
     fileNoPath.destinationExists = true;
     fileNoPath.warnings = PlanWarning::HasPhoto;
-    PlanRow landscape = Row(3, "S03", "3.jpg", {PhotoFacts::Kind::Jpeg, 400, 267, {}});
+    PlanRow landscape = Row(3, "S03", "3.jpg", Facts(PhotoFacts::Kind::Jpeg, 400, 267));
     landscape.studentExists = true;
     landscape.currentPhoto = QString();
     landscape.warnings = PlanWarning::OddShape;
     // No student, an unreadable photo, a code and a name that need writing out.
     PlanRow nothingRight = Row(4, QStringLiteral("S\x01"), "a<b>&\".jpg",
-                               {PhotoFacts::Kind::Unreadable, 0, 0, QStringLiteral("不是 JPEG 或 BMP 图片")});
+                               Facts(PhotoFacts::Kind::Unreadable, 0, 0, QStringLiteral("不是 JPEG 或 BMP 图片")));
     nothingRight.warnings = PlanWarning::NoStudent | PlanWarning::UnreadablePhoto;
-    PlanRow clean = Row(5, "S05", "5.jpg", {PhotoFacts::Kind::Jpeg, 600, 900, {}});
+    PlanRow clean = Row(5, "S05", "5.jpg", Facts(PhotoFacts::Kind::Jpeg, 600, 900));
     clean.studentExists = true;
     clean.currentPhoto = QString();
     for (PlanRow* row : {&pathNoFile, &fileNoPath, &landscape, &nothingRight, &clean}) {
