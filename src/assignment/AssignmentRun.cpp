@@ -116,10 +116,10 @@ QList<Prepared> PrepareBatch(const AssignmentPlan& plan, qsizetype& next, TADOQu
 }
 
 // Puts the photo in place; the error, or nothing.
-QString WritePhoto(const QString& destination, const QByteArray& bytes)
+QString WritePhoto(const QString& destination, const QByteArray& bytes, const NewFileName& newFileName)
 {
     try {
-        ReplaceFile(destination, bytes);
+        ReplaceFile(destination, bytes, newFileName);
     } catch (const EReplaceFileError& error) {
         return QString::fromStdString(error.what());
     }
@@ -215,8 +215,14 @@ AssignmentOutcome RunAssignment(const AssignmentPlan& plan, TADOQuery& query, co
         OpenSiteDatabase(query, connectionString);
         // A run of no students changes nothing and has nothing to undo.
         if (settings.journal && !plan.rows.isEmpty()) {
-            journal = RunJournal::Begin(*settings.journal, plan.installationFolder, plan.database, plan.rows.size());
-            outcome.runId = journal->Id();
+            try {
+                journal = RunJournal::Begin(*settings.journal, plan.installationFolder, plan.database, plan.rows.size());
+                outcome.runId = journal->Id();
+            } catch (const EJournalError& error) {
+                const QString reason = QString::fromStdString(error.what());
+                if (!settings.continueWithoutJournal || !settings.continueWithoutJournal(reason))
+                    throw EJournalError(QStringLiteral("无法建立撤销记录（%1）").arg(reason).toStdString());
+            }
         }
         started = true;
 
@@ -226,7 +232,7 @@ AssignmentOutcome RunAssignment(const AssignmentPlan& plan, TADOQuery& query, co
                 const PlanRow& row = *student.row;
                 QString reason = student.notCopiedReason;
                 if (reason.isEmpty())
-                    reason = WritePhoto(row.destination, student.photo);
+                    reason = WritePhoto(row.destination, student.photo, settings.newFileName);
                 if (!reason.isEmpty()) {
                     outcome.notCopied << NoteOf(row, reason);
                     if (journal && student.entry.line != 0)

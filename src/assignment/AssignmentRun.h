@@ -1,6 +1,7 @@
 #pragma once
 
 #include "assignment/AssignmentTypes.h"
+#include "assignment/ReplaceFile.h"
 
 #include <QString>
 
@@ -19,6 +20,13 @@ struct RunSettings {
     const JournalStore* journal = nullptr;
     // Called after each student with the number gone through.
     std::function<void(qsizetype studentsDone)> progress;
+    // The names new photo files are written under before they take the
+    // photo's name (ReplaceFile.h); tests choose them to plant things there.
+    NewFileName newFileName = UnguessableNameBeside;
+    // Asked, with the reason, when the journal cannot be begun: true runs on
+    // without one (the run cannot be undone then); without an answer, or
+    // with false, the run fails before it changes anything.
+    std::function<bool(const QString& reason)> continueWithoutJournal = {};
 };
 
 // Carries out `plan` (AssignmentPlan.h) exactly: connects to the site's

@@ -12,13 +12,6 @@
 
 namespace {
 
-// The new file's name: the destination's and 64 random bits, drawn from the
-// operating system so that nobody can plant anything under it beforehand.
-QString UnguessableNameBeside(const QString& destination)
-{
-    return destination + QStringLiteral(".%1.new").arg(QRandomGenerator::system()->generate64(), 16, 16, QChar(u'0'));
-}
-
 [[noreturn]] void Fail(const QString& what, const QString& path, const QString& why)
 {
     throw EReplaceFileError(QStringLiteral("%1 %2：%3").arg(what, QDir::toNativeSeparators(path), why).toStdString());
@@ -26,13 +19,18 @@ QString UnguessableNameBeside(const QString& destination)
 
 } // namespace
 
-void ReplaceFile(const QString& destination, const QByteArray& bytes)
+QString UnguessableNameBeside(const QString& destination, int)
+{
+    return destination + QStringLiteral(".%1.new").arg(QRandomGenerator::system()->generate64(), 16, 16, QChar(u'0'));
+}
+
+void ReplaceFile(const QString& destination, const QByteArray& bytes, const NewFileName& newFileName)
 {
     // Created only if nothing at all is there, not even a link, with the
     // usual permissions for new files (a web server must be able to read it).
     QFile file;
     for (int attempt = 0; attempt < 3 && !file.isOpen(); ++attempt) {
-        file.setFileName(UnguessableNameBeside(destination));
+        file.setFileName(newFileName(destination, attempt));
         file.open(QIODevice::WriteOnly | QIODevice::NewOnly);
     }
     if (!file.isOpen())

@@ -25,7 +25,7 @@ namespace {
 
 const char kUsage[] = "usage: student-photo-cli assign --install-dir DIR --roster FILE\n"
                       "                              (--photos DIR | --photo-list FILE...)\n"
-                      "                              [--dry-run] [--proof-sheet FILE.html]\n"
+                      "                              [--dry-run] [--proof-sheet FILE.html] [--no-undo]\n"
                       "  --install-dir DIR   the web application's installation folder (holds Web.config\n"
                       "                      and upload/StudentPhoto/)\n"
                       "  --roster FILE       the student codes, one per line\n"
@@ -34,6 +34,8 @@ const char kUsage[] = "usage: student-photo-cli assign --install-dir DIR --roste
                       "  --photo-list FILE...  these photo files, all in one folder, in the order given\n"
                       "  --dry-run           print the plan of the run as a table and change nothing\n"
                       "  --proof-sheet FILE  write the plan as an HTML page to print and sign\n"
+                      "  --no-undo           run on when the undo record cannot be written (the run\n"
+                      "                      then cannot be undone)\n"
                       "Exit code: 0 every student set (or a clean plan), 3 some students not set (or a\n"
                       "plan with warnings), 1 refused or failed, 2 wrong arguments.\n"
                       "The database driver is STUDENT_PHOTO_ODBC_DRIVER, or FreeTDS when it is not set.\n"
@@ -46,6 +48,7 @@ const QList<OptionRule> kAssignOptions = {
     {"--photo-list", OptionValues::Several},
     {"--dry-run", OptionValues::None},
     {"--proof-sheet"},
+    {"--no-undo", OptionValues::None},
 };
 
 // The message on standard output, the full lists on standard error; the exit code.
@@ -125,10 +128,18 @@ int RunAssignCommand(const QStringList& arguments)
 
     JournalStore journal(JournalStore::DefaultDataFolder());
     AssignmentOutcome outcome;
+    bool journalRefused = false;
     {
         ProgressBar bar(QStringLiteral("设置学生图片"), input.codes.size());
-        outcome =
-            RunAssignment(*planned.plan, query, RunSettings{&journal, [&bar](qsizetype done) { bar.Update(done); }});
+        RunSettings settings{&journal, [&bar](qsizetype done) { bar.Update(done); }};
+        settings.continueWithoutJournal = [&](const QString&) {
+            journalRefused = !options.Has("--no-undo");
+            return !journalRefused;
+        };
+        outcome = RunAssignment(*planned.plan, query, settings);
     }
-    return Report(outcome, options);
+    const int exitCode = Report(outcome, options);
+    if (journalRefused)
+        PrintLine(stderr, QStringLiteral("不保留撤销记录继续设置：加上 --no-undo 再运行一次"));
+    return exitCode;
 }

@@ -24,7 +24,9 @@
 
 #include <memory>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace MessageTexts;
 using Result = AssignmentOutcome::Result;
@@ -79,11 +81,20 @@ protected:
         const PlanOutcome planned = Plan(codes, photoNames);
         if (!planned.plan)
             return planned.stopped;
-        return RunAssignment(*planned.plan, query, RunSettings{journal.get(), [this](qsizetype done) {
-                                                                   progress << done;
-                                                                   if (onProgress)
-                                                                       onProgress(done);
-                                                               }});
+        RunSettings settings{journal.get(), [this](qsizetype done) {
+                                 progress << done;
+                                 if (onProgress)
+                                     onProgress(done);
+                             }};
+        if (predictableNewFiles)
+            settings.newFileName = PredictableNewFileName;
+        return RunAssignment(*planned.plan, query, settings);
+    }
+
+    // The names a run writes new photo files under when predictableNewFiles is set.
+    static QString PredictableNewFileName(const QString& destination, int attempt)
+    {
+        return destination + QStringLiteral(".try%1.new").arg(attempt);
     }
 
     UndoOutcome Undo(UndoMode mode = UndoMode::LeaveChangedAlone)
@@ -109,6 +120,7 @@ protected:
     std::unique_ptr<JournalStore> journal = std::make_unique<JournalStore>(dataDir.path());
     QList<qsizetype> progress;
     std::function<void(qsizetype)> onProgress;
+    bool predictableNewFiles = false;
 };
 
 TEST_P(AssignmentRunTest, CopiesEveryPhotoAndWritesEveryRow)
@@ -368,13 +380,16 @@ TEST_P(AssignmentRunTest, PlantedLinksLeadNoBytesOutOfTheSite)
 {
     site->AddStudents({"K1", "K2"});
     const QString outside = site->WriteScratch("outside.txt", "outside the site");
-    // A link under the old copy's predictable name, and one at the destination itself.
-    ASSERT_TRUE(QFile::link(outside, site->SitePhotoFolder() + "K1.jpg.part"));
+    // A link where the copy first writes K1's photo, and one at K2's destination itself.
+    predictableNewFiles = true;
+    const QString planted = PredictableNewFileName(site->SitePhotoFolder() + "K1.jpg", 0);
+    ASSERT_TRUE(QFile::link(outside, planted));
     ASSERT_TRUE(QFile::link(outside, site->SitePhotoFolder() + "K2.jpg"));
 
     const AssignmentOutcome outcome = Run({"K1", "K2"}, {AddPhoto("1.jpg"), AddPhoto("2.jpg")});
 
     EXPECT_EQ(ReadFile(outside), QByteArray("outside the site"));
+    EXPECT_EQ(QFileInfo(planted).symLinkTarget(), outside);
     EXPECT_EQ(SitePhoto("K1"), ReadFile(TestDataPath(kPortrait)));
     EXPECT_EQ(outcome.notCopied.value(0).code, QStringLiteral("K2"));
     EXPECT_TRUE(outcome.notCopied.value(0).reason.contains(QStringLiteral("不是普通文件")));
@@ -439,13 +454,23 @@ TEST_P(AssignmentRunTest, NamedPipesAreNeitherReadNorWritten)
 {
     site->AddStudents({"P1", "P2"});
     // A photo swapped for a pipe after the list was made, and a pipe where
-    // the copy is made before it takes the photo's name.
+    // the copy first writes P2's photo before it takes the photo's name.
     const QString pipe = photoFolder + "pipe.jpg";
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-    ASSERT_EQ(::mkfifo(QFile::encodeName(site->SitePhotoFolder() + "P2.jpg.part").constData(), 0600), 0);
+    predictableNewFiles = true;
+    const QString planted = PredictableNewFileName(site->SitePhotoFolder() + "P2.jpg", 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(planted).constData(), 0600), 0);
+    // Held open for reading, so that a copy opening the pipe would write
+    // into it rather than wait for ever; the photo fits its buffer.
+    const int reader = ::open(QFile::encodeName(planted).constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
 
-    const AssignmentOutcome outcome = Run({"P1", "P2"}, {"pipe.jpg", AddPhoto("2.jpg")});
+    const AssignmentOutcome outcome = Run({"P1", "P2"}, {"pipe.jpg", AddPhoto("2.jpg", kSquare)});
 
+    char byte = 0;
+    EXPECT_LE(::read(reader, &byte, 1), 0) << "the copy wrote into the planted pipe";
+    ::close(reader);
+    EXPECT_TRUE(QFileInfo(planted).exists());
     ASSERT_EQ(outcome.notCopied.size(), 1);
     EXPECT_EQ(outcome.notCopied[0].code, QStringLiteral("P1"));
     EXPECT_EQ(SitePhoto("P2"), ReadFile(photoFolder + "2.jpg"));

@@ -83,7 +83,7 @@ TEST_F(AssignCommand, FailedRunsExitWithOneAndSayWhy)
     site.WriteWebConfig(site.DefaultWebConfig());
     result = Run({"--install-dir", site.Folder(), "--roster", Roster("001\n002\n"), "--photos", photoFolder});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.out, kCountsDiffer + "\n");
+    EXPECT_EQ(result.out, kCountsDiffer + "\n学生 2 名，图片 1 张\n");
 
     result = Run({"--install-dir", site.Folder(), "--roster", site.Scratch("absent.txt"), "--photos", photoFolder});
     EXPECT_EQ(result.exitCode, 1);
@@ -95,6 +95,27 @@ TEST_F(AssignCommand, FailedRunsExitWithOneAndSayWhy)
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, pipe + QStringLiteral(" 不是普通文件（可能是文件夹、命名管道或设备），不予读取\n"));
     EXPECT_EQ(site.Photos().value("001"), QString());
+}
+
+TEST_F(AssignCommand, AnUndoRecordThatCannotBeWrittenStopsTheRunUnlessNoUndoIsGiven)
+{
+    site.AddStudents({"001"});
+    site.ScratchPhoto("1.jpg");
+    const QStringList arguments{"--install-dir", site.Folder(), "--roster", Roster("001\n"), "--photos", photoFolder};
+    // A file where the data folder should be: no journal can be made there.
+    site.WriteScratch("data", "x");
+
+    CliResult result = Run(arguments);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.out.startsWith(kFailed + "\n\n出错原因：无法建立撤销记录（")) << result.out.toStdString();
+    EXPECT_TRUE(result.err.contains("--no-undo")) << result.err.toStdString();
+    EXPECT_EQ(site.Photos().value("001"), QString());
+    EXPECT_FALSE(QFile::exists(site.SitePhotoFolder() + "001.jpg"));
+
+    result = Run(arguments + QStringList{"--no-undo"});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(result.out, kDone + "\n");
+    EXPECT_EQ(site.Photos().value("001"), QStringLiteral("/upload/StudentPhoto/001.jpg"));
 }
 
 TEST_F(AssignCommand, WrongUsageExitsWithTwo)
