@@ -91,7 +91,9 @@ std::optional<AssignmentOutcome> CheckInput(const AssignmentInput& input)
     if (input.photoFolder.isEmpty())
         return Refusal(kNoPhotos);
     if (input.photoNames.size() != input.codes.size())
-        return Refusal(kCountsDiffer);
+        return Refusal(
+            kCountsDiffer
+            + QStringLiteral("\n学生 %1 名，图片 %2 张").arg(input.codes.size()).arg(input.photoNames.size()));
     for (qsizetype i = 0; i < input.codes.size(); ++i) {
         // The empty code is allowed: its photo becomes ".jpg".
         if (!input.codes[i].isEmpty() && !IsPlainFileName(input.codes[i])) {

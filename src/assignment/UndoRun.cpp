@@ -88,7 +88,8 @@ QString RunSummary(const JournalRun& run)
         .arg(students.isEmpty() ? QString() : QStringLiteral("，") + ShortCodeList(students));
 }
 
-UndoOutcome UndoRun(const JournalRun& run, const QString& installationFolder, TADOQuery& query, UndoMode mode)
+UndoOutcome UndoRun(const JournalRun& run, const QString& installationFolder, TADOQuery& query, UndoMode mode,
+                    const std::function<void(qsizetype done, qsizetype students)>& progress)
 {
     const QList<JournalEntry> entries = run.EntriesToUndo();
     if (entries.isEmpty() && run.undone)
@@ -112,6 +113,11 @@ UndoOutcome UndoRun(const JournalRun& run, const QString& installationFolder, TA
         const std::unique_ptr<RunJournal> journal = RunJournal::Reopen(run);
         const QString photoFolder = SitePhotoFolder(installationFolder);
 
+        qsizetype done = 0;
+        const auto lookedAt = [&] {
+            if (progress)
+                progress(++done, entries.size());
+        };
         for (auto entry = entries.crbegin(); entry != entries.crend(); ++entry) {
             const QString path = photoFolder + entry->code + QStringLiteral(".jpg");
             const PresentFile file = LookAt(path);
@@ -134,6 +140,7 @@ UndoOutcome UndoRun(const JournalRun& run, const QString& installationFolder, TA
             // A link is never followed, not even when forced.
             if (!changes.isEmpty() && (mode != UndoMode::Force || !file.regular)) {
                 outcome.leftAlone << StudentNote{entry->line, entry->code, changes.join(QStringLiteral("，"))};
+                lookedAt();
                 continue;
             }
             bool restored = false;
@@ -148,6 +155,7 @@ UndoOutcome UndoRun(const JournalRun& run, const QString& installationFolder, TA
             journal->Undone(*entry);
             if (restored)
                 outcome.restored << StudentNote{entry->line, entry->code, {}};
+            lookedAt();
         }
         query.Close();
         if (outcome.leftAlone.isEmpty())

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class JournalStore;
@@ -45,4 +46,7 @@ QString RunSummary(const JournalRun& run);
 // before is left alone and named, unless `mode` forces it. Refused, without
 // touching anything, when the site's Web.config now names another database
 // than the run used.
-UndoOutcome UndoRun(const JournalRun& run, const QString& installationFolder, TADOQuery& query, UndoMode mode);
+// `progress` is told after each student with the number looked at and the
+// number to look at.
+UndoOutcome UndoRun(const JournalRun& run, const QString& installationFolder, TADOQuery& query, UndoMode mode,
+                    const std::function<void(qsizetype done, qsizetype students)>& progress = {});

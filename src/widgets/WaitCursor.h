@@ -15,3 +15,13 @@ public:
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
+
+// The ordinary cursor for as long as it lives, inside a step that shows the
+// wait cursor: for a question the user must answer half-way.
+class WaitCursorLifted {
+public:
+    WaitCursorLifted() { QGuiApplication::setOverrideCursor(Qt::ArrowCursor); }
+    ~WaitCursorLifted() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursorLifted(const WaitCursorLifted&) = delete;
+    WaitCursorLifted& operator=(const WaitCursorLifted&) = delete;
+};

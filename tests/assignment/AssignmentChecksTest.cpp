@@ -28,8 +28,10 @@ TEST(AssignmentChecks, EachCheckStopsTheRunWithItsMessageInOrder)
          kFolderNotChosen},
         {"no photos before the counts", [](AssignmentInput& in) { in.photoFolder.clear(), in.codes << "../3"; },
          kNoPhotos},
-        {"counts before the codes", [](AssignmentInput& in) { in.codes << "../3"; }, kCountsDiffer},
-        {"fewer photos", [](AssignmentInput& in) { in.photoNames.removeLast(); }, kCountsDiffer},
+        {"counts before the codes, both counted", [](AssignmentInput& in) { in.codes << "../3"; },
+         kCountsDiffer + "\n学生 4 名，图片 3 张"},
+        {"fewer photos", [](AssignmentInput& in) { in.photoNames.removeLast(); },
+         kCountsDiffer + "\n学生 3 名，图片 2 张"},
         {"unsafe code before repeats",
          [](AssignmentInput& in) {
              in.codes = QStringList{"1", "a/b", "1"};

@@ -22,6 +22,7 @@
 
 const QString TForm1::kTitle = QStringLiteral("学生照片设置辅助工具");
 const QString TForm1::kFolderNotChosen = QStringLiteral("请点击\"浏览\"按钮选择软件安装目录！");
+const QString TForm1::kCancelledStatus = QStringLiteral("已取消，没有改动");
 
 TForm1::TForm1(Dialogs& dialogs, const InstallationFolderStore& folderStore, QWidget* parent)
     : QWidget(parent),
@@ -136,7 +137,9 @@ void TForm1::Button3Click()
 void TForm1::Button4Click()
 {
     try {
-        const QString rosterFile = dialogs_.ChooseFile(this, QStringLiteral("支持的文件(txt)|*.txt"), rosterFolder_);
+        // Until a roster was loaded, the codes are most likely kept beside the web application.
+        const QString startFolder = rosterFolder_.isEmpty() ? InstallationFolder().value_or(QString()) : rosterFolder_;
+        const QString rosterFile = dialogs_.ChooseFile(this, QStringLiteral("支持的文件(txt)|*.txt"), startFolder);
         if (!rosterFile.isEmpty()) {
             rosterFolder_ = QFileInfo(rosterFile).absolutePath();
             const WaitCursor busy;
@@ -167,28 +170,59 @@ void TForm1::Button5Click()
         const WaitCursor busy;
         return MakeAssignmentPlan(input, ADOQuery1);
     }();
+    // From here on the gauge and the status panel speak of this run only.
     if (!planned.plan) {
+        if (planned.stopped.result == AssignmentOutcome::Result::Failed)
+            ResetGauge();
         Report(planned.stopped);
         return;
     }
     // Nothing is written unless the user approves exactly this plan.
-    if (!planReview_->Approve(this, *planned.plan))
+    ResetGauge();
+    if (!planReview_->Approve(this, *planned.plan)) {
+        ui.StatusBar1->SetPanelText(0, kCancelledStatus);
         return;
-    Report(RunWhilePainting(*planned.plan));
+    }
+    bool declinedWithoutJournal = false;
+    const AssignmentOutcome outcome = RunWhilePainting(*planned.plan, declinedWithoutJournal);
+    if (declinedWithoutJournal) {
+        ResetGauge();
+        ui.StatusBar1->SetPanelText(0, kCancelledStatus);
+        return;
+    }
+    Report(outcome);
 }
 
-AssignmentOutcome TForm1::RunWhilePainting(const AssignmentPlan& plan)
+AssignmentOutcome TForm1::RunWhilePainting(const AssignmentPlan& plan, bool& declinedWithoutJournal)
 {
-    // The run works on this thread. After each student the gauge moves and
-    // the windows repaint what needs it (a part uncovered, say), but take no
-    // input: no click or key reaches a handler, and closing waits for the end.
-    const WaitCursor busy;
-    const QScopedValueRollback running(runInProgress_, true);
-    const RunSettings settings{&journal_, [this](qsizetype studentsDone) {
-                                   ui.Gauge1->SetProgress(static_cast<int>(studentsDone));
-                                   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-                               }};
+    const InputHeld held(*this);
+    RunSettings settings{&journal_, [this](qsizetype studentsDone) { MoveGauge(studentsDone); }};
+    settings.continueWithoutJournal = [&](const QString& reason) {
+        // The question needs the mouse: the wait cursor gives way meanwhile.
+        const WaitCursorLifted asking;
+        const bool goOn = dialogs_.Confirm(
+            QStringLiteral("无法建立撤销记录（%1）。不保留撤销记录继续设置吗？").arg(reason), QString());
+        declinedWithoutJournal = !goOn;
+        return goOn;
+    };
     return RunAssignment(plan, ADOQuery1, settings);
+}
+
+TForm1::InputHeld::InputHeld(TForm1& form) : running_(form.runInProgress_, true) { }
+
+void TForm1::MoveGauge(qsizetype done)
+{
+    // The work goes on on this thread. After each student the gauge moves
+    // and the windows repaint what needs it (a part uncovered, say), but take
+    // no input: no click or key reaches a handler, and closing waits for the end.
+    ui.Gauge1->SetProgress(static_cast<int>(done));
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TForm1::ResetGauge()
+{
+    ui.Gauge1->SetMaxValue(ui.ListBox1->count());
+    ui.Gauge1->SetProgress(0);
 }
 
 void TForm1::closeEvent(QCloseEvent* event)
@@ -245,11 +279,22 @@ void TForm1::Button9Click()
                 .arg(RunSummary(*run)),
             QString()))
         return;
+    // Undone like a run is made: the gauge moves per student, the window
+    // repaints and takes no input until the end.
+    ui.Gauge1->SetProgress(0);
     const UndoOutcome outcome = [&] {
-        const WaitCursor busy;
-        return UndoRun(*run, folder, ADOQuery1, UndoMode::LeaveChangedAlone);
+        const InputHeld held(*this);
+        return UndoRun(*run, folder, ADOQuery1, UndoMode::LeaveChangedAlone, [this](qsizetype done, qsizetype students) {
+            ui.Gauge1->SetMaxValue(static_cast<int>(students));
+            MoveGauge(done);
+        });
     }();
+    // What the panel said of the run undone is no longer true.
+    ui.StatusBar1->SetPanelText(0, outcome.result == UndoOutcome::Result::Completed ? QStringLiteral("已撤销")
+                                   : outcome.result == UndoOutcome::Result::Failed  ? QStringLiteral("撤销未完成")
+                                                                                    : QString());
     dialogs_.ShowMessage(outcome.message, outcome.details);
+    ResetGauge();
 }
 
 void TForm1::TakePhotoList(const QString& photoFolder, const QStringList& names)

@@ -3,10 +3,12 @@
 #include "assignment/AssignmentRun.h"
 #include "assignment/JournalStore.h"
 #include "platform/database/TADOQuery.h"
+#include "widgets/WaitCursor.h"
 #include "windows/main/ProofSheet.h"
 
 #include "ui_Form1.h"
 
+#include <QScopedValueRollback>
 #include <QWidget>
 
 #include <optional>
@@ -26,6 +28,8 @@ public:
     static const QString kTitle;
     // Edit1 holds this until an installation folder is known.
     static const QString kFolderNotChosen;
+    // Status panel 0 after a run that was called off before it changed anything.
+    static const QString kCancelledStatus;
 
     TForm1(Dialogs& dialogs, const InstallationFolderStore& folderStore, QWidget* parent = nullptr);
 
@@ -67,8 +71,25 @@ private:
     void Button8Click();
     void Button9Click();
 
+    // While it lives, the window shows the wait cursor, takes no input and
+    // refuses to close: an assignment run or an undo goes on.
+    class InputHeld {
+    public:
+        explicit InputHeld(TForm1& form);
+
+    private:
+        WaitCursor busy_;
+        QScopedValueRollback<bool> running_;
+    };
+
     void Report(const AssignmentOutcome& outcome);
-    AssignmentOutcome RunWhilePainting(const AssignmentPlan& plan);
+    // `declinedWithoutJournal` is set when the user chose not to run on
+    // without an undo record; nothing was changed then.
+    AssignmentOutcome RunWhilePainting(const AssignmentPlan& plan, bool& declinedWithoutJournal);
+    // Moves the gauge to `done` and lets the windows repaint.
+    void MoveGauge(qsizetype done);
+    // The gauge at 0 of the roster's length.
+    void ResetGauge();
     // Edit1's folder, or nothing while none has been chosen.
     std::optional<QString> InstallationFolder() const;
 

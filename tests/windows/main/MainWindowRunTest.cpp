@@ -145,7 +145,7 @@ TEST_F(MainWindowRun, Button5ChecksItsInputsFirst)
     clickWith(site.Folder(), "1\n", {});
     clickWith(site.Folder(), "1\n2\n", {site.ScratchPhoto("1.jpg")});
 
-    EXPECT_EQ(dialogs.messages, (QStringList{kFolderNotChosen, kNoPhotos, kCountsDiffer}));
+    EXPECT_EQ(dialogs.messages, (QStringList{kFolderNotChosen, kNoPhotos, kCountsDiffer + "\n学生 2 名，图片 1 张"}));
 
     // An empty folder text (a remembered key without a value) counts as chosen:
     // the run fails on its missing Web.config instead.
@@ -165,12 +165,17 @@ TEST_F(MainWindowRun, Button5ShowsThePlanAndAssignsThePhotosOnlyWhenApproved)
         {site.ScratchPhoto("3.bmp", "bmpsuite/g/rgb24.bmp"), site.ScratchPhoto("1.jpg"), site.ScratchPhoto("2.jpg")});
     PaintCounter counter(form.ui.Gauge1);
 
-    // Cancelled on the proof sheet: nothing written, nothing said.
+    // Cancelled on the proof sheet: nothing written, nothing said but in
+    // the panel, where an older run's outcome would mislead.
+    form.ui.StatusBar1->SetPanelText(0, kDoneStatus);
+    form.ui.Gauge1->SetProgress(3);
     review.approve = false;
     QTest::mouseClick(form.ui.Button5, Qt::LeftButton);
     ASSERT_EQ(review.plans.size(), 1);
     EXPECT_EQ(review.plans[0].rows.value(2).photoName, QStringLiteral("3.bmp"));
     EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_EQ(form.ui.StatusBar1->PanelText(0), TForm1::kCancelledStatus);
+    EXPECT_EQ(form.ui.Gauge1->Progress(), 0);
     EXPECT_TRUE(QDir(site.SitePhotoFolder()).isEmpty());
     EXPECT_EQ(site.Photos().value("S01"), QString());
 
@@ -186,11 +191,13 @@ TEST_F(MainWindowRun, Button5ShowsThePlanAndAssignsThePhotosOnlyWhenApproved)
                                                      {"S03", "/upload/StudentPhoto/S03.jpg"}}));
     EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "S03.jpg"), ReadFile(TestDataPath("bmpsuite/g/rgb24.bmp")));
 
-    // A second run in the same session, after the site lost its Web.config.
+    // A second run in the same session, after the site lost its Web.config:
+    // the gauge no longer shows the first run's 100 %.
     QFile::remove(site.Folder() + "Web.config");
     QTest::mouseClick(form.ui.Button5, Qt::LeftButton);
     EXPECT_TRUE(dialogs.messages.value(1).startsWith(kFailed + "\n\n出错原因：找不到配置文件"));
     EXPECT_EQ(form.ui.StatusBar1->PanelText(0), kFailedStatus);
+    EXPECT_EQ(form.ui.Gauge1->Progress(), 0);
     EXPECT_EQ(review.plans.size(), 2);
 
     // And once more with it back (every run opens afresh), one photo gone:
@@ -256,6 +263,70 @@ TEST_F(MainWindowRun, Button9UndoesTheLastRunAfterAskingAndSaysWhatItDid)
     EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "S01.jpg"), QByteArray("S01 before"));
     EXPECT_FALSE(QFile::exists(site.SitePhotoFolder() + "S02.jpg"));
     EXPECT_EQ(site.Photos(), (QMap<QString, QString>{{"S01", ""}, {"S02", ""}}));
+}
+
+TEST_F(MainWindowRun, Button9UndoesLikeARunIsMadeGaugePerStudentPaintingButOpen)
+{
+    site.AddStudents({"S01", "S02", "S03", "S04"});
+    form.ui.Edit1->setText(site.Folder());
+    LoadRoster("S01\nS02\nS03\nS04\n");
+    LoadPhotos({site.ScratchPhoto("1.jpg"), site.ScratchPhoto("2.jpg"), site.ScratchPhoto("3.jpg"),
+                site.ScratchPhoto("4.jpg")});
+    QTest::mouseClick(form.ui.Button5, Qt::LeftButton);
+    ASSERT_EQ(dialogs.messages.value(0), kDone);
+    ASSERT_EQ(form.ui.Gauge1->PercentDone(), 100);
+
+    // The first time the undo lets events through, the window is looked at:
+    // one student undone of four, the wait cursor up; a part of it is to be
+    // painted again, and it is closed.
+    PaintCounter labelPaints(form.ui.Label1);
+    int firstPercent = -1;
+    bool busy = false, closed = true;
+    QTimer::singleShot(0, &form, [&] {
+        firstPercent = form.ui.Gauge1->PercentDone();
+        busy = QGuiApplication::overrideCursor() && QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        form.ui.Label1->update();
+        closed = form.close();
+    });
+    dialogs.confirmAnswers.push_back(true);
+    QTest::mouseClick(form.ui.Button9, Qt::LeftButton);
+
+    EXPECT_TRUE(dialogs.messages.value(1).endsWith(QStringLiteral("的设置：4 名学生恢复了原来的照片和记录。")))
+        << dialogs.messages.value(1).toStdString();
+    EXPECT_EQ(firstPercent, 25);
+    EXPECT_TRUE(busy);
+    EXPECT_GE(labelPaints.count, 1);
+    EXPECT_FALSE(closed);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    // Nothing is left to say that the photos are set.
+    EXPECT_EQ(form.ui.StatusBar1->PanelText(0), QStringLiteral("已撤销"));
+    EXPECT_EQ(form.ui.Gauge1->Progress(), 0);
+    EXPECT_EQ(form.ui.Gauge1->MaxValue(), 4);
+}
+
+TEST_F(MainWindowRun, Button5AsksBeforeRunningWithoutAnUndoRecordAndChangesNothingUnlessTold)
+{
+    site.AddStudents({"S01"});
+    form.ui.Edit1->setText(site.Folder());
+    LoadRoster("S01\n");
+    LoadPhotos({site.ScratchPhoto("1.jpg")});
+    // A data folder where no folder can be made: a file stands there.
+    const QString blocked = site.WriteScratch("not-a-folder", "x");
+    form.UseJournal(JournalStore(blocked));
+
+    QTest::mouseClick(form.ui.Button5, Qt::LeftButton);
+    ASSERT_EQ(dialogs.questions.size(), 1);
+    EXPECT_TRUE(dialogs.questions[0].startsWith(QStringLiteral("无法建立撤销记录（")));
+    EXPECT_TRUE(dialogs.questions[0].endsWith(QStringLiteral("）。不保留撤销记录继续设置吗？")));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_EQ(form.ui.StatusBar1->PanelText(0), TForm1::kCancelledStatus);
+    EXPECT_TRUE(QDir(site.SitePhotoFolder()).isEmpty());
+    EXPECT_EQ(site.Photos().value("S01"), QString());
+
+    dialogs.confirmAnswers.push_back(true);
+    QTest::mouseClick(form.ui.Button5, Qt::LeftButton);
+    EXPECT_EQ(dialogs.messages, QStringList{kDone});
+    EXPECT_EQ(site.Photos().value("S01"), QStringLiteral("/upload/StudentPhoto/S01.jpg"));
 }
 
 TEST_F(MainWindowRun, ProofSheetPutsWarningsFirstFillsInThumbnailsAndAnswersWithItsButtons)

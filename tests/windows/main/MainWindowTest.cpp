@@ -174,9 +174,10 @@ TEST_F(MainWindowTest, ChoosersOpenWhereTheUserWorks)
     for (QPushButton* button :
          {form.ui.Button1, form.ui.Button1, form.ui.Button2, form.ui.Button2, form.ui.Button4, form.ui.Button4})
         QTest::mouseClick(button, Qt::LeftButton);
-    // The photos open beside the site until there is a photo folder.
+    // The photos and the roster open beside the site until there is a
+    // photo folder, a roster.
     EXPECT_EQ(dialogs.startFolders,
-              (QStringList{"", site, site, FolderString(QFileInfo(photo).absolutePath()), "", temp.path()}));
+              (QStringList{"", site, site, FolderString(QFileInfo(photo).absolutePath()), site, temp.path()}));
 }
 
 TEST(QtChineseTexts, QtsOwnButtonsAreChineseWhenTheTranslationIsThere)
