@@ -22,14 +22,17 @@ namespace {
 constexpr int kMaxJobs = 64;
 
 const char kResizeUsage[] = "usage: student-photo-cli resize --source DIR --target DIR [--width 120] [--height 180]\n"
-                            "                                [--fit stretch|crop|face] [--jobs N]\n"
+                            "                                [--fit stretch|crop|face] [--jobs N] [--overwrite]\n"
                             "  scales every *.jpg picture of the source folder, in listing order, to WIDTH x HEIGHT\n"
                             "  and writes them into the target folder as 001.jpg, 002.jpg ... (BMP data)\n"
                             "  --fit stretch  the whole picture, stretched (the default)\n"
                             "  --fit crop     the largest centred part of the output's proportions\n"
                             "  --fit face     the part around the largest face, the face about half the height;\n"
                             "                 pictures without a face are cropped, and named\n"
-                            "  --jobs N       decode and draw on N threads (default: one per processor core)\n";
+                            "  --jobs N       decode and draw on N threads (default: one per processor core)\n"
+                            "  --overwrite    replace pictures of the same names already in the target folder\n"
+                            "  WIDTH and HEIGHT are whole numbers from 1 to 10000; the target folder may be\n"
+                            "  neither the source folder nor inside it.\n";
 
 const QList<OptionRule> kResizeOptions = {
     {"--source", OptionValues::One, OptionPresence::Required},
@@ -38,6 +41,7 @@ const QList<OptionRule> kResizeOptions = {
     {"--height"},
     {"--fit"},
     {"--jobs"},
+    {"--overwrite", OptionValues::None},
 };
 
 } // namespace
@@ -60,10 +64,14 @@ int RunResizeCommand(const QStringList& arguments)
 
     const std::optional<std::int32_t> width = ParseSideLength(widthText);
     if (!width)
-        return UsageError("resize", kResizeUsage, QStringLiteral("--width %1 is not a whole number").arg(widthText));
+        return UsageError(
+            "resize", kResizeUsage,
+            QStringLiteral("--width %1 is not a whole number from 1 to %2").arg(widthText).arg(kMaxSideLength));
     const std::optional<std::int32_t> height = ParseSideLength(heightText);
     if (!height)
-        return UsageError("resize", kResizeUsage, QStringLiteral("--height %1 is not a whole number").arg(heightText));
+        return UsageError(
+            "resize", kResizeUsage,
+            QStringLiteral("--height %1 is not a whole number from 1 to %2").arg(heightText).arg(kMaxSideLength));
     const std::optional<FitMode> fit = FitModeFromOption(fitText);
     if (!fit)
         return UsageError("resize", kResizeUsage, QStringLiteral("--fit %1 is not stretch, crop or face").arg(fitText));
@@ -89,6 +97,7 @@ int RunResizeCommand(const QStringList& arguments)
     job.height = *height;
     job.fit = *fit;
     job.workers = jobs;
+    job.overwrite = options.Has("--overwrite");
     ListFiles(job.sourceFolder, kJpegMask, job.names);
 
     BatchResizeReport report;
@@ -102,6 +111,12 @@ int RunResizeCommand(const QStringList& arguments)
     } catch (const EResizeFoldersNotChosen&) {
         PrintLine(stderr, kResizeNoFolderMessage);
         return kExitUsage;
+    } catch (const EResizeWouldOverwrite& refusal) {
+        PrintLine(stderr, QStringLiteral("%1（%2）；要覆盖它们，加上 --overwrite 再运行一次")
+                              .arg(QString::fromStdString(refusal.what()),
+                                   refusal.Existing().mid(0, 10).join(u' ')
+                                       + (refusal.Existing().size() > 10 ? QStringLiteral(" …") : QString())));
+        return kExitFailed;
     }
     PrintLine(stdout, ResizeSucceededText(report));
     return kExitSuccess;

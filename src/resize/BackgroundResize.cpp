@@ -35,8 +35,14 @@ void BackgroundResize::Start(BatchResizeJob job)
             outcome.ending = ResizeOutcome::Ending::FoldersNotChosen;
         } catch (const EResizeFailed& failure) {
             outcome.ending = ResizeOutcome::Ending::Failed;
+            outcome.cause = failure.Cause();
+            outcome.refused = failure.SequenceNumber() == 0;
             // The outputs before the picture it stopped at were written.
             outcome.report.written = std::max(failure.SequenceNumber() - 1, 0);
+        } catch (const EResizeWouldOverwrite& refusal) {
+            outcome.ending = ResizeOutcome::Ending::Failed;
+            outcome.cause = QString::fromStdString(refusal.what());
+            outcome.refused = true;
         }
         outcome_ = std::move(outcome);
         QMetaObject::invokeMethod(

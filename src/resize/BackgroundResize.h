@@ -11,6 +11,10 @@ struct ResizeOutcome {
     enum class Ending { Succeeded, Failed, FoldersNotChosen, Stopped };
     Ending ending = Ending::Succeeded;
     BatchResizeReport report; // what was written; the rest of it for Succeeded and Stopped
+    QString cause = {};       // Failed: what went wrong, and with which picture
+    // Failed before its first picture, by a check made up front: the run
+    // did not take place.
+    bool refused = false;
 };
 
 // Runs one batch resize at a time on a thread of its own, so that the window

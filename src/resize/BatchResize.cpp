@@ -10,17 +10,27 @@
 #include "picture/TFileFormatsList.h"
 #include "resize/OrderedPool.h"
 
+#include <QDir>
 #include <QFileInfo>
-#include <QHash>
 
 #include <algorithm>
 #include <filesystem>
-#include <limits>
 #include <memory>
 #include <thread>
 #include <vector>
 
 EResizeFoldersNotChosen::EResizeFoldersNotChosen() : std::runtime_error(kResizeNoFolderMessage.toStdString()) { }
+
+EResizeWouldOverwrite::EResizeWouldOverwrite(QStringList existing)
+    : std::runtime_error(QStringLiteral("目标文件夹中已有 %1 张同名图片，会被覆盖").arg(existing.size()).toStdString()),
+      existing_(std::move(existing))
+{
+}
+
+QString ResizeFailureText(const QString& cause)
+{
+    return kResizeFailedMessage + QStringLiteral("\n\n出错原因：") + cause;
+}
 
 EResizeFailed::EResizeFailed(QString cause, int sequenceNumber)
     : std::runtime_error(kResizeFailedMessage.toStdString()), cause_(std::move(cause)), sequenceNumber_(sequenceNumber)
@@ -63,10 +73,25 @@ std::optional<std::int32_t> ParseSideLength(const QString& text)
 {
     bool isNumber = false;
     const qlonglong value = text.trimmed().toLongLong(&isNumber, 10);
-    if (!isNumber || value < std::numeric_limits<std::int32_t>::min()
-        || value > std::numeric_limits<std::int32_t>::max())
+    if (!isNumber || value < 1 || value > kMaxSideLength)
         return std::nullopt;
     return static_cast<std::int32_t>(value);
+}
+
+QString SideLengthProblem(const QString& side, const QString& text)
+{
+    return QStringLiteral("图片%1“%2”不是 1 到 %3 之间的整数").arg(side, text).arg(kMaxSideLength);
+}
+
+QStringList OutputsThatExist(const BatchResizeJob& job)
+{
+    QStringList existing;
+    for (int n = 1; n <= job.names.size(); ++n) {
+        const QFileInfo output(job.targetFolder + ResizeOutputName(n));
+        if (output.exists() || output.isSymLink())
+            existing << output.fileName();
+    }
+    return existing;
 }
 
 namespace {
@@ -81,8 +106,12 @@ constexpr std::size_t kPicturesInFlightPerWorker = 2;
 // written.
 void CheckSurfaceSize(std::int32_t width, std::int32_t height, DisplayColorDepth depth)
 {
-    if (width <= 0 || height <= 0)
-        throw EResizeFailed(QStringLiteral("图片宽度和高度必须大于 0（现为 %1 × %2）").arg(width).arg(height), 0);
+    if (width < 1 || height < 1 || width > kMaxSideLength || height > kMaxSideLength)
+        throw EResizeFailed(QStringLiteral("图片宽度和高度必须是 1 到 %1 之间的整数（现为 %2 × %3）")
+                                .arg(kMaxSideLength)
+                                .arg(width)
+                                .arg(height),
+                            0);
     try {
         PixelGrid::CheckSize(width, height, depth.BitsPerPixel());
     } catch (const EOutOfResources& error) {
@@ -90,30 +119,49 @@ void CheckSurfaceSize(std::int32_t width, std::int32_t height, DisplayColorDepth
     }
 }
 
-// With the target folder equal to the source folder, an output may carry the
-// name of a listed picture. Replacing a picture the run has already read is
-// what the user asked for; replacing one it has not read yet would destroy
-// that photo and feed the run its own output instead. Such a run is refused
-// before it starts.
-void CheckNoUnreadSourceIsReplaced(const BatchResizeJob& job)
+// Outputs written into the source folder would replace the originals (and
+// turn them into BMP data under their own names); written below it, they
+// would join the source's pictures at the next listing. Folders are compared
+// as the file system resolves them, links included.
+void CheckTargetOutsideSource(const BatchResizeJob& job)
 {
-    QHash<QString, int> listedAt; // canonical path -> sequence number
-    for (qsizetype i = 0; i < job.names.size(); ++i) {
-        const QString canonical = QFileInfo(job.sourceFolder + job.names[i]).canonicalFilePath();
-        if (!canonical.isEmpty())
-            listedAt.insert(canonical, static_cast<int>(i + 1));
-    }
-    if (listedAt.isEmpty())
+    const QString source = QFileInfo(job.sourceFolder).canonicalFilePath();
+    const QString target = QFileInfo(job.targetFolder).canonicalFilePath();
+    if (source.isEmpty() || target.isEmpty())
         return;
-    for (int n = 1; n <= job.names.size(); ++n) {
-        const QString output = job.targetFolder + ResizeOutputName(n);
-        const auto listed = listedAt.constFind(QFileInfo(output).canonicalFilePath());
-        if (listed != listedAt.constEnd() && *listed > n)
-            throw EResizeFailed(QStringLiteral("第 %1 张图片的输出 %2 会覆盖尚未读取的源图片 %3")
-                                    .arg(n)
-                                    .arg(output, job.names[*listed - 1]),
-                                0);
+    if (target == source)
+        throw EResizeFailed(QStringLiteral("目标图片路径就是源图片路径，调整后的图片会覆盖原图，请另选一个目标文件夹"),
+                            0);
+    if (target.startsWith(source.endsWith(u'/') ? source : source + u'/'))
+        throw EResizeFailed(QStringLiteral("目标图片路径在源图片路径之内，请另选一个目标文件夹"), 0);
+}
+
+void CheckNothingIsOverwritten(const BatchResizeJob& job)
+{
+    if (job.overwrite)
+        return;
+    if (QStringList existing = OutputsThatExist(job); !existing.isEmpty())
+        throw EResizeWouldOverwrite(std::move(existing));
+}
+
+// A picture's failure, in the user's words: what went wrong, then the
+// component's own message. `bytes` are the file's, once it was read.
+QString PictureFailure(const std::exception& error, const std::vector<std::uint8_t>* bytes)
+{
+    const QString detail = QString::fromUtf8(error.what());
+    if (dynamic_cast<const EFOpenError*>(&error))
+        return QStringLiteral("无法打开文件（%1）").arg(detail);
+    if (dynamic_cast<const EOutOfResources*>(&error))
+        return QStringLiteral("图片太大，无法处理（%1）").arg(detail);
+    if (dynamic_cast<const EJPEG*>(&error) || dynamic_cast<const EInvalidGraphic*>(&error)
+        || dynamic_cast<const EReadError*>(&error)) {
+        // What this tool writes: BMP data under a ".jpg" name.
+        if (bytes && bytes->size() >= 2 && (*bytes)[0] == 'B' && (*bytes)[1] == 'M')
+            return QStringLiteral("文件里是 BMP 数据，不是 JPEG 图片（可能是本工具调整或保存过的图片）（%1）")
+                .arg(detail);
+        return QStringLiteral("不是完好的 JPEG 图片（%1）").arg(detail);
     }
+    return detail;
 }
 
 // What one worker keeps from picture to picture: the buffer files are read
@@ -138,6 +186,7 @@ ResizedPicture ResizeOne(ResizeWorker& worker, const BatchResizeJob& job, std::s
 {
     ResizedPicture result;
     const QString source = job.sourceFolder + job.names[static_cast<qsizetype>(index)];
+    bool read = false; // this picture's bytes are in the worker's buffer
     try {
         const std::filesystem::path path = FileSystemPath(source);
         std::unique_ptr<TGraphic> picture = NewGraphicFor(path, job.displayDepth);
@@ -145,12 +194,16 @@ ResizedPicture ResizeOne(ResizeWorker& worker, const BatchResizeJob& job, std::s
         if (worker.fileBytes.use_count() > 1)
             worker.fileBytes = std::make_shared<std::vector<std::uint8_t>>();
         ReadFileBytes(path, *worker.fileBytes);
+        read = true;
         picture->LoadFromBytes(worker.fileBytes);
         result.face = DrawFitted(worker.surface.Canvas(), TRect{0, 0, job.width, job.height}, *picture, job.fit,
                                  worker.faces.get());
         worker.surface.SaveToStream(result.bmp);
     } catch (const std::exception& error) {
-        result.failure = QStringLiteral("%1: %2").arg(source, QString::fromUtf8(error.what()));
+        result.failure = QStringLiteral("第 %1 张图片 %2：%3")
+                             .arg(index + 1)
+                             .arg(job.names[static_cast<qsizetype>(index)],
+                                  PictureFailure(error, read ? worker.fileBytes.get() : nullptr));
     }
     return result;
 }
@@ -180,12 +233,18 @@ std::vector<std::unique_ptr<ResizeWorker>> MakeWorkers(const BatchResizeJob& job
 
 } // namespace
 
-BatchResizeReport RunBatchResize(const BatchResizeJob& job, const ResizeProgress& progress, std::stop_token stop)
+void CheckResizeJob(const BatchResizeJob& job)
 {
     if (job.sourceFolder.isEmpty() || job.targetFolder.isEmpty())
         throw EResizeFoldersNotChosen();
     CheckSurfaceSize(job.width, job.height, job.displayDepth);
-    CheckNoUnreadSourceIsReplaced(job);
+    CheckTargetOutsideSource(job);
+}
+
+BatchResizeReport RunBatchResize(const BatchResizeJob& job, const ResizeProgress& progress, std::stop_token stop)
+{
+    CheckResizeJob(job);
+    CheckNothingIsOverwritten(job);
     std::vector<std::unique_ptr<ResizeWorker>> workers;
     try {
         workers = MakeWorkers(job);
@@ -212,7 +271,9 @@ BatchResizeReport RunBatchResize(const BatchResizeJob& job, const ResizeProgress
         try {
             WriteFileBytes(FileSystemPath(output), picture.bmp);
         } catch (const std::exception& error) {
-            failure.emplace(QStringLiteral("%1: %2").arg(output, QString::fromUtf8(error.what())), sequenceNumber);
+            failure.emplace(QStringLiteral("无法写入 %1（%2）")
+                                .arg(QDir::toNativeSeparators(output), QString::fromUtf8(error.what())),
+                            sequenceNumber);
             return false;
         }
         if (picture.face == FaceOutcome::NotFound)

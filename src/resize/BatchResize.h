@@ -47,6 +47,8 @@ struct BatchResizeJob {
     int workers = 0;
     // The outputs' depth: the depth of the surfaces they are drawn on.
     DisplayColorDepth displayDepth = {};
+    // Whether outputs may replace pictures already in the target folder.
+    bool overwrite = false;
 };
 
 // What a run that ended without failing has to tell.
@@ -69,8 +71,9 @@ public:
     EResizeFoldersNotChosen();
 };
 
-// The run stopped at its first failure. what() is the message the user sees;
-// Cause() says what went wrong and with which file, for the command line.
+// The run stopped at its first failure, or was refused before it began.
+// what() is the message the user sees first; Cause() says what went wrong
+// and with which picture, in Chinese, to follow it (ResizeFailureText).
 // Outputs written before the failure stay in place.
 class EResizeFailed : public std::runtime_error {
 public:
@@ -85,6 +88,20 @@ private:
     int sequenceNumber_;
 };
 
+// The target folder holds pictures that the run would replace, and the job
+// does not allow it; nothing was done.
+class EResizeWouldOverwrite : public std::runtime_error {
+public:
+    explicit EResizeWouldOverwrite(QStringList existing);
+    const QStringList& Existing() const { return existing_; }
+
+private:
+    QStringList existing_;
+};
+
+// The message box text of a failure: the fixed first line, then the cause.
+QString ResizeFailureText(const QString& cause);
+
 // Told once with 0 before the first picture, then with n (1, 2 …) before the
 // n-th output is saved; `total` is the length of the list. Always on the
 // thread that runs the job.
@@ -98,9 +115,19 @@ QString ResizeOutputName(int sequenceNumber);
 // The names of the first `count` outputs of a run, in order.
 QStringList ResizeOutputNames(int count);
 
+// The largest width or height a run makes.
+inline constexpr std::int32_t kMaxSideLength = 10000;
+
 // The whole number a size field holds (blanks around it allowed), or nothing
-// when the text is not a whole number in the 32-bit range.
+// when the text is not a whole number from 1 to kMaxSideLength.
 std::optional<std::int32_t> ParseSideLength(const QString& text);
+
+// What is wrong with a size field's text, for the user: "图片宽度“abc”不是 1
+// 到 10000 之间的整数". `side` is "宽度" or "高度".
+QString SideLengthProblem(const QString& side, const QString& text);
+
+// The outputs of `job` that would replace files already in the target folder.
+QStringList OutputsThatExist(const BatchResizeJob& job);
 
 // Runs the job. Worker threads each read a file into a buffer they reuse,
 // decode and draw it onto their own white width-by-height surface at the
@@ -111,14 +138,20 @@ std::optional<std::int32_t> ParseSideLength(const QString& text);
 // list. A stop request ends the run after the output being written; the
 // outputs before it stay.
 //
-// Throws EResizeFoldersNotChosen when a folder string is empty, and
-// EResizeFailed when a side is zero or less, face mode's detector cannot be
-// loaded, the surface would exceed the
-// picture component's grid limit, an output would replace a listed picture
-// that the run has not read yet (target folder = source folder), or any
-// picture cannot be loaded, decoded, drawn or saved: the first such picture
-// in list order ends the run, the outputs before it stay and none after it
-// is written. Every check that can be made up front is made before any file
-// is written.
+// Throws EResizeFoldersNotChosen when a folder string is empty;
+// EResizeWouldOverwrite when outputs would replace files already in the
+// target and the job does not allow it; and EResizeFailed when a side is not
+// from 1 to kMaxSideLength, the target folder is the source folder or lies
+// inside it (the outputs would replace the originals or mix with them), face
+// mode's detector cannot be loaded, the surface would exceed the picture
+// component's grid limit, or any picture cannot be loaded, decoded, drawn or
+// saved: the first such picture in list order ends the run, the outputs
+// before it stay and none after it is written. Every check that can be made
+// up front is made before any file is written.
+// The checks RunBatchResize makes up front, but for what the target already
+// holds: folders chosen, the size, the target outside the source. Throws as
+// RunBatchResize does.
+void CheckResizeJob(const BatchResizeJob& job);
+
 BatchResizeReport RunBatchResize(const BatchResizeJob& job, const ResizeProgress& progress = {},
                                  std::stop_token stop = {});

@@ -82,7 +82,13 @@ TEST_F(ResizeCommandTest, WrongUsageChangesNothing)
         {{"--source", Source(), "--source", Source(), "--target", Target()}, 2, "--source given twice"},
         {{"--source", missing, "--target", Target()}, 2, "is not a folder"},
         {{"--source", Source(), "--target", missing}, 2, "is not a folder"},
-        {{"--source", Source(), "--target", Target(), "--width", "0"}, 1, "片大小调整失败"},
+        {{"--source", Source(), "--target", Target(), "--width", "0"},
+         2,
+         "--width 0 is not a whole number from 1 to 10000"},
+        {{"--source", Source(), "--target", Target(), "--height", "10001"},
+         2,
+         "--height 10001 is not a whole number from 1 to 10000"},
+        {{"--source", Source(), "--target", Source()}, 1, "目标图片路径就是源图片路径"},
     };
     for (const auto& row : rows) {
         const CliResult result = Run(row.arguments);
@@ -92,6 +98,22 @@ TEST_F(ResizeCommandTest, WrongUsageChangesNothing)
         EXPECT_TRUE(TargetFiles().isEmpty());
         EXPECT_FALSE(QFileInfo::exists(missing));
     }
+}
+
+TEST_F(ResizeCommandTest, PicturesInTheTargetAreReplacedOnlyWithOverwrite)
+{
+    ASSERT_TRUE(QFile::copy(TestDataPath("jpeg/photos/hopper.jpg"), Source() + "/a.jpg"));
+    WriteFile(Target() + "/001.jpg", "older");
+    CliResult result = Run({"--source", Source(), "--target", Target()});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains(QStringLiteral("目标文件夹中已有 1 张同名图片，会被覆盖（001.jpg）")))
+        << result.err.toStdString();
+    EXPECT_TRUE(result.err.contains("--overwrite"));
+    EXPECT_EQ(ReadFile(Target() + "/001.jpg"), QByteArray("older"));
+
+    result = Run({"--source", Source(), "--target", Target(), "--overwrite"});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_TRUE(IsSampleOf(Target() + "/001.jpg", TestDataPath("jpeg/photos/hopper.jpg"), {120, 180}));
 }
 
 TEST_F(ResizeCommandTest, FaceModeNamesThePicturesWithoutAFace)

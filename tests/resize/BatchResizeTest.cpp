@@ -41,9 +41,13 @@ protected:
         ASSERT_TRUE(QFile::copy(TestDataPath(testDataName), Source() + name)) << name.toStdString();
     }
 
+    // Several cases run one job after another into the target: the later
+    // runs replace the earlier outputs.
     BatchResizeJob Job(QStringList names, int width = 120, int height = 180) const
     {
-        return {Source(), std::move(names), Target(), width, height};
+        BatchResizeJob job{Source(), std::move(names), Target(), width, height};
+        job.overwrite = true;
+        return job;
     }
 
     QStringList TargetFiles() const
@@ -74,9 +78,12 @@ TEST(ParseSideLength, WholeNumbersOnly)
         {"120", 120},
         {" 180 ", 180},
         {"+7", 7},
-        {"-5", -5},
-        {"0", 0},
-        {"2147483647", 2147483647},
+        {"1", 1},
+        {"10000", 10000},
+        {"10001", std::nullopt},
+        {"-5", std::nullopt},
+        {"0", std::nullopt},
+        {"2147483647", std::nullopt},
         {"abc", std::nullopt},
         {"", std::nullopt},
         {"  ", std::nullopt},
@@ -88,6 +95,8 @@ TEST(ParseSideLength, WholeNumbersOnly)
     };
     for (const auto& [text, value] : rows)
         EXPECT_EQ(ParseSideLength(QString::fromUtf8(text)), value) << '"' << text << '"';
+    EXPECT_EQ(SideLengthProblem(QStringLiteral("宽度"), "abc"),
+              QStringLiteral("图片宽度“abc”不是 1 到 10000 之间的整数"));
 }
 
 TEST_F(BatchResizeTest, ThreePhotographsGiveNumberedSamplesOfTheirDecoding)
@@ -162,10 +171,12 @@ TEST_F(BatchResizeTest, EachRunSamplesItsPartOfThePhotoAtItsOwnSize)
 TEST_F(BatchResizeTest, ImpossibleSizesFailBeforeAnyFileIsWritten)
 {
     AddPhoto("jpeg/photos/hopper.jpg", "a.jpg");
-    const std::pair<int, int> sizes[] = {{0, 180}, {120, 0}, {-1, 180}, {120, -180}, {100000, 100000}};
+    const std::pair<int, int> sizes[] = {{0, 180}, {120, 0}, {-1, 180}, {120, -180}, {10001, 180}, {100000, 100000}};
     for (const auto& [width, height] : sizes) {
         const EResizeFailed failure = RunExpectingFailure(Job({"a.jpg"}, width, height));
         EXPECT_EQ(QString::fromUtf8(failure.what()), kResizeFailedMessage);
+        EXPECT_TRUE(failure.Cause().startsWith(QStringLiteral("图片宽度和高度必须是 1 到 10000 之间的整数")))
+            << failure.Cause().toStdString();
         EXPECT_EQ(failure.SequenceNumber(), 0) << width << " x " << height;
         EXPECT_EQ(TargetFiles(), QStringList()) << width << " x " << height;
     }
@@ -181,31 +192,82 @@ TEST_F(BatchResizeTest, MissingFolderStringsAreRefused)
         EXPECT_EQ(ErrorOf<EResizeFoldersNotChosen>([&] { RunBatchResize(job); }), "没有选择图片路径");
 }
 
-TEST_F(BatchResizeTest, TargetEqualToSourceReplacesOnlyPicturesAlreadyRead)
+TEST_F(BatchResizeTest, ATargetThatIsTheSourceOrInsideItIsRefusedBeforeAnythingIsWritten)
 {
-    // Outputs replace files of the same name, including a picture the run
-    // has just read ...
     AddPhoto("jpeg/photos/hopper.jpg", "001.jpg");
-    AddPhoto("jpeg/photos/obama-240p.jpg", "002.jpg");
-    AddPhoto("jpeg/photos/hopper.jpg", "x.jpg");
-    const BatchResizeJob inPlace{Source(), {"001.jpg", "002.jpg", "x.jpg"}, Source(), 120, 180};
-    RunBatchResize(inPlace);
-    EXPECT_EQ(QDir(Source()).entryList(QDir::Files, QDir::Name),
-              (QStringList{"001.jpg", "002.jpg", "003.jpg", "x.jpg"}));
-    EXPECT_TRUE(IsSampleOf(Source() + "002.jpg", TestDataPath("jpeg/photos/obama-240p.jpg"), {120, 180}));
-    EXPECT_TRUE(IsSampleOf(Source() + "003.jpg", TestDataPath("jpeg/photos/hopper.jpg"), {120, 180}));
+    AddPhoto("jpeg/photos/obama-240p.jpg", "x.jpg");
+    const QString inside = Source() + "out/";
+    const QString linked = temp.filePath("link-to-source") + '/';
+    ASSERT_TRUE(QDir().mkpath(inside));
+    ASSERT_TRUE(QFile::link(temp.filePath("source"), temp.filePath("link-to-source")));
+    const struct {
+        QString target;
+        const char* cause;
+    } rows[] = {
+        {Source(), "目标图片路径就是源图片路径"},
+        {linked, "目标图片路径就是源图片路径"},
+        {inside, "目标图片路径在源图片路径之内"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.target.toStdString());
+        BatchResizeJob job{Source(), {"001.jpg", "x.jpg"}, row.target, 120, 180};
+        job.overwrite = true; // the originals are not "pictures already there" to be replaced
+        const EResizeFailed failure = RunExpectingFailure(job);
+        EXPECT_EQ(failure.SequenceNumber(), 0);
+        EXPECT_TRUE(failure.Cause().startsWith(QString::fromUtf8(row.cause))) << failure.Cause().toStdString();
+        EXPECT_EQ(ReadFile(Source() + "001.jpg"), ReadFile(TestDataPath("jpeg/photos/hopper.jpg")));
+        EXPECT_EQ(QDir(Source()).entryList(QDir::Files, QDir::Name), (QStringList{"001.jpg", "x.jpg"}));
+        EXPECT_TRUE(QDir(inside).isEmpty());
+    }
+}
 
-    // ... but never one it has not read yet: 0.jpg's output 001.jpg would
-    // destroy the listed 001.jpg before its turn.
-    const QString second = temp.filePath("second") + '/';
-    ASSERT_TRUE(QDir().mkpath(second));
-    ASSERT_TRUE(QFile::copy(TestDataPath("jpeg/photos/hopper.jpg"), second + "0.jpg"));
-    ASSERT_TRUE(QFile::copy(TestDataPath("jpeg/photos/obama-240p.jpg"), second + "001.jpg"));
-    const BatchResizeJob destructive{second, {"0.jpg", "001.jpg"}, second, 120, 180};
-    const EResizeFailed failure = RunExpectingFailure(destructive);
-    EXPECT_EQ(failure.SequenceNumber(), 0);
-    EXPECT_EQ(ReadFile(second + "001.jpg"), ReadFile(TestDataPath("jpeg/photos/obama-240p.jpg")));
-    EXPECT_EQ(QDir(second).entryList(QDir::Files, QDir::Name), (QStringList{"0.jpg", "001.jpg"}));
+TEST_F(BatchResizeTest, PicturesAlreadyInTheTargetAreReplacedOnlyWhenTheJobAllowsIt)
+{
+    AddPhoto("jpeg/photos/hopper.jpg", "a.jpg");
+    AddPhoto("jpeg/photos/obama-240p.jpg", "b.jpg");
+    AddPhoto("jpeg/photos/obama-240p.jpg", "c.jpg");
+    WriteFile(Target() + "002.jpg", "older 2");
+    WriteFile(Target() + "003.jpg", "older 3");
+    WriteFile(Target() + "004.jpg", "not in the way");
+    BatchResizeJob job{Source(), {"a.jpg", "b.jpg", "c.jpg"}, Target(), 120, 180};
+    EXPECT_EQ(OutputsThatExist(job), (QStringList{"002.jpg", "003.jpg"}));
+
+    try {
+        RunBatchResize(job);
+        ADD_FAILURE() << "the run did not refuse";
+    } catch (const EResizeWouldOverwrite& refusal) {
+        EXPECT_EQ(refusal.Existing(), (QStringList{"002.jpg", "003.jpg"}));
+        EXPECT_EQ(QString::fromUtf8(refusal.what()), QStringLiteral("目标文件夹中已有 2 张同名图片，会被覆盖"));
+    }
+    EXPECT_EQ(TargetFiles(), (QStringList{"002.jpg", "003.jpg", "004.jpg"}));
+    EXPECT_EQ(ReadFile(Target() + "002.jpg"), QByteArray("older 2"));
+
+    job.overwrite = true;
+    RunBatchResize(job);
+    EXPECT_TRUE(IsSampleOf(Target() + "002.jpg", TestDataPath("jpeg/photos/obama-240p.jpg"), {120, 180}));
+    EXPECT_EQ(ReadFile(Target() + "004.jpg"), QByteArray("not in the way"));
+}
+
+TEST_F(BatchResizeTest, AFailureNamesThePictureAndWhatWentWrongWithIt)
+{
+    AddPhoto("jpeg/photos/hopper.jpg", "a.jpg");
+    WriteFile(Source() + "own output.jpg", ReadFile(TestDataPath("bmpsuite/g/rgb24.bmp")));
+    WriteFile(Source() + "cut.jpg", ReadFile(TestDataPath("jpeg/photos/hopper.jpg")).left(2));
+    const struct {
+        const char* name;
+        const char* cause;
+    } rows[] = {
+        {"gone.jpg", "第 2 张图片 gone.jpg：无法打开文件（Cannot open file"},
+        {"own output.jpg", "第 2 张图片 own output.jpg：文件里是 BMP 数据，不是 JPEG 图片"},
+        {"cut.jpg", "第 2 张图片 cut.jpg：不是完好的 JPEG 图片（"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const EResizeFailed failure = RunExpectingFailure(Job({"a.jpg", QString::fromUtf8(row.name)}));
+        EXPECT_EQ(failure.SequenceNumber(), 2);
+        EXPECT_TRUE(failure.Cause().startsWith(QString::fromUtf8(row.cause))) << failure.Cause().toStdString();
+        EXPECT_EQ(ResizeFailureText(failure.Cause()), kResizeFailedMessage + "\n\n出错原因：" + failure.Cause());
+    }
 }
 
 TEST_F(BatchResizeTest, NamesOfTwelveAndOf1001Pictures)

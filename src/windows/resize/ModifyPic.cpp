@@ -49,7 +49,9 @@ void TfrmPicture::FormActivate()
     ui.Button4->setText(QStringLiteral("浏览"));
     ui.chklstbox->clear();
     lastRun_.reset();
-    // The target folder, the gauge and the drawing surface carry over.
+    // The last showing's run is over: its percentage would mislead.
+    ui.Gauge1->SetProgress(0);
+    // The target folder and the fit mode carry over.
 }
 
 void TfrmPicture::Button3Click()
@@ -75,22 +77,44 @@ void TfrmPicture::Button1Click()
         emit RunFinished();
         return;
     }
-    // From here on the run counts, also when it writes nothing: what the
-    // folder held before is not what the user asked for.
-    lastRun_ = WrittenPictures{ui.Edit4->text(), {}};
     const std::optional<std::int32_t> width = ParseSideLength(ui.Edit1->text());
     const std::optional<std::int32_t> height = ParseSideLength(ui.Edit2->text());
     if (!width || !height) {
-        dialogs_.ShowMessage(kResizeFailedMessage);
+        dialogs_.ShowMessage(ResizeFailureText(!width ? SideLengthProblem(QStringLiteral("宽度"), ui.Edit1->text())
+                                                      : SideLengthProblem(QStringLiteral("高度"), ui.Edit2->text())));
         emit RunFinished();
         return;
     }
-    // The run goes on its own thread; the window stays responsive meanwhile.
-    SetRunning(true);
     BatchResizeJob job{ui.Edit3->text(), ItemTexts(*ui.chklstbox),
                        ui.Edit4->text(), *width,
                        *height,          kFitModes[ui.ComboBox1->currentIndex()].mode};
     job.displayDepth = displayDepth_;
+    // Refusals come before anything is written, and before any question.
+    try {
+        CheckResizeJob(job);
+    } catch (const EResizeFailed& refusal) {
+        dialogs_.ShowMessage(ResizeFailureText(refusal.Cause()));
+        emit RunFinished();
+        return;
+    }
+    if (const QStringList existing = OutputsThatExist(job); !existing.isEmpty()) {
+        const QString shown = existing.size() <= 3
+                                  ? existing.join(QStringLiteral("、"))
+                                  : existing.mid(0, 3).join(QStringLiteral("、")) + QStringLiteral(" 等");
+        if (!dialogs_.Confirm(QStringLiteral("目标文件夹中已有 %1 张同名图片（%2），调整后会被覆盖。覆盖这些图片吗？")
+                                  .arg(existing.size())
+                                  .arg(shown),
+                              QString())) {
+            emit RunFinished();
+            return;
+        }
+        job.overwrite = true;
+    }
+    // From here on the run counts, also when it writes nothing: what the
+    // folder held before is not what the user asked for.
+    runTarget_ = job.targetFolder;
+    // The run goes on its own thread; the window stays responsive meanwhile.
+    SetRunning(true);
     run_.Start(std::move(job));
 }
 
@@ -114,7 +138,7 @@ void TfrmPicture::RunEnded(const ResizeOutcome& outcome)
         dialogs_.ShowMessage(kResizeNoFolderMessage);
         break;
     case ResizeOutcome::Ending::Failed:
-        dialogs_.ShowMessage(kResizeFailedMessage);
+        dialogs_.ShowMessage(ResizeFailureText(outcome.cause));
         break;
     case ResizeOutcome::Ending::Stopped:
         break;
@@ -124,8 +148,9 @@ void TfrmPicture::RunEnded(const ResizeOutcome& outcome)
 
 void TfrmPicture::NoteWritten(const ResizeOutcome& outcome)
 {
-    if (lastRun_)
-        lastRun_->names = ResizeOutputNames(outcome.report.written);
+    // A run refused by a check up front did not take place.
+    if (!outcome.refused)
+        lastRun_ = WrittenPictures{runTarget_, ResizeOutputNames(outcome.report.written)};
 }
 
 void TfrmPicture::SetRunning(bool running)
@@ -142,22 +167,33 @@ void TfrmPicture::Button2Click()
 
 void TfrmPicture::done(int result)
 {
-    FormCloseQuery();
-    QDialog::done(result);
+    if (FormCloseQuery())
+        QDialog::done(result);
 }
 
-void TfrmPicture::FormCloseQuery()
+bool TfrmPicture::FormCloseQuery()
 {
+    // A run still going stops after the picture in hand, if the user wants
+    // it stopped, so that the handover lists what it wrote.
+    if (run_.Running()) {
+        const bool stop = dialogs_.Confirm(QStringLiteral("图片大小调整还没有完成（已完成 %1 张，共 %2 张）。"
+                                                          "停止调整并关闭窗口吗？")
+                                               .arg(ui.Gauge1->Progress())
+                                               .arg(ui.chklstbox->count()),
+                                           QString());
+        if (!stop)
+            return false;
+    }
     // Finishing the picture in hand and listing the target take a moment.
     const WaitCursor busy;
-    // A run still going stops after the picture in hand, so that the
-    // handover lists what it wrote.
+    // The run may have ended while the question was open.
     if (run_.Running()) {
         NoteWritten(run_.StopAndWait());
         SetRunning(false);
         emit RunFinished();
     }
     HandOverPictures();
+    return true;
 }
 
 void TfrmPicture::HandOverPictures()

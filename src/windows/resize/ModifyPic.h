@@ -27,7 +27,8 @@ public:
     // Centred on `owner` when shown. The pictures are written at `displayDepth`.
     TfrmPicture(Dialogs& dialogs, QWidget* owner, DisplayColorDepth displayDepth = {});
 
-    // Every way of closing (退出, the close box, Esc) ends here.
+    // Every way of closing (退出, the close box, Esc) ends here; during a
+    // run the user is asked first whether to stop it.
     void done(int result) override;
 
     Ui::TfrmPicture ui;
@@ -49,8 +50,9 @@ private:
     void Button2Click();
     void Button3Click();
     void Button4Click();
-    // Closing is never refused: this only stops a run and hands over.
-    void FormCloseQuery();
+    // Stops a run going on, when the user agrees, and hands over; false
+    // keeps the window open and the run going.
+    bool FormCloseQuery();
     void HandOverPictures();
     void ShowProgress(int sequenceNumber, int total);
     void RunEnded(const ResizeOutcome& outcome);
@@ -69,4 +71,6 @@ private:
         QStringList names;
     };
     std::optional<WrittenPictures> lastRun_;
+    // Where the run going on, or the last one, writes.
+    QString runTarget_;
 };

@@ -96,7 +96,7 @@ TEST_F(ResizeWindowTest, EachShowingResetsTheFieldsButKeepsTheTargetFolder)
     EXPECT_EQ(window.ui.Button3->text(), QStringLiteral("浏览"));
     EXPECT_EQ(window.ui.chklstbox->count(), 0);
     EXPECT_EQ(window.ui.Edit4->text(), Target());
-    EXPECT_EQ(window.ui.Gauge1->PercentDone(), 100);
+    EXPECT_EQ(window.ui.Gauge1->PercentDone(), 0);
 
     // Each picker opens at the folder its field holds.
     ChooseFolders();
@@ -139,23 +139,66 @@ TEST_F(ResizeWindowTest, UnusableSizesAndAMissingPictureFailWithTheMessage)
     AddPhotos(Source(), {"a.jpg", "b.jpg", "c.jpg"});
     window.show();
     ChooseFolders();
-    const std::pair<const char*, const char*> sizes[] = {{"abc", "180"}, {"120", ""}, {"0", "180"}, {"120", "-1"}};
-    for (const auto& [width, height] : sizes) {
-        window.ui.Edit1->setText(width);
-        window.ui.Edit2->setText(height);
+    // Rows: width, height, the size problem named after the first line.
+    const struct {
+        const char* width;
+        const char* height;
+        const char* problem;
+    } sizes[] = {
+        {"abc", "180", "图片宽度“abc”不是 1 到 10000 之间的整数"},
+        {"120", "", "图片高度“”不是 1 到 10000 之间的整数"},
+        {"0", "180", "图片宽度“0”不是 1 到 10000 之间的整数"},
+        {"120", "-1", "图片高度“-1”不是 1 到 10000 之间的整数"},
+        {"120", "10001", "图片高度“10001”不是 1 到 10000 之间的整数"},
+    };
+    for (const auto& row : sizes) {
+        window.ui.Edit1->setText(row.width);
+        window.ui.Edit2->setText(row.height);
         Start();
-        EXPECT_EQ(dialogs.messages.takeLast(), kFailed) << width << " x " << height;
-        EXPECT_TRUE(TargetFiles().isEmpty()) << width << " x " << height;
+        EXPECT_EQ(dialogs.messages.takeLast(), kFailed + "\n\n出错原因：" + QString::fromUtf8(row.problem));
+        EXPECT_TRUE(TargetFiles().isEmpty()) << row.width << " x " << row.height;
     }
 
-    // A listed file deleted before the run: the gauge stays where it got to.
+    // A listed file deleted before the run: the gauge stays where it got to,
+    // the message names the picture.
     window.ui.Edit1->setText("120");
     window.ui.Edit2->setText("180");
     ASSERT_TRUE(QFile::remove(Source() + "b.jpg"));
     Start();
-    EXPECT_EQ(dialogs.messages, QStringList{kFailed});
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].startsWith(kFailed + "\n\n出错原因：第 2 张图片 b.jpg：无法打开文件"))
+        << dialogs.messages[0].toStdString();
     EXPECT_EQ(TargetFiles(), QStringList{"001.jpg"});
     EXPECT_EQ(window.ui.Gauge1->PercentDone(), 33);
+}
+
+TEST_F(ResizeWindowTest, ARunRefusesTheSourceAsTargetAndAsksBeforeReplacingPicturesNamingHowMany)
+{
+    AddPhotos(Source(), {"a.jpg", "b.jpg"});
+    window.show();
+    Browse(window.ui.Button3, Source());
+    Browse(window.ui.Button4, Source());
+    Start();
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].startsWith(kFailed + "\n\n出错原因：目标图片路径就是源图片路径"))
+        << dialogs.messages[0].toStdString();
+    EXPECT_TRUE(dialogs.questions.isEmpty());
+    EXPECT_EQ(QDir(Source()).entryList(QDir::Files, QDir::Name), (QStringList{"a.jpg", "b.jpg"}));
+
+    AddPhotos(Target(), {"002.jpg", "003.jpg"});
+    Browse(window.ui.Button4, Target());
+    Start(); // declined: nothing written
+    ASSERT_EQ(dialogs.questions.size(), 1);
+    EXPECT_EQ(dialogs.questions[0],
+              QStringLiteral("目标文件夹中已有 1 张同名图片（002.jpg），调整后会被覆盖。覆盖这些图片吗？"));
+    EXPECT_EQ(TargetFiles(), (QStringList{"002.jpg", "003.jpg"}));
+    EXPECT_EQ(dialogs.messages.size(), 1);
+
+    dialogs.confirmAnswers = {true};
+    Start();
+    EXPECT_EQ(dialogs.messages.value(1), kDone);
+    EXPECT_EQ(TargetFiles(), (QStringList{"001.jpg", "002.jpg", "003.jpg"}));
+    EXPECT_EQ(QImage(Target() + "002.jpg", "BMP").size(), QSize(120, 180));
 }
 
 TEST_F(ResizeWindowTest, TheChosenFitModeIsUsedAndKeptFromOneShowingToTheNext)
@@ -191,7 +234,19 @@ TEST_F(ResizeWindowTest, ARunLeavesTheWindowWorkingAndClosingStopsItWithWhatWasW
     EXPECT_TRUE(window.ui.Button2->isEnabled());
     QCoreApplication::processEvents();
 
+    // 退出 asks first; "取消" keeps the window open and the run going.
+    dialogs.confirmAnswers = {false};
     QTest::mouseClick(window.ui.Button2, Qt::LeftButton);
+    EXPECT_TRUE(window.isVisible());
+    ASSERT_EQ(dialogs.questions.size(), 1);
+    EXPECT_TRUE(dialogs.questions[0].startsWith(QStringLiteral("图片大小调整还没有完成（已完成 ")))
+        << dialogs.questions[0].toStdString();
+    EXPECT_TRUE(dialogs.questions[0].endsWith(QStringLiteral("共 200 张）。停止调整并关闭窗口吗？")));
+    EXPECT_FALSE(window.ui.Button1->isEnabled());
+
+    dialogs.confirmAnswers = {true};
+    QTest::mouseClick(window.ui.Button2, Qt::LeftButton);
+    EXPECT_FALSE(window.isVisible());
     const QStringList written = TargetFiles();
     QStringList numbered;
     for (int n = 1; n <= written.size(); ++n)
@@ -242,14 +297,20 @@ TEST_F(ResizeWindowTest, ClosingHandsOverWhatTheRunWroteOrElseTheTargetsPictures
          },
          close,
          {"001.jpg"}},
-        {"a run refused for its width",
-         Target(),
+        // A run refused before it began did not take place.
+        {"a run refused for its width", Target(),
          [this] {
              window.ui.Edit1->setText("abc");
              Start();
          },
-         close,
-         {}},
+         close, leftovers},
+        {"a run refused for its target, the source", Source(), [this] { Start(); }, close, {"a.jpg", "b.jpg", "c.jpg"}},
+        {"overwriting declined", Target(),
+         [this] {
+             dialogs.confirmAnswers = {false};
+             Start();
+         },
+         close, leftovers},
         {"two runs, the second stopped at once",
          Target(),
          [this] {
@@ -273,6 +334,8 @@ TEST_F(ResizeWindowTest, ClosingHandsOverWhatTheRunWroteOrElseTheTargetsPictures
         SCOPED_TRACE(c.name);
         mainWindow.TakePhotoList("/old/", {"old.jpg"});
         mainWindow.ui.StatusBar1->SetPanelText(1, QStringLiteral("共有 9 图片"));
+        // The target holds older pictures: each run asks before replacing them.
+        dialogs.confirmAnswers = {true, true};
         window.show();
         Browse(window.ui.Button3, Source());
         if (c.target)
