@@ -77,5 +77,11 @@ QString OdbcConnectionString(const QString& oleDbConnectionString, const QString
         // waits for ever whatever the login timeout says.
         parts << QStringLiteral("TDS_Version=7.4");
     }
+    if (odbcDriver.contains(QStringLiteral("SQLite"), Qt::CaseInsensitive)) {
+        // The SQLite driver would make a new, empty database file for a name
+        // that does not exist, and the run would then fail on a missing table
+        // instead of the missing database.
+        parts << QStringLiteral("NoCreat=1");
+    }
     return parts.join(u';');
 }

@@ -15,7 +15,7 @@ QString DefaultOdbcDriver();
 // braces, blanks at either end); a "}" inside braces is doubled. For drivers other than
 // Windows' own, a data source "host,port" becomes SERVER and PORT, and
 // "(local)" or "." the loopback address. FreeTDS is held to SQL Server's
-// protocol.
+// protocol; SQLite is told never to make a new database file.
 QString OdbcConnectionString(const QString& oleDbConnectionString, const QString& odbcDriver);
 
 // One ODBC value, in braces when it has to be.

@@ -1,5 +1,6 @@
 #include "platform/database/TADOQuery.h"
 
+#include "platform/database/DatabaseFailure.h"
 #include "platform/database/OdbcConnectionString.h"
 #include "platform/database/ProcessSockets.h"
 #include "platform/database/StallWatchdog.h"
@@ -18,10 +19,23 @@
 
 namespace {
 
-std::string DatabaseMessage(const QSqlError& error)
+QString DriverText(const QSqlError& error)
 {
-    const QString text = error.databaseText().isEmpty() ? error.driverText() : error.databaseText();
-    return text.toStdString();
+    return error.databaseText().isEmpty() ? error.driverText() : error.databaseText();
+}
+
+// The step that failed in the user's words, then the driver's own text.
+std::string ConnectionMessage(const QSqlError& error)
+{
+    return DatabaseFailureText(ConnectionFailureOf(error.nativeErrorCode(), DriverText(error)), DriverText(error),
+                               QStringLiteral("无法连接数据库"))
+        .toStdString();
+}
+
+std::string StatementMessage(const QSqlError& error)
+{
+    return DatabaseFailureText(StatementFailureOf(error.nativeErrorCode(), DriverText(error)), DriverText(error))
+        .toStdString();
 }
 
 // The ODBC statement handle of a prepared query, or null.
@@ -90,7 +104,7 @@ public:
         if (guard.Finish())
             throw EConnectionError(StallMessage(limit));
         if (!opened)
-            throw EConnectionError(DatabaseMessage(database.lastError()));
+            throw EConnectionError(ConnectionMessage(database.lastError()));
     }
 
     Connection(const Connection&) = delete;
@@ -177,7 +191,7 @@ bool TADOQuery::Next()
     if (result_->next())
         return true;
     if (result_->lastError().isValid())
-        throw EStatementError(DatabaseMessage(result_->lastError()));
+        throw EStatementError(StatementMessage(result_->lastError()));
     return false;
 }
 
@@ -265,7 +279,7 @@ std::unique_ptr<QSqlQuery> TADOQuery::Run()
         return EStatementError(StallMessage(StallLimit(timeouts_.statementSeconds, timeouts_)));
     };
     const auto failed = [this](std::unique_ptr<QSqlQuery> query) {
-        const std::string message = DatabaseMessage(query->lastError());
+        const std::string message = StatementMessage(query->lastError());
         Release(std::move(query));
         return EStatementError(message);
     };

@@ -15,7 +15,9 @@ class QSqlQuery;
 class StallWatchdog;
 
 // A failure of the database or of its driver. what() is the database's own
-// message (UTF-8), or the driver's when the database gave none.
+// message (UTF-8), or the driver's when the database gave none, after the
+// step that failed in Chinese when it is known (DatabaseFailure.h):
+// "找不到数据库：FATAL: database "x" does not exist".
 class EDatabaseError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;

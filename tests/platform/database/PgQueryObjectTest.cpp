@@ -35,13 +35,27 @@ TEST(PgQueryObject, PasswordsThatNeedBracesLogInAndAWrongOneCarriesTheServersMes
         query.SetConnectionString(OleDb(server, role, row.given));
         query.AddSQL("select 1");
         const std::string error = ErrorOf<EConnectionError>([&] { query.Open(); });
-        if (row.given == row.password)
+        if (row.given == row.password) {
             EXPECT_EQ(error, "no error");
-        else
+        } else {
+            EXPECT_EQ(error.rfind("数据库服务器拒绝登录（用户名或密码不对）：", 0), 0u) << error;
             EXPECT_NE(error.find("password authentication failed"), std::string::npos) << error;
+        }
         query.Close();
         server.AdminExecute(QStringLiteral("drop role %1").arg(role));
     }
+}
+
+TEST(PgQueryObject, AMissingDatabaseIsNamedAsSuch)
+{
+    const PgServer server = PgServer::FromState();
+    TADOQuery query(QStringLiteral("PostgreSQL Unicode"));
+    query.SetConnectionString(OleDb(server, QStringLiteral("postgres"), server.adminPassword)
+                                  .replace("Initial Catalog=postgres", "Initial Catalog=no_such_school"));
+    query.AddSQL("select 1");
+    const std::string error = ErrorOf<EConnectionError>([&] { query.Open(); });
+    EXPECT_EQ(error.rfind("找不到数据库：", 0), 0u) << error;
+    EXPECT_NE(error.find("no_such_school"), std::string::npos) << error;
 }
 
 TEST(PgQueryObject, StatementsEndAtTheirTimeLimit)

@@ -4,6 +4,7 @@
 #include "support/ErrorOf.h"
 #include "support/QtPrinters.h"
 
+#include <QFile>
 #include <QSqlDatabase>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -26,6 +27,10 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(temp.isValid());
+        // The query object never makes a database file; an empty file is an empty database.
+        QFile file(temp.filePath("q.db"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.close();
         query.SetConnectionString(QStringLiteral("Provider=SQLOLEDB.1;Password=;Persist Security Info=True;"
                                                  "User ID=;Initial Catalog=%1;Data Source=(local)")
                                       .arg(temp.filePath("q.db")));
@@ -90,6 +95,22 @@ TEST_F(SqliteQueryObject, CloseAndDestructionReleaseTheConnection)
     EXPECT_FALSE(AnyQueryConnectionLeft());
 }
 
+TEST_F(SqliteQueryObject, AMissingDatabaseOrTableIsNamedAndNoDatabaseFileIsMade)
+{
+    TADOQuery other(QStringLiteral("SQLite3"));
+    other.SetConnectionString(query.ConnectionString().replace("q.db", "absent.db"));
+    other.AddSQL("select * from organization");
+    const std::string missingDatabase = ErrorOf<EConnectionError>([&] { other.Open(); });
+    EXPECT_EQ(missingDatabase.rfind("找不到数据库：", 0), 0u) << missingDatabase;
+    EXPECT_FALSE(QFile::exists(temp.filePath("absent.db")));
+
+    query.ClearSQL();
+    query.AddSQL("select * from organization");
+    const std::string missingTable = ErrorOf<EStatementError>([&] { query.Open(); });
+    EXPECT_EQ(missingTable.rfind("数据库中缺少数据表：", 0), 0u) << missingTable;
+    EXPECT_NE(missingTable.find("no such table: organization"), std::string::npos) << missingTable;
+}
+
 TEST(QueryObject, UnknownDriverFailsToConnectAndLeavesNoConnection)
 {
     TADOQuery query(QStringLiteral("No Such ODBC Driver"));
@@ -117,7 +138,8 @@ TEST(QueryObject, FreeTdsWithoutAServerFailsWithinTheLoginTimeout)
                                                  "User ID=sa;Initial Catalog=school;Data Source=127.0.0.1,%1")
                                       .arg(port));
         query.AddSQL("select * from organization");
-        EXPECT_THROW(query.Open(), EConnectionError) << port;
+        const std::string error = ErrorOf<EConnectionError>([&] { query.Open(); });
+        EXPECT_EQ(error.rfind("无法连接数据库服务器：", 0), 0u) << port << ": " << error;
         EXPECT_FALSE(AnyQueryConnectionLeft());
     }
 }
