@@ -26,6 +26,9 @@ public:
     // where it is. Nothing happens when no preview was ever started.
     virtual void StopPreview() = 0;
 
+    // Whether the last StartPreview found a camera to connect to.
+    virtual bool CameraFound() const = 0;
+
     // Writes the frame the preview currently shows to `path` as a BMP file,
     // replacing any file there, and returns once the file is complete. Writes
     // nothing when there is no frame (no camera, or not connected).

@@ -33,6 +33,7 @@ bool QtCameraSource::StartPreview(QWidget* parent, const QRect& area)
         return true;
 
     const QList<QCameraDevice> cameras = QMediaDevices::videoInputs();
+    cameraFound_ = !cameras.isEmpty();
     if (cameras.isEmpty())
         return true; // an empty preview, as with a camera that cannot be connected
     camera_ = std::make_unique<QCamera>(cameras.first());

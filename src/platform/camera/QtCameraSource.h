@@ -19,6 +19,7 @@ public:
 
     bool StartPreview(QWidget* parent, const QRect& area) override;
     void StopPreview() override;
+    bool CameraFound() const override { return cameraFound_; }
     void SaveFrame(const QString& path) override;
 
 private:
@@ -26,4 +27,5 @@ private:
     // Owned by its parent window, which may go first at the end of the run.
     QPointer<QVideoWidget> preview_;
     std::unique_ptr<QCamera> camera_;
+    bool cameraFound_ = false;
 };

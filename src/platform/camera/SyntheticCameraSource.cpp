@@ -82,7 +82,7 @@ void SyntheticCameraSource::StopPreview()
 
 void SyntheticCameraSource::SaveFrame(const QString& path)
 {
-    if (connected_ && !frame_.isNull())
+    if (present_ && connected_ && !frame_.isNull())
         frame_.save(path, "BMP");
 }
 
@@ -91,7 +91,7 @@ void SyntheticCameraSource::ShowCurrentState()
     if (!preview_)
         return;
     // Disconnected, the preview goes dark, as a real one does.
-    if (connected_)
+    if (present_ && connected_)
         preview_->setPixmap(QPixmap::fromImage(frame_));
     else
         preview_->clear();

@@ -22,6 +22,9 @@ public:
     void SetFrame(QImage frame);
     // Whether the next start can make its preview window.
     void SetCanMakeWindow(bool canMake) { canMakeWindow_ = canMake; }
+    // Whether there is a camera at all: without one a start makes an empty
+    // preview and a grab writes nothing.
+    void SetCameraPresent(bool present) { present_ = present; }
 
     bool IsConnected() const { return connected_; }
     int ConnectCount() const { return connectCount_; }
@@ -29,6 +32,7 @@ public:
 
     bool StartPreview(QWidget* parent, const QRect& area) override;
     void StopPreview() override;
+    bool CameraFound() const override { return present_; }
     void SaveFrame(const QString& path) override;
 
 private:
@@ -37,6 +41,7 @@ private:
     QImage frame_;
     QPointer<QLabel> preview_;
     bool canMakeWindow_ = true;
+    bool present_ = true;
     bool connected_ = false;
     int connectCount_ = 0;
 };

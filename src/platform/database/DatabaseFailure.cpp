@@ -30,11 +30,10 @@ DatabaseFailure ConnectionFailureOf(const QString& nativeCode, const QString& me
         || SaysAnyOf(message, {"Login failed", "authentication failed", "no password supplied", "role \""}))
         return DatabaseFailure::LoginRefused;
     if (nativeCode == u"20009"
-        || SaysAnyOf(message, {"does not exist or access denied", "Adaptive Server is unavailable",
-                               "Unable to connect", "Connection refused", "could not connect",
-                               "could not translate host name", "Unknown host", "timeout expired",
-                               "timed out", "No route to host", "Network is unreachable", "Named Pipes Provider",
-                               "TCP Provider"}))
+        || SaysAnyOf(message, {"does not exist or access denied", "Adaptive Server is unavailable", "Unable to connect",
+                               "Connection refused", "could not connect", "could not translate host name",
+                               "Unknown host", "timeout expired", "timed out", "No route to host",
+                               "Network is unreachable", "Named Pipes Provider", "TCP Provider"}))
         return DatabaseFailure::ServerUnreachable;
     return DatabaseFailure::Other;
 }

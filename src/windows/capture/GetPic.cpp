@@ -14,6 +14,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 
 #include <exception>
@@ -27,6 +28,7 @@ namespace {
 const QString kScratchFileName = QStringLiteral("temp.bmp");
 const QString kOutputFolderName = QStringLiteral("modified");
 const QString kPictureExtension = QStringLiteral(".jpg");
+const QString kNoCameraMessage = QStringLiteral("没有找到摄像头");
 
 // Where every grab and list load puts the picture area in the scroll box.
 const QRect kPictureAreaPlace(8, 8, 320, 290);
@@ -65,6 +67,11 @@ TFrmGetPic::TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFo
     ConnectHandler(ui.Button8, &TFrmGetPic::Button8Click);
     ConnectHandler(ui.Button9, &TFrmGetPic::Button9Click);
     connect(ui.Button10, &QPushButton::clicked, this, &TFrmGetPic::Button10Click);
+    // Enter in the name field saves, as "保存" does.
+    connect(ui.Edit1, &QLineEdit::returnPressed, this, [this] {
+        if (ui.Button9->isEnabled())
+            ReportErrors(dialogs_, [this] { Button9Click(); });
+    });
     ConnectHandler(ui.Button11, &TFrmGetPic::Button11Click);
     ConnectHandler(ui.Button12, &TFrmGetPic::Button12Click);
     // A change of the selected name by mouse or keyboard loads that picture,
@@ -180,6 +187,9 @@ void TFrmGetPic::Button1Click()
     if (!captureWindow_)
         return;
     ui.Button3->setEnabled(true);
+    // The preview would stay black without a word.
+    if (!camera_.CameraFound())
+        dialogs_.ShowMessage(kNoCameraMessage);
 }
 
 void TFrmGetPic::Button2Click()
@@ -192,11 +202,19 @@ void TFrmGetPic::Button2Click()
 void TFrmGetPic::Button3Click()
 {
     if (captureWindow_) {
+        if (!camera_.CameraFound()) {
+            dialogs_.ShowMessage(kNoCameraMessage);
+            return;
+        }
         const WaitCursor busy;
         // A camera without a frame writes nothing: the last grab's file must
         // not stand in for this one.
         QFile::remove(ScratchFilePath());
         camera_.SaveFrame(ScratchFilePath());
+        if (!QFileInfo::exists(ScratchFilePath())) {
+            dialogs_.ShowMessage(QStringLiteral("摄像头没有送来画面，请稍候再按“获取图片”。"));
+            return;
+        }
         ui.Image2->Picture().LoadFromFile(FileSystemPath(ScratchFilePath()));
     }
     PlacePictureArea();
@@ -351,16 +369,22 @@ void TFrmGetPic::Button9Click()
     }
     // The name as typed, blanks included.
     const QString fileName = typedName + kPictureExtension;
-    bool saved = IsPlainFileName(fileName);
-    if (saved) {
+    QString cause;
+    if (!IsPlainFileName(fileName)) {
+        cause = QStringLiteral("图片名称不能含有 / \\ < > : \" | ? * 或控制字符，也不能是 . 或 ..");
+    } else if (!QDir().mkpath(OutputFolder())) {
+        // A fresh copy of the program may come without the folder.
+        cause = QStringLiteral("无法建立文件夹 %1").arg(QDir::toNativeSeparators(OutputFolder()));
+    } else {
         try {
             ui.Image3->Picture().SaveToFile(FileSystemPath(OutputFolder() + fileName));
-        } catch (const std::exception&) {
-            saved = false;
+        } catch (const std::exception& error) {
+            cause = QStringLiteral("无法写入 %1（%2）")
+                        .arg(QDir::toNativeSeparators(OutputFolder() + fileName), QString::fromUtf8(error.what()));
         }
     }
-    if (!saved) {
-        dialogs_.ShowMessage(QStringLiteral("输入图片名称不对！"));
+    if (!cause.isEmpty()) {
+        dialogs_.ShowMessage(QStringLiteral("输入图片名称不对！\n\n出错原因：") + cause);
         return;
     }
     dialogs_.ShowMessage(QStringLiteral("图片保存成功!"));

@@ -33,10 +33,10 @@ TEST(DatabaseFailure, ConnectionFailuresAreToldApartByDriverNumberOrText)
          "connection to server at \"127.0.0.1\", port 24340 failed: FATAL:  password authentication failed for user "
          "\"postgres\"\n",
          LoginRefused},
-        {"4060",
-         "[FreeTDS][SQL Server]Cannot open database \"school\" requested by the login. The login failed.",
+        {"4060", "[FreeTDS][SQL Server]Cannot open database \"school\" requested by the login. The login failed.",
          DatabaseNotFound},
-        {"101", "connection to server at \"127.0.0.1\", port 24340 failed: FATAL:  database \"nosuchdb\" does not exist\n",
+        {"101",
+         "connection to server at \"127.0.0.1\", port 24340 failed: FATAL:  database \"nosuchdb\" does not exist\n",
          DatabaseNotFound},
         {"14", "[SQLite]connect failed", DatabaseNotFound},
         {"", "[unixODBC][Driver Manager]Data source name not found and no default driver specified", Other},

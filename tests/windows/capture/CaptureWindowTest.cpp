@@ -42,16 +42,15 @@ TEST_F(CaptureWindowTest, GrabShowsTheFrameAtHalfSizeUnderTheFrame)
     }
 }
 
-TEST_F(CaptureWindowTest, GrabWithoutAFrameReportsTheFileErrorAndChangesNothing)
+TEST_F(CaptureWindowTest, GrabWithoutAFrameSaysSoAndChangesNothing)
 {
+    const QString noFrame = Text("摄像头没有送来画面，请稍候再按“获取图片”。");
     camera.SetFrame(QImage()); // connected, but the camera delivers nothing
     QTest::mouseClick(ui().Button1, Qt::LeftButton);
     ASSERT_TRUE(ui().Button3->isEnabled());
     QTest::mouseClick(ui().Button3, Qt::LeftButton);
 
-    ASSERT_EQ(dialogs.messages.size(), 1);
-    EXPECT_TRUE(dialogs.messages[0].startsWith(Text("Cannot open file \"") + ScratchFile() + "\". "))
-        << dialogs.messages[0].toStdString();
+    EXPECT_EQ(dialogs.messages, QStringList{noFrame});
     EXPECT_EQ(ui().Image2->geometry(), QRect(8, 8, 320, 290));
     EXPECT_EQ(ui().Image2->Picture().Graphic(), nullptr);
     EXPECT_FALSE(ui().Button4->isEnabled());
@@ -65,9 +64,18 @@ TEST_F(CaptureWindowTest, GrabWithoutAFrameReportsTheFileErrorAndChangesNothing)
     ASSERT_NE(ui().Image2->Picture().Graphic(), nullptr);
     camera.SetFrame(QImage());
     QTest::mouseClick(ui().Button3, Qt::LeftButton);
-    ASSERT_EQ(dialogs.messages.size(), 2);
-    EXPECT_TRUE(dialogs.messages[1].startsWith(Text("Cannot open file \"") + ScratchFile() + "\". "))
-        << dialogs.messages[1].toStdString();
+    EXPECT_EQ(dialogs.messages, QStringList(2, noFrame));
+}
+
+TEST_F(CaptureWindowTest, AMissingCameraIsSaidAtStartAndAtGrab)
+{
+    camera.SetCameraPresent(false);
+    QTest::mouseClick(ui().Button1, Qt::LeftButton);
+    EXPECT_EQ(dialogs.messages, QStringList{Text("没有找到摄像头")});
+    QTest::mouseClick(ui().Button3, Qt::LeftButton);
+    EXPECT_EQ(dialogs.messages, QStringList(2, Text("没有找到摄像头")));
+    EXPECT_EQ(ui().Image2->Picture().Graphic(), nullptr);
+    EXPECT_FALSE(QFile::exists(ScratchFile()));
 }
 
 TEST_F(CaptureWindowTest, StopAndStartSwitchTheGrabAndKeepOnePreview)

@@ -2,6 +2,7 @@
 #include "widgets/ListBoxItems.h"
 #include "windows/capture/CaptureWindowFixture.h"
 
+#include <QFileInfo>
 #include <QStringList>
 
 namespace {
@@ -183,25 +184,39 @@ TEST_F(PictureFolderTest, NamesThatCannotBeSavedWriteNothing)
     EXPECT_EQ(dialogs.messages.value(0), Text("请先剪切图片！"));
 
     QTest::mouseClick(ui().Button8, Qt::LeftButton);
+    // A file where the folder "modified" should be: it cannot be made.
+    WriteFile(programFolder + "modified", "in the way");
+    const QString wrongName = Text("输入图片名称不对！\n\n出错原因：");
     const struct {
         const char* name;
-        const char* message;
-        bool outputFolder = true;
+        QString message;
     } cases[] = {
-        {"张三", "输入图片名称不对！", false}, // no "modified" folder
-        {"", "请输入图片名称！"},
-        {" \t  ", "请输入图片名称！"},
-        {"../escaped", "输入图片名称不对！"}, // every unsafe name is tried on IsPlainFileName
+        {"张三", wrongName + "无法建立文件夹 " + QDir::toNativeSeparators(programFolder + "modified/")},
+        {"", Text("请输入图片名称！")},
+        {" \t  ", Text("请输入图片名称！")},
+        // every unsafe name is tried on IsPlainFileName
+        {"../escaped", wrongName + Text("图片名称不能含有 / \\ < > : \" | ? * 或控制字符，也不能是 . 或 ..")},
     };
     for (const auto& c : cases) {
-        if (c.outputFolder)
-            MakeOutputFolder();
         dialogs.messages.clear();
         Save(Text(c.name));
-        EXPECT_EQ(dialogs.messages, QStringList{Text(c.message)}) << c.name;
+        EXPECT_EQ(dialogs.messages, QStringList{c.message}) << c.name;
         EXPECT_EQ(ui().Edit1->text(), Text(c.name));
         EXPECT_NE(ui().Image3->Picture().Graphic(), nullptr);
     }
-    EXPECT_TRUE(SavedFiles().isEmpty());
     EXPECT_FALSE(QFile::exists(programFolder + "escaped.jpg"));
+}
+
+TEST_F(PictureFolderTest, AFreshProgramFolderGetsItsOutputFolderAtTheFirstSaveAndEnterSaves)
+{
+    window->show();
+    StartAndGrab(SyntheticCameraSource::TestPattern(640, 480));
+    QTest::mouseClick(ui().Button8, Qt::LeftButton);
+    ASSERT_FALSE(QFileInfo::exists(programFolder + "modified"));
+    ui().Edit1->setText(Text("李四"));
+    QTest::keyClick(ui().Edit1, Qt::Key_Return);
+    EXPECT_EQ(dialogs.messages, QStringList{Text("图片保存成功!")});
+    EXPECT_EQ(SavedFiles(), QStringList{Text("李四.jpg")});
+    EXPECT_EQ(ui().Edit1->text(), QString());
+    EXPECT_TRUE(window->isVisible()); // Enter does not close the window either
 }
