@@ -2,6 +2,7 @@
 
 #include "files/FolderString.h"
 #include "widgets/CentreOnScreen.h"
+#include "widgets/FitToScreen.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>
@@ -30,6 +31,17 @@ void ShowCentred(QMessageBox& box)
     box.exec();
 }
 
+// Shows a file dialog no larger than its screen (Qt's own dialog asks for
+// more room than a small or strongly scaled screen has); the files chosen,
+// none on cancel.
+QStringList Choose(QFileDialog& dialog)
+{
+    dialog.resize(SizeWithinScreen(dialog, dialog.sizeHint()));
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
+}
+
 } // namespace
 
 void PlatformDialogs::ShowMessage(const QString& text, const QString& details)
@@ -55,20 +67,26 @@ bool PlatformDialogs::Confirm(const QString& text, const QString& details)
 // that accepts only existing folders.
 std::optional<QString> PlatformDialogs::ChooseFolder(QWidget* owner, const QString& startFolder)
 {
-    const QString chosen = QFileDialog::getExistingDirectory(owner, QStringLiteral("请选择文件夹!"), startFolder,
-                                                             QFileDialog::ShowDirsOnly);
-    if (chosen.isEmpty())
+    QFileDialog dialog(owner, QStringLiteral("请选择文件夹!"), startFolder);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    const QStringList chosen = Choose(dialog);
+    if (chosen.isEmpty() || chosen.first().isEmpty())
         return std::nullopt;
-    return FolderString(chosen);
+    return FolderString(chosen.first());
 }
 
 QString PlatformDialogs::ChooseFile(QWidget* owner, const QString& filter, const QString& startFolder)
 {
-    return QFileDialog::getOpenFileName(owner, QString(), startFolder, QtFilter(filter));
+    QFileDialog dialog(owner, QString(), startFolder, QtFilter(filter));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    return Choose(dialog).value(0);
 }
 
 QStringList PlatformDialogs::ChooseFiles(QWidget* owner, const QString& filter, const QString& startFolder)
 {
-    return QFileDialog::getOpenFileNames(owner, QString(), startFolder, QtFilter(filter), nullptr,
-                                         QFileDialog::ReadOnly);
+    QFileDialog dialog(owner, QString(), startFolder, QtFilter(filter));
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setOption(QFileDialog::ReadOnly);
+    return Choose(dialog);
 }

@@ -7,6 +7,7 @@
 #include "platform/camera/CameraSource.h"
 #include "widgets/CentreOnScreen.h"
 #include "widgets/Dialogs.h"
+#include "widgets/FitToScreen.h"
 #include "widgets/ListBoxItems.h"
 #include "widgets/ReportErrors.h"
 #include "widgets/WaitCursor.h"
@@ -30,6 +31,9 @@ const QString kOutputFolderName = QStringLiteral("modified");
 const QString kPictureExtension = QStringLiteral(".jpg");
 const QString kNoCameraMessage = QStringLiteral("没有找到摄像头");
 
+// The client area the controls are laid out on.
+constexpr QSize kDesignSize(960, 384);
+
 // Where every grab and list load puts the picture area in the scroll box.
 const QRect kPictureAreaPlace(8, 8, 320, 290);
 
@@ -42,7 +46,8 @@ TFrmGetPic::TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFo
     ui.setupUi(this);
     // Fixed border, close box only.
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(960, 384);
+    PutControlsOnScrollingSurface(*this, kDesignSize);
+    FitToScreen(*this, kDesignSize);
     ui.Image2->SetDisplayDepth(displayDepth);
     ui.Image3->SetDisplayDepth(displayDepth);
 
@@ -124,6 +129,7 @@ void TFrmGetPic::FormCreate()
 void TFrmGetPic::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    FitToScreen(*this, kDesignSize);
     CentreOnScreen(*this);
     FormActivate();
 }
@@ -182,7 +188,7 @@ void TFrmGetPic::Button1Click()
     // the preview lies over the group box, slightly up and left of Image1.
     captureWindow_ = [&] {
         const WaitCursor busy; // the camera takes a moment to start
-        return camera_.StartPreview(this, ui.Image1->geometry());
+        return camera_.StartPreview(ui.GroupBox1->parentWidget(), ui.Image1->geometry());
     }();
     if (!captureWindow_)
         return;

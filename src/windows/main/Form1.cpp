@@ -11,6 +11,7 @@
 #include "platform/settings/InstallationFolderStore.h"
 #include "widgets/CentreOnScreen.h"
 #include "widgets/Dialogs.h"
+#include "widgets/FitToScreen.h"
 #include "widgets/ListBoxItems.h"
 #include "widgets/WaitCursor.h"
 
@@ -34,7 +35,8 @@ TForm1::TForm1(Dialogs& dialogs, const InstallationFolderStore& folderStore, QWi
     ui.setupUi(this);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                    | Qt::WindowCloseButtonHint);
-    setFixedSize(405, 496);
+    PutControlsOnScrollingSurface(*this, kDesignSize);
+    FitToScreen(*this, kDesignSize);
     setWindowIcon(QIcon(QStringLiteral(":/student-photo.png")));
     ui.ListBox2->SetTypingSelects(false);
 
@@ -73,6 +75,9 @@ void TForm1::FormCreate()
 void TForm1::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    // The screen it opens on may be smaller, or scaled more, than the one it was made for.
+    if (FitToScreen(*this, kDesignSize))
+        CentreOnScreen(*this);
     // Coming back from a side window shows the main window again without
     // activating it anew: the activation steps belong to the first showing.
     if (shownBefore_)

@@ -28,6 +28,8 @@ public:
     static const QString kTitle;
     // Edit1 holds this until an installation folder is known.
     static const QString kFolderNotChosen;
+    // The client area the controls are laid out on.
+    static constexpr QSize kDesignSize{405, 496};
     // Status panel 0 after a run that was called off before it changed anything.
     static const QString kCancelledStatus;
 

@@ -2,14 +2,22 @@
 
 #include "assignment/AssignmentPlan.h"
 #include "assignment/PlanRowView.h"
+#include "widgets/FitToScreen.h"
 
 #include <QHeaderView>
+#include <QScreen>
 
 TProofSheet::TProofSheet(const AssignmentPlan& plan, QWidget* parent)
     : QDialog(parent), thumbnails_(kThumbnailBox), model_(plan, thumbnails_)
 {
     ui.setupUi(this);
     setWindowTitle(QStringLiteral("核对"));
+    // Thousands of rows are read best on the whole screen: the sheet can be
+    // maximised, and opens as large as its screen's free area allows.
+    setWindowFlag(Qt::WindowMaximizeButtonHint);
+    setSizeGripEnabled(true);
+    const QSize screenArea = screen() ? screen()->availableGeometry().size() : kSmallestSize;
+    resize(SizeWithinScreen(*this, (screenArea * 0.9).expandedTo(kSmallestSize)));
     QString summary = PlanSummary(plan);
     if (plan.HasWarnings())
         summary += QStringLiteral("\n有提示的学生排在最前面，请逐一核对照片和学籍号是否对应。");
@@ -22,13 +30,18 @@ TProofSheet::TProofSheet(const AssignmentPlan& plan, QWidget* parent)
     ui.Grid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     ui.Grid1->verticalHeader()->setDefaultSectionSize(kThumbnailBox.height() + 8);
     ui.Grid1->verticalHeader()->hide();
-    ui.Grid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    ui.Grid1->horizontalHeader()->setStretchLastSection(true);
+    // The columns start at widths that fit most cells; the photo columns
+    // share what the window's width leaves, so that they grow with it.
+    QHeaderView& header = *ui.Grid1->horizontalHeader();
+    header.setSectionResizeMode(QHeaderView::Interactive);
+    header.setMinimumSectionSize(kThumbnailBox.width() + 16);
     const int charWidth = ui.Grid1->fontMetrics().averageCharWidth();
     for (int c = 0; c < kPlanColumnCount; ++c) {
         const PlanColumn column = static_cast<PlanColumn>(c);
         const int photoWidth = PlanColumnShowsPhoto(column) ? kThumbnailBox.width() + 8 : 0;
         ui.Grid1->setColumnWidth(c, photoWidth + charWidth * PlanColumnTypicalWidth(column) + 12);
+        if (PlanColumnShowsPhoto(column))
+            header.setSectionResizeMode(c, QHeaderView::Stretch);
     }
 
     connect(ui.Button1, &QPushButton::clicked, this, &QDialog::accept);

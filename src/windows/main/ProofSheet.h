@@ -18,6 +18,9 @@ class TProofSheet : public QDialog {
 public:
     // Thumbnails are this size at most.
     static constexpr QSize kThumbnailBox{60, 90};
+    // It opens at nine tenths of its screen's free area, and not smaller
+    // than this where the screen has room.
+    static constexpr QSize kSmallestSize{760, 560};
 
     // `plan` must outlive the dialog.
     explicit TProofSheet(const AssignmentPlan& plan, QWidget* parent = nullptr);

@@ -1,13 +1,22 @@
 #include "windows/resize/ModifyPic.h"
 
 #include "resize/BatchResize.h"
+#include "widgets/CentreOnScreen.h"
 #include "widgets/Dialogs.h"
+#include "widgets/FitToScreen.h"
 #include "widgets/ListBoxItems.h"
 #include "widgets/WaitCursor.h"
 
 #include <QShowEvent>
 
 #include <algorithm>
+
+namespace {
+
+// The client area the controls are laid out on.
+constexpr QSize kDesignSize(454, 270);
+
+} // namespace
 
 TfrmPicture::TfrmPicture(Dialogs& dialogs, QWidget* owner, DisplayColorDepth displayDepth)
     : QDialog(owner), dialogs_(dialogs), displayDepth_(displayDepth)
@@ -16,7 +25,8 @@ TfrmPicture::TfrmPicture(Dialogs& dialogs, QWidget* owner, DisplayColorDepth dis
     // A fixed border with only a close box; QDialog centres it on its owner.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                    | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(454, 270);
+    PutControlsOnScrollingSurface(*this, kDesignSize);
+    FitToScreen(*this, kDesignSize);
     ui.Gauge1->SetProgress(0);
     // The fit mode is kept from one showing to the next, like the target.
     for (const FitModeChoice& choice : kFitModes)
@@ -33,6 +43,10 @@ TfrmPicture::TfrmPicture(Dialogs& dialogs, QWidget* owner, DisplayColorDepth dis
 void TfrmPicture::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    // The screen it opens on may be smaller, or scaled more, than the one it
+    // was made for; then it is centred on that screen.
+    if (FitToScreen(*this, kDesignSize))
+        CentreOnScreen(*this);
     // A spontaneous show is the window coming back from being minimised,
     // not a new showing.
     if (!event->spontaneous())
