@@ -2,6 +2,7 @@
 
 #include "assignment/AssignmentPlan.h"
 #include "assignment/PlanRowView.h"
+#include "widgets/CentreOnScreen.h"
 #include "widgets/FitToScreen.h"
 
 #include <QHeaderView>
@@ -34,7 +35,6 @@ TProofSheet::TProofSheet(const AssignmentPlan& plan, QWidget* parent)
     // share what the window's width leaves, so that they grow with it.
     QHeaderView& header = *ui.Grid1->horizontalHeader();
     header.setSectionResizeMode(QHeaderView::Interactive);
-    header.setMinimumSectionSize(kThumbnailBox.width() + 16);
     const int charWidth = ui.Grid1->fontMetrics().averageCharWidth();
     for (int c = 0; c < kPlanColumnCount; ++c) {
         const PlanColumn column = static_cast<PlanColumn>(c);
@@ -46,6 +46,13 @@ TProofSheet::TProofSheet(const AssignmentPlan& plan, QWidget* parent)
 
     connect(ui.Button1, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui.Button2, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TProofSheet::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Larger than the main window, it is placed on the screen rather than over it.
+    CentreOnScreen(*this);
 }
 
 bool ProofSheetReview::Approve(QWidget* owner, const AssignmentPlan& plan)

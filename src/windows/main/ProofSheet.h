@@ -27,6 +27,9 @@ public:
 
     Ui::TProofSheet ui;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     ThumbnailCache thumbnails_;
     ProofSheetModel model_;
