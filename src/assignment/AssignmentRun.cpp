@@ -216,7 +216,8 @@ AssignmentOutcome RunAssignment(const AssignmentPlan& plan, TADOQuery& query, co
         // A run of no students changes nothing and has nothing to undo.
         if (settings.journal && !plan.rows.isEmpty()) {
             try {
-                journal = RunJournal::Begin(*settings.journal, plan.installationFolder, plan.database, plan.rows.size());
+                journal =
+                    RunJournal::Begin(*settings.journal, plan.installationFolder, plan.database, plan.rows.size());
                 outcome.runId = journal->Id();
             } catch (const EJournalError& error) {
                 const QString reason = QString::fromStdString(error.what());

@@ -289,10 +289,11 @@ void TForm1::Button9Click()
     ui.Gauge1->SetProgress(0);
     const UndoOutcome outcome = [&] {
         const InputHeld held(*this);
-        return UndoRun(*run, folder, ADOQuery1, UndoMode::LeaveChangedAlone, [this](qsizetype done, qsizetype students) {
-            ui.Gauge1->SetMaxValue(static_cast<int>(students));
-            MoveGauge(done);
-        });
+        return UndoRun(*run, folder, ADOQuery1, UndoMode::LeaveChangedAlone,
+                       [this](qsizetype done, qsizetype students) {
+                           ui.Gauge1->SetMaxValue(static_cast<int>(students));
+                           MoveGauge(done);
+                       });
     }();
     // What the panel said of the run undone is no longer true.
     ui.StatusBar1->SetPanelText(0, outcome.result == UndoOutcome::Result::Completed ? QStringLiteral("已撤销")
