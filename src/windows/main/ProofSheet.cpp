@@ -5,8 +5,11 @@
 #include "widgets/CentreOnScreen.h"
 #include "widgets/FitToScreen.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QScreen>
+
+#include <algorithm>
 
 TProofSheet::TProofSheet(const AssignmentPlan& plan, QWidget* parent)
     : QDialog(parent), thumbnails_(kThumbnailBox), model_(plan, thumbnails_)
@@ -32,20 +35,42 @@ TProofSheet::TProofSheet(const AssignmentPlan& plan, QWidget* parent)
     ui.Grid1->verticalHeader()->setDefaultSectionSize(kThumbnailBox.height() + 8);
     ui.Grid1->verticalHeader()->hide();
     // The columns start at widths that fit most cells; the photo columns
-    // share what the window's width leaves, so that they grow with it.
-    QHeaderView& header = *ui.Grid1->horizontalHeader();
-    header.setSectionResizeMode(QHeaderView::Interactive);
+    // share what a wider window leaves, so that they grow with it
+    // (WidenPhotoColumns). On a narrow screen the grid scrolls instead.
+    ui.Grid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     const int charWidth = ui.Grid1->fontMetrics().averageCharWidth();
     for (int c = 0; c < kPlanColumnCount; ++c) {
         const PlanColumn column = static_cast<PlanColumn>(c);
         const int photoWidth = PlanColumnShowsPhoto(column) ? kThumbnailBox.width() + 8 : 0;
-        ui.Grid1->setColumnWidth(c, photoWidth + charWidth * PlanColumnTypicalWidth(column) + 12);
-        if (PlanColumnShowsPhoto(column))
-            header.setSectionResizeMode(c, QHeaderView::Stretch);
+        typicalWidths_[c] = photoWidth + charWidth * PlanColumnTypicalWidth(column) + 12;
+        ui.Grid1->setColumnWidth(c, typicalWidths_[c]);
     }
+    ui.Grid1->viewport()->installEventFilter(this);
 
     connect(ui.Button1, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui.Button2, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+bool TProofSheet::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ui.Grid1->viewport() && event->type() == QEvent::Resize)
+        WidenPhotoColumns();
+    return QDialog::eventFilter(watched, event);
+}
+
+void TProofSheet::WidenPhotoColumns()
+{
+    int typical = 0;
+    int photoColumns = 0;
+    for (int c = 0; c < kPlanColumnCount; ++c) {
+        typical += typicalWidths_[c];
+        photoColumns += PlanColumnShowsPhoto(static_cast<PlanColumn>(c)) ? 1 : 0;
+    }
+    const int spare = std::max(0, ui.Grid1->viewport()->width() - typical);
+    for (int c = 0; c < kPlanColumnCount; ++c) {
+        if (PlanColumnShowsPhoto(static_cast<PlanColumn>(c)))
+            ui.Grid1->setColumnWidth(c, typicalWidths_[c] + spare / std::max(1, photoColumns));
+    }
 }
 
 void TProofSheet::showEvent(QShowEvent* event)

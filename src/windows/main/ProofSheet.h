@@ -1,11 +1,14 @@
 #pragma once
 
+#include "assignment/PlanRowView.h"
 #include "windows/main/ProofSheetModel.h"
 #include "windows/main/ThumbnailCache.h"
 
 #include "ui_ProofSheet.h"
 
 #include <QDialog>
+
+#include <array>
 
 struct AssignmentPlan;
 
@@ -29,8 +32,13 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Gives the photo columns the grid's width beyond what all columns need.
+    void WidenPhotoColumns();
+
+    std::array<int, kPlanColumnCount> typicalWidths_{};
     ThumbnailCache thumbnails_;
     ProofSheetModel model_;
 };

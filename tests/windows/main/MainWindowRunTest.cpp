@@ -353,6 +353,16 @@ TEST_F(MainWindowRun, ProofSheetPutsWarningsFirstFillsInThumbnailsAndAnswersWith
         while (arrived.size() < 3 && arrived.wait(10000)) { }
         const QPixmap thumbnail = model.index(2, int(PlanColumn::NewPhoto)).data(Qt::DecorationRole).value<QPixmap>();
         EXPECT_EQ(thumbnail.size(), QSize(60, 90));
+        // A wider sheet gives the room to the photo columns.
+        const int photoColumn = int(PlanColumn::NewPhoto), codeColumn = int(PlanColumn::Code);
+        sheet.resize(1500, 600);
+        QCoreApplication::processEvents();
+        const int narrowPhoto = sheet.ui.Grid1->columnWidth(photoColumn);
+        const int code = sheet.ui.Grid1->columnWidth(codeColumn);
+        sheet.resize(2100, 600);
+        QCoreApplication::processEvents();
+        EXPECT_GE(sheet.ui.Grid1->columnWidth(photoColumn), narrowPhoto + 250);
+        EXPECT_EQ(sheet.ui.Grid1->columnWidth(codeColumn), code);
         QTest::mouseClick(approve ? sheet.ui.Button1 : sheet.ui.Button2, Qt::LeftButton);
         EXPECT_EQ(sheet.result(), approve ? QDialog::Accepted : QDialog::Rejected);
     }
