@@ -1,7 +1,8 @@
 // What the plan learns of a photo file: its kind and size from the header,
 // and which bytes it held.
-#include "assignment/PhotoHash.h"
 #include "assignment/PhotoProbe.h"
+
+#include "assignment/PhotoHash.h"
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
 
