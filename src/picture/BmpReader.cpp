@@ -5,6 +5,7 @@
 #include "picture/DisplayColorDepth.h"
 #include "picture/PictureErrors.h"
 #include "picture/PixelGrid.h"
+#include "picture/detail/DisplayGrid.h"
 
 #include <algorithm>
 #include <array>

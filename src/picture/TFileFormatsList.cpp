@@ -14,9 +14,10 @@ template <class Kind> std::unique_ptr<TGraphic> Make(DisplayColorDepth)
     return std::make_unique<Kind>();
 }
 
-std::unique_ptr<TGraphic> MakeBitmap(DisplayColorDepth displayDepth)
+// The kinds that hold pixels draw for the display's colour depth.
+template <class Kind> std::unique_ptr<TGraphic> MakeForDisplay(DisplayColorDepth displayDepth)
 {
-    return std::make_unique<TBitmap>(displayDepth);
+    return std::make_unique<Kind>(displayDepth);
 }
 
 TFileFormatsList MakeRegistry()
@@ -25,8 +26,9 @@ TFileFormatsList MakeRegistry()
     list.Add("wmf", "Metafiles", &Make<TMetafile>);
     list.Add("emf", "Enhanced Metafiles", &Make<TMetafile>);
     list.Add("ico", "Icons", &Make<TIcon>);
-    list.Add("bmp", "Bitmaps", &MakeBitmap);
-    RegisterJpegFormats(list);
+    list.Add("bmp", "Bitmaps", &MakeForDisplay<TBitmap>);
+    list.Add("jpeg", "JPEG Image File", &MakeForDisplay<TJPEGImage>);
+    list.Add("jpg", "JPEG Image File", &MakeForDisplay<TJPEGImage>);
     return list;
 }
 

@@ -4,7 +4,6 @@
 #include "picture/PictureErrors.h"
 #include "picture/PixelGrid.h"
 #include "picture/StretchCopy.h"
-#include "picture/TFileFormatsList.h"
 #include "picture/UprightPicture.h"
 
 #include <algorithm>
@@ -203,13 +202,4 @@ const TBitmap& TJPEGImage::DecodedBitmap() const
 JpegColors TJPEGImage::DecodingColors() const
 {
     return displayDepth_.HasPalette() ? JpegColors::Quantised : JpegColors::Full;
-}
-
-void RegisterJpegFormats(TFileFormatsList& list)
-{
-    const auto create = [](DisplayColorDepth displayDepth) {
-        return std::unique_ptr<TGraphic>(std::make_unique<TJPEGImage>(displayDepth));
-    };
-    list.Add("jpeg", "JPEG Image File", create);
-    list.Add("jpg", "JPEG Image File", create);
 }

@@ -11,7 +11,6 @@
 #include <vector>
 
 class PixelGrid;
-class TFileFormatsList;
 enum class JpegColors;
 
 // A JPEG file held in memory. Loading keeps the bytes and reads the frame
@@ -53,6 +52,8 @@ public:
     // From a TJPEGImage: the same bytes (and its decoded pixels, shared).
     // From nullptr: empty. Other kinds: EInvalidGraphicOperation.
     void Assign(const TGraphic* source) override;
+    // The decoded Bitmap (DecodedBitmap).
+    const TBitmap* AsBitmap() const override { return &DecodedBitmap(); }
     void DrawRegion(TCanvas& canvas, const TRect& rect, const TRect& region) override;
     bool Empty() const override; // true when no bytes were loaded
     // Upright.
@@ -119,6 +120,3 @@ private:
     mutable std::optional<int> decodeError_;
     mutable int decodeCount_ = 0;
 };
-
-// Adds the JPEG image's two entries, "jpeg" then "jpg", to the registry.
-void RegisterJpegFormats(TFileFormatsList& list);
