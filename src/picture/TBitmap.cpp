@@ -58,7 +58,7 @@ void TBitmap::DrawRegion(TCanvas& canvas, const TRect& rect, const TRect& region
     const std::shared_ptr<PixelGrid> source = pixels_.Grid();
     if (!source)
         return;
-    PixelGrid* target = canvas.Bitmap().MutableGrid();
+    PixelGrid* target = canvas.Bitmap().pixels_.MutableGrid();
     if (target == nullptr)
         return;
     StretchCopy(*target, rect, *source, region);
@@ -118,6 +118,11 @@ void TBitmap::Resize(std::int32_t width, std::int32_t height)
     height_ = height;
     pixels_.SetGrid(std::move(resized));
     Changed();
+}
+
+void TBitmap::CheckSize(std::int32_t width, std::int32_t height, DisplayColorDepth depth)
+{
+    PixelGrid::CheckSize(width, height, depth.BitsPerPixel());
 }
 
 void TBitmap::LoadFromStream(std::span<const std::uint8_t> bytes)

@@ -78,14 +78,19 @@ public:
     // row: blue, green, red, 0), Width() of them written to `out`.
     void ReadRowRGB32(std::int32_t row, std::uint32_t* out) const;
 
-    // For the component's codecs: the grid itself.
-    const PixelGrid* Grid() const { return pixels_.Grid().get(); }
-    PixelGrid* MutableGrid() { return pixels_.MutableGrid(); }
-    void AdoptGrid(std::shared_ptr<PixelGrid> grid);
+    // EOutOfResources unless a Bitmap of this size can be made at `depth`
+    // (the largest grid the component makes), as SetSize would raise it;
+    // for refusing a size before any work that needs it begins.
+    static void CheckSize(std::int32_t width, std::int32_t height, DisplayColorDepth depth);
 
 private:
+    // The component's own code reaches the grid through this (detail/).
+    friend struct BitmapAccess;
+
     void Resize(std::int32_t width, std::int32_t height);
     void Clear();
+    // Takes `grid` (null: no pixels) and its size.
+    void AdoptGrid(std::shared_ptr<PixelGrid> grid);
 
     DisplayColorDepth displayDepth_;
     std::int32_t width_ = 0;

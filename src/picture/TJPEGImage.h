@@ -86,11 +86,12 @@ public:
     // Draws `region` into `rect` as DrawRegion does and gives, from the same
     // pass over the data when the draw takes the sampled path, an overview:
     // the upright picture sampled nearest-neighbour at `overviewSize` (no
-    // larger than the picture) by the same index rule. A 24, 32 or 8-bit
-    // own-form grid. For finding a face and then drawing around it without
-    // reading the data again.
-    std::shared_ptr<PixelGrid> DrawRegionWithOverview(TCanvas& canvas, const TRect& rect, const TRect& region,
-                                                      PictureSize overviewSize);
+    // larger than the picture) by the same index rule, as a Bitmap in its own
+    // form (24, 32 or 8 bits per pixel). For finding a face and then drawing
+    // around it without reading the data again. Like DrawRegion, it reports
+    // no change of the Canvas's Bitmap.
+    std::unique_ptr<TBitmap> DrawRegionWithOverview(TCanvas& canvas, const TRect& rect, const TRect& region,
+                                                    PictureSize overviewSize);
 
 private:
     JpegColors DecodingColors() const;

@@ -4,7 +4,6 @@
 #include "files/FileSystemPath.h"
 #include "picture/FileBytes.h"
 #include "picture/PictureErrors.h"
-#include "picture/PixelGrid.h"
 #include "picture/TBitmap.h"
 #include "picture/TCanvas.h"
 #include "picture/TFileFormatsList.h"
@@ -84,7 +83,7 @@ void CheckSurfaceSize(std::int32_t width, std::int32_t height, DisplayColorDepth
     if (width <= 0 || height <= 0)
         throw EResizeFailed(QStringLiteral("图片宽度和高度必须大于 0（现为 %1 × %2）").arg(width).arg(height), 0);
     try {
-        PixelGrid::CheckSize(width, height, depth.BitsPerPixel());
+        TBitmap::CheckSize(width, height, depth);
     } catch (const EOutOfResources& error) {
         throw EResizeFailed(QStringLiteral("图片尺寸 %1 × %2 过大：%3").arg(width).arg(height).arg(error.what()), 0);
     }
