@@ -1,8 +1,8 @@
 #include "picture/GreyLevels.h"
 
-#include "picture/PixelGrid.h"
 #include "picture/TBitmap.h"
 #include "picture/detail/BitmapAccess.h"
+#include "picture/detail/PixelGrid.h"
 
 #include <vector>
 
@@ -13,8 +13,8 @@ std::unique_ptr<TBitmap> GreyLevels(const TBitmap& picture)
     std::vector<TColor> greys;
     greys.reserve(256);
     for (int level = 0; level < 256; ++level)
-        greys.push_back(RGB(static_cast<std::uint8_t>(level), static_cast<std::uint8_t>(level),
-                            static_cast<std::uint8_t>(level)));
+        greys.push_back(
+            RGB(static_cast<std::uint8_t>(level), static_cast<std::uint8_t>(level), static_cast<std::uint8_t>(level)));
     grey->SetColorTable(std::move(greys));
     std::vector<std::uint32_t> row(static_cast<std::size_t>(pixels.Width()));
     for (std::int32_t y = 0; y < pixels.Height(); ++y) {

@@ -1,8 +1,8 @@
 #include "picture/QuarterTurns.h"
 
-#include "picture/PixelGrid.h"
 #include "picture/TBitmap.h"
 #include "picture/detail/BitmapAccess.h"
+#include "picture/detail/PixelGrid.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,11 +1,11 @@
 #include "picture/TBitmap.h"
 
-#include "picture/BmpReader.h"
-#include "picture/BmpWriter.h"
 #include "picture/PictureErrors.h"
-#include "picture/PixelGrid.h"
-#include "picture/StretchCopy.h"
+#include "picture/detail/BmpReader.h"
+#include "picture/detail/BmpWriter.h"
 #include "picture/detail/DisplayGrid.h"
+#include "picture/detail/PixelGrid.h"
+#include "picture/detail/StretchCopy.h"
 
 #include <algorithm>
 #include <cassert>

@@ -1,9 +1,9 @@
 #include "picture/TCanvas.h"
 
-#include "picture/PixelGrid.h"
-#include "picture/StretchCopy.h"
 #include "picture/TGraphic.h"
 #include "picture/detail/BitmapPixels.h"
+#include "picture/detail/PixelGrid.h"
+#include "picture/detail/StretchCopy.h"
 
 #include <algorithm>
 

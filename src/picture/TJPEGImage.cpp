@@ -1,11 +1,12 @@
 #include "picture/TJPEGImage.h"
 
-#include "picture/JpegDecoder.h"
 #include "picture/PictureErrors.h"
-#include "picture/PixelGrid.h"
-#include "picture/StretchCopy.h"
-#include "picture/UprightPicture.h"
+#include "picture/PictureHeaders.h"
 #include "picture/detail/BitmapAccess.h"
+#include "picture/detail/JpegDecoder.h"
+#include "picture/detail/PixelGrid.h"
+#include "picture/detail/StretchCopy.h"
+#include "picture/detail/UprightPicture.h"
 
 #include <algorithm>
 #include <climits>

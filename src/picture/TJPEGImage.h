@@ -1,9 +1,9 @@
 #pragma once
 
 #include "picture/ExifOrientation.h"
+#include "picture/PictureSize.h"
 #include "picture/TBitmap.h"
 #include "picture/TGraphic.h"
-#include "picture/UprightPicture.h"
 
 #include <cstdint>
 #include <memory>

@@ -12,9 +12,8 @@ TEST(GreyLevels, WeighsRedGreenAndBlueAsTheEyeDoesAndReadsBackAsGrey)
     const struct {
         TColor color;
         std::uint8_t level;
-    } cases[] = {{clBlack, 0},          {clWhite, 255},        {RGB(255, 0, 0), 77},
-                 {RGB(0, 255, 0), 149}, {RGB(0, 0, 255), 29},  {RGB(10, 200, 90), 130},
-                 {RGB(1, 1, 1), 1},     {RGB(128, 128, 128), 128}};
+    } cases[] = {{clBlack, 0},         {clWhite, 255},          {RGB(255, 0, 0), 77}, {RGB(0, 255, 0), 149},
+                 {RGB(0, 0, 255), 29}, {RGB(10, 200, 90), 130}, {RGB(1, 1, 1), 1},    {RGB(128, 128, 128), 128}};
     TBitmap picture;
     Paint(picture, std::size(cases), 2,
           [&](std::int32_t x, std::int32_t) { return cases[static_cast<std::size_t>(x)].color; });

@@ -1,6 +1,6 @@
 #include "picture/detail/BitmapPixels.h"
 
-#include "picture/PixelGrid.h"
+#include "picture/detail/PixelGrid.h"
 
 BitmapPixels::BitmapPixels(std::function<void()> reportChange) : reportChange_(std::move(reportChange)) { }
 

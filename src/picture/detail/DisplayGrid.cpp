@@ -1,6 +1,6 @@
 #include "picture/detail/DisplayGrid.h"
 
-#include "picture/PixelGrid.h"
+#include "picture/detail/PixelGrid.h"
 
 std::vector<TColor> DisplayPalette()
 {

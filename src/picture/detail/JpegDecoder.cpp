@@ -1,7 +1,9 @@
-#include "picture/JpegDecoder.h"
+#include "picture/detail/JpegDecoder.h"
 
 #include "picture/PictureErrors.h"
-#include "picture/PixelGrid.h"
+#include "picture/PictureHeaders.h"
+#include "picture/detail/ExifReading.h"
+#include "picture/detail/PixelGrid.h"
 
 #include <jerror.h>
 #include <jpeglib.h>
