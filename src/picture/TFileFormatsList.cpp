@@ -23,12 +23,12 @@ template <class Kind> std::unique_ptr<TGraphic> MakeForDisplay(DisplayColorDepth
 TFileFormatsList MakeRegistry()
 {
     TFileFormatsList list;
-    list.Add("wmf", "Metafiles", &Make<TMetafile>);
-    list.Add("emf", "Enhanced Metafiles", &Make<TMetafile>);
-    list.Add("ico", "Icons", &Make<TIcon>);
-    list.Add("bmp", "Bitmaps", &MakeForDisplay<TBitmap>);
-    list.Add("jpeg", "JPEG Image File", &MakeForDisplay<TJPEGImage>);
-    list.Add("jpg", "JPEG Image File", &MakeForDisplay<TJPEGImage>);
+    list.Add("wmf", &Make<TMetafile>);
+    list.Add("emf", &Make<TMetafile>);
+    list.Add("ico", &Make<TIcon>);
+    list.Add("bmp", &MakeForDisplay<TBitmap>);
+    list.Add("jpeg", &MakeForDisplay<TJPEGImage>);
+    list.Add("jpg", &MakeForDisplay<TJPEGImage>);
     return list;
 }
 
@@ -40,9 +40,9 @@ const TFileFormatsList& TFileFormatsList::Instance()
     return registry;
 }
 
-void TFileFormatsList::Add(std::string extension, std::string description, MakeGraphic create)
+void TFileFormatsList::Add(std::string extension, MakeGraphic create)
 {
-    entries_.push_back(TFileFormat{std::move(extension), std::move(description), create});
+    entries_.push_back(TFileFormat{std::move(extension), create});
 }
 
 const TFileFormat* TFileFormatsList::Find(std::string_view extension) const

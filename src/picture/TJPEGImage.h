@@ -31,9 +31,9 @@ enum class JpegColors;
 // enlargement, a Bitmap assigned from the image) decodes the whole picture
 // once; from then on that full decoding serves everything, the sampled one is
 // dropped. So libjpeg runs at most once per distinct use and never twice for
-// the same one; DecodeCount() tells how often it ran. Once the data has been
-// read to its end without error, later sampled draws stop reading after the
-// last row they need.
+// the same one; DecodeCount() tells how often it ran. A sampled decoding still
+// reads the data to its end, so that a damaged file fails the same way
+// whichever path draws it.
 //
 // Upright. A photo whose EXIF data says it is stored turned or mirrored is
 // shown the way it was taken: the width, the height, every draw and the
