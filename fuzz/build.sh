@@ -12,12 +12,14 @@ mkdir -p "$out/obj"
 
 flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer-no-link,address,undefined
        -fno-sanitize-recover=undefined -I"$root/src")
-sources=("$root"/src/picture/*.cpp)
+sources=("$root"/src/picture/*.cpp "$root"/src/picture/detail/*.cpp)
 
 # The component's sources once, then each target against them.
 objects=()
 for source in "${sources[@]}"; do
-  object="$out/obj/$(basename "${source%.cpp}").o"
+  object="$out/obj/${source#"$root"/src/picture/}"
+  object="${object%.cpp}.o"
+  mkdir -p "$(dirname "$object")"
   if [ ! -f "$object" ] || [ "$source" -nt "$object" ] || [ "$0" -nt "$object" ] \
      || [ -n "$(find "$root/src/picture" -name '*.h' -newer "$object" -print -quit)" ]; then
     clang++ "${flags[@]}" -c "$source" -o "$object"

@@ -2,9 +2,8 @@
 
 #include "assignment/PhotoHash.h"
 #include "files/RegularFile.h"
-#include "picture/BmpReader.h"
-#include "picture/JpegDecoder.h"
 #include "picture/PictureErrors.h"
+#include "picture/PictureHeaders.h"
 
 #include <QFile>
 #include <QFileInfo>

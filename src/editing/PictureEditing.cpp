@@ -4,13 +4,10 @@
 #include "faces/FaceFraming.h"
 #include "picture/PictureCanvas.h"
 #include "picture/PictureErrors.h"
-#include "picture/PixelGrid.h"
 #include "picture/TBitmap.h"
 #include "picture/TCanvas.h"
 
 #include <algorithm>
-#include <cstring>
-#include <utility>
 
 namespace {
 
@@ -61,51 +58,6 @@ bool Zoom(PictureArea& area, ZoomDirection direction)
     return RedrawAt(area, copy, width, height);
 }
 
-namespace {
-
-// The picture is turned in square tiles: a tile's source rows and the target
-// rows it writes both stay in the cache. Row by row, every written pixel of a
-// large picture lands in another row and misses it.
-constexpr std::int32_t kTurnTile = 64;
-
-// Calls copy(x, y) for every pixel of a width by height picture, tile by tile.
-template <typename CopyPixel> void ForEachPixelInTiles(std::int32_t width, std::int32_t height, CopyPixel copy)
-{
-    for (std::int32_t top = 0; top < height; top += kTurnTile) {
-        const std::int32_t bottom = std::min(height, top + kTurnTile);
-        for (std::int32_t left = 0; left < width; left += kTurnTile) {
-            const std::int32_t right = std::min(width, left + kTurnTile);
-            for (std::int32_t y = top; y < bottom; ++y)
-                for (std::int32_t x = left; x < right; ++x)
-                    copy(x, y);
-        }
-    }
-}
-
-// Writes every pixel (x, y) of `source` to place(x, y) of `target`, as a
-// pixel read and a pixel write through the Canvas would.
-template <typename Place> void CopyPixelsTo(const PixelGrid& source, PixelGrid& target, Place place)
-{
-    if (source.Layout() == PixelLayout::Bgrx32 && target.Layout() == PixelLayout::Bgrx32) {
-        // A display-form picture: whole words; the fourth byte is cleared, as
-        // every pixel write clears it.
-        ForEachPixelInTiles(source.Width(), source.Height(), [&](std::int32_t x, std::int32_t y) {
-            const auto [toX, toY] = place(x, y);
-            std::uint32_t word;
-            std::memcpy(&word, source.Row(y) + static_cast<std::size_t>(x) * 4, 4);
-            word &= 0xFFFFFF;
-            std::memcpy(target.Row(toY) + static_cast<std::size_t>(toX) * 4, &word, 4);
-        });
-        return;
-    }
-    ForEachPixelInTiles(source.Width(), source.Height(), [&](std::int32_t x, std::int32_t y) {
-        const auto [toX, toY] = place(x, y);
-        target.SetRgb32(toX, toY, source.GetRgb32(x, y));
-    });
-}
-
-} // namespace
-
 void QuarterTurn(PictureArea& area, TurnDirection direction)
 {
     TBitmap copy;
@@ -119,16 +71,7 @@ void QuarterTurn(PictureArea& area, TurnDirection direction)
     // grid in between. Every pixel is overwritten below.
     TBitmap& turned = area.Picture.Bitmap();
     turned.SetSize(h, w);
-    const PixelGrid* source = copy.Grid();
-    if (source != nullptr) {
-        PixelGrid& target = *turned.MutableGrid();
-        if (direction == TurnDirection::Left)
-            CopyPixelsTo(*source, target, [w](std::int32_t x, std::int32_t y) { return std::pair{y, w - 1 - x}; });
-        else
-            CopyPixelsTo(*source, target, [h](std::int32_t x, std::int32_t y) { return std::pair{h - 1 - y, x}; });
-        // One change for the whole turn: the picture area repaints once.
-        turned.Modified();
-    }
+    DrawQuarterTurned(turned, copy, direction);
     area.Height = w;
     area.Width = h;
 }
@@ -163,7 +106,7 @@ FaceFraming FrameFace(PictureArea& area, FaceDetector& faces, std::int32_t frame
     copy.Assign(area.Picture.Graphic());
     if (copy.Empty())
         return unchanged;
-    const std::optional<TRect> face = faces.LargestFace(*GreyOf(copy));
+    const std::optional<TRect> face = faces.LargestFace(copy);
     if (!face)
         return unchanged;
     const TRect region = FaceRegion({copy.Width(), copy.Height()}, {kCropWidth, kCropHeight}, *face);

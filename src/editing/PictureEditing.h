@@ -1,5 +1,6 @@
 #pragma once
 
+#include "picture/QuarterTurns.h"
 #include "picture/TColor.h"
 #include "picture/TPicture.h"
 
@@ -42,8 +43,6 @@ enum class ZoomDirection { In, Out };
 // past the picture component's limit is refused: it returns false and the
 // picture and the area stay exactly as they were.
 bool Zoom(PictureArea& area, ZoomDirection direction);
-
-enum class TurnDirection { Left, Right };
 
 // Turns the area's picture by a quarter: left (anticlockwise) brings the
 // right edge to the top, right (clockwise) the left edge. Every pixel is read

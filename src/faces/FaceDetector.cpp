@@ -1,6 +1,6 @@
 #include "faces/FaceDetector.h"
 
-#include "picture/PixelGrid.h"
+#include "picture/GreyLevels.h"
 #include "picture/TBitmap.h"
 
 #include <opencv2/core/utility.hpp>
@@ -52,19 +52,21 @@ FaceDetector::FaceDetector(const std::filesystem::path& cascadeFile)
 
 FaceDetector::~FaceDetector() = default;
 
-std::optional<TRect> FaceDetector::LargestFace(const PixelGrid& grey)
+std::optional<TRect> FaceDetector::LargestFace(const TBitmap& picture)
 {
-    const cv::Mat picture(grey.Height(), grey.Width(), CV_8UC1, const_cast<std::uint8_t*>(grey.Data()),
-                          grey.RowBytes());
-    const int shortSide = std::min(grey.Width(), grey.Height());
-    if (shortSide < 1)
+    if (picture.Empty())
         return std::nullopt;
+    const std::unique_ptr<TBitmap> grey = GreyLevels(picture);
+    // The rows lie one after the other, RowBytes() apart, top row first.
+    const cv::Mat levels(grey->Height(), grey->Width(), CV_8UC1, const_cast<std::uint8_t*>(grey->ScanLine(0)),
+                         grey->RowBytes());
+    const int shortSide = std::min(grey->Width(), grey->Height());
     const double scale = std::min(1.0, static_cast<double>(kLookShortSide) / shortSide);
     cv::Mat small;
     if (scale < 1.0)
-        cv::resize(picture, small, cv::Size(), scale, scale, cv::INTER_AREA);
+        cv::resize(levels, small, cv::Size(), scale, scale, cv::INTER_AREA);
     else
-        small = picture.clone();
+        small = levels.clone();
     cv::equalizeHist(small, small);
     std::vector<cv::Rect> faces;
     cascade_->detectMultiScale(small, faces, kScaleStep, kNeighbours, 0, cv::Size(kSmallestFace, kSmallestFace));
@@ -74,30 +76,9 @@ std::optional<TRect> FaceDetector::LargestFace(const PixelGrid& grey)
         faces.begin(), faces.end(), [](const cv::Rect& a, const cv::Rect& b) { return a.area() < b.area(); });
     // Back to the picture's pixels: the copy's sides are the picture's times
     // `scale`, rounded.
-    const double toX = static_cast<double>(grey.Width()) / small.cols;
-    const double toY = static_cast<double>(grey.Height()) / small.rows;
+    const double toX = static_cast<double>(grey->Width()) / small.cols;
+    const double toY = static_cast<double>(grey->Height()) / small.rows;
     return TRect{static_cast<std::int32_t>(largest.x * toX), static_cast<std::int32_t>(largest.y * toY),
                  static_cast<std::int32_t>((largest.x + largest.width) * toX),
                  static_cast<std::int32_t>((largest.y + largest.height) * toY)};
-}
-
-std::shared_ptr<PixelGrid> GreyOf(const TBitmap& bitmap)
-{
-    return GreyOf(*bitmap.Grid());
-}
-
-std::shared_ptr<PixelGrid> GreyOf(const PixelGrid& pixels)
-{
-    auto grey = std::make_shared<PixelGrid>(pixels.Width(), pixels.Height(), 8, GridForm::Own);
-    std::vector<std::uint32_t> row(static_cast<std::size_t>(pixels.Width()));
-    for (std::int32_t y = 0; y < pixels.Height(); ++y) {
-        pixels.ReadRowRgb32(y, row.data());
-        std::uint8_t* out = grey->Row(y);
-        for (std::size_t x = 0; x < row.size(); ++x) {
-            const std::uint32_t rgb = row[x];
-            out[x] = static_cast<std::uint8_t>(
-                (77 * ((rgb >> 16) & 0xFF) + 150 * ((rgb >> 8) & 0xFF) + 29 * (rgb & 0xFF) + 128) >> 8);
-        }
-    }
-    return grey;
 }

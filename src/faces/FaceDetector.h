@@ -9,7 +9,6 @@
 #include <stdexcept>
 #include <string>
 
-class PixelGrid;
 class TBitmap;
 
 namespace cv {
@@ -40,15 +39,11 @@ public:
     FaceDetector& operator=(const FaceDetector&) = delete;
     ~FaceDetector();
 
-    // The largest face in `grey` (an 8-bit grid of grey levels), as a box in
-    // its pixel coordinates, or nothing when no face is found.
-    std::optional<TRect> LargestFace(const PixelGrid& grey);
+    // The largest face in `picture`, looked for in its grey levels, as a box
+    // in its pixel coordinates; nothing when no face is found or the picture
+    // has no pixels.
+    std::optional<TRect> LargestFace(const TBitmap& picture);
 
 private:
     std::unique_ptr<cv::CascadeClassifier> cascade_;
 };
-
-// Pixels as grey levels (an 8-bit grid), for the detector; the Bitmap must
-// have pixels.
-std::shared_ptr<PixelGrid> GreyOf(const PixelGrid& pixels);
-std::shared_ptr<PixelGrid> GreyOf(const TBitmap& bitmap);

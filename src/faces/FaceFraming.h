@@ -1,7 +1,7 @@
 #pragma once
 
+#include "picture/PictureSize.h"
 #include "picture/TColor.h"
-#include "picture/UprightPicture.h"
 
 // A region of the target's proportions framing a detected face box (as the
 // face detector gives it): twice the box's height, the box centred across,

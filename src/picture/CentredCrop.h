@@ -1,7 +1,7 @@
 #pragma once
 
+#include "picture/PictureSize.h"
 #include "picture/TColor.h"
-#include "picture/UprightPicture.h"
 
 // Where to cut a photo of `target`'s proportions out of a picture (given a
 // picture with pixels and a target with positive sides): the largest

@@ -1,12 +1,6 @@
 #pragma once
 
-#include "picture/TColor.h"
-
 #include <cstdint>
-#include <memory>
-#include <vector>
-
-class PixelGrid;
 
 // The bits per pixel of the screen the tool draws for. It gives the depth of
 // every new drawing surface ("display form") and so the bit count of every
@@ -21,7 +15,8 @@ public:
     explicit DisplayColorDepth(int bitsPerPixel);
 
     constexpr int BitsPerPixel() const { return bitsPerPixel_; }
-    // A palette screen: its surfaces hold indices into DisplayPalette().
+    // A palette screen: its surfaces hold indices into the display palette, a
+    // 6 x 6 x 6 colour cube and 40 greys.
     constexpr bool HasPalette() const { return bitsPerPixel_ <= 8; }
 
     friend constexpr bool operator==(DisplayColorDepth, DisplayColorDepth) = default;
@@ -34,11 +29,3 @@ private:
 // photo at 32 bits per pixel. Larger sizes (usually a damaged file's header)
 // raise EOutOfResources before anything is allocated.
 constexpr std::uint64_t kMaxGridBytes = std::uint64_t{1} << 28;
-
-// The colour table of display-form surfaces on a display of 8 bits per pixel
-// or fewer: the 6 x 6 x 6 colour cube followed by 40 greys.
-std::vector<TColor> DisplayPalette();
-
-// A new display-form grid of the given size at `depth`, zeroed, with the
-// display palette on a palette screen. EOutOfResources as PixelGrid.
-std::shared_ptr<PixelGrid> NewDisplayGrid(std::int32_t width, std::int32_t height, DisplayColorDepth depth);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
 
 // How a photo's stored pixels must be turned or mirrored to show it upright:
 // the values of the EXIF orientation tag, which cameras and phones write
@@ -17,16 +16,6 @@ enum class ExifOrientation : std::uint8_t {
     RightBottom = 7, // mirrored across the other diagonal
     LeftBottom = 8,  // needs a quarter turn anticlockwise
 };
-
-// Whether an APP1 segment's payload (the bytes after the segment's length)
-// is EXIF data: it starts "Exif\0\0". APP1 also carries other data (XMP).
-bool IsExifPayload(std::span<const std::uint8_t> app1Payload);
-
-// The orientation given in the first image directory of an APP1 segment's
-// payload (the bytes after the segment's length, starting "Exif\0\0"), read
-// with libexif. TopLeft when the payload is no EXIF data or carries no
-// orientation, or one outside 1 to 8: such a photo is shown as stored.
-ExifOrientation OrientationFromExif(std::span<const std::uint8_t> app1Payload);
 
 // Whether the upright picture's width is the stored height (orientations 5 to 8).
 constexpr bool SwapsSides(ExifOrientation orientation)

@@ -1,17 +1,20 @@
 #include "picture/TBitmap.h"
 
-#include "picture/BmpReader.h"
-#include "picture/BmpWriter.h"
 #include "picture/PictureErrors.h"
-#include "picture/PixelGrid.h"
-#include "picture/StretchCopy.h"
-#include "picture/TJPEGImage.h"
+#include "picture/detail/BmpReader.h"
+#include "picture/detail/BmpWriter.h"
+#include "picture/detail/DisplayGrid.h"
+#include "picture/detail/PixelGrid.h"
+#include "picture/detail/StretchCopy.h"
 
 #include <algorithm>
 #include <cassert>
 #include <cstring>
 
-TBitmap::TBitmap(DisplayColorDepth displayDepth) : displayDepth_(displayDepth), canvas_(*this) { }
+TBitmap::TBitmap(DisplayColorDepth displayDepth)
+    : displayDepth_(displayDepth), pixels_([this] { Changed(); }), canvas_(*this, pixels_)
+{
+}
 
 TBitmap::~TBitmap() = default;
 
@@ -24,37 +27,38 @@ void TBitmap::Assign(const TGraphic* source)
 {
     if (source == this)
         return;
-    if (source == nullptr
-        || (source->Empty() && dynamic_cast<const TBitmap*>(source) == nullptr
-            && dynamic_cast<const TJPEGImage*>(source) == nullptr)) {
-        width_ = 0;
-        height_ = 0;
-        grid_.reset();
-        Changed();
+    if (source == nullptr) {
+        Clear();
         return;
     }
-    if (const auto* bitmap = dynamic_cast<const TBitmap*>(source)) {
+    if (const TBitmap* bitmap = source->AsBitmap()) {
         width_ = bitmap->width_;
         height_ = bitmap->height_;
-        grid_ = bitmap->grid_;
+        pixels_.SetGrid(bitmap->pixels_.Grid());
         Changed();
         return;
     }
-    if (const auto* jpeg = dynamic_cast<const TJPEGImage*>(source)) {
-        Assign(&jpeg->DecodedBitmap());
-        return;
-    }
-    throw EInvalidGraphicOperation("Cannot assign this kind of picture to a Bitmap");
+    if (!source->Empty())
+        throw EInvalidGraphicOperation("Cannot assign this kind of picture to a Bitmap");
+    Clear();
+}
+
+void TBitmap::Clear()
+{
+    width_ = 0;
+    height_ = 0;
+    pixels_.SetGrid(nullptr);
+    Changed();
 }
 
 void TBitmap::DrawRegion(TCanvas& canvas, const TRect& rect, const TRect& region)
 {
-    if (!grid_)
-        return;
     // The extra reference makes a target that shares this grid (drawing a
     // Bitmap onto itself or onto a copy) take its own copy first.
-    const std::shared_ptr<PixelGrid> source = grid_;
-    PixelGrid* target = canvas.Bitmap().MutableGrid();
+    const std::shared_ptr<PixelGrid> source = pixels_.Grid();
+    if (!source)
+        return;
+    PixelGrid* target = canvas.Bitmap().pixels_.MutableGrid();
     if (target == nullptr)
         return;
     StretchCopy(*target, rect, *source, region);
@@ -62,7 +66,7 @@ void TBitmap::DrawRegion(TCanvas& canvas, const TRect& rect, const TRect& region
 
 bool TBitmap::Empty() const
 {
-    return grid_ == nullptr;
+    return pixels_.Grid() == nullptr;
 }
 
 void TBitmap::SetWidth(std::int32_t width)
@@ -89,72 +93,77 @@ void TBitmap::Resize(std::int32_t width, std::int32_t height)
     if (width == 0 || height == 0) {
         width_ = width;
         height_ = height;
-        grid_.reset();
+        pixels_.SetGrid(nullptr);
         Changed();
         return;
     }
 
     // A Bitmap with own-form pixels keeps its depth, colour table and masks;
     // any other gets a display-form grid.
+    const PixelGrid* grid = pixels_.Grid().get();
     std::shared_ptr<PixelGrid> resized;
-    if (grid_ && grid_->Form() == GridForm::Own) {
-        resized = std::make_shared<PixelGrid>(width, height, grid_->BitsPerPixel(), GridForm::Own);
-        resized->SetColorTable(grid_->ColorTable());
-        if (grid_->HasBitFields())
-            resized->SetBitFields(grid_->Fields());
+    if (grid != nullptr && grid->Form() == GridForm::Own) {
+        resized = std::make_shared<PixelGrid>(width, height, grid->BitsPerPixel(), GridForm::Own);
+        resized->SetColorTable(grid->ColorTable());
+        if (grid->HasBitFields())
+            resized->SetBitFields(grid->Fields());
     } else {
         resized = NewDisplayGrid(width, height, displayDepth_);
     }
     resized->FillWhite();
-    if (grid_)
-        StretchCopy(*resized, TRect{0, 0, grid_->Width(), grid_->Height()}, *grid_,
-                    TRect{0, 0, grid_->Width(), grid_->Height()});
+    if (grid != nullptr)
+        StretchCopy(*resized, TRect{0, 0, grid->Width(), grid->Height()}, *grid,
+                    TRect{0, 0, grid->Width(), grid->Height()});
     width_ = width;
     height_ = height;
-    grid_ = std::move(resized);
+    pixels_.SetGrid(std::move(resized));
     Changed();
+}
+
+void TBitmap::CheckSize(std::int32_t width, std::int32_t height, DisplayColorDepth depth)
+{
+    PixelGrid::CheckSize(width, height, depth.BitsPerPixel());
 }
 
 void TBitmap::LoadFromStream(std::span<const std::uint8_t> bytes)
 {
-    std::shared_ptr<PixelGrid> grid = ReadBmp(bytes, displayDepth_);
-    width_ = grid->Width();
-    height_ = grid->Height();
-    grid_ = std::move(grid);
-    Changed();
+    AdoptGrid(ReadBmp(bytes, displayDepth_));
 }
 
 void TBitmap::SaveToStream(std::vector<std::uint8_t>& out) const
 {
-    if (grid_)
-        WriteBmp(*grid_, out);
+    if (const PixelGrid* grid = pixels_.Grid().get())
+        WriteBmp(*grid, out);
 }
 
 int TBitmap::BitsPerPixel() const
 {
-    return grid_ ? grid_->BitsPerPixel() : 0;
+    const PixelGrid* grid = pixels_.Grid().get();
+    return grid != nullptr ? grid->BitsPerPixel() : 0;
 }
 
 bool TBitmap::IsDisplayForm() const
 {
-    return grid_ && grid_->Form() == GridForm::Display;
+    const PixelGrid* grid = pixels_.Grid().get();
+    return grid != nullptr && grid->Form() == GridForm::Display;
 }
 
 std::size_t TBitmap::RowBytes() const
 {
-    return grid_ ? grid_->RowBytes() : 0;
+    const PixelGrid* grid = pixels_.Grid().get();
+    return grid != nullptr ? grid->RowBytes() : 0;
 }
 
 const std::uint8_t* TBitmap::ScanLine(std::int32_t row) const
 {
-    assert(grid_ && row >= 0 && row < height_);
-    return grid_->Row(row);
+    assert(pixels_.Grid() && row >= 0 && row < height_);
+    return pixels_.Grid()->Row(row);
 }
 
 std::uint8_t* TBitmap::MutableScanLine(std::int32_t row)
 {
-    assert(grid_ && row >= 0 && row < height_);
-    return MutableGrid()->Row(row);
+    assert(pixels_.Grid() && row >= 0 && row < height_);
+    return pixels_.MutableGrid()->Row(row);
 }
 
 void TBitmap::Modified()
@@ -164,28 +173,22 @@ void TBitmap::Modified()
 
 std::span<const TColor> TBitmap::ColorTable() const
 {
-    if (!grid_)
+    const PixelGrid* grid = pixels_.Grid().get();
+    if (grid == nullptr)
         return {};
-    return grid_->ColorTable();
+    return grid->ColorTable();
 }
 
 void TBitmap::ReadRowRGB32(std::int32_t row, std::uint32_t* out) const
 {
-    assert(grid_ && row >= 0 && row < height_);
-    grid_->ReadRowRgb32(row, out);
-}
-
-PixelGrid* TBitmap::MutableGrid()
-{
-    if (grid_ && grid_.use_count() > 1)
-        grid_ = grid_->Clone();
-    return grid_.get();
+    assert(pixels_.Grid() && row >= 0 && row < height_);
+    pixels_.Grid()->ReadRowRgb32(row, out);
 }
 
 void TBitmap::AdoptGrid(std::shared_ptr<PixelGrid> grid)
 {
     width_ = grid ? grid->Width() : 0;
     height_ = grid ? grid->Height() : 0;
-    grid_ = std::move(grid);
+    pixels_.SetGrid(std::move(grid));
     Changed();
 }

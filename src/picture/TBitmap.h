@@ -3,6 +3,7 @@
 #include "picture/DisplayColorDepth.h"
 #include "picture/TCanvas.h"
 #include "picture/TGraphic.h"
+#include "picture/detail/BitmapPixels.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -31,8 +32,10 @@ public:
     std::unique_ptr<TGraphic> NewEmpty() const override;
     // From a TBitmap: shares its pixels (this Bitmap's display colour depth
     // stays). From a TJPEGImage: decodes it once and shares the decoded
-    // pixels. From nullptr: 0 by 0, no pixels.
+    // pixels (AsBitmap). From nullptr or an empty graphic of another kind:
+    // 0 by 0, no pixels.
     void Assign(const TGraphic* source) override;
+    const TBitmap* AsBitmap() const override { return this; }
     void DrawRegion(TCanvas& canvas, const TRect& rect, const TRect& region) override;
     bool Empty() const override; // true when it has no pixels
     std::int32_t Width() const override { return width_; }
@@ -75,19 +78,23 @@ public:
     // row: blue, green, red, 0), Width() of them written to `out`.
     void ReadRowRGB32(std::int32_t row, std::uint32_t* out) const;
 
-    // For the component's codecs: the grid itself.
-    const PixelGrid* Grid() const { return grid_.get(); }
-    PixelGrid* MutableGrid(); // unshares first
-    void AdoptGrid(std::shared_ptr<PixelGrid> grid);
+    // EOutOfResources unless a Bitmap of this size can be made at `depth`
+    // (the largest grid the component makes), as SetSize would raise it;
+    // for refusing a size before any work that needs it begins.
+    static void CheckSize(std::int32_t width, std::int32_t height, DisplayColorDepth depth);
 
 private:
-    friend class TCanvas;
+    // The component's own code reaches the grid through this (detail/).
+    friend struct BitmapAccess;
+
     void Resize(std::int32_t width, std::int32_t height);
-    void NotifyChanged() { Changed(); }
+    void Clear();
+    // Takes `grid` (null: no pixels) and its size.
+    void AdoptGrid(std::shared_ptr<PixelGrid> grid);
 
     DisplayColorDepth displayDepth_;
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
-    std::shared_ptr<PixelGrid> grid_; // null without pixels
+    BitmapPixels pixels_;
     TCanvas canvas_;
 };

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+class BitmapPixels;
 class TBitmap;
 class TGraphic;
 
@@ -18,7 +19,8 @@ class TGraphic;
 // used for rows.
 class TCanvas {
 public:
-    explicit TCanvas(TBitmap& owner);
+    // The Canvas of `owner`, drawing on its pixels; made by the Bitmap.
+    TCanvas(TBitmap& owner, BitmapPixels& pixels);
     TCanvas(const TCanvas&) = delete;
     TCanvas& operator=(const TCanvas&) = delete;
 
@@ -44,4 +46,5 @@ public:
 
 private:
     TBitmap& owner_;
+    BitmapPixels& pixels_;
 };

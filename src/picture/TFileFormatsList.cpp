@@ -14,19 +14,21 @@ template <class Kind> std::unique_ptr<TGraphic> Make(DisplayColorDepth)
     return std::make_unique<Kind>();
 }
 
-std::unique_ptr<TGraphic> MakeBitmap(DisplayColorDepth displayDepth)
+// The kinds that hold pixels draw for the display's colour depth.
+template <class Kind> std::unique_ptr<TGraphic> MakeForDisplay(DisplayColorDepth displayDepth)
 {
-    return std::make_unique<TBitmap>(displayDepth);
+    return std::make_unique<Kind>(displayDepth);
 }
 
 TFileFormatsList MakeRegistry()
 {
     TFileFormatsList list;
-    list.Add("wmf", "Metafiles", &Make<TMetafile>);
-    list.Add("emf", "Enhanced Metafiles", &Make<TMetafile>);
-    list.Add("ico", "Icons", &Make<TIcon>);
-    list.Add("bmp", "Bitmaps", &MakeBitmap);
-    RegisterJpegFormats(list);
+    list.Add("wmf", &Make<TMetafile>);
+    list.Add("emf", &Make<TMetafile>);
+    list.Add("ico", &Make<TIcon>);
+    list.Add("bmp", &MakeForDisplay<TBitmap>);
+    list.Add("jpeg", &MakeForDisplay<TJPEGImage>);
+    list.Add("jpg", &MakeForDisplay<TJPEGImage>);
     return list;
 }
 
@@ -38,9 +40,9 @@ const TFileFormatsList& TFileFormatsList::Instance()
     return registry;
 }
 
-void TFileFormatsList::Add(std::string extension, std::string description, MakeGraphic create)
+void TFileFormatsList::Add(std::string extension, MakeGraphic create)
 {
-    entries_.push_back(TFileFormat{std::move(extension), std::move(description), create});
+    entries_.push_back(TFileFormat{std::move(extension), create});
 }
 
 const TFileFormat* TFileFormatsList::Find(std::string_view extension) const

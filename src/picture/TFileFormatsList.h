@@ -9,13 +9,12 @@
 #include <string_view>
 #include <vector>
 
-// One registered picture file kind: extension (lower case, without the dot),
-// description and a maker of an empty graphic of that kind for a display of
-// the given colour depth.
+// One registered picture file kind: extension (lower case, without the dot)
+// and a maker of an empty graphic of that kind for a display of the given
+// colour depth.
 using MakeGraphic = std::unique_ptr<TGraphic> (*)(DisplayColorDepth displayDepth);
 struct TFileFormat {
     std::string Extension;
-    std::string Description;
     MakeGraphic Create;
 };
 
@@ -26,7 +25,7 @@ public:
     // The list every Picture uses, filled once on first use and never changed.
     static const TFileFormatsList& Instance();
 
-    void Add(std::string extension, std::string description, MakeGraphic create);
+    void Add(std::string extension, MakeGraphic create);
     // Searches from the last entry to the first; nullptr when none matches.
     // `extension` must already be lower case; an empty one never matches.
     const TFileFormat* Find(std::string_view extension) const;

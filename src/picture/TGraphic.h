@@ -9,6 +9,7 @@
 #include <span>
 #include <vector>
 
+class TBitmap;
 class TCanvas;
 
 // What a Picture holds: a Bitmap, a JPEG image, or one of the registered
@@ -26,6 +27,10 @@ public:
     virtual std::unique_ptr<TGraphic> NewEmpty() const = 0;
     // Takes the content of `source`; nullptr makes this graphic empty.
     virtual void Assign(const TGraphic* source) = 0;
+    // The graphic's pixels as a Bitmap, which a Bitmap assigned from it
+    // shares: a Bitmap itself, a JPEG image's decoded Bitmap (decoding it on
+    // the first call). nullptr for the kinds without pixels.
+    virtual const TBitmap* AsBitmap() const { return nullptr; }
     // Draws `region` of the graphic scaled into `rect` by the canvas's index
     // rule (TCanvas.h); destination pixels whose source pixel lies outside
     // the graphic keep their colour.

@@ -1,11 +1,12 @@
 #include "picture/TJPEGImage.h"
 
-#include "picture/JpegDecoder.h"
 #include "picture/PictureErrors.h"
-#include "picture/PixelGrid.h"
-#include "picture/StretchCopy.h"
-#include "picture/TFileFormatsList.h"
-#include "picture/UprightPicture.h"
+#include "picture/PictureHeaders.h"
+#include "picture/detail/BitmapAccess.h"
+#include "picture/detail/JpegDecoder.h"
+#include "picture/detail/PixelGrid.h"
+#include "picture/detail/StretchCopy.h"
+#include "picture/detail/UprightPicture.h"
 
 #include <algorithm>
 #include <climits>
@@ -91,7 +92,7 @@ void TJPEGImage::DrawRegion(TCanvas& canvas, const TRect& rect, const TRect& reg
     }
     if (!sampled_)
         DecodeSamples(rect, region, nullptr);
-    PixelGrid* target = canvas.Bitmap().MutableGrid();
+    PixelGrid* target = BitmapAccess::MutableGrid(canvas.Bitmap());
     if (target != nullptr)
         StretchCopy(*target, rect, *sampled_, TRect{0, 0, sampled_->Width(), sampled_->Height()});
 }
@@ -118,23 +119,24 @@ std::shared_ptr<PixelGrid> TJPEGImage::DecodeSamples(const TRect& rect, const TR
     return overviewSize != nullptr ? decoded[1] : nullptr;
 }
 
-std::shared_ptr<PixelGrid> TJPEGImage::DrawRegionWithOverview(TCanvas& canvas, const TRect& rect, const TRect& region,
-                                                              PictureSize overviewSize)
+std::unique_ptr<TBitmap> TJPEGImage::DrawRegionWithOverview(TCanvas& canvas, const TRect& rect, const TRect& region,
+                                                            PictureSize overviewSize)
 {
     const bool sampledPass = rect.Right > rect.Left && rect.Bottom > rect.Top && !sampled_
                              && SampledDrawFor(rect, region) && overviewSize.Width > 0 && overviewSize.Height > 0
                              && overviewSize.Width <= width_ && overviewSize.Height <= height_;
+    auto overview = std::make_unique<TBitmap>(displayDepth_);
     if (!sampledPass) {
         DrawRegion(canvas, rect, region);
         // The same pixels from the whole decoding.
-        const PixelGrid& whole = *DecodedBitmap().Grid();
-        auto overview = std::make_shared<PixelGrid>(overviewSize.Width, overviewSize.Height, 32, GridForm::Own);
-        StretchCopy(*overview, TRect{0, 0, overviewSize.Width, overviewSize.Height}, whole,
-                    TRect{0, 0, width_, height_});
+        const PixelGrid& whole = *BitmapAccess::Grid(DecodedBitmap());
+        auto grid = std::make_shared<PixelGrid>(overviewSize.Width, overviewSize.Height, 32, GridForm::Own);
+        StretchCopy(*grid, TRect{0, 0, overviewSize.Width, overviewSize.Height}, whole, TRect{0, 0, width_, height_});
+        BitmapAccess::Adopt(*overview, std::move(grid));
         return overview;
     }
-    std::shared_ptr<PixelGrid> overview = DecodeSamples(rect, region, &overviewSize);
-    if (PixelGrid* target = canvas.Bitmap().MutableGrid())
+    BitmapAccess::Adopt(*overview, DecodeSamples(rect, region, &overviewSize));
+    if (PixelGrid* target = BitmapAccess::MutableGrid(canvas.Bitmap()))
         StretchCopy(*target, rect, *sampled_, TRect{0, 0, sampled_->Width(), sampled_->Height()});
     return overview;
 }
@@ -195,7 +197,7 @@ const TBitmap& TJPEGImage::DecodedBitmap() const
     if (orientation_ != ExifOrientation::TopLeft)
         grid = TurnUpright(*grid, orientation_);
     auto bitmap = std::make_shared<TBitmap>(displayDepth_);
-    bitmap->AdoptGrid(std::move(grid));
+    BitmapAccess::Adopt(*bitmap, std::move(grid));
     decoded_ = std::move(bitmap);
     return *decoded_;
 }
@@ -203,13 +205,4 @@ const TBitmap& TJPEGImage::DecodedBitmap() const
 JpegColors TJPEGImage::DecodingColors() const
 {
     return displayDepth_.HasPalette() ? JpegColors::Quantised : JpegColors::Full;
-}
-
-void RegisterJpegFormats(TFileFormatsList& list)
-{
-    const auto create = [](DisplayColorDepth displayDepth) {
-        return std::unique_ptr<TGraphic>(std::make_unique<TJPEGImage>(displayDepth));
-    };
-    list.Add("jpeg", "JPEG Image File", create);
-    list.Add("jpg", "JPEG Image File", create);
 }

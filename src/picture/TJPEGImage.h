@@ -1,9 +1,9 @@
 #pragma once
 
 #include "picture/ExifOrientation.h"
+#include "picture/PictureSize.h"
 #include "picture/TBitmap.h"
 #include "picture/TGraphic.h"
-#include "picture/UprightPicture.h"
 
 #include <cstdint>
 #include <memory>
@@ -11,7 +11,6 @@
 #include <vector>
 
 class PixelGrid;
-class TFileFormatsList;
 enum class JpegColors;
 
 // A JPEG file held in memory. Loading keeps the bytes and reads the frame
@@ -32,9 +31,9 @@ enum class JpegColors;
 // enlargement, a Bitmap assigned from the image) decodes the whole picture
 // once; from then on that full decoding serves everything, the sampled one is
 // dropped. So libjpeg runs at most once per distinct use and never twice for
-// the same one; DecodeCount() tells how often it ran. Once the data has been
-// read to its end without error, later sampled draws stop reading after the
-// last row they need.
+// the same one; DecodeCount() tells how often it ran. A sampled decoding still
+// reads the data to its end, so that a damaged file fails the same way
+// whichever path draws it.
 //
 // Upright. A photo whose EXIF data says it is stored turned or mirrored is
 // shown the way it was taken: the width, the height, every draw and the
@@ -53,6 +52,8 @@ public:
     // From a TJPEGImage: the same bytes (and its decoded pixels, shared).
     // From nullptr: empty. Other kinds: EInvalidGraphicOperation.
     void Assign(const TGraphic* source) override;
+    // The decoded Bitmap (DecodedBitmap).
+    const TBitmap* AsBitmap() const override { return &DecodedBitmap(); }
     void DrawRegion(TCanvas& canvas, const TRect& rect, const TRect& region) override;
     bool Empty() const override; // true when no bytes were loaded
     // Upright.
@@ -85,11 +86,12 @@ public:
     // Draws `region` into `rect` as DrawRegion does and gives, from the same
     // pass over the data when the draw takes the sampled path, an overview:
     // the upright picture sampled nearest-neighbour at `overviewSize` (no
-    // larger than the picture) by the same index rule. A 24, 32 or 8-bit
-    // own-form grid. For finding a face and then drawing around it without
-    // reading the data again.
-    std::shared_ptr<PixelGrid> DrawRegionWithOverview(TCanvas& canvas, const TRect& rect, const TRect& region,
-                                                      PictureSize overviewSize);
+    // larger than the picture) by the same index rule, as a Bitmap in its own
+    // form (24, 32 or 8 bits per pixel). For finding a face and then drawing
+    // around it without reading the data again. Like DrawRegion, it reports
+    // no change of the Canvas's Bitmap.
+    std::unique_ptr<TBitmap> DrawRegionWithOverview(TCanvas& canvas, const TRect& rect, const TRect& region,
+                                                    PictureSize overviewSize);
 
 private:
     JpegColors DecodingColors() const;
@@ -119,6 +121,3 @@ private:
     mutable std::optional<int> decodeError_;
     mutable int decodeCount_ = 0;
 };
-
-// Adds the JPEG image's two entries, "jpeg" then "jpg", to the registry.
-void RegisterJpegFormats(TFileFormatsList& list);

@@ -4,7 +4,6 @@
 #include "files/FileSystemPath.h"
 #include "picture/FileBytes.h"
 #include "picture/PictureErrors.h"
-#include "picture/PixelGrid.h"
 #include "picture/TBitmap.h"
 #include "picture/TCanvas.h"
 #include "picture/TFileFormatsList.h"
@@ -113,7 +112,7 @@ void CheckSurfaceSize(std::int32_t width, std::int32_t height, DisplayColorDepth
                                 .arg(height),
                             0);
     try {
-        PixelGrid::CheckSize(width, height, depth.BitsPerPixel());
+        TBitmap::CheckSize(width, height, depth);
     } catch (const EOutOfResources& error) {
         throw EResizeFailed(QStringLiteral("图片尺寸 %1 × %2 过大：%3").arg(width).arg(height).arg(error.what()), 0);
     }

@@ -3,8 +3,6 @@
 #include "faces/FaceDetector.h"
 #include "faces/FaceFraming.h"
 #include "picture/CentredCrop.h"
-#include "picture/PixelGrid.h"
-#include "picture/StretchCopy.h"
 #include "picture/TBitmap.h"
 #include "picture/TCanvas.h"
 #include "picture/TJPEGImage.h"
@@ -40,25 +38,23 @@ FaceOutcome DrawAroundFace(TCanvas& surface, const TRect& rect, TGraphic& pictur
     if (jpeg == nullptr) {
         TBitmap pixels;
         pixels.Assign(&picture);
-        const std::optional<TRect> face = faces.LargestFace(*GreyOf(pixels));
+        const std::optional<TRect> face = faces.LargestFace(pixels);
         surface.StretchDrawRegion(rect, &pixels, face ? FaceRegion(size, target, *face) : crop);
         return face ? FaceOutcome::Found : FaceOutcome::NotFound;
     }
     const std::int32_t wantedShortSide = std::max(FaceDetector::kWorkingShortSide, 4 * target.Height);
     const std::int32_t step = std::max(1, std::min(size.Width, size.Height) / wantedShortSide);
     const PictureSize overviewSize{size.Width / step, size.Height / step};
-    const std::shared_ptr<PixelGrid> overview = jpeg->DrawRegionWithOverview(surface, rect, crop, overviewSize);
+    const std::unique_ptr<TBitmap> overview = jpeg->DrawRegionWithOverview(surface, rect, crop, overviewSize);
     surface.Bitmap().Modified();
-    const std::optional<TRect> face = faces.LargestFace(*GreyOf(*overview));
+    const std::optional<TRect> face = faces.LargestFace(*overview);
     if (!face)
         return FaceOutcome::NotFound;
     const TRect region = FaceRegion(size, target, Scaled(*face, overviewSize, size));
     TRect inOverview = Scaled(region, size, overviewSize);
     inOverview.Right = std::max(inOverview.Right, inOverview.Left + 1);
     inOverview.Bottom = std::max(inOverview.Bottom, inOverview.Top + 1);
-    if (PixelGrid* pixels = surface.Bitmap().MutableGrid())
-        StretchCopy(*pixels, rect, *overview, inOverview);
-    surface.Bitmap().Modified();
+    surface.StretchDrawRegion(rect, overview.get(), inOverview);
     return FaceOutcome::Found;
 }
 

@@ -1,9 +1,8 @@
 // The orientation tag read out of EXIF payloads: only a valid value in the
 // photo's own directory counts.
-#include "picture/ExifOrientation.h"
-
 #include "ExifPayload.h"
 #include "PictureTestSupport.h"
+#include "picture/detail/ExifReading.h"
 
 namespace {
 

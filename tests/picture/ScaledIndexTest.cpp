@@ -1,6 +1,6 @@
 // The index rule of nearest-neighbour scaling, exact over every span two
 // 32-bit coordinates can make.
-#include "picture/ScaledIndex.h"
+#include "picture/detail/ScaledIndex.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,6 @@
 
 #include "ReferencePictures.h"
 #include "faces/FaceDetector.h"
-#include "picture/PixelGrid.h"
 #include "picture/TBitmap.h"
 #include "support/ErrorOf.h"
 #include "support/QtPrinters.h"
@@ -320,7 +319,7 @@ TEST_F(BatchResizeTest, FaceModeFramesTheLargestFaceAndCropsPicturesWithoutOne)
         TBitmap bitmap;
         bitmap.LoadFromStream(
             {reinterpret_cast<const std::uint8_t*>(bytes.data()), static_cast<std::size_t>(bytes.size())});
-        const std::optional<TRect> face = detector.LargestFace(*GreyOf(bitmap));
+        const std::optional<TRect> face = detector.LargestFace(bitmap);
         ASSERT_TRUE(face.has_value());
         EXPECT_NEAR((face->Left + face->Right) / 2.0, 60, 12);
         EXPECT_NEAR(face->Height(), 90, 25);

@@ -1,7 +1,9 @@
-#include "picture/JpegDecoder.h"
+#include "picture/detail/JpegDecoder.h"
 
 #include "picture/PictureErrors.h"
-#include "picture/PixelGrid.h"
+#include "picture/PictureHeaders.h"
+#include "picture/detail/ExifReading.h"
+#include "picture/detail/PixelGrid.h"
 
 #include <jerror.h>
 #include <jpeglib.h>
@@ -241,14 +243,18 @@ JpegHeader ReadJpegHeader(std::span<const std::uint8_t> bytes)
 
 namespace {
 
-// Settings shared by both decodings; afterwards libjpeg is started and the
-// output size known. Returns the grid's depth.
+// What a started decoding gives out: colour table indices when quantising
+// (1 byte a pixel), else CMYK values still to be converted (4 bytes) or blue,
+// green, red (3 bytes); and the depth of the grid that holds the result.
 struct Prepared {
     bool cmyk = false;
     bool quantise = false;
     int depth = 24;
 };
 
+// Reads the header, makes the settings both decodings share, refuses an
+// output larger than the largest grid and starts libjpeg. Returns what the
+// decoding will give out.
 Prepared Prepare(Decompressor& decompressor, JpegColors colors)
 {
     decompressor.ReadHeader();

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "picture/ExifOrientation.h"
-
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -9,24 +7,10 @@
 
 class PixelGrid;
 
-// What the frame header of a JPEG file says, and the EXIF orientation of its
-// first EXIF segment (TopLeft without one). The sizes are the stored ones.
-struct JpegHeader {
-    std::int32_t Width = 0;
-    std::int32_t Height = 0;
-    int Components = 0;
-    ExifOrientation Orientation = ExifOrientation::TopLeft;
-};
-
 enum class JpegColors {
     Full,      // colour files to 24 bits, grayscale files quantised to 236 greys
     Quantised, // every file quantised to 236 colours (8-bit displays)
 };
-
-// Runs libjpeg's header reader over `bytes` (a full image required).
-// EJPEG with libjpeg's message code: 42 no data, 53 not a JPEG file, 51 no
-// image before the data ends.
-JpegHeader ReadJpegHeader(std::span<const std::uint8_t> bytes);
 
 // Decodes every row into a new own-form grid: 24 bits per pixel (blue, green,
 // red), or 8 bits with a colour table made from libjpeg's colour map when

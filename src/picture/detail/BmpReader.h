@@ -1,6 +1,7 @@
 #pragma once
 
 #include "picture/DisplayColorDepth.h"
+#include "picture/PictureHeaders.h"
 
 #include <cstdint>
 #include <memory>
@@ -8,21 +9,8 @@
 
 class PixelGrid;
 
-// What a BMP file's headers say, checked as ReadBmp checks them.
-struct BmpHeader {
-    std::int32_t Width = 0;
-    std::int32_t Height = 0;
-    int BitsPerPixel = 0;
-};
-
-// Reads only the file header and the bitmap header of a BMP file, so that a
-// picture's kind and size can be told without reading its pixels. Throws as
-// ReadBmp does for those headers: EInvalidGraphic for a file that is not a
-// bitmap or one ReadBmp would refuse (planes, size, depth or compression),
-// EReadError when the data ends inside a header.
-BmpHeader ReadBmpHeader(std::span<const std::uint8_t> bytes);
-
-// Reads a BMP file from memory. Never reads outside `bytes` and allocates
+// Reads a BMP file from memory, checking its headers as ReadBmpHeader does
+// (PictureHeaders.h). Never reads outside `bytes` and allocates
 // nothing before the size is known to be within kMaxGridBytes.
 //   EInvalidGraphic "Bitmap image is not valid": not "BM", planes not 1, an
 //     impossible size, depth or compression, a run that leaves the grid, a

@@ -1,7 +1,7 @@
-#include "picture/UprightPicture.h"
+#include "picture/detail/UprightPicture.h"
 
-#include "picture/PixelGrid.h"
-#include "picture/ScaledIndex.h"
+#include "picture/detail/PixelGrid.h"
+#include "picture/detail/ScaledIndex.h"
 
 #include <cstring>
 #include <stdexcept>

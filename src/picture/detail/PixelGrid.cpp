@@ -1,4 +1,4 @@
-#include "picture/PixelGrid.h"
+#include "picture/detail/PixelGrid.h"
 
 #include "picture/DisplayColorDepth.h"
 #include "picture/PictureErrors.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "picture/PixelBuffer.h"
 #include "picture/TColor.h"
+#include "picture/detail/PixelBuffer.h"
 
 #include <array>
 #include <cstddef>

@@ -1,10 +1,11 @@
-#include "picture/BmpReader.h"
+#include "picture/detail/BmpReader.h"
 
-#include "picture/BmpFormat.h"
-#include "picture/ByteReader.h"
 #include "picture/DisplayColorDepth.h"
 #include "picture/PictureErrors.h"
-#include "picture/PixelGrid.h"
+#include "picture/detail/BmpFormat.h"
+#include "picture/detail/ByteReader.h"
+#include "picture/detail/DisplayGrid.h"
+#include "picture/detail/PixelGrid.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
-#include "picture/BmpWriter.h"
+#include "picture/detail/BmpWriter.h"
 
-#include "picture/BmpFormat.h"
-#include "picture/PixelGrid.h"
+#include "picture/detail/BmpFormat.h"
+#include "picture/detail/PixelGrid.h"
 
 #include <cstring>
 #include <iterator>

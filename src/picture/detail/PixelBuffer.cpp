@@ -1,4 +1,4 @@
-#include "picture/PixelBuffer.h"
+#include "picture/detail/PixelBuffer.h"
 
 #include "picture/PictureErrors.h"
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "picture/ExifOrientation.h"
+#include "picture/PictureSize.h"
 #include "picture/TColor.h"
 
 #include <cstdint>
@@ -13,12 +14,6 @@ class PixelGrid;
 // one turned or mirrored by its EXIF orientation. Everything here maps
 // upright coordinates to stored ones, so that a picture can be sampled
 // upright without turning all of it first.
-
-struct PictureSize {
-    std::int32_t Width = 0;
-    std::int32_t Height = 0;
-    bool operator==(const PictureSize&) const = default;
-};
 
 PictureSize UprightSize(PictureSize stored, ExifOrientation orientation);
 

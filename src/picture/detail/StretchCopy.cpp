@@ -1,7 +1,7 @@
-#include "picture/StretchCopy.h"
+#include "picture/detail/StretchCopy.h"
 
-#include "picture/PixelGrid.h"
-#include "picture/ScaledIndex.h"
+#include "picture/detail/PixelGrid.h"
+#include "picture/detail/ScaledIndex.h"
 
 #include <algorithm>
 #include <cstdint>

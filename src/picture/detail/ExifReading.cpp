@@ -1,4 +1,4 @@
-#include "picture/ExifOrientation.h"
+#include "picture/detail/ExifReading.h"
 
 #include <libexif/exif-data.h>
 
