@@ -1,23 +1,12 @@
 #include "assignment/LocalText.h"
 
+#include "platform/text/Gb18030.h"
+
 #include <QStringDecoder>
-#include <QStringEncoder>
 
 namespace {
 
 constexpr auto kDecoderFlags = QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom;
-
-// The GB18030 reading of the bytes, when they are GB18030 without a fault:
-// the decoder reports none, so the text must encode back to the same bytes.
-std::optional<QString> StrictGb18030(QByteArrayView bytes)
-{
-    QStringDecoder decoder("GB18030", kDecoderFlags);
-    QString text = decoder(bytes);
-    QStringEncoder encoder("GB18030");
-    if (QByteArray(encoder(text)) != bytes)
-        return std::nullopt;
-    return text;
-}
 
 } // namespace
 
@@ -30,7 +19,7 @@ bool IsUtf8(QByteArrayView bytes)
 
 bool IsGb18030(QByteArrayView bytes)
 {
-    return StrictGb18030(bytes).has_value();
+    return DecodeGb18030(bytes).has_value();
 }
 
 std::optional<QString> DecodeLocalText(QByteArrayView bytes)
@@ -39,7 +28,7 @@ std::optional<QString> DecodeLocalText(QByteArrayView bytes)
     QString text = utf8(bytes);
     if (!utf8.hasError())
         return text;
-    return StrictGb18030(bytes);
+    return DecodeGb18030(bytes);
 }
 
 bool StartsWithUtf16Bom(QByteArrayView bytes)

@@ -10,8 +10,7 @@
 // Chinese Windows: ANSI code page 936 in older files, UTF-8 in newer ones.
 // UTF-8 is a strict format, so bytes that are valid UTF-8 are taken as UTF-8;
 // otherwise they are read as GB18030, the superset of code page 936, but only
-// when they are GB18030 without a fault: Qt's GB18030 decoder reports no
-// errors, so the text must encode back to the very same bytes.
+// when they are GB18030 without a fault (platform/text/Gb18030.h).
 
 // The text, or nothing when the bytes are neither. A byte-order mark at the
 // start is kept as U+FEFF.

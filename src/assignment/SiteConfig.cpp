@@ -2,8 +2,10 @@
 
 #include "files/RegularFile.h"
 #include "platform/database/ConnectionStringSyntax.h"
+#include "platform/text/Gb18030.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QXmlStreamReader>
 
 #include <algorithm>
@@ -64,10 +66,31 @@ private:
     std::optional<ParsedConnectionString> found_;
 };
 
+// Older sites keep Web.config in the Chinese ANSI code page and say so
+// (encoding="gb2312", "gbk", "gb18030"). Qt reads those encodings only where
+// it has ICU, so they are read here as GB18030, the superset of all three;
+// the XML declaration then no longer counts. Bytes that are not faultless
+// GB18030 go to the XML reader as they are, which tells what it makes of them.
+std::optional<QString> DeclaredGbText(const QByteArray& webConfig)
+{
+    const QRegularExpression gbDeclaration(
+        QStringLiteral(R"(^\s*<\?xml[^>]*\sencoding\s*=\s*["']\s*(gb2312|gbk|gb18030|cp936)\s*["'])"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QString start = QString::fromLatin1(webConfig.left(256));
+    if (!gbDeclaration.match(start).hasMatch())
+        return std::nullopt;
+    return DecodeGb18030(webConfig);
+}
+
 ParsedConnectionString FindConnectionString(const QByteArray& webConfig)
 {
     ConnectionStringFinder finder;
-    QXmlStreamReader reader(webConfig);
+    const std::optional<QString> gbText = DeclaredGbText(webConfig);
+    QXmlStreamReader reader;
+    if (gbText)
+        reader.addData(*gbText);
+    else
+        reader.addData(webConfig);
     QString elementText;
     while (!reader.atEnd()) {
         switch (reader.readNext()) {

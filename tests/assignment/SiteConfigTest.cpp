@@ -78,15 +78,17 @@ TEST(ReadConnectionSettings, FollowsTheFilesEncoding)
     const QByteArray text = InAppSettings("server=db1;database=学校;uid=sa;password=a&amp;b;");
     QByteArray utf16Text = text;
     utf16Text.replace("utf-8", "utf-16");
-    QStringEncoder gb18030("GB18030");
-    QByteArray gbText = QByteArray(gb18030(QString::fromUtf8(text)));
-    gbText.replace("utf-8", "gb2312");
+    // 学校 in GB2312, GBK and GB18030 alike, under each name a site declares.
+    QByteArray gbText = text;
+    gbText.replace("学校", "\xD1\xA7\xD0\xA3");
     const QByteArray encodings[] = {
         text,
         "\xEF\xBB\xBF" + text,
         QStringEncoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom)(QString::fromUtf8(utf16Text)),
         QStringEncoder(QStringEncoder::Utf16BE, QStringEncoder::Flag::WriteBom)(QString::fromUtf8(utf16Text)),
-        gbText,
+        QByteArray(gbText).replace("utf-8", "gb2312"),
+        QByteArray(gbText).replace("utf-8", "GBK"),
+        QByteArray(gbText).replace("\"utf-8\"", "'gb18030'"),
     };
     for (const QByteArray& bytes : encodings) {
         EXPECT_EQ(ReadConnectionSettings(bytes), (ConnectionSettings{"sa", "a&b", "db1", "学校"}))
