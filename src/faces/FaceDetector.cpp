@@ -1,5 +1,6 @@
 #include "faces/FaceDetector.h"
 
+#include "faces/FaceModel.h"
 #include "picture/GreyLevels.h"
 #include "picture/TBitmap.h"
 
@@ -31,7 +32,7 @@ std::filesystem::path FaceDetector::DefaultCascadeFile()
 {
     if (const char* chosen = std::getenv("STUDENT_PHOTO_FACE_CASCADE"); chosen != nullptr && *chosen != '\0')
         return chosen;
-    return SP_FACE_CASCADE;
+    return FaceModelFile(RunningProgramFolder());
 }
 
 FaceDetector::FaceDetector(const std::filesystem::path& cascadeFile)
@@ -40,14 +41,18 @@ FaceDetector::FaceDetector(const std::filesystem::path& cascadeFile)
     // The batch resize runs one detector per core already; OpenCV's own
     // threads would only compete with them.
     cv::setNumThreads(1);
+    // A missing file is told here, not in OpenCV's own log on standard error.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(cascadeFile, error))
+        throw EFaceDetectorUnavailable("人脸检测模型无法载入：" + Utf8Name(cascadeFile));
     bool loaded = false;
     try {
-        loaded = cascade_->load(cascadeFile.string());
+        loaded = cascade_->load(OpenCvFileName(cascadeFile));
     } catch (const cv::Exception&) {
         loaded = false;
     }
     if (!loaded || cascade_->empty())
-        throw EFaceDetectorUnavailable("人脸检测模型无法载入：" + cascadeFile.string());
+        throw EFaceDetectorUnavailable("人脸检测模型无法载入：" + Utf8Name(cascadeFile));
 }
 
 FaceDetector::~FaceDetector() = default;

@@ -21,13 +21,13 @@ public:
     explicit EFaceDetectorUnavailable(const std::string& message) : std::runtime_error(message) { }
 };
 
-// Finds frontal faces with OpenCV's cascade classifier and the frontal-face
-// cascade of Debian's opencv-data. A classifier is not safe to share between
-// threads: make one detector per thread.
+// Finds frontal faces with OpenCV's cascade classifier and its frontal-face
+// cascade. A classifier is not safe to share between threads: make one
+// detector per thread.
 class FaceDetector {
 public:
-    // The cascade named by STUDENT_PHOTO_FACE_CASCADE, else the one installed
-    // with OpenCV's data.
+    // The cascade named by STUDENT_PHOTO_FACE_CASCADE, else the model of the
+    // running program (FaceModel.h).
     static std::filesystem::path DefaultCascadeFile();
     // Give the detector a grey picture at least this large on its shorter
     // side (a larger one is reduced first); it finds faces down to an eighth

@@ -52,6 +52,9 @@ std::optional<FitMode> FitModeFromOption(const QString& option)
 
 QString ResizeSucceededText(const BatchResizeReport& report)
 {
+    if (!report.faceModelProblem.isEmpty())
+        return kResizeSucceededMessage + QLatin1Char('\n')
+               + QStringLiteral("%1，全部图片已按裁剪处理").arg(report.faceModelProblem);
     if (report.withoutFace.isEmpty())
         return kResizeSucceededMessage;
     return kResizeSucceededMessage + QLatin1Char('\n')
@@ -215,16 +218,26 @@ int WorkerCount(const BatchResizeJob& job)
 
 // The workers, each with a new white surface of exactly width by height
 // pixels at the display colour depth (every picture covers all of it) and,
-// in face mode, a detector of its own.
-std::vector<std::unique_ptr<ResizeWorker>> MakeWorkers(const BatchResizeJob& job)
+// in face mode, a detector of its own. A face detector that cannot be loaded
+// turns the run into a crop mode run: `job` says so afterwards, and
+// `faceModelProblem` why.
+std::vector<std::unique_ptr<ResizeWorker>> MakeWorkers(BatchResizeJob& job, QString& faceModelProblem)
 {
     std::vector<std::unique_ptr<ResizeWorker>> workers;
     for (int i = WorkerCount(job); i > 0; --i) {
         auto worker = std::make_unique<ResizeWorker>(job.displayDepth);
         worker->surface.SetWidth(job.width);
         worker->surface.SetHeight(job.height);
-        if (job.fit == FitMode::Face)
-            worker->faces = std::make_unique<FaceDetector>();
+        if (job.fit == FitMode::Face) {
+            try {
+                worker->faces = std::make_unique<FaceDetector>();
+            } catch (const EFaceDetectorUnavailable& error) {
+                faceModelProblem = QString::fromStdString(error.what());
+                job.fit = FitMode::Crop;
+                for (const auto& made : workers)
+                    made->faces.reset();
+            }
+        }
         workers.push_back(std::move(worker));
     }
     return workers;
@@ -240,13 +253,15 @@ void CheckResizeJob(const BatchResizeJob& job)
     CheckTargetOutsideSource(job);
 }
 
-BatchResizeReport RunBatchResize(const BatchResizeJob& job, const ResizeProgress& progress, std::stop_token stop)
+BatchResizeReport RunBatchResize(const BatchResizeJob& requested, const ResizeProgress& progress, std::stop_token stop)
 {
-    CheckResizeJob(job);
-    CheckNothingIsOverwritten(job);
+    CheckResizeJob(requested);
+    CheckNothingIsOverwritten(requested);
+    BatchResizeJob job = requested; // face mode without its model runs as crop mode
+    BatchResizeReport report;
     std::vector<std::unique_ptr<ResizeWorker>> workers;
     try {
-        workers = MakeWorkers(job);
+        workers = MakeWorkers(job, report.faceModelProblem);
     } catch (const std::exception& error) {
         throw EResizeFailed(QString::fromUtf8(error.what()), 0);
     }
@@ -254,7 +269,6 @@ BatchResizeReport RunBatchResize(const BatchResizeJob& job, const ResizeProgress
     const int total = static_cast<int>(job.names.size());
     if (progress)
         progress(0, total);
-    BatchResizeReport report;
     std::optional<EResizeFailed> failure;
     // The outputs are written here, in list order; the first failure in that
     // order ends the run.

@@ -56,13 +56,16 @@ struct BatchResizeReport {
     // Face mode: the pictures in which no face was found, which were cropped
     // as crop mode crops them.
     QStringList withoutFace;
+    // Face mode whose face detector could not be loaded: why (naming the
+    // model file). Every picture was then cropped as crop mode crops it.
+    QString faceModelProblem;
     int written = 0;      // outputs written, 001.jpg on
     bool stopped = false; // a stop request ended the run before the end of the list
     int peakInFlight = 0; // the most pictures ever in hand or waiting to be written
 };
 
 // The success message, followed in face mode by a line naming the pictures
-// without a face.
+// without a face, or saying that all were cropped for want of the model.
 QString ResizeSucceededText(const BatchResizeReport& report);
 
 // The source or the target folder was not chosen; nothing was done.
@@ -129,6 +132,11 @@ QString SideLengthProblem(const QString& side, const QString& text);
 // The outputs of `job` that would replace files already in the target folder.
 QStringList OutputsThatExist(const BatchResizeJob& job);
 
+// The checks RunBatchResize makes up front, but for what the target already
+// holds: folders chosen, the size, the target outside the source. Throws as
+// RunBatchResize does.
+void CheckResizeJob(const BatchResizeJob& job);
+
 // Runs the job. Worker threads each read a file into a buffer they reuse,
 // decode and draw it onto their own white width-by-height surface at the
 // display colour depth and make the BMP bytes; the calling thread writes the
@@ -142,16 +150,12 @@ QStringList OutputsThatExist(const BatchResizeJob& job);
 // EResizeWouldOverwrite when outputs would replace files already in the
 // target and the job does not allow it; and EResizeFailed when a side is not
 // from 1 to kMaxSideLength, the target folder is the source folder or lies
-// inside it (the outputs would replace the originals or mix with them), face
-// mode's detector cannot be loaded, the surface would exceed the picture
-// component's grid limit, or any picture cannot be loaded, decoded, drawn or
-// saved: the first such picture in list order ends the run, the outputs
-// before it stay and none after it is written. Every check that can be made
-// up front is made before any file is written.
-// The checks RunBatchResize makes up front, but for what the target already
-// holds: folders chosen, the size, the target outside the source. Throws as
-// RunBatchResize does.
-void CheckResizeJob(const BatchResizeJob& job);
-
+// inside it (the outputs would replace the originals or mix with them), the
+// surface would exceed the picture component's grid limit, or any picture
+// cannot be loaded, decoded, drawn or saved: the first such picture in list
+// order ends the run, the outputs before it stay and none after it is
+// written. Every check that can be made up front is made before any file is
+// written. Face mode whose detector cannot be loaded (its model missing or
+// damaged) is no failure: the run crops every picture and reports why.
 BatchResizeReport RunBatchResize(const BatchResizeJob& job, const ResizeProgress& progress = {},
                                  std::stop_token stop = {});

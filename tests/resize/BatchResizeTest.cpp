@@ -336,6 +336,30 @@ TEST_F(BatchResizeTest, FaceModeFramesTheLargestFaceAndCropsPicturesWithoutOne)
               QStringLiteral("图片大小调整成功！\n其中 2 张图片未找到人脸，已按裁剪处理：objects.jpg、crowd.jpg"));
 }
 
+TEST_F(BatchResizeTest, FaceModeWithoutItsModelCropsEveryPictureAndSaysSo)
+{
+    AddPhoto("jpeg/photos/obama.jpg", "a.jpg");
+    AddPhoto("jpeg/photos/concert.jpg", "b.jpg");
+    const QString missing = temp.filePath("none/haarcascade_frontalface_alt2.xml");
+    qputenv("STUDENT_PHOTO_FACE_CASCADE", missing.toLocal8Bit());
+    BatchResizeJob job = Job({"a.jpg", "b.jpg"});
+    job.fit = FitMode::Face;
+    job.workers = 2;
+    BatchResizeReport report;
+    EXPECT_NO_THROW(report = RunBatchResize(job));
+    qunsetenv("STUDENT_PHOTO_FACE_CASCADE");
+    EXPECT_EQ(report.written, 2);
+    EXPECT_EQ(report.withoutFace, QStringList());
+    EXPECT_EQ(ResizeSucceededText(report),
+              QStringLiteral("图片大小调整成功！\n人脸检测模型无法载入：%1，全部图片已按裁剪处理").arg(missing));
+
+    const QString cropTarget = temp.filePath("crop") + '/';
+    ASSERT_TRUE(QDir().mkpath(cropTarget));
+    RunBatchResize({Source(), {"a.jpg", "b.jpg"}, cropTarget, 120, 180, FitMode::Crop});
+    EXPECT_EQ(ReadFile(Target() + "001.jpg"), ReadFile(cropTarget + "001.jpg"));
+    EXPECT_EQ(ReadFile(Target() + "002.jpg"), ReadFile(cropTarget + "002.jpg"));
+}
+
 TEST_F(BatchResizeTest, OneAndFourWorkersWriteTheSameFilesByteForByte)
 {
     const QStringList names{"obama.jpg",       "hopper_orientation_6.jpg", "concert.jpg",    "obama_and_biden.jpg",
