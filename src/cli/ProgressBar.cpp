@@ -1,5 +1,7 @@
 #include "cli/ProgressBar.h"
 
+#include "cli/Console.h"
+
 #include <algorithm>
 
 #ifdef _WIN32
@@ -38,10 +40,7 @@ void ProgressBar::Update(qsizetype done)
     if (done == lastDone_)
         return;
     lastDone_ = done;
-    const QByteArray line = Line(label_, done, total_).toLocal8Bit();
-    std::fputc('\r', out_);
-    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), out_);
-    std::fflush(out_);
+    WriteText(out_, u'\r' + Line(label_, done, total_));
 }
 
 QString ProgressBar::Line(const QString& label, qsizetype done, qsizetype total, int width)
