@@ -452,6 +452,9 @@ TEST_P(AssignmentRunTest, QuotesInACodeUpdateExactlyThatStudent)
 
 TEST_P(AssignmentRunTest, NamedPipesAreNeitherReadNorWritten)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "no named pipes in Windows folders";
+#else
     site->AddStudents({"P1", "P2"});
     // A photo swapped for a pipe after the list was made, and a pipe where
     // the copy first writes P2's photo before it takes the photo's name.
@@ -475,6 +478,7 @@ TEST_P(AssignmentRunTest, NamedPipesAreNeitherReadNorWritten)
     EXPECT_EQ(outcome.notCopied[0].code, QStringLiteral("P1"));
     EXPECT_EQ(SitePhoto("P2"), ReadFile(photoFolder + "2.jpg"));
     EXPECT_EQ(site->Photos(), Rows({"P2"}, {"P1"}));
+#endif
 }
 
 } // namespace

@@ -34,8 +34,12 @@ TEST(PhotoListFromChosenFiles, RefusesAChosenFileThatIsNotARegularFile)
 {
     QTemporaryDir temp;
     WriteFile(temp.filePath("a.jpg"), "photo");
+    QStringList odds{temp.path()};
+#ifndef _WIN32 // no named pipes on Windows
     ASSERT_EQ(::mkfifo(QFile::encodeName(temp.filePath("pipe.jpg")).constData(), 0600), 0);
-    for (const QString& odd : {temp.filePath("pipe.jpg"), temp.path()}) {
+    odds << temp.filePath("pipe.jpg");
+#endif
+    for (const QString& odd : odds) {
         EXPECT_EQ(QString::fromStdString(ErrorOf<EFileAccessError>([&] {
                       PhotoListFromChosenFiles({temp.filePath("a.jpg"), odd}, PhotoOrder::AsGiven);
                   })),

@@ -86,6 +86,9 @@ TEST(ListFiles, AppendsWhatMatchesTheMaskWithoutRegardToCaseInFileManagerOrder)
         WriteFile(folder.filePath(name), {});
     ASSERT_TRUE(folder.mkdir("old.jpg"));
     ASSERT_TRUE(folder.mkdir("other"));
+#ifdef _WIN32 // no named pipes, devices or symbolic links to make there
+    const QStringList listed{".hidden.jpg", "001.jpg", "9.jpg", "10.jpg", "alpha.jpg", "Zeta.JPG"};
+#else
     ASSERT_EQ(::mkfifo(QFile::encodeName(folder.filePath("pipe.jpg")).constData(), 0600), 0);
     for (const auto& [link, target] : {std::pair{"link.jpg", "alpha.jpg"},
                                        {"zero.jpg", "/dev/zero"},
@@ -93,6 +96,7 @@ TEST(ListFiles, AppendsWhatMatchesTheMaskWithoutRegardToCaseInFileManagerOrder)
                                        {"folder-link.jpg", "old.jpg"}})
         ASSERT_TRUE(QFile::link(target, folder.filePath(link)));
     const QStringList listed{".hidden.jpg", "001.jpg", "9.jpg", "10.jpg", "alpha.jpg", "link.jpg", "Zeta.JPG"};
+#endif
 
     QStringList names{"kept"};
     ListFiles(FolderString(temp.path()), "*.jpg", names);
