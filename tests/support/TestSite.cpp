@@ -15,6 +15,10 @@
 #include <csignal>
 #include <stdexcept>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 const QString kPgRole = QStringLiteral("school");
@@ -65,6 +69,29 @@ public:
 private:
     QString name_;
 };
+
+// A file's path as the ODBC driver opens it. Under Wine the driver is the
+// Linux host's (Wine's ODBC hands the calls to unixODBC), which needs the
+// file's Unix path.
+QString DriverPath(const QString& path)
+{
+#ifdef _WIN32
+    using UnixFileName = char*(CDECL*)(LPCWSTR);
+    const auto unixFileName = reinterpret_cast<UnixFileName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    if (unixFileName == nullptr)
+        return path;
+    const std::wstring windowsPath = QDir::toNativeSeparators(path).toStdWString();
+    char* unixPath = unixFileName(windowsPath.c_str());
+    if (unixPath == nullptr)
+        return path;
+    const QString result = QString::fromUtf8(unixPath);
+    HeapFree(GetProcessHeap(), 0, unixPath);
+    return result;
+#else
+    return path;
+#endif
+}
 
 QString PgConnectionString(const PgServer& server, const QString& database, const QString& user,
                            const QString& password)
@@ -198,7 +225,7 @@ TestSite::TestSite(Backend backend, const QString& pgStateFolder)
 
     if (backend_ == Backend::SQLite) {
         // The SQLite ODBC driver needs an ASCII path; the temporary folder is.
-        databaseName_ = temp_.filePath(QStringLiteral("school.db"));
+        databaseName_ = DriverPath(temp_.filePath(QStringLiteral("school.db")));
     } else {
         databaseName_ = QStringLiteral("t") + QUuid::createUuid().toString(QUuid::Id128);
         PgServer::FromState(pgState_).AdminExecute(
@@ -279,8 +306,16 @@ void TestSite::WriteWebConfig(const QByteArray& text) const
 
 std::unique_ptr<TestSite::Database> TestSite::Open() const
 {
-    if (backend_ == Backend::SQLite)
+    if (backend_ == Backend::SQLite) {
+#ifdef _WIN32
+        // Qt for Windows is built without a SQLite driver of its own: the
+        // ODBC one, as the tool reaches the database.
+        return std::make_unique<Database>(QStringLiteral("QODBC"),
+                                          QStringLiteral("DRIVER={SQLite3};DATABASE=") + databaseName_);
+#else
         return std::make_unique<Database>(QStringLiteral("QSQLITE"), databaseName_);
+#endif
+    }
     return std::make_unique<Database>(
         QStringLiteral("QODBC"),
         PgConnectionString(PgServer::FromState(pgState_), databaseName_, kPgRole, QString::fromUtf8(kPgPassword)));
