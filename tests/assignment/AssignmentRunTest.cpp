@@ -378,6 +378,9 @@ TEST_P(AssignmentRunTest, OldRunsArePrunedAndTheMessageSaysSo)
 
 TEST_P(AssignmentRunTest, PlantedLinksLeadNoBytesOutOfTheSite)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "symbolic links need a privilege Windows users lack; Qt makes .lnk shortcuts, plain files";
+#else
     site->AddStudents({"K1", "K2"});
     const QString outside = site->WriteScratch("outside.txt", "outside the site");
     // A link where the copy first writes K1's photo, and one at K2's destination itself.
@@ -395,6 +398,7 @@ TEST_P(AssignmentRunTest, PlantedLinksLeadNoBytesOutOfTheSite)
     EXPECT_TRUE(outcome.notCopied.value(0).reason.contains(QStringLiteral("不是普通文件")));
     EXPECT_EQ(QFileInfo(site->SitePhotoFolder() + "K2.jpg").symLinkTarget(), outside);
     EXPECT_EQ(site->Photos(), Rows({"K1"}, {"K2"}));
+#endif
 }
 
 TEST_P(AssignmentRunTest, StudentsNotSetAreCountedAndListedShortly)

@@ -19,6 +19,7 @@
 #include <stop_token>
 #include <thread>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -196,17 +197,20 @@ TEST_F(BatchResizeTest, ATargetThatIsTheSourceOrInsideItIsRefusedBeforeAnythingI
     AddPhoto("jpeg/photos/hopper.jpg", "001.jpg");
     AddPhoto("jpeg/photos/obama-240p.jpg", "x.jpg");
     const QString inside = Source() + "out/";
-    const QString linked = temp.filePath("link-to-source") + '/';
     ASSERT_TRUE(QDir().mkpath(inside));
-    ASSERT_TRUE(QFile::link(temp.filePath("source"), temp.filePath("link-to-source")));
-    const struct {
+    struct Row {
         QString target;
         const char* cause;
-    } rows[] = {
+    };
+    std::vector<Row> rows{
         {Source(), "目标图片路径就是源图片路径"},
-        {linked, "目标图片路径就是源图片路径"},
         {inside, "目标图片路径在源图片路径之内"},
     };
+#ifndef _WIN32 // symbolic links need a privilege Windows users lack
+    const QString linked = temp.filePath("link-to-source") + '/';
+    ASSERT_TRUE(QFile::link(temp.filePath("source"), temp.filePath("link-to-source")));
+    rows.push_back({linked, "目标图片路径就是源图片路径"});
+#endif
     for (const auto& row : rows) {
         SCOPED_TRACE(row.target.toStdString());
         BatchResizeJob job{Source(), {"001.jpg", "x.jpg"}, row.target, 120, 180};
