@@ -202,6 +202,21 @@ const TBitmap& TJPEGImage::DecodedBitmap() const
     return *decoded_;
 }
 
+std::shared_ptr<const TBitmap> TJPEGImage::ScaledBitmap(int eighths) const
+{
+    if (eighths == kFullScaleEighths) {
+        DecodedBitmap();
+        return decoded_;
+    }
+    std::shared_ptr<PixelGrid> grid =
+        Decode([eighths](std::span<const std::uint8_t> bytes) { return DecodeJpeg(bytes, JpegColors::Rgb, eighths); });
+    if (orientation_ != ExifOrientation::TopLeft)
+        grid = TurnUpright(*grid, orientation_);
+    auto bitmap = std::make_shared<TBitmap>(displayDepth_);
+    BitmapAccess::Adopt(*bitmap, std::move(grid));
+    return bitmap;
+}
+
 JpegColors TJPEGImage::DecodingColors() const
 {
     return displayDepth_.HasPalette() ? JpegColors::Quantised : JpegColors::Full;

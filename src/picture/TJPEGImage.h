@@ -83,6 +83,13 @@ public:
     std::int32_t StoredWidth() const { return storedWidth_; }
     std::int32_t StoredHeight() const { return storedHeight_; }
 
+    // The upright picture decoded by libjpeg at `eighths` eighths of its size
+    // (1 to 7; ReducedPicture.h says how large that is), in 24 bits, grey
+    // files too: shrink on load, for averaging down to a small picture. Every
+    // call decodes (DecodeCount) and keeps nothing; a failure is kept as for
+    // the full decoding. 8 gives the decoded Bitmap itself.
+    std::shared_ptr<const TBitmap> ScaledBitmap(int eighths) const;
+
     // Draws `region` into `rect` as DrawRegion does and gives, from the same
     // pass over the data when the draw takes the sampled path, an overview:
     // the upright picture sampled nearest-neighbour at `overviewSize` (no

@@ -255,17 +255,20 @@ struct Prepared {
 // Reads the header, makes the settings both decodings share, refuses an
 // output larger than the largest grid and starts libjpeg. Returns what the
 // decoding will give out.
-Prepared Prepare(Decompressor& decompressor, JpegColors colors)
+Prepared Prepare(Decompressor& decompressor, JpegColors colors, int eighths = kFullScaleEighths)
 {
+    if (eighths < 1 || eighths > kFullScaleEighths)
+        throw std::invalid_argument("a JPEG decoding scale is 1/8 to 8/8");
     decompressor.ReadHeader();
     jpeg_decompress_struct& cinfo = decompressor.Info();
-    cinfo.scale_num = 1;
-    cinfo.scale_denom = 1;
+    cinfo.scale_num = static_cast<unsigned>(eighths);
+    cinfo.scale_denom = kFullScaleEighths;
     cinfo.do_block_smoothing = TRUE;
     cinfo.buffered_image = FALSE;
     Prepared prepared;
     prepared.cmyk = IsCmyk(cinfo);
-    prepared.quantise = cinfo.out_color_space == JCS_GRAYSCALE || colors == JpegColors::Quantised;
+    prepared.quantise =
+        (cinfo.out_color_space == JCS_GRAYSCALE && colors != JpegColors::Rgb) || colors == JpegColors::Quantised;
     if (prepared.quantise) {
         if (prepared.cmyk)
             cinfo.out_color_space = JCS_RGB; // libjpeg cannot quantise CMYK; it refuses as usual
@@ -299,10 +302,10 @@ std::vector<TColor> QuantisedColorTable(const jpeg_decompress_struct& cinfo)
 
 } // namespace
 
-std::shared_ptr<PixelGrid> DecodeJpeg(std::span<const std::uint8_t> bytes, JpegColors colors)
+std::shared_ptr<PixelGrid> DecodeJpeg(std::span<const std::uint8_t> bytes, JpegColors colors, int eighths)
 {
     Decompressor decompressor(bytes);
-    const Prepared prepared = Prepare(decompressor, colors);
+    const Prepared prepared = Prepare(decompressor, colors, eighths);
     jpeg_decompress_struct& cinfo = decompressor.Info();
     auto grid =
         std::make_shared<PixelGrid>(static_cast<std::int32_t>(cinfo.output_width),

@@ -10,7 +10,13 @@ class PixelGrid;
 enum class JpegColors {
     Full,      // colour files to 24 bits, grayscale files quantised to 236 greys
     Quantised, // every file quantised to 236 colours (8-bit displays)
+    Rgb,       // every file to 24 bits, grey levels too: for averaging, not for showing as decoded
 };
+
+// libjpeg's DCT scaling: a picture decoded at n/8 of its stored size (n from
+// 1 to 8) is ceil(width * n / 8) by ceil(height * n / 8) pixels; each 8 by 8
+// block of the data becomes n by n pixels straight from its coefficients.
+inline constexpr int kFullScaleEighths = 8;
 
 // Decodes every row into a new own-form grid: 24 bits per pixel (blue, green,
 // red), or 8 bits with a colour table made from libjpeg's colour map when
@@ -20,7 +26,9 @@ enum class JpegColors {
 // CMYK and YCCK files are converted to RGB, reading Adobe files' values as
 // inverted. EJPEG on a fatal libjpeg error; EOutOfResources for a grid over
 // kMaxGridBytes, before anything large is allocated.
-std::shared_ptr<PixelGrid> DecodeJpeg(std::span<const std::uint8_t> bytes, JpegColors colors);
+// `eighths` below 8 decodes at that fraction of the stored size instead.
+std::shared_ptr<PixelGrid> DecodeJpeg(std::span<const std::uint8_t> bytes, JpegColors colors,
+                                      int eighths = kFullScaleEighths);
 
 // The same decoding, but only the stored pixels at the given columns and rows
 // are kept: pixel (c, r) of the result is pixel (columns[c], rows[r]) of the
