@@ -1,5 +1,6 @@
 #include "assignment/AssignmentPlan.h"
 
+#include "assignment/PhotoPairing.h"
 #include "assignment/RunMessages.h"
 #include "assignment/SiteConfig.h"
 #include "assignment/SiteIdentity.h"
@@ -88,9 +89,9 @@ std::optional<AssignmentOutcome> CheckInput(const AssignmentInput& input)
 {
     if (!input.installationFolder)
         return Refusal(kFolderNotChosen);
-    if (input.photoFolder.isEmpty())
+    if (input.photoFolder.isEmpty() && input.pairing != PairingMode::IndexFile)
         return Refusal(kNoPhotos);
-    if (input.photoNames.size() != input.codes.size())
+    if (input.pairing == PairingMode::Position && input.photoNames.size() != input.codes.size())
         return Refusal(
             kCountsDiffer
             + QStringLiteral("\n学生 %1 名，图片 %2 张").arg(input.codes.size()).arg(input.photoNames.size()));
@@ -145,7 +146,9 @@ qsizetype AssignmentPlan::Count(PlanWarning warning) const
 
 bool AssignmentPlan::HasWarnings() const
 {
-    return std::any_of(rows.cbegin(), rows.cend(), [](const PlanRow& row) { return row.warnings != PlanWarnings(); });
+    return !notices.isEmpty() || std::any_of(rows.cbegin(), rows.cend(), [](const PlanRow& row) {
+        return row.warnings != PlanWarnings();
+    });
 }
 
 QList<qsizetype> AssignmentPlan::ProofOrder() const
@@ -167,10 +170,15 @@ bool IsOddPhotoShape(int width, int height)
     return ratio > 6.0 / 7.0 || ratio < 0.5;
 }
 
-PlanOutcome MakeAssignmentPlan(const AssignmentInput& input, TADOQuery& query)
+PlanOutcome MakeAssignmentPlan(const AssignmentInput& givenInput, TADOQuery& query)
 {
-    if (std::optional<AssignmentOutcome> refusal = CheckInput(input))
+    if (std::optional<AssignmentOutcome> refusal = CheckInput(givenInput))
         return PlanOutcome{std::nullopt, std::move(*refusal)};
+    std::variant<PairedPhotos, AssignmentOutcome> pairing = PairPhotos(givenInput);
+    if (AssignmentOutcome* refusal = std::get_if<AssignmentOutcome>(&pairing))
+        return PlanOutcome{std::nullopt, std::move(*refusal)};
+    const PairedPhotos& paired = std::get<PairedPhotos>(pairing);
+    const AssignmentInput& input = paired.input;
 
     AssignmentPlan plan;
     plan.installationFolder = *input.installationFolder;
@@ -193,6 +201,7 @@ PlanOutcome MakeAssignmentPlan(const AssignmentInput& input, TADOQuery& query)
         plan.rows.reserve(input.codes.size());
         for (qsizetype i = 0; i < input.codes.size(); ++i)
             plan.rows << MakeRow(input, plan.sitePhotoFolder, students, i);
+        ApplyPairing(paired, plan);
     } catch (const std::exception& error) {
         query.Close();
         return PlanOutcome{std::nullopt, Failure(QString::fromStdString(error.what()))};

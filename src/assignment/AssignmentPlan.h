@@ -6,6 +6,7 @@
 #include <QFlags>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <optional>
@@ -18,13 +19,16 @@ enum class PlanWarning {
     UnreadablePhoto = 0x2, // missing, or not a readable JPEG or BMP picture
     OddShape = 0x4,        // far from the 2:3 portrait shape: landscape or square
     HasPhoto = 0x8,        // the student has a photo already; it will be replaced (the journal keeps it)
+    // Pairing by index file.
+    LeadingZeros = 0x10, // the index's code equals the roster's only without leading zeros
 };
 Q_DECLARE_FLAGS(PlanWarnings, PlanWarning)
 Q_DECLARE_OPERATORS_FOR_FLAGS(PlanWarnings)
 
 // Every warning kind, in the order they are shown (their texts are in PlanRowView.cpp).
 inline constexpr PlanWarning kAllPlanWarnings[] = {PlanWarning::NoStudent, PlanWarning::UnreadablePhoto,
-                                                   PlanWarning::OddShape, PlanWarning::HasPhoto};
+                                                   PlanWarning::OddShape, PlanWarning::HasPhoto,
+                                                   PlanWarning::LeadingZeros};
 
 // One student of a plan: what the run will do for it and what is there now.
 struct PlanRow {
@@ -54,6 +58,9 @@ struct AssignmentPlan {
     // against another.
     QString connectionString;
     QList<PlanRow> rows;
+    // What concerns the plan as a whole rather than one row (codes without a
+    // photo, photos without a code), one text each, shown under the summary.
+    QStringList notices;
 
     qsizetype Count(PlanWarning warning) const;
     bool HasWarnings() const;

@@ -9,8 +9,15 @@
 // The plain values an assignment run is made of, shared by its plan, the run,
 // its messages and its undo, so that none of them needs another's header.
 
+// How the roster's codes find their photos.
+enum class PairingMode {
+    Position,  // the n-th code takes the n-th photo of the list
+    FileName,  // a photo named after the code (CODE.jpg, any letter case)
+    IndexFile, // a text file of rows "code, photo file"
+};
+
 // What an assignment run works on: the web application's installation
-// folder, the photo folder and the two lists that are paired by position.
+// folder, the photo folder and the two lists, paired as `pairing` says.
 struct AssignmentInput {
     // Nothing while no installation folder has been chosen. The folder text
     // ends with its separator; file names are appended to it directly.
@@ -18,6 +25,10 @@ struct AssignmentInput {
     QString photoFolder; // a folder string; empty while no photos are loaded
     QStringList codes;
     QStringList photoNames;
+    PairingMode pairing = PairingMode::Position;
+    // The index file of PairingMode::IndexFile (its photo list and folder are
+    // then not used).
+    QString indexFile = {};
 };
 
 // One student named in an outcome: roster line (from 1), code and why.

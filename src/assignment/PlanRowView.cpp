@@ -117,6 +117,9 @@ QString WarningText(PlanWarning warning)
         return QStringLiteral("不是 2:3 竖版照片");
     case PlanWarning::HasPhoto:
         return QStringLiteral("已有照片，将被替换（可撤销）");
+    // Pairing by index file.
+    case PlanWarning::LeadingZeros:
+        return QStringLiteral("对照表中的学籍号前导零不同");
     }
     return {};
 }
@@ -137,7 +140,10 @@ QString PlanSummary(const AssignmentPlan& plan)
         if (const qsizetype count = plan.Count(warning))
             parts << QStringLiteral("%1 %2 名").arg(WarningText(warning)).arg(count);
     }
-    if (parts.size() == 1)
+    if (parts.size() == 1 && plan.notices.isEmpty())
         parts << QStringLiteral("没有发现问题");
-    return parts.join(QStringLiteral("；"));
+    // The notices under the summary line, one a line.
+    QStringList lines{parts.join(QStringLiteral("；"))};
+    lines << plan.notices;
+    return lines.join(u'\n');
 }

@@ -40,7 +40,7 @@ template <typename Text> QList<Text> SplitLines(const Text& text)
 
 // Bytes neither valid UTF-8 nor faultless GB18030: the first line that is
 // neither, or else the two lines that show the file mixes both.
-[[noreturn]] void RefuseEncoding(const QByteArray& bytes)
+[[noreturn]] void RefuseEncoding(const QByteArray& bytes, const QString& fileNoun)
 {
     std::optional<qsizetype> utf8Only;
     std::optional<qsizetype> gb18030Only;
@@ -49,18 +49,20 @@ template <typename Text> QList<Text> SplitLines(const Text& text)
         const bool utf8 = IsUtf8(lines[i]);
         const bool gb18030 = IsGb18030(lines[i]);
         if (!utf8 && !gb18030)
-            Refuse(QStringLiteral("学籍号文件第 %1 行既不是 UTF-8 也不是 GB18030 编码的文字，无法读取").arg(i + 1));
+            Refuse(
+                QStringLiteral("%1第 %2 行既不是 UTF-8 也不是 GB18030 编码的文字，无法读取").arg(fileNoun).arg(i + 1));
         if (utf8 && !gb18030 && !utf8Only)
             utf8Only = i;
         if (gb18030 && !utf8 && !gb18030Only)
             gb18030Only = i;
     }
-    Refuse(QStringLiteral("学籍号文件混用了 UTF-8（第 %1 行）和 GB18030（第 %2 行）两种编码，请另存为同一种编码后重试")
+    Refuse(QStringLiteral("%1混用了 UTF-8（第 %2 行）和 GB18030（第 %3 行）两种编码，请另存为同一种编码后重试")
+               .arg(fileNoun)
                .arg(utf8Only.value_or(0) + 1)
                .arg(gb18030Only.value_or(0) + 1));
 }
 
-QString RosterText(const QByteArray& bytes)
+QString RosterText(const QByteArray& bytes, const QString& fileNoun)
 {
     QString text;
     if (StartsWithUtf16Bom(bytes)) {
@@ -76,7 +78,7 @@ QString RosterText(const QByteArray& bytes)
             used.remove(0, 3);
         const std::optional<QString> decoded = DecodeLocalText(used);
         if (!decoded)
-            RefuseEncoding(used);
+            RefuseEncoding(used, fileNoun);
         text = *decoded;
         // GB18030's own mark.
         if (!marked && text.startsWith(QChar(0xFEFF)))
@@ -93,14 +95,15 @@ bool IsInvisibleFormatCharacter(char16_t c)
     return (c >= 0x200B && c <= 0x200F) || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0xFEFF;
 }
 
-void CheckCode(const QString& code, qsizetype lineNumber)
+void CheckLine(const QString& code, qsizetype lineNumber, const QString& fileNoun)
 {
     // U+FFFD stands for a character lost on the way, as does half a UTF-16 pair.
     if (code.contains(QChar::ReplacementCharacter) || !code.isValidUtf16())
-        Refuse(QStringLiteral("学籍号文件第 %1 行含有无法识别的字符").arg(lineNumber));
+        Refuse(QStringLiteral("%1第 %2 行含有无法识别的字符").arg(fileNoun).arg(lineNumber));
     for (const QChar c : code) {
         if (IsInvisibleFormatCharacter(c.unicode())) {
-            Refuse(QStringLiteral("学籍号文件第 %1 行含有看不见的格式字符 U+%2")
+            Refuse(QStringLiteral("%1第 %2 行含有看不见的格式字符 U+%3")
+                       .arg(fileNoun)
                        .arg(lineNumber)
                        .arg(QString::number(c.unicode(), 16).toUpper()));
         }
@@ -109,12 +112,17 @@ void CheckCode(const QString& code, qsizetype lineNumber)
 
 } // namespace
 
+QStringList SplitCheckedLines(const QByteArray& bytes, const QString& fileNoun)
+{
+    const QStringList lines = SplitLines(RosterText(bytes, fileNoun));
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        CheckLine(lines[i], i + 1, fileNoun);
+    return lines;
+}
+
 QStringList SplitRoster(const QByteArray& bytes)
 {
-    const QStringList codes = SplitLines(RosterText(bytes));
-    for (qsizetype i = 0; i < codes.size(); ++i)
-        CheckCode(codes[i], i + 1);
-    return codes;
+    return SplitCheckedLines(bytes, QStringLiteral("学籍号文件"));
 }
 
 QStringList ReadRoster(const QString& path)

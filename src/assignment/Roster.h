@@ -35,6 +35,11 @@ constexpr qint64 kMaxRosterBytes = qint64{16} << 20;
 // make two codes that look alike differ, or one code differ from its row.
 QStringList SplitRoster(const QByteArray& bytes);
 
+// The lines of any text file the user hands over with student codes in it
+// (the roster, a photographer's index), read as strictly as SplitRoster
+// reads a roster; the messages name the file as `fileNoun` ("学籍号文件").
+QStringList SplitCheckedLines(const QByteArray& bytes, const QString& fileNoun);
+
 // Reads the roster file at `path`: a regular file of at most kMaxRosterBytes.
 // Throws ERosterError when it cannot be read or SplitRoster refuses it.
 QStringList ReadRoster(const QString& path);

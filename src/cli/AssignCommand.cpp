@@ -24,14 +24,20 @@
 namespace {
 
 const char kUsage[] = "usage: student-photo-cli assign --install-dir DIR --roster FILE\n"
-                      "                              (--photos DIR | --photo-list FILE...)\n"
-                      "                              [--dry-run] [--proof-sheet FILE.html] [--no-undo]\n"
+                      "                              (--photos DIR | --photo-list FILE... | --pair index FILE)\n"
+                      "                              [--pair position|name] [--dry-run]\n"
+                      "                              [--proof-sheet FILE.html] [--no-undo]\n"
                       "  --install-dir DIR   the web application's installation folder (holds Web.config\n"
                       "                      and upload/StudentPhoto/)\n"
                       "  --roster FILE       the student codes, one per line\n"
                       "  --photos DIR        the folder's .jpg and .bmp files, in the order a file manager\n"
                       "                      shows them\n"
                       "  --photo-list FILE...  these photo files, all in one folder, in the order given\n"
+                      "  --pair position     the n-th code takes the n-th photo (the default)\n"
+                      "  --pair name         a photo named after the code (CODE.jpg) belongs to it; the\n"
+                      "                      photos may be a whole folder in any order\n"
+                      "  --pair index FILE   an index file of rows \"code<TAB>photo file\" (or , ; |) names\n"
+                      "                      each code's photo, relative to the index's folder\n"
                       "  --dry-run           print the plan of the run as a table and change nothing\n"
                       "  --proof-sheet FILE  write the plan as an HTML page to print and sign\n"
                       "  --no-undo           run on when the undo record cannot be written (the run\n"
@@ -49,7 +55,25 @@ const QList<OptionRule> kAssignOptions = {
     {"--dry-run", OptionValues::None},
     {"--proof-sheet"},
     {"--no-undo", OptionValues::None},
+    {"--pair", OptionValues::Several},
 };
+
+// The pairing --pair asks for, or what is wrong with it.
+std::variant<PairingMode, QString> PairingOption(const GivenOptions& options)
+{
+    const QStringList values = options.Values("--pair");
+    const QString mode = values.value(0, QStringLiteral("position"));
+    if (mode == QLatin1String("index"))
+        return values.size() == 2 ? std::variant<PairingMode, QString>(PairingMode::IndexFile)
+                                  : QStringLiteral("--pair index needs the index file, and only that");
+    if (values.size() > 1)
+        return QStringLiteral("--pair %1 takes no file").arg(mode);
+    if (mode == QLatin1String("position"))
+        return PairingMode::Position;
+    if (mode == QLatin1String("name"))
+        return PairingMode::FileName;
+    return QStringLiteral("--pair is position, name or index FILE, not %1").arg(mode);
+}
 
 // The message on standard output, the full lists on standard error; the exit code.
 int Report(const AssignmentOutcome& outcome, const GivenOptions& options)
@@ -74,11 +98,19 @@ int RunAssignCommand(const QStringList& arguments)
     if (const QString* problem = std::get_if<QString>(&parsed))
         return UsageError("assign", kUsage, *problem);
     const GivenOptions& options = std::get<GivenOptions>(parsed);
-    if (options.Has("--photos") == options.Has("--photo-list"))
+    const auto pairing = PairingOption(options);
+    if (const QString* problem = std::get_if<QString>(&pairing))
+        return UsageError("assign", kUsage, *problem);
+    const bool byIndex = std::get<PairingMode>(pairing) == PairingMode::IndexFile;
+    if (byIndex && (options.Has("--photos") || options.Has("--photo-list")))
+        return UsageError("assign", kUsage, QStringLiteral("--pair index takes its photos from the index file"));
+    if (!byIndex && options.Has("--photos") == options.Has("--photo-list"))
         return UsageError("assign", kUsage, QStringLiteral("give either --photos or --photo-list"));
 
     PhotoList photos;
-    if (options.Has("--photos")) {
+    if (byIndex) {
+        // The photos are named by the index file.
+    } else if (options.Has("--photos")) {
         const QString photoFolder = options.Value("--photos");
         if (!QFileInfo(photoFolder).isDir())
             return UsageError("assign", kUsage, QStringLiteral("the photo folder %1 does not exist").arg(photoFolder));
@@ -101,6 +133,9 @@ int RunAssignCommand(const QStringList& arguments)
     input.installationFolder = FolderString(options.Value("--install-dir"));
     input.photoFolder = photos.folder;
     input.photoNames = photos.names;
+    input.pairing = std::get<PairingMode>(pairing);
+    if (byIndex)
+        input.indexFile = options.Values("--pair").at(1);
     try {
         input.codes = ReadRoster(options.Value("--roster"));
     } catch (const ERosterError& error) {
@@ -130,7 +165,7 @@ int RunAssignCommand(const QStringList& arguments)
     AssignmentOutcome outcome;
     bool journalRefused = false;
     {
-        ProgressBar bar(QStringLiteral("设置学生图片"), input.codes.size());
+        ProgressBar bar(QStringLiteral("设置学生图片"), planned.plan->rows.size());
         RunSettings settings{&journal, [&bar](qsizetype done) { bar.Update(done); }};
         settings.continueWithoutJournal = [&](const QString&) {
             journalRefused = !options.Has("--no-undo");

@@ -7,6 +7,7 @@
 #include "support/TestSite.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -68,6 +69,58 @@ TEST_F(AssignCommand, AssignsAFolderOfPhotosInListingOrderOrAListInTheOrderGiven
     EXPECT_EQ(listed.exitCode, 0) << listed.err.toStdString();
     EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "001.jpg"), ReadFile(ten));
     EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "003.jpg"), ReadFile(one));
+}
+
+TEST_F(AssignCommand, PairsByFileNameOrByIndexWhateverTheOrder)
+{
+    site.AddStudents({"001", "002", "003"});
+    const QString one = site.ScratchPhoto("001.JPG", "jpeg/photos/hopper_orientation_6.jpg");
+    const QString two = site.ScratchPhoto("002.bmp", "bmpsuite/g/rgb24.bmp");
+    const QString three = site.ScratchPhoto("003.jpg");
+    site.ScratchPhoto("999.jpg");
+    const QString roster = Roster("003\n001\n002\n004\n");
+
+    // By name: a photo without a code and a code without a photo are
+    // warnings of the plan, shown by --dry-run.
+    const auto before = site.State();
+    const CliResult dry = Run(
+        {"--install-dir", site.Folder(), "--roster", roster, "--photos", photoFolder, "--pair", "name", "--dry-run"});
+    EXPECT_EQ(dry.exitCode, 3) << dry.err.toStdString();
+    EXPECT_TRUE(dry.out.contains(QStringLiteral("1 个学籍号没有照片，不会设置：“004”（第 4 行）")))
+        << dry.out.toStdString();
+    EXPECT_TRUE(dry.out.contains(QStringLiteral("1 张照片的文件名不是名单中的学籍号，不会使用：“999.jpg”")));
+    EXPECT_EQ(dry.out.split('\n').value(1).simplified().left(13), QStringLiteral("1 003 003.jpg"));
+    EXPECT_EQ(site.State(), before);
+
+    const CliResult byName =
+        Run({"--install-dir", site.Folder(), "--roster", roster, "--photos", photoFolder, "--pair", "name"});
+    EXPECT_EQ(byName.exitCode, 0) << byName.out.toStdString() << byName.err.toStdString();
+    EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "001.jpg"), ReadFile(one));
+    EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "002.jpg"), ReadFile(two));
+    EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "003.jpg"), ReadFile(three));
+    EXPECT_FALSE(QFileInfo::exists(site.SitePhotoFolder() + "004.jpg"));
+
+    // By an index with swapped, tab-separated columns: every student takes
+    // the photo the index names, here the other way round.
+    const QString index =
+        site.WriteScratch("photos/index.txt", "照片\t学籍号\r\n003.jpg\t001\r\n001.JPG\t003\r\n002.bmp\t002\r\n");
+    const CliResult byIndex = Run(
+        {"--install-dir", site.Folder(), "--roster", Roster("001\n002\n003\n"), "--pair", "index", index, "--no-undo"});
+    EXPECT_EQ(byIndex.exitCode, 0) << byIndex.out.toStdString() << byIndex.err.toStdString();
+    EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "001.jpg"), ReadFile(three));
+    EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "003.jpg"), ReadFile(one));
+    EXPECT_EQ(site.Photos().value("003"), QStringLiteral("/upload/StudentPhoto/003.jpg"));
+
+    // Two photos for one code: refused, nothing touched.
+    site.ScratchPhoto("002.jpg");
+    const auto beforeRefusal = site.State();
+    const CliResult twice =
+        Run({"--install-dir", site.Folder(), "--roster", roster, "--photos", photoFolder, "--pair", "name"});
+    EXPECT_EQ(twice.exitCode, 1);
+    // (The roster file now holds the index run's roster.)
+    EXPECT_TRUE(twice.out.contains(QStringLiteral("第 2 行的学籍号“002”：“002.bmp”、“002.jpg”")))
+        << twice.out.toStdString();
+    EXPECT_EQ(site.State(), beforeRefusal);
 }
 
 TEST_F(AssignCommand, FailedRunsExitWithOneAndSayWhy)
@@ -140,6 +193,11 @@ TEST_F(AssignCommand, WrongUsageExitsWithTwo)
         {"--install-dir", site.Folder(), "--roster", roster, "--photo-list", photoFolder + "/1.jpg",
          site.Scratch("elsewhere/2.jpg")},
         {"--install-dir", site.Folder(), "--roster", roster, "--photos", photoFolder, "--proof-sheet"},
+        {"--install-dir", site.Folder(), "--roster", roster, "--photos", photoFolder, "--pair", "size"},
+        {"--install-dir", site.Folder(), "--roster", roster, "--photos", photoFolder, "--pair", "name", roster},
+        {"--install-dir", site.Folder(), "--roster", roster, "--pair", "index"},
+        {"--install-dir", site.Folder(), "--roster", roster, "--pair", "name"},
+        {"--install-dir", site.Folder(), "--roster", roster, "--photos", photoFolder, "--pair", "index", roster},
     };
     for (const QStringList& arguments : wrong) {
         SCOPED_TRACE(arguments.join(' ').toStdString());

@@ -2,10 +2,12 @@
 
 #include "assignment/AssignmentPlan.h"
 #include "assignment/AssignmentRun.h"
+#include "assignment/PhotoIndex.h"
 #include "assignment/PhotoList.h"
 #include "assignment/Roster.h"
 #include "assignment/RunMessages.h"
 #include "assignment/UndoRun.h"
+#include "files/FolderString.h"
 #include "files/RegularFile.h"
 #include "platform/database/OdbcConnectionString.h"
 #include "platform/settings/InstallationFolderStore.h"
@@ -18,6 +20,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFileInfo>
 #include <QScopedValueRollback>
 
@@ -49,6 +52,7 @@ TForm1::TForm1(Dialogs& dialogs, const InstallationFolderStore& folderStore, QWi
     connect(ui.Button7, &QPushButton::clicked, this, &TForm1::Button7Click);
     connect(ui.Button8, &QPushButton::clicked, this, &TForm1::Button8Click);
     connect(ui.Button9, &QPushButton::clicked, this, &TForm1::Button9Click);
+    connect(ui.ComboBox1, &QComboBox::currentIndexChanged, this, &TForm1::ComboBox1Change);
 
     FormCreate();
 }
@@ -106,8 +110,64 @@ void TForm1::Button1Click()
     }
 }
 
+PairingMode TForm1::Pairing() const
+{
+    switch (ui.ComboBox1->currentIndex()) {
+    case 1:
+        return PairingMode::FileName;
+    case 2:
+        return PairingMode::IndexFile;
+    default:
+        return PairingMode::Position;
+    }
+}
+
+void TForm1::ComboBox1Change()
+{
+    const bool byIndex = Pairing() == PairingMode::IndexFile;
+    const bool wasByIndex = indexShown_;
+    indexShown_ = byIndex;
+    // An index is no photo list, nor the other way round: switching between
+    // them leaves nothing loaded that the other would misread.
+    if (byIndex != wasByIndex) {
+        ui.Edit3->clear();
+        ui.ListBox2->clear();
+        ui.StatusBar1->SetPanelText(1, QString());
+        indexFile_.clear();
+    }
+    ui.Label4->setText(byIndex ? QStringLiteral("对照表") : QStringLiteral("图片路径"));
+    ui.Button2->setText(byIndex ? QStringLiteral("载入对照表") : QStringLiteral("载入图片"));
+}
+
+void TForm1::LoadIndexFile()
+{
+    const QString startFolder =
+        indexFile_.isEmpty() ? InstallationFolder().value_or(QString()) : QFileInfo(indexFile_).absolutePath();
+    const QString chosen = dialogs_.ChooseFile(this, QStringLiteral("对照表(txt,csv)|*.txt;*.csv"), startFolder);
+    if (chosen.isEmpty())
+        return;
+    QList<PhotoIndexRow> rows;
+    try {
+        const WaitCursor busy;
+        rows = ReadPhotoIndex(chosen);
+    } catch (const EPhotoIndexError& error) {
+        dialogs_.ShowMessage(QStringLiteral("读入对照表失败：") + QString::fromStdString(error.what()));
+        return;
+    }
+    indexFile_ = chosen;
+    ui.Edit3->setText(QDir::toNativeSeparators(chosen));
+    ui.ListBox2->clear();
+    for (const PhotoIndexRow& row : rows)
+        ui.ListBox2->addItem(row.photo);
+    ui.StatusBar1->SetPanelText(1, QStringLiteral("共有 %1 图片").arg(rows.size()));
+}
+
 void TForm1::Button2Click()
 {
+    if (Pairing() == PairingMode::IndexFile) {
+        LoadIndexFile();
+        return;
+    }
     // The photos are usually where the last ones came from (also the resize
     // window's target); before any, beside the web application.
     const QString startFolder =
@@ -169,6 +229,12 @@ void TForm1::Button5Click()
     input.photoFolder = ui.Edit3->text();
     input.codes = ItemTexts(*ui.ListBox1);
     input.photoNames = ItemTexts(*ui.ListBox2);
+    input.pairing = Pairing();
+    if (input.pairing == PairingMode::IndexFile) {
+        input.photoFolder.clear();
+        input.photoNames.clear();
+        input.indexFile = indexFile_;
+    }
 
     // The plan reads every photo's header and asks the database.
     const PlanOutcome planned = [&] {
@@ -184,6 +250,8 @@ void TForm1::Button5Click()
     }
     // Nothing is written unless the user approves exactly this plan.
     ResetGauge();
+    // Paired by name or index, the plan may hold fewer students than the roster.
+    ui.Gauge1->SetMaxValue(static_cast<int>(planned.plan->rows.size()));
     if (!planReview_->Approve(this, *planned.plan)) {
         ui.StatusBar1->SetPanelText(0, kCancelledStatus);
         return;
@@ -303,8 +371,17 @@ void TForm1::Button9Click()
     ResetGauge();
 }
 
+void TForm1::TakePhotoFolderByName(const QString& photoFolder)
+{
+    ui.ComboBox1->setCurrentIndex(1);
+    TakePhotoList(FolderString(photoFolder), PhotoListOfFolder(photoFolder).names);
+}
+
 void TForm1::TakePhotoList(const QString& photoFolder, const QStringList& names)
 {
+    // A photo list is paired by order or by name, never by an index.
+    if (Pairing() == PairingMode::IndexFile)
+        ui.ComboBox1->setCurrentIndex(0);
     ui.Edit3->setText(photoFolder);
     ui.ListBox2->clear();
     if (names.isEmpty())

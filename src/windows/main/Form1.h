@@ -44,6 +44,14 @@ public:
     // only when there is at least one.
     void TakePhotoList(const QString& photoFolder, const QStringList& names);
 
+    // What the capture window's photo day hands over: a folder of photos
+    // named by code. The photo list becomes the folder's photos and the
+    // pairing "按文件名".
+    void TakePhotoFolderByName(const QString& photoFolder);
+
+    // The pairing chosen in ComboBox1 ("对应方式"), in the order of its items.
+    PairingMode Pairing() const;
+
     // The ODBC driver of the assignment run's database connection; it starts
     // as DefaultOdbcDriver() (OdbcConnectionString.h).
     void UseOdbcDriver(const QString& odbcDriver) { ADOQuery1.SetOdbcDriver(odbcDriver); }
@@ -72,6 +80,9 @@ private:
     void Button7Click();
     void Button8Click();
     void Button9Click();
+    void ComboBox1Change();
+    // Button2 in "按对照表": the index file, whose photos ListBox2 then shows.
+    void LoadIndexFile();
 
     // While it lives, the window shows the wait cursor, takes no input and
     // refuses to close: an assignment run or an undo goes on.
@@ -108,4 +119,8 @@ private:
     bool runInProgress_ = false;
     // Where the last roster came from: the next roster dialog opens there.
     QString rosterFolder_;
+    // The index file of "按对照表" (Edit3 shows it); empty while none is loaded.
+    QString indexFile_;
+    // Whether Edit3 and ListBox2 show an index rather than a photo list.
+    bool indexShown_ = false;
 };

@@ -212,6 +212,58 @@ TEST_F(MainWindowRun, Button5ShowsThePlanAndAssignsThePhotosOnlyWhenApproved)
     EXPECT_EQ(form.ui.StatusBar1->PanelText(0), QStringLiteral("1 名学生未设置"));
 }
 
+TEST_F(MainWindowRun, ComboBox1PairsByFileNameOrByIndexFile)
+{
+    site.AddStudents({"S01", "S02", "S03"});
+    form.ui.Edit1->setText(site.Folder());
+    EXPECT_EQ(form.ui.ComboBox1->currentText(), QStringLiteral("按顺序"));
+    LoadRoster("S01\r\nS02\r\nS03\r\n");
+    const QString s3 = site.ScratchPhoto("s03.bmp", "bmpsuite/g/rgb24.bmp");
+    const QString s1 = site.ScratchPhoto("S01.jpg");
+    const QString extra = site.ScratchPhoto("S99.jpg");
+
+    // By name: more photos than codes in any order; the code without a
+    // photo and the photo without a code are noticed in the plan.
+    form.ui.ComboBox1->setCurrentIndex(1);
+    LoadPhotos({extra, s3, s1});
+    review.approve = false;
+    QTest::mouseClick(form.ui.Button5, Qt::LeftButton);
+    ASSERT_EQ(review.plans.size(), 1) << dialogs.messages.join('\n').toStdString();
+    const AssignmentPlan& plan = review.plans[0];
+    ASSERT_EQ(plan.rows.size(), 2);
+    EXPECT_EQ(plan.rows[1].line, 3);
+    EXPECT_EQ(plan.rows[1].photoName, QStringLiteral("s03.bmp"));
+    EXPECT_EQ(plan.notices, (QStringList{"1 个学籍号没有照片，不会设置：“S02”（第 2 行）",
+                                         "1 张照片的文件名不是名单中的学籍号，不会使用：“S99.jpg”"}));
+    EXPECT_TRUE(PlanSummary(plan).endsWith(plan.notices.join('\n')));
+
+    // By index: Button2 loads the index, the photo list shows its photos.
+    form.ui.ComboBox1->setCurrentIndex(2);
+    EXPECT_TRUE(form.ui.Edit3->text().isEmpty());
+    EXPECT_EQ(form.ui.Button2->text(), QStringLiteral("载入对照表"));
+    const QString index = site.WriteScratch("photos/index.csv", "S99.jpg,S02\nS01.jpg,S01\ns03.bmp,S03\n");
+    dialogs.fileAnswers.push_back(index);
+    QTest::mouseClick(form.ui.Button2, Qt::LeftButton);
+    EXPECT_EQ(ItemTexts(*form.ui.ListBox2), (QStringList{"S99.jpg", "S01.jpg", "s03.bmp"}));
+    review.approve = true;
+    QTest::mouseClick(form.ui.Button5, Qt::LeftButton);
+    EXPECT_EQ(dialogs.messages.value(0), kDone);
+    EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "S02.jpg"), ReadFile(extra));
+    EXPECT_EQ(ReadFile(site.SitePhotoFolder() + "S03.jpg"), ReadFile(s3));
+    EXPECT_EQ(form.ui.Gauge1->PercentDone(), 100);
+
+    // A broken index is refused as it is loaded and leaves the last one.
+    dialogs.fileAnswers.push_back(site.WriteScratch("photos/bad.txt", "S01 a.jpg\n"));
+    QTest::mouseClick(form.ui.Button2, Qt::LeftButton);
+    EXPECT_TRUE(dialogs.messages.value(1).startsWith(QStringLiteral("读入对照表失败：对照表第 1 行没有分隔符")));
+    EXPECT_EQ(form.ui.Edit3->text(), QDir::toNativeSeparators(index));
+
+    // Back to a photo list: the index is not taken for one.
+    form.ui.ComboBox1->setCurrentIndex(0);
+    EXPECT_TRUE(form.ui.ListBox2->count() == 0 && form.ui.Edit3->text().isEmpty());
+    EXPECT_EQ(form.ui.Button2->text(), QStringLiteral("载入图片"));
+}
+
 TEST_F(MainWindowRun, Button5KeepsTheWindowPaintingButOpenDuringTheRun)
 {
     site.AddStudents({"S01", "S02"});
