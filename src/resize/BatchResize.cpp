@@ -230,7 +230,8 @@ std::vector<std::unique_ptr<ResizeWorker>> MakeWorkers(BatchResizeJob& job, QStr
         worker->surface.SetHeight(job.height);
         if (job.fit == FitMode::Face) {
             try {
-                worker->faces = std::make_unique<FaceDetector>();
+                worker->faces = std::make_unique<FaceDetector>(
+                    job.faceModel.empty() ? FaceDetector::DefaultCascadeFile() : job.faceModel);
             } catch (const EFaceDetectorUnavailable& error) {
                 faceModelProblem = QString::fromStdString(error.what());
                 job.fit = FitMode::Crop;
