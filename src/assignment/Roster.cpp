@@ -111,9 +111,9 @@ void CheckCode(const QString& code, qsizetype lineNumber)
 
 QStringList SplitRoster(const QByteArray& bytes)
 {
-    const QStringList codes = SplitLines(RosterText(bytes));
+    QStringList codes = SplitLines(RosterText(bytes));
     for (qsizetype i = 0; i < codes.size(); ++i)
-        CheckCode(codes[i], i + 1);
+        CheckCode(codes.at(i), i + 1);
     return codes;
 }
 
