@@ -1,7 +1,12 @@
+#include "assignment/JournalStore.h"
+#include "faces/FaceDetector.h"
+#include "faces/OpenCvThreads.h"
 #include "files/FolderString.h"
 #include "picture/DisplayColorDepth.h"
-#include "platform/camera/CameraSourceFromEnvironment.h"
+#include "platform/camera/ChosenCameraSource.h"
+#include "platform/database/OdbcConnectionString.h"
 #include "platform/settings/InstallationFolderStore.h"
+#include "platform/settings/ProgramSettings.h"
 #include "widgets/Dialogs.h"
 #include "widgets/QtChineseTexts.h"
 #include "windows/capture/GetPic.h"
@@ -9,6 +14,7 @@
 #include "windows/resize/ModifyPic.h"
 
 #include <QApplication>
+#include <QProcessEnvironment>
 #include <QScreen>
 
 #include <memory>
@@ -16,6 +22,14 @@
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
+    // What the environment chooses, read here once and handed down.
+    const ProgramSettings defaults{.odbcDriver = DefaultOdbcDriver(),
+                                   .dataFolder = JournalStore::DefaultDataFolder(),
+                                   .faceModel = FaceDetector::DefaultCascadeFile(),
+                                   .settingsFile = {}, // the user's own store
+                                   .testCamera = {}};  // the machine's camera
+    const ProgramSettings settings = ProgramSettingsFrom(QProcessEnvironment::systemEnvironment(), defaults);
+    KeepOpenCvOnCallingThreads();
     const std::unique_ptr<QTranslator> qtChineseTexts = InstallQtChineseTexts();
     // New drawing surfaces and written BMP files take the screen's depth when
     // it is a palette screen; everywhere else they are 32 bits per pixel.
@@ -24,12 +38,10 @@ int main(int argc, char* argv[])
         displayDepth = DisplayColorDepth(8);
 
     PlatformDialogs dialogs;
-    // STUDENT_PHOTO_SETTINGS names a settings file that stands in for the
-    // user's own store of the installation folder (the demo site uses it).
-    const QString settingsFile = qEnvironmentVariable("STUDENT_PHOTO_SETTINGS");
-    const InstallationFolderStore folderStore = settingsFile.isEmpty() ? InstallationFolderStore::ForCurrentUser()
-                                                                       : InstallationFolderStore::AtFile(settingsFile);
-    const std::unique_ptr<CameraSource> camera = CameraSourceFromEnvironment();
+    const InstallationFolderStore folderStore = settings.settingsFile.isEmpty()
+                                                    ? InstallationFolderStore::ForCurrentUser()
+                                                    : InstallationFolderStore::AtFile(settings.settingsFile);
+    const std::unique_ptr<CameraSource> camera = ChosenCameraSource(settings.testCamera);
     // The capture window keeps its scratch file and its output folder beside the executable.
     const QString programFolder = FolderString(QCoreApplication::applicationDirPath());
 
@@ -38,6 +50,10 @@ int main(int argc, char* argv[])
     TForm1 Form1(dialogs, folderStore);
     TFrmGetPic FrmGetPic(dialogs, *camera, programFolder, &Form1, displayDepth);
     TfrmPicture frmPicture(dialogs, &Form1, displayDepth);
+    Form1.UseOdbcDriver(settings.odbcDriver);
+    Form1.UseJournal(JournalStore(settings.dataFolder));
+    FrmGetPic.UseFaceModel(settings.faceModel);
+    frmPicture.UseFaceModel(settings.faceModel);
     QObject::connect(&frmPicture, &TfrmPicture::PicturesHandedOver, &Form1, &TForm1::TakePhotoList);
     Form1.AttachSideWindows(&FrmGetPic, &frmPicture);
 

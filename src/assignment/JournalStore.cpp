@@ -11,9 +11,6 @@ JournalStore::JournalStore(QString dataFolder, JournalLimits limits)
 
 QString JournalStore::DefaultDataFolder()
 {
-    const QString configured = qEnvironmentVariable("STUDENT_PHOTO_DATA");
-    if (!configured.isEmpty())
-        return configured;
     // The generic folder, not the application's own: the window and the
     // command line have different application names but share the journal,
     // and on Windows it is the local folder, which roaming profiles leave

@@ -14,8 +14,9 @@ class JournalStore {
 public:
     explicit JournalStore(QString dataFolder, JournalLimits limits = {});
 
-    // STUDENT_PHOTO_DATA when it is set; otherwise "student-photo" in the
-    // user's local data folder, shared by the window and the command line.
+    // "student-photo" in the user's local data folder, shared by the window
+    // and the command line (the programs take another from
+    // STUDENT_PHOTO_DATA, ProgramSettings.h).
     static QString DefaultDataFolder();
     const QString& DataFolder() const { return dataFolder_; }
     const JournalLimits& Limits() const { return limits_; }

@@ -114,7 +114,7 @@ void CheckLine(const QString& code, qsizetype lineNumber, const QString& fileNou
 
 QStringList SplitCheckedLines(const QByteArray& bytes, const QString& fileNoun)
 {
-    const QStringList lines = SplitLines(RosterText(bytes, fileNoun));
+    QStringList lines = SplitLines(RosterText(bytes, fileNoun));
     for (qsizetype i = 0; i < lines.size(); ++i)
         CheckLine(lines[i], i + 1, fileNoun);
     return lines;

@@ -12,8 +12,8 @@
 #include "cli/ProgressBar.h"
 #include "files/FolderString.h"
 #include "files/RegularFile.h"
-#include "platform/database/OdbcConnectionString.h"
 #include "platform/database/TADOQuery.h"
+#include "platform/settings/ProgramSettings.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -92,7 +92,7 @@ int Report(const AssignmentOutcome& outcome, const GivenOptions& options)
 
 } // namespace
 
-int RunAssignCommand(const QStringList& arguments)
+int RunAssignCommand(const QStringList& arguments, const ProgramSettings& program)
 {
     const auto parsed = ParseOptions(arguments, kAssignOptions);
     if (const QString* problem = std::get_if<QString>(&parsed))
@@ -144,7 +144,7 @@ int RunAssignCommand(const QStringList& arguments)
         return kExitFailed;
     }
 
-    TADOQuery query(DefaultOdbcDriver());
+    TADOQuery query(program.odbcDriver);
     const PlanOutcome planned = MakeAssignmentPlan(input, query);
     if (!planned.plan)
         return Report(planned.stopped, options);
@@ -161,7 +161,7 @@ int RunAssignCommand(const QStringList& arguments)
         return planned.plan->HasWarnings() ? kExitIncomplete : kExitSuccess;
     }
 
-    JournalStore journal(JournalStore::DefaultDataFolder());
+    JournalStore journal(program.dataFolder);
     AssignmentOutcome outcome;
     bool journalRefused = false;
     {

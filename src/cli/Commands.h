@@ -2,26 +2,29 @@
 
 #include <QStringList>
 
+struct ProgramSettings;
+
 // Exit codes shared by every command.
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailed = 1;     // refused or failed; the message says why
 constexpr int kExitUsage = 2;      // wrong arguments
 constexpr int kExitIncomplete = 3; // went through, but not every student was done (or a plan has warnings)
 
-// Each command takes the arguments after its name and returns the exit code.
+// Each command takes the arguments after its name and the settings the
+// program read as it started (ProgramSettings.h), and returns the exit code.
 
 // assign --install-dir DIR --roster FILE (--photos DIR | --photo-list FILE...)
 //        [--dry-run] [--proof-sheet FILE.html]
-int RunAssignCommand(const QStringList& arguments);
+int RunAssignCommand(const QStringList& arguments, const ProgramSettings& program);
 
 // runs --install-dir DIR
-int RunRunsCommand(const QStringList& arguments);
+int RunRunsCommand(const QStringList& arguments, const ProgramSettings& program);
 
 // undo --install-dir DIR [--run ID] [--force]
-int RunUndoCommand(const QStringList& arguments);
+int RunUndoCommand(const QStringList& arguments, const ProgramSettings& program);
 
 // resize --source DIR --target DIR [--width 120] [--height 180] [--fit stretch|crop|face] [--jobs N]
-int RunResizeCommand(const QStringList& arguments);
+int RunResizeCommand(const QStringList& arguments, const ProgramSettings& program);
 
 // inspect FILE... [--to-bmp OUT]
-int RunInspectCommand(const QStringList& arguments);
+int RunInspectCommand(const QStringList& arguments, const ProgramSettings& program);

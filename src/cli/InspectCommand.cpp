@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-int RunInspectCommand(const QStringList& arguments)
+int RunInspectCommand(const QStringList& arguments, const ProgramSettings& /*program*/)
 {
     std::vector<std::string> utf8;
     for (const QString& argument : arguments)

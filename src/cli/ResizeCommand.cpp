@@ -8,6 +8,7 @@
 #include "cli/ProgressBar.h"
 #include "files/FolderString.h"
 #include "files/ListFiles.h"
+#include "platform/settings/ProgramSettings.h"
 #include "resize/BatchResize.h"
 
 #include <QFileInfo>
@@ -46,7 +47,7 @@ const QList<OptionRule> kResizeOptions = {
 
 } // namespace
 
-int RunResizeCommand(const QStringList& arguments)
+int RunResizeCommand(const QStringList& arguments, const ProgramSettings& program)
 {
     if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
         std::fputs(kResizeUsage, stdout);
@@ -98,6 +99,7 @@ int RunResizeCommand(const QStringList& arguments)
     job.fit = *fit;
     job.workers = jobs;
     job.overwrite = options.Has("--overwrite");
+    job.faceModel = program.faceModel;
     ListFiles(job.sourceFolder, kJpegMask, job.names);
 
     BatchResizeReport report;

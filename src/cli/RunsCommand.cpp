@@ -9,8 +9,8 @@
 #include "cli/Console.h"
 #include "cli/TextTable.h"
 #include "files/FolderString.h"
-#include "platform/database/OdbcConnectionString.h"
 #include "platform/database/TADOQuery.h"
+#include "platform/settings/ProgramSettings.h"
 
 #include <QFileInfo>
 
@@ -43,12 +43,12 @@ std::variant<GivenOptions, QString> ParseSiteOptions(const QStringList& argument
 
 } // namespace
 
-int RunRunsCommand(const QStringList& arguments)
+int RunRunsCommand(const QStringList& arguments, const ProgramSettings& program)
 {
     const auto parsed = ParseSiteOptions(arguments, {kInstallDir});
     if (const QString* problem = std::get_if<QString>(&parsed))
         return UsageError("runs", kRunsUsage, *problem);
-    const JournalStore store(JournalStore::DefaultDataFolder());
+    const JournalStore store(program.dataFolder);
     const QList<JournalRun> runs =
         JournalRuns(store, FolderString(std::get<GivenOptions>(parsed).Value("--install-dir")));
     if (runs.isEmpty()) {
@@ -66,7 +66,7 @@ int RunRunsCommand(const QStringList& arguments)
     return kExitSuccess;
 }
 
-int RunUndoCommand(const QStringList& arguments)
+int RunUndoCommand(const QStringList& arguments, const ProgramSettings& program)
 {
     const auto parsed = ParseSiteOptions(arguments, {kInstallDir, {"--run"}, {"--force", OptionValues::None}});
     if (const QString* problem = std::get_if<QString>(&parsed))
@@ -74,14 +74,14 @@ int RunUndoCommand(const QStringList& arguments)
     const GivenOptions& options = std::get<GivenOptions>(parsed);
     const QString folder = FolderString(options.Value("--install-dir"));
     const QString runId = options.Value("--run");
-    const JournalStore store(JournalStore::DefaultDataFolder());
+    const JournalStore store(program.dataFolder);
     const std::optional<JournalRun> run = FindRunToUndo(store, folder, runId);
     if (!run) {
         PrintLine(stdout, runId.isEmpty() ? QStringLiteral("这个网站没有可以撤销的设置。")
                                           : QStringLiteral("没有编号为 %1 的设置记录。").arg(runId));
         return kExitFailed;
     }
-    TADOQuery query(DefaultOdbcDriver());
+    TADOQuery query(program.odbcDriver);
     const UndoOutcome outcome =
         UndoRun(*run, folder, query, options.Has("--force") ? UndoMode::Force : UndoMode::LeaveChangedAlone);
     PrintLine(stdout, outcome.message);

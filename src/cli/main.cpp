@@ -1,6 +1,12 @@
+#include "assignment/JournalStore.h"
 #include "cli/Commands.h"
+#include "faces/FaceDetector.h"
+#include "faces/OpenCvThreads.h"
+#include "platform/database/OdbcConnectionString.h"
+#include "platform/settings/ProgramSettings.h"
 
 #include <QCoreApplication>
+#include <QProcessEnvironment>
 
 #include <cstdio>
 #include <cstring>
@@ -11,7 +17,7 @@ namespace {
 
 struct Command {
     std::string_view name;
-    int (*run)(const QStringList& arguments);
+    int (*run)(const QStringList& arguments, const ProgramSettings& program);
 };
 
 // Each command adds its line here.
@@ -34,6 +40,14 @@ void PrintUsage()
 int main(int argc, char* argv[])
 {
     QCoreApplication application(argc, argv);
+    // What the environment chooses, read here once and handed to the command.
+    const ProgramSettings defaults{.odbcDriver = DefaultOdbcDriver(),
+                                   .dataFolder = JournalStore::DefaultDataFolder(),
+                                   .faceModel = FaceDetector::DefaultCascadeFile(),
+                                   .settingsFile = {}, // the user's own store
+                                   .testCamera = {}};  // the machine's camera
+    const ProgramSettings program = ProgramSettingsFrom(QProcessEnvironment::systemEnvironment(), defaults);
+    KeepOpenCvOnCallingThreads();
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     if (arguments.isEmpty()) {
@@ -43,7 +57,7 @@ int main(int argc, char* argv[])
     const QString name = arguments.takeFirst();
     for (const Command& command : kCommands) {
         if (name == QLatin1String(command.name.data(), static_cast<qsizetype>(command.name.size())))
-            return command.run(arguments);
+            return command.run(arguments, program);
     }
     PrintUsage();
     return kExitUsage;

@@ -4,12 +4,10 @@
 #include "picture/GreyLevels.h"
 #include "picture/TBitmap.h"
 
-#include <opencv2/core/utility.hpp>
 #include <opencv2/imgproc.hpp>
 #include <opencv2/objdetect.hpp>
 
 #include <algorithm>
-#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -30,17 +28,12 @@ constexpr int kNeighbours = 3;
 
 std::filesystem::path FaceDetector::DefaultCascadeFile()
 {
-    if (const char* chosen = std::getenv("STUDENT_PHOTO_FACE_CASCADE"); chosen != nullptr && *chosen != '\0')
-        return chosen;
     return FaceModelFile(RunningProgramFolder());
 }
 
 FaceDetector::FaceDetector(const std::filesystem::path& cascadeFile)
     : cascade_(std::make_unique<cv::CascadeClassifier>())
 {
-    // The batch resize runs one detector per core already; OpenCV's own
-    // threads would only compete with them.
-    cv::setNumThreads(1);
     // A missing file is told here, not in OpenCV's own log on standard error.
     std::error_code error;
     if (!std::filesystem::is_regular_file(cascadeFile, error))

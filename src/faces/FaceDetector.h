@@ -26,8 +26,8 @@ public:
 // detector per thread.
 class FaceDetector {
 public:
-    // The cascade named by STUDENT_PHOTO_FACE_CASCADE, else the model of the
-    // running program (FaceModel.h).
+    // The model of the running program (FaceModel.h). The programs take
+    // another from STUDENT_PHOTO_FACE_CASCADE (ProgramSettings.h).
     static std::filesystem::path DefaultCascadeFile();
     // Give the detector a grey picture at least this large on its shorter
     // side (a larger one is reduced first); it finds faces down to an eighth

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <memory>
 #include <thread>
+#include <utility>
 #include <vector>
 
 EResizeFoldersNotChosen::EResizeFoldersNotChosen() : std::runtime_error(kResizeNoFolderMessage.toStdString()) { }
@@ -150,7 +151,7 @@ void CheckNothingIsOverwritten(const BatchResizeJob& job)
 // component's own message. `bytes` are the file's, once it was read.
 QString PictureFailure(const std::exception& error, const std::vector<std::uint8_t>* bytes)
 {
-    const QString detail = QString::fromUtf8(error.what());
+    QString detail = QString::fromUtf8(error.what());
     if (dynamic_cast<const EFOpenError*>(&error))
         return QStringLiteral("无法打开文件（%1）").arg(detail);
     if (dynamic_cast<const EOutOfResources*>(&error))
@@ -230,7 +231,8 @@ std::vector<std::unique_ptr<ResizeWorker>> MakeWorkers(BatchResizeJob& job, QStr
         worker->surface.SetHeight(job.height);
         if (job.fit == FitMode::Face) {
             try {
-                worker->faces = std::make_unique<FaceDetector>();
+                worker->faces = std::make_unique<FaceDetector>(
+                    job.faceModel.empty() ? FaceDetector::DefaultCascadeFile() : job.faceModel);
             } catch (const EFaceDetectorUnavailable& error) {
                 faceModelProblem = QString::fromStdString(error.what());
                 job.fit = FitMode::Crop;
@@ -298,7 +300,7 @@ BatchResizeReport RunBatchResize(const BatchResizeJob& requested, const ResizePr
     const auto counts = pool.Run(
         workers, job.names.size(), kPicturesInFlightPerWorker * workers.size(),
         [&job](std::unique_ptr<ResizeWorker>& worker, std::size_t index) { return ResizeOne(*worker, job, index); },
-        write, stop);
+        write, std::move(stop));
     if (failure)
         throw *failure;
     report.stopped = counts.stopped;

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -49,6 +50,9 @@ struct BatchResizeJob {
     DisplayColorDepth displayDepth = {};
     // Whether outputs may replace pictures already in the target folder.
     bool overwrite = false;
+    // Face mode: the face detector's model file; empty for the running
+    // program's own (FaceDetector::DefaultCascadeFile).
+    std::filesystem::path faceModel = {};
 };
 
 // What a run that ended without failing has to tell.

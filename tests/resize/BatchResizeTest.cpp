@@ -2,6 +2,8 @@
 
 #include "ReferencePictures.h"
 #include "faces/FaceDetector.h"
+#include "faces/OpenCvThreads.h"
+#include "files/FileSystemPath.h"
 #include "picture/TBitmap.h"
 #include "support/ErrorOf.h"
 #include "support/QtPrinters.h"
@@ -25,6 +27,9 @@ namespace {
 
 class BatchResizeTest : public ::testing::Test {
 protected:
+    // As the programs run the resize: its workers alone do the face searches.
+    static void SetUpTestSuite() { KeepOpenCvOnCallingThreads(); }
+
     void SetUp() override
     {
         ASSERT_TRUE(temp.isValid());
@@ -345,13 +350,12 @@ TEST_F(BatchResizeTest, FaceModeWithoutItsModelCropsEveryPictureAndSaysSo)
     AddPhoto("jpeg/photos/obama.jpg", "a.jpg");
     AddPhoto("jpeg/photos/concert.jpg", "b.jpg");
     const QString missing = temp.filePath("none/haarcascade_frontalface_alt2.xml");
-    qputenv("STUDENT_PHOTO_FACE_CASCADE", missing.toLocal8Bit());
     BatchResizeJob job = Job({"a.jpg", "b.jpg"});
     job.fit = FitMode::Face;
+    job.faceModel = FileSystemPath(missing);
     job.workers = 2;
     BatchResizeReport report;
     EXPECT_NO_THROW(report = RunBatchResize(job));
-    qunsetenv("STUDENT_PHOTO_FACE_CASCADE");
     EXPECT_EQ(report.written, 2);
     EXPECT_EQ(report.withoutFace, QStringList());
     EXPECT_EQ(ResizeSucceededText(report),

@@ -482,7 +482,7 @@ std::shared_ptr<PixelGrid> ReadRunLengthPicture(const Headers& headers, const st
 {
     const BitmapHeader& header = headers.header;
     PixelGrid::CheckSize(header.width, header.height, displayDepth.BitsPerPixel());
-    const std::shared_ptr<PixelGrid> grid =
+    std::shared_ptr<PixelGrid> grid =
         NewDisplayGrid(static_cast<std::int32_t>(header.width), static_cast<std::int32_t>(header.height), displayDepth);
     std::vector<std::uint32_t> palette;
     for (TColor entry : colorTable)

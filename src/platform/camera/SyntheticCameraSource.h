@@ -8,7 +8,7 @@
 class QLabel;
 
 // A camera that always shows one known frame: for the tests, and for trying
-// the capture window on a machine without a camera (see CameraSourceFromEnvironment).
+// the capture window on a machine without a camera (see ChosenCameraSource.h).
 class SyntheticCameraSource final : public CameraSource {
 public:
     explicit SyntheticCameraSource(QImage frame = TestPattern(640, 480));

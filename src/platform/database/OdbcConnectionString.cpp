@@ -25,9 +25,6 @@ QHash<QString, QString> ParseOleDb(const QString& connectionString)
 
 QString DefaultOdbcDriver()
 {
-    const QString chosen = qEnvironmentVariable("STUDENT_PHOTO_ODBC_DRIVER");
-    if (!chosen.isEmpty())
-        return chosen;
 #ifdef Q_OS_WIN
     return kWindowsDriver;
 #else

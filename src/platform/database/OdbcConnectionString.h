@@ -3,9 +3,8 @@
 #include <QString>
 
 // The ODBC driver the query object connects through: "SQL Server", present
-// on every Windows machine, or FreeTDS elsewhere. The environment variable
-// STUDENT_PHOTO_ODBC_DRIVER names another registered driver instead (the
-// demo site and the tests use SQLite3 and PostgreSQL).
+// on every Windows machine, or FreeTDS elsewhere. The programs take another
+// registered driver from STUDENT_PHOTO_ODBC_DRIVER (ProgramSettings.h).
 QString DefaultOdbcDriver();
 
 // Turns the OLE DB connection string of the SQL Server provider ("Password",

@@ -296,7 +296,8 @@ void TFrmGetPic::Button12Click()
 {
     if (!faceDetector_) {
         const WaitCursor busy; // loading the face model takes a moment
-        faceDetector_ = std::make_unique<FaceDetector>();
+        faceDetector_ =
+            std::make_unique<FaceDetector>(faceModel_.empty() ? FaceDetector::DefaultCascadeFile() : faceModel_);
     }
     FaceFraming framing{};
     EditPictureArea(

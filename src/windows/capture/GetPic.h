@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QString>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -36,6 +37,10 @@ public:
     TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFolder, QWidget* parent = nullptr,
                DisplayColorDepth displayDepth = {});
     ~TFrmGetPic() override;
+
+    // The face detector's model for "自动定位"; it starts as the running
+    // program's own (FaceDetector::DefaultCascadeFile).
+    void UseFaceModel(std::filesystem::path model) { faceModel_ = std::move(model); }
 
     // The part of the picture area's picture that the crop copies, in that
     // picture's pixel coordinates.
@@ -95,6 +100,7 @@ private:
     TRect cropRect_;
     // Made at the first "自动定位": loading the model takes a moment.
     std::unique_ptr<FaceDetector> faceDetector_;
+    std::filesystem::path faceModel_; // empty: the running program's model
     // A press on Image2 or Shape1 drags the picture (Image2DragOver,
     // Shape1DragOver).
     std::unique_ptr<DragEmulation> drag_;

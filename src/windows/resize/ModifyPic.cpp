@@ -103,6 +103,7 @@ void TfrmPicture::Button1Click()
                        ui.Edit4->text(), *width,
                        *height,          kFitModes[ui.ComboBox1->currentIndex()].mode};
     job.displayDepth = displayDepth_;
+    job.faceModel = faceModel_;
     // Refusals come before anything is written, and before any question.
     try {
         CheckResizeJob(job);

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QStringList>
 
+#include <filesystem>
 #include <optional>
 
 class Dialogs;
@@ -26,6 +27,10 @@ class TfrmPicture : public QDialog {
 public:
     // Centred on `owner` when shown. The pictures are written at `displayDepth`.
     TfrmPicture(Dialogs& dialogs, QWidget* owner, DisplayColorDepth displayDepth = {});
+
+    // The face detector's model for face mode; it starts as the running
+    // program's own (FaceDetector::DefaultCascadeFile).
+    void UseFaceModel(std::filesystem::path model) { faceModel_ = std::move(model); }
 
     // Every way of closing (退出, the close box, Esc) ends here; during a
     // run the user is asked first whether to stop it.
@@ -63,6 +68,7 @@ private:
 
     Dialogs& dialogs_;
     const DisplayColorDepth displayDepth_;
+    std::filesystem::path faceModel_; // empty: the running program's model
     BackgroundResize run_;
 
     // The last run of this showing: where it wrote, and what, in order.
