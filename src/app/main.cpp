@@ -39,6 +39,7 @@ int main(int argc, char* argv[])
     TFrmGetPic FrmGetPic(dialogs, *camera, programFolder, &Form1, displayDepth);
     TfrmPicture frmPicture(dialogs, &Form1, displayDepth);
     QObject::connect(&frmPicture, &TfrmPicture::PicturesHandedOver, &Form1, &TForm1::TakePhotoList);
+    QObject::connect(&FrmGetPic, &TFrmGetPic::PhotoDayHandedOver, &Form1, &TForm1::TakePhotoFolderByName);
     Form1.AttachSideWindows(&FrmGetPic, &frmPicture);
 
     Form1.show();
