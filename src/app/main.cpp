@@ -1,3 +1,4 @@
+#include "assignment/Roster.h"
 #include "files/FolderString.h"
 #include "picture/DisplayColorDepth.h"
 #include "platform/camera/CameraSourceFromEnvironment.h"
@@ -12,6 +13,7 @@
 #include <QScreen>
 
 #include <memory>
+#include <stdexcept>
 
 int main(int argc, char* argv[])
 {
@@ -39,6 +41,15 @@ int main(int argc, char* argv[])
     TFrmGetPic FrmGetPic(dialogs, *camera, programFolder, &Form1, displayDepth);
     TfrmPicture frmPicture(dialogs, &Form1, displayDepth);
     QObject::connect(&frmPicture, &TfrmPicture::PicturesHandedOver, &Form1, &TForm1::TakePhotoList);
+    // The photo day reads its roster as "加载学生学籍号" does.
+    FrmGetPic.UseRosterReader([](const QString& path) {
+        try {
+            return ReadRoster(path);
+        } catch (const ERosterError& error) {
+            throw std::runtime_error(
+                (kRosterFailedMessage + u'\n' + QString::fromStdString(error.what())).toStdString());
+        }
+    });
     QObject::connect(&FrmGetPic, &TFrmGetPic::PhotoDayHandedOver, &Form1, &TForm1::TakePhotoFolderByName);
     Form1.AttachSideWindows(&FrmGetPic, &frmPicture);
 

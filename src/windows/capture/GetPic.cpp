@@ -1,6 +1,5 @@
 #include "windows/capture/GetPic.h"
 
-#include "assignment/Roster.h"
 #include "editing/PhotoDaySession.h"
 #include "editing/PictureName.h"
 #include "faces/FaceDetector.h"
@@ -465,16 +464,13 @@ QString EndOfRosterMessage(const PhotoDaySession& day)
 
 void TFrmGetPic::Button13Click()
 {
+    if (!readRoster_)
+        return;
     const QString rosterFile = dialogs_.ChooseFile(this, QStringLiteral("支持的文件(txt)|*.txt"), QString());
     if (rosterFile.isEmpty())
         return;
-    QStringList codes;
-    try {
-        codes = ReadRoster(rosterFile);
-    } catch (const ERosterError& error) {
-        dialogs_.ShowMessage(kRosterFailedMessage + u'\n' + QString::fromStdString(error.what()));
-        return;
-    }
+    // A roster that cannot be read is reported (ConnectHandler) before any folder is asked for.
+    const QStringList codes = readRoster_(rosterFile);
     const std::optional<QString> folder = dialogs_.ChooseFolder(this, QFileInfo(rosterFile).absolutePath());
     if (!folder)
         return;

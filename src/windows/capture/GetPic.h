@@ -8,6 +8,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -52,6 +53,14 @@ public:
 
     // Every way of closing ends here, and runs the closing clean-up first.
     void done(int result) override;
+
+    // How the photo day reads a roster file: its codes, or an exception
+    // whose message the user is shown. Until one is given the photo day
+    // cannot start.
+    void UseRosterReader(std::function<QStringList(const QString& path)> readRoster)
+    {
+        readRoster_ = std::move(readRoster);
+    }
 
     // The photo day ("按名单拍照") going on, or nullptr.
     const PhotoDaySession* PhotoDay() const { return photoDay_.get(); }
@@ -122,6 +131,7 @@ private:
     // A press on Image2 or Shape1 drags the picture (Image2DragOver,
     // Shape1DragOver).
     std::unique_ptr<DragEmulation> drag_;
+    std::function<QStringList(const QString&)> readRoster_;
     std::unique_ptr<PhotoDaySession> photoDay_;
     // Space, Enter and S of the photo day.
     QList<QShortcut*> photoDayKeys_;

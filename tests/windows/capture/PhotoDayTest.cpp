@@ -1,6 +1,7 @@
 // The capture window's photo day ("按名单拍照") with the synthetic camera:
 // grab, save and next, absent, retake, jump, the keys, resuming after the
 // window was closed, and handing the folder over.
+#include "assignment/Roster.h"
 #include "editing/PhotoDaySession.h"
 #include "widgets/ListBoxItems.h"
 #include "windows/capture/CaptureWindowFixture.h"
@@ -15,6 +16,7 @@ protected:
     {
         CaptureWindowTest::SetUp();
         outputFolder = programFolder + "day";
+        window->UseRosterReader(ReadRoster);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         QTest::mouseClick(ui().Button1, Qt::LeftButton);
