@@ -108,8 +108,13 @@ int main(int argc, char* argv[])
     TFrmGetPic window(dialogs, camera, work.path() + '/');
     window.UseRosterReader(ReadRoster);
     window.show();
-    if (!QTest::qWaitForWindowExposed(&window))
+    // The keys are the window's shortcuts: they need it active, as it is
+    // under the user's hands.
+    window.activateWindow();
+    if (!QTest::qWaitForWindowExposed(&window) || !QTest::qWaitForWindowActive(&window)) {
+        std::fprintf(stderr, "the window did not become active\n");
         return 2;
+    }
     QTest::mouseClick(window.ui.Button1, Qt::LeftButton);
     QTest::mouseClick(window.ui.Button13, Qt::LeftButton);
     if (!window.PhotoDay()) {
