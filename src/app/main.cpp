@@ -1,4 +1,5 @@
 #include "assignment/JournalStore.h"
+#include "assignment/Roster.h"
 #include "faces/FaceDetector.h"
 #include "faces/OpenCvThreads.h"
 #include "files/FolderString.h"
@@ -18,6 +19,7 @@
 #include <QScreen>
 
 #include <memory>
+#include <stdexcept>
 
 int main(int argc, char* argv[])
 {
@@ -55,6 +57,16 @@ int main(int argc, char* argv[])
     FrmGetPic.UseFaceModel(settings.faceModel);
     frmPicture.UseFaceModel(settings.faceModel);
     QObject::connect(&frmPicture, &TfrmPicture::PicturesHandedOver, &Form1, &TForm1::TakePhotoList);
+    // The photo day reads its roster as "加载学生学籍号" does.
+    FrmGetPic.UseRosterReader([](const QString& path) {
+        try {
+            return ReadRoster(path);
+        } catch (const ERosterError& error) {
+            throw std::runtime_error(
+                (kRosterFailedMessage + u'\n' + QString::fromStdString(error.what())).toStdString());
+        }
+    });
+    QObject::connect(&FrmGetPic, &TFrmGetPic::PhotoDayHandedOver, &Form1, &TForm1::TakePhotoFolderByName);
     Form1.AttachSideWindows(&FrmGetPic, &frmPicture);
 
     Form1.show();

@@ -136,6 +136,18 @@ PlanRow MakeRow(const AssignmentInput& input, const QString& sitePhotoFolder,
     return row;
 }
 
+// Gives the plan made from `paired.input` the roster lines, the leading
+// zero warnings and the notices of the pairing.
+void ApplyPairing(const PairedPhotos& paired, AssignmentPlan& plan)
+{
+    for (qsizetype i = 0; i < plan.rows.size() && i < paired.lines.size(); ++i) {
+        plan.rows[i].line = paired.lines[i];
+        if (paired.byLeadingZeros[i])
+            plan.rows[i].warnings |= PlanWarning::LeadingZeros;
+    }
+    plan.notices << paired.notices;
+}
+
 } // namespace
 
 qsizetype AssignmentPlan::Count(PlanWarning warning) const

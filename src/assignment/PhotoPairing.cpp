@@ -1,6 +1,5 @@
 #include "assignment/PhotoPairing.h"
 
-#include "assignment/AssignmentPlan.h"
 #include "assignment/PhotoIndex.h"
 #include "assignment/RunMessages.h"
 #include "assignment/StudentRows.h"
@@ -273,14 +272,4 @@ std::variant<PairedPhotos, AssignmentOutcome> PairPhotos(const AssignmentInput& 
         paired.byLeadingZeros << false;
     }
     return paired;
-}
-
-void ApplyPairing(const PairedPhotos& paired, AssignmentPlan& plan)
-{
-    for (qsizetype i = 0; i < plan.rows.size() && i < paired.lines.size(); ++i) {
-        plan.rows[i].line = paired.lines[i];
-        if (paired.byLeadingZeros[i])
-            plan.rows[i].warnings |= PlanWarning::LeadingZeros;
-    }
-    plan.notices << paired.notices;
 }

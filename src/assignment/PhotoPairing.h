@@ -8,8 +8,6 @@
 
 #include <variant>
 
-struct AssignmentPlan;
-
 // Pairing the roster's codes with photos by the photos' names or by an index
 // file. Either way the outcome is a pair list like the position pairing's,
 // so that the plan and the run need not know how it was made.
@@ -39,7 +37,3 @@ struct PairedPhotos {
 // two photos, when one photo is named for two codes, or when the index
 // cannot be read.
 std::variant<PairedPhotos, AssignmentOutcome> PairPhotos(const AssignmentInput& input);
-
-// Gives the plan made from `paired.input` the roster lines, the leading
-// zero warnings and the notices of the pairing.
-void ApplyPairing(const PairedPhotos& paired, AssignmentPlan& plan);

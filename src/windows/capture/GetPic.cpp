@@ -1,5 +1,6 @@
 #include "windows/capture/GetPic.h"
 
+#include "editing/PhotoDaySession.h"
 #include "editing/PictureName.h"
 #include "faces/FaceDetector.h"
 #include "files/FileSystemPath.h"
@@ -17,6 +18,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QShortcut>
+#include <QSignalBlocker>
 
 #include <exception>
 #include <utility>
@@ -32,7 +35,7 @@ const QString kPictureExtension = QStringLiteral(".jpg");
 const QString kNoCameraMessage = QStringLiteral("没有找到摄像头");
 
 // The client area the controls are laid out on.
-constexpr QSize kDesignSize(960, 384);
+constexpr QSize kDesignSize(960, 432);
 
 // Where every grab and list load puts the picture area in the scroll box.
 const QRect kPictureAreaPlace(8, 8, 320, 290);
@@ -84,6 +87,27 @@ TFrmGetPic::TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFo
     // the file); merely focusing the list selects nothing and loads nothing.
     connect(ui.ListBox1, &QListWidget::itemSelectionChanged, this, &TFrmGetPic::ListBox1Click);
     connect(ui.ListBox1, &TListBox::SelectedItemPressed, this, &TFrmGetPic::ListBox1Click);
+    ConnectHandler(ui.Button13, &TFrmGetPic::Button13Click);
+    ConnectHandler(ui.Button14, &TFrmGetPic::Button14Click);
+    ConnectHandler(ui.Button15, &TFrmGetPic::Button15Click);
+    ConnectHandler(ui.Button16, &TFrmGetPic::Button16Click);
+    ConnectHandler(ui.Button17, &TFrmGetPic::Button17Click);
+    // The photo day's keys, wherever the focus is; a key whose button is
+    // unusable does nothing.
+    const auto addKey = [this](int key, QPushButton* button) {
+        auto* shortcut = new QShortcut(QKeySequence(key), this);
+        shortcut->setContext(Qt::WindowShortcut);
+        shortcut->setEnabled(false);
+        connect(shortcut, &QShortcut::activated, button, [button] {
+            if (button->isEnabled() && button->isVisible())
+                button->click();
+        });
+        photoDayKeys_ << shortcut;
+    };
+    addKey(Qt::Key_Space, ui.Button3);
+    addKey(Qt::Key_Return, ui.Button14);
+    addKey(Qt::Key_Enter, ui.Button14);
+    addKey(Qt::Key_S, ui.Button15);
 
     FormCreate();
 }
@@ -124,6 +148,7 @@ void TFrmGetPic::FormCreate()
     ui.Edit2->clear();
     ui.Button3->setEnabled(false);
     SetEditingEnabled(false);
+    ShowPhotoDay();
 }
 
 void TFrmGetPic::showEvent(QShowEvent* event)
@@ -172,6 +197,11 @@ void TFrmGetPic::FormCloseQuery()
     ui.Button3->setEnabled(false);
     SetEditingEnabled(false);
     ui.Image2->Picture().SetGraphic(nullptr);
+    // A photo day ends with the window; its progress file resumes it.
+    if (photoDay_) {
+        photoDay_.reset();
+        ShowPhotoDay();
+    }
 }
 
 void TFrmGetPic::SetEditingEnabled(bool enabled)
@@ -344,6 +374,18 @@ void TFrmGetPic::Button11Click()
 
 void TFrmGetPic::ListBox1Click()
 {
+    if (photoDay_) {
+        // On a photo day the list is the roster: a click goes to that student.
+        const QListWidgetItem* selected = ui.ListBox1->currentItem();
+        if (!selected || !selected->isSelected())
+            return;
+        ReportErrors(dialogs_, [&] {
+            photoDay_->JumpTo(ui.ListBox1->row(selected));
+            ClearPictures();
+            ShowPhotoDay();
+        });
+        return;
+    }
     PlacePictureArea();
     // A picture that cannot be loaded is passed over without a word: the
     // user sees nothing appear and picks another.
@@ -402,4 +444,151 @@ void TFrmGetPic::Button9Click()
 void TFrmGetPic::Button10Click()
 {
     reject(); // closing cleans up (done)
+}
+
+// ---- photo day ----
+
+namespace {
+
+QString EndOfRosterMessage(const PhotoDaySession& day)
+{
+    QString message = QStringLiteral("名单上的学生都已轮到：已拍 %1 名").arg(day.CountOf(PhotoDaySession::State::Done));
+    const QStringList absent = day.AbsentCodes();
+    if (!absent.isEmpty())
+        message += QStringLiteral("，缺席 %1 名：%2").arg(absent.size()).arg(absent.join(u'、'));
+    if (const qsizetype waiting = day.CountOf(PhotoDaySession::State::Waiting))
+        message += QStringLiteral("，还有 %1 名没有拍").arg(waiting);
+    return message + u'。';
+}
+
+} // namespace
+
+void TFrmGetPic::Button13Click()
+{
+    if (!readRoster_)
+        return;
+    const QString rosterFile = dialogs_.ChooseFile(this, QStringLiteral("支持的文件(txt)|*.txt"), QString());
+    if (rosterFile.isEmpty())
+        return;
+    // A roster that cannot be read is reported (ConnectHandler) before any folder is asked for.
+    const QStringList codes = readRoster_(rosterFile);
+    const std::optional<QString> folder = dialogs_.ChooseFolder(this, QFileInfo(rosterFile).absolutePath());
+    if (!folder)
+        return;
+    photoDay_ = std::make_unique<PhotoDaySession>(codes, *folder);
+    ClearPictures();
+    ShowPhotoDay();
+    if (photoDay_->Resumed()) {
+        dialogs_.ShowMessage(QStringLiteral("接着上次的进度拍照：已拍 %1 名，缺席 %2 名。")
+                                 .arg(photoDay_->CountOf(PhotoDaySession::State::Done))
+                                 .arg(photoDay_->CountOf(PhotoDaySession::State::Absent)));
+    }
+}
+
+void TFrmGetPic::Button14Click()
+{
+    if (!photoDay_ || photoDay_->AtEnd())
+        return;
+    const TGraphic* picture = ui.Image2->Picture().Graphic();
+    if (!picture || picture->Empty()) {
+        dialogs_.ShowMessage(QStringLiteral("请先获取图片！"));
+        return;
+    }
+    // What the frame shows now, as "剪切图片" would take it.
+    Button8Click();
+    const QString path = photoDay_->PhotoPath(photoDay_->Position());
+    try {
+        ui.Image3->Picture().SaveToFile(FileSystemPath(path));
+    } catch (const std::exception& error) {
+        dialogs_.ShowMessage(
+            QStringLiteral("无法写入 %1（%2）").arg(QDir::toNativeSeparators(path), QString::fromUtf8(error.what())));
+        return;
+    }
+    photoDay_->PhotoSaved();
+    ClearPictures();
+    ShowPhotoDay();
+    if (photoDay_->AtEnd())
+        dialogs_.ShowMessage(EndOfRosterMessage(*photoDay_) + QStringLiteral("点击“交给主窗口”设置照片。"));
+}
+
+void TFrmGetPic::Button15Click()
+{
+    if (!photoDay_ || photoDay_->AtEnd())
+        return;
+    photoDay_->Absent();
+    ClearPictures();
+    ShowPhotoDay();
+    if (photoDay_->AtEnd())
+        dialogs_.ShowMessage(EndOfRosterMessage(*photoDay_) + QStringLiteral("点击“交给主窗口”设置照片。"));
+}
+
+void TFrmGetPic::Button16Click()
+{
+    if (!photoDay_)
+        return;
+    photoDay_->Retake();
+    ClearPictures();
+    ShowPhotoDay();
+}
+
+void TFrmGetPic::Button17Click()
+{
+    if (!photoDay_)
+        return;
+    const QString folder = photoDay_->OutputFolder();
+    dialogs_.ShowMessage(EndOfRosterMessage(*photoDay_)
+                         + QStringLiteral("照片文件夹已交给主窗口，按文件名对应学籍号。"));
+    emit PhotoDayHandedOver(folder);
+    accept(); // closing ends the photo day (done)
+}
+
+void TFrmGetPic::ClearPictures()
+{
+    drag_->End();
+    ui.Image2->Picture().SetGraphic(nullptr);
+    ui.Image3->Picture().SetGraphic(nullptr);
+    PlacePictureArea();
+    SetEditingEnabled(false);
+}
+
+void TFrmGetPic::ShowPhotoDay()
+{
+    const bool on = photoDay_ != nullptr;
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{ui.Label4, ui.Label5, ui.Button14, ui.Button15, ui.Button16, ui.Button17})
+        control->setVisible(on);
+    // The typed name and its save stand aside: the roster names each photo.
+    for (QWidget* control : std::initializer_list<QWidget*>{ui.Label3, ui.Edit1, ui.Button9, ui.Button11})
+        control->setVisible(!on);
+    for (QShortcut* key : std::as_const(photoDayKeys_))
+        key->setEnabled(on);
+    const QSignalBlocker quiet(ui.ListBox1);
+    ui.ListBox1->clear();
+    if (!on) {
+        ui.Label2->setText(QStringLiteral("源图片路径"));
+        ui.Edit2->clear();
+        return;
+    }
+    ui.Label2->setText(QStringLiteral("名单"));
+    ui.Edit2->setText(QDir::toNativeSeparators(photoDay_->OutputFolder()));
+    for (qsizetype i = 0; i < photoDay_->Count(); ++i) {
+        const PhotoDaySession::State state = photoDay_->StateOf(i);
+        const QString mark = state == PhotoDaySession::State::Done     ? QStringLiteral("√ ")
+                             : state == PhotoDaySession::State::Absent ? QStringLiteral("缺 ")
+                                                                       : QStringLiteral("　 ");
+        ui.ListBox1->addItem(mark + photoDay_->Code(i));
+    }
+    const bool atEnd = photoDay_->AtEnd();
+    if (!atEnd) {
+        ui.ListBox1->setCurrentRow(static_cast<int>(photoDay_->Position()));
+        ui.ListBox1->scrollToItem(ui.ListBox1->currentItem());
+    }
+    ui.Label4->setText(atEnd ? QStringLiteral("名单已拍完（共 %1 名）").arg(photoDay_->Count())
+                             : QStringLiteral("第 %1 / %2 名　%3")
+                                   .arg(photoDay_->Position() + 1)
+                                   .arg(photoDay_->Count())
+                                   .arg(photoDay_->Code(photoDay_->Position())));
+    ui.Button14->setEnabled(!atEnd);
+    ui.Button15->setEnabled(!atEnd);
+    ui.Button16->setEnabled(photoDay_->Position() > 0);
 }

@@ -8,12 +8,15 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 #include <filesystem>
 #include <functional>
 #include <memory>
 
 class CameraSource;
+class PhotoDaySession;
+class QShortcut;
 class DragEmulation;
 class FaceDetector;
 class Dialogs;
@@ -56,7 +59,22 @@ public:
     // Every way of closing ends here, and runs the closing clean-up first.
     void done(int result) override;
 
+    // How the photo day reads a roster file: its codes, or an exception
+    // whose message the user is shown. Until one is given the photo day
+    // cannot start.
+    void UseRosterReader(std::function<QStringList(const QString& path)> readRoster)
+    {
+        readRoster_ = std::move(readRoster);
+    }
+
+    // The photo day ("按名单拍照") going on, or nullptr.
+    const PhotoDaySession* PhotoDay() const { return photoDay_.get(); }
+
     Ui::TFrmGetPic ui;
+
+signals:
+    // "交给主窗口": the photo day's output folder, its photos named by code.
+    void PhotoDayHandedOver(const QString& outputFolder);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -80,6 +98,21 @@ private:
     void Button11Click();
     void Button12Click();
     void ListBox1Click();
+    // The photo day: Button13 starts it (roster, output folder), Button14
+    // saves the framed picture as the current student's and moves on,
+    // Button15 records the student absent, Button16 goes back one, Button17
+    // hands the folder to the main window.
+    void Button13Click();
+    void Button14Click();
+    void Button15Click();
+    void Button16Click();
+    void Button17Click();
+    // Shows the session's position, its roster with each student's state,
+    // and the controls of the mode; with no session, the window as it was.
+    void ShowPhotoDay();
+    // The picture area and the preview emptied, so that nothing of one
+    // student can be saved as the next one's.
+    void ClearPictures();
 
     // Connects a button to a handler whose uncaught errors reach the user.
     void ConnectHandler(QAbstractButton* button, void (TFrmGetPic::*handler)());
@@ -104,4 +137,8 @@ private:
     // A press on Image2 or Shape1 drags the picture (Image2DragOver,
     // Shape1DragOver).
     std::unique_ptr<DragEmulation> drag_;
+    std::function<QStringList(const QString&)> readRoster_;
+    std::unique_ptr<PhotoDaySession> photoDay_;
+    // Space, Enter and S of the photo day.
+    QList<QShortcut*> photoDayKeys_;
 };

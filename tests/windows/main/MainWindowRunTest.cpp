@@ -264,6 +264,20 @@ TEST_F(MainWindowRun, ComboBox1PairsByFileNameOrByIndexFile)
     EXPECT_EQ(form.ui.Button2->text(), QStringLiteral("载入图片"));
 }
 
+TEST_F(MainWindowRun, APhotoDayFolderIsTakenWithPairingByFileName)
+{
+    site.ScratchPhoto("S02.jpg");
+    site.ScratchPhoto("S01.jpg");
+    site.WriteScratch("photos/拍照进度.json", "{}");
+    form.ui.ComboBox1->setCurrentIndex(2);
+    form.TakePhotoFolderByName(photoFolder);
+    EXPECT_EQ(form.Pairing(), PairingMode::FileName);
+    EXPECT_EQ(form.ui.ComboBox1->currentText(), QStringLiteral("按文件名"));
+    EXPECT_EQ(form.ui.Edit3->text(), photoFolder);
+    EXPECT_EQ(ItemTexts(*form.ui.ListBox2), (QStringList{"S01.jpg", "S02.jpg"}));
+    EXPECT_EQ(form.ui.Button2->text(), QStringLiteral("载入图片"));
+}
+
 TEST_F(MainWindowRun, Button5KeepsTheWindowPaintingButOpenDuringTheRun)
 {
     site.AddStudents({"S01", "S02"});
