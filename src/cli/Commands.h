@@ -23,7 +23,8 @@ int RunRunsCommand(const QStringList& arguments, const ProgramSettings& program)
 // undo --install-dir DIR [--run ID] [--force]
 int RunUndoCommand(const QStringList& arguments, const ProgramSettings& program);
 
-// resize --source DIR --target DIR [--width 120] [--height 180] [--fit stretch|crop|face] [--jobs N]
+// resize --source DIR --target DIR [--width 120] [--height 180] [--fit stretch|crop|face]
+//        [--sampling exact|smooth] [--jobs N]
 int RunResizeCommand(const QStringList& arguments, const ProgramSettings& program);
 
 // inspect FILE... [--to-bmp OUT]

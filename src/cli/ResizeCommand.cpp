@@ -22,18 +22,23 @@ namespace {
 // More threads than this only cost memory.
 constexpr int kMaxJobs = 64;
 
-const char kResizeUsage[] = "usage: student-photo-cli resize --source DIR --target DIR [--width 120] [--height 180]\n"
-                            "                                [--fit stretch|crop|face] [--jobs N] [--overwrite]\n"
-                            "  scales every *.jpg picture of the source folder, in listing order, to WIDTH x HEIGHT\n"
-                            "  and writes them into the target folder as 001.jpg, 002.jpg ... (BMP data)\n"
-                            "  --fit stretch  the whole picture, stretched (the default)\n"
-                            "  --fit crop     the largest centred part of the output's proportions\n"
-                            "  --fit face     the part around the largest face, the face about half the height;\n"
-                            "                 pictures without a face are cropped, and named\n"
-                            "  --jobs N       decode and draw on N threads (default: one per processor core)\n"
-                            "  --overwrite    replace pictures of the same names already in the target folder\n"
-                            "  WIDTH and HEIGHT are whole numbers from 1 to 10000; the target folder may be\n"
-                            "  neither the source folder nor inside it.\n";
+const char kResizeUsage[] =
+    "usage: student-photo-cli resize --source DIR --target DIR [--width 120] [--height 180]\n"
+    "                                [--fit stretch|crop|face] [--sampling exact|smooth] [--jobs N]\n"
+    "                                [--overwrite]\n"
+    "  scales every *.jpg picture of the source folder, in listing order, to WIDTH x HEIGHT\n"
+    "  and writes them into the target folder as 001.jpg, 002.jpg ... (BMP data)\n"
+    "  --fit stretch  the whole picture, stretched (the default)\n"
+    "  --fit crop     the largest centred part of the output's proportions\n"
+    "  --fit face     the part around the largest face, the face about half the height;\n"
+    "                 pictures without a face are cropped, and named\n"
+    "  --sampling exact   each output pixel is one pixel of the picture (the default for stretch)\n"
+    "  --sampling smooth  each output pixel is the mean of the picture's pixels under it,\n"
+    "                     from the photo decoded at a reduced scale (the default for crop and face)\n"
+    "  --jobs N       decode and draw on N threads (default: one per processor core)\n"
+    "  --overwrite    replace pictures of the same names already in the target folder\n"
+    "  WIDTH and HEIGHT are whole numbers from 1 to 10000; the target folder may be\n"
+    "  neither the source folder nor inside it.\n";
 
 const QList<OptionRule> kResizeOptions = {
     {"--source", OptionValues::One, OptionPresence::Required},
@@ -41,6 +46,7 @@ const QList<OptionRule> kResizeOptions = {
     {"--width"},
     {"--height"},
     {"--fit"},
+    {"--sampling"},
     {"--jobs"},
     {"--overwrite", OptionValues::None},
 };
@@ -76,6 +82,14 @@ int RunResizeCommand(const QStringList& arguments, const ProgramSettings& progra
     const std::optional<FitMode> fit = FitModeFromOption(fitText);
     if (!fit)
         return UsageError("resize", kResizeUsage, QStringLiteral("--fit %1 is not stretch, crop or face").arg(fitText));
+    std::optional<Sampling> sampling; // the fit mode's own
+    if (options.Has("--sampling")) {
+        const QString samplingText = options.Value("--sampling");
+        sampling = SamplingFromOption(samplingText);
+        if (!sampling)
+            return UsageError("resize", kResizeUsage,
+                              QStringLiteral("--sampling %1 is not exact or smooth").arg(samplingText));
+    }
     int jobs = 0; // one thread per processor core
     if (options.Has("--jobs")) {
         bool isNumber = false;
@@ -97,6 +111,7 @@ int RunResizeCommand(const QStringList& arguments, const ProgramSettings& progra
     job.width = *width;
     job.height = *height;
     job.fit = *fit;
+    job.sampling = sampling;
     job.workers = jobs;
     job.overwrite = options.Has("--overwrite");
     job.faceModel = program.faceModel;

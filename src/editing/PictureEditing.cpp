@@ -1,5 +1,6 @@
 #include "editing/PictureEditing.h"
 
+#include "editing/LoadedPicture.h"
 #include "faces/FaceDetector.h"
 #include "faces/FaceFraming.h"
 #include "picture/PictureCanvas.h"
@@ -16,7 +17,9 @@ namespace {
 // component refuses (over the largest side a control takes, none at all, or
 // no memory for it) leaves the picture as it was and gives false. The result
 // is the one of emptying the area and drawing into its fresh white Canvas.
-bool RedrawAt(PictureArea& area, TBitmap& copy, std::int64_t width, std::int64_t height)
+// With `loaded` kept, the picture is averaged from the loaded one instead.
+bool RedrawAt(PictureArea& area, TBitmap& copy, std::int64_t width, std::int64_t height,
+              const LoadedPicture* loaded = nullptr)
 {
     if (width <= 0 || height <= 0 || width > kMaxControlSide || height > kMaxControlSide)
         return false;
@@ -26,7 +29,11 @@ bool RedrawAt(PictureArea& area, TBitmap& copy, std::int64_t width, std::int64_t
     } catch (const EOutOfResources&) {
         return false;
     }
-    redrawn.Canvas().StretchDraw({0, 0, redrawn.Width(), redrawn.Height()}, &copy);
+    const TRect whole{0, 0, redrawn.Width(), redrawn.Height()};
+    if (loaded != nullptr && !loaded->Empty())
+        loaded->DrawSmoothly(redrawn.Canvas(), whole, whole, redrawn.Width(), redrawn.Height());
+    else
+        redrawn.Canvas().StretchDraw(whole, &copy);
     area.Picture.SetGraphic(&redrawn);
     area.Width = redrawn.Width();
     area.Height = redrawn.Height();
@@ -99,7 +106,8 @@ TRect CropRectAt(std::int32_t left, std::int32_t top)
     return {left, top, left + kCropWidth, top + kCropHeight};
 }
 
-FaceFraming FrameFace(PictureArea& area, FaceDetector& faces, std::int32_t frameLeft, std::int32_t frameTop)
+FaceFraming FrameFace(PictureArea& area, FaceDetector& faces, std::int32_t frameLeft, std::int32_t frameTop,
+                      const LoadedPicture* loaded)
 {
     const FaceFraming unchanged{FaceFramingOutcome::NoFace, {}};
     TBitmap copy;
@@ -113,7 +121,7 @@ FaceFraming FrameFace(PictureArea& area, FaceDetector& faces, std::int32_t frame
     // One scale for both sides: the region's height becomes the frame's.
     const std::int64_t regionHeight = region.Height();
     auto scaled = [regionHeight](std::int64_t v) { return (v * kCropHeight + regionHeight / 2) / regionHeight; };
-    if (!RedrawAt(area, copy, scaled(copy.Width()), scaled(copy.Height())))
+    if (!RedrawAt(area, copy, scaled(copy.Width()), scaled(copy.Height()), loaded))
         return {FaceFramingOutcome::TooLarge, {}};
     const auto left = static_cast<std::int32_t>(scaled(region.Left));
     const auto top = static_cast<std::int32_t>(scaled(region.Top));

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 class FaceDetector;
+class LoadedPicture;
 
 // The picture work of the capture window, on plain pictures so that it runs
 // (and is measured) without any window.
@@ -88,7 +89,11 @@ struct FaceFraming {
 
 // Zooms the area's picture so that the crop frame, lying at (frameLeft,
 // frameTop) in the scroll box, holds its largest face as the batch resize's
-// face mode frames it (FaceRegion): the picture is redrawn nearest-neighbour
-// at the scale that makes that region kCropHeight high, and Placement gives
-// the picture's new place and the crop rectangle under the frame.
-FaceFraming FrameFace(PictureArea& area, FaceDetector& faces, std::int32_t frameLeft, std::int32_t frameTop);
+// face mode frames it (FaceRegion): the picture is redrawn at the scale that
+// makes that region kCropHeight high, and Placement gives the picture's new
+// place and the crop rectangle under the frame. With `loaded` (the area's
+// picture as it was loaded) the redrawing averages the loaded picture's
+// pixels down or up to that scale; without, it samples the area's own
+// picture nearest-neighbour.
+FaceFraming FrameFace(PictureArea& area, FaceDetector& faces, std::int32_t frameLeft, std::int32_t frameTop,
+                      const LoadedPicture* loaded = nullptr);

@@ -13,13 +13,21 @@
 
 void SmoothDrawRegion(TCanvas& canvas, const TRect& rect, const ReducedPicture& reduced, const TRect& region)
 {
-    if (!reduced.Pixels || rect.Right <= rect.Left || rect.Bottom <= rect.Top)
+    SmoothDrawWindow(canvas, rect, reduced,
+                     PictureWindow{static_cast<double>(region.Left), static_cast<double>(region.Top),
+                                   static_cast<double>(region.Right), static_cast<double>(region.Bottom)});
+}
+
+void SmoothDrawWindow(TCanvas& canvas, const TRect& rect, const ReducedPicture& reduced, const PictureWindow& region)
+{
+    if (!reduced.Pixels || rect.Right <= rect.Left || rect.Bottom <= rect.Top || !(region.Right > region.Left)
+        || !(region.Bottom > region.Top))
         return;
     // The region inside the picture: what lies beyond has no pixels to average.
-    const double left = std::max<double>(region.Left, 0);
-    const double top = std::max<double>(region.Top, 0);
-    const double right = std::min<double>(region.Right, reduced.Full.Width);
-    const double bottom = std::min<double>(region.Bottom, reduced.Full.Height);
+    const double left = std::max(region.Left, 0.0);
+    const double top = std::max(region.Top, 0.0);
+    const double right = std::min(region.Right, static_cast<double>(reduced.Full.Width));
+    const double bottom = std::min(region.Bottom, static_cast<double>(reduced.Full.Height));
     if (right <= left || bottom <= top)
         return;
     // The extra reference keeps the source's pixels as they are should the
@@ -31,8 +39,8 @@ void SmoothDrawRegion(TCanvas& canvas, const TRect& rect, const ReducedPicture& 
     // The part of the rectangle the clipped region covers.
     const double width = std::int64_t{rect.Right} - rect.Left;
     const double height = std::int64_t{rect.Bottom} - rect.Top;
-    const double regionWidth = std::int64_t{region.Right} - region.Left;
-    const double regionHeight = std::int64_t{region.Bottom} - region.Top;
+    const double regionWidth = region.Right - region.Left;
+    const double regionHeight = region.Bottom - region.Top;
     auto across = [&](double x) { return rect.Left + (x - region.Left) * width / regionWidth; };
     auto down = [&](double y) { return rect.Top + (y - region.Top) * height / regionHeight; };
     const TRect covered{static_cast<std::int32_t>(std::ceil(across(left) - 1e-9)),
@@ -53,7 +61,6 @@ void SmoothDrawRegion(TCanvas& canvas, const TRect& rect, const TGraphic& pictur
     if (picture.Empty() || rect.Right <= rect.Left || rect.Bottom <= rect.Top || region.Right <= region.Left
         || region.Bottom <= region.Top)
         return;
-    const int eighths = EighthsToSampleSmoothly(
-        {region.Width(), region.Height()}, {rect.Width(), rect.Height()});
+    const int eighths = EighthsToSampleSmoothly({region.Width(), region.Height()}, {rect.Width(), rect.Height()});
     SmoothDrawRegion(canvas, rect, ReducePicture(picture, eighths), region);
 }

@@ -20,6 +20,16 @@ struct ReducedPicture;
 // coordinates of the picture they were made from.
 void SmoothDrawRegion(TCanvas& canvas, const TRect& rect, const ReducedPicture& reduced, const TRect& region);
 
+// A region whose edges need not lie on pixel edges, in the picture's pixel
+// coordinates: a part of a photo shown scaled, mapped back to the photo.
+struct PictureWindow {
+    double Left = 0;
+    double Top = 0;
+    double Right = 0;
+    double Bottom = 0;
+};
+void SmoothDrawWindow(TCanvas& canvas, const TRect& rect, const ReducedPicture& reduced, const PictureWindow& region);
+
 // Decodes a JPEG image at the smallest scale that keeps at least twice the
 // rectangle's size in the region both ways (EighthsToSampleSmoothly), or
 // takes a Bitmap's pixels as they are, and averages them down.

@@ -51,6 +51,15 @@ std::optional<FitMode> FitModeFromOption(const QString& option)
     return std::nullopt;
 }
 
+std::optional<Sampling> SamplingFromOption(const QString& option)
+{
+    for (const SamplingChoice& choice : kSamplings) {
+        if (option == QLatin1String(choice.option))
+            return choice.sampling;
+    }
+    return std::nullopt;
+}
+
 QString ResizeSucceededText(const BatchResizeReport& report)
 {
     if (!report.faceModelProblem.isEmpty())
@@ -200,7 +209,7 @@ ResizedPicture ResizeOne(ResizeWorker& worker, const BatchResizeJob& job, std::s
         read = true;
         picture->LoadFromBytes(worker.fileBytes);
         result.face = DrawFitted(worker.surface.Canvas(), TRect{0, 0, job.width, job.height}, *picture, job.fit,
-                                 worker.faces.get());
+                                 worker.faces.get(), job.sampling.value_or(DefaultSampling(job.fit)));
         worker.surface.SaveToStream(result.bmp);
     } catch (const std::exception& error) {
         result.failure = QStringLiteral("第 %1 张图片 %2：%3")

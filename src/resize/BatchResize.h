@@ -14,7 +14,7 @@
 #include <stop_token>
 
 // The batch resize: every picture of a list is loaded by its extension, drawn
-// nearest-neighbour onto one width-by-height surface and saved from there, in
+// (by its fit mode and sampling) onto one width-by-height surface and saved from there, in
 // list order, as 001.jpg, 002.jpg … in the target folder. The files hold BMP
 // data whatever their names say. The resize window and the command line both
 // run it.
@@ -37,6 +37,14 @@ inline const FitModeChoice kFitModes[] = {
 };
 std::optional<FitMode> FitModeFromOption(const QString& option);
 
+// The samplings as the command line names them.
+struct SamplingChoice {
+    Sampling sampling;
+    const char* option;
+};
+inline const SamplingChoice kSamplings[] = {{Sampling::Exact, "exact"}, {Sampling::Smooth, "smooth"}};
+std::optional<Sampling> SamplingFromOption(const QString& option);
+
 struct BatchResizeJob {
     QString sourceFolder; // folder string (FolderString.h) the names are appended to
     QStringList names;    // bare file names, in the order they are numbered
@@ -53,6 +61,9 @@ struct BatchResizeJob {
     // Face mode: the face detector's model file; empty for the running
     // program's own (FaceDetector::DefaultCascadeFile).
     std::filesystem::path faceModel = {};
+    // How the outputs' pixels are taken; unset, the fit mode's default
+    // (DefaultSampling: exact for stretch, smooth for crop and face).
+    std::optional<Sampling> sampling = std::nullopt;
 };
 
 // What a run that ended without failing has to tell.

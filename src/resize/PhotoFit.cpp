@@ -3,6 +3,8 @@
 #include "faces/FaceDetector.h"
 #include "faces/FaceFraming.h"
 #include "picture/CentredCrop.h"
+#include "picture/ReducedPicture.h"
+#include "picture/SmoothDraw.h"
 #include "picture/TBitmap.h"
 #include "picture/TCanvas.h"
 #include "picture/TJPEGImage.h"
@@ -58,14 +60,82 @@ FaceOutcome DrawAroundFace(TCanvas& surface, const TRect& rect, TGraphic& pictur
     return FaceOutcome::Found;
 }
 
+// Smooth face mode decodes the photo once, at a scale chosen before the face
+// is known: one that keeps twice the output's size in a face region half the
+// photo's shorter side high. Portraits' faces come larger than that, so their
+// one decoding serves both the detector and the drawing; the smaller faces of
+// group photos have the photo decoded again at the scale their region needs.
+constexpr std::int32_t kUsualFaceRegionShare = 2;
+
+// A box in a reduced picture's pixels in the pixels of the picture it was
+// made from.
+TRect InPicture(const TRect& box, const ReducedPicture& reduced)
+{
+    const double toPicture = 8.0 / reduced.Eighths;
+    auto x = [&](std::int32_t v) { return static_cast<std::int32_t>((v - reduced.OffsetX) * toPicture); };
+    auto y = [&](std::int32_t v) { return static_cast<std::int32_t>((v - reduced.OffsetY) * toPicture); };
+    return {x(box.Left), y(box.Top), x(box.Right), y(box.Bottom)};
+}
+
+FaceOutcome DrawAroundFaceSmoothly(TCanvas& surface, const TRect& rect, TGraphic& picture, FaceDetector& faces)
+{
+    const PictureSize size{picture.Width(), picture.Height()};
+    const PictureSize target{rect.Width(), rect.Height()};
+    const std::int32_t usualHeight = std::max(1, std::min(size.Width, size.Height) / kUsualFaceRegionShare);
+    const PictureSize usualRegion{
+        std::max(1, static_cast<std::int32_t>(std::int64_t{usualHeight} * target.Width / target.Height)), usualHeight};
+    const int eighths =
+        std::max(EighthsToSampleSmoothly(usualRegion, target),
+                 EighthsToCover(size, {FaceDetector::kWorkingShortSide, FaceDetector::kWorkingShortSide}));
+    ReducedPicture reduced = ReducePicture(picture, eighths);
+    if (!reduced.Pixels)
+        return FaceOutcome::NotLooked;
+    const std::optional<TRect> face = faces.LargestFace(*reduced.Pixels);
+    if (!face) {
+        // Exactly crop mode's picture, which may want another scale.
+        const TRect crop = CentredCrop(size, target);
+        if (reduced.Eighths == EighthsToSampleSmoothly({crop.Width(), crop.Height()}, target))
+            SmoothDrawRegion(surface, rect, reduced, crop);
+        else
+            SmoothDrawRegion(surface, rect, picture, crop);
+        return FaceOutcome::NotFound;
+    }
+    const TRect region = FaceRegion(size, target, InPicture(*face, reduced));
+    const int needed = EighthsToSampleSmoothly({region.Width(), region.Height()}, target);
+    if (needed > reduced.Eighths)
+        reduced = ReducePicture(picture, needed);
+    SmoothDrawRegion(surface, rect, reduced, region);
+    return FaceOutcome::Found;
+}
+
 } // namespace
 
-FaceOutcome DrawFitted(TCanvas& surface, const TRect& rect, TGraphic& picture, FitMode mode, FaceDetector* faces)
+Sampling DefaultSampling(FitMode mode)
+{
+    return mode == FitMode::Stretch ? Sampling::Exact : Sampling::Smooth;
+}
+
+FaceOutcome DrawFitted(TCanvas& surface, const TRect& rect, TGraphic& picture, FitMode mode, FaceDetector* faces,
+                       Sampling sampling)
 {
     const PictureSize size{picture.Width(), picture.Height()};
     const PictureSize target{rect.Width(), rect.Height()};
     if (size.Width <= 0 || size.Height <= 0 || target.Width <= 0 || target.Height <= 0)
         return FaceOutcome::NotLooked;
+    if (sampling == Sampling::Smooth) {
+        switch (mode) {
+        case FitMode::Stretch:
+            SmoothDrawRegion(surface, rect, picture, TRect{0, 0, size.Width, size.Height});
+            return FaceOutcome::NotLooked;
+        case FitMode::Crop:
+            SmoothDrawRegion(surface, rect, picture, CentredCrop(size, target));
+            return FaceOutcome::NotLooked;
+        case FitMode::Face:
+            if (faces == nullptr)
+                throw std::invalid_argument("face mode needs a face detector");
+            return DrawAroundFaceSmoothly(surface, rect, picture, *faces);
+        }
+    }
     switch (mode) {
     case FitMode::Stretch:
         surface.StretchDraw(rect, &picture);

@@ -76,6 +76,9 @@ TEST_F(ResizeCommandTest, WrongUsageChangesNothing)
         {{"--source", Source(), "--target", Target(), "--height", ""}, 2, "--height  is not a whole number"},
         {{"--source", Source(), "--target", Target(), "--depth", "8"}, 2, "unknown argument --depth"},
         {{"--source", Source(), "--target", Target(), "--fit", "fill"}, 2, "--fit fill is not stretch, crop or face"},
+        {{"--source", Source(), "--target", Target(), "--sampling", "bilinear"},
+         2,
+         "--sampling bilinear is not exact or smooth"},
         {{"--source", Source(), "--target", Target(), "--jobs", "0"},
          2,
          "--jobs 0 is not a number of threads from 1 to 64"},
@@ -125,4 +128,32 @@ TEST_F(ResizeCommandTest, FaceModeNamesThePicturesWithoutAFace)
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_EQ(result.out, QStringLiteral("图片大小调整成功！\n其中 1 张图片未找到人脸，已按裁剪处理：b.jpg\n"));
     EXPECT_EQ(TargetFiles(), (QStringList{"001.jpg", "002.jpg"}));
+}
+
+TEST_F(ResizeCommandTest, SamplingIsExactForStretchAndSmoothForTheOthersUnlessChosen)
+{
+    ASSERT_TRUE(QFile::copy(TestDataPath("jpeg/photos/obama.jpg"), Source() + "/a.jpg"));
+    const QString photo = TestDataPath("jpeg/photos/obama.jpg");
+    auto run = [&](const QStringList& more) {
+        const CliResult result = Run(QStringList{"--source", Source(), "--target", Target(), "--overwrite"} + more);
+        EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+        return ReadFile(Target() + "/001.jpg");
+    };
+    // Stretch: djpeg's decoding sampled, unless smooth is asked for.
+    const QByteArray stretch = run({});
+    EXPECT_TRUE(IsSampleOf(Target() + "/001.jpg", photo, {120, 180}));
+    EXPECT_EQ(run({"--sampling", "exact"}), stretch);
+    const QByteArray smoothStretch = run({"--sampling", "smooth"});
+    EXPECT_FALSE(IsSampleOf(Target() + "/001.jpg", photo, {120, 180}));
+    EXPECT_NE(smoothStretch, stretch);
+    // Crop: smooth unless exact is asked for.
+    const QByteArray crop = run({"--fit", "crop"});
+    EXPECT_EQ(run({"--fit", "crop", "--sampling", "smooth"}), crop);
+    const QByteArray exactCrop = run({"--fit", "crop", "--sampling", "exact"});
+    EXPECT_NE(exactCrop, crop);
+    EXPECT_NE(smoothStretch, crop);
+    // Face: smooth unless exact is asked for.
+    const QByteArray face = run({"--fit", "face"});
+    EXPECT_EQ(run({"--fit", "face", "--sampling", "smooth"}), face);
+    EXPECT_NE(run({"--fit", "face", "--sampling", "exact"}), face);
 }

@@ -1,7 +1,9 @@
 #include "editing/PictureEditing.h"
 
+#include "editing/LoadedPicture.h"
 #include "faces/FaceDetector.h"
 #include "picture/PictureTestSupport.h"
+#include "picture/SmoothDraw.h"
 #include "picture/TBitmap.h"
 #include "picture/TCanvas.h"
 #include "picture/TPicture.h"
@@ -18,6 +20,23 @@ namespace {
 TColor Mark(std::int32_t x, std::int32_t y)
 {
     return x + y * 1000 + 1;
+}
+
+// The mean difference of two pictures of one size, over their three channels.
+double MeanDifference(const TBitmap& a, const TBitmap& b)
+{
+    std::vector<std::uint32_t> rowA(static_cast<std::size_t>(a.Width()));
+    std::vector<std::uint32_t> rowB(rowA.size());
+    double total = 0;
+    for (std::int32_t y = 0; y < a.Height(); ++y) {
+        a.ReadRowRGB32(y, rowA.data());
+        b.ReadRowRGB32(y, rowB.data());
+        for (std::size_t x = 0; x < rowA.size(); ++x)
+            for (const int shift : {0, 8, 16})
+                total +=
+                    std::abs(static_cast<int>(rowA[x] >> shift & 0xFF) - static_cast<int>(rowB[x] >> shift & 0xFF));
+    }
+    return total / (3.0 * a.Width() * a.Height());
 }
 
 } // namespace
@@ -196,4 +215,35 @@ TEST(FrameFace, ZoomsAndPlacesThePictureSoThatTheFrameHoldsTheFace)
     EXPECT_EQ(FrameFace(plainArea, faces, 112, 64).Outcome, FaceFramingOutcome::NoFace);
     EXPECT_TRUE(PixelsAre(plain.Bitmap(), Mark));
     EXPECT_EQ(plainArea.Width, 64);
+}
+
+TEST(FrameFace, WithTheLoadedPictureRedrawsByAveragingItsPixels)
+{
+    FaceDetector faces;
+    TPicture picture;
+    picture.LoadFromFile(TestData("jpeg/photos/obama.jpg"));
+    LoadedPicture loaded;
+    loaded.Keep(picture.Graphic());
+    TBitmap full;
+    full.Assign(picture.Graphic());
+    PictureArea area{picture, 320, 290};
+    HalfSizeRedraw(area);
+    EXPECT_TRUE(loaded.ShownReduced(area.Width, area.Height));
+    const FaceFraming framing = FrameFace(area, faces, 112, 64, &loaded);
+    ASSERT_EQ(framing.Outcome, FaceFramingOutcome::Framed);
+    ASSERT_LT(area.Width, full.Width()); // still a reduction of the loaded photo
+
+    // Each pixel is the mean of the photo's pixels under it: what averaging
+    // the whole decoded photo down to the area's size gives, within the
+    // rounding of the reduced decoding it was made from.
+    TBitmap averaged;
+    averaged.SetSize(area.Width, area.Height);
+    SmoothDrawRegion(averaged.Canvas(), {0, 0, area.Width, area.Height}, full, {0, 0, full.Width(), full.Height()});
+    EXPECT_LE(MeanDifference(picture.Bitmap(), averaged), 1.0);
+    // Nearest-neighbour sampling of the photo differs by far more in its
+    // detail: the redrawing is not that.
+    TBitmap sampled;
+    sampled.SetSize(area.Width, area.Height);
+    sampled.Canvas().StretchDraw({0, 0, area.Width, area.Height}, &full);
+    EXPECT_GE(MeanDifference(picture.Bitmap(), sampled), 3.0);
 }

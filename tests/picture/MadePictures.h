@@ -135,7 +135,8 @@ inline std::vector<std::uint8_t> EncodeJpeg(const MadePicture& picture, bool gre
 class AreaReference {
 public:
     AreaReference(const MadePicture& picture, int shift)
-        : width_(picture.Width), height_(picture.Height),
+        : width_(picture.Width),
+          height_(picture.Height),
           sums_(static_cast<std::size_t>(picture.Width + 1) * static_cast<std::size_t>(picture.Height + 1), 0.0)
     {
         for (std::int32_t y = 0; y < height_; ++y)

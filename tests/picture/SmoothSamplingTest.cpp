@@ -5,7 +5,6 @@
 #include "ExifPayload.h"
 #include "MadePictures.h"
 #include "PictureTestSupport.h"
-
 #include "picture/ReducedPicture.h"
 #include "picture/SmoothDraw.h"
 
@@ -127,9 +126,9 @@ TEST(SmoothDraw, ShrunkJpegStaysCloseToTheAreaAverage)
     const MadePicture gradient = Gradient(963, 1445);
     cases.push_back({gradient, {0, 0, 963, 1445}});
     cases.push_back({gradient, {200, 300, 200 + 600, 300 + 900}});
-    const MadePicture greyGradient = MakePicture("grey gradient", 963, 1445, [&gradient](std::int32_t x, std::int32_t y) {
-        return Grey(gradient.At(x, y) & 0xFF);
-    });
+    const MadePicture greyGradient =
+        MakePicture("grey gradient", 963, 1445,
+                    [&gradient](std::int32_t x, std::int32_t y) { return Grey(gradient.At(x, y) & 0xFF); });
     cases.push_back({greyGradient, {0, 0, 963, 1445}, true});
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.picture.Name << (c.grey ? " grey" : "") << ", region " << c.region.Left

@@ -73,10 +73,9 @@ void AreaAverage(PixelGrid& dest, const TRect& destRect, const PixelGrid& source
     const std::vector<Footprint> across =
         Footprints(window.Left + stepX * static_cast<double>(firstColumn - destRect.Left),
                    window.Left + stepX * static_cast<double>(lastColumn - destRect.Left), columns, source.Width());
-    const std::vector<Footprint> down =
-        Footprints(window.Top + stepY * static_cast<double>(firstRow - destRect.Top),
-                   window.Top + stepY * static_cast<double>(lastRow - destRect.Top), lastRow - firstRow,
-                   source.Height());
+    const std::vector<Footprint> down = Footprints(window.Top + stepY * static_cast<double>(firstRow - destRect.Top),
+                                                   window.Top + stepY * static_cast<double>(lastRow - destRect.Top),
+                                                   lastRow - firstRow, source.Height());
 
     const auto width = static_cast<std::size_t>(columns);
     std::vector<std::uint32_t> sourceRow(static_cast<std::size_t>(source.Width()));

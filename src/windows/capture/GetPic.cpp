@@ -197,6 +197,7 @@ void TFrmGetPic::FormCloseQuery()
     ui.Button3->setEnabled(false);
     SetEditingEnabled(false);
     ui.Image2->Picture().SetGraphic(nullptr);
+    loaded_.Clear();
     // A photo day ends with the window; its progress file resumes it.
     if (photoDay_) {
         photoDay_.reset();
@@ -264,6 +265,7 @@ void TFrmGetPic::PlacePictureArea()
 
 void TFrmGetPic::ShowLoadedPicture()
 {
+    loaded_.Keep(ui.Image2->Picture().Graphic());
     EditPictureArea(HalfSizeRedraw);
     SetEditingEnabled(true);
     cropRect_ = CropRectAt(ui.Shape1->x(), ui.Shape1->y());
@@ -306,11 +308,13 @@ void TFrmGetPic::ZoomPictureArea(ZoomDirection direction)
 void TFrmGetPic::Button6Click()
 {
     EditPictureArea([](PictureArea& area) { QuarterTurn(area, TurnDirection::Left); });
+    loaded_.Turn(TurnDirection::Left);
 }
 
 void TFrmGetPic::Button7Click()
 {
     EditPictureArea([](PictureArea& area) { QuarterTurn(area, TurnDirection::Right); });
+    loaded_.Turn(TurnDirection::Right);
 }
 
 void TFrmGetPic::Button8Click()
@@ -318,7 +322,13 @@ void TFrmGetPic::Button8Click()
     const TRect whole{0, 0, kCropWidth, kCropHeight};
     TCanvas& preview = ui.Image3->Canvas();
     preview.FillRect(whole);
-    preview.CopyRect(whole, ui.Image2->Canvas(), cropRect_);
+    // A picture shown reduced (every picture at first, and after zooming
+    // out) is cropped from the loaded one, each pixel the mean of those it
+    // stands for, rather than taking every second or fourth of them.
+    if (loaded_.ShownReduced(ui.Image2->width(), ui.Image2->height()))
+        loaded_.DrawSmoothly(preview, whole, cropRect_, ui.Image2->width(), ui.Image2->height());
+    else
+        preview.CopyRect(whole, ui.Image2->Canvas(), cropRect_);
     ui.Button9->setEnabled(true);
 }
 
@@ -330,8 +340,9 @@ void TFrmGetPic::Button12Click()
             std::make_unique<FaceDetector>(faceModel_.empty() ? FaceDetector::DefaultCascadeFile() : faceModel_);
     }
     FaceFraming framing{};
-    EditPictureArea(
-        [&](PictureArea& area) { framing = FrameFace(area, *faceDetector_, ui.Shape1->x(), ui.Shape1->y()); });
+    EditPictureArea([&](PictureArea& area) {
+        framing = FrameFace(area, *faceDetector_, ui.Shape1->x(), ui.Shape1->y(), &loaded_);
+    });
     if (framing.Outcome == FaceFramingOutcome::NoFace) {
         dialogs_.ShowMessage(QStringLiteral("图片中未找到人脸！"));
         return;

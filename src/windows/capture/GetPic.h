@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editing/LoadedPicture.h"
 #include "editing/PictureEditing.h"
 #include "picture/DisplayColorDepth.h"
 #include "picture/TColor.h"
@@ -131,6 +132,9 @@ private:
     // handle being non-zero). Never reset by stopping or closing.
     bool captureWindow_ = false;
     TRect cropRect_;
+    // The picture as loaded, at full resolution: the crop of a reduced
+    // picture area and "自动定位" average its pixels.
+    LoadedPicture loaded_;
     // Made at the first "自动定位": loading the model takes a moment.
     std::unique_ptr<FaceDetector> faceDetector_;
     std::filesystem::path faceModel_; // empty: the running program's model

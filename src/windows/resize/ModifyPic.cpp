@@ -31,6 +31,12 @@ TfrmPicture::TfrmPicture(Dialogs& dialogs, QWidget* owner, DisplayColorDepth dis
     // The fit mode is kept from one showing to the next, like the target.
     for (const FitModeChoice& choice : kFitModes)
         ui.ComboBox1->addItem(choice.caption);
+    ComboBox1Change();
+    connect(ui.ComboBox1, &QComboBox::currentIndexChanged, this, &TfrmPicture::ComboBox1Change);
+    connect(ui.CheckBox1, &QCheckBox::toggled, this, [this](bool checked) {
+        if (kFitModes[ui.ComboBox1->currentIndex()].mode == FitMode::Stretch)
+            smoothStretch_ = checked;
+    });
 
     connect(ui.Button1, &QPushButton::clicked, this, &TfrmPicture::Button1Click);
     connect(ui.Button2, &QPushButton::clicked, this, &TfrmPicture::Button2Click);
@@ -65,7 +71,20 @@ void TfrmPicture::FormActivate()
     lastRun_.reset();
     // The last showing's run is over: its percentage would mislead.
     ui.Gauge1->SetProgress(0);
-    // The target folder and the fit mode carry over.
+    // The target folder, the fit mode and the smoothing carry over.
+}
+
+void TfrmPicture::ComboBox1Change()
+{
+    const bool stretch = kFitModes[ui.ComboBox1->currentIndex()].mode == FitMode::Stretch;
+    const bool smooth = !stretch || smoothStretch_;
+    ui.CheckBox1->setChecked(smooth);
+    ui.CheckBox1->setEnabled(stretch && ui.ComboBox1->isEnabled());
+}
+
+Sampling TfrmPicture::ChosenSampling() const
+{
+    return ui.CheckBox1->isChecked() ? Sampling::Smooth : Sampling::Exact;
 }
 
 void TfrmPicture::Button3Click()
@@ -104,6 +123,7 @@ void TfrmPicture::Button1Click()
                        *height,          kFitModes[ui.ComboBox1->currentIndex()].mode};
     job.displayDepth = displayDepth_;
     job.faceModel = faceModel_;
+    job.sampling = ChosenSampling();
     // Refusals come before anything is written, and before any question.
     try {
         CheckResizeJob(job);
@@ -173,6 +193,7 @@ void TfrmPicture::SetRunning(bool running)
     for (QWidget* control : std::initializer_list<QWidget*>{ui.Edit1, ui.Edit2, ui.ComboBox1, ui.Button1, ui.Button3,
                                                             ui.Button4, ui.chklstbox})
         control->setEnabled(!running);
+    ComboBox1Change();
 }
 
 void TfrmPicture::Button2Click()

@@ -65,6 +65,10 @@ private:
     // The run that ended wrote these: they are what closing hands over.
     void NoteWritten(const ResizeOutcome& outcome);
     void SetRunning(bool running);
+    // The smoothing box follows the fit mode: stretch mode's own choice, or
+    // ticked and fixed for crop and face mode, which always sample smoothly.
+    void ComboBox1Change();
+    Sampling ChosenSampling() const;
 
     Dialogs& dialogs_;
     const DisplayColorDepth displayDepth_;
@@ -79,4 +83,7 @@ private:
     std::optional<WrittenPictures> lastRun_;
     // Where the run going on, or the last one, writes.
     QString runTarget_;
+    // Whether stretch mode samples smoothly ("平滑"), kept from one showing
+    // to the next like the fit mode.
+    bool smoothStretch_ = false;
 };

@@ -215,8 +215,57 @@ TEST_F(ResizeWindowTest, TheChosenFitModeIsUsedAndKeptFromOneShowingToTheNext)
 
     EXPECT_EQ(dialogs.messages,
               QStringList{kDone + QStringLiteral("\n其中 1 张图片未找到人脸，已按裁剪处理：objects.jpg")});
-    // Cropped, not stretched: the 227 x 149 picture's middle 99 columns.
-    EXPECT_TRUE(IsSampleOf(Target() + "001.jpg", Source() + "objects.jpg", {120, 180}, {}, {64, 0, 99, 149}));
+    // Cropped, not stretched, and smoothly: what a crop mode run writes.
+    const QString cropTarget = temp.filePath("crop") + '/';
+    ASSERT_TRUE(QDir().mkpath(cropTarget));
+    RunBatchResize({Source(), {"objects.jpg"}, cropTarget, 120, 180, FitMode::Crop});
+    EXPECT_EQ(ReadFile(Target() + "001.jpg"), ReadFile(cropTarget + "001.jpg"));
+}
+
+TEST_F(ResizeWindowTest, StretchSamplesSmoothlyWhenTickedAndTheOtherModesAlways)
+{
+    ASSERT_TRUE(QFile::copy(TestDataPath("jpeg/photos/obama.jpg"), Source() + "a.jpg"));
+    const QString photo = Source() + "a.jpg";
+    window.show();
+    ChooseFolders();
+    // Stretch: exact unless "平滑" is ticked.
+    EXPECT_EQ(window.ui.CheckBox1->text(), QStringLiteral("平滑"));
+    EXPECT_FALSE(window.ui.CheckBox1->isChecked());
+    EXPECT_TRUE(window.ui.CheckBox1->isEnabled());
+    Start();
+    EXPECT_TRUE(IsSampleOf(Target() + "001.jpg", photo, {120, 180}));
+    const QByteArray exact = ReadFile(Target() + "001.jpg");
+
+    QTest::mouseClick(window.ui.CheckBox1, Qt::LeftButton);
+    EXPECT_TRUE(window.ui.CheckBox1->isChecked());
+    dialogs.confirmAnswers = {true}; // replace the first run's output
+    Start();
+    const QByteArray smooth = ReadFile(Target() + "001.jpg");
+    const QString smoothTarget = temp.filePath("smooth") + '/';
+    ASSERT_TRUE(QDir().mkpath(smoothTarget));
+    BatchResizeJob job{Source(), {"a.jpg"}, smoothTarget, 120, 180, FitMode::Stretch};
+    job.sampling = Sampling::Smooth;
+    RunBatchResize(job);
+    EXPECT_EQ(smooth, ReadFile(smoothTarget + "001.jpg"));
+    EXPECT_NE(smooth, exact);
+
+    // Crop and face: ticked and fixed; back to stretch, its own choice again,
+    // also at the next showing.
+    window.ui.ComboBox1->setCurrentText(QStringLiteral("裁剪"));
+    EXPECT_TRUE(window.ui.CheckBox1->isChecked());
+    EXPECT_FALSE(window.ui.CheckBox1->isEnabled());
+    window.ui.ComboBox1->setCurrentText(QStringLiteral("拉伸"));
+    EXPECT_TRUE(window.ui.CheckBox1->isChecked());
+    QTest::mouseClick(window.ui.CheckBox1, Qt::LeftButton);
+    window.ui.ComboBox1->setCurrentText(QStringLiteral("人脸"));
+    EXPECT_TRUE(window.ui.CheckBox1->isChecked());
+    window.ui.ComboBox1->setCurrentText(QStringLiteral("拉伸"));
+    EXPECT_FALSE(window.ui.CheckBox1->isChecked());
+    QTest::mouseClick(window.ui.CheckBox1, Qt::LeftButton);
+    window.hide();
+    window.show();
+    EXPECT_TRUE(window.ui.CheckBox1->isChecked());
+    EXPECT_TRUE(window.ui.CheckBox1->isEnabled());
 }
 
 TEST_F(ResizeWindowTest, ARunLeavesTheWindowWorkingAndClosingStopsItWithWhatWasWrittenHandedOver)
