@@ -1,6 +1,7 @@
 #include "assignment/AssignmentPlan.h"
 
 #include "assignment/RunMessages.h"
+#include "assignment/SamePictureChecks.h"
 #include "assignment/SiteConfig.h"
 #include "assignment/SiteIdentity.h"
 #include "assignment/StudentRows.h"
@@ -193,6 +194,9 @@ PlanOutcome MakeAssignmentPlan(const AssignmentInput& input, TADOQuery& query)
         plan.rows.reserve(input.codes.size());
         for (qsizetype i = 0; i < input.codes.size(); ++i)
             plan.rows << MakeRow(input, plan.sitePhotoFolder, students, i);
+        if (std::optional<AssignmentOutcome> refusal = RefuseIdenticalPhotos(plan.rows))
+            return PlanOutcome{std::nullopt, std::move(*refusal)};
+        LookAtPictures(plan);
     } catch (const std::exception& error) {
         query.Close();
         return PlanOutcome{std::nullopt, Failure(QString::fromStdString(error.what()))};
