@@ -1,10 +1,8 @@
 #include "assignment/SamePictureChecks.h"
 
-#include "assignment/AssignmentPlan.h"
 #include "assignment/PhotoLook.h"
 #include "assignment/PhotoPixels.h"
 #include "assignment/RunMessages.h"
-#include "assignment/StudentRows.h"
 #include "files/PlainFileName.h"
 
 #include <QFileInfo>
@@ -35,39 +33,22 @@ void Look(Looking& looking)
     }
 }
 
-// The file a student's photo column names in the site's photo folder, or
-// else the file the run would replace; empty when there is neither.
-QString CurrentPhotoFile(const AssignmentPlan& plan, const PlanRow& row)
+void MarkUndecodable(PhotoFacts& photo, const QString& problem)
 {
-    static const QString webFolder = QStringLiteral("/upload/StudentPhoto/");
-    QString named = row.currentPhoto.toString().trimmed();
-    named.replace(u'\\', u'/');
-    if (named.startsWith(webFolder, Qt::CaseInsensitive)) {
-        const QString name = named.mid(webFolder.size());
-        if (IsPlainFileName(name) && QFileInfo(plan.sitePhotoFolder + name).isFile())
-            return plan.sitePhotoFolder + name;
-    }
-    return row.destinationExists && QFileInfo(row.destination).isFile() ? row.destination : QString();
-}
-
-void MarkUndecodable(PlanRow& row, const QString& problem)
-{
-    row.photo.kind = PhotoFacts::Kind::Unreadable;
-    row.photo.width = 0;
-    row.photo.height = 0;
-    row.photo.problem = problem;
-    row.warnings &= ~PlanWarnings(PlanWarning::OddShape);
-    row.warnings |= PlanWarning::UnreadablePhoto;
+    photo.kind = PhotoFacts::Kind::Unreadable;
+    photo.width = 0;
+    photo.height = 0;
+    photo.problem = problem;
 }
 
 } // namespace
 
-std::optional<AssignmentOutcome> RefuseIdenticalPhotos(const QList<PlanRow>& rows)
+std::optional<AssignmentOutcome> RefuseIdenticalPhotos(const QList<PictureOfRow>& rows)
 {
     QHash<QByteArray, qsizetype> groupOf;
     QList<QList<qsizetype>> groups; // indices into rows
     for (qsizetype i = 0; i < rows.size(); ++i) {
-        const PhotoFacts& photo = rows[i].photo;
+        const PhotoFacts& photo = *rows[i].photo;
         if (photo.kind == PhotoFacts::Kind::Unreadable || photo.contentHash.isEmpty())
             continue;
         const auto found = groupOf.constFind(photo.contentHash);
@@ -102,31 +83,44 @@ std::optional<AssignmentOutcome> RefuseIdenticalPhotos(const QList<PlanRow>& row
     return Refusal(message.join(u'\n'), groups.size() > kGroupsShown ? details.join(u'\n') : QString());
 }
 
-void LookAtPictures(AssignmentPlan& plan)
+QString CurrentPhotoFile(const QString& sitePhotoFolder, const QVariant& photoColumn, const QString& destination)
 {
-    QList<PlanRow>& rows = plan.rows;
+    static const QString webFolder = QStringLiteral("/upload/StudentPhoto/");
+    QString named = photoColumn.toString().trimmed();
+    named.replace(u'\\', u'/');
+    if (named.startsWith(webFolder, Qt::CaseInsensitive)) {
+        const QString name = named.mid(webFolder.size());
+        if (IsPlainFileName(name) && QFileInfo(sitePhotoFolder + name).isFile())
+            return sitePhotoFolder + name;
+    }
+    return !destination.isEmpty() && QFileInfo(destination).isFile() ? destination : QString();
+}
+
+QList<SamePictures> LookAtPictures(const QList<PictureOfRow>& rows)
+{
     // The new photos first, then the current ones, each kept with its row.
     std::vector<Looking> lookings;
     std::vector<qsizetype> newOf;                          // row → its new photo's entry, or -1
     std::vector<std::pair<qsizetype, qsizetype>> currents; // (row, entry)
-    for (qsizetype i = 0; i < rows.size(); ++i) {
+    for (const PictureOfRow& row : rows) {
         newOf.push_back(-1);
-        if (rows[i].photo.kind != PhotoFacts::Kind::Unreadable) {
+        if (row.photo->kind != PhotoFacts::Kind::Unreadable) {
             newOf.back() = static_cast<qsizetype>(lookings.size());
-            lookings.push_back({rows[i].source, {}, {}});
+            lookings.push_back({row.source, {}, {}});
         }
     }
     for (qsizetype i = 0; i < rows.size(); ++i) {
-        if (const QString current = CurrentPhotoFile(plan, rows[i]); !current.isEmpty()) {
+        if (!rows[i].currentPhoto.isEmpty()) {
             currents.emplace_back(i, static_cast<qsizetype>(lookings.size()));
-            lookings.push_back({current, {}, {}});
+            lookings.push_back({rows[i].currentPhoto, {}, {}});
         }
     }
     QtConcurrent::blockingMap(lookings, Look);
 
+    QList<SamePictures> found(rows.size());
     for (qsizetype i = 0; i < rows.size(); ++i) {
         if (newOf[i] >= 0 && !lookings[newOf[i]].look)
-            MarkUndecodable(rows[i], lookings[newOf[i]].problem);
+            MarkUndecodable(*rows[i].photo, lookings[newOf[i]].problem);
     }
     for (qsizetype i = 0; i < rows.size(); ++i) {
         if (newOf[i] < 0 || !lookings[newOf[i]].look)
@@ -134,18 +128,15 @@ void LookAtPictures(AssignmentPlan& plan)
         const PhotoLook& look = *lookings[newOf[i]].look;
         for (qsizetype j = i + 1; j < rows.size(); ++j) {
             if (newOf[j] >= 0 && lookings[newOf[j]].look && SamePicture(look, *lookings[newOf[j]].look)) {
-                rows[i].samePictureLines << rows[j].line;
-                rows[j].samePictureLines << rows[i].line;
+                found[i].newPhotoLines << rows[j].line;
+                found[j].newPhotoLines << rows[i].line;
             }
         }
         for (const auto& [j, entry] : currents) {
             // A student's own photo again is no mistake.
             if (j != i && lookings[entry].look && SamePicture(look, *lookings[entry].look))
-                rows[i].currentPhotoOfLines << rows[j].line;
+                found[i].currentPhotoLines << rows[j].line;
         }
-        if (!rows[i].samePictureLines.isEmpty())
-            rows[i].warnings |= PlanWarning::SamePicture;
-        if (!rows[i].currentPhotoOfLines.isEmpty())
-            rows[i].warnings |= PlanWarning::AnotherStudentsPhoto;
     }
+    return found;
 }
