@@ -2,6 +2,7 @@
 
 #include "assignment/PhotoPairing.h"
 #include "assignment/RunMessages.h"
+#include "assignment/SamePictureChecks.h"
 #include "assignment/SiteConfig.h"
 #include "assignment/SiteIdentity.h"
 #include "assignment/StudentRows.h"
@@ -148,6 +149,36 @@ void ApplyPairing(const PairedPhotos& paired, AssignmentPlan& plan)
     plan.notices << paired.notices;
 }
 
+QList<PictureOfRow> PicturesOf(AssignmentPlan& plan)
+{
+    QList<PictureOfRow> pictures;
+    for (PlanRow& row : plan.rows) {
+        const QString current = CurrentPhotoFile(plan.sitePhotoFolder, row.currentPhoto,
+                                                 row.destinationExists ? row.destination : QString());
+        pictures << PictureOfRow{row.line, row.photoName, row.source, current, &row.photo};
+    }
+    return pictures;
+}
+
+// After the pictures were looked at: a photo found undecodable is warned as
+// unreadable, and the same pictures are.
+void WarnSamePictures(AssignmentPlan& plan, const QList<SamePictures>& found)
+{
+    for (qsizetype i = 0; i < plan.rows.size(); ++i) {
+        PlanRow& row = plan.rows[i];
+        if (row.photo.kind == PhotoFacts::Kind::Unreadable && !row.warnings.testFlag(PlanWarning::UnreadablePhoto)) {
+            row.warnings &= ~PlanWarnings(PlanWarning::OddShape);
+            row.warnings |= PlanWarning::UnreadablePhoto;
+        }
+        row.samePictureLines = found[i].newPhotoLines;
+        row.currentPhotoOfLines = found[i].currentPhotoLines;
+        if (!row.samePictureLines.isEmpty())
+            row.warnings |= PlanWarning::SamePicture;
+        if (!row.currentPhotoOfLines.isEmpty())
+            row.warnings |= PlanWarning::AnotherStudentsPhoto;
+    }
+}
+
 } // namespace
 
 qsizetype AssignmentPlan::Count(PlanWarning warning) const
@@ -214,6 +245,10 @@ PlanOutcome MakeAssignmentPlan(const AssignmentInput& givenInput, TADOQuery& que
         for (qsizetype i = 0; i < input.codes.size(); ++i)
             plan.rows << MakeRow(input, plan.sitePhotoFolder, students, i);
         ApplyPairing(paired, plan);
+        QList<PictureOfRow> pictures = PicturesOf(plan);
+        if (std::optional<AssignmentOutcome> refusal = RefuseIdenticalPhotos(pictures))
+            return PlanOutcome{std::nullopt, std::move(*refusal)};
+        WarnSamePictures(plan, LookAtPictures(pictures));
     } catch (const std::exception& error) {
         query.Close();
         return PlanOutcome{std::nullopt, Failure(QString::fromStdString(error.what()))};

@@ -21,14 +21,19 @@ enum class PlanWarning {
     HasPhoto = 0x8,        // the student has a photo already; it will be replaced (the journal keeps it)
     // Pairing by index file.
     LeadingZeros = 0x10, // the index's code equals the roster's only without leading zeros
+    // The same picture twice, by its looks (SamePictureChecks.h).
+    SamePicture = 0x20,          // another new photo shows the same picture
+    AnotherStudentsPhoto = 0x40, // it shows another student's current photo
 };
 Q_DECLARE_FLAGS(PlanWarnings, PlanWarning)
 Q_DECLARE_OPERATORS_FOR_FLAGS(PlanWarnings)
 
 // Every warning kind, in the order they are shown (their texts are in PlanRowView.cpp).
-inline constexpr PlanWarning kAllPlanWarnings[] = {PlanWarning::NoStudent, PlanWarning::UnreadablePhoto,
-                                                   PlanWarning::OddShape, PlanWarning::HasPhoto,
-                                                   PlanWarning::LeadingZeros};
+inline constexpr PlanWarning kAllPlanWarnings[] = {
+    PlanWarning::NoStudent,    PlanWarning::UnreadablePhoto, PlanWarning::OddShape,
+    PlanWarning::HasPhoto,     PlanWarning::LeadingZeros,    PlanWarning::SamePicture,
+    PlanWarning::AnotherStudentsPhoto,
+};
 
 // One student of a plan: what the run will do for it and what is there now.
 struct PlanRow {
@@ -44,6 +49,10 @@ struct PlanRow {
     // when there is no student.
     QVariant currentPhoto;
     PlanWarnings warnings;
+    // The lines of the other new photos that show the same picture, and of
+    // the other students whose current photo this one shows.
+    QList<qsizetype> samePictureLines;
+    QList<qsizetype> currentPhotoOfLines;
 };
 
 // What a run will do, made before anything is written, shown to the user

@@ -56,6 +56,12 @@ std::optional<QByteArray> ReadPhotoFile(const QString& path, QString& problem)
 void PrepareStudent(Prepared& student, const QHash<QString, StudentRow>& students, RunJournal* journal)
 {
     const PlanRow& row = *student.row;
+    // What the plan found no picture in is never installed as a student's
+    // photo: the site would show a broken image in place of a good one.
+    if (row.photo.kind == PhotoFacts::Kind::Unreadable) {
+        student.notCopiedReason = QStringLiteral("图片 %1 无法读取（%2）").arg(row.photoName, row.photo.problem);
+        return;
+    }
     QString problem;
     const std::optional<QByteArray> photo = ReadPhotoFile(row.source, problem);
     if (!photo) {

@@ -50,6 +50,11 @@ PhotoFacts ProbeJpeg(QFile& file, QByteArray head)
             head += file.readAll();
             header = ReadJpegHeader(Bytes(head));
         }
+        // Upright, as every window shows the photo and the site's browsers
+        // show it: a camera's portrait is often stored turned, with its EXIF
+        // orientation saying so.
+        if (SwapsSides(header.Orientation))
+            return Readable(PhotoFacts::Kind::Jpeg, header.Height, header.Width);
         return Readable(PhotoFacts::Kind::Jpeg, header.Width, header.Height);
     } catch (const EPictureError& error) {
         return Unreadable(QStringLiteral("JPEG 图片已损坏（%1）").arg(QString::fromUtf8(error.what())));

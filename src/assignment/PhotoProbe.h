@@ -14,6 +14,7 @@ struct PhotoFacts {
         Unreadable, // missing, not a regular file, or not a JPEG or BMP picture
     };
     Kind kind = Kind::Unreadable;
+    // Upright, by the EXIF orientation of a JPEG.
     int width = 0;
     int height = 0;
     // Why an unreadable photo cannot be read, for the user.

@@ -14,6 +14,14 @@ QString SizeText(const PhotoFacts& photo)
     return QStringLiteral("%1×%2").arg(photo.width).arg(photo.height);
 }
 
+QString LineList(const QList<qsizetype>& lines)
+{
+    QStringList texts;
+    for (const qsizetype line : lines)
+        texts << QString::number(line);
+    return texts.join(u'、');
+}
+
 QStringList WarningTexts(const PlanRow& row)
 {
     QStringList texts;
@@ -24,6 +32,10 @@ QStringList WarningTexts(const PlanRow& row)
             texts << WarningText(warning) + QStringLiteral("（") + row.photo.problem + QStringLiteral("）");
         else if (warning == PlanWarning::OddShape)
             texts << WarningText(warning) + QStringLiteral("（%1）").arg(SizeText(row.photo));
+        else if (warning == PlanWarning::SamePicture)
+            texts << WarningText(warning) + QStringLiteral("（第 %1 行）").arg(LineList(row.samePictureLines));
+        else if (warning == PlanWarning::AnotherStudentsPhoto)
+            texts << WarningText(warning) + QStringLiteral("（第 %1 行）").arg(LineList(row.currentPhotoOfLines));
         else
             texts << WarningText(warning);
     }
@@ -120,6 +132,10 @@ QString WarningText(PlanWarning warning)
     // Pairing by index file.
     case PlanWarning::LeadingZeros:
         return QStringLiteral("对照表中的学籍号前导零不同");
+    case PlanWarning::SamePicture:
+        return QStringLiteral("与另一张新照片是同一张图片");
+    case PlanWarning::AnotherStudentsPhoto:
+        return QStringLiteral("与另一名学生现有的照片相同");
     }
     return {};
 }

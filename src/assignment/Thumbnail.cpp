@@ -1,25 +1,53 @@
 #include "assignment/Thumbnail.h"
 
+#include "assignment/PhotoPixels.h"
+#include "picture/TBitmap.h"
+
 #include <QBuffer>
-#include <QFileInfo>
-#include <QImageReader>
+
+#include <algorithm>
+#include <cstdint>
+
+namespace {
+
+QImage ToImage(const TBitmap& bitmap)
+{
+    QImage image(bitmap.Width(), bitmap.Height(), QImage::Format_RGB32);
+    if (image.isNull())
+        return {};
+    for (std::int32_t y = 0; y < bitmap.Height(); ++y) {
+        auto* line = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
+        bitmap.ReadRowRGB32(y, line);
+        for (std::int32_t x = 0; x < bitmap.Width(); ++x)
+            line[x] |= 0xFF000000U;
+    }
+    return image;
+}
+
+} // namespace
 
 QImage MakeThumbnail(const QString& path, QSize box)
 {
-    const QFileInfo info(path);
-    if (!info.isFile())
+    if (box.isEmpty())
         return {};
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    const QSize size = reader.size();
-    if (size.isValid() && (size.width() > box.width() || size.height() > box.height()))
-        reader.setScaledSize(size.scaled(box, Qt::KeepAspectRatio));
-    QImage image = reader.read();
-    if (image.isNull())
+    try {
+        PhotoPixels photo(path);
+        const PictureSize size = photo.Size();
+        const QSize whole(size.Width, size.Height);
+        // A small photo is shown at its own size, never enlarged.
+        const QSize shown =
+            whole.boundedTo(box) == whole ? whole : whole.scaled(box, Qt::KeepAspectRatio).expandedTo({1, 1});
+        // Sampled at twice the shown size and then smoothed down: a
+        // nearest-neighbour sample alone would show the grain of a large
+        // photo's every 30th pixel.
+        const QSize sampled = (shown * 2).boundedTo(whole);
+        QImage image = ToImage(*photo.Sample({sampled.width(), sampled.height()}));
+        if (image.isNull() || image.size() == shown)
+            return image;
+        return image.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    } catch (const EUnreadablePhoto&) {
         return {};
-    if (image.width() > box.width() || image.height() > box.height())
-        image = image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    return image;
+    }
 }
 
 QByteArray ThumbnailJpeg(const QImage& thumbnail)

@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -37,6 +38,9 @@ const QString kPortrait = QStringLiteral("jpeg/photos/obama_backstage_the_white_
 const QString kSquare = QStringLiteral("jpeg/photos/hopper_gray.jpg");                       // 128 × 128
 const QString kLandscape = QStringLiteral("jpeg/photos/concert.jpg");                        // 400 × 267
 const QString kBmp = QStringLiteral("bmpsuite/g/rgb24.bmp");                                 // 127 × 64
+const QString kPortraits[] = {kPortrait, QStringLiteral("jpeg/photos/obama.jpg"),            // 910 × 1137
+                              QStringLiteral("jpeg/photos/obama2.jpg"),                      // 626 × 1200
+                              QStringLiteral("jpeg/photos/Portrait_1.jpg")};                 // 1200 × 1800
 
 // The photo column as the run should leave it: the assigned codes with their
 // web path, the others empty.
@@ -63,9 +67,14 @@ QStringList Codes(const QList<StudentNote>& students)
 class AssignmentRunTest : public ::testing::TestWithParam<Backend> {
 protected:
     // Copies a shared test file into the photo folder; returns its name.
-    QString AddPhoto(const QString& name, const QString& testDataFile = kPortrait)
+    // Without a file named, each photo added is another portrait of
+    // kPortraits, the first kPortrait: one picture given for two students
+    // is refused or warned.
+    QString AddPhoto(const QString& name, const QString& testDataFile = {})
     {
-        WriteFile(photoFolder + name, ReadFile(TestDataPath(testDataFile)));
+        const QString file =
+            testDataFile.isEmpty() ? kPortraits[portraitsAdded++ % std::size(kPortraits)] : testDataFile;
+        WriteFile(photoFolder + name, ReadFile(TestDataPath(file)));
         return name;
     }
 
@@ -121,6 +130,7 @@ protected:
     QList<qsizetype> progress;
     std::function<void(qsizetype)> onProgress;
     bool predictableNewFiles = false;
+    std::size_t portraitsAdded = 0;
 };
 
 TEST_P(AssignmentRunTest, CopiesEveryPhotoAndWritesEveryRow)
@@ -176,8 +186,8 @@ TEST_P(AssignmentRunTest, PlanOfAMixedRosterWarnsAndWritesNothing)
         QString current;
     } expected[] = {
         {{}, PhotoFacts::Kind::Jpeg, 768, 1152, true, false, "（空）"},
-        {PlanWarning::HasPhoto, PhotoFacts::Kind::Jpeg, 768, 1152, true, true, "/upload/StudentPhoto/S2.jpg"},
-        {PlanWarning::NoStudent, PhotoFacts::Kind::Jpeg, 768, 1152, false, false, ""},
+        {PlanWarning::HasPhoto, PhotoFacts::Kind::Jpeg, 910, 1137, true, true, "/upload/StudentPhoto/S2.jpg"},
+        {PlanWarning::NoStudent, PhotoFacts::Kind::Jpeg, 626, 1200, false, false, ""},
         {PlanWarning::OddShape, PhotoFacts::Kind::Jpeg, 400, 267, true, false, "（空）"},
         {PlanWarning::UnreadablePhoto, PhotoFacts::Kind::Unreadable, 0, 0, true, false, "（空）"},
         {PlanWarning::OddShape, PhotoFacts::Kind::Bmp, 127, 64, true, false, "NULL"},
@@ -311,7 +321,7 @@ TEST_P(AssignmentRunTest, RunCutOffMidwaySaysWhatHappenedAndCanBeUndone)
     if (!server) {
         EXPECT_TRUE(outcome.failureReason.contains("photo of C refused")) << outcome.failureReason.toStdString();
     }
-    EXPECT_EQ(SitePhoto("C"), ReadFile(TestDataPath(kPortrait)));
+    EXPECT_EQ(SitePhoto("C"), ReadFile(photoFolder + "3.jpg"));
     EXPECT_EQ(SitePhotos(), (QStringList{"A.jpg", "B.jpg", "C.jpg"}));
 
     if (server)
@@ -413,8 +423,12 @@ TEST_P(AssignmentRunTest, StudentsNotSetAreCountedAndListedShortly)
     // An empty roster line stays a code of its own, with its photo ".jpg".
     QStringList codes = QStringList{"K1", "K2", "K3", "K4", ""} + unknown;
     QStringList photos{AddPhoto("1.jpg"), "missing.jpg", AddPhoto("3.jpg", kBmp), AddPhoto("4.jpg")};
-    while (photos.size() < codes.size())
-        photos << AddPhoto(QStringLiteral("%1.jpg").arg(photos.size() + 1), kSquare);
+    // Each another file of one picture (bytes after its end make it so).
+    while (photos.size() < codes.size()) {
+        const QString name = QStringLiteral("%1.jpg").arg(photos.size() + 1);
+        WriteFile(photoFolder + name, ReadFile(TestDataPath(kSquare)) + name.toUtf8());
+        photos << name;
+    }
 
     const AssignmentOutcome outcome = Run(codes, photos);
 
@@ -429,7 +443,7 @@ TEST_P(AssignmentRunTest, StudentsNotSetAreCountedAndListedShortly)
                                      "数据库中没有这些学籍号的学生，图片已复制但没有记录被更新（12 名）："
                                      "（空学籍号）、u01、u02、u03、u04、u05、u06、u07、u08、u09 等 12 名");
     EXPECT_TRUE(outcome.details.startsWith(
-        QStringLiteral("图片未能复制：\n第 2 行 K2：图片 missing.jpg 无法读取（文件不存在）\n"
+        QStringLiteral("图片未能复制：\n第 2 行 K2：图片 missing.jpg 无法读取（图片文件不存在）\n"
                        "第 4 行 K4：目标 ")))
         << outcome.details.toStdString();
     EXPECT_TRUE(outcome.details.endsWith(QStringLiteral("第 16 行 u11"))) << outcome.details.toStdString();
@@ -440,6 +454,105 @@ TEST_P(AssignmentRunTest, StudentsNotSetAreCountedAndListedShortly)
     for (const QString& code : unknown)
         copied << code + ".jpg";
     EXPECT_EQ(SitePhotos(), copied);
+}
+
+TEST_P(AssignmentRunTest, AFileThatIsNoPictureNeverReplacesAStudentsPhoto)
+{
+    site->AddStudents({"T1", "T2"});
+    site->Execute("update studentbaseinfo set photo = '/upload/StudentPhoto/T2.jpg' where studentcode = 'T2'");
+    const QByteArray goodPhoto = ReadFile(TestDataPath(kSquare));
+    WriteFile(site->SitePhotoFolder() + "T2.jpg", goodPhoto);
+    WriteFile(photoFolder + "005.jpg", "this is not a photo\r\n");
+
+    const AssignmentOutcome outcome = Run({"T1", "T2"}, {AddPhoto("1.jpg"), "005.jpg"});
+
+    EXPECT_EQ(outcome.result, Result::Completed);
+    EXPECT_FALSE(outcome.EverythingSet());
+    ASSERT_EQ(outcome.notCopied.size(), 1);
+    EXPECT_EQ(outcome.notCopied[0].code, QStringLiteral("T2"));
+    EXPECT_EQ(outcome.notCopied[0].reason, QStringLiteral("图片 005.jpg 无法读取（不是 JPEG 或 BMP 图片）"));
+    EXPECT_TRUE(outcome.message.startsWith(QStringLiteral("1 名学生没有设置照片。"))) << outcome.message.toStdString();
+    EXPECT_EQ(SitePhoto("T2"), goodPhoto);
+    EXPECT_EQ(site->Photos(),
+              (QMap<QString, QString>{{"T1", "/upload/StudentPhoto/T1.jpg"}, {"T2", "/upload/StudentPhoto/T2.jpg"}}));
+}
+
+TEST_P(AssignmentRunTest, PhotosOfTheSameBytesAreRefusedNamingTheirLines)
+{
+    site->AddStudents({"B1", "B2", "B3", "B4"});
+    const QStringList photos{AddPhoto("a.jpg", kPortrait), AddPhoto("b.jpg", kSquare), AddPhoto("c.jpg", kPortrait),
+                             "d.jpg"};
+#ifdef _WIN32
+    AddPhoto("d.jpg", kSquare);
+#else
+    // One file under two names.
+    ASSERT_TRUE(::link(QFile::encodeName(photoFolder + "b.jpg").constData(),
+                       QFile::encodeName(photoFolder + "d.jpg").constData())
+                == 0);
+#endif
+    const SiteState before = site->State();
+
+    const AssignmentOutcome outcome = Run({"B1", "B2", "B3", "B4"}, photos);
+
+    EXPECT_EQ(outcome.result, Result::Refused);
+    EXPECT_EQ(outcome.message, QStringLiteral("有内容完全相同的图片，照片和学籍号会错位：\n"
+                                              "第 1、3 行的图片相同（a.jpg、c.jpg）\n"
+                                              "第 2、4 行的图片相同（b.jpg、d.jpg）\n"
+                                              "没有设置任何学生，请改正后重试！"));
+    EXPECT_EQ(site->State(), before);
+}
+
+TEST_P(AssignmentRunTest, ThePlanLooksAtEachPictureUprightAndFindsTheSamePictureAgain)
+{
+    site->AddStudents({"V1", "V2", "V3", "V4", "V5", "V6", "V7"});
+    // V4's current photo is its new one stored another way, V5's is the
+    // photo given again for V3.
+    WriteFile(site->SitePhotoFolder() + "V4.jpg", ReadFile(TestDataPath("jpeg/photos/Portrait_1.jpg")));
+    WriteFile(site->SitePhotoFolder() + "V5.jpg", ReadFile(TestDataPath("jpeg/photos/obama.jpg")));
+    site->Execute("update studentbaseinfo set photo = '/upload/StudentPhoto/V4.jpg' where studentcode = 'V4'");
+    site->Execute("update studentbaseinfo set photo = '/upload/StudentPhoto/V5.jpg' where studentcode = 'V5'");
+    const QImage portrait(TestDataPath(kPortrait));
+    ASSERT_TRUE(portrait.scaled(120, 180, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                    .save(photoFolder + "2.jpg", "JPEG", 80));
+    const QStringList photos{AddPhoto("1.jpg"),
+                             "2.jpg",
+                             AddPhoto("3.jpg", "jpeg/photos/obama.jpg"),
+                             AddPhoto("4.jpg", "jpeg/photos/Portrait_6.jpg"),
+                             AddPhoto("5.jpg", "jpeg/photos/obama2.jpg"),
+                             AddPhoto("6.jpg", "jpeg/corrupt/derive-huffman-codes-overflow.jpg"),
+                             AddPhoto("7.jpg", kSquare)};
+
+    const PlanOutcome planned = Plan({"V1", "V2", "V3", "V4", "V5", "V6", "V7"}, photos);
+
+    ASSERT_TRUE(planned.plan) << planned.stopped.message.toStdString();
+    const QList<PlanRow>& rows = planned.plan->rows;
+    ASSERT_EQ(rows.size(), 7);
+    const struct {
+        PlanWarnings warnings;
+        QStringList texts;
+    } expected[] = {
+        {PlanWarning::SamePicture, {"与另一张新照片是同一张图片（第 2 行）"}},
+        {PlanWarning::SamePicture, {"与另一张新照片是同一张图片（第 1 行）"}},
+        {PlanWarning::AnotherStudentsPhoto, {"与另一名学生现有的照片相同（第 5 行）"}},
+        // Upright 1200 × 1800: no odd shape; its own current photo is no other student's.
+        {PlanWarning::HasPhoto, {"已有照片，将被替换（可撤销）"}},
+        {PlanWarning::HasPhoto, {"已有照片，将被替换（可撤销）"}},
+        {PlanWarning::UnreadablePhoto, {"图片无法读取（JPEG 图片已损坏（JPEG error #8））"}},
+        {PlanWarning::OddShape, {"不是 2:3 竖版照片（128×128）"}},
+    };
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE(rows[i].code.toStdString());
+        EXPECT_EQ(rows[i].warnings, expected[i].warnings);
+        EXPECT_EQ(ViewOfPlanRow(rows[i]).warnings, expected[i].texts);
+    }
+    EXPECT_EQ(ViewOfPlanRow(rows[3])[PlanColumn::Size].text, QStringLiteral("1200×1800"));
+
+    // The damaged photo is not installed.
+    const AssignmentOutcome outcome = RunAssignment(*planned.plan, query, RunSettings{journal.get(), {}});
+    EXPECT_EQ(Codes(outcome.notCopied), QStringList{"V6"});
+    EXPECT_FALSE(QFileInfo::exists(site->SitePhotoFolder() + "V6.jpg"));
+    EXPECT_EQ(site->Photos().value("V6"), QString());
+    EXPECT_EQ(site->Photos().value("V7"), QStringLiteral("/upload/StudentPhoto/V7.jpg"));
 }
 
 TEST_P(AssignmentRunTest, QuotesInACodeUpdateExactlyThatStudent)

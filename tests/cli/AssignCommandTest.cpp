@@ -211,19 +211,23 @@ TEST_F(AssignCommand, WrongUsageExitsWithTwo)
 
 TEST_F(AssignCommand, ExitCodeAndOutputsSayWhetherEveryStudentWasSet)
 {
-    site.AddStudents({"001", "002"});
+    site.AddStudents({"001", "002", "004"});
     site.ScratchPhoto("1.jpg");
-    const QString roster = Roster("001\n002\n003\n");
     site.ScratchPhoto("2.jpg");
-    site.WriteScratch("photos/3.jpg", "not a picture, copied all the same");
+    site.ScratchPhoto("3.jpg");
+    site.WriteScratch("photos/4.jpg", "not a picture, never installed");
 
-    const CliResult result = Run({"--install-dir", site.Folder(), "--roster", roster, "--photos", photoFolder});
+    const CliResult result =
+        Run({"--install-dir", site.Folder(), "--roster", Roster("001\n002\n003\n004\n"), "--photos", photoFolder});
 
     EXPECT_EQ(result.exitCode, 3) << result.err.toStdString();
-    EXPECT_EQ(result.out, "1 名学生没有设置照片。\n" + kDone
-                              + "\n\n数据库中没有这些学籍号的学生，图片已复制但没有记录被更新（1 名）：003\n");
-    EXPECT_EQ(result.err, QStringLiteral("数据库中没有对应的学生：\n第 3 行 003\n"));
+    EXPECT_EQ(result.out, "2 名学生没有设置照片。\n" + kDone
+                              + "\n\n图片未能复制，数据库中的记录未改动（1 名）：004"
+                                "\n数据库中没有这些学籍号的学生，图片已复制但没有记录被更新（1 名）：003\n");
+    EXPECT_EQ(result.err, QStringLiteral("图片未能复制：\n第 4 行 004：图片 4.jpg 无法读取（不是 JPEG 或 BMP 图片）\n\n"
+                                         "数据库中没有对应的学生：\n第 3 行 003\n"));
     EXPECT_EQ(site.Photos().value("002"), QStringLiteral("/upload/StudentPhoto/002.jpg"));
+    EXPECT_FALSE(QFile::exists(site.SitePhotoFolder() + "004.jpg"));
 }
 
 TEST_F(AssignCommand, DryRunPrintsThePlanAndTheProofSheetShowsEveryStudentWithoutTouchingTheSite)

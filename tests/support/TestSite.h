@@ -90,8 +90,10 @@ public:
     // Writes a scratch file (its folder made as needed); returns its path.
     QString WriteScratch(const QString& name, const QByteArray& bytes) const;
     // Copies a shared test photo into scratch/photos/; returns its path.
-    QString ScratchPhoto(const QString& name,
-                         const QString& testData = QStringLiteral("jpeg/photos/hopper_gray.jpg")) const;
+    // Without one named, jpeg/photos/hopper_gray.jpg followed by `name`
+    // after the picture's end: each photo another file of the same picture,
+    // since files of the same bytes are refused.
+    QString ScratchPhoto(const QString& name, const QString& testData = {}) const;
     QString OdbcDriver() const;
 
     // The connection settings as a Web.config states them, and the file.

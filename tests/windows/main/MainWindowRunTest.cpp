@@ -208,7 +208,7 @@ TEST_F(MainWindowRun, Button5ShowsThePlanAndAssignsThePhotosOnlyWhenApproved)
     EXPECT_EQ(dialogs.messages.value(2),
               "1 名学生没有设置照片。\n" + kDone + "\n\n图片未能复制，数据库中的记录未改动（1 名）：S02");
     EXPECT_EQ(dialogs.details.value(2),
-              QStringLiteral("图片未能复制：\n第 2 行 S02：图片 2.jpg 无法读取（文件不存在）"));
+              QStringLiteral("图片未能复制：\n第 2 行 S02：图片 2.jpg 无法读取（图片文件不存在）"));
     EXPECT_EQ(form.ui.StatusBar1->PanelText(0), QStringLiteral("1 名学生未设置"));
 }
 
