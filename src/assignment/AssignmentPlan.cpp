@@ -145,7 +145,9 @@ qsizetype AssignmentPlan::Count(PlanWarning warning) const
 
 bool AssignmentPlan::HasWarnings() const
 {
-    return std::any_of(rows.cbegin(), rows.cend(), [](const PlanRow& row) { return row.warnings != PlanWarnings(); });
+    return !notices.isEmpty() || std::any_of(rows.cbegin(), rows.cend(), [](const PlanRow& row) {
+        return row.warnings != PlanWarnings();
+    });
 }
 
 QList<qsizetype> AssignmentPlan::ProofOrder() const

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "assignment/AssignmentTypes.h"
+#include "assignment/FaceFindings.h"
 #include "assignment/PhotoProbe.h"
 
 #include <QFlags>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <optional>
@@ -18,13 +20,27 @@ enum class PlanWarning {
     UnreadablePhoto = 0x2, // missing, or not a readable JPEG or BMP picture
     OddShape = 0x4,        // far from the 2:3 portrait shape: landscape or square
     HasPhoto = 0x8,        // the student has a photo already; it will be replaced (the journal keeps it)
+    // Face checks (FaceChecks.h), looking at the photo itself and at its neighbours
+    NoFace = 0x10000,           // no face found, upright or turned
+    SeveralFaces = 0x20000,     // more than one face of about the same size
+    TurnedFace = 0x40000,       // the face shows only after a quarter or half turn
+    SmallFace = 0x80000,        // the face has too few pixels for a clear 120 x 180 photo
+    DarkFace = 0x100000,        // much of the face near black
+    BrightFace = 0x200000,      // much of the face near white
+    Blurred = 0x400000,         // far less sharp than the batch's other photos
+    LikelyRetake = 0x800000,    // near the same face as the row above: a retake kept by mistake?
+    LongCaptureGap = 0x1000000, // taken much longer after the row above than the rest: a student skipped?
 };
 Q_DECLARE_FLAGS(PlanWarnings, PlanWarning)
 Q_DECLARE_OPERATORS_FOR_FLAGS(PlanWarnings)
 
 // Every warning kind, in the order they are shown (their texts are in PlanRowView.cpp).
-inline constexpr PlanWarning kAllPlanWarnings[] = {PlanWarning::NoStudent, PlanWarning::UnreadablePhoto,
-                                                   PlanWarning::OddShape, PlanWarning::HasPhoto};
+inline constexpr PlanWarning kAllPlanWarnings[] = {
+    PlanWarning::NoStudent, PlanWarning::UnreadablePhoto, PlanWarning::OddShape, PlanWarning::HasPhoto,
+    // Face checks
+    PlanWarning::NoFace, PlanWarning::SeveralFaces, PlanWarning::TurnedFace, PlanWarning::SmallFace,
+    PlanWarning::DarkFace, PlanWarning::BrightFace, PlanWarning::Blurred, PlanWarning::LikelyRetake,
+    PlanWarning::LongCaptureGap};
 
 // One student of a plan: what the run will do for it and what is there now.
 struct PlanRow {
@@ -40,6 +56,7 @@ struct PlanRow {
     // when there is no student.
     QVariant currentPhoto;
     PlanWarnings warnings;
+    FaceFindings faces; // the particulars of the face checks' warnings
 };
 
 // What a run will do, made before anything is written, shown to the user
@@ -54,8 +71,12 @@ struct AssignmentPlan {
     // against another.
     QString connectionString;
     QList<PlanRow> rows;
+    // What concerns several rows at once (a block of photos shifted against
+    // their codes, say), one sentence each, shown under the summary.
+    QStringList notices;
 
     qsizetype Count(PlanWarning warning) const;
+    // Whether any row has a warning or the plan a notice.
     bool HasWarnings() const;
     // The rows in the order a proof sheet shows them: rows with warnings
     // first, each group in roster order.

@@ -24,6 +24,8 @@ QStringList WarningTexts(const PlanRow& row)
             texts << WarningText(warning) + QStringLiteral("（") + row.photo.problem + QStringLiteral("）");
         else if (warning == PlanWarning::OddShape)
             texts << WarningText(warning) + QStringLiteral("（%1）").arg(SizeText(row.photo));
+        else if (const QString particulars = FaceParticulars(warning, row.faces); !particulars.isEmpty())
+            texts << WarningText(warning) + QStringLiteral("（") + particulars + QStringLiteral("）");
         else
             texts << WarningText(warning);
     }
@@ -117,6 +119,25 @@ QString WarningText(PlanWarning warning)
         return QStringLiteral("不是 2:3 竖版照片");
     case PlanWarning::HasPhoto:
         return QStringLiteral("已有照片，将被替换（可撤销）");
+    // Face checks
+    case PlanWarning::NoFace:
+        return QStringLiteral("照片中找不到人脸");
+    case PlanWarning::SeveralFaces:
+        return QStringLiteral("照片中不止一张人脸");
+    case PlanWarning::TurnedFace:
+        return QStringLiteral("照片是横着或倒着的");
+    case PlanWarning::SmallFace:
+        return QStringLiteral("人脸太小，设成 120×180 的照片会不清楚");
+    case PlanWarning::DarkFace:
+        return QStringLiteral("脸部太暗");
+    case PlanWarning::BrightFace:
+        return QStringLiteral("脸部过亮");
+    case PlanWarning::Blurred:
+        return QStringLiteral("照片模糊");
+    case PlanWarning::LikelyRetake:
+        return QStringLiteral("和上一行的照片几乎一样，可能是重拍时多留了一张");
+    case PlanWarning::LongCaptureGap:
+        return QStringLiteral("和上一张照片的拍摄间隔特别长，可能漏拍了学生");
     }
     return {};
 }
@@ -137,7 +158,7 @@ QString PlanSummary(const AssignmentPlan& plan)
         if (const qsizetype count = plan.Count(warning))
             parts << QStringLiteral("%1 %2 名").arg(WarningText(warning)).arg(count);
     }
-    if (parts.size() == 1)
+    if (parts.size() == 1 && plan.notices.isEmpty())
         parts << QStringLiteral("没有发现问题");
-    return parts.join(QStringLiteral("；"));
+    return (QStringList{parts.join(QStringLiteral("；"))} + plan.notices).join(u'\n');
 }

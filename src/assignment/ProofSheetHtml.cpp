@@ -75,7 +75,7 @@ QByteArray ProofSheetHtml(const AssignmentPlan& plan)
     html += QStringLiteral("<p>网站：%1<br>数据库：%2<br>生成时间：%3</p>\n")
                 .arg(Escaped(QDir::toNativeSeparators(plan.installationFolder)), Escaped(plan.database),
                      QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
-    html += QStringLiteral("<p><b>%1</b></p>\n").arg(Escaped(PlanSummary(plan)));
+    html += QStringLiteral("<p><b>%1</b></p>\n").arg(Escaped(PlanSummary(plan)).replace(u'\n', QStringLiteral("<br>")));
     html += QStringLiteral("<table>\n<thead><tr>");
     for (int c = 0; c < kPlanColumnCount; ++c)
         html += QStringLiteral("<th>%1</th>").arg(Escaped(PlanColumnTitle(static_cast<PlanColumn>(c))));
