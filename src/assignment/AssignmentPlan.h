@@ -1,6 +1,7 @@
 #pragma once
 
 #include "assignment/AssignmentTypes.h"
+#include "assignment/FaceFindings.h"
 #include "assignment/PhotoProbe.h"
 
 #include <QFlags>
@@ -24,16 +25,28 @@ enum class PlanWarning {
     // The same picture twice, by its looks (SamePictureChecks.h).
     SamePicture = 0x20,          // another new photo shows the same picture
     AnotherStudentsPhoto = 0x40, // it shows another student's current photo
+    // Face checks (FaceChecks.h), looking at the photo itself and at its neighbours
+    NoFace = 0x10000,           // no face found, upright or turned
+    SeveralFaces = 0x20000,     // more than one face of about the same size
+    TurnedFace = 0x40000,       // the face shows only after a quarter or half turn
+    SmallFace = 0x80000,        // the face has too few pixels for a clear 120 x 180 photo
+    DarkFace = 0x100000,        // much of the face near black
+    BrightFace = 0x200000,      // much of the face near white
+    Blurred = 0x400000,         // far less sharp than the batch's other photos
+    LikelyRetake = 0x800000,    // near the same face as the row above: a retake kept by mistake?
+    LongCaptureGap = 0x1000000, // taken much longer after the row above than the rest: a student skipped?
 };
 Q_DECLARE_FLAGS(PlanWarnings, PlanWarning)
 Q_DECLARE_OPERATORS_FOR_FLAGS(PlanWarnings)
 
 // Every warning kind, in the order they are shown (their texts are in PlanRowView.cpp).
 inline constexpr PlanWarning kAllPlanWarnings[] = {
-    PlanWarning::NoStudent,    PlanWarning::UnreadablePhoto, PlanWarning::OddShape,
-    PlanWarning::HasPhoto,     PlanWarning::LeadingZeros,    PlanWarning::SamePicture,
-    PlanWarning::AnotherStudentsPhoto,
-};
+    PlanWarning::NoStudent, PlanWarning::UnreadablePhoto, PlanWarning::OddShape, PlanWarning::HasPhoto,
+    PlanWarning::LeadingZeros, PlanWarning::SamePicture, PlanWarning::AnotherStudentsPhoto,
+    // Face checks
+    PlanWarning::NoFace, PlanWarning::SeveralFaces, PlanWarning::TurnedFace, PlanWarning::SmallFace,
+    PlanWarning::DarkFace, PlanWarning::BrightFace, PlanWarning::Blurred, PlanWarning::LikelyRetake,
+    PlanWarning::LongCaptureGap};
 
 // One student of a plan: what the run will do for it and what is there now.
 struct PlanRow {
@@ -53,6 +66,7 @@ struct PlanRow {
     // the other students whose current photo this one shows.
     QList<qsizetype> samePictureLines;
     QList<qsizetype> currentPhotoOfLines;
+    FaceFindings faces; // the particulars of the face checks' warnings
 };
 
 // What a run will do, made before anything is written, shown to the user
@@ -68,10 +82,12 @@ struct AssignmentPlan {
     QString connectionString;
     QList<PlanRow> rows;
     // What concerns the plan as a whole rather than one row (codes without a
-    // photo, photos without a code), one text each, shown under the summary.
+    // photo, photos without a code, a block of photos shifted against their
+    // codes), one sentence each, shown under the summary.
     QStringList notices;
 
     qsizetype Count(PlanWarning warning) const;
+    // Whether any row has a warning or the plan a notice.
     bool HasWarnings() const;
     // The rows in the order a proof sheet shows them: rows with warnings
     // first, each group in roster order.

@@ -36,6 +36,8 @@ QStringList WarningTexts(const PlanRow& row)
             texts << WarningText(warning) + QStringLiteral("（第 %1 行）").arg(LineList(row.samePictureLines));
         else if (warning == PlanWarning::AnotherStudentsPhoto)
             texts << WarningText(warning) + QStringLiteral("（第 %1 行）").arg(LineList(row.currentPhotoOfLines));
+        else if (const QString particulars = FaceParticulars(warning, row.faces); !particulars.isEmpty())
+            texts << WarningText(warning) + QStringLiteral("（") + particulars + QStringLiteral("）");
         else
             texts << WarningText(warning);
     }
@@ -136,6 +138,25 @@ QString WarningText(PlanWarning warning)
         return QStringLiteral("与另一张新照片是同一张图片");
     case PlanWarning::AnotherStudentsPhoto:
         return QStringLiteral("与另一名学生现有的照片相同");
+    // Face checks
+    case PlanWarning::NoFace:
+        return QStringLiteral("照片中找不到人脸");
+    case PlanWarning::SeveralFaces:
+        return QStringLiteral("照片中不止一张人脸");
+    case PlanWarning::TurnedFace:
+        return QStringLiteral("照片是横着或倒着的");
+    case PlanWarning::SmallFace:
+        return QStringLiteral("人脸太小，设成 120×180 的照片会不清楚");
+    case PlanWarning::DarkFace:
+        return QStringLiteral("脸部太暗");
+    case PlanWarning::BrightFace:
+        return QStringLiteral("脸部过亮");
+    case PlanWarning::Blurred:
+        return QStringLiteral("照片模糊");
+    case PlanWarning::LikelyRetake:
+        return QStringLiteral("和上一行的照片几乎一样，可能是重拍时多留了一张");
+    case PlanWarning::LongCaptureGap:
+        return QStringLiteral("和上一张照片的拍摄间隔特别长，可能漏拍了学生");
     }
     return {};
 }
@@ -158,8 +179,5 @@ QString PlanSummary(const AssignmentPlan& plan)
     }
     if (parts.size() == 1 && plan.notices.isEmpty())
         parts << QStringLiteral("没有发现问题");
-    // The notices under the summary line, one a line.
-    QStringList lines{parts.join(QStringLiteral("；"))};
-    lines << plan.notices;
-    return lines.join(u'\n');
+    return (QStringList{parts.join(QStringLiteral("；"))} + plan.notices).join(u'\n');
 }

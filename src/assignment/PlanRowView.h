@@ -57,5 +57,6 @@ struct PlanRowView {
 
 PlanRowView ViewOfPlanRow(const PlanRow& row);
 
-// "共 N 名学生" and the count of each warning, for the top of a proof sheet.
+// "共 N 名学生" and the count of each warning, for the top of a proof sheet,
+// then the plan's notices, each on a line of its own.
 QString PlanSummary(const AssignmentPlan& plan);

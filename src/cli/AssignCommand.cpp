@@ -1,6 +1,7 @@
 // student-photo-cli assign: the main window's assignment run from a terminal.
 #include "assignment/AssignmentPlan.h"
 #include "assignment/AssignmentRun.h"
+#include "assignment/FaceChecks.h"
 #include "assignment/JournalStore.h"
 #include "assignment/PhotoList.h"
 #include "assignment/ProofSheetHtml.h"
@@ -10,6 +11,7 @@
 #include "cli/Console.h"
 #include "cli/PlanTable.h"
 #include "cli/ProgressBar.h"
+#include "faces/FaceDetector.h"
 #include "files/FolderString.h"
 #include "files/RegularFile.h"
 #include "platform/database/TADOQuery.h"
@@ -145,9 +147,12 @@ int RunAssignCommand(const QStringList& arguments, const ProgramSettings& progra
     }
 
     TADOQuery query(program.odbcDriver);
-    const PlanOutcome planned = MakeAssignmentPlan(input, query);
+    PlanOutcome planned = MakeAssignmentPlan(input, query);
     if (!planned.plan)
         return Report(planned.stopped, options);
+    // The plan is shown: look at the photos first, as the proof sheet does.
+    if (options.Has("--dry-run") || options.Has("--proof-sheet"))
+        ApplyFaceChecks(*planned.plan, SurveyFaces(*planned.plan, program.faceModel));
     if (options.Has("--proof-sheet")) {
         try {
             WriteProofSheet(*planned.plan, options.Value("--proof-sheet"));

@@ -52,31 +52,42 @@ FaceDetector::~FaceDetector() = default;
 
 std::optional<TRect> FaceDetector::LargestFace(const TBitmap& picture)
 {
-    if (picture.Empty())
+    std::vector<TRect> faces = Faces(picture);
+    if (faces.empty())
         return std::nullopt;
+    return faces.front();
+}
+
+std::vector<TRect> FaceDetector::Faces(const TBitmap& picture, std::int32_t lookShortSide)
+{
+    if (picture.Empty())
+        return {};
     const std::unique_ptr<TBitmap> grey = GreyLevels(picture);
     // The rows lie one after the other, RowBytes() apart, top row first.
     const cv::Mat levels(grey->Height(), grey->Width(), CV_8UC1, const_cast<std::uint8_t*>(grey->ScanLine(0)),
                          grey->RowBytes());
     const int shortSide = std::min(grey->Width(), grey->Height());
-    const double scale = std::min(1.0, static_cast<double>(kLookShortSide) / shortSide);
+    const double scale = std::min(1.0, static_cast<double>(std::max(lookShortSide, kSmallestFace)) / shortSide);
     cv::Mat small;
     if (scale < 1.0)
         cv::resize(levels, small, cv::Size(), scale, scale, cv::INTER_AREA);
     else
         small = levels.clone();
     cv::equalizeHist(small, small);
-    std::vector<cv::Rect> faces;
-    cascade_->detectMultiScale(small, faces, kScaleStep, kNeighbours, 0, cv::Size(kSmallestFace, kSmallestFace));
-    if (faces.empty())
-        return std::nullopt;
-    const cv::Rect largest = *std::max_element(
-        faces.begin(), faces.end(), [](const cv::Rect& a, const cv::Rect& b) { return a.area() < b.area(); });
+    std::vector<cv::Rect> found;
+    cascade_->detectMultiScale(small, found, kScaleStep, kNeighbours, 0, cv::Size(kSmallestFace, kSmallestFace));
+    std::stable_sort(found.begin(), found.end(),
+                     [](const cv::Rect& a, const cv::Rect& b) { return a.area() > b.area(); });
     // Back to the picture's pixels: the copy's sides are the picture's times
     // `scale`, rounded.
     const double toX = static_cast<double>(grey->Width()) / small.cols;
     const double toY = static_cast<double>(grey->Height()) / small.rows;
-    return TRect{static_cast<std::int32_t>(largest.x * toX), static_cast<std::int32_t>(largest.y * toY),
-                 static_cast<std::int32_t>((largest.x + largest.width) * toX),
-                 static_cast<std::int32_t>((largest.y + largest.height) * toY)};
+    std::vector<TRect> faces;
+    faces.reserve(found.size());
+    for (const cv::Rect& face : found) {
+        faces.push_back(TRect{static_cast<std::int32_t>(face.x * toX), static_cast<std::int32_t>(face.y * toY),
+                              static_cast<std::int32_t>((face.x + face.width) * toX),
+                              static_cast<std::int32_t>((face.y + face.height) * toY)});
+    }
+    return faces;
 }

@@ -8,6 +8,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 class TBitmap;
 
@@ -43,6 +44,10 @@ public:
     // in its pixel coordinates; nothing when no face is found or the picture
     // has no pixels.
     std::optional<TRect> LargestFace(const TBitmap& picture);
+    // Every face found, largest first, looked for as above in a copy whose
+    // shorter side is `lookShortSide` (a larger one finds smaller faces, at
+    // the square of the cost).
+    std::vector<TRect> Faces(const TBitmap& picture, std::int32_t lookShortSide = kWorkingShortSide);
 
 private:
     std::unique_ptr<cv::CascadeClassifier> cascade_;

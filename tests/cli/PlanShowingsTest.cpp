@@ -8,6 +8,7 @@
 #include "cli/TextTable.h"
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
+#include "windows/main/ProofSheet.h"
 #include "windows/main/ProofSheetModel.h"
 #include "windows/main/ThumbnailCache.h"
 
@@ -192,6 +193,32 @@ TEST(PlanShowings, TheWindowThePrintedSheetAndTheCommandLineTellTheSameTexts)
     }
     // The printed sheet pictures the one new photo there is and the one file it would replace.
     EXPECT_EQ(html.count(QStringLiteral("<img ")), 2);
+}
+
+TEST(PlanShowings, NoticesOfThePlanShowUnderTheSummaryInAllThreeAndCountAsWarnings)
+{
+    AssignmentPlan plan;
+    for (int line = 1; line <= 2; ++line) {
+        PlanRow row = Row(line, QStringLiteral("S%1").arg(line), QStringLiteral("%1.jpg").arg(line),
+                          Facts(PhotoFacts::Kind::Jpeg, 600, 900));
+        row.studentExists = true;
+        plan.rows << row;
+    }
+    EXPECT_FALSE(plan.HasWarnings());
+    EXPECT_EQ(PlanSummary(plan), QStringLiteral("共 2 名学生；没有发现问题"));
+
+    // No row has a warning, yet the plan is not without problems.
+    plan.notices << QStringLiteral("第 1–2 行的照片可能整体错位一行") << QStringLiteral("a<b> & c");
+    EXPECT_TRUE(plan.HasWarnings());
+    const QString summary = QStringLiteral("共 2 名学生\n第 1–2 行的照片可能整体错位一行\na<b> & c");
+    EXPECT_EQ(PlanSummary(plan), summary);
+
+    EXPECT_EQ(PlanTable(plan).section(QStringLiteral("\n\n"), 1), summary);
+    const QString html = QString::fromUtf8(ProofSheetHtml(plan));
+    const QRegularExpression bold(QStringLiteral("<p><b>(.*?)</b></p>"));
+    EXPECT_EQ(HtmlText(bold.match(html).captured(1)), summary);
+    const TProofSheet sheet(plan);
+    EXPECT_TRUE(sheet.ui.Label1->text().startsWith(summary + u'\n')) << sheet.ui.Label1->text().toStdString();
 }
 
 } // namespace

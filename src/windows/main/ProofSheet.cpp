@@ -2,17 +2,23 @@
 
 #include "assignment/AssignmentPlan.h"
 #include "assignment/PlanRowView.h"
+#include "faces/FaceDetector.h"
 #include "widgets/CentreOnScreen.h"
 #include "widgets/FitToScreen.h"
 
+#include <QCheckBox>
 #include <QEvent>
 #include <QHeaderView>
 #include <QScreen>
 
 #include <algorithm>
 
-TProofSheet::TProofSheet(const AssignmentPlan& plan, QWidget* parent)
-    : QDialog(parent), thumbnails_(kThumbnailBox), model_(plan, thumbnails_)
+TProofSheet::TProofSheet(const AssignmentPlan& plan, QWidget* parent, std::filesystem::path faceModel)
+    : QDialog(parent),
+      shown_(plan),
+      faceModel_(std::move(faceModel)),
+      thumbnails_(kThumbnailBox),
+      model_(shown_, thumbnails_)
 {
     ui.setupUi(this);
     setWindowTitle(QStringLiteral("核对"));
@@ -22,10 +28,7 @@ TProofSheet::TProofSheet(const AssignmentPlan& plan, QWidget* parent)
     setSizeGripEnabled(true);
     const QSize screenArea = screen() ? screen()->availableGeometry().size() : kSmallestSize;
     resize(SizeWithinScreen(*this, (screenArea * 0.9).expandedTo(kSmallestSize)));
-    QString summary = PlanSummary(plan);
-    if (plan.HasWarnings())
-        summary += QStringLiteral("\n有提示的学生排在最前面，请逐一核对照片和学籍号是否对应。");
-    ui.Label1->setText(summary);
+    ShowSummary(QStringLiteral("正在检查照片中的人脸……"));
 
     ui.Grid1->setModel(&model_);
     ui.Grid1->setIconSize(kThumbnailBox);
@@ -49,6 +52,71 @@ TProofSheet::TProofSheet(const AssignmentPlan& plan, QWidget* parent)
 
     connect(ui.Button1, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui.Button2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui.CheckBox1, &QCheckBox::toggled, this, &TProofSheet::EnableApproval);
+    EnableApproval();
+}
+
+TProofSheet::~TProofSheet()
+{
+    stopChecks_ = true;
+    if (checks_.joinable())
+        checks_.join();
+}
+
+std::filesystem::path TProofSheet::DefaultFaceModel()
+{
+    return FaceDetector::DefaultCascadeFile();
+}
+
+void TProofSheet::ShowSummary(const QString& more)
+{
+    QString summary = PlanSummary(shown_);
+    if (shown_.HasWarnings())
+        summary += QStringLiteral("\n有提示的学生排在最前面，请逐一核对照片和学籍号是否对应。");
+    if (!more.isEmpty())
+        summary += u'\n' + more;
+    ui.Label1->setText(summary);
+}
+
+void TProofSheet::StartFaceChecks()
+{
+    if (checks_.joinable() || facesChecked_)
+        return;
+    // The worker reads its own copy: the sheet's changes when the result arrives.
+    checks_ = std::thread([this, plan = shown_, model = faceModel_] {
+        const FaceSurvey survey = SurveyFaces(
+            plan, model,
+            [this](qsizetype done, qsizetype total) {
+                QMetaObject::invokeMethod(
+                    this, [this, done, total] { ShowProgress(done, total); }, Qt::QueuedConnection);
+            },
+            &stopChecks_);
+        if (!stopChecks_)
+            QMetaObject::invokeMethod(
+                this, [this, survey] { TakeFaceChecks(survey); }, Qt::QueuedConnection);
+    });
+}
+
+void TProofSheet::ShowProgress(qsizetype done, qsizetype total)
+{
+    if (!facesChecked_)
+        ShowSummary(QStringLiteral("正在检查照片中的人脸（%1/%2）……").arg(done).arg(total));
+}
+
+void TProofSheet::TakeFaceChecks(const FaceSurvey& survey)
+{
+    shiftNotices_ = ApplyFaceChecks(shown_, survey);
+    facesChecked_ = true;
+    model_.Show(shown_);
+    ShowSummary({});
+    ui.CheckBox1->setVisible(shiftNotices_ > 0);
+    EnableApproval();
+    emit FacesChecked();
+}
+
+void TProofSheet::EnableApproval()
+{
+    ui.Button1->setEnabled(facesChecked_ && (shiftNotices_ == 0 || ui.CheckBox1->isChecked()));
 }
 
 bool TProofSheet::eventFilter(QObject* watched, QEvent* event)
@@ -78,6 +146,7 @@ void TProofSheet::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     // Larger than the main window, it is placed on the screen rather than over it.
     CentreOnScreen(*this);
+    StartFaceChecks();
 }
 
 bool ProofSheetReview::Approve(QWidget* owner, const AssignmentPlan& plan)

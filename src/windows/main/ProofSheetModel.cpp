@@ -9,6 +9,15 @@
 ProofSheetModel::ProofSheetModel(const AssignmentPlan& plan, ThumbnailCache& thumbnails, QObject* parent)
     : QAbstractTableModel(parent), thumbnails_(thumbnails)
 {
+    Show(plan);
+    connect(&thumbnails_, &ThumbnailCache::Ready, this, &ProofSheetModel::ThumbnailReady);
+}
+
+void ProofSheetModel::Show(const AssignmentPlan& plan)
+{
+    beginResetModel();
+    views_.clear();
+    cellsOfFile_.clear();
     for (const qsizetype planRow : plan.ProofOrder()) {
         const PlanRowView& view = views_.emplace_back(ViewOfPlanRow(plan.rows[planRow]));
         for (int column = 0; column < kPlanColumnCount; ++column) {
@@ -16,7 +25,7 @@ ProofSheetModel::ProofSheetModel(const AssignmentPlan& plan, ThumbnailCache& thu
                 cellsOfFile_.insert(view.cells[column].photo, index(static_cast<int>(views_.size() - 1), column));
         }
     }
-    connect(&thumbnails_, &ThumbnailCache::Ready, this, &ProofSheetModel::ThumbnailReady);
+    endResetModel();
 }
 
 int ProofSheetModel::rowCount(const QModelIndex& parent) const

@@ -18,6 +18,10 @@ public:
     // Both must outlive the model.
     ProofSheetModel(const AssignmentPlan& plan, ThumbnailCache& thumbnails, QObject* parent = nullptr);
 
+    // Shows `plan` instead, its rows in their new order (the face checks
+    // add warnings after the sheet has opened).
+    void Show(const AssignmentPlan& plan);
+
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;

@@ -429,6 +429,14 @@ TEST_F(MainWindowRun, ProofSheetPutsWarningsFirstFillsInThumbnailsAndAnswersWith
         QCoreApplication::processEvents();
         EXPECT_GE(sheet.ui.Grid1->columnWidth(photoColumn), narrowPhoto + 250);
         EXPECT_EQ(sheet.ui.Grid1->columnWidth(codeColumn), code);
+        // "确定设置" waits for the face checks, which add their warnings.
+        if (!sheet.FacesAreChecked()) {
+            EXPECT_FALSE(sheet.ui.Button1->isEnabled());
+            QSignalSpy checked(&sheet, &TProofSheet::FacesChecked);
+            EXPECT_TRUE(checked.wait(60000));
+        }
+        EXPECT_TRUE(sheet.ui.Button1->isEnabled());
+        EXPECT_FALSE(sheet.ui.CheckBox1->isVisible());
         QTest::mouseClick(approve ? sheet.ui.Button1 : sheet.ui.Button2, Qt::LeftButton);
         EXPECT_EQ(sheet.result(), approve ? QDialog::Accepted : QDialog::Rejected);
     }

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "faces/PortraitExamination.h"
+
+#include <QString>
+
+enum class PlanWarning;
+
+// What the face checks measured in a row's photo, for the particulars of
+// their warnings.
+struct FaceFindings {
+    FaceTurn turn = FaceTurn::None;
+    int faceHeight = 0;       // pixels of the photo
+    int darkPercent = 0;      // of the face near black
+    int brightPercent = 0;    // of the face near white
+    int sharpnessPercent = 0; // of the batch's median
+    qint64 captureGapSeconds = 0;
+};
+
+// The particulars of a face check's warning ("向右转 90° 后才找到人脸"),
+// empty for other warnings.
+QString FaceParticulars(PlanWarning warning, const FaceFindings& findings);

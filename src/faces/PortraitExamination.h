@@ -1,0 +1,39 @@
+#pragma once
+
+#include "picture/PictureSize.h"
+
+#include <cstdint>
+#include <vector>
+
+class FaceDetector;
+class TBitmap;
+
+// The turn that brings a face upright: a photo stored on its side or upside
+// down without an orientation tag shows its face only after it.
+enum class FaceTurn { None, Right, Half, Left }; // Right: a quarter turn clockwise
+
+// Face crops for recognition are this many pixels square, grey, equalised.
+inline constexpr int kFaceCropSide = 100;
+
+// What a portrait shows of its face, for the proof sheet's face checks.
+struct PortraitExamination {
+    // Faces of about the largest one's size, the largest among them; 0 when
+    // none was found upright or after a turn.
+    int faces = 0;
+    FaceTurn turn = FaceTurn::None;
+    // The largest face's height in the photo's own upright pixels.
+    double faceHeight = 0;
+    // Shares of the face's pixels near black and near white.
+    double darkShare = 0;
+    double brightShare = 0;
+    // Variance of the Laplacian of the face at a fixed size: only comparable
+    // between photos, never an absolute measure.
+    double sharpness = 0;
+    // kFaceCropSide² grey levels of the face, rows top first; empty without a face.
+    std::vector<std::uint8_t> faceCrop;
+};
+
+// Looks at `reduced`, an upright copy of a photo of `upright` size (the
+// photo itself or a reduction, ReducedPhoto.h): for faces upright, then
+// smaller ones, then after a quarter turn either way and a half turn.
+PortraitExamination ExaminePortrait(FaceDetector& detector, const TBitmap& reduced, PictureSize upright);
