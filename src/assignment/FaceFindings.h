@@ -2,9 +2,7 @@
 
 #include "faces/PortraitExamination.h"
 
-#include <QString>
-
-enum class PlanWarning;
+#include <QtGlobal>
 
 // What the face checks measured in a row's photo, for the particulars of
 // their warnings.
@@ -16,7 +14,3 @@ struct FaceFindings {
     int sharpnessPercent = 0; // of the batch's median
     qint64 captureGapSeconds = 0;
 };
-
-// The particulars of a face check's warning ("向右转 90° 后才找到人脸"),
-// empty for other warnings.
-QString FaceParticulars(PlanWarning warning, const FaceFindings& findings);

@@ -1,5 +1,6 @@
+#include "assignment/FaceSurvey.h"
+
 #include "assignment/AssignmentPlan.h"
-#include "assignment/FaceChecks.h"
 #include "faces/FaceDetector.h"
 #include "faces/ReducedPhoto.h"
 #include "picture/TBitmap.h"

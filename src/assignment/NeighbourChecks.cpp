@@ -1,7 +1,7 @@
 #include "assignment/NeighbourChecks.h"
 
 #include "assignment/AssignmentPlan.h"
-#include "assignment/FaceChecks.h"
+#include "assignment/FaceSurvey.h"
 #include "faces/FaceLikeness.h"
 
 #include <algorithm>

@@ -1,5 +1,6 @@
 #include "assignment/PlanRowView.h"
 
+#include "assignment/FaceWarningTexts.h"
 #include "assignment/RunMessages.h"
 #include "assignment/StudentRows.h"
 

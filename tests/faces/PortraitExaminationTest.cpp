@@ -77,8 +77,8 @@ protected:
 
 TEST_F(PortraitExaminationTest, UntouchedPortraitsShowOneUprightClearFace)
 {
-    for (const char* name : {"obama.jpg", "obama2.jpg", "biden.jpg", "obama_backstage_the_white_house.jpg",
-                             "hopper.jpg"}) {
+    for (const char* name :
+         {"obama.jpg", "obama2.jpg", "biden.jpg", "obama_backstage_the_white_house.jpg", "hopper.jpg"}) {
         SCOPED_TRACE(name);
         const PortraitExamination look = Examine(Read(name));
         EXPECT_EQ(look.faces, 1);

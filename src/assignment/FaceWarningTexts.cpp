@@ -1,6 +1,4 @@
-#include "assignment/FaceFindings.h"
-
-#include "assignment/AssignmentPlan.h"
+#include "assignment/FaceWarningTexts.h"
 
 namespace {
 
