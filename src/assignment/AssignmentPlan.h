@@ -18,13 +18,16 @@ enum class PlanWarning {
     UnreadablePhoto = 0x2, // missing, or not a readable JPEG or BMP picture
     OddShape = 0x4,        // far from the 2:3 portrait shape: landscape or square
     HasPhoto = 0x8,        // the student has a photo already; it will be replaced (the journal keeps it)
+    // Codes compared as the database compares them:
+    CodeNeedsFolding = 0x10000, // full-width characters or unusual blanks: the database folds them
 };
 Q_DECLARE_FLAGS(PlanWarnings, PlanWarning)
 Q_DECLARE_OPERATORS_FOR_FLAGS(PlanWarnings)
 
 // Every warning kind, in the order they are shown (their texts are in PlanRowView.cpp).
 inline constexpr PlanWarning kAllPlanWarnings[] = {PlanWarning::NoStudent, PlanWarning::UnreadablePhoto,
-                                                   PlanWarning::OddShape, PlanWarning::HasPhoto};
+                                                   PlanWarning::OddShape, PlanWarning::HasPhoto,
+                                                   PlanWarning::CodeNeedsFolding};
 
 // One student of a plan: what the run will do for it and what is there now.
 struct PlanRow {

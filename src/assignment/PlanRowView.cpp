@@ -1,5 +1,6 @@
 #include "assignment/PlanRowView.h"
 
+#include "assignment/CodeFolding.h"
 #include "assignment/RunMessages.h"
 #include "assignment/StudentRows.h"
 
@@ -24,6 +25,8 @@ QStringList WarningTexts(const PlanRow& row)
             texts << WarningText(warning) + QStringLiteral("（") + row.photo.problem + QStringLiteral("）");
         else if (warning == PlanWarning::OddShape)
             texts << WarningText(warning) + QStringLiteral("（%1）").arg(SizeText(row.photo));
+        else if (warning == PlanWarning::CodeNeedsFolding)
+            texts << WarningText(warning) + QStringLiteral("（按“%1”比较）").arg(ShownCode(FoldedCode(row.code)));
         else
             texts << WarningText(warning);
     }
@@ -47,7 +50,9 @@ const ColumnSpec kColumns[] = {
      }},
     {QStringLiteral("学籍号"), 12, false,
      [](const PlanRow& row, const QStringList&) {
-         return PlanCell{ShownCode(row.code), {}};
+         // A code the database folds is marked, so that its odd characters catch the eye.
+         const QString mark = row.warnings.testFlag(PlanWarning::CodeNeedsFolding) ? QStringLiteral("≈") : QString();
+         return PlanCell{mark + ShownCode(row.code), {}};
      }},
     {QStringLiteral("新照片"), 10, true,
      [](const PlanRow& row, const QStringList&) {
@@ -117,6 +122,8 @@ QString WarningText(PlanWarning warning)
         return QStringLiteral("不是 2:3 竖版照片");
     case PlanWarning::HasPhoto:
         return QStringLiteral("已有照片，将被替换（可撤销）");
+    case PlanWarning::CodeNeedsFolding:
+        return QStringLiteral("学籍号含全角字符或特殊空白");
     }
     return {};
 }

@@ -162,8 +162,8 @@ TEST_F(AssignCommand, ExitCodeAndOutputsSayWhetherEveryStudentWasSet)
     const CliResult result = Run({"--install-dir", site.Folder(), "--roster", roster, "--photos", photoFolder});
 
     EXPECT_EQ(result.exitCode, 3) << result.err.toStdString();
-    EXPECT_EQ(result.out, "1 名学生没有设置照片。\n" + kDone
-                              + "\n\n数据库中没有这些学籍号的学生，图片已复制但没有记录被更新（1 名）：003\n");
+    EXPECT_EQ(result.out, "1 名学生没有设置照片。其余 2 名学生的照片已设置，请重新启动IIS。"
+                          "\n\n数据库中没有这些学籍号的学生，图片已复制但没有记录被更新（1 名）：003\n");
     EXPECT_EQ(result.err, QStringLiteral("数据库中没有对应的学生：\n第 3 行 003\n"));
     EXPECT_EQ(site.Photos().value("002"), QStringLiteral("/upload/StudentPhoto/002.jpg"));
 }
