@@ -1,5 +1,7 @@
 #include "assignment/AssignmentPlan.h"
 
+#include "assignment/AssignmentRun.h"
+#include "assignment/CodeFolding.h"
 #include "assignment/PhotoPairing.h"
 #include "assignment/RunMessages.h"
 #include "assignment/SamePictureChecks.h"
@@ -67,7 +69,7 @@ void DescribeRepeats(const QList<QPair<QString, QList<qsizetype>>>& groups, cons
 
 std::optional<AssignmentOutcome> CheckRepeats(const AssignmentInput& input)
 {
-    const auto codes = Repeats(input.codes, StudentCodeKey);
+    const auto codes = Repeats(input.codes, DuplicateCodeKey);
     const auto photos = Repeats(input.photoNames, FileNameKey);
     if (codes.isEmpty() && photos.isEmpty())
         return std::nullopt;
@@ -134,6 +136,8 @@ PlanRow MakeRow(const AssignmentInput& input, const QString& sitePhotoFolder,
         row.warnings |= PlanWarning::OddShape;
     if (row.destinationExists || (row.studentExists && !row.currentPhoto.toString().isEmpty()))
         row.warnings |= PlanWarning::HasPhoto;
+    if (CodeNeedsFolding(row.code))
+        row.warnings |= PlanWarning::CodeNeedsFolding;
     return row;
 }
 
@@ -233,6 +237,8 @@ PlanOutcome MakeAssignmentPlan(const AssignmentInput& givenInput, TADOQuery& que
                                          .arg(QDir::toNativeSeparators(plan.sitePhotoFolder))
                                          .toStdString());
         }
+        // Never a link out of the site, as the run would refuse it.
+        OpenPhotoFolder(plan.installationFolder);
         // One reading of Web.config gives both, so they always agree.
         const ConnectionSettings settings = SiteConnectionSettings(plan.installationFolder);
         plan.connectionString = BuildConnectionString(settings);

@@ -35,6 +35,8 @@ enum class PlanWarning {
     Blurred = 0x400000,         // far less sharp than the batch's other photos
     LikelyRetake = 0x800000,    // near the same face as the row above: a retake kept by mistake?
     LongCaptureGap = 0x1000000, // taken much longer after the row above than the rest: a student skipped?
+    // Codes compared as the database compares them:
+    CodeNeedsFolding = 0x80, // full-width characters or unusual blanks: the database folds them
 };
 Q_DECLARE_FLAGS(PlanWarnings, PlanWarning)
 Q_DECLARE_OPERATORS_FOR_FLAGS(PlanWarnings)
@@ -46,7 +48,9 @@ inline constexpr PlanWarning kAllPlanWarnings[] = {
     // Face checks
     PlanWarning::NoFace, PlanWarning::SeveralFaces, PlanWarning::TurnedFace, PlanWarning::SmallFace,
     PlanWarning::DarkFace, PlanWarning::BrightFace, PlanWarning::Blurred, PlanWarning::LikelyRetake,
-    PlanWarning::LongCaptureGap};
+    PlanWarning::LongCaptureGap,
+    // Codes compared as the database compares them
+    PlanWarning::CodeNeedsFolding};
 
 // One student of a plan: what the run will do for it and what is there now.
 struct PlanRow {

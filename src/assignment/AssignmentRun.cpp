@@ -7,8 +7,12 @@
 #include "assignment/RunJournal.h"
 #include "assignment/RunMessages.h"
 #include "assignment/SiteConfig.h"
+#include "assignment/SiteIdentity.h"
+#include "assignment/SiteLock.h"
 #include "assignment/StudentRows.h"
+#include "files/FileSystemPath.h"
 #include "files/RegularFile.h"
+#include "files/SystemErrorText.h"
 #include "platform/database/TADOQuery.h"
 
 #include <QDir>
@@ -32,7 +36,20 @@ struct Prepared {
     QByteArray photo;
     JournalEntry entry;
     QString notCopiedReason; // set: the student is passed over
+    bool changedSincePlan = false;
+    std::optional<EntryFacts> replaced; // the destination as it was read
 };
+
+// The photo folder and the callbacks every student's copy uses.
+struct Site {
+    FolderHandle photoFolder;
+    const RunSettings& settings;
+};
+
+QString DestinationName(const PlanRow& row)
+{
+    return row.code + QStringLiteral(".jpg");
+}
 
 // No portrait photo is anywhere near this large; reading stops there.
 constexpr qint64 kMaxPhotoBytes = qint64{256} << 20;
@@ -53,7 +70,35 @@ std::optional<QByteArray> ReadPhotoFile(const QString& path, QString& problem)
     }
 }
 
-void PrepareStudent(Prepared& student, const QHash<QString, StudentRow>& students, RunJournal* journal)
+// The destination's present bytes, read through the handle that was
+// checked to be a regular file; nothing when there is no file. A link, a
+// folder or a pipe there is never opened: `problem` says so.
+std::optional<QByteArray> ReadDestination(Prepared& student, const Site& site, QString& problem)
+{
+    const PlanRow& row = *student.row;
+    const std::string name = NativeName(DestinationName(row));
+    std::error_code error;
+    const EntryFacts facts = site.photoFolder.Look(name, error);
+    if (!error && facts.kind == EntryFacts::Kind::Missing)
+        return std::nullopt;
+    if (site.settings.beforeOpeningDestination)
+        site.settings.beforeOpeningDestination(row.destination);
+    FileHandle file = error ? FileHandle() : site.photoFolder.OpenForReading(name, error);
+    std::optional<QByteArray> bytes;
+    if (!error)
+        bytes = QByteArray::fromStdString(file.ReadAll(std::uint64_t(kMaxPhotoBytes), error));
+    if (!error)
+        student.replaced = file.Facts(error);
+    if (error) {
+        problem = error == FileRule::NotRegular
+                      ? QStringLiteral("目标 %1 不是普通文件，没有替换").arg(QDir::toNativeSeparators(row.destination))
+                      : QStringLiteral("原有照片无法读取（%1），没有替换").arg(SystemErrorText(error));
+    }
+    return bytes;
+}
+
+void PrepareStudent(Prepared& student, const QHash<QString, StudentRow>& students, const Site& site,
+                    RunJournal* journal)
 {
     const PlanRow& row = *student.row;
     // What the plan found no picture in is never installed as a student's
@@ -68,26 +113,23 @@ void PrepareStudent(Prepared& student, const QHash<QString, StudentRow>& student
         student.notCopiedReason = QStringLiteral("图片 %1 无法读取（%2）").arg(row.photoName, problem);
         return;
     }
+    // What was shown is what is written.
+    if (PhotoHash(*photo) != row.photo.contentHash) {
+        student.changedSincePlan = true;
+        student.notCopiedReason = row.photo.contentHash.isEmpty()
+                                      ? QStringLiteral("图片 %1 在核对时无法读取，没有写入").arg(row.photoName)
+                                      : QStringLiteral("图片 %1 在核对之后被改动过，没有写入").arg(row.photoName);
+        return;
+    }
     student.photo = *photo;
 
-    // A link or a folder planted at the destination would lead the copy
-    // elsewhere; only a regular file is ever replaced.
-    const QFileInfo destination(row.destination);
-    if (destination.isSymLink() || (destination.exists() && !destination.isFile())) {
-        student.notCopiedReason =
-            QStringLiteral("目标 %1 不是普通文件，没有替换").arg(QDir::toNativeSeparators(row.destination));
+    const std::optional<QByteArray> oldFile = ReadDestination(student, site, problem);
+    if (!problem.isEmpty()) {
+        student.notCopiedReason = problem;
         return;
     }
     if (!journal)
         return;
-    std::optional<QByteArray> oldFile;
-    if (destination.exists()) {
-        oldFile = ReadPhotoFile(row.destination, problem);
-        if (!oldFile) {
-            student.notCopiedReason = QStringLiteral("原有照片无法读取（%1），没有替换").arg(problem);
-            return;
-        }
-    }
     student.entry.line = row.line;
     student.entry.code = row.code;
     if (const auto found = students.constFind(row.code); found != students.cend())
@@ -98,12 +140,13 @@ void PrepareStudent(Prepared& student, const QHash<QString, StudentRow>& student
 }
 
 // Reads the photos of the next batch and journals what they replace.
-QList<Prepared> PrepareBatch(const AssignmentPlan& plan, qsizetype& next, TADOQuery& query, RunJournal* journal)
+QList<Prepared> PrepareBatch(const AssignmentPlan& plan, qsizetype& next, TADOQuery& query, const Site& site,
+                             RunJournal* journal)
 {
     QList<Prepared> batch;
     qint64 bytes = 0;
     while (next < plan.rows.size() && batch.size() < kBatchStudents && bytes < kBatchBytes) {
-        batch << Prepared{&plan.rows[next++], {}, {}, {}};
+        batch << Prepared{&plan.rows[next++], {}, {}, {}, false, {}};
         bytes += QFileInfo(batch.last().row->source).size();
     }
     QHash<QString, StudentRow> students;
@@ -115,17 +158,18 @@ QList<Prepared> PrepareBatch(const AssignmentPlan& plan, qsizetype& next, TADOQu
         students = ReadStudentRows(query, codes);
     }
     for (Prepared& student : batch)
-        PrepareStudent(student, students, journal);
+        PrepareStudent(student, students, site, journal);
     if (journal)
         journal->Sync();
     return batch;
 }
 
 // Puts the photo in place; the error, or nothing.
-QString WritePhoto(const QString& destination, const QByteArray& bytes, const NewFileName& newFileName)
+QString WritePhoto(const Prepared& student, const Site& site)
 {
     try {
-        ReplaceFile(destination, bytes, newFileName);
+        ReplaceFile(site.photoFolder, DestinationName(*student.row), student.photo, student.replaced,
+                    site.settings.newFileName, site.settings.beforeRename);
     } catch (const EReplaceFileError& error) {
         return QString::fromStdString(error.what());
     }
@@ -140,6 +184,10 @@ StudentNote NoteOf(const PlanRow& row, const QString& reason = {})
 QString NotSetSections(const AssignmentOutcome& outcome)
 {
     QStringList sections;
+    if (!outcome.changedSincePlan.isEmpty())
+        sections << QStringLiteral("图片在核对之后被改动过，没有复制，数据库中的记录未改动（%1 名）：")
+                            .arg(outcome.changedSincePlan.size())
+                        + ShortCodeList(outcome.changedSincePlan);
     if (!outcome.notCopied.isEmpty())
         sections << QStringLiteral("图片未能复制，数据库中的记录未改动（%1 名）：").arg(outcome.notCopied.size())
                         + ShortCodeList(outcome.notCopied);
@@ -153,6 +201,8 @@ QString NotSetSections(const AssignmentOutcome& outcome)
 QString NotSetDetails(const AssignmentOutcome& outcome)
 {
     QStringList details;
+    if (!outcome.changedSincePlan.isEmpty())
+        details << QStringLiteral("图片在核对之后被改动过：\n") + StudentLines(outcome.changedSincePlan);
     if (!outcome.notCopied.isEmpty())
         details << QStringLiteral("图片未能复制：\n") + StudentLines(outcome.notCopied);
     if (!outcome.noRowChanged.isEmpty())
@@ -168,9 +218,14 @@ void Complete(AssignmentOutcome& outcome)
         outcome.statusText = kDoneStatus;
         return;
     }
-    const qsizetype notSet = outcome.notCopied.size() + outcome.noRowChanged.size();
-    outcome.message = QStringLiteral("%1 名学生没有设置照片。\n").arg(notSet) + kDone + QStringLiteral("\n\n")
-                      + NotSetSections(outcome);
+    // "完成" only when every student was set: the count of those who were
+    // not comes first, as on the status panel.
+    const qsizetype notSet = outcome.NotSetCount();
+    outcome.message = QStringLiteral("%1 名学生没有设置照片。").arg(notSet)
+                      + (outcome.studentsSet > 0
+                             ? QStringLiteral("其余 %1 名学生的照片已设置，请重新启动IIS。").arg(outcome.studentsSet)
+                             : QString())
+                      + QStringLiteral("\n\n") + NotSetSections(outcome);
     outcome.details = NotSetDetails(outcome);
     outcome.statusText = QStringLiteral("%1 名学生未设置").arg(notSet);
 }
@@ -179,6 +234,7 @@ void Fail(AssignmentOutcome& outcome, const QString& reason, qsizetype students,
 {
     AssignmentOutcome failed = Failure(reason);
     failed.notCopied = outcome.notCopied;
+    failed.changedSincePlan = outcome.changedSincePlan;
     failed.noRowChanged = outcome.noRowChanged;
     failed.copiedWithoutRow = outcome.copiedWithoutRow;
     failed.studentsDone = outcome.studentsDone;
@@ -204,6 +260,22 @@ void Fail(AssignmentOutcome& outcome, const QString& reason, qsizetype students,
 
 } // namespace
 
+FolderHandle OpenPhotoFolder(const QString& installationFolder)
+{
+    std::error_code error;
+    FolderHandle folder = FolderHandle::OpenWithin(FileSystemPath(installationFolder),
+                                                   FileSystemPath(QStringLiteral("upload/StudentPhoto")), false, error);
+    if (error) {
+        throw std::runtime_error(QStringLiteral("网站的照片文件夹 %1 %2")
+                                     .arg(QDir::toNativeSeparators(SitePhotoFolder(installationFolder)),
+                                          error == FileRule::LeadsOutside
+                                              ? QStringLiteral("是指向网站之外的链接，不予写入")
+                                              : QStringLiteral("无法打开：") + SystemErrorText(error))
+                                     .toStdString());
+    }
+    return folder;
+}
+
 QString PhotoWebPath(const QString& code)
 {
     return QStringLiteral("/upload/StudentPhoto/") + code + QStringLiteral(".jpg");
@@ -213,8 +285,20 @@ AssignmentOutcome RunAssignment(const AssignmentPlan& plan, TADOQuery& query, co
 {
     AssignmentOutcome outcome;
     std::unique_ptr<RunJournal> journal;
+    SiteLock lock;
+    if (settings.journal && !plan.rows.isEmpty()) {
+        try {
+            lock = SiteLock::Take(*settings.journal, plan.installationFolder);
+        } catch (const ESiteBusy& busy) {
+            return Refusal(QString::fromStdString(busy.what()));
+        } catch (const EJournalError&) {
+            // Without a journal folder there is no journal either: the run
+            // asks below whether to go on without one.
+        }
+    }
     bool started = false;
     try {
+        const Site site{OpenPhotoFolder(plan.installationFolder), settings};
         const QString connectionString = SiteConnectionString(plan.installationFolder);
         if (connectionString != plan.connectionString)
             throw std::runtime_error("网站的 Web.config 在核对之后改变了，请重新设置");
@@ -234,14 +318,14 @@ AssignmentOutcome RunAssignment(const AssignmentPlan& plan, TADOQuery& query, co
         started = true;
 
         for (qsizetype next = 0; next < plan.rows.size();) {
-            const QList<Prepared> batch = PrepareBatch(plan, next, query, journal.get());
+            const QList<Prepared> batch = PrepareBatch(plan, next, query, site, journal.get());
             for (const Prepared& student : batch) {
                 const PlanRow& row = *student.row;
                 QString reason = student.notCopiedReason;
                 if (reason.isEmpty())
-                    reason = WritePhoto(row.destination, student.photo, settings.newFileName);
+                    reason = WritePhoto(student, site);
                 if (!reason.isEmpty()) {
-                    outcome.notCopied << NoteOf(row, reason);
+                    (student.changedSincePlan ? outcome.changedSincePlan : outcome.notCopied) << NoteOf(row, reason);
                     if (journal && student.entry.line != 0)
                         journal->Done(student.entry, PhotoCopy::NotCopied, 0);
                 } else {
@@ -262,12 +346,12 @@ AssignmentOutcome RunAssignment(const AssignmentPlan& plan, TADOQuery& query, co
         }
         query.Close();
         if (journal)
-            journal->Finish(RunEnding::Completed);
+            journal->Finish(RunEnding::Completed, outcome.studentsSet, plan.rows.size() - outcome.studentsSet);
     } catch (const std::exception& error) {
         query.Close();
         if (journal) {
             try {
-                journal->Finish(RunEnding::Failed);
+                journal->Finish(RunEnding::Failed, outcome.studentsSet, plan.rows.size() - outcome.studentsSet);
             } catch (const EJournalError&) {
                 // The journal as it stands still undoes the run: it only
                 // lacks the word that the run ended.
@@ -283,7 +367,8 @@ AssignmentOutcome RunAssignment(const AssignmentPlan& plan, TADOQuery& query, co
     if (outcome.result != AssignmentOutcome::Result::Failed)
         Complete(outcome);
     if (journal) {
-        outcome.prunedRuns = PruneJournals(*settings.journal, journal->Id());
+        outcome.prunedRuns =
+            PruneJournals(*settings.journal, journal->Id(), JournalFormat::SiteFolderName(plan.installationFolder));
         if (!outcome.prunedRuns.isEmpty()) {
             outcome.message += QStringLiteral("\n\n以下较早的设置记录已删除，不能再撤销：")
                                + outcome.prunedRuns.join(QStringLiteral("、"));

@@ -11,6 +11,10 @@ class JournalStore;
 class TADOQuery;
 struct AssignmentPlan;
 
+// The site's photo folder, opened without following a link out of the
+// installation folder. Throws std::runtime_error naming the folder.
+FolderHandle OpenPhotoFolder(const QString& installationFolder);
+
 // The web path the application shows a student's photo under.
 QString PhotoWebPath(const QString& code);
 
@@ -27,13 +31,21 @@ struct RunSettings {
     // without one (the run cannot be undone then); without an answer, or
     // with false, the run fails before it changes anything.
     std::function<bool(const QString& reason)> continueWithoutJournal = {};
+    // Tests only: called between looking at a destination and opening it,
+    // and between writing a new photo file and renaming it into place, to
+    // swap something in at that moment.
+    std::function<void(const QString& destination)> beforeOpeningDestination = {};
+    std::function<void(const QString& newFile)> beforeRename = {};
 };
 
-// Carries out `plan` (AssignmentPlan.h) exactly: connects to the site's
-// database anew and proves it on the organization table, then, student by
-// student in roster order, copies the photo byte for byte over the
-// destination (a new file renamed into place, never through a link) and
-// writes its web path into the student's row. Before any change the journal
+// Carries out `plan` (AssignmentPlan.h) exactly: takes the site's lock
+// (SiteLock.h; a run or undo of the site under way makes it refuse),
+// connects to the site's database anew and proves it on the organization
+// table, then, student by student in roster order, copies the photo byte for
+// byte over the destination (a new file renamed into place, never through a
+// link) and writes its web path into the student's row. The bytes copied are
+// the ones read and checked against the hash the plan took: a photo changed
+// since the plan was shown is not written. Before any change the journal
 // takes the student's old photo file and column value. A photo that cannot
 // be copied leaves its row alone and the run goes on; any other error ends
 // the run where it is, with what was done before it kept. `query` is closed

@@ -63,6 +63,9 @@ struct AssignmentOutcome {
     QList<StudentNote> notCopied;
     // Students whose statement changed no row: no such student in the table.
     QList<StudentNote> noRowChanged;
+    // Students whose photo changed between the plan and the run: neither
+    // copied nor written.
+    QList<StudentNote> changedSincePlan;
     // A failed run's student whose photo was copied but whose row was not written.
     std::optional<StudentNote> copiedWithoutRow;
     // Students gone through, as the gauge shows them, and of those the ones
@@ -75,5 +78,6 @@ struct AssignmentOutcome {
     QStringList prunedRuns;
 
     // True when every student's photo was copied and its row written.
-    bool EverythingSet() const { return result == Result::Completed && notCopied.isEmpty() && noRowChanged.isEmpty(); }
+    bool EverythingSet() const { return result == Result::Completed && NotSetCount() == 0; }
+    qsizetype NotSetCount() const { return notCopied.size() + changedSincePlan.size() + noRowChanged.size(); }
 };

@@ -1,10 +1,10 @@
 #include "assignment/JournalFormat.h"
 
 #include "assignment/SiteIdentity.h"
+#include "files/SystemErrorText.h"
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QFileDevice>
 
 namespace {
 
@@ -14,6 +14,11 @@ QString Escape(QString field)
         .replace(u'\t', QStringLiteral("%09"))
         .replace(u'\r', QStringLiteral("%0D"))
         .replace(u'\n', QStringLiteral("%0A"));
+}
+
+QByteArray Check(const QByteArray& bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().left(16);
 }
 
 QString Unescape(const QString& field)
@@ -31,12 +36,39 @@ QString SiteFolderName(const QString& installationFolder)
     return QString::fromLatin1(QCryptographicHash::hash(site.toUtf8(), QCryptographicHash::Sha256).toHex().left(16));
 }
 
-QByteArray Line(const QStringList& fields)
+QByteArray PlainLine(const QStringList& fields)
 {
     QStringList escaped;
     for (const QString& field : fields)
         escaped << Escape(field);
     return (escaped.join(u'\t') + u'\n').toUtf8();
+}
+
+QByteArray Line(const QStringList& fields, QByteArray& chain)
+{
+    QByteArray line = PlainLine(fields);
+    line.chop(1);
+    const QByteArray check = Check(line);
+    chain = Check(chain + check);
+    return line + '\t' + check + '\t' + chain + '\n';
+}
+
+ReadRecord Record(const QByteArray& line, const QByteArray& chain)
+{
+    ReadRecord record;
+    const qsizetype chainStart = line.lastIndexOf('\t');
+    const qsizetype checkStart = chainStart > 0 ? line.lastIndexOf('\t', chainStart - 1) : -1;
+    if (checkStart < 0) {
+        record.fields = Fields(line);
+        return record;
+    }
+    const QByteArray content = line.left(checkStart);
+    const QByteArray check = line.mid(checkStart + 1, chainStart - checkStart - 1);
+    record.chain = line.mid(chainStart + 1);
+    record.fields = Fields(content);
+    record.intact = Check(content) == check;
+    record.chained = record.intact && Check(chain + check) == record.chain;
+    return record;
 }
 
 QStringList Fields(const QByteArray& line)
@@ -57,9 +89,15 @@ QString OldFileField(const std::optional<JournalEntry::SavedFile>& saved)
 std::optional<JournalEntry::SavedFile> ParseOldFile(const QString& field)
 {
     const QStringList parts = field.split(u':');
+    bool offsetRead = false;
+    bool lengthRead = false;
     if (parts.size() != 3)
         return std::nullopt;
-    return JournalEntry::SavedFile{parts[0].toLongLong(), parts[1].toLongLong(), parts[2].toLatin1()};
+    const JournalEntry::SavedFile saved{parts[0].toLongLong(&offsetRead), parts[1].toLongLong(&lengthRead),
+                                        parts[2].toLatin1()};
+    if (!offsetRead || !lengthRead || saved.offset < 0 || saved.length < 0)
+        return std::nullopt;
+    return saved;
 }
 
 QString OldPhotoField(const std::optional<QVariant>& photo)
@@ -80,10 +118,10 @@ std::optional<QVariant> ParseOldPhoto(const QString& field)
     return QVariant(field.mid(1));
 }
 
-void Fail(const QString& what, const QFileDevice& file)
+void Fail(const QString& what, const QString& path, const std::error_code& error)
 {
     throw EJournalError(QStringLiteral("撤销记录 %1 %2：%3")
-                            .arg(QDir::toNativeSeparators(file.fileName()), what, file.errorString())
+                            .arg(QDir::toNativeSeparators(path), what, SystemErrorText(error))
                             .toStdString());
 }
 

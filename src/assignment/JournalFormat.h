@@ -9,9 +9,7 @@
 
 #include <optional>
 #include <stdexcept>
-
-class QFileDevice;
-class QIODevice;
+#include <system_error>
 
 // The journal of assignment runs: for every student a run changes, what was
 // there before (the old photo file and the old photo column value) and what
@@ -22,6 +20,8 @@ class QIODevice;
 // On disk, under the data folder (JournalStore::DefaultDataFolder):
 //
 //   journal/<site>/site.txt          the site's installation folder
+//   journal/<site>/lock              held by the run or undo under way (SiteLock.h)
+//   journal/<site>/pruned.txt        runs removed to make room: id, time removed
 //   journal/<site>/<run>/journal.txt one line per entry, appended, never rewritten
 //   journal/<site>/<run>/old-photos.bin  the old photo files, one after another
 //
@@ -29,16 +29,20 @@ class QIODevice;
 // installation folder; <run> is the run's start time, yyyyMMdd-HHmmss (with
 // -0002, -0003 … when two runs start within a second), so names sort by time.
 // journal.txt is UTF-8; its fields are separated by a tab, and "%", tab, CR
-// and LF inside a field are written %25, %09, %0D and %0A:
+// and LF inside a field are written %25, %09, %0D and %0A. Every line ends
+// with two more fields: the record's own check (the first 16 hex digits of
+// the SHA-256 of the line before it) and the journal's running hash (of the
+// previous line's running hash and this line's check), so that a record
+// edited, removed, added or moved shows:
 //
-//   journal  1
+//   journal  2
 //   site     <installation folder>
 //   database <server / database>
 //   started  <ISO 8601 time>
 //   students <number of students in the plan>
 //   intent   <line> <code> <old file> <old photo> <new file hash> <new photo>
 //   done     <line> <code> copied|notcopied <rows changed>
-//   finished <time> completed|failed
+//   finished <time> completed|failed <students set> <students not set>
 //   undone   <line> <code>
 //   undo-finished <time>
 //
@@ -67,15 +71,35 @@ inline const QString kJournalsFolder = QStringLiteral("journal");
 inline const QString kSiteFile = QStringLiteral("site.txt");
 inline const QString kLinesFile = QStringLiteral("journal.txt");
 inline const QString kOldPhotosFile = QStringLiteral("old-photos.bin");
+inline const QString kLockFile = QStringLiteral("lock");
+inline const QString kPrunedFile = QStringLiteral("pruned.txt");
+inline const QString kVersion = QStringLiteral("2");
+// Far more than the journal of the largest school's run (30,000 students
+// take about 10 MiB); a larger file is not a journal of ours.
+inline constexpr qint64 kMaxLinesBytes = qint64{64} << 20;
+inline constexpr qint64 kMaxSmallFileBytes = qint64{64} << 10;
 // A run's id is its start time in this format (and perhaps "-0002" …).
 inline const QString kRunIdTime = QStringLiteral("yyyyMMdd-HHmmss");
 
 // <site>: the name of a site's folder.
 QString SiteFolderName(const QString& installationFolder);
 
-// One line of journal.txt, with its line end.
-QByteArray Line(const QStringList& fields);
-// The fields of one line of journal.txt, without its line end.
+// One line of journal.txt, with its checks and its line end; `chain` is the
+// running hash of the line before and becomes this line's.
+QByteArray Line(const QStringList& fields, QByteArray& chain);
+
+// One line of journal.txt read back.
+struct ReadRecord {
+    QStringList fields;
+    bool intact = false;  // its own check holds
+    bool chained = false; // it follows the line before it
+    QByteArray chain;     // its running hash, as written
+};
+// Reads one line (without its line end) that follows a line of running hash `chain`.
+ReadRecord Record(const QByteArray& line, const QByteArray& chain);
+
+// The plain fields of a small file of tab-separated lines (pruned.txt).
+QByteArray PlainLine(const QStringList& fields);
 QStringList Fields(const QByteArray& line);
 
 QString OldFileField(const std::optional<JournalEntry::SavedFile>& saved);
@@ -84,6 +108,6 @@ QString OldPhotoField(const std::optional<QVariant>& photo);
 std::optional<QVariant> ParseOldPhoto(const QString& field);
 
 // Throws EJournalError: "撤销记录 FILE WHAT：the system's reason".
-[[noreturn]] void Fail(const QString& what, const QFileDevice& file);
+[[noreturn]] void Fail(const QString& what, const QString& path, const std::error_code& error);
 
 } // namespace JournalFormat

@@ -15,13 +15,28 @@ QString JournalRun::StartedText() const
     return RunTimeText(started);
 }
 
+QStringList JournalRun::Damage() const
+{
+    QStringList damage;
+    if (!unusable.isEmpty())
+        damage << unusable;
+    damage << problems;
+    for (const JournalEntry& entry : entries) {
+        if (!entry.damage.isEmpty())
+            damage << QStringLiteral("第 %1 行学生 %2：%3").arg(entry.line).arg(entry.code, entry.damage);
+    }
+    return damage;
+}
+
 QString JournalRun::StateText() const
 {
+    if (!unusable.isEmpty())
+        return QStringLiteral("记录已损坏");
     if (undone)
         return QStringLiteral("已撤销");
     switch (state) {
     case State::Complete:
-        return QStringLiteral("完整");
+        return studentsNotSet > 0 ? QStringLiteral("部分完成") : QStringLiteral("完整");
     case State::Failed:
         return QStringLiteral("失败");
     case State::CutOff:

@@ -24,6 +24,9 @@ struct JournalEntry {
     QString newPhoto;
     bool done = false; // the run got past this student's change
     bool undone = false;
+    // What is wrong with the student's records; empty when they are sound.
+    // Undo touches no student whose records are damaged.
+    QString damage;
 };
 
 // One run as its journal tells it (JournalReading.h reads it back).
@@ -40,14 +43,30 @@ struct JournalRun {
     QDateTime started;
     qsizetype plannedStudents = 0;
     State state = State::CutOff;
+    qsizetype studentsNotSet = 0; // by the run's own count at its end
     QList<JournalEntry> entries;
     bool undone = false; // an undo went through every entry
+    // Why the journal cannot be used at all (not a regular file, too large,
+    // its head damaged); empty when it can.
+    QString unusable;
+    // Damage that no student's records show (a record missing, an unknown
+    // one), "撤销记录第 N 行…" each.
+    QStringList problems;
+    // For appending: the running hash of the last line, and whether the
+    // last line was cut off by a crash.
+    QByteArray lastChain;
+    bool cutOffLine = false;
+    qint64 completeBytes = 0; // journal.txt up to the end of its last whole line
+
+    // Every damage: the journal's own and its students'.
+    QStringList Damage() const;
 
     // The entries an undo still has to look at.
     QList<JournalEntry> EntriesToUndo() const;
     // "2024-01-15 10:30:12"
     QString StartedText() const;
-    // "完整", "失败", "中断" or "已撤销".
+    // "完整", "部分完成" (the run went through, not every student set),
+    // "失败", "中断", "已撤销" or "记录已损坏".
     QString StateText() const;
 };
 

@@ -6,6 +6,8 @@
 struct JournalLimits {
     int runsPerSite = 20;
     qint64 totalBytes = qint64(2) << 30; // all sites together
+    // How long a run or undo waits for another of the same site to end (SiteLock.h).
+    int lockWaitMs = 5000;
 };
 
 // Where the journals of every site lie: one data folder (JournalFormat.h

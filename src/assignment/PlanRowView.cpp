@@ -1,5 +1,6 @@
 #include "assignment/PlanRowView.h"
 
+#include "assignment/CodeFolding.h"
 #include "assignment/FaceWarningTexts.h"
 #include "assignment/RunMessages.h"
 #include "assignment/StudentRows.h"
@@ -39,6 +40,8 @@ QStringList WarningTexts(const PlanRow& row)
             texts << WarningText(warning) + QStringLiteral("（第 %1 行）").arg(LineList(row.currentPhotoOfLines));
         else if (const QString particulars = FaceParticulars(warning, row.faces); !particulars.isEmpty())
             texts << WarningText(warning) + QStringLiteral("（") + particulars + QStringLiteral("）");
+        else if (warning == PlanWarning::CodeNeedsFolding)
+            texts << WarningText(warning) + QStringLiteral("（按“%1”比较）").arg(ShownCode(FoldedCode(row.code)));
         else
             texts << WarningText(warning);
     }
@@ -62,7 +65,9 @@ const ColumnSpec kColumns[] = {
      }},
     {QStringLiteral("学籍号"), 12, false,
      [](const PlanRow& row, const QStringList&) {
-         return PlanCell{ShownCode(row.code), {}};
+         // A code the database folds is marked, so that its odd characters catch the eye.
+         const QString mark = row.warnings.testFlag(PlanWarning::CodeNeedsFolding) ? QStringLiteral("≈") : QString();
+         return PlanCell{mark + ShownCode(row.code), {}};
      }},
     {QStringLiteral("新照片"), 10, true,
      [](const PlanRow& row, const QStringList&) {
@@ -158,6 +163,8 @@ QString WarningText(PlanWarning warning)
         return QStringLiteral("和上一行的照片几乎一样，可能是重拍时多留了一张");
     case PlanWarning::LongCaptureGap:
         return QStringLiteral("和上一张照片的拍摄间隔特别长，可能漏拍了学生");
+    case PlanWarning::CodeNeedsFolding:
+        return QStringLiteral("学籍号含全角字符或特殊空白");
     }
     return {};
 }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "files/FolderHandle.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <stdexcept>
 
 // A file could not be replaced; what() says why, for the user.
@@ -19,16 +22,23 @@ using NewFileName = std::function<QString(const QString& destination, int attemp
 // so that nobody can plant anything under it beforehand.
 QString UnguessableNameBeside(const QString& destination, int attempt);
 
-// Puts `bytes` at `destination` in one step: they are written to a new file
-// beside it, created exclusively (something already under that name, a link
-// or a named pipe, is never opened: the next name is tried) under a name
-// nobody can guess beforehand, which is then renamed over the destination. A link at the destination itself is
-// replaced, never followed. Whoever reads the destination sees the old file
-// or the new one, never a part. A new file gets the usual permissions of new
-// files, a replaced one keeps its own. Nothing is forced to disk: per photo
-// that would cost several times the rest of a run (QSaveFile, which does,
-// makes 5,000 photos take 25 s instead of 5 s); the journal, which must reach
-// the disk before the changes, is forced in batches. Throws EReplaceFileError.
-// Tests give `newFileName` to know the names beforehand.
-void ReplaceFile(const QString& destination, const QByteArray& bytes,
-                 const NewFileName& newFileName = UnguessableNameBeside);
+// Puts `bytes` at the file `name` of `folder` in one step: they are written
+// to a new file beside it, created exclusively (something already under that
+// name, a link or a named pipe, is never opened: the next name is tried)
+// under a name nobody can guess beforehand, which is then renamed over the
+// destination. A link at the destination itself is replaced, never
+// followed; everything happens through the folder's handle and the new
+// file's own, so a link swapped in on the way leads nowhere: the file renamed
+// into place is checked to be the one written, and taken away again when it
+// is not. Whoever reads the destination sees the old file or the new one,
+// never a part. A new file gets the usual permissions of new files; one that
+// replaces `replaced` (the destination as it was read) gets its permissions,
+// set on the new file's handle. Nothing is forced to disk: per photo that
+// would cost several times the rest of a run; the journal, which must reach
+// the disk before the changes, is forced in batches. Throws
+// EReplaceFileError. Tests give `newFileName` to know the names beforehand
+// and `beforeRename` to swap something in between writing and renaming.
+void ReplaceFile(const FolderHandle& folder, const QString& name, const QByteArray& bytes,
+                 const std::optional<EntryFacts>& replaced = std::nullopt,
+                 const NewFileName& newFileName = UnguessableNameBeside,
+                 const std::function<void(const QString& newName)>& beforeRename = {});

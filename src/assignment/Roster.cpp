@@ -6,6 +6,7 @@
 #include <QList>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -62,6 +63,41 @@ template <typename Text> QList<Text> SplitLines(const Text& text)
                .arg(gb18030Only.value_or(0) + 1));
 }
 
+// Whether a line of a roster read as GB18030 is plainly UTF-8 instead:
+// valid UTF-8 with a character of three bytes or more, every character
+// beyond ASCII Chinese, as names and codes in UTF-8 are. GB18030 text makes
+// such a run only by rare chance.
+bool LooksLikeUtf8Chinese(const QByteArray& line)
+{
+    if (!IsUtf8(line))
+        return false;
+    const bool longSequence = std::any_of(line.cbegin(), line.cend(), [](char c) { return uchar(c) >= 0xE0; });
+    if (!longSequence)
+        return false;
+    for (const QChar c : QString::fromUtf8(line)) {
+        const char16_t u = c.unicode();
+        const bool chinese = (u >= 0x2E80 && u <= 0x9FFF) || (u >= 0xF900 && u <= 0xFAFF)
+                             || (u >= 0xFF00 && u <= 0xFFEF) || (u >= 0x3000 && u <= 0x303F);
+        if (u >= 0x80 && !chinese)
+            return false;
+    }
+    return true;
+}
+
+// A roster of GB18030 lines and UTF-8 lines is valid GB18030 as a whole,
+// and shows its UTF-8 lines garbled ("寮犱笁" for "张三"): refused.
+void RefuseMixedEncodings(const QByteArray& bytes, const QString& fileNoun)
+{
+    const QList<QByteArray> lines = SplitLines(bytes);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (LooksLikeUtf8Chinese(lines[i]))
+            Refuse(QStringLiteral("%1第 %2 行是 UTF-8 编码的文字，而文件的其余部分是 GB18030 编码，"
+                                  "请另存为同一种编码后重试")
+                       .arg(fileNoun)
+                       .arg(i + 1));
+    }
+}
+
 QString RosterText(const QByteArray& bytes, const QString& fileNoun)
 {
     QString text;
@@ -79,6 +115,8 @@ QString RosterText(const QByteArray& bytes, const QString& fileNoun)
         const std::optional<QString> decoded = DecodeLocalText(used);
         if (!decoded)
             RefuseEncoding(used, fileNoun);
+        if (!IsUtf8(used))
+            RefuseMixedEncodings(used, fileNoun);
         text = *decoded;
         // GB18030's own mark.
         if (!marked && text.startsWith(QChar(0xFEFF)))

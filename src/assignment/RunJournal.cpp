@@ -3,47 +3,59 @@
 #include "assignment/JournalStore.h"
 #include "assignment/PhotoHash.h"
 #include "assignment/SiteIdentity.h"
+#include "files/FileSystemPath.h"
+#include "files/SystemErrorText.h"
 
 #include <QDateTime>
 #include <QDir>
-
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
+#include <QFile>
 
 using namespace JournalFormat;
+
+FolderHandle OpenSiteJournals(const JournalStore& store, const QString& siteName, bool create)
+{
+    std::error_code error;
+    if (create && !QDir().mkpath(store.DataFolder()))
+        Fail(QStringLiteral("无法建立"), store.DataFolder(), std::make_error_code(std::errc::permission_denied));
+    FolderHandle site = FolderHandle::OpenWithin(FileSystemPath(store.DataFolder()),
+                                                 FileSystemPath(kJournalsFolder + u'/' + siteName), create, error);
+    if (error)
+        Fail(QStringLiteral("无法打开"), store.JournalsFolder() + u'/' + siteName, error);
+    // Students' photos are personal data: the journal is for its owner's eyes only.
+    if (create)
+        QFile::setPermissions(store.JournalsFolder(),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return site;
+}
 
 std::unique_ptr<RunJournal> RunJournal::Begin(const JournalStore& store, const QString& installationFolder,
                                               const QString& database, qsizetype students)
 {
-    const QString siteFolder = store.SiteFolder(installationFolder);
-    if (!QDir().mkpath(siteFolder))
-        throw EJournalError(
-            QStringLiteral("无法建立撤销记录文件夹 %1").arg(QDir::toNativeSeparators(siteFolder)).toStdString());
-    // Students' photos are personal data: the journal is for its owner's eyes only.
-    QFile::setPermissions(store.JournalsFolder(),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    QFile siteFile(QDir(siteFolder).filePath(kSiteFile));
-    if (!siteFile.exists()) {
-        if (!siteFile.open(QIODevice::WriteOnly)
-            || siteFile.write(CanonicalSiteFolder(installationFolder).toUtf8()) < 0)
-            Fail(QStringLiteral("无法写入"), siteFile);
+    const FolderHandle site = OpenSiteJournals(store, SiteFolderName(installationFolder), true);
+    std::error_code error;
+    if (FileHandle siteFile = site.CreateNew(NativeName(kSiteFile), error); siteFile.IsOpen()) {
+        const QByteArray text = CanonicalSiteFolder(installationFolder).toUtf8();
+        siteFile.WriteAll(text.constData(), text.size(), error);
+        if (error)
+            JournalFormat::Fail(QStringLiteral("无法写入"),
+                                QDir(store.SiteFolder(installationFolder)).filePath(kSiteFile), error);
     }
+    error.clear();
 
     const QDateTime started = QDateTime::currentDateTime();
     const QString stamp = started.toString(kRunIdTime);
     QString id = stamp;
-    // mkdir fails when the folder exists: two runs never share one.
-    for (int n = 2; !QDir(siteFolder).mkdir(id); ++n) {
-        if (n > 1000)
-            throw EJournalError(
-                QStringLiteral("无法建立撤销记录文件夹 %1").arg(QDir::toNativeSeparators(siteFolder)).toStdString());
+    // The site's lock keeps other runs out; an earlier run of the same second keeps its folder.
+    for (int n = 2; site.Look(NativeName(id), error).kind != EntryFacts::Kind::Missing || error; ++n) {
+        if (n > 1000 || error)
+            JournalFormat::Fail(QStringLiteral("无法建立"), store.SiteFolder(installationFolder), error);
         id = stamp + QStringLiteral("-%1").arg(n, 4, 10, QChar(u'0'));
     }
-    std::unique_ptr<RunJournal> journal(new RunJournal(id, QDir(siteFolder).filePath(id)));
-    journal->Append({QStringLiteral("journal"), QStringLiteral("1")});
+    FolderHandle folder = site.OpenFolder(NativeName(id), true, error);
+    if (error)
+        JournalFormat::Fail(QStringLiteral("无法建立"), QDir(store.SiteFolder(installationFolder)).filePath(id), error);
+    std::unique_ptr<RunJournal> journal(new RunJournal(id, std::move(folder), {}));
+    journal->Append({QStringLiteral("journal"), kVersion});
     journal->Append({QStringLiteral("site"), CanonicalSiteFolder(installationFolder)});
     journal->Append({QStringLiteral("database"), database});
     journal->Append({QStringLiteral("started"), started.toString(Qt::ISODate)});
@@ -54,26 +66,47 @@ std::unique_ptr<RunJournal> RunJournal::Begin(const JournalStore& store, const Q
 
 std::unique_ptr<RunJournal> RunJournal::Reopen(const JournalRun& run)
 {
-    return std::unique_ptr<RunJournal>(new RunJournal(run.id, run.folder));
+    std::error_code error;
+    FolderHandle folder = FolderHandle::Open(FileSystemPath(run.folder), error);
+    if (!error && folder.Look(NativeName(kLinesFile), error).kind != EntryFacts::Kind::Regular && !error)
+        error = FileRule::NotRegular;
+    if (error)
+        JournalFormat::Fail(QStringLiteral("无法打开"), run.folder, error);
+    std::unique_ptr<RunJournal> journal(new RunJournal(run.id, std::move(folder), run.lastChain));
+    // A line cut off by a crash goes: the next line follows the last whole one.
+    if (run.cutOffLine) {
+        journal->lines_.Resize(std::uint64_t(run.completeBytes), error);
+        if (error)
+            journal->Fail(kLinesFile, error);
+    }
+    return journal;
 }
 
-RunJournal::RunJournal(QString id, const QString& folder)
-    : id_(std::move(id)), lines_(QDir(folder).filePath(kLinesFile)), oldPhotos_(QDir(folder).filePath(kOldPhotosFile))
+RunJournal::RunJournal(QString id, FolderHandle folder, QByteArray chain)
+    : id_(std::move(id)), folder_(std::move(folder)), chain_(std::move(chain))
 {
-    if (!lines_.open(QIODevice::WriteOnly | QIODevice::Append))
-        Fail(QStringLiteral("无法写入"), lines_);
-    if (!oldPhotos_.open(QIODevice::WriteOnly | QIODevice::Append))
-        Fail(QStringLiteral("无法写入"), oldPhotos_);
-    oldPhotosSize_ = oldPhotos_.size();
+    std::error_code error;
+    lines_ = folder_.OpenForAppending(NativeName(kLinesFile), error);
+    if (error)
+        Fail(kLinesFile, error);
+    oldPhotos_ = folder_.OpenForAppending(NativeName(kOldPhotosFile), error);
+    if (error)
+        Fail(kOldPhotosFile, error);
+    oldPhotosSize_ = static_cast<qint64>(oldPhotos_.Facts(error).size);
+    if (error)
+        Fail(kOldPhotosFile, error);
 }
 
 RunJournal::~RunJournal() = default;
 
+void RunJournal::Fail(const QString& file, const std::error_code& error) const
+{
+    JournalFormat::Fail(QStringLiteral("无法写入"), QDir(PathText(folder_.Path())).filePath(file), error);
+}
+
 void RunJournal::Append(const QStringList& fields)
 {
-    const QByteArray line = Line(fields);
-    if (lines_.write(line) != line.size())
-        Fail(QStringLiteral("无法写入"), lines_);
+    pending_ += Line(fields, chain_);
 }
 
 void RunJournal::Intend(const JournalEntry& entry, const std::optional<QByteArray>& oldFile)
@@ -81,8 +114,10 @@ void RunJournal::Intend(const JournalEntry& entry, const std::optional<QByteArra
     std::optional<JournalEntry::SavedFile> saved;
     if (oldFile) {
         saved = JournalEntry::SavedFile{oldPhotosSize_, oldFile->size(), PhotoHash(*oldFile)};
-        if (oldPhotos_.write(*oldFile) != oldFile->size())
-            Fail(QStringLiteral("无法写入"), oldPhotos_);
+        std::error_code error;
+        oldPhotos_.WriteAll(oldFile->constData(), static_cast<std::size_t>(oldFile->size()), error);
+        if (error)
+            Fail(kOldPhotosFile, error);
         oldPhotosSize_ += oldFile->size();
     }
     Append({QStringLiteral("intent"), QString::number(entry.line), entry.code, OldFileField(saved),
@@ -96,10 +131,11 @@ void RunJournal::Done(const JournalEntry& entry, PhotoCopy copy, qsizetype rowsC
             QString::number(rowsChanged)});
 }
 
-void RunJournal::Finish(RunEnding ending)
+void RunJournal::Finish(RunEnding ending, qsizetype studentsSet, qsizetype studentsNotSet)
 {
     Append({QStringLiteral("finished"), QDateTime::currentDateTime().toString(Qt::ISODate),
-            ending == RunEnding::Completed ? QStringLiteral("completed") : QStringLiteral("failed")});
+            ending == RunEnding::Completed ? QStringLiteral("completed") : QStringLiteral("failed"),
+            QString::number(studentsSet), QString::number(studentsNotSet)});
     Sync();
 }
 
@@ -116,15 +152,15 @@ void RunJournal::UndoFinished()
 
 void RunJournal::Sync()
 {
-    for (QFile* file : {&oldPhotos_, &lines_}) {
-        if (!file->flush())
-            Fail(QStringLiteral("无法写入"), *file);
-#ifdef Q_OS_WIN
-        const int synced = _commit(file->handle());
-#else
-        const int synced = fsync(file->handle());
-#endif
-        if (synced != 0)
-            Fail(QStringLiteral("无法写入磁盘"), *file);
-    }
+    std::error_code error;
+    // The old photos reach the disk before the lines that point into them.
+    oldPhotos_.Sync(error);
+    if (error)
+        Fail(kOldPhotosFile, error);
+    lines_.WriteAll(pending_.constData(), static_cast<std::size_t>(pending_.size()), error);
+    if (!error)
+        lines_.Sync(error);
+    if (error)
+        Fail(kLinesFile, error);
+    pending_.clear();
 }

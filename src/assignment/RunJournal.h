@@ -2,9 +2,9 @@
 
 #include "assignment/JournalFormat.h"
 #include "assignment/JournalRun.h"
+#include "files/FolderHandle.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QString>
 #include <QStringList>
 
@@ -21,7 +21,9 @@ enum class RunEnding { Completed, Failed };
 // Appends to one run's journal (JournalFormat.h).
 class RunJournal {
 public:
-    // Starts the journal of a new run. Throws EJournalError when it cannot be written.
+    // Starts the journal of a new run. Throws EJournalError when it cannot be
+    // written, or when the journal's folders are links that lead out of the
+    // data folder.
     static std::unique_ptr<RunJournal> Begin(const JournalStore& store, const QString& installationFolder,
                                              const QString& database, qsizetype students);
     // Appends to an existing run's journal (undo marks its entries).
@@ -37,18 +39,27 @@ public:
     // line. Nothing is sure to be on disk before Sync.
     void Intend(const JournalEntry& entry, const std::optional<QByteArray>& oldFile);
     void Done(const JournalEntry& entry, PhotoCopy copy, qsizetype rowsChanged);
-    void Finish(RunEnding ending);
+    // How many students were set (photo copied, row written), and how many not.
+    void Finish(RunEnding ending, qsizetype studentsSet, qsizetype studentsNotSet);
     void Undone(const JournalEntry& entry);
     void UndoFinished();
     // Forces everything written so far to disk. Throws EJournalError.
     void Sync();
 
 private:
-    RunJournal(QString id, const QString& folder);
+    RunJournal(QString id, FolderHandle folder, QByteArray chain);
     void Append(const QStringList& fields);
+    [[noreturn]] void Fail(const QString& file, const std::error_code& error) const;
 
     QString id_;
-    QFile lines_;
-    QFile oldPhotos_;
-    qint64 oldPhotosSize_ = 0; // written so far, some of it perhaps still in the buffer
+    FolderHandle folder_;
+    FileHandle lines_;
+    FileHandle oldPhotos_;
+    QByteArray pending_; // lines not yet written
+    QByteArray chain_;   // the running hash of the last line
+    qint64 oldPhotosSize_ = 0;
 };
+
+// The folder of one site's journals, opened without following a link out of
+// the data folder; made when `create`. Throws EJournalError.
+FolderHandle OpenSiteJournals(const JournalStore& store, const QString& siteName, bool create);

@@ -14,6 +14,9 @@ QString ShownCode(const QString& code)
     for (const QChar c : code) {
         if (c.category() == QChar::Other_Control)
             text += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0'));
+        // Blanks other than the ASCII one look alike and are not: written out.
+        else if (c.isSpace() && c != u' ')
+            text += QStringLiteral("[U+%1]").arg(QString::number(c.unicode(), 16).toUpper());
         else
             text += c;
     }

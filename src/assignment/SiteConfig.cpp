@@ -142,6 +142,12 @@ ConnectionSettings ReadConnectionSettings(const QByteArray& webConfig)
             throw EWebConfigError(Text(QStringLiteral("数据库连接字符串中缺少“%1”（或“%2”）设置")
                                            .arg(kSettings[i].keys[0].toString(), kSettings[i].keys[1].toString())));
         }
+        // An empty value is as good as none: a driver given no database
+        // connects to its default one, or makes a file of the whole string.
+        if ((settings.*(kSettings[i].field)).isEmpty()) {
+            throw EWebConfigError(Text(QStringLiteral("数据库连接字符串中的“%1”（或“%2”）设置是空的")
+                                           .arg(kSettings[i].keys[0].toString(), kSettings[i].keys[1].toString())));
+        }
     }
     return settings;
 }

@@ -33,7 +33,7 @@ public:
 // setting is given twice the later counts, as for the web application.
 // Throws EWebConfigError when the text is not well-formed XML, holds no such
 // connection string, or the connection string is malformed or lacks one of
-// the four settings (an empty value is a setting).
+// the four settings, or gives one of them an empty value.
 ConnectionSettings ReadConnectionSettings(const QByteArray& webConfig);
 
 // The OLE DB connection string of the SQL Server provider, with each value

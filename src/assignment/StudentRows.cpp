@@ -1,13 +1,15 @@
 #include "assignment/StudentRows.h"
 
+#include "assignment/CodeFolding.h"
 #include "platform/database/TADOQuery.h"
 
 QString StudentCodeKey(const QString& code)
 {
-    qsizetype end = code.size();
-    while (end > 0 && code[end - 1] == u' ')
+    const QString folded = FoldedCode(code);
+    qsizetype end = folded.size();
+    while (end > 0 && folded[end - 1] == u' ')
         --end;
-    return code.left(end).toCaseFolded();
+    return folded.left(end);
 }
 
 QHash<QString, StudentRow> ReadStudentRows(TADOQuery& query, const QStringList& codes, qsizetype codesPerStatement)

@@ -14,8 +14,8 @@ struct StudentRow {
 };
 
 // Two codes name the same student when their keys are equal: SQL Server's
-// usual collations compare without regard to letter case or trailing
-// blanks, and Windows file names without regard to letter case.
+// usual collations compare without regard to letter case, width or trailing
+// blanks (CodeFolding.h), and Windows file names without regard to letter case.
 QString StudentCodeKey(const QString& code);
 
 // Codes per statement: SQL Server takes at most 2,100 parameters in one.

@@ -1,13 +1,17 @@
 #include "assignment/UndoRun.h"
 
+#include "assignment/AssignmentRun.h"
 #include "assignment/JournalReading.h"
+#include "assignment/JournalStore.h"
 #include "assignment/PhotoHash.h"
 #include "assignment/ReplaceFile.h"
 #include "assignment/RunJournal.h"
 #include "assignment/RunMessages.h"
 #include "assignment/SiteConfig.h"
 #include "assignment/SiteIdentity.h"
+#include "assignment/SiteLock.h"
 #include "assignment/StudentRows.h"
+#include "files/SystemErrorText.h"
 #include "platform/database/TADOQuery.h"
 
 #include <QDir>
@@ -19,27 +23,38 @@
 
 namespace {
 
+constexpr std::uint64_t kMaxPhotoBytes = std::uint64_t{256} << 20;
+constexpr qsizetype kDamageShown = 10;
+
 struct PresentFile {
     bool exists = false;
     bool regular = true;
     QByteArray hash;
+    std::optional<EntryFacts> facts;
 };
 
-PresentFile LookAt(const QString& path)
+// The photo file as it is now, read through the handle that was checked.
+PresentFile LookAt(const FolderHandle& folder, const QString& name)
 {
-    const QFileInfo info(path);
     PresentFile present;
-    present.exists = info.exists() || info.isSymLink();
-    if (!present.exists)
+    std::error_code error;
+    const EntryFacts facts = folder.Look(NativeName(name), error);
+    present.exists = facts.kind != EntryFacts::Kind::Missing;
+    if (error || !present.exists)
         return present;
-    present.regular = info.isFile() && !info.isSymLink();
+    FileHandle file = folder.OpenForReading(NativeName(name), error);
+    present.regular = error != FileRule::NotRegular;
     if (!present.regular)
         return present;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const QByteArray bytes = error ? QByteArray() : QByteArray::fromStdString(file.ReadAll(kMaxPhotoBytes, error));
+    if (!error)
+        present.facts = file.Facts(error);
+    if (error)
         throw std::runtime_error(
-            QStringLiteral("无法读取 %1：%2").arg(QDir::toNativeSeparators(path), file.errorString()).toStdString());
-    present.hash = PhotoHash(file);
+            QStringLiteral("无法读取 %1：%2")
+                .arg(QDir::toNativeSeparators(QDir(PathText(folder.Path())).filePath(name)), SystemErrorText(error))
+                .toStdString());
+    present.hash = PhotoHash(bytes);
     return present;
 }
 
@@ -48,14 +63,29 @@ bool SameValue(const QVariant& a, const QVariant& b)
     return a.isNull() == b.isNull() && (a.isNull() || a.toString() == b.toString());
 }
 
-void RestoreFile(const QString& path, const std::optional<QByteArray>& old)
+void RestoreFile(const FolderHandle& folder, const QString& name, const std::optional<QByteArray>& old,
+                 const PresentFile& present)
 {
     if (!old) {
-        if (!QFile::remove(path))
-            throw std::runtime_error(QStringLiteral("无法删除 %1").arg(QDir::toNativeSeparators(path)).toStdString());
+        std::error_code error;
+        folder.Remove(NativeName(name), error);
+        if (error)
+            throw std::runtime_error(
+                QStringLiteral("无法删除 %1：%2")
+                    .arg(QDir::toNativeSeparators(QDir(PathText(folder.Path())).filePath(name)), SystemErrorText(error))
+                    .toStdString());
         return;
     }
-    ReplaceFile(path, *old);
+    ReplaceFile(folder, name, *old, present.facts);
+}
+
+// The damage listed shortly, for a message box.
+QString DamageText(const QStringList& damage)
+{
+    QStringList shown = damage.mid(0, kDamageShown);
+    if (damage.size() > kDamageShown)
+        shown << QStringLiteral("等 %1 处").arg(damage.size());
+    return shown.join(u'\n');
 }
 
 UndoOutcome Refused(const QString& message)
@@ -88,14 +118,42 @@ QString RunSummary(const JournalRun& run)
         .arg(students.isEmpty() ? QString() : QStringLiteral("，") + ShortCodeList(students));
 }
 
-UndoOutcome UndoRun(const JournalRun& run, const QString& installationFolder, TADOQuery& query, UndoMode mode,
+UndoOutcome UndoRun(const JournalStore& store, const JournalRun& chosen, const QString& installationFolder,
+                    TADOQuery& query, UndoMode mode,
                     const std::function<void(qsizetype done, qsizetype students)>& progress)
 {
-    const QList<JournalEntry> entries = run.EntriesToUndo();
-    if (entries.isEmpty() && run.undone)
+    SiteLock lock;
+    try {
+        lock = SiteLock::Take(store, installationFolder);
+    } catch (const std::exception& error) {
+        return Refused(QString::fromStdString(error.what()));
+    }
+    // The journal as it is now that no other run or undo can change it.
+    std::optional<JournalRun> found = FindRunToUndo(store, installationFolder, chosen.id);
+    if (!found)
+        return Refused(QStringLiteral("没有编号为 %1 的设置记录。").arg(chosen.id));
+    JournalRun run = std::move(*found);
+    if (run.entries.isEmpty() && run.undone)
         return Refused(QStringLiteral("%1 的设置已经撤销过了。").arg(run.StartedText()));
+    if (!run.unusable.isEmpty())
+        return Refused(QStringLiteral("%1 的撤销记录无法使用，没有撤销任何内容：\n%2").arg(run.id, run.unusable));
+    CheckOldPhotos(run);
+    if (const QStringList damage = run.Damage(); !damage.isEmpty() && mode != UndoMode::Force) {
+        UndoOutcome refused = Refused(QStringLiteral("%1 的撤销记录已损坏，没有撤销任何内容：\n%2\n"
+                                                     "强制撤销（--force）会跳过记录损坏的学生，只恢复其余学生。")
+                                          .arg(run.StartedText(), DamageText(damage)));
+        refused.details = damage.join(u'\n');
+        return refused;
+    }
 
     UndoOutcome outcome;
+    QList<JournalEntry> entries;
+    for (const JournalEntry& entry : run.EntriesToUndo()) {
+        if (entry.damage.isEmpty())
+            entries << entry;
+        else
+            outcome.damaged << StudentNote{entry.line, entry.code, entry.damage};
+    }
     try {
         // One reading of Web.config for the check and the connection.
         const ConnectionSettings settings = SiteConnectionSettings(installationFolder);
@@ -111,7 +169,7 @@ UndoOutcome UndoRun(const JournalRun& run, const QString& installationFolder, TA
             codes << entry.code;
         const QHash<QString, StudentRow> rows = ReadStudentRows(query, codes);
         const std::unique_ptr<RunJournal> journal = RunJournal::Reopen(run);
-        const QString photoFolder = SitePhotoFolder(installationFolder);
+        const FolderHandle photoFolder = OpenPhotoFolder(installationFolder);
 
         qsizetype done = 0;
         const auto lookedAt = [&] {
@@ -119,8 +177,8 @@ UndoOutcome UndoRun(const JournalRun& run, const QString& installationFolder, TA
                 progress(++done, entries.size());
         };
         for (auto entry = entries.crbegin(); entry != entries.crend(); ++entry) {
-            const QString path = photoFolder + entry->code + QStringLiteral(".jpg");
-            const PresentFile file = LookAt(path);
+            const QString name = entry->code + QStringLiteral(".jpg");
+            const PresentFile file = LookAt(photoFolder, name);
             const bool fileIsOld =
                 file.regular && (entry->oldFile ? file.exists && file.hash == entry->oldFile->hash : !file.exists);
             const bool fileIsNew = file.regular && file.exists && file.hash == entry->newFileHash;
@@ -145,7 +203,8 @@ UndoOutcome UndoRun(const JournalRun& run, const QString& installationFolder, TA
             }
             bool restored = false;
             if (!fileIsOld) {
-                RestoreFile(path, entry->oldFile ? std::optional(ReadOldPhoto(run, *entry->oldFile)) : std::nullopt);
+                RestoreFile(photoFolder, name,
+                            entry->oldFile ? std::optional(ReadOldPhoto(run, *entry->oldFile)) : std::nullopt, file);
                 restored = true;
             }
             if (entry->oldPhoto && hasRow && !rowIsOld) {
@@ -158,7 +217,7 @@ UndoOutcome UndoRun(const JournalRun& run, const QString& installationFolder, TA
             lookedAt();
         }
         query.Close();
-        if (outcome.leftAlone.isEmpty())
+        if (outcome.leftAlone.isEmpty() && outcome.damaged.isEmpty())
             journal->UndoFinished();
         else
             journal->Sync();
@@ -185,6 +244,13 @@ UndoOutcome UndoRun(const JournalRun& run, const QString& installationFolder, TA
             + ShortCodeList(outcome.leftAlone);
         details << QStringLiteral("没有恢复：\n") + StudentLines(outcome.leftAlone);
     }
+    if (!outcome.damaged.isEmpty()) {
+        outcome.message += QStringLiteral("\n\n%1 名学生的撤销记录已损坏，跳过了：").arg(outcome.damaged.size())
+                           + ShortCodeList(outcome.damaged);
+        details << QStringLiteral("记录损坏，跳过：\n") + StudentLines(outcome.damaged);
+    }
+    if (!run.problems.isEmpty())
+        outcome.message += QStringLiteral("\n\n撤销记录中另有损坏：\n") + DamageText(run.problems);
     if (!outcome.restored.isEmpty())
         details << QStringLiteral("已恢复：\n") + StudentLines(outcome.restored);
     outcome.details = details.join(QStringLiteral("\n\n"));

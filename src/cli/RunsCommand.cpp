@@ -25,7 +25,9 @@ const char kRunsUsage[] = "usage: student-photo-cli runs --install-dir DIR\n"
 const char kUndoUsage[] = "usage: student-photo-cli undo --install-dir DIR [--run ID] [--force]\n"
                           "  undoes the site's last run not undone yet (or the run ID from 'runs'):\n"
                           "  old photo files and photo column values go back\n"
-                          "  --force   also students changed since that run\n";
+                          "  --force   also students changed since that run; students whose records\n"
+                          "            in the journal are damaged are skipped (without it a damaged\n"
+                          "            journal stops the undo before anything changes)\n";
 
 const OptionRule kInstallDir{"--install-dir", OptionValues::One, OptionPresence::Required};
 
@@ -49,20 +51,28 @@ int RunRunsCommand(const QStringList& arguments, const ProgramSettings& program)
     if (const QString* problem = std::get_if<QString>(&parsed))
         return UsageError("runs", kRunsUsage, *problem);
     const JournalStore store(program.dataFolder);
-    const QList<JournalRun> runs =
-        JournalRuns(store, FolderString(std::get<GivenOptions>(parsed).Value("--install-dir")));
+    const QString folder = FolderString(std::get<GivenOptions>(parsed).Value("--install-dir"));
+    const QList<JournalRun> runs = JournalRuns(store, folder);
+    // Runs removed to make room are named, so that nobody looks for them in vain.
+    if (const QStringList pruned = PrunedRuns(store, folder); !pruned.isEmpty())
+        PrintLine(stdout, QStringLiteral("以下设置记录为了腾出空间已删除，不能再撤销：\n") + pruned.join(u'\n'));
     if (runs.isEmpty()) {
         PrintLine(stdout, QStringLiteral("这个网站没有设置记录。"));
         return kExitSuccess;
     }
     QList<QStringList> rows;
+    QStringList damage;
     for (const JournalRun& run : runs) {
         rows << QStringList{run.id, run.StartedText(), QString::number(run.entries.size()), run.StateText(),
                             run.database};
+        if (const QStringList runDamage = run.Damage(); !runDamage.isEmpty())
+            damage << run.id + QStringLiteral("：") + runDamage.join(QStringLiteral("；"));
     }
     PrintLine(stdout, TextTable({QStringLiteral("编号"), QStringLiteral("时间"), QStringLiteral("学生"),
                                  QStringLiteral("状态"), QStringLiteral("数据库")},
                                 rows));
+    if (!damage.isEmpty())
+        PrintLine(stdout, QStringLiteral("撤销记录有损坏：\n") + damage.join(u'\n'));
     return kExitSuccess;
 }
 
@@ -83,7 +93,7 @@ int RunUndoCommand(const QStringList& arguments, const ProgramSettings& program)
     }
     TADOQuery query(program.odbcDriver);
     const UndoOutcome outcome =
-        UndoRun(*run, folder, query, options.Has("--force") ? UndoMode::Force : UndoMode::LeaveChangedAlone);
+        UndoRun(store, *run, folder, query, options.Has("--force") ? UndoMode::Force : UndoMode::LeaveChangedAlone);
     PrintLine(stdout, outcome.message);
     if (!outcome.details.isEmpty())
         PrintLine(stderr, outcome.details);

@@ -2,6 +2,7 @@
 // database is touched, so no database is needed here.
 #include "assignment/AssignmentPlan.h"
 #include "assignment/AssignmentRun.h"
+#include "assignment/CodeFolding.h"
 #include "platform/database/TADOQuery.h"
 #include "support/MessageTexts.h"
 #include "support/QtPrinters.h"
@@ -87,6 +88,44 @@ TEST(AssignmentChecks, TheFirstUnsafeCodeIsNamedAsItCanBeRead)
         EXPECT_TRUE(message.contains(QStringLiteral("第 3 行的学籍号“%1”").arg(shown))) << message.toStdString();
         EXPECT_FALSE(message.contains("later")) << message.toStdString();
     }
+}
+
+TEST(AssignmentChecks, CodesTheDatabaseWouldFoldTogetherAreRepeats)
+{
+    // SQL Server's usual Chinese collations ignore case and width: each pair updates one row.
+    const struct {
+        QString second;
+        QString shown;
+    } cases[] = {
+        {QStringLiteral("２０２３０００００１"), QStringLiteral("２０２３０００００１")},
+        {QStringLiteral("2023000001\u3000"), QStringLiteral("2023000001[U+3000]")},
+        {QStringLiteral("2023000001\u00A0"), QStringLiteral("2023000001[U+A0]")},
+        {QStringLiteral(" 2023000001"), QStringLiteral(" 2023000001")},
+        {QStringLiteral("2023000001 "), QStringLiteral("2023000001 ")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shown.toStdString());
+        TADOQuery query(QStringLiteral("no such driver"));
+        const AssignmentOutcome stopped =
+            MakeAssignmentPlan({"/site/", "/photos/", {"2023000001", "x", c.second}, {"1.jpg", "2.jpg", "3.jpg"}},
+                               query)
+                .stopped;
+        EXPECT_EQ(stopped.result, AssignmentOutcome::Result::Refused);
+        EXPECT_TRUE(stopped.message.contains(QStringLiteral("“2023000001”在第 1、3 行")))
+            << stopped.message.toStdString();
+    }
+    // One accented letter in its two Unicode forms.
+    TADOQuery query(QStringLiteral("no such driver"));
+    const AssignmentOutcome stopped =
+        MakeAssignmentPlan(
+            {"/site/", "/photos/", {QStringLiteral("Zo\u00EB"), QStringLiteral("zoe\u0308")}, {"1.jpg", "2.jpg"}},
+            query)
+            .stopped;
+    EXPECT_TRUE(stopped.message.contains(QStringLiteral("在第 1、2 行"))) << stopped.message.toStdString();
+    EXPECT_TRUE(CodeNeedsFolding(QStringLiteral("２０２３")));
+    EXPECT_TRUE(CodeNeedsFolding(QStringLiteral("2023\u3000")));
+    EXPECT_FALSE(CodeNeedsFolding(QStringLiteral("AbC 1")));
+    EXPECT_FALSE(CodeNeedsFolding(QStringLiteral("学籍号甲")));
 }
 
 TEST(AssignmentChecks, ManyRepeatsAreCutInTheMessageAndListedInTheDetails)

@@ -111,7 +111,7 @@ protected:
         const std::optional<JournalRun> run = FindRunToUndo(*journal, site->Folder());
         if (!run)
             return UndoOutcome{};
-        return UndoRun(*run, site->Folder(), query, mode);
+        return UndoRun(*journal, *run, site->Folder(), query, mode);
     }
 
     QByteArray SitePhoto(const QString& code) const { return ReadFile(site->SitePhotoFolder() + code + ".jpg"); }
@@ -231,6 +231,9 @@ TEST_P(AssignmentRunTest, SiteThatCannotBeReachedChangesNothing)
         // Nothing asks the driver for a database named after whatever follows.
         {"Web.config without a database",
          [](const TestSite& s) { s.WriteWebConfig("<c a=\"server=(local);uid=sa;pwd=p;\" d=\"database=x\"/>"); }},
+        // An empty database would be the driver's default one, or a file named after the connection string.
+        {"Web.config with an empty database",
+         [](const TestSite& s) { s.WriteWebConfig("<c a=\"server=(local);database=;uid=sa;pwd=p;\"/>"); }},
         {"organization table missing", [](const TestSite& s) { s.Execute("drop table organization"); }},
         {"wrong password",
          [](const TestSite& s) { s.WriteWebConfig("<c a=\"" + s.ConnectionSettingsText("not-the-password") + "\"/>"); },
@@ -438,10 +441,10 @@ TEST_P(AssignmentRunTest, StudentsNotSetAreCountedAndListedShortly)
     EXPECT_EQ(outcome.statusText, QStringLiteral("14 名学生未设置"));
     EXPECT_EQ(Codes(outcome.notCopied), (QStringList{"K2", "K4"}));
     EXPECT_EQ(Codes(outcome.noRowChanged), QStringList{""} + unknown);
-    EXPECT_EQ(outcome.message, "14 名学生没有设置照片。\n" + kDone
-                                   + "\n\n图片未能复制，数据库中的记录未改动（2 名）：K2、K4\n"
-                                     "数据库中没有这些学籍号的学生，图片已复制但没有记录被更新（12 名）："
-                                     "（空学籍号）、u01、u02、u03、u04、u05、u06、u07、u08、u09 等 12 名");
+    EXPECT_EQ(outcome.message, "14 名学生没有设置照片。其余 2 名学生的照片已设置，请重新启动IIS。"
+                               "\n\n图片未能复制，数据库中的记录未改动（2 名）：K2、K4\n"
+                               "数据库中没有这些学籍号的学生，图片已复制但没有记录被更新（12 名）："
+                               "（空学籍号）、u01、u02、u03、u04、u05、u06、u07、u08、u09 等 12 名");
     EXPECT_TRUE(outcome.details.startsWith(
         QStringLiteral("图片未能复制：\n第 2 行 K2：图片 missing.jpg 无法读取（图片文件不存在）\n"
                        "第 4 行 K4：目标 ")))

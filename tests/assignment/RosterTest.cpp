@@ -79,6 +79,13 @@ TEST(SplitRoster, RefusesTextThatCannotBeTrusted)
         {"a\n\x81\x30", QStringLiteral("学籍号文件第 2 行既不是 UTF-8 也不是 GB18030 编码的文字，无法读取")},
         {QStringLiteral("张1\n").toUtf8() + kLiSi,
          QStringLiteral("学籍号文件混用了 UTF-8（第 1 行）和 GB18030（第 2 行）两种编码，请另存为同一种编码后重试")},
+        // Valid GB18030 as a whole, but a line of it is plainly UTF-8.
+        {kWangWuRoster + "\r\n" + QStringLiteral("赵六").toUtf8() + "\r\n005",
+         QStringLiteral(
+             "学籍号文件第 4 行是 UTF-8 编码的文字，而文件的其余部分是 GB18030 编码，请另存为同一种编码后重试")},
+        {QByteArray("\xD5\xC5\xC8\xFD\n") + QStringLiteral("李四").toUtf8(),
+         QStringLiteral(
+             "学籍号文件第 2 行是 UTF-8 编码的文字，而文件的其余部分是 GB18030 编码，请另存为同一种编码后重试")},
         {"a\n\xEF\xBF\xBD", QStringLiteral("学籍号文件第 2 行含有无法识别的字符")},
         {kJiaYiUnknown, QStringLiteral("学籍号文件第 2 行含有无法识别的字符")},
         {utf16(QStringLiteral("a\r\n")) + QByteArray("\x00\xD8\x62\x00", 4),

@@ -221,9 +221,9 @@ TEST_F(AssignCommand, ExitCodeAndOutputsSayWhetherEveryStudentWasSet)
         Run({"--install-dir", site.Folder(), "--roster", Roster("001\n002\n003\n004\n"), "--photos", photoFolder});
 
     EXPECT_EQ(result.exitCode, 3) << result.err.toStdString();
-    EXPECT_EQ(result.out, "2 名学生没有设置照片。\n" + kDone
-                              + "\n\n图片未能复制，数据库中的记录未改动（1 名）：004"
-                                "\n数据库中没有这些学籍号的学生，图片已复制但没有记录被更新（1 名）：003\n");
+    EXPECT_EQ(result.out, "2 名学生没有设置照片。其余 2 名学生的照片已设置，请重新启动IIS。"
+                          "\n\n图片未能复制，数据库中的记录未改动（1 名）：004"
+                          "\n数据库中没有这些学籍号的学生，图片已复制但没有记录被更新（1 名）：003\n");
     EXPECT_EQ(result.err, QStringLiteral("图片未能复制：\n第 4 行 004：图片 4.jpg 无法读取（不是 JPEG 或 BMP 图片）\n\n"
                                          "数据库中没有对应的学生：\n第 3 行 003\n"));
     EXPECT_EQ(site.Photos().value("002"), QStringLiteral("/upload/StudentPhoto/002.jpg"));

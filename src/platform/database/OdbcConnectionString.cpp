@@ -41,7 +41,7 @@ QString OdbcValue(const QString& value)
     return u'{' + QString(value).replace(u'}', QStringLiteral("}}")) + u'}';
 }
 
-QString OdbcConnectionString(const QString& oleDbConnectionString, const QString& odbcDriver)
+QString OdbcConnectionString(const QString& oleDbConnectionString, const QString& odbcDriver, int statementSeconds)
 {
     const QHash<QString, QString> oleDb = ParseOleDb(oleDbConnectionString);
     QString server = oleDb.value(QStringLiteral("data source"));
@@ -79,6 +79,10 @@ QString OdbcConnectionString(const QString& oleDbConnectionString, const QString
         // that does not exist, and the run would then fail on a missing table
         // instead of the missing database.
         parts << QStringLiteral("NoCreat=1");
+        // Its own busy wait (100 s unless told) knows nothing of the
+        // statement limit: each statement on a locked database would wait
+        // that long, far past what the user is told.
+        parts << QStringLiteral("Timeout=%1").arg(qint64{statementSeconds} * 1000);
     }
     return parts.join(u';');
 }

@@ -14,8 +14,11 @@ QString DefaultOdbcDriver();
 // braces, blanks at either end); a "}" inside braces is doubled. For drivers other than
 // Windows' own, a data source "host,port" becomes SERVER and PORT, and
 // "(local)" or "." the loopback address. FreeTDS is held to SQL Server's
-// protocol; SQLite is told never to make a new database file.
-QString OdbcConnectionString(const QString& oleDbConnectionString, const QString& odbcDriver);
+// protocol; SQLite is told never to make a new database file, and to wait
+// for a database another program holds locked no longer than
+// `statementSeconds`, then fail with its own "database is locked".
+QString OdbcConnectionString(const QString& oleDbConnectionString, const QString& odbcDriver,
+                             int statementSeconds = 30);
 
 // One ODBC value, in braces when it has to be.
 QString OdbcValue(const QString& value);

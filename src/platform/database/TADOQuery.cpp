@@ -237,8 +237,8 @@ void TADOQuery::Connect()
         throw EConnectionError(message);
     }
     if (!connection_) {
-        connection_ =
-            std::make_unique<Connection>(OdbcConnectionString(connectionString_, odbcDriver_), timeouts_, Watchdog());
+        connection_ = std::make_unique<Connection>(
+            OdbcConnectionString(connectionString_, odbcDriver_, timeouts_.statementSeconds), timeouts_, Watchdog());
     }
 }
 

@@ -357,7 +357,7 @@ void TForm1::Button9Click()
     ui.Gauge1->SetProgress(0);
     const UndoOutcome outcome = [&] {
         const InputHeld held(*this);
-        return UndoRun(*run, folder, ADOQuery1, UndoMode::LeaveChangedAlone,
+        return UndoRun(journal_, *run, folder, ADOQuery1, UndoMode::LeaveChangedAlone,
                        [this](qsizetype done, qsizetype students) {
                            ui.Gauge1->SetMaxValue(static_cast<int>(students));
                            MoveGauge(done);

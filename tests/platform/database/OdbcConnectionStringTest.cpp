@@ -35,7 +35,7 @@ TEST(OdbcConnectionString, CarriesTheFourSettingsInTheDriversForm)
         {OleDb("p", "u", "d", "(local)"), "SQL Server", "DRIVER={SQL Server};SERVER=(local);DATABASE=d;UID=u;PWD=p"},
         // SQLite would make a new database file for a name that does not exist.
         {OleDb("", "", "/site/school.db", "(local)"), "SQLite3",
-         "DRIVER={SQLite3};SERVER=127.0.0.1;DATABASE=/site/school.db;UID=;PWD=;NoCreat=1"},
+         "DRIVER={SQLite3};SERVER=127.0.0.1;DATABASE=/site/school.db;UID=;PWD=;NoCreat=1;Timeout=30000"},
         // Braces where ODBC would misread a value.
         {OleDb("p{r}o=be", "u", "d", "s"), "FreeTDS",
          "DRIVER={FreeTDS};SERVER=s;DATABASE=d;UID=u;PWD={p{r}}o=be};TDS_Version=7.4"},

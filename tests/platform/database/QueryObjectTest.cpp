@@ -6,6 +6,8 @@
 
 #include <QFile>
 #include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTcpServer>
 #include <QTemporaryDir>
 
@@ -109,6 +111,27 @@ TEST_F(SqliteQueryObject, AMissingDatabaseOrTableIsNamedAndNoDatabaseFileIsMade)
     const std::string missingTable = ErrorOf<EStatementError>([&] { query.Open(); });
     EXPECT_EQ(missingTable.rfind("数据库中缺少数据表：", 0), 0u) << missingTable;
     EXPECT_NE(missingTable.find("no such table: organization"), std::string::npos) << missingTable;
+}
+
+TEST_F(SqliteQueryObject, ALockedDatabaseFailsWithinTheStatementLimitInTheDriversWords)
+{
+    // Another program holds the database locked.
+    {
+        QSqlDatabase holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
+        holder.setDatabaseName(temp.filePath("q.db"));
+        ASSERT_TRUE(holder.open());
+        ASSERT_TRUE(holder.exec(QStringLiteral("begin exclusive")).lastError().type() == QSqlError::NoError);
+        query.Close();
+        // The watchdog far behind: the driver's own wait has to end the statement.
+        query.SetTimeouts({.loginSeconds = 15, .statementSeconds = 1, .stallGraceSeconds = 60});
+
+        const std::string error = ErrorOf<EDatabaseError>([&] { Exec("update t set photo='x'"); });
+
+        EXPECT_NE(error.find("locked"), std::string::npos) << error;
+        holder.exec(QStringLiteral("rollback"));
+        holder.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("holder"));
 }
 
 TEST(QueryObject, UnknownDriverFailsToConnectAndLeavesNoConnection)

@@ -25,6 +25,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace MessageTexts;
 
 namespace {
@@ -37,10 +39,13 @@ public:
     bool Approve(QWidget*, const AssignmentPlan& plan) override
     {
         plans << plan;
+        if (whileShown)
+            whileShown();
         return approve;
     }
     QList<AssignmentPlan> plans;
     bool approve = true;
+    std::function<void()> whileShown; // what happens while the user looks at the sheet
 };
 
 class MainWindowRun : public ::testing::Test {
@@ -205,8 +210,8 @@ TEST_F(MainWindowRun, Button5ShowsThePlanAndAssignsThePhotosOnlyWhenApproved)
     site.WriteWebConfig(site.DefaultWebConfig());
     QFile::remove(photoFolder + "2.jpg");
     QTest::mouseClick(form.ui.Button5, Qt::LeftButton);
-    EXPECT_EQ(dialogs.messages.value(2),
-              "1 名学生没有设置照片。\n" + kDone + "\n\n图片未能复制，数据库中的记录未改动（1 名）：S02");
+    EXPECT_EQ(dialogs.messages.value(2), "1 名学生没有设置照片。其余 2 名学生的照片已设置，请重新启动IIS。"
+                                         "\n\n图片未能复制，数据库中的记录未改动（1 名）：S02");
     EXPECT_EQ(dialogs.details.value(2),
               QStringLiteral("图片未能复制：\n第 2 行 S02：图片 2.jpg 无法读取（图片文件不存在）"));
     EXPECT_EQ(form.ui.StatusBar1->PanelText(0), QStringLiteral("1 名学生未设置"));
@@ -276,6 +281,26 @@ TEST_F(MainWindowRun, APhotoDayFolderIsTakenWithPairingByFileName)
     EXPECT_EQ(form.ui.Edit3->text(), photoFolder);
     EXPECT_EQ(ItemTexts(*form.ui.ListBox2), (QStringList{"S01.jpg", "S02.jpg"}));
     EXPECT_EQ(form.ui.Button2->text(), QStringLiteral("载入图片"));
+}
+
+TEST_F(MainWindowRun, APhotoChangedWhileTheProofSheetWasShownIsNotWrittenAndTheMessageSaysSo)
+{
+    site.AddStudents({"S01", "S02"});
+    form.ui.Edit1->setText(site.Folder());
+    LoadRoster("S01\r\nS02\r\n");
+    const QString second = site.ScratchPhoto("2.jpg");
+    LoadPhotos({site.ScratchPhoto("1.jpg"), second});
+    review.whileShown = [&] { WriteFile(second, ReadFile(TestDataPath("jpeg/photos/concert.jpg"))); };
+
+    QTest::mouseClick(form.ui.Button5, Qt::LeftButton);
+
+    EXPECT_EQ(dialogs.messages.value(0), "1 名学生没有设置照片。其余 1 名学生的照片已设置，请重新启动IIS。"
+                                         "\n\n图片在核对之后被改动过，没有复制，数据库中的记录未改动（1 名）：S02");
+    EXPECT_EQ(dialogs.details.value(0),
+              QStringLiteral("图片在核对之后被改动过：\n第 2 行 S02：图片 2.jpg 在核对之后被改动过，没有写入"));
+    EXPECT_EQ(form.ui.StatusBar1->PanelText(0), QStringLiteral("1 名学生未设置"));
+    EXPECT_FALSE(QFile::exists(site.SitePhotoFolder() + "S02.jpg"));
+    EXPECT_EQ(site.Photos().value("S02"), QString());
 }
 
 TEST_F(MainWindowRun, Button5KeepsTheWindowPaintingButOpenDuringTheRun)
