@@ -1,5 +1,6 @@
 #include "assignment/AssignmentPlan.h"
 
+#include "assignment/CodeBlanks.h"
 #include "assignment/RunMessages.h"
 #include "assignment/SamePictureChecks.h"
 #include "assignment/SiteConfig.h"
@@ -122,8 +123,10 @@ PlanRow MakeRow(const AssignmentInput& input, const QString& sitePhotoFolder,
     row.destinationExists = destination.exists() || destination.isSymLink();
     const auto student = students.constFind(row.code);
     row.studentExists = student != students.cend();
-    if (row.studentExists)
+    if (row.studentExists) {
         row.currentPhoto = student->photo;
+        row.name = student->name;
+    }
 
     if (!row.studentExists)
         row.warnings |= PlanWarning::NoStudent;
@@ -133,6 +136,8 @@ PlanRow MakeRow(const AssignmentInput& input, const QString& sitePhotoFolder,
         row.warnings |= PlanWarning::OddShape;
     if (row.destinationExists || (row.studentExists && !row.currentPhoto.toString().isEmpty()))
         row.warnings |= PlanWarning::HasPhoto;
+    if (HasBlankAround(row.code))
+        row.warnings |= PlanWarning::BlankAroundCode;
     return row;
 }
 
@@ -218,7 +223,9 @@ PlanOutcome MakeAssignmentPlan(const AssignmentInput& input, TADOQuery& query)
         plan.connectionString = BuildConnectionString(settings);
         plan.database = DatabaseName(settings);
         OpenSiteDatabase(query, plan.connectionString);
-        const QHash<QString, StudentRow> students = ReadStudentRows(query, input.codes);
+        plan.nameColumn = NameColumnOf(query, input.nameColumn);
+        const QHash<QString, StudentRow> students =
+            ReadStudentRows(query, input.codes, kCodesPerStatement, plan.nameColumn);
         query.Close();
 
         plan.rows.reserve(input.codes.size());

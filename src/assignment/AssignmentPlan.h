@@ -21,20 +21,23 @@ enum class PlanWarning {
     // The same picture twice, by its looks (SamePictureChecks.h).
     SamePicture = 0x10,          // another new photo shows the same picture
     AnotherStudentsPhoto = 0x20, // it shows another student's current photo
+    // The roster's codes.
+    BlankAroundCode = 0x40, // blanks before or after the code, which no one sees
 };
 Q_DECLARE_FLAGS(PlanWarnings, PlanWarning)
 Q_DECLARE_OPERATORS_FOR_FLAGS(PlanWarnings)
 
 // Every warning kind, in the order they are shown (their texts are in PlanRowView.cpp).
 inline constexpr PlanWarning kAllPlanWarnings[] = {
-    PlanWarning::NoStudent, PlanWarning::UnreadablePhoto, PlanWarning::OddShape,
-    PlanWarning::HasPhoto,  PlanWarning::SamePicture,     PlanWarning::AnotherStudentsPhoto,
+    PlanWarning::NoStudent,   PlanWarning::UnreadablePhoto,      PlanWarning::OddShape,        PlanWarning::HasPhoto,
+    PlanWarning::SamePicture, PlanWarning::AnotherStudentsPhoto, PlanWarning::BlankAroundCode,
 };
 
 // One student of a plan: what the run will do for it and what is there now.
 struct PlanRow {
     qsizetype line = 0; // roster line, from 1
     QString code;
+    QString name;      // the student's name, where the table has a name column
     QString photoName; // as the photo list names it
     QString source;    // the photo's full path
     PhotoFacts photo;
@@ -62,6 +65,9 @@ struct AssignmentPlan {
     // The connection string the plan was read with: the run refuses to go on
     // against another.
     QString connectionString;
+    // The column the students' names were read from; empty when
+    // studentbaseinfo has none (the views then show no names).
+    QString nameColumn;
     QList<PlanRow> rows;
 
     qsizetype Count(PlanWarning warning) const;

@@ -18,6 +18,9 @@ struct AssignmentInput {
     QString photoFolder; // a folder string; empty while no photos are loaded
     QStringList codes;
     QStringList photoNames;
+    // The setting NameColumn: the column of studentbaseinfo with the
+    // students' names; empty: looked for under its usual names.
+    QString nameColumn = {};
 };
 
 // One student named in an outcome: roster line (from 1), code and why.

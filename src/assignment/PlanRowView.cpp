@@ -1,5 +1,6 @@
 #include "assignment/PlanRowView.h"
 
+#include "assignment/CodeBlanks.h"
 #include "assignment/RunMessages.h"
 #include "assignment/StudentRows.h"
 
@@ -59,7 +60,11 @@ const ColumnSpec kColumns[] = {
      }},
     {QStringLiteral("学籍号"), 12, false,
      [](const PlanRow& row, const QStringList&) {
-         return PlanCell{ShownCode(row.code), {}};
+         return PlanCell{ShownCode(BlanksMarked(row.code)), {}};
+     }},
+    {QStringLiteral("姓名"), 8, false,
+     [](const PlanRow& row, const QStringList&) {
+         return PlanCell{row.name, {}};
      }},
     {QStringLiteral("新照片"), 10, true,
      [](const PlanRow& row, const QStringList&) {
@@ -108,6 +113,11 @@ QString PlanColumnTitle(PlanColumn column)
     return Spec(column).title;
 }
 
+bool PlanColumnShown(const AssignmentPlan& plan, PlanColumn column)
+{
+    return column != PlanColumn::Name || !plan.nameColumn.isEmpty();
+}
+
 bool PlanColumnShowsPhoto(PlanColumn column)
 {
     return Spec(column).showsPhoto;
@@ -133,6 +143,8 @@ QString WarningText(PlanWarning warning)
         return QStringLiteral("与另一张新照片是同一张图片");
     case PlanWarning::AnotherStudentsPhoto:
         return QStringLiteral("与另一名学生现有的照片相同");
+    case PlanWarning::BlankAroundCode:
+        return QStringLiteral("学籍号前后有空格");
     }
     return {};
 }

@@ -169,6 +169,7 @@ void TForm1::Button5Click()
     input.photoFolder = ui.Edit3->text();
     input.codes = ItemTexts(*ui.ListBox1);
     input.photoNames = ItemTexts(*ui.ListBox2);
+    input.nameColumn = folderStore_.NameColumn();
 
     // The plan reads every photo's header and asks the database.
     const PlanOutcome planned = [&] {
