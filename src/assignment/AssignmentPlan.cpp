@@ -3,6 +3,7 @@
 #include "assignment/AssignmentRun.h"
 #include "assignment/CodeFolding.h"
 #include "assignment/PhotoPairing.h"
+#include "assignment/CodeBlanks.h"
 #include "assignment/RunMessages.h"
 #include "assignment/SamePictureChecks.h"
 #include "assignment/SiteConfig.h"
@@ -125,8 +126,10 @@ PlanRow MakeRow(const AssignmentInput& input, const QString& sitePhotoFolder,
     row.destinationExists = destination.exists() || destination.isSymLink();
     const auto student = students.constFind(row.code);
     row.studentExists = student != students.cend();
-    if (row.studentExists)
+    if (row.studentExists) {
         row.currentPhoto = student->photo;
+        row.name = student->name;
+    }
 
     if (!row.studentExists)
         row.warnings |= PlanWarning::NoStudent;
@@ -138,6 +141,8 @@ PlanRow MakeRow(const AssignmentInput& input, const QString& sitePhotoFolder,
         row.warnings |= PlanWarning::HasPhoto;
     if (CodeNeedsFolding(row.code))
         row.warnings |= PlanWarning::CodeNeedsFolding;
+    if (HasBlankAround(row.code))
+        row.warnings |= PlanWarning::BlankAroundCode;
     return row;
 }
 
@@ -244,7 +249,9 @@ PlanOutcome MakeAssignmentPlan(const AssignmentInput& givenInput, TADOQuery& que
         plan.connectionString = BuildConnectionString(settings);
         plan.database = DatabaseName(settings);
         OpenSiteDatabase(query, plan.connectionString);
-        const QHash<QString, StudentRow> students = ReadStudentRows(query, input.codes);
+        plan.nameColumn = NameColumnOf(query, input.nameColumn);
+        const QHash<QString, StudentRow> students =
+            ReadStudentRows(query, input.codes, kCodesPerStatement, plan.nameColumn);
         query.Close();
 
         plan.rows.reserve(input.codes.size());

@@ -37,6 +37,8 @@ enum class PlanWarning {
     LongCaptureGap = 0x1000000, // taken much longer after the row above than the rest: a student skipped?
     // Codes compared as the database compares them:
     CodeNeedsFolding = 0x80, // full-width characters or unusual blanks: the database folds them
+    // The roster's codes.
+    BlankAroundCode = 0x100, // blanks before or after the code, which no one sees
 };
 Q_DECLARE_FLAGS(PlanWarnings, PlanWarning)
 Q_DECLARE_OPERATORS_FOR_FLAGS(PlanWarnings)
@@ -50,12 +52,13 @@ inline constexpr PlanWarning kAllPlanWarnings[] = {
     PlanWarning::DarkFace, PlanWarning::BrightFace, PlanWarning::Blurred, PlanWarning::LikelyRetake,
     PlanWarning::LongCaptureGap,
     // Codes compared as the database compares them
-    PlanWarning::CodeNeedsFolding};
+    PlanWarning::CodeNeedsFolding, PlanWarning::BlankAroundCode};
 
 // One student of a plan: what the run will do for it and what is there now.
 struct PlanRow {
     qsizetype line = 0; // roster line, from 1
     QString code;
+    QString name;      // the student's name, where the table has a name column
     QString photoName; // as the photo list names it
     QString source;    // the photo's full path
     PhotoFacts photo;
@@ -84,6 +87,9 @@ struct AssignmentPlan {
     // The connection string the plan was read with: the run refuses to go on
     // against another.
     QString connectionString;
+    // The column the students' names were read from; empty when
+    // studentbaseinfo has none (the views then show no names).
+    QString nameColumn;
     QList<PlanRow> rows;
     // What concerns the plan as a whole rather than one row (codes without a
     // photo, photos without a code, a block of photos shifted against their

@@ -29,6 +29,9 @@ struct AssignmentInput {
     // The index file of PairingMode::IndexFile (its photo list and folder are
     // then not used).
     QString indexFile = {};
+    // The setting NameColumn: the column of studentbaseinfo with the
+    // students' names; empty: looked for under its usual names.
+    QString nameColumn = {};
 };
 
 // One student named in an outcome: roster line (from 1), code and why.

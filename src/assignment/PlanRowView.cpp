@@ -1,5 +1,6 @@
 #include "assignment/PlanRowView.h"
 
+#include "assignment/CodeBlanks.h"
 #include "assignment/CodeFolding.h"
 #include "assignment/FaceWarningTexts.h"
 #include "assignment/RunMessages.h"
@@ -67,7 +68,11 @@ const ColumnSpec kColumns[] = {
      [](const PlanRow& row, const QStringList&) {
          // A code the database folds is marked, so that its odd characters catch the eye.
          const QString mark = row.warnings.testFlag(PlanWarning::CodeNeedsFolding) ? QStringLiteral("≈") : QString();
-         return PlanCell{mark + ShownCode(row.code), {}};
+         return PlanCell{mark + ShownCode(BlanksMarked(row.code)), {}};
+     }},
+    {QStringLiteral("姓名"), 8, false,
+     [](const PlanRow& row, const QStringList&) {
+         return PlanCell{row.name, {}};
      }},
     {QStringLiteral("新照片"), 10, true,
      [](const PlanRow& row, const QStringList&) {
@@ -114,6 +119,11 @@ const ColumnSpec& Spec(PlanColumn column)
 QString PlanColumnTitle(PlanColumn column)
 {
     return Spec(column).title;
+}
+
+bool PlanColumnShown(const AssignmentPlan& plan, PlanColumn column)
+{
+    return column != PlanColumn::Name || !plan.nameColumn.isEmpty();
 }
 
 bool PlanColumnShowsPhoto(PlanColumn column)
@@ -165,6 +175,8 @@ QString WarningText(PlanWarning warning)
         return QStringLiteral("和上一张照片的拍摄间隔特别长，可能漏拍了学生");
     case PlanWarning::CodeNeedsFolding:
         return QStringLiteral("学籍号含全角字符或特殊空白");
+    case PlanWarning::BlankAroundCode:
+        return QStringLiteral("学籍号前后有空格");
     }
     return {};
 }

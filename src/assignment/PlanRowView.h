@@ -18,6 +18,7 @@
 enum class PlanColumn {
     Line,
     Code,
+    Name, // shown only for a plan with a name column (PlanColumnShown)
     NewPhoto,
     Kind,
     Size,
@@ -29,6 +30,9 @@ enum class PlanColumn {
 inline constexpr int kPlanColumnCount = static_cast<int>(PlanColumn::Warnings) + 1;
 
 QString PlanColumnTitle(PlanColumn column);
+// Whether the views of `plan` show the column: the names only where the
+// site's table has them.
+bool PlanColumnShown(const AssignmentPlan& plan, PlanColumn column);
 // Whether the column's cells show a thumbnail of a photo beside their text.
 bool PlanColumnShowsPhoto(PlanColumn column);
 // A width that fits most cells, in Latin characters (a Chinese one counts

@@ -77,8 +77,10 @@ QByteArray ProofSheetHtml(const AssignmentPlan& plan)
                      QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
     html += QStringLiteral("<p><b>%1</b></p>\n").arg(Escaped(PlanSummary(plan)).replace(u'\n', QStringLiteral("<br>")));
     html += QStringLiteral("<table>\n<thead><tr>");
-    for (int c = 0; c < kPlanColumnCount; ++c)
-        html += QStringLiteral("<th>%1</th>").arg(Escaped(PlanColumnTitle(static_cast<PlanColumn>(c))));
+    for (int c = 0; c < kPlanColumnCount; ++c) {
+        if (PlanColumnShown(plan, static_cast<PlanColumn>(c)))
+            html += QStringLiteral("<th>%1</th>").arg(Escaped(PlanColumnTitle(static_cast<PlanColumn>(c))));
+    }
     html += QStringLiteral("</tr></thead>\n<tbody>\n");
     for (const qsizetype i : plan.ProofOrder()) {
         const PlanRowView& view = views[i];
@@ -86,6 +88,8 @@ QByteArray ProofSheetHtml(const AssignmentPlan& plan)
         qsizetype picture = i * photoColumns.size();
         for (int c = 0; c < kPlanColumnCount; ++c) {
             const PlanColumn column = static_cast<PlanColumn>(c);
+            if (!PlanColumnShown(plan, column))
+                continue;
             const QString text = Escaped(view[column].text);
             if (PlanColumnShowsPhoto(column))
                 html += ImageCell(thumbnails[picture++], text);

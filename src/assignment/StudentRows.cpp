@@ -3,6 +3,8 @@
 #include "assignment/CodeFolding.h"
 #include "platform/database/TADOQuery.h"
 
+#include <QRegularExpression>
+
 QString StudentCodeKey(const QString& code)
 {
     const QString folded = FoldedCode(code);
@@ -12,16 +14,39 @@ QString StudentCodeKey(const QString& code)
     return folded.left(end);
 }
 
-QHash<QString, StudentRow> ReadStudentRows(TADOQuery& query, const QStringList& codes, qsizetype codesPerStatement)
+QString NameColumnOf(TADOQuery& query, const QString& wanted)
 {
+    // Only a plain name is ever put into a statement's text.
+    static const QRegularExpression plainName(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+    const QStringList candidates = wanted.isEmpty() ? QStringList{QStringLiteral("name"), QStringLiteral("xm"),
+                                                                  QStringLiteral("xsxm"), QStringLiteral("studentname")}
+                                                    : QStringList{wanted.trimmed()};
+    query.ClearSQL();
+    query.AddSQL(QStringLiteral("select * from studentbaseinfo where 1 = 0"));
+    query.Open();
+    const QStringList columns = query.FieldNames();
+    query.ClearSQL();
+    for (const QString& candidate : candidates) {
+        for (const QString& column : columns) {
+            if (column.compare(candidate, Qt::CaseInsensitive) == 0 && plainName.match(column).hasMatch())
+                return column;
+        }
+    }
+    return {};
+}
+
+QHash<QString, StudentRow> ReadStudentRows(TADOQuery& query, const QStringList& codes, qsizetype codesPerStatement,
+                                           const QString& nameColumn)
+{
+    const QString nameField = nameColumn.isEmpty() ? QString() : QStringLiteral(", ") + nameColumn;
     QHash<QString, StudentRow> rows;
     for (qsizetype first = 0; first < codes.size(); first += codesPerStatement) {
         const QStringList batch = codes.mid(first, codesPerStatement);
         QStringList marks;
         marks.fill(QStringLiteral("?"), batch.size());
         query.ClearSQL();
-        query.AddSQL(QStringLiteral("select studentcode, photo from studentbaseinfo where studentcode in (%1)")
-                         .arg(marks.join(u',')));
+        query.AddSQL(QStringLiteral("select studentcode, photo%1 from studentbaseinfo where studentcode in (%2)")
+                         .arg(nameField, marks.join(u',')));
         for (const QString& code : batch)
             query.AddParameter(code);
         query.Open();
@@ -30,7 +55,7 @@ QHash<QString, StudentRow> ReadStudentRows(TADOQuery& query, const QStringList& 
         QHash<QString, StudentRow> foundLoosely;
         while (query.Next()) {
             const QString code = query.FieldValue(0).toString();
-            const StudentRow row{query.FieldValue(1)};
+            const StudentRow row{query.FieldValue(1), nameField.isEmpty() ? QString() : query.FieldValue(2).toString()};
             found.insert(code, row);
             foundLoosely.insert(StudentCodeKey(code), row);
         }

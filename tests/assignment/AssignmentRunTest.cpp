@@ -558,6 +558,57 @@ TEST_P(AssignmentRunTest, ThePlanLooksAtEachPictureUprightAndFindsTheSamePicture
     EXPECT_EQ(site->Photos().value("V7"), QStringLiteral("/upload/StudentPhoto/V7.jpg"));
 }
 
+TEST_P(AssignmentRunTest, ThePlanReadsTheStudentsNamesWhereTheTableHasThem)
+{
+    site->AddStudents({"N1", " N2", "N3"});
+    site->Execute("update studentbaseinfo set name = '张伟' where studentcode = 'N1'");
+    site->Execute("update studentbaseinfo set name = '李娜' where studentcode = ' N2'");
+    const QStringList codes{"N1", " N2", "N3"};
+    const QStringList photos{AddPhoto("1.jpg"), AddPhoto("2.jpg"), AddPhoto("3.jpg")};
+    const auto names = [](const AssignmentPlan& plan) {
+        QStringList shown;
+        for (const PlanRow& row : plan.rows)
+            shown << ViewOfPlanRow(row)[PlanColumn::Name].text;
+        return shown;
+    };
+
+    PlanOutcome planned = Plan(codes, photos);
+    ASSERT_TRUE(planned.plan) << planned.stopped.message.toStdString();
+    EXPECT_EQ(planned.plan->nameColumn, QStringLiteral("name"));
+    EXPECT_TRUE(PlanColumnShown(*planned.plan, PlanColumn::Name));
+    EXPECT_EQ(names(*planned.plan), (QStringList{"张伟", "李娜", "学生N3"}));
+    // The blank before the second code is marked and warned.
+    const PlanRowView second = ViewOfPlanRow(planned.plan->rows[1]);
+    EXPECT_EQ(second[PlanColumn::Code].text, QStringLiteral("␣N2"));
+    EXPECT_EQ(second.warnings, QStringList{"学籍号前后有空格"});
+    EXPECT_EQ(planned.plan->rows[0].warnings, PlanWarnings());
+
+    // Found under another usual name, in any case.
+    site->Execute("alter table studentbaseinfo rename column name to XSXM");
+    planned = Plan(codes, photos);
+    ASSERT_TRUE(planned.plan);
+    EXPECT_EQ(planned.plan->nameColumn.toLower(), QStringLiteral("xsxm"));
+    EXPECT_EQ(names(*planned.plan), (QStringList{"张伟", "李娜", "学生N3"}));
+
+    // An unusual name only when the setting names it; nothing else changes without it.
+    site->Execute("alter table studentbaseinfo rename column XSXM to fullname");
+    planned = Plan(codes, photos);
+    ASSERT_TRUE(planned.plan);
+    EXPECT_EQ(planned.plan->nameColumn, QString());
+    EXPECT_FALSE(PlanColumnShown(*planned.plan, PlanColumn::Name));
+    EXPECT_EQ(names(*planned.plan), (QStringList{"", "", ""}));
+    EXPECT_EQ(planned.plan->rows[0].warnings, PlanWarnings());
+    AssignmentInput input{site->Folder(), photoFolder, codes, photos, QStringLiteral("FullName")};
+    planned = MakeAssignmentPlan(input, query);
+    ASSERT_TRUE(planned.plan);
+    EXPECT_EQ(names(*planned.plan), (QStringList{"张伟", "李娜", "学生N3"}));
+    // A setting that is no plain column name is never put into a statement.
+    input.nameColumn = QStringLiteral("fullname from studentbaseinfo; --");
+    planned = MakeAssignmentPlan(input, query);
+    ASSERT_TRUE(planned.plan) << planned.stopped.message.toStdString();
+    EXPECT_EQ(planned.plan->nameColumn, QString());
+}
+
 TEST_P(AssignmentRunTest, QuotesInACodeUpdateExactlyThatStudent)
 {
     site->AddStudents({"O'Neil", "x' or '1'='1", "bystander", "x"});

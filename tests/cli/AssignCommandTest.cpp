@@ -246,8 +246,9 @@ TEST_F(AssignCommand, DryRunPrintsThePlanAndTheProofSheetShowsEveryStudentWithou
 
     EXPECT_EQ(result.exitCode, 3) << result.err.toStdString();
     const QStringList lines = result.out.split('\n');
-    EXPECT_EQ(lines.value(0).simplified(), QStringLiteral("行号 学籍号 新照片 类型 尺寸 学生 现有照片 目标文件 提示"));
-    EXPECT_EQ(lines.value(1).simplified(), QStringLiteral("1 001 1.jpg JPEG 768×1152 有 （空） 新建"));
+    EXPECT_EQ(lines.value(0).simplified(),
+              QStringLiteral("行号 学籍号 姓名 新照片 类型 尺寸 学生 现有照片 目标文件 提示"));
+    EXPECT_EQ(lines.value(1).simplified(), QStringLiteral("1 001 学生001 1.jpg JPEG 768×1152 有 （空） 新建"));
     EXPECT_EQ(
         lines.value(3).simplified(),
         QStringLiteral("3 003 3.jpg 无法读取 - 无 - 新建 数据库中没有这名学生；图片无法读取（不是 JPEG 或 BMP 图片）"));

@@ -141,9 +141,11 @@ TEST(PlanShowings, TheWindowThePrintedSheetAndTheCommandLineTellTheSameTexts)
     AssignmentPlan plan;
     plan.installationFolder = folder.path();
     plan.database = QStringLiteral("(local) / school");
+    plan.nameColumn = QStringLiteral("xm");
     // The row holds a photo path but no file lies where the new one goes.
     PlanRow pathNoFile = Row(1, "S01", "1.jpg", Facts(PhotoFacts::Kind::Jpeg, 768, 1152));
     pathNoFile.studentExists = true;
+    pathNoFile.name = QStringLiteral("张伟");
     pathNoFile.currentPhoto = QStringLiteral("/old/a.jpg");
     pathNoFile.warnings = PlanWarning::HasPhoto;
     // A file to replace, and NULL in the row.
@@ -160,7 +162,10 @@ TEST(PlanShowings, TheWindowThePrintedSheetAndTheCommandLineTellTheSameTexts)
     PlanRow nothingRight = Row(4, QStringLiteral("S\x01"), "a<b>&\".jpg",
                                Facts(PhotoFacts::Kind::Unreadable, 0, 0, QStringLiteral("不是 JPEG 或 BMP 图片")));
     nothingRight.warnings = PlanWarning::NoStudent | PlanWarning::UnreadablePhoto;
-    PlanRow clean = Row(5, "S05", "5.jpg", Facts(PhotoFacts::Kind::Jpeg, 600, 900));
+    // Blanks around the code, which the code column marks.
+    PlanRow clean = Row(5, " S05\t", "5.jpg", Facts(PhotoFacts::Kind::Jpeg, 600, 900));
+    clean.warnings = PlanWarning::BlankAroundCode;
+    clean.name = QStringLiteral("李娜");
     clean.studentExists = true;
     clean.currentPhoto = QString();
     for (PlanRow* row : {&pathNoFile, &fileNoPath, &landscape, &nothingRight, &clean}) {
@@ -169,15 +174,17 @@ TEST(PlanShowings, TheWindowThePrintedSheetAndTheCommandLineTellTheSameTexts)
         plan.rows << *row;
     }
 
-    const QStringList titles{"行号", "学籍号", "新照片", "类型", "尺寸", "学生", "现有照片", "目标文件", "提示"};
+    const QStringList titles{"行号", "学籍号", "姓名",     "新照片",   "类型",
+                             "尺寸", "学生",   "现有照片", "目标文件", "提示"};
     const QMap<qsizetype, QStringList> expected{
-        {1, {"1", "S01", "1.jpg", "JPEG", "768×1152", "有", "/old/a.jpg", "新建", "已有照片，将被替换（可撤销）"}},
-        {2, {"2", "S02", "2.bmp", "BMP", "200×300", "有", "NULL", "已存在", "已有照片，将被替换（可撤销）"}},
-        {3, {"3", "S03", "3.jpg", "JPEG", "400×267", "有", "（空）", "新建", "不是 2:3 竖版照片（400×267）"}},
+        {1,
+         {"1", "S01", "张伟", "1.jpg", "JPEG", "768×1152", "有", "/old/a.jpg", "新建", "已有照片，将被替换（可撤销）"}},
+        {2, {"2", "S02", "", "2.bmp", "BMP", "200×300", "有", "NULL", "已存在", "已有照片，将被替换（可撤销）"}},
+        {3, {"3", "S03", "", "3.jpg", "JPEG", "400×267", "有", "（空）", "新建", "不是 2:3 竖版照片（400×267）"}},
         {4,
-         {"4", "S\\x01", "a<b>&\".jpg", "无法读取", "-", "无", "-", "新建",
+         {"4", "S\\x01", "", "a<b>&\".jpg", "无法读取", "-", "无", "-", "新建",
           "数据库中没有这名学生；图片无法读取（不是 JPEG 或 BMP 图片）"}},
-        {5, {"5", "S05", "5.jpg", "JPEG", "600×900", "有", "（空）", "新建", ""}},
+        {5, {"5", "␣S05␣", "李娜", "5.jpg", "JPEG", "600×900", "有", "（空）", "新建", "学籍号前后有空格"}},
     };
 
     ThumbnailCache thumbnails(QSize(60, 90));
@@ -193,6 +200,13 @@ TEST(PlanShowings, TheWindowThePrintedSheetAndTheCommandLineTellTheSameTexts)
     }
     // The printed sheet pictures the one new photo there is and the one file it would replace.
     EXPECT_EQ(html.count(QStringLiteral("<img ")), 2);
+
+    // A site without a name column shows none.
+    plan.nameColumn.clear();
+    QStringList withoutNames = titles;
+    withoutNames.removeOne(QStringLiteral("姓名"));
+    EXPECT_EQ(ShownByHtml(QString::fromUtf8(ProofSheetHtml(plan))).titles, withoutNames);
+    EXPECT_EQ(ShownByTable(PlanTable(plan)).titles, withoutNames);
 }
 
 TEST(PlanShowings, NoticesOfThePlanShowUnderTheSummaryInAllThreeAndCountAsWarnings)

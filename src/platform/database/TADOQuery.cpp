@@ -9,6 +9,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QSqlResult>
 
 #ifdef Q_OS_WIN
@@ -198,6 +199,17 @@ bool TADOQuery::Next()
 QVariant TADOQuery::FieldValue(int column) const
 {
     return result_ ? result_->value(column) : QVariant();
+}
+
+QStringList TADOQuery::FieldNames() const
+{
+    QStringList names;
+    if (!result_)
+        return names;
+    const QSqlRecord record = result_->record();
+    for (int i = 0; i < record.count(); ++i)
+        names << record.fieldName(i);
+    return names;
 }
 
 qsizetype TADOQuery::ExecSQL()

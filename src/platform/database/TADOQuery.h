@@ -88,6 +88,9 @@ public:
     bool Next();
     // A column of the current row, counted from 0; a null QVariant for NULL.
     QVariant FieldValue(int column) const;
+    // The names of the open result's columns as the driver gives them, in
+    // order; none when no result is open.
+    QStringList FieldNames() const;
 
     // Connects when needed and runs the statement as a command; returns the
     // number of rows it changed, or -1 when the driver cannot tell.

@@ -71,6 +71,13 @@ std::optional<QString> InstallationFolderStore::Read() const
     return RememberedFolder(KeyIn(*settings, settingsFile_), settings->value(kValueName));
 }
 
+QString InstallationFolderStore::NameColumn() const
+{
+    const auto settings = OpenSettings(settingsFile_);
+    const QVariant value = settings->value(QStringLiteral("NameColumn"));
+    return value.typeId() == QMetaType::QString ? value.toString().trimmed() : QString();
+}
+
 void InstallationFolderStore::Write(const QString& folder) const
 {
     const auto settings = OpenSettings(settingsFile_);

@@ -38,6 +38,11 @@ public:
     // Throws SettingsStoreError when "Path" holds something other than text.
     std::optional<QString> Read() const;
 
+    // The value "NameColumn" beside "Path": the column of the students'
+    // names, for a site whose table calls it by an unusual name. Empty when
+    // there is none, or when the store cannot be read.
+    QString NameColumn() const;
+
     // Creates the key when needed and stores the text as "Path".
     // Throws SettingsStoreError when the store cannot be written.
     void Write(const QString& folder) const;

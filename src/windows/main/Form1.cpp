@@ -235,6 +235,7 @@ void TForm1::Button5Click()
         input.photoNames.clear();
         input.indexFile = indexFile_;
     }
+    input.nameColumn = folderStore_.NameColumn();
 
     // The plan reads every photo's header and asks the database.
     const PlanOutcome planned = [&] {

@@ -47,6 +47,7 @@ TProofSheet::TProofSheet(const AssignmentPlan& plan, QWidget* parent, std::files
         const int photoWidth = PlanColumnShowsPhoto(column) ? kThumbnailBox.width() + 8 : 0;
         typicalWidths_[c] = photoWidth + charWidth * PlanColumnTypicalWidth(column) + 12;
         ui.Grid1->setColumnWidth(c, typicalWidths_[c]);
+        ui.Grid1->setColumnHidden(c, !PlanColumnShown(plan, column));
     }
     ui.Grid1->viewport()->installEventFilter(this);
 
