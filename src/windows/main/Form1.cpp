@@ -317,6 +317,19 @@ void TForm1::Report(const AssignmentOutcome& outcome)
 
 void TForm1::Button6Click()
 {
+    switch (Pairing()) {
+    case PairingMode::Position:
+        break;
+    case PairingMode::FileName:
+        dialogs_.ShowMessage(
+            QStringLiteral("按文件名对应：照片的文件名（不含扩展名）就是学生的学籍号，如 2023010101.jpg"));
+        return;
+    case PairingMode::IndexFile:
+        dialogs_.ShowMessage(
+            QStringLiteral("按对照表对应：对照表每行是学籍号和照片文件名，用制表符、逗号、分号或 | 隔开，"
+                           "照片文件名相对于对照表所在的文件夹"));
+        return;
+    }
     dialogs_.ShowMessage(QStringLiteral("学生的图片顺序一定要按照学生学籍号的顺序来编排"));
 }
 
