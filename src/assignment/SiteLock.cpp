@@ -33,9 +33,9 @@ FileHandle TryLock(const FolderHandle& site, const QString& path, bool& busy)
 
 void WriteHolder(FileHandle& file)
 {
-    const QByteArray holder = PlainLine({QDateTime::currentDateTime().toString(Qt::ISODate),
-                                         QSysInfo::machineHostName(),
-                                         QString::number(QCoreApplication::applicationPid())});
+    const QByteArray holder =
+        PlainLine({QDateTime::currentDateTime().toString(Qt::ISODate), QSysInfo::machineHostName(),
+                   QString::number(QCoreApplication::applicationPid())});
     // The note is a courtesy to whoever waits; the lock holds without it.
     std::error_code error;
     file.Resize(0, error);
@@ -47,8 +47,8 @@ QString HolderText(const FolderHandle& site)
 {
     std::error_code error;
     FileHandle file = site.OpenForReading(NativeName(kLockFile), error);
-    const QStringList fields
-        = error ? QStringList() : Fields(QByteArray::fromStdString(file.ReadAll(kMaxSmallFileBytes, error)).trimmed());
+    const QStringList fields =
+        error ? QStringList() : Fields(QByteArray::fromStdString(file.ReadAll(kMaxSmallFileBytes, error)).trimmed());
     if (error || fields.size() < 2)
         return QStringLiteral("另一次设置或撤销");
     return QStringLiteral("%1 在计算机“%2”上开始的设置或撤销")

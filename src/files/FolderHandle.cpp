@@ -103,7 +103,7 @@ EntryFacts FactsOf(DWORD attributes, std::uint64_t size)
 
 EntryFacts HandleFacts(HANDLE handle, std::error_code& error)
 {
-    BY_HANDLE_FILE_INFORMATION info {};
+    BY_HANDLE_FILE_INFORMATION info{};
     if (!::GetFileInformationByHandle(handle, &info)) {
         error = LastError();
         return {};
@@ -220,10 +220,7 @@ FileHandle::~FileHandle()
     CloseNative(handle_);
 }
 
-FileHandle::FileHandle(FileHandle&& other) noexcept
-    : handle_(std::exchange(other.handle_, kNoHandle))
-{
-}
+FileHandle::FileHandle(FileHandle&& other) noexcept : handle_(std::exchange(other.handle_, kNoHandle)) { }
 
 FileHandle& FileHandle::operator=(FileHandle&& other) noexcept
 {
@@ -370,7 +367,7 @@ bool FileHandle::TryLock(std::error_code& error)
 #ifdef _WIN32
     // A byte far past the end is locked, so that the holder's note at the
     // file's start stays readable: Windows locks keep others from reading.
-    OVERLAPPED where {};
+    OVERLAPPED where{};
     where.Offset = 0;
     where.OffsetHigh = 0x40000000;
     if (::LockFileEx(Native(handle_), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &where))
@@ -496,8 +493,8 @@ FolderHandle FolderHandle::OpenFolder(const std::string& name, bool create, std:
         error = LastError();
         return {};
     }
-    folder.handle_ = OpenEntry(folder.path_, GENERIC_READ, kFolderShare, OPEN_EXISTING, EntryFacts::Kind::Folder,
-                               error);
+    folder.handle_ =
+        OpenEntry(folder.path_, GENERIC_READ, kFolderShare, OPEN_EXISTING, EntryFacts::Kind::Folder, error);
 #else
     if (create && ::mkdirat(handle_, name.c_str(), 0777) != 0 && errno != EEXIST) {
         error = LastError();
@@ -514,8 +511,8 @@ FileHandle FolderHandle::OpenForReading(const std::string& name, std::error_code
 {
     FileHandle file;
 #ifdef _WIN32
-    file.handle_ = OpenEntry(path_ / NamePath(name), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                             OPEN_EXISTING, EntryFacts::Kind::Regular, error);
+    file.handle_ = OpenEntry(path_ / NamePath(name), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, OPEN_EXISTING,
+                             EntryFacts::Kind::Regular, error);
 #else
     file.handle_ = OpenEntry(handle_, name, O_RDONLY, EntryFacts::Kind::Regular, error);
 #endif
@@ -544,8 +541,8 @@ FileHandle FolderHandle::OpenForAppending(const std::string& name, std::error_co
 {
     FileHandle file;
 #ifdef _WIN32
-    file.handle_ = OpenEntry(path_ / NamePath(name), FILE_APPEND_DATA | GENERIC_READ, FILE_SHARE_READ,
-                             OPEN_ALWAYS, EntryFacts::Kind::Regular, error);
+    file.handle_ = OpenEntry(path_ / NamePath(name), FILE_APPEND_DATA | GENERIC_READ, FILE_SHARE_READ, OPEN_ALWAYS,
+                             EntryFacts::Kind::Regular, error);
 #else
     file.handle_ = OpenEntry(handle_, name, O_RDWR | O_APPEND | O_CREAT, EntryFacts::Kind::Regular, error);
 #endif
@@ -556,8 +553,8 @@ FileHandle FolderHandle::OpenForUpdating(const std::string& name, std::error_cod
 {
     FileHandle file;
 #ifdef _WIN32
-    file.handle_ = OpenEntry(path_ / NamePath(name), GENERIC_READ | GENERIC_WRITE,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS, EntryFacts::Kind::Regular, error);
+    file.handle_ = OpenEntry(path_ / NamePath(name), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             OPEN_ALWAYS, EntryFacts::Kind::Regular, error);
 #else
     file.handle_ = OpenEntry(handle_, name, O_RDWR | O_CREAT, EntryFacts::Kind::Regular, error);
 #endif
@@ -567,7 +564,7 @@ FileHandle FolderHandle::OpenForUpdating(const std::string& name, std::error_cod
 EntryFacts FolderHandle::Look(const std::string& name, std::error_code& error) const
 {
 #ifdef _WIN32
-    WIN32_FILE_ATTRIBUTE_DATA data {};
+    WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!::GetFileAttributesExW((path_ / NamePath(name)).c_str(), GetFileExInfoStandard, &data)) {
         const DWORD code = ::GetLastError();
         if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND)
@@ -589,8 +586,7 @@ EntryFacts FolderHandle::Look(const std::string& name, std::error_code& error) c
 void FolderHandle::Rename(const std::string& from, const std::string& to, std::error_code& error) const
 {
 #ifdef _WIN32
-    if (!::MoveFileExW((path_ / NamePath(from)).c_str(), (path_ / NamePath(to)).c_str(),
-                       MOVEFILE_REPLACE_EXISTING))
+    if (!::MoveFileExW((path_ / NamePath(from)).c_str(), (path_ / NamePath(to)).c_str(), MOVEFILE_REPLACE_EXISTING))
         error = LastError();
 #else
     if (::renameat(handle_, from.c_str(), handle_, to.c_str()) != 0)

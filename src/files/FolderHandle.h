@@ -29,7 +29,8 @@ enum class FileRule {
 const std::error_category& FileRuleCategory();
 std::error_code make_error_code(FileRule rule);
 
-template <> struct std::is_error_code_enum<FileRule> : std::true_type { };
+template <> struct std::is_error_code_enum<FileRule> : std::true_type {
+};
 
 // What an entry is, by its name alone (a link is a link, not its target).
 struct EntryFacts {

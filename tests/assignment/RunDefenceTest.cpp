@@ -113,8 +113,8 @@ protected:
     QString photoFolder = photoDir.path() + '/';
     QTemporaryDir dataDir{QDir::tempPath() + "/sp-data-XXXXXX"};
     // No waiting for another run's lock: a held lock refuses at once.
-    std::unique_ptr<JournalStore> journal
-        = std::make_unique<JournalStore>(dataDir.path(), JournalLimits{.lockWaitMs = 0});
+    std::unique_ptr<JournalStore> journal =
+        std::make_unique<JournalStore>(dataDir.path(), JournalLimits{.lockWaitMs = 0});
     RunSettings settings{journal.get(), {}};
 };
 
@@ -127,7 +127,8 @@ protected:
         site->Execute("update studentbaseinfo set photo = '/old/B.jpg' where studentcode = 'B'");
         WriteFile(site->SitePhotoFolder() + "B.jpg", "B's old photo");
         before = site->State();
-        const AssignmentOutcome outcome = Run({"A", "B", "C"}, {AddPhoto("1.jpg"), AddPhoto("2.jpg"), AddPhoto("3.jpg")});
+        const AssignmentOutcome outcome =
+            Run({"A", "B", "C"}, {AddPhoto("1.jpg"), AddPhoto("2.jpg"), AddPhoto("3.jpg")});
         ASSERT_TRUE(outcome.EverythingSet()) << outcome.message.toStdString();
         afterRun = site->State();
     }
@@ -149,8 +150,7 @@ TEST_P(DamagedJournalTest, AnythingDamagedStopsTheUndoBeforeItChangesAnything)
         std::function<void()> damage;
         QString named; // what the refusal names
     } cases[] = {
-        {"an old value edited",
-         [&] { ReplaceBytes(LinesFile(), "=/old/B.jpg", "=/old/X.jpg"); },
+        {"an old value edited", [&] { ReplaceBytes(LinesFile(), "=/old/B.jpg", "=/old/X.jpg"); },
          QStringLiteral("已损坏")},
         {"a code leading out of the photo folder, with checks made anew",
          [&] {
@@ -440,7 +440,8 @@ TEST_P(RunDefenceTest, PhotosChangedSinceThePlanAreNotWritten)
     EXPECT_EQ(outcome.changedSincePlan.value(0).reason, QStringLiteral("图片 1.jpg 在核对之后被改动过，没有写入"));
     EXPECT_TRUE(outcome.message.startsWith(QStringLiteral("2 名学生没有设置照片。其余 1 名学生的照片已设置")))
         << outcome.message.toStdString();
-    EXPECT_TRUE(outcome.message.contains(QStringLiteral("图片在核对之后被改动过，没有复制，数据库中的记录未改动（2 名）：A、C")))
+    EXPECT_TRUE(outcome.message.contains(
+        QStringLiteral("图片在核对之后被改动过，没有复制，数据库中的记录未改动（2 名）：A、C")))
         << outcome.message.toStdString();
     EXPECT_FALSE(QFileInfo::exists(site->SitePhotoFolder() + "A.jpg"));
     EXPECT_FALSE(QFileInfo::exists(site->SitePhotoFolder() + "C.jpg"));
@@ -458,7 +459,8 @@ TEST_P(RunDefenceTest, ARunThatSetNobodyNeverSaysDone)
     const AssignmentOutcome outcome = Run({"A", "B"}, {AddPhoto("1.jpg"), AddPhoto("2.jpg")});
 
     EXPECT_EQ(outcome.result, Result::Completed);
-    EXPECT_TRUE(outcome.message.startsWith(QStringLiteral("2 名学生没有设置照片。\n\n"))) << outcome.message.toStdString();
+    EXPECT_TRUE(outcome.message.startsWith(QStringLiteral("2 名学生没有设置照片。\n\n")))
+        << outcome.message.toStdString();
     EXPECT_FALSE(outcome.message.contains(QStringLiteral("完成"))) << outcome.message.toStdString();
     EXPECT_EQ(outcome.statusText, QStringLiteral("2 名学生未设置"));
     EXPECT_EQ(JournalRuns(*journal, site->Folder()).value(0).StateText(), QStringLiteral("部分完成"));
@@ -467,8 +469,8 @@ TEST_P(RunDefenceTest, ARunThatSetNobodyNeverSaysDone)
 TEST_P(RunDefenceTest, CodesTheDatabaseFoldsAreWarnedAndMarked)
 {
     site->AddStudents({"2023000001", "2023000002"});
-    const PlanOutcome planned
-        = Plan({QStringLiteral("２０２３０００００１"), QStringLiteral("2023000002\u3000")}, {AddPhoto("1.jpg"), AddPhoto("2.jpg")});
+    const PlanOutcome planned = Plan({QStringLiteral("２０２３０００００１"), QStringLiteral("2023000002\u3000")},
+                                     {AddPhoto("1.jpg"), AddPhoto("2.jpg")});
 
     ASSERT_TRUE(planned.plan) << planned.stopped.message.toStdString();
     for (const PlanRow& row : planned.plan->rows) {
