@@ -1,9 +1,9 @@
 #include "assignment/AssignmentPlan.h"
 
 #include "assignment/AssignmentRun.h"
+#include "assignment/CodeBlanks.h"
 #include "assignment/CodeFolding.h"
 #include "assignment/PhotoPairing.h"
-#include "assignment/CodeBlanks.h"
 #include "assignment/RunMessages.h"
 #include "assignment/SamePictureChecks.h"
 #include "assignment/SiteConfig.h"

@@ -8,5 +8,6 @@
 
 bool HasBlankAround(const QString& code);
 
-// The code with each blank before or after it shown as "␣".
+// The code with each ASCII blank (space, tab) before or after it shown as
+// "␣"; the other blanks are left to ShownCode, which spells them out.
 QString BlanksMarked(const QString& code);

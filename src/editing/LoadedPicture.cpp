@@ -60,8 +60,7 @@ void LoadedPicture::DrawSmoothly(TCanvas& canvas, const TRect& rect, const TRect
     // Then the area's scale: the whole picture fills it.
     const double toPictureX = picture_->Width() / width;
     const double toPictureY = picture_->Height() / height;
-    window = {window.Left * toPictureX, window.Top * toPictureY, window.Right * toPictureX,
-              window.Bottom * toPictureY};
+    window = {window.Left * toPictureX, window.Top * toPictureY, window.Right * toPictureX, window.Bottom * toPictureY};
 
     const bool sideways = clockwiseTurns_ % 2 == 1;
     const std::int32_t drawnWidth = sideways ? rect.Height() : rect.Width();

@@ -598,7 +598,8 @@ TEST_P(AssignmentRunTest, ThePlanReadsTheStudentsNamesWhereTheTableHasThem)
     EXPECT_FALSE(PlanColumnShown(*planned.plan, PlanColumn::Name));
     EXPECT_EQ(names(*planned.plan), (QStringList{"", "", ""}));
     EXPECT_EQ(planned.plan->rows[0].warnings, PlanWarnings());
-    AssignmentInput input{site->Folder(), photoFolder, codes, photos, QStringLiteral("FullName")};
+    AssignmentInput input{site->Folder(), photoFolder, codes, photos};
+    input.nameColumn = QStringLiteral("FullName");
     planned = MakeAssignmentPlan(input, query);
     ASSERT_TRUE(planned.plan);
     EXPECT_EQ(names(*planned.plan), (QStringList{"张伟", "李娜", "学生N3"}));

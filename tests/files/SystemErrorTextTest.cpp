@@ -1,6 +1,7 @@
 // The system's errors as the user reads them: the cause in Chinese, then the system's own words.
-#include "files/FolderHandle.h"
 #include "files/SystemErrorText.h"
+
+#include "files/FolderHandle.h"
 
 #include <gtest/gtest.h>
 

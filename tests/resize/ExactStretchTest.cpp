@@ -4,7 +4,6 @@
 // decoding came in.
 
 #include "resize/BatchResize.h"
-
 #include "support/TestFiles.h"
 
 #include <QCryptographicHash>
