@@ -1,6 +1,5 @@
 #include "assignment/AssignmentPlan.h"
 
-#include "assignment/AssignmentRun.h"
 #include "assignment/CodeBlanks.h"
 #include "assignment/CodeFolding.h"
 #include "assignment/PhotoPairing.h"

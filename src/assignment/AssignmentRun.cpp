@@ -260,22 +260,6 @@ void Fail(AssignmentOutcome& outcome, const QString& reason, qsizetype students,
 
 } // namespace
 
-FolderHandle OpenPhotoFolder(const QString& installationFolder)
-{
-    std::error_code error;
-    FolderHandle folder = FolderHandle::OpenWithin(FileSystemPath(installationFolder),
-                                                   FileSystemPath(QStringLiteral("upload/StudentPhoto")), false, error);
-    if (error) {
-        throw std::runtime_error(QStringLiteral("网站的照片文件夹 %1 %2")
-                                     .arg(QDir::toNativeSeparators(SitePhotoFolder(installationFolder)),
-                                          error == FileRule::LeadsOutside
-                                              ? QStringLiteral("是指向网站之外的链接，不予写入")
-                                              : QStringLiteral("无法打开：") + SystemErrorText(error))
-                                     .toStdString());
-    }
-    return folder;
-}
-
 QString PhotoWebPath(const QString& code)
 {
     return QStringLiteral("/upload/StudentPhoto/") + code + QStringLiteral(".jpg");

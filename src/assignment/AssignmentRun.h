@@ -11,10 +11,6 @@ class JournalStore;
 class TADOQuery;
 struct AssignmentPlan;
 
-// The site's photo folder, opened without following a link out of the
-// installation folder. Throws std::runtime_error naming the folder.
-FolderHandle OpenPhotoFolder(const QString& installationFolder);
-
 // The web path the application shows a student's photo under.
 QString PhotoWebPath(const QString& code);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/FolderHandle.h"
+
 #include <QString>
 
 struct ConnectionSettings;
@@ -14,6 +16,10 @@ QString CanonicalSiteFolder(const QString& installationFolder);
 // The site's folder of student photos: installationFolder + "upload" and
 // "StudentPhoto", each followed by the native separator.
 QString SitePhotoFolder(const QString& installationFolder);
+
+// The site's photo folder, opened without following a link out of the
+// installation folder. Throws std::runtime_error naming the folder.
+FolderHandle OpenPhotoFolder(const QString& installationFolder);
 
 // The database the settings name, as "server / database" (never the
 // password): how the journal tells the databases of runs apart.
