@@ -1,5 +1,7 @@
 #include "assignment/JournalStore.h"
 #include "assignment/Roster.h"
+#include "assignment/StudentCards.h"
+#include "assignment/Thumbnail.h"
 #include "faces/FaceDetector.h"
 #include "faces/OpenCvThreads.h"
 #include "files/FolderString.h"
@@ -66,6 +68,15 @@ int main(int argc, char* argv[])
                 (kRosterFailedMessage + u'\n' + QString::fromStdString(error.what())).toStdString());
         }
     });
+    // ... and shows who each student is on the site the main window has chosen.
+    FrmGetPic.UseStudentLookup([&Form1](const QStringList& codes) {
+        PhotoDayStudents students;
+        const QHash<QString, StudentCard> cards = Form1.LookUpStudents(codes);
+        for (auto card = cards.cbegin(); card != cards.cend(); ++card)
+            students.insert(card.key(), {card->name, card->currentPhoto});
+        return students;
+    });
+    FrmGetPic.UseThumbnails(MakeThumbnail);
     QObject::connect(&FrmGetPic, &TFrmGetPic::PhotoDayHandedOver, &Form1, &TForm1::TakePhotoFolderByName);
     Form1.AttachSideWindows(&FrmGetPic, &frmPicture);
 

@@ -7,6 +7,8 @@
 #include "assignment/JournalReading.h"
 #include "assignment/JournalStore.h"
 #include "assignment/PlanRowView.h"
+#include "assignment/SiteConfig.h"
+#include "assignment/StudentCards.h"
 #include "assignment/StudentRows.h"
 #include "assignment/UndoRun.h"
 #include "platform/database/TADOQuery.h"
@@ -608,6 +610,34 @@ TEST_P(AssignmentRunTest, ThePlanReadsTheStudentsNamesWhereTheTableHasThem)
     planned = MakeAssignmentPlan(input, query);
     ASSERT_TRUE(planned.plan) << planned.stopped.message.toStdString();
     EXPECT_EQ(planned.plan->nameColumn, QString());
+}
+
+TEST_P(AssignmentRunTest, StudentCardsGiveNameAndCurrentPhotoWithoutWriting)
+{
+    site->AddStudents({"C1", "C2", "C3", "C4"});
+    site->Execute("update studentbaseinfo set name = '王芳' where studentcode = 'C1'");
+    // C1's column names another file of the folder; C2's names none, but a
+    // photo under its code is there; C3's names a file that is not there;
+    // C4's names a file outside the photo folder.
+    WriteFile(site->SitePhotoFolder() + "old-c1.jpg", "c1");
+    WriteFile(site->SitePhotoFolder() + "C2.jpg", "c2");
+    site->Execute("update studentbaseinfo set photo = '/upload/StudentPhoto/old-c1.jpg' where studentcode = 'C1'");
+    site->Execute("update studentbaseinfo set photo = '/upload/StudentPhoto/gone.jpg' where studentcode = 'C3'");
+    site->Execute("update studentbaseinfo set photo = '/upload/StudentPhoto/../Web.config' where studentcode = 'C4'");
+    const SiteState before = site->State();
+
+    const QHash<QString, StudentCard> cards = ReadStudentCards(query, site->Folder(), {"C1", "C2", "C3", "C4", "C9"});
+    ASSERT_EQ(cards.size(), 4) << "C9 has no row";
+    EXPECT_EQ(cards["C1"].name, QStringLiteral("王芳"));
+    EXPECT_EQ(cards["C1"].currentPhoto, site->SitePhotoFolder() + "old-c1.jpg");
+    EXPECT_EQ(cards["C2"].currentPhoto, site->SitePhotoFolder() + "C2.jpg");
+    EXPECT_EQ(cards["C3"].currentPhoto, QString());
+    EXPECT_EQ(cards["C4"].currentPhoto, QString());
+    EXPECT_EQ(site->State(), before);
+
+    // A site whose settings cannot be read says so.
+    site->WriteWebConfig("<configuration>");
+    EXPECT_THROW(ReadStudentCards(query, site->Folder(), {"C1"}), EWebConfigError);
 }
 
 TEST_P(AssignmentRunTest, QuotesInACodeUpdateExactlyThatStudent)

@@ -4,13 +4,19 @@
 // with Enter. Checks that every saved file is the right student's (each
 // student's frame carries its own tint, read back from the saved crop) and
 // that no absent student has a file, and prints the tool's own time per
-// student, from the grab to the window showing the next student.
+// student, from the grab to the window showing the next student (which
+// includes showing that student's name and current photo on the site: every
+// other student has one).
 //
-//   photo_day_bench [STUDENTS] [PORTRAIT.jpg]
+//   photo_day_bench [STUDENTS] [PORTRAIT.jpg] [SCREENSHOT.png]
+//
+// With SCREENSHOT the window is photographed at the third student, framed
+// and not yet saved.
 //
 // Run it under xvfb-run or with QT_QPA_PLATFORM=offscreen. Exit 0 when no
 // file is misnamed.
 #include "assignment/Roster.h"
+#include "assignment/Thumbnail.h"
 #include "editing/PhotoDaySession.h"
 #include "platform/camera/SyntheticCameraSource.h"
 #include "widgets/Dialogs.h"
@@ -20,6 +26,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QHash>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -92,10 +99,20 @@ int main(int argc, char* argv[])
         painter.drawImage((640 - person.width()) / 2, 0, person);
     }
 
+    const QString screenshot = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
+
     QTemporaryDir work;
     QStringList codes;
     for (int i = 0; i < students; ++i)
         codes << QStringLiteral("2024%1").arg(i + 1, 4, 10, QChar('0'));
+    // The site's students: a name each, and every other one last year's photo.
+    const QString lastYear = work.filePath("last-year.jpg");
+    person.scaled(120, 180, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation)
+        .copy(0, 0, 120, 180)
+        .save(lastYear, "JPEG", 85);
+    PhotoDayStudents site;
+    for (int i = 0; i < students; ++i)
+        site.insert(codes[i], {QStringLiteral("学生%1").arg(i + 1), i % 2 == 0 ? lastYear : QString()});
     QFile roster(work.filePath("roster.txt"));
     roster.open(QIODevice::WriteOnly);
     roster.write(codes.join("\r\n").toUtf8());
@@ -107,6 +124,8 @@ int main(int argc, char* argv[])
     SyntheticCameraSource camera(FrameOf(portrait, 0));
     TFrmGetPic window(dialogs, camera, work.path() + '/');
     window.UseRosterReader(ReadRoster);
+    window.UseStudentLookup([&site](const QStringList&) { return site; });
+    window.UseThumbnails(MakeThumbnail);
     window.show();
     // The keys are the window's shortcuts: they need it active, as it is
     // under the user's hands.
@@ -142,8 +161,16 @@ int main(int argc, char* argv[])
             QTest::keyClick(&window, Qt::Key_Space);
             QTest::mouseClick(window.ui.Button12, Qt::LeftButton); // 自动定位
             notFramed += dialogs.messages.size() > messagesBefore;
+            qint64 pausedNs = 0; // the screenshot's pause is no part of the tool's time
+            if (student == 2 && !screenshot.isEmpty()) {
+                QElapsedTimer pause;
+                pause.start();
+                QTest::qWait(100); // the window laid out and painted, as the user sees it
+                window.grab().save(screenshot);
+                pausedNs = pause.nsecsElapsed();
+            }
             QTest::keyClick(&window, Qt::Key_Return);
-            milliseconds.push_back(timer.nsecsElapsed() / 1e6);
+            milliseconds.push_back(static_cast<double>(timer.nsecsElapsed() - pausedNs) / 1e6);
         }
     }
     QTest::mouseClick(window.ui.Button17, Qt::LeftButton);

@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QPixmap>
 #include <QShortcut>
 #include <QSignalBlocker>
 
@@ -34,8 +35,10 @@ const QString kOutputFolderName = QStringLiteral("modified");
 const QString kPictureExtension = QStringLiteral(".jpg");
 const QString kNoCameraMessage = QStringLiteral("没有找到摄像头");
 
-// The client area the controls are laid out on.
+// The client area the controls are laid out on; on a photo day the
+// student's panel (GroupBox3) stands to the right of it.
 constexpr QSize kDesignSize(960, 432);
+constexpr QSize kPhotoDayDesignSize(1104, 432);
 
 // Where every grab and list load puts the picture area in the scroll box.
 const QRect kPictureAreaPlace(8, 8, 320, 290);
@@ -49,7 +52,7 @@ TFrmGetPic::TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFo
     ui.setupUi(this);
     // Fixed border, close box only.
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    PutControlsOnScrollingSurface(*this, kDesignSize);
+    surface_ = PutControlsOnScrollingSurface(*this, kDesignSize);
     FitToScreen(*this, kDesignSize);
     ui.Image2->SetDisplayDepth(displayDepth);
     ui.Image3->SetDisplayDepth(displayDepth);
@@ -154,7 +157,7 @@ void TFrmGetPic::FormCreate()
 void TFrmGetPic::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    FitToScreen(*this, kDesignSize);
+    FitToScreen(*this, DesignSize());
     CentreOnScreen(*this);
     FormActivate();
 }
@@ -487,8 +490,25 @@ void TFrmGetPic::Button13Click()
     if (!folder)
         return;
     photoDay_ = std::make_unique<PhotoDaySession>(codes, *folder);
+    students_.clear();
+    studentsRead_ = false;
+    QString lookUpFailure;
+    if (lookUpStudents_) {
+        try {
+            const WaitCursor busy; // one query for the whole roster
+            students_ = lookUpStudents_(codes);
+            studentsRead_ = true;
+        } catch (const std::exception& error) {
+            lookUpFailure = QString::fromUtf8(error.what());
+        }
+    }
     ClearPictures();
     ShowPhotoDay();
+    // The day does not need the site: it goes on with the codes alone.
+    if (!lookUpFailure.isEmpty()) {
+        dialogs_.ShowMessage(QStringLiteral("无法读取学生在网站上的姓名和现有照片，照常按名单拍照。\n")
+                             + lookUpFailure);
+    }
     if (photoDay_->Resumed()) {
         dialogs_.ShowMessage(QStringLiteral("接着上次的进度拍照：已拍 %1 名，缺席 %2 名。")
                                  .arg(photoDay_->CountOf(PhotoDaySession::State::Done))
@@ -573,6 +593,12 @@ void TFrmGetPic::ShowPhotoDay()
         control->setVisible(!on);
     for (QShortcut* key : std::as_const(photoDayKeys_))
         key->setEnabled(on);
+    ui.GroupBox3->setVisible(on);
+    if (surface_->size() != DesignSize()) {
+        surface_->setFixedSize(DesignSize());
+        FitToScreen(*this, DesignSize());
+    }
+    ShowCurrentStudent();
     const QSignalBlocker quiet(ui.ListBox1);
     ui.ListBox1->clear();
     if (!on) {
@@ -587,7 +613,8 @@ void TFrmGetPic::ShowPhotoDay()
         const QString mark = state == PhotoDaySession::State::Done     ? QStringLiteral("√ ")
                              : state == PhotoDaySession::State::Absent ? QStringLiteral("缺 ")
                                                                        : QStringLiteral("　 ");
-        ui.ListBox1->addItem(mark + photoDay_->Code(i));
+        const QString name = students_.value(photoDay_->Code(i)).name;
+        ui.ListBox1->addItem(mark + photoDay_->Code(i) + (name.isEmpty() ? QString() : u'　' + name));
     }
     const bool atEnd = photoDay_->AtEnd();
     if (!atEnd) {
@@ -602,4 +629,44 @@ void TFrmGetPic::ShowPhotoDay()
     ui.Button14->setEnabled(!atEnd);
     ui.Button15->setEnabled(!atEnd);
     ui.Button16->setEnabled(photoDay_->Position() > 0);
+}
+
+void TFrmGetPic::ShowCurrentStudent()
+{
+    ui.Image4->clear();
+    if (!photoDay_ || photoDay_->AtEnd()) {
+        ui.Label6->clear();
+        ui.Label8->clear();
+        return;
+    }
+    const QString code = photoDay_->Code(photoDay_->Position());
+    const auto found = students_.constFind(code);
+    ui.Label6->setText(found == students_.cend() ? QString() : found->name);
+    if (!studentsRead_) {
+        ui.Label8->setText(QStringLiteral("没有读取网站上的学生信息。"));
+        return;
+    }
+    if (found == students_.cend()) {
+        ui.Label8->setText(QStringLiteral("学生表中没有这个学籍号：%1").arg(code));
+        return;
+    }
+    if (found->currentPhoto.isEmpty()) {
+        ui.Label8->setText(QStringLiteral("网站上还没有这名学生的照片。"));
+        return;
+    }
+    if (!makeThumbnail_)
+        return;
+    const QImage photo = makeThumbnail_(found->currentPhoto, ui.Image4->contentsRect().size());
+    if (photo.isNull()) {
+        ui.Label8->setText(
+            QStringLiteral("网站上的照片无法显示：%1").arg(QDir::toNativeSeparators(found->currentPhoto)));
+        return;
+    }
+    ui.Image4->setPixmap(QPixmap::fromImage(photo));
+    ui.Label8->setText(QStringLiteral("对照现有照片，确认镜头前是这名学生。"));
+}
+
+QSize TFrmGetPic::DesignSize() const
+{
+    return photoDay_ ? kPhotoDayDesignSize : kDesignSize;
 }

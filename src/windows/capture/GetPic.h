@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editing/LoadedPicture.h"
+#include "editing/PhotoDayStudent.h"
 #include "editing/PictureEditing.h"
 #include "picture/DisplayColorDepth.h"
 #include "picture/TColor.h"
@@ -8,6 +9,8 @@
 #include "ui_GetPic.h"
 
 #include <QDialog>
+#include <QImage>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -68,6 +71,22 @@ public:
         readRoster_ = std::move(readRoster);
     }
 
+    // How the photo day finds who the roster's students are on the site:
+    // their names and current photos, read once when the day starts, or an
+    // exception whose message the user is shown (the day goes on without
+    // them). Without it the photo day shows the codes alone.
+    void UseStudentLookup(std::function<PhotoDayStudents(const QStringList& codes)> lookUp)
+    {
+        lookUpStudents_ = std::move(lookUp);
+    }
+    // How a current photo is made small enough to show: at most `box`, its
+    // shape kept; a null image when the file is no picture. Without it no
+    // current photo is shown.
+    void UseThumbnails(std::function<QImage(const QString& path, QSize box)> makeThumbnail)
+    {
+        makeThumbnail_ = std::move(makeThumbnail);
+    }
+
     // The photo day ("按名单拍照") going on, or nullptr.
     const PhotoDaySession* PhotoDay() const { return photoDay_.get(); }
 
@@ -111,6 +130,11 @@ private:
     // Shows the session's position, its roster with each student's state,
     // and the controls of the mode; with no session, the window as it was.
     void ShowPhotoDay();
+    // The current student's name and photo on the site, beside the camera's.
+    void ShowCurrentStudent();
+    // The design size of the mode the window is in; the photo day's is wider
+    // by the student's panel.
+    QSize DesignSize() const;
     // The picture area and the preview emptied, so that nothing of one
     // student can be saved as the next one's.
     void ClearPictures();
@@ -143,6 +167,14 @@ private:
     std::unique_ptr<DragEmulation> drag_;
     std::function<QStringList(const QString&)> readRoster_;
     std::unique_ptr<PhotoDaySession> photoDay_;
+    std::function<PhotoDayStudents(const QStringList&)> lookUpStudents_;
+    std::function<QImage(const QString&, QSize)> makeThumbnail_;
+    // The photo day's students on the site, by code; with `studentsRead_`
+    // false when they could not be read.
+    PhotoDayStudents students_;
+    bool studentsRead_ = false;
+    // The surface the controls scroll on (its size is the design size).
+    QWidget* surface_ = nullptr;
     // Space, Enter and S of the photo day.
     QList<QShortcut*> photoDayKeys_;
 };

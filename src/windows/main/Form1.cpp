@@ -24,6 +24,8 @@
 #include <QFileInfo>
 #include <QScopedValueRollback>
 
+#include <stdexcept>
+
 const QString TForm1::kTitle = QStringLiteral("学生照片设置辅助工具");
 const QString TForm1::kFolderNotChosen = QStringLiteral("请点击\"浏览\"按钮选择软件安装目录！");
 const QString TForm1::kCancelledStatus = QStringLiteral("已取消，没有改动");
@@ -192,6 +194,14 @@ std::optional<QString> TForm1::InstallationFolder() const
     if (ui.Edit1->text() == kFolderNotChosen)
         return std::nullopt;
     return ui.Edit1->text();
+}
+
+QHash<QString, StudentCard> TForm1::LookUpStudents(const QStringList& codes)
+{
+    const std::optional<QString> folder = InstallationFolder();
+    if (!folder)
+        throw std::runtime_error("还没有选择网站的安装文件夹。");
+    return ReadStudentCards(ADOQuery1, *folder, codes, folderStore_.NameColumn());
 }
 
 void TForm1::Button3Click()

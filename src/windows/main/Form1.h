@@ -2,12 +2,14 @@
 
 #include "assignment/AssignmentRun.h"
 #include "assignment/JournalStore.h"
+#include "assignment/StudentCards.h"
 #include "platform/database/TADOQuery.h"
 #include "widgets/WaitCursor.h"
 #include "windows/main/ProofSheet.h"
 
 #include "ui_Form1.h"
 
+#include <QHash>
 #include <QScopedValueRollback>
 #include <QWidget>
 
@@ -48,6 +50,12 @@ public:
     // named by code. The photo list becomes the folder's photos and the
     // pairing "按文件名".
     void TakePhotoFolderByName(const QString& photoFolder);
+
+    // The students with these codes on the chosen site, for the capture
+    // window's photo day: names and current photos (StudentCards.h). Throws
+    // std::runtime_error when no installation folder is chosen, and the
+    // errors of reading the site.
+    QHash<QString, StudentCard> LookUpStudents(const QStringList& codes);
 
     // The pairing chosen in ComboBox1 ("对应方式"), in the order of its items.
     PairingMode Pairing() const;

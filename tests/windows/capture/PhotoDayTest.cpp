@@ -2,11 +2,15 @@
 // grab, save and next, absent, retake, jump, the keys, resuming after the
 // window was closed, and handing the folder over.
 #include "assignment/Roster.h"
+#include "assignment/Thumbnail.h"
 #include "editing/PhotoDaySession.h"
 #include "widgets/ListBoxItems.h"
 #include "windows/capture/CaptureWindowFixture.h"
 
+#include <QImage>
 #include <QSignalSpy>
+
+#include <stdexcept>
 
 namespace {
 
@@ -147,6 +151,74 @@ TEST_F(PhotoDayWindow, AClosedWindowResumesAndHandsTheFolderOver)
     for (const int student : {1, 3, 4, 5})
         EXPECT_EQ(SavedColour(QStringLiteral("00%1").arg(student)), Colour(student)) << student;
     EXPECT_FALSE(QFile::exists(outputFolder + "/002.jpg"));
+}
+
+TEST_F(PhotoDayWindow, ShowsEachStudentsNameAndCurrentSitePhotoBesideTheCamera)
+{
+    // 001 has a photo on the site, 002 none, 003 a file that is no picture;
+    // 004 and 005 have no row in the table.
+    QImage current(120, 180, QImage::Format_RGB32);
+    current.fill(Qt::blue);
+    ASSERT_TRUE(current.save(programFolder + "site-001.jpg", "JPEG"));
+    WriteFile(programFolder + "site-003.jpg", "not a picture");
+    QStringList askedFor;
+    window->UseThumbnails(MakeThumbnail);
+    window->UseStudentLookup([&](const QStringList& codes) {
+        askedFor = codes;
+        return PhotoDayStudents{{"001", {Text("张伟"), programFolder + "site-001.jpg"}},
+                                {"002", {Text("李娜"), {}}},
+                                {"003", {{}, programFolder + "site-003.jpg"}}};
+    });
+    const auto surfaceWidth = [this] { return window->findChild<QWidget*>("Surface")->width(); };
+    const int plainWidth = surfaceWidth();
+    StartDay();
+    ASSERT_NE(window->PhotoDay(), nullptr);
+    EXPECT_EQ(askedFor, (QStringList{"001", "002", "003", "004", "005"})) << "one lookup for the roster";
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('\n').toStdString();
+
+    // The panel stands beside the picture area, on a surface grown to hold it.
+    EXPECT_TRUE(ui().GroupBox3->isVisible());
+    EXPECT_GE(ui().GroupBox3->x(), ui().GroupBox2->geometry().right());
+    EXPECT_GE(surfaceWidth(), ui().GroupBox3->geometry().right());
+    EXPECT_GT(surfaceWidth(), plainWidth);
+    EXPECT_EQ(ui().Label6->text(), Text("张伟"));
+    ASSERT_FALSE(ui().Image4->pixmap().isNull());
+    const QImage shown = ui().Image4->pixmap().toImage();
+    EXPECT_LT(qAbs(QColor(shown.pixel(shown.width() / 2, shown.height() / 2)).blue() - 255), 8);
+    EXPECT_EQ(ItemTexts(*ui().ListBox1).first(), Text("　 001　张伟"));
+
+    GrabAndSave(1);
+    EXPECT_EQ(ui().Label6->text(), Text("李娜"));
+    EXPECT_TRUE(ui().Image4->pixmap().isNull());
+    EXPECT_EQ(ui().Label8->text(), Text("网站上还没有这名学生的照片。"));
+    QTest::mouseClick(ui().Button15, Qt::LeftButton);
+    EXPECT_EQ(ui().Label6->text(), QString());
+    EXPECT_TRUE(ui().Image4->pixmap().isNull());
+    EXPECT_TRUE(ui().Label8->text().startsWith(Text("网站上的照片无法显示："))) << ui().Label8->text().toStdString();
+    GrabAndSave(3);
+    EXPECT_EQ(ui().Label8->text(), Text("学生表中没有这个学籍号：004"));
+    // The next student's photo never stays from the one before.
+    EXPECT_TRUE(ui().Image4->pixmap().isNull());
+
+    // Without a photo day the window is as it was.
+    window->close();
+    EXPECT_FALSE(ui().GroupBox3->isVisible());
+    EXPECT_EQ(surfaceWidth(), plainWidth);
+}
+
+TEST_F(PhotoDayWindow, ASiteThatCannotBeReadLeavesTheDayToTheCodes)
+{
+    window->UseStudentLookup(
+        [](const QStringList&) -> PhotoDayStudents { throw std::runtime_error("还没有选择网站的安装文件夹。"); });
+    StartDay();
+    ASSERT_NE(window->PhotoDay(), nullptr);
+    EXPECT_EQ(
+        dialogs.messages,
+        QStringList{Text("无法读取学生在网站上的姓名和现有照片，照常按名单拍照。\n还没有选择网站的安装文件夹。")});
+    EXPECT_EQ(ui().Label8->text(), Text("没有读取网站上的学生信息。"));
+    GrabAndSave(1);
+    EXPECT_EQ(SavedColour("001"), Colour(1));
+    EXPECT_EQ(ui().Label4->text(), Text("第 2 / 5 名　002"));
 }
 
 TEST_F(PhotoDayWindow, ARosterThatCannotNamePhotosIsRefused)

@@ -283,6 +283,22 @@ TEST_F(MainWindowRun, APhotoDayFolderIsTakenWithPairingByFileName)
     EXPECT_EQ(form.ui.Button2->text(), QStringLiteral("载入图片"));
 }
 
+TEST_F(MainWindowRun, ThePhotoDayLooksStudentsUpOnTheChosenSite)
+{
+    site.AddStudents({"S01"});
+    site.Execute("update studentbaseinfo set name = '张伟' where studentcode = 'S01'");
+    try {
+        form.LookUpStudents({"S01"});
+        ADD_FAILURE() << "no site chosen, nothing to look up";
+    } catch (const std::runtime_error& error) {
+        EXPECT_EQ(QString::fromUtf8(error.what()), QStringLiteral("还没有选择网站的安装文件夹。"));
+    }
+    form.ui.Edit1->setText(site.Folder());
+    const QHash<QString, StudentCard> cards = form.LookUpStudents({"S01", "S02"});
+    EXPECT_EQ(cards.keys(), QStringList{"S01"});
+    EXPECT_EQ(cards.value("S01").name, QStringLiteral("张伟"));
+}
+
 TEST_F(MainWindowRun, APhotoChangedWhileTheProofSheetWasShownIsNotWrittenAndTheMessageSaysSo)
 {
     site.AddStudents({"S01", "S02"});
