@@ -1,6 +1,7 @@
 #include "editing/PhotoDaySession.h"
 
 #include "files/PlainFileName.h"
+#include "files/RegularFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,6 +24,8 @@ namespace {
 }
 
 const QString kPhotoExtension = QStringLiteral(".jpg");
+// Far more than the progress of any school's roster.
+constexpr qint64 kLargestSessionFile = 16 * 1024 * 1024;
 
 QString StateName(PhotoDaySession::State state)
 {
@@ -60,11 +63,18 @@ PhotoDaySession::PhotoDaySession(const QStringList& codes, const QString& output
     if (!QDir().mkpath(folder_))
         Refuse(QStringLiteral("无法建立文件夹 %1").arg(QDir::toNativeSeparators(folder_)));
 
-    QFile file(folder_ + kSessionFileName);
-    if (file.exists()) {
-        if (!file.open(QIODevice::ReadOnly))
-            Refuse(QStringLiteral("无法读取拍照进度文件 %1").arg(QDir::toNativeSeparators(file.fileName())));
-        Resume(file.readAll());
+    const QString sessionFile = folder_ + kSessionFileName;
+    if (QFileInfo::exists(sessionFile)) {
+        // Read whole and closed before Keep replaces it: Windows refuses to
+        // replace a file that is open. A progress file is a few kilobytes
+        // per hundred students; anything else there is no progress file.
+        QByteArray bytes;
+        try {
+            bytes = ReadRegularFile(sessionFile, kLargestSessionFile);
+        } catch (const EFileAccessError&) {
+            Refuse(QStringLiteral("无法读取拍照进度文件 %1").arg(QDir::toNativeSeparators(sessionFile)));
+        }
+        Resume(bytes);
     }
     Keep();
 }

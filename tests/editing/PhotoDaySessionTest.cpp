@@ -6,9 +6,14 @@
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -82,6 +87,21 @@ TEST_F(PhotoDay, AClosedSessionResumesWhereItStopped)
     // A photo deleted since waits again.
     QFile::remove(Folder() + "/003.jpg");
     EXPECT_EQ(PhotoDaySession(codes_, Folder()).StateOf(2), State::Waiting);
+}
+
+TEST_F(PhotoDay, AProgressFileThatIsNoFileIsRefusedWithoutWaiting)
+{
+    // A folder, or a named pipe whose reading would wait for a writer for ever.
+    const QString progress = Folder() + "/" + PhotoDaySession::kSessionFileName;
+    ASSERT_TRUE(QDir().mkpath(progress));
+    const std::string expected =
+        "无法读取拍照进度文件 " + QDir::toNativeSeparators(QDir::cleanPath(progress)).toStdString();
+    EXPECT_EQ(ErrorOf<EPhotoDayError>([&] { PhotoDaySession(codes_, Folder()); }), expected);
+#ifndef _WIN32
+    ASSERT_TRUE(QDir().rmdir(progress));
+    ASSERT_EQ(mkfifo(progress.toLocal8Bit().constData(), 0600), 0);
+    EXPECT_EQ(ErrorOf<EPhotoDayError>([&] { PhotoDaySession(codes_, Folder()); }), expected);
+#endif
 }
 
 TEST_F(PhotoDay, RefusesWhatWouldMisnameOrOverwrite)
