@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QSaveFile>
+#include <QImageWriter>
 #include <QtConcurrent/QtConcurrentMap>
 
 namespace {
@@ -64,6 +65,10 @@ QByteArray ProofSheetHtml(const AssignmentPlan& plan)
         for (const PlanColumn column : std::as_const(photoColumns))
             files << view[column].photo;
     }
+    // Qt's picture plugins are loaded here, on the calling thread, not first
+    // on a worker: under Wine a program whose JPEG plugin a pool thread
+    // loaded never finished exiting.
+    QImageWriter::supportedImageFormats();
     const QList<QByteArray> thumbnails =
         QtConcurrent::blockingMapped<QList<QByteArray>>(files, [](const QString& file) {
             return file.isEmpty() ? QByteArray() : ThumbnailJpeg(MakeThumbnail(file, kThumbnailBox));
