@@ -6,8 +6,8 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QSaveFile>
 #include <QImageWriter>
+#include <QSaveFile>
 #include <QtConcurrent/QtConcurrentMap>
 
 namespace {

@@ -395,8 +395,7 @@ void TFrmGetPic::ListBox1Click()
             return;
         ReportErrors(dialogs_, [&] {
             photoDay_->JumpTo(ui.ListBox1->row(selected));
-            ClearPictures();
-            ShowPhotoDay();
+            ShowStudentReached();
         });
         return;
     }
@@ -536,10 +535,7 @@ void TFrmGetPic::Button14Click()
         return;
     }
     photoDay_->PhotoSaved();
-    ClearPictures();
-    ShowPhotoDay();
-    if (photoDay_->AtEnd())
-        dialogs_.ShowMessage(EndOfRosterMessage(*photoDay_) + QStringLiteral("点击“交给主窗口”设置照片。"));
+    ShowStudentReached();
 }
 
 void TFrmGetPic::Button15Click()
@@ -547,10 +543,7 @@ void TFrmGetPic::Button15Click()
     if (!photoDay_ || photoDay_->AtEnd())
         return;
     photoDay_->Absent();
-    ClearPictures();
-    ShowPhotoDay();
-    if (photoDay_->AtEnd())
-        dialogs_.ShowMessage(EndOfRosterMessage(*photoDay_) + QStringLiteral("点击“交给主窗口”设置照片。"));
+    ShowStudentReached();
 }
 
 void TFrmGetPic::Button16Click()
@@ -558,8 +551,15 @@ void TFrmGetPic::Button16Click()
     if (!photoDay_)
         return;
     photoDay_->Retake();
+    ShowStudentReached();
+}
+
+void TFrmGetPic::ShowStudentReached()
+{
     ClearPictures();
     ShowPhotoDay();
+    if (photoDay_->AtEnd())
+        dialogs_.ShowMessage(EndOfRosterMessage(*photoDay_) + QStringLiteral("点击“交给主窗口”设置照片。"));
 }
 
 void TFrmGetPic::Button17Click()

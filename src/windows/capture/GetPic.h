@@ -130,6 +130,9 @@ private:
     // Shows the session's position, its roster with each student's state,
     // and the controls of the mode; with no session, the window as it was.
     void ShowPhotoDay();
+    // After a step of the day: the picture emptied, the student the session
+    // reached shown, and at the end of the roster what became of it.
+    void ShowStudentReached();
     // The current student's name and photo on the site, beside the camera's.
     void ShowCurrentStudent();
     // The design size of the mode the window is in; the photo day's is wider
