@@ -55,6 +55,7 @@ std::unique_ptr<RunJournal> RunJournal::Begin(const JournalStore& store, const Q
     if (error)
         JournalFormat::Fail(QStringLiteral("无法建立"), QDir(store.SiteFolder(installationFolder)).filePath(id), error);
     std::unique_ptr<RunJournal> journal(new RunJournal(id, std::move(folder), {}));
+    journal->OpenOldPhotos();
     journal->Append({QStringLiteral("journal"), kVersion});
     journal->Append({QStringLiteral("site"), CanonicalSiteFolder(installationFolder)});
     journal->Append({QStringLiteral("database"), database});
@@ -89,6 +90,11 @@ RunJournal::RunJournal(QString id, FolderHandle folder, QByteArray chain)
     lines_ = folder_.OpenForAppending(NativeName(kLinesFile), error);
     if (error)
         Fail(kLinesFile, error);
+}
+
+void RunJournal::OpenOldPhotos()
+{
+    std::error_code error;
     oldPhotos_ = folder_.OpenForAppending(NativeName(kOldPhotosFile), error);
     if (error)
         Fail(kOldPhotosFile, error);
@@ -113,6 +119,7 @@ void RunJournal::Intend(const JournalEntry& entry, const std::optional<QByteArra
 {
     std::optional<JournalEntry::SavedFile> saved;
     if (oldFile) {
+        Q_ASSERT(oldPhotos_.IsOpen());
         saved = JournalEntry::SavedFile{oldPhotosSize_, oldFile->size(), PhotoHash(*oldFile)};
         std::error_code error;
         oldPhotos_.WriteAll(oldFile->constData(), static_cast<std::size_t>(oldFile->size()), error);
@@ -154,7 +161,8 @@ void RunJournal::Sync()
 {
     std::error_code error;
     // The old photos reach the disk before the lines that point into them.
-    oldPhotos_.Sync(error);
+    if (oldPhotos_.IsOpen())
+        oldPhotos_.Sync(error);
     if (error)
         Fail(kOldPhotosFile, error);
     lines_.WriteAll(pending_.constData(), static_cast<std::size_t>(pending_.size()), error);

@@ -26,7 +26,9 @@ public:
     // data folder.
     static std::unique_ptr<RunJournal> Begin(const JournalStore& store, const QString& installationFolder,
                                              const QString& database, qsizetype students);
-    // Appends to an existing run's journal (undo marks its entries).
+    // Appends to an existing run's journal (undo marks its entries). The old
+    // photos are left closed: an undo reads them, and on Windows a file open
+    // for writing cannot be opened again for reading.
     static std::unique_ptr<RunJournal> Reopen(const JournalRun& run);
 
     ~RunJournal();
@@ -48,6 +50,7 @@ public:
 
 private:
     RunJournal(QString id, FolderHandle folder, QByteArray chain);
+    void OpenOldPhotos();
     void Append(const QStringList& fields);
     [[noreturn]] void Fail(const QString& file, const std::error_code& error) const;
 
