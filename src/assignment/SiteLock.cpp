@@ -46,7 +46,9 @@ void WriteHolder(FileHandle& file)
 QString HolderText(const FolderHandle& site)
 {
     std::error_code error;
-    FileHandle file = site.OpenForReading(NativeName(kLockFile), error);
+    // Opened as the holder opened it: on Windows a file that another has open
+    // for writing can only be opened again by a handle that lets writers in.
+    FileHandle file = site.OpenForUpdating(NativeName(kLockFile), error);
     const QStringList fields =
         error ? QStringList() : Fields(QByteArray::fromStdString(file.ReadAll(kMaxSmallFileBytes, error)).trimmed());
     if (error || fields.size() < 2)
