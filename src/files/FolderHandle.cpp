@@ -127,6 +127,11 @@ void* OpenEntry(const fs::path& path, DWORD access, DWORD share, DWORD dispositi
     HANDLE handle = ::CreateFileW(path.c_str(), access, share, nullptr, disposition, flags, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         error = LastError();
+        // A folder opened as a file is refused as "access denied": say what it is.
+        const DWORD attributes = ::GetFileAttributesW(path.c_str());
+        if (wanted == EntryFacts::Kind::Regular && attributes != INVALID_FILE_ATTRIBUTES
+            && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+            error = FileRule::NotRegular;
         return nullptr;
     }
     const EntryFacts facts = HandleFacts(handle, error);
