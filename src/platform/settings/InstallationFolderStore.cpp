@@ -26,16 +26,16 @@ std::unique_ptr<QSettings> OpenSettings(const QString& settingsFile)
 #endif
 }
 
-KeyPresence KeyIn(const QSettings& settings, const QString& settingsFile)
+// Asked before the settings are read: on Windows, Qt's settings object makes
+// the registry key it reads from.
+KeyPresence KeyIn(const QString& settingsFile)
 {
 #ifdef Q_OS_WIN
     if (settingsFile.isEmpty())
         return CurrentUserKeyExists(L"Corvanta\\Mirelund") ? KeyPresence::Present : KeyPresence::Absent;
-#else
-    (void)settingsFile;
 #endif
     // A settings file is the key.
-    return QFileInfo::exists(settings.fileName()) ? KeyPresence::Present : KeyPresence::Absent;
+    return QFileInfo::exists(OpenSettings(settingsFile)->fileName()) ? KeyPresence::Present : KeyPresence::Absent;
 }
 
 } // namespace
@@ -65,10 +65,11 @@ std::optional<QString> RememberedFolder(KeyPresence key, const QVariant& path)
 
 std::optional<QString> InstallationFolderStore::Read() const
 {
+    const KeyPresence key = KeyIn(settingsFile_);
     const auto settings = OpenSettings(settingsFile_);
     if (settings->status() != QSettings::NoError)
         throw SettingsStoreError("the settings store cannot be read");
-    return RememberedFolder(KeyIn(*settings, settingsFile_), settings->value(kValueName));
+    return RememberedFolder(key, settings->value(kValueName));
 }
 
 QString InstallationFolderStore::NameColumn() const
