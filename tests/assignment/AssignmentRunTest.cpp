@@ -157,10 +157,13 @@ TEST_P(AssignmentRunTest, CopiesEveryPhotoAndWritesEveryRow)
     EXPECT_EQ(SitePhoto("学籍号甲"), ReadFile(TestDataPath(kBmp)));
     EXPECT_EQ(SitePhoto("2023003"), ReadFile(TestDataPath(kSquare)));
     EXPECT_EQ(SitePhotos().size(), 3);
-    // The web server must be able to read a new photo; a replaced one keeps its permissions.
+#ifndef _WIN32
+    // The web server must be able to read a new photo; a replaced one keeps
+    // its permissions (on Windows the folder's access list decides both).
     EXPECT_TRUE(QFileInfo(site->SitePhotoFolder() + "2023001.jpg").permission(QFile::ReadOther));
     const QFileInfo replaced(site->SitePhotoFolder() + "2023003.jpg");
     EXPECT_TRUE(replaced.permission(QFile::ReadGroup) && !replaced.permission(QFile::ReadOther));
+#endif
     EXPECT_FALSE(query.Connected());
     EXPECT_EQ(JournalRuns(*journal, site->Folder()).value(0).id, outcome.runId);
 }
@@ -295,6 +298,9 @@ TEST_P(AssignmentRunTest, RunCutOffMidwaySaysWhatHappenedAndCanBeUndone)
     // database would. SQLite: the database refuses the third student's row.
     std::unique_ptr<PrivatePgServer> server;
     if (GetParam() == Backend::PostgreSQL) {
+#ifdef _WIN32
+        GTEST_SKIP() << "a Windows test cannot start a server of its own (pg-server.sh is a Linux script)";
+#endif
         server = std::make_unique<PrivatePgServer>();
         site = std::make_unique<TestSite>(Backend::PostgreSQL, server->StateFolder());
         onProgress = [&](qsizetype done) {
@@ -629,8 +635,9 @@ TEST_P(AssignmentRunTest, StudentCardsGiveNameAndCurrentPhotoWithoutWriting)
     const QHash<QString, StudentCard> cards = ReadStudentCards(query, site->Folder(), {"C1", "C2", "C3", "C4", "C9"});
     ASSERT_EQ(cards.size(), 4) << "C9 has no row";
     EXPECT_EQ(cards["C1"].name, QStringLiteral("王芳"));
-    EXPECT_EQ(cards["C1"].currentPhoto, site->SitePhotoFolder() + "old-c1.jpg");
-    EXPECT_EQ(cards["C2"].currentPhoto, site->SitePhotoFolder() + "C2.jpg");
+    // On Windows the photo folder's part of the path has the native separators.
+    EXPECT_EQ(QDir::fromNativeSeparators(cards["C1"].currentPhoto), site->SitePhotoFolder() + "old-c1.jpg");
+    EXPECT_EQ(QDir::fromNativeSeparators(cards["C2"].currentPhoto), site->SitePhotoFolder() + "C2.jpg");
     EXPECT_EQ(cards["C3"].currentPhoto, QString());
     EXPECT_EQ(cards["C4"].currentPhoto, QString());
     EXPECT_EQ(site->State(), before);

@@ -2,6 +2,7 @@
 // what is left over, and what is refused before anything is touched.
 #include "assignment/PhotoPairing.h"
 
+#include "files/FolderString.h"
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
 
@@ -107,7 +108,7 @@ TEST_F(PairByIndex, SwappedTabSeparatedColumnsPairRelativeToTheIndexFolder)
 {
     const PairedPhotos paired = Paired(
         Input({"S1", "S2", "S3"}, "照片\t学籍号\r\nshot 7.jpg\ts3\r\nday2\\shot 1.JPG\tS1\r\n../up.jpg\tS2\r\n"));
-    EXPECT_EQ(paired.input.photoFolder, Folder());
+    EXPECT_EQ(paired.input.photoFolder, FolderString(Folder()));
     EXPECT_EQ(paired.input.codes, (QStringList{"S1", "S2", "S3"}));
     EXPECT_EQ(paired.input.photoNames, (QStringList{"day2/shot 1.JPG", "../up.jpg", "shot 7.jpg"}));
     EXPECT_TRUE(paired.notices.isEmpty()) << paired.notices.join('\n').toStdString();

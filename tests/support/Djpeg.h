@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QStringList>
@@ -8,13 +10,21 @@
 // `jpeg` decoded by djpeg, libjpeg-turbo's own tool and the reference decoder,
 // with `arguments` besides -bmp; a null image when djpeg fails (exit code 2
 // only reports warnings, such as a truncated file).
+// On Windows djpeg.exe opens files by their names in the ANSI code page, so
+// it is handed a copy of `jpeg` in a folder whose name is plain ASCII.
 inline QImage DecodeWithDjpeg(const QString& jpeg, const QStringList& arguments = {})
 {
-    QTemporaryDir folder;
+    QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/sp-djpeg-XXXXXX"));
     const QString output = folder.filePath(QStringLiteral("out.bmp"));
+    QString input = jpeg;
+#ifdef _WIN32
+    input = folder.filePath(QStringLiteral("in.jpg"));
+    if (!QFile::copy(jpeg, input))
+        return {};
+#endif
     QProcess djpeg;
     djpeg.start(QStringLiteral("djpeg"), QStringList{QStringLiteral("-bmp")} + arguments
-                                             + QStringList{QStringLiteral("-outfile"), output, jpeg});
+                                             + QStringList{QStringLiteral("-outfile"), output, input});
     if (!djpeg.waitForFinished(60000) || djpeg.exitStatus() != QProcess::NormalExit
         || (djpeg.exitCode() != 0 && djpeg.exitCode() != 2))
         return {};

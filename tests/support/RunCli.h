@@ -20,6 +20,13 @@ inline CliResult RunCli(const QString& program, const QStringList& arguments,
     process.start(program, arguments);
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
         return {};
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    // On Windows the program's lines end as Windows text files' do, in CR LF.
+    const auto text = [](const QByteArray& bytes) {
+        QString lines = QString::fromUtf8(bytes);
+#ifdef _WIN32
+        lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+#endif
+        return lines;
+    };
+    return {process.exitCode(), text(process.readAllStandardOutput()), text(process.readAllStandardError())};
 }

@@ -1,5 +1,6 @@
 #include "support/TestSite.h"
 
+#include "support/SqliteFile.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -46,8 +47,13 @@ public:
     {
         QSqlDatabase database = QSqlDatabase::addDatabase(driver, name_);
         database.setDatabaseName(databaseName);
-        if (!database.open())
-            Fail(QStringLiteral("test connection"), database.lastError());
+        Open(database);
+    }
+    // To an SQLite file.
+    explicit ScopedConnection(const QString& sqliteFile) : name_(QUuid::createUuid().toString(QUuid::Id128))
+    {
+        QSqlDatabase database = AddSqliteConnection(name_, sqliteFile);
+        Open(database);
     }
     ~ScopedConnection()
     {
@@ -67,31 +73,14 @@ public:
     }
 
 private:
+    static void Open(QSqlDatabase& database)
+    {
+        if (!database.open())
+            Fail(QStringLiteral("test connection"), database.lastError());
+    }
+
     QString name_;
 };
-
-// A file's path as the ODBC driver opens it. Under Wine the driver is the
-// Linux host's (Wine's ODBC hands the calls to unixODBC), which needs the
-// file's Unix path.
-QString DriverPath(const QString& path)
-{
-#ifdef _WIN32
-    using UnixFileName = char*(CDECL*)(LPCWSTR);
-    const auto unixFileName = reinterpret_cast<UnixFileName>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
-    if (unixFileName == nullptr)
-        return path;
-    const std::wstring windowsPath = QDir::toNativeSeparators(path).toStdWString();
-    char* unixPath = unixFileName(windowsPath.c_str());
-    if (unixPath == nullptr)
-        return path;
-    const QString result = QString::fromUtf8(unixPath);
-    HeapFree(GetProcessHeap(), 0, unixPath);
-    return result;
-#else
-    return path;
-#endif
-}
 
 QString PgConnectionString(const PgServer& server, const QString& database, const QString& user,
                            const QString& password)
@@ -309,16 +298,8 @@ void TestSite::WriteWebConfig(const QByteArray& text) const
 
 std::unique_ptr<TestSite::Database> TestSite::Open() const
 {
-    if (backend_ == Backend::SQLite) {
-#ifdef _WIN32
-        // Qt for Windows is built without a SQLite driver of its own: the
-        // ODBC one, as the tool reaches the database.
-        return std::make_unique<Database>(QStringLiteral("QODBC"),
-                                          QStringLiteral("DRIVER={SQLite3};DATABASE=") + databaseName_);
-#else
-        return std::make_unique<Database>(QStringLiteral("QSQLITE"), databaseName_);
-#endif
-    }
+    if (backend_ == Backend::SQLite)
+        return std::make_unique<Database>(databaseName_);
     return std::make_unique<Database>(
         QStringLiteral("QODBC"),
         PgConnectionString(PgServer::FromState(pgState_), databaseName_, kPgRole, QString::fromUtf8(kPgPassword)));

@@ -3,6 +3,7 @@
 #include "platform/database/TADOQuery.h"
 #include "support/ErrorOf.h"
 #include "support/QtPrinters.h"
+#include "support/SqliteFile.h"
 
 #include <QFile>
 #include <QSqlDatabase>
@@ -35,7 +36,7 @@ protected:
         file.close();
         query.SetConnectionString(QStringLiteral("Provider=SQLOLEDB.1;Password=;Persist Security Info=True;"
                                                  "User ID=;Initial Catalog=%1;Data Source=(local)")
-                                      .arg(temp.filePath("q.db")));
+                                      .arg(DriverPath(temp.filePath("q.db"))));
         Exec("create table t (code varchar(10), photo varchar(50))");
         Exec("insert into t values ('a', ''), ('b', ''), ('b', ''), ('c', '')");
     }
@@ -117,8 +118,7 @@ TEST_F(SqliteQueryObject, ALockedDatabaseFailsWithinTheStatementLimitInTheDriver
 {
     // Another program holds the database locked.
     {
-        QSqlDatabase holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
-        holder.setDatabaseName(temp.filePath("q.db"));
+        QSqlDatabase holder = AddSqliteConnection(QStringLiteral("holder"), temp.filePath("q.db"));
         ASSERT_TRUE(holder.open());
         ASSERT_TRUE(holder.exec(QStringLiteral("begin exclusive")).lastError().type() == QSqlError::NoError);
         query.Close();

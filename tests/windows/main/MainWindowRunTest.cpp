@@ -4,6 +4,7 @@
 #include "assignment/AssignmentPlan.h"
 #include "assignment/AssignmentRun.h"
 #include "assignment/PlanRowView.h"
+#include "files/FolderString.h"
 #include "platform/settings/InstallationFolderStore.h"
 #include "support/MessageTexts.h"
 #include "support/PaintCounter.h"
@@ -278,7 +279,7 @@ TEST_F(MainWindowRun, APhotoDayFolderIsTakenWithPairingByFileName)
     form.TakePhotoFolderByName(photoFolder);
     EXPECT_EQ(form.Pairing(), PairingMode::FileName);
     EXPECT_EQ(form.ui.ComboBox1->currentText(), QStringLiteral("按文件名"));
-    EXPECT_EQ(form.ui.Edit3->text(), photoFolder);
+    EXPECT_EQ(form.ui.Edit3->text(), FolderString(photoFolder));
     EXPECT_EQ(ItemTexts(*form.ui.ListBox2), (QStringList{"S01.jpg", "S02.jpg"}));
     EXPECT_EQ(form.ui.Button2->text(), QStringLiteral("载入图片"));
 }
@@ -460,13 +461,14 @@ TEST_F(MainWindowRun, ProofSheetPutsWarningsFirstFillsInThumbnailsAndAnswersWith
         while (arrived.size() < 3 && arrived.wait(10000)) { }
         const QPixmap thumbnail = model.index(2, int(PlanColumn::NewPhoto)).data(Qt::DecorationRole).value<QPixmap>();
         EXPECT_EQ(thumbnail.size(), QSize(60, 90));
-        // A wider sheet gives the room to the photo columns.
+        // A wider sheet gives the room to the photo columns (both widths are
+        // more than the columns need with any fonts).
         const int photoColumn = int(PlanColumn::NewPhoto), codeColumn = int(PlanColumn::Code);
-        sheet.resize(1500, 600);
+        sheet.resize(2400, 600);
         QCoreApplication::processEvents();
         const int narrowPhoto = sheet.ui.Grid1->columnWidth(photoColumn);
         const int code = sheet.ui.Grid1->columnWidth(codeColumn);
-        sheet.resize(2100, 600);
+        sheet.resize(3000, 600);
         QCoreApplication::processEvents();
         EXPECT_GE(sheet.ui.Grid1->columnWidth(photoColumn), narrowPhoto + 250);
         EXPECT_EQ(sheet.ui.Grid1->columnWidth(codeColumn), code);

@@ -177,14 +177,18 @@ TEST_F(MainWindowTest, ChoosersOpenWhereTheUserWorks)
     // The photos and the roster open beside the site until there is a
     // photo folder, a roster.
     EXPECT_EQ(dialogs.startFolders,
-              (QStringList{"", site, site, FolderString(QFileInfo(photo).absolutePath()), site, temp.path()}));
+              (QStringList{"", site, site, FolderString(QFileInfo(photo).path()), site, temp.path()}));
 }
 
 TEST(QtChineseTexts, QtsOwnButtonsAreChineseWhenTheTranslationIsThere)
 {
+#ifdef SP_QT_TRANSLATIONS_DIR
+    const QString qtTranslations = QStringLiteral(SP_QT_TRANSLATIONS_DIR);
+#else
+    const QString qtTranslations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+#endif
     const QTemporaryDir noTranslations;
-    for (const auto& [folder, okButton] : {std::pair{QLibraryInfo::path(QLibraryInfo::TranslationsPath), "确定"},
-                                           std::pair{noTranslations.path(), "OK"}}) {
+    for (const auto& [folder, okButton] : {std::pair{qtTranslations, "确定"}, std::pair{noTranslations.path(), "OK"}}) {
         const std::unique_ptr<QTranslator> translator = InstallQtChineseTexts(folder);
         EXPECT_EQ(translator != nullptr, okButton == std::string("确定")) << folder.toStdString();
         const QMessageBox box(QMessageBox::NoIcon, QString(), QString(), QMessageBox::Ok);
