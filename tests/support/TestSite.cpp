@@ -16,10 +16,6 @@
 #include <csignal>
 #include <stdexcept>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 namespace {
 
 const QString kPgRole = QStringLiteral("school");
@@ -214,7 +210,7 @@ TestSite::TestSite(Backend backend, const QString& pgStateFolder)
 
     if (backend_ == Backend::SQLite) {
         // The SQLite ODBC driver needs an ASCII path; the temporary folder is.
-        databaseName_ = DriverPath(temp_.filePath(QStringLiteral("school.db")));
+        databaseName_ = temp_.filePath(QStringLiteral("school.db"));
     } else {
         databaseName_ = QStringLiteral("t") + QUuid::createUuid().toString(QUuid::Id128);
         PgServer::FromState(pgState_).AdminExecute(
@@ -273,7 +269,7 @@ QString TestSite::OdbcDriver() const
 QByteArray TestSite::ConnectionSettingsText(const QByteArray& password) const
 {
     if (backend_ == Backend::SQLite)
-        return "server=(local);database=" + databaseName_.toUtf8() + ";uid=sa;password=unused;";
+        return "server=(local);database=" + DriverPath(databaseName_).toUtf8() + ";uid=sa;password=unused;";
     return "server=127.0.0.1," + QByteArray::number(PgServer::FromState(pgState_).port)
            + ";database=" + databaseName_.toUtf8() + ";uid=" + kPgRole.toUtf8()
            + ";password=" + (password.isEmpty() ? kPgPassword : password) + ";";
