@@ -1,9 +1,9 @@
 // student-photo-cli runs and undo: the journaled runs of a site, and undoing
 // one of them.
-#include "assignment/JournalReading.h"
-#include "assignment/JournalStore.h"
-#include "assignment/RunMessages.h"
-#include "assignment/UndoRun.h"
+#include "assignment/journal/JournalReading.h"
+#include "assignment/journal/JournalStore.h"
+#include "assignment/plan/RunMessages.h"
+#include "assignment/run/UndoRun.h"
 #include "cli/CommandOptions.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"

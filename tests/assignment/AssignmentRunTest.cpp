@@ -1,16 +1,17 @@
 // The plan, the assignment run, its journal and undo against real databases.
 // The same cases run on SQLite and on the PostgreSQL test server:
 // SP_TEST_BACKEND names the one.
-#include "assignment/AssignmentRun.h"
+#include "assignment/run/AssignmentRun.h"
 
-#include "assignment/AssignmentPlan.h"
-#include "assignment/JournalReading.h"
-#include "assignment/JournalStore.h"
-#include "assignment/PlanRowView.h"
-#include "assignment/SiteConfig.h"
-#include "assignment/StudentCards.h"
-#include "assignment/StudentRows.h"
-#include "assignment/UndoRun.h"
+#include "assignment/journal/JournalReading.h"
+#include "assignment/journal/JournalStore.h"
+#include "assignment/plan/AssignmentPlan.h"
+#include "assignment/run/PlanMaking.h"
+#include "assignment/run/UndoRun.h"
+#include "assignment/site/SiteConfig.h"
+#include "assignment/site/StudentCards.h"
+#include "assignment/site/StudentRows.h"
+#include "assignment/views/PlanRowView.h"
 #include "platform/database/TADOQuery.h"
 #include "support/MessageTexts.h"
 #include "support/QtPrinters.h"

@@ -1,9 +1,9 @@
 // The rules of the face checks on made survey results: what each warns of,
 // and the close cases that must not warn.
-#include "assignment/FaceChecks.h"
+#include "assignment/checks/FaceChecks.h"
 
-#include "assignment/AssignmentPlan.h"
-#include "assignment/PlanRowView.h"
+#include "assignment/plan/AssignmentPlan.h"
+#include "assignment/views/PlanRowView.h"
 #include "support/MadeFaces.h"
 #include "support/QtPrinters.h"
 
@@ -16,9 +16,9 @@ std::vector<std::uint8_t> FaceOf(int person, int photo)
     return MadeFaceCrop(person, photo);
 }
 
-PhotoLook Portrait(std::vector<std::uint8_t> crop = FaceOf(0, 0))
+SurveyedPhoto Portrait(std::vector<std::uint8_t> crop = FaceOf(0, 0))
 {
-    PhotoLook look;
+    SurveyedPhoto look;
     look.read = true;
     look.portrait.faces = 1;
     look.portrait.faceHeight = 300;
@@ -88,7 +88,7 @@ TEST(FaceChecks, BlurIsJudgedAgainstTheBatchAndNeedsABatch)
 {
     // All equally soft: none stands out.
     Batch soft(6);
-    for (PhotoLook& photo : soft.survey.newPhotos)
+    for (SurveyedPhoto& photo : soft.survey.newPhotos)
         photo.portrait.sharpness = 8;
     ApplyFaceChecks(soft.plan, soft.survey);
     EXPECT_FALSE(soft.plan.HasWarnings());

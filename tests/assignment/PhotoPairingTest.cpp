@@ -1,6 +1,6 @@
 // Pairing the roster with photos by file name and by index file: what pairs,
 // what is left over, and what is refused before anything is touched.
-#include "assignment/PhotoPairing.h"
+#include "assignment/input/PhotoPairing.h"
 
 #include "files/FolderString.h"
 #include "support/QtPrinters.h"

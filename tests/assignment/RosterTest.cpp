@@ -1,4 +1,4 @@
-#include "assignment/Roster.h"
+#include "assignment/input/Roster.h"
 
 #include "files/RegularFile.h"
 #include "support/ErrorOf.h"

@@ -2,14 +2,15 @@
 // a journal edited or swapped for a pipe, another run of the same site under
 // way, links swapped in between a check and a use, photos changed since the
 // plan was shown. On SQLite and PostgreSQL, as SP_TEST_BACKEND says.
-#include "assignment/AssignmentPlan.h"
-#include "assignment/AssignmentRun.h"
-#include "assignment/JournalFormat.h"
-#include "assignment/JournalReading.h"
-#include "assignment/JournalStore.h"
-#include "assignment/PlanRowView.h"
-#include "assignment/SiteLock.h"
-#include "assignment/UndoRun.h"
+#include "assignment/journal/JournalFormat.h"
+#include "assignment/journal/JournalReading.h"
+#include "assignment/journal/JournalStore.h"
+#include "assignment/journal/SiteLock.h"
+#include "assignment/plan/AssignmentPlan.h"
+#include "assignment/run/AssignmentRun.h"
+#include "assignment/run/PlanMaking.h"
+#include "assignment/run/UndoRun.h"
+#include "assignment/views/PlanRowView.h"
 #include "platform/database/TADOQuery.h"
 #include "support/MessageTexts.h"
 #include "support/QtPrinters.h"

@@ -1,5 +1,5 @@
 // student-photo-cli assign, runs and undo, run as a program against an SQLite site.
-#include "assignment/AssignmentRun.h"
+#include "assignment/run/AssignmentRun.h"
 #include "support/MessageTexts.h"
 #include "support/QtPrinters.h"
 #include "support/RunCli.h"

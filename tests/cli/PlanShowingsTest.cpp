@@ -1,9 +1,9 @@
 // One plan shown three ways: the proof sheet window's grid, the printed proof
 // sheet (HTML) and the command line's --dry-run table. Each is read back as
 // a user sees it and must tell the same texts, column by column.
-#include "assignment/AssignmentPlan.h"
-#include "assignment/PlanRowView.h"
-#include "assignment/ProofSheetHtml.h"
+#include "assignment/plan/AssignmentPlan.h"
+#include "assignment/views/PlanRowView.h"
+#include "assignment/views/ProofSheetHtml.h"
 #include "cli/PlanTable.h"
 #include "cli/TextTable.h"
 #include "support/QtPrinters.h"

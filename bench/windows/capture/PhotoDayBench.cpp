@@ -15,8 +15,8 @@
 //
 // Run it under xvfb-run or with QT_QPA_PLATFORM=offscreen. Exit 0 when no
 // file is misnamed.
-#include "assignment/Roster.h"
-#include "assignment/Thumbnail.h"
+#include "assignment/input/Roster.h"
+#include "assignment/views/Thumbnail.h"
 #include "editing/PhotoDaySession.h"
 #include "platform/camera/SyntheticCameraSource.h"
 #include "widgets/Dialogs.h"

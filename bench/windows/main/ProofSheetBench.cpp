@@ -8,8 +8,9 @@
 // Each student gets its own path to PHOTO (hard links in a temporary folder,
 // so every thumbnail is really made) and every second one a present photo.
 // Run it under xvfb-run or with QT_QPA_PLATFORM=offscreen.
-#include "assignment/AssignmentPlan.h"
-#include "assignment/PlanRowView.h"
+#include "assignment/checks/PhotoProbe.h"
+#include "assignment/plan/AssignmentPlan.h"
+#include "assignment/views/PlanRowView.h"
 #include "windows/main/ProofSheet.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "assignment/AssignmentRun.h"
-#include "assignment/JournalStore.h"
-#include "assignment/StudentCards.h"
+#include "assignment/journal/JournalStore.h"
+#include "assignment/run/AssignmentRun.h"
+#include "assignment/site/StudentCards.h"
 #include "platform/database/TADOQuery.h"
 #include "widgets/WaitCursor.h"
 #include "windows/main/ProofSheet.h"

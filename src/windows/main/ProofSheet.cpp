@@ -1,7 +1,7 @@
 #include "windows/main/ProofSheet.h"
 
-#include "assignment/AssignmentPlan.h"
-#include "assignment/PlanRowView.h"
+#include "assignment/plan/AssignmentPlan.h"
+#include "assignment/views/PlanRowView.h"
 #include "faces/FaceDetector.h"
 #include "widgets/CentreOnScreen.h"
 #include "widgets/FitToScreen.h"

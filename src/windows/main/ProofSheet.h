@@ -1,8 +1,8 @@
 #pragma once
 
-#include "assignment/AssignmentPlan.h"
-#include "assignment/FaceChecks.h"
-#include "assignment/PlanRowView.h"
+#include "assignment/checks/FaceChecks.h"
+#include "assignment/plan/AssignmentPlan.h"
+#include "assignment/views/PlanRowView.h"
 #include "windows/main/ProofSheetModel.h"
 #include "windows/main/ThumbnailCache.h"
 

@@ -1,6 +1,6 @@
 #include "windows/main/ThumbnailCache.h"
 
-#include "assignment/Thumbnail.h"
+#include "assignment/views/Thumbnail.h"
 
 #include <QMutexLocker>
 

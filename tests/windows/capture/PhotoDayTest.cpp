@@ -1,8 +1,8 @@
 // The capture window's photo day ("按名单拍照") with the synthetic camera:
 // grab, save and next, absent, retake, jump, the keys, resuming after the
 // window was closed, and handing the folder over.
-#include "assignment/Roster.h"
-#include "assignment/Thumbnail.h"
+#include "assignment/input/Roster.h"
+#include "assignment/views/Thumbnail.h"
 #include "editing/PhotoDaySession.h"
 #include "widgets/ListBoxItems.h"
 #include "windows/capture/CaptureWindowFixture.h"

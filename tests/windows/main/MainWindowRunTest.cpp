@@ -1,9 +1,10 @@
 // The main window's roster, photo list, assignment run, proof sheet and
 // undo, driven through its buttons with scripted dialogs, against an SQLite
 // site.
-#include "assignment/AssignmentPlan.h"
-#include "assignment/AssignmentRun.h"
-#include "assignment/PlanRowView.h"
+#include "assignment/plan/AssignmentPlan.h"
+#include "assignment/run/AssignmentRun.h"
+#include "assignment/run/PlanMaking.h"
+#include "assignment/views/PlanRowView.h"
 #include "files/FolderString.h"
 #include "platform/settings/InstallationFolderStore.h"
 #include "support/MessageTexts.h"

@@ -2,8 +2,8 @@
 // after a notice of shifted rows also for the tick "我已核对错位提示".
 #include "windows/main/ProofSheet.h"
 
-#include "assignment/AssignmentPlan.h"
-#include "assignment/FaceChecks.h"
+#include "assignment/checks/FaceChecks.h"
+#include "assignment/plan/AssignmentPlan.h"
 #include "support/MadeFaces.h"
 
 #include <QCheckBox>
@@ -14,9 +14,9 @@
 
 namespace {
 
-PhotoLook Portrait(int person, int photo)
+SurveyedPhoto Portrait(int person, int photo)
 {
-    PhotoLook look;
+    SurveyedPhoto look;
     look.read = true;
     look.portrait.faces = 1;
     look.portrait.faceHeight = 300;

@@ -1,7 +1,7 @@
 // Every window and dialog of the tool on a screen scaled twice (ctest runs
 // this binary with QT_SCALE_FACTOR=2): the offscreen screen of 800 x 600
 // pixels is then 400 x 300 for the windows, smaller than each of them.
-#include "assignment/AssignmentPlan.h"
+#include "assignment/plan/AssignmentPlan.h"
 #include "platform/camera/SyntheticCameraSource.h"
 #include "platform/settings/InstallationFolderStore.h"
 #include "support/RecordingDialogs.h"

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "assignment/checks/FaceSurvey.h"
+
+struct AssignmentPlan;
+
+// The checks that look at the photos themselves: each new photo's face (found
+// at all, one, upright, large, lit and sharp enough), and the faces of
+// neighbouring rows against the students' current photos in the site (a
+// block of photos shifted against the roster), near-identical neighbours (a
+// retake kept by mistake) and long pauses between capture times (a skipped
+// student). Thresholds that depend on the camera and the light are taken
+// relative to the batch itself. Nothing of the faces is kept after the check.
+
+// Adds the checks' warnings to the rows and their notices to the plan.
+// Returns how many notices tell of shifted rows (those the user must
+// confirm having looked at).
+int ApplyFaceChecks(AssignmentPlan& plan, const FaceSurvey& survey);

@@ -1,0 +1,174 @@
+#include "assignment/journal/RunJournal.h"
+
+#include "assignment/journal/JournalStore.h"
+#include "assignment/site/SiteIdentity.h"
+#include "files/FileSystemPath.h"
+#include "files/PhotoHash.h"
+#include "files/SystemErrorText.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+
+using namespace JournalFormat;
+
+FolderHandle OpenSiteJournals(const JournalStore& store, const QString& siteName, bool create)
+{
+    std::error_code error;
+    if (create && !QDir().mkpath(store.DataFolder()))
+        Fail(QStringLiteral("无法建立"), store.DataFolder(), std::make_error_code(std::errc::permission_denied));
+    FolderHandle site = FolderHandle::OpenWithin(FileSystemPath(store.DataFolder()),
+                                                 FileSystemPath(kJournalsFolder + u'/' + siteName), create, error);
+    if (error)
+        Fail(QStringLiteral("无法打开"), store.JournalsFolder() + u'/' + siteName, error);
+    // Students' photos are personal data: the journal is for its owner's eyes only.
+    if (create)
+        QFile::setPermissions(store.JournalsFolder(),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return site;
+}
+
+std::unique_ptr<RunJournal> RunJournal::Begin(const JournalStore& store, const QString& installationFolder,
+                                              const QString& database, qsizetype students)
+{
+    const FolderHandle site = OpenSiteJournals(store, SiteFolderName(installationFolder), true);
+    std::error_code error;
+    if (FileHandle siteFile = site.CreateNew(NativeName(kSiteFile), error); siteFile.IsOpen()) {
+        const QByteArray text = CanonicalSiteFolder(installationFolder).toUtf8();
+        siteFile.WriteAll(text.constData(), text.size(), error);
+        if (error)
+            JournalFormat::Fail(QStringLiteral("无法写入"),
+                                QDir(store.SiteFolder(installationFolder)).filePath(kSiteFile), error);
+    }
+    error.clear();
+
+    const QDateTime started = QDateTime::currentDateTime();
+    const QString stamp = started.toString(kRunIdTime);
+    QString id = stamp;
+    // The site's lock keeps other runs out; an earlier run of the same second keeps its folder.
+    for (int n = 2; site.Look(NativeName(id), error).kind != EntryFacts::Kind::Missing || error; ++n) {
+        if (n > 1000 || error)
+            JournalFormat::Fail(QStringLiteral("无法建立"), store.SiteFolder(installationFolder), error);
+        id = stamp + QStringLiteral("-%1").arg(n, 4, 10, QChar(u'0'));
+    }
+    FolderHandle folder = site.OpenFolder(NativeName(id), true, error);
+    if (error)
+        JournalFormat::Fail(QStringLiteral("无法建立"), QDir(store.SiteFolder(installationFolder)).filePath(id), error);
+    std::unique_ptr<RunJournal> journal(new RunJournal(id, std::move(folder), {}));
+    journal->OpenOldPhotos();
+    journal->Append({QStringLiteral("journal"), kVersion});
+    journal->Append({QStringLiteral("site"), CanonicalSiteFolder(installationFolder)});
+    journal->Append({QStringLiteral("database"), database});
+    journal->Append({QStringLiteral("started"), started.toString(Qt::ISODate)});
+    journal->Append({QStringLiteral("students"), QString::number(students)});
+    journal->Sync();
+    return journal;
+}
+
+std::unique_ptr<RunJournal> RunJournal::Reopen(const JournalRun& run)
+{
+    std::error_code error;
+    FolderHandle folder = FolderHandle::Open(FileSystemPath(run.folder), error);
+    if (!error && folder.Look(NativeName(kLinesFile), error).kind != EntryFacts::Kind::Regular && !error)
+        error = FileRule::NotRegular;
+    if (error)
+        JournalFormat::Fail(QStringLiteral("无法打开"), run.folder, error);
+    std::unique_ptr<RunJournal> journal(new RunJournal(run.id, std::move(folder), run.lastChain));
+    // A line cut off by a crash goes: the next line follows the last whole one.
+    if (run.cutOffLine) {
+        journal->lines_.Resize(std::uint64_t(run.completeBytes), error);
+        if (error)
+            journal->Fail(kLinesFile, error);
+    }
+    return journal;
+}
+
+RunJournal::RunJournal(QString id, FolderHandle folder, QByteArray chain)
+    : id_(std::move(id)), folder_(std::move(folder)), chain_(std::move(chain))
+{
+    std::error_code error;
+    lines_ = folder_.OpenForAppending(NativeName(kLinesFile), error);
+    if (error)
+        Fail(kLinesFile, error);
+}
+
+void RunJournal::OpenOldPhotos()
+{
+    std::error_code error;
+    oldPhotos_ = folder_.OpenForAppending(NativeName(kOldPhotosFile), error);
+    if (error)
+        Fail(kOldPhotosFile, error);
+    oldPhotosSize_ = static_cast<qint64>(oldPhotos_.Facts(error).size);
+    if (error)
+        Fail(kOldPhotosFile, error);
+}
+
+RunJournal::~RunJournal() = default;
+
+void RunJournal::Fail(const QString& file, const std::error_code& error) const
+{
+    JournalFormat::Fail(QStringLiteral("无法写入"), QDir(PathText(folder_.Path())).filePath(file), error);
+}
+
+void RunJournal::Append(const QStringList& fields)
+{
+    pending_ += Line(fields, chain_);
+}
+
+void RunJournal::Intend(const JournalEntry& entry, const std::optional<QByteArray>& oldFile)
+{
+    std::optional<JournalEntry::SavedFile> saved;
+    if (oldFile) {
+        Q_ASSERT(oldPhotos_.IsOpen());
+        saved = JournalEntry::SavedFile{oldPhotosSize_, oldFile->size(), PhotoHash(*oldFile)};
+        std::error_code error;
+        oldPhotos_.WriteAll(oldFile->constData(), static_cast<std::size_t>(oldFile->size()), error);
+        if (error)
+            Fail(kOldPhotosFile, error);
+        oldPhotosSize_ += oldFile->size();
+    }
+    Append({QStringLiteral("intent"), QString::number(entry.line), entry.code, OldFileField(saved),
+            OldPhotoField(entry.oldPhoto), QString::fromLatin1(entry.newFileHash), entry.newPhoto});
+}
+
+void RunJournal::Done(const JournalEntry& entry, PhotoCopy copy, qsizetype rowsChanged)
+{
+    Append({QStringLiteral("done"), QString::number(entry.line), entry.code,
+            copy == PhotoCopy::Copied ? QStringLiteral("copied") : QStringLiteral("notcopied"),
+            QString::number(rowsChanged)});
+}
+
+void RunJournal::Finish(RunEnding ending, qsizetype studentsSet, qsizetype studentsNotSet)
+{
+    Append({QStringLiteral("finished"), QDateTime::currentDateTime().toString(Qt::ISODate),
+            ending == RunEnding::Completed ? QStringLiteral("completed") : QStringLiteral("failed"),
+            QString::number(studentsSet), QString::number(studentsNotSet)});
+    Sync();
+}
+
+void RunJournal::Undone(const JournalEntry& entry)
+{
+    Append({QStringLiteral("undone"), QString::number(entry.line), entry.code});
+}
+
+void RunJournal::UndoFinished()
+{
+    Append({QStringLiteral("undo-finished"), QDateTime::currentDateTime().toString(Qt::ISODate)});
+    Sync();
+}
+
+void RunJournal::Sync()
+{
+    std::error_code error;
+    // The old photos reach the disk before the lines that point into them.
+    if (oldPhotos_.IsOpen())
+        oldPhotos_.Sync(error);
+    if (error)
+        Fail(kOldPhotosFile, error);
+    lines_.WriteAll(pending_.constData(), static_cast<std::size_t>(pending_.size()), error);
+    if (!error)
+        lines_.Sync(error);
+    if (error)
+        Fail(kLinesFile, error);
+    pending_.clear();
+}
