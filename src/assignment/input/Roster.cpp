@@ -105,6 +105,9 @@ QString RosterText(const QByteArray& bytes, const QString& fileNoun)
         // Notepad's "Unicode" files; their faults become U+FFFD, refused below.
         QStringDecoder utf16(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
         text = utf16(bytes);
+    } else if (const std::optional<Utf16Order> order = UnmarkedUtf16Order(bytes)) {
+        QStringDecoder utf16(*order == Utf16Order::LittleEndian ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+        text = utf16(bytes);
     } else {
         QByteArray used = bytes.left(bytes.indexOf('\0') < 0 ? bytes.size() : bytes.indexOf('\0'));
         // A UTF-8 mark is dropped before the text is looked at, as earlier

@@ -27,7 +27,7 @@ constexpr qint64 kMaxRosterBytes = qint64{16} << 20;
 // part of the first code.
 //
 // The text is decoded honestly (LocalText.h): UTF-16 with its byte-order
-// mark, UTF-8 when the bytes are valid UTF-8, GB18030 (code page 936) when
+// mark (or without one, told by its zero bytes), UTF-8 when the bytes are valid UTF-8, GB18030 (code page 936) when
 // they are that without a fault. Throws ERosterError when they are neither,
 // and for a code holding U+FFFD (a character lost before the file was
 // written) or an invisible format character (zero-width characters, the

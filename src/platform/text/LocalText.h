@@ -21,3 +21,14 @@ bool IsGb18030(QByteArrayView bytes);
 
 // The byte-order marks a text file may start with.
 bool StartsWithUtf16Bom(QByteArrayView bytes);
+
+// Notepad saves "Unicode" with a byte-order mark, but other tools (and
+// scripts) write UTF-16 without one. Text of codes and names in it shows a
+// zero byte in every other position: the high byte of each ASCII character.
+enum class Utf16Order { LittleEndian, BigEndian };
+
+// The byte order of UTF-16 text without a mark: an even number of bytes,
+// at least two characters, three in four of the first 2,048 characters with
+// a zero byte on one side and none on the other. Nothing when the bytes do
+// not look like that (a stray zero in other text is no sign of UTF-16).
+std::optional<Utf16Order> UnmarkedUtf16Order(QByteArrayView bytes);
