@@ -2,22 +2,21 @@
 
 #include "editing/PhotoDaySession.h"
 #include "editing/PictureName.h"
-#include "faces/FaceDetector.h"
 #include "files/FileSystemPath.h"
 #include "files/PlainFileName.h"
 #include "platform/camera/CameraSource.h"
+#include "widgets/CameraGrab.h"
 #include "widgets/CentreOnScreen.h"
 #include "widgets/Dialogs.h"
 #include "widgets/FitToScreen.h"
+#include "widgets/KeepOpenOnEscape.h"
 #include "widgets/ListBoxItems.h"
 #include "widgets/ReportErrors.h"
 #include "widgets/WaitCursor.h"
-#include "windows/capture/DragEmulation.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QKeyEvent>
 #include <QPixmap>
 #include <QShortcut>
 #include <QSignalBlocker>
@@ -30,18 +29,13 @@ const QString TFrmGetPic::kCaption = QStringLiteral("图片采集");
 
 namespace {
 
-const QString kScratchFileName = QStringLiteral("temp.bmp");
 const QString kOutputFolderName = QStringLiteral("modified");
 const QString kPictureExtension = QStringLiteral(".jpg");
-const QString kNoCameraMessage = QStringLiteral("没有找到摄像头");
 
 // The client area the controls are laid out on; on a photo day the
 // student's panel (GroupBox3) stands to the right of it.
 constexpr QSize kDesignSize(960, 432);
 constexpr QSize kPhotoDayDesignSize(1104, 432);
-
-// Where every grab and list load puts the picture area in the scroll box.
-const QRect kPictureAreaPlace(8, 8, 320, 290);
 
 } // namespace
 
@@ -56,15 +50,13 @@ TFrmGetPic::TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFo
     FitToScreen(*this, kDesignSize);
     ui.Image2->SetDisplayDepth(displayDepth);
     ui.Image3->SetDisplayDepth(displayDepth);
-
-    // The frame lies above the picture.
-    drag_ = std::make_unique<DragEmulation>(*ui.ScrollBox1, std::vector<QWidget*>{ui.Shape1, ui.Image2},
-                                            [this](QWidget* control, QPoint point) {
-                                                if (control == ui.Shape1)
-                                                    Shape1DragOver(point.x(), point.y());
-                                                else
-                                                    Image2DragOver(point.x(), point.y());
-                                            });
+    KeepOpenOnEscape(*this);
+    editor_ = std::make_unique<CropEditor>(CropEditor::Controls{*ui.ScrollBox1, *ui.Image2, *ui.Shape1, *ui.Image3});
+    // Dragging the picture shows the crop's corner in the caption.
+    editor_->OnDragged([this](CropEditor::Dragged dragged) {
+        if (dragged == CropEditor::Dragged::Picture)
+            setWindowTitle(QStringLiteral("%1     %2").arg(editor_->CropRect().Left).arg(editor_->CropRect().Top));
+    });
 
     // The start, stop and exit buttons are safe at any time; the others fail
     // in ways the user must hear about.
@@ -125,7 +117,7 @@ void TFrmGetPic::ConnectHandler(QAbstractButton* button, void (TFrmGetPic::*hand
 
 QString TFrmGetPic::ScratchFilePath() const
 {
-    return programFolder_ + kScratchFileName;
+    return ScratchFrameFile(programFolder_);
 }
 
 QString TFrmGetPic::OutputFolder() const
@@ -169,17 +161,6 @@ void TFrmGetPic::changeEvent(QEvent* event)
         FormActivate();
 }
 
-void TFrmGetPic::keyPressEvent(QKeyEvent* event)
-{
-    // Only the close box and "退出" close the window: a stray Escape would
-    // throw away the picture being prepared.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}
-
 void TFrmGetPic::FormActivate()
 {
     setWindowTitle(kCaption);
@@ -193,14 +174,12 @@ void TFrmGetPic::done(int result)
 
 void TFrmGetPic::FormCloseQuery()
 {
-    drag_->End();
+    editor_->EmptyArea();
     QFile::remove(ScratchFilePath());
     if (captureWindow_)
         camera_.StopPreview();
     ui.Button3->setEnabled(false);
     SetEditingEnabled(false);
-    ui.Image2->Picture().SetGraphic(nullptr);
-    loaded_.Clear();
     // A photo day ends with the window; its progress file resumes it.
     if (photoDay_) {
         photoDay_.reset();
@@ -241,138 +220,59 @@ void TFrmGetPic::Button2Click()
 
 void TFrmGetPic::Button3Click()
 {
-    if (captureWindow_) {
-        if (!camera_.CameraFound()) {
-            dialogs_.ShowMessage(kNoCameraMessage);
-            return;
-        }
-        const WaitCursor busy;
-        // A camera without a frame writes nothing: the last grab's file must
-        // not stand in for this one.
-        QFile::remove(ScratchFilePath());
-        camera_.SaveFrame(ScratchFilePath());
-        if (!QFileInfo::exists(ScratchFilePath())) {
-            dialogs_.ShowMessage(QStringLiteral("摄像头没有送来画面，请稍候再按“获取图片”。"));
-            return;
-        }
-        ui.Image2->Picture().LoadFromFile(FileSystemPath(ScratchFilePath()));
-    }
-    PlacePictureArea();
-    ShowLoadedPicture();
+    if (captureWindow_)
+        GrabCameraFrame(camera_, ScratchFilePath(), ui.Image2->Picture());
+    ShowPicture();
 }
 
-void TFrmGetPic::PlacePictureArea()
+void TFrmGetPic::ShowPicture()
 {
-    ui.Image2->setGeometry(kPictureAreaPlace);
-}
-
-void TFrmGetPic::ShowLoadedPicture()
-{
-    loaded_.Keep(ui.Image2->Picture().Graphic());
-    EditPictureArea(HalfSizeRedraw);
+    editor_->PlaceArea();
+    editor_->ShowLoaded();
     SetEditingEnabled(true);
-    cropRect_ = CropRectAt(ui.Shape1->x(), ui.Shape1->y());
-}
-
-void TFrmGetPic::EditPictureArea(const std::function<void(PictureArea&)>& step)
-{
-    PictureArea area{ui.Image2->Picture(), ui.Image2->width(), ui.Image2->height()};
-    const WaitCursor busy; // a large picture takes a moment
-    try {
-        step(area);
-    } catch (...) {
-        ui.Image2->resize(area.Width, area.Height);
-        throw;
-    }
-    ui.Image2->resize(area.Width, area.Height);
 }
 
 // ---- editing ----
 
 void TFrmGetPic::Button4Click()
 {
-    ZoomPictureArea(ZoomDirection::In);
+    editor_->Zoom(ZoomDirection::In);
 }
 
 void TFrmGetPic::Button5Click()
 {
-    ZoomPictureArea(ZoomDirection::Out);
-}
-
-void TFrmGetPic::ZoomPictureArea(ZoomDirection direction)
-{
-    bool zoomed = false;
-    EditPictureArea([&](PictureArea& area) { zoomed = Zoom(area, direction); });
-    if (!zoomed)
-        dialogs_.ShowMessage(direction == ZoomDirection::In ? QStringLiteral("图片不能再放大了！")
-                                                            : QStringLiteral("图片不能再缩小了！"));
+    editor_->Zoom(ZoomDirection::Out);
 }
 
 void TFrmGetPic::Button6Click()
 {
-    EditPictureArea([](PictureArea& area) { QuarterTurn(area, TurnDirection::Left); });
-    loaded_.Turn(TurnDirection::Left);
+    editor_->Turn(TurnDirection::Left);
 }
 
 void TFrmGetPic::Button7Click()
 {
-    EditPictureArea([](PictureArea& area) { QuarterTurn(area, TurnDirection::Right); });
-    loaded_.Turn(TurnDirection::Right);
+    editor_->Turn(TurnDirection::Right);
 }
 
 void TFrmGetPic::Button8Click()
 {
-    const TRect whole{0, 0, kCropWidth, kCropHeight};
-    TCanvas& preview = ui.Image3->Canvas();
-    preview.FillRect(whole);
-    // A picture shown reduced (every picture at first, and after zooming
-    // out) is cropped from the loaded one, each pixel the mean of those it
-    // stands for, rather than taking every second or fourth of them.
-    if (loaded_.ShownReduced(ui.Image2->width(), ui.Image2->height()))
-        loaded_.DrawSmoothly(preview, whole, cropRect_, ui.Image2->width(), ui.Image2->height());
-    else
-        preview.CopyRect(whole, ui.Image2->Canvas(), cropRect_);
+    editor_->Crop();
     ui.Button9->setEnabled(true);
 }
 
 void TFrmGetPic::Button12Click()
 {
-    if (!faceDetector_) {
-        const WaitCursor busy; // loading the face model takes a moment
-        faceDetector_ =
-            std::make_unique<FaceDetector>(faceModel_.empty() ? FaceDetector::DefaultCascadeFile() : faceModel_);
-    }
-    FaceFraming framing{};
-    EditPictureArea([&](PictureArea& area) {
-        framing = FrameFace(area, *faceDetector_, ui.Shape1->x(), ui.Shape1->y(), &loaded_);
-    });
-    if (framing.Outcome == FaceFramingOutcome::NoFace) {
-        dialogs_.ShowMessage(QStringLiteral("图片中未找到人脸！"));
-        return;
-    }
-    if (framing.Outcome == FaceFramingOutcome::TooLarge) {
-        dialogs_.ShowMessage(QStringLiteral("图片不能再放大了！"));
-        return;
-    }
-    ui.Image2->move(framing.Placement.Left, framing.Placement.Top);
-    cropRect_ = framing.Placement.CropRect;
+    editor_->FrameFace();
 }
 
 void TFrmGetPic::Image2DragOver(int x, int y)
 {
-    const DragResult moved = DragOverPicture(ui.Image2->x(), ui.Image2->y(), ui.Image2->width(), ui.Image2->height(), x,
-                                             y, ui.ScrollBox1->width(), ui.ScrollBox1->height());
-    ui.Image2->move(moved.Left, moved.Top);
-    cropRect_ = moved.CropRect;
-    setWindowTitle(QStringLiteral("%1     %2").arg(cropRect_.Left).arg(cropRect_.Top));
+    editor_->DragOverPicture({x, y});
 }
 
 void TFrmGetPic::Shape1DragOver(int x, int y)
 {
-    const DragResult moved =
-        DragOverFrame(ui.Shape1->x(), ui.Shape1->y(), ui.Image2->width(), ui.Image2->height(), x, y);
-    ui.Image2->move(moved.Left, moved.Top);
-    cropRect_ = moved.CropRect;
+    editor_->DragOverFrame({x, y});
 }
 
 // ---- picture folder and saving ----
@@ -399,7 +299,7 @@ void TFrmGetPic::ListBox1Click()
         });
         return;
     }
-    PlacePictureArea();
+    editor_->PlaceArea();
     // A picture that cannot be loaded is passed over without a word: the
     // user sees nothing appear and picks another.
     try {
@@ -408,7 +308,7 @@ void TFrmGetPic::ListBox1Click()
             return;
         const WaitCursor busy;
         ui.Image2->Picture().LoadFromFile(FileSystemPath(ui.Edit2->text() + selected->text()));
-        ShowLoadedPicture();
+        ShowPicture();
     } catch (const std::exception&) {
     }
 }
@@ -525,7 +425,7 @@ void TFrmGetPic::Button14Click()
         return;
     }
     // What the frame shows now, as "剪切图片" would take it.
-    Button8Click();
+    editor_->Crop();
     const QString path = photoDay_->PhotoPath(photoDay_->Position());
     try {
         ui.Image3->Picture().SaveToFile(FileSystemPath(path));
@@ -575,10 +475,7 @@ void TFrmGetPic::Button17Click()
 
 void TFrmGetPic::ClearPictures()
 {
-    drag_->End();
-    ui.Image2->Picture().SetGraphic(nullptr);
-    ui.Image3->Picture().SetGraphic(nullptr);
-    PlacePictureArea();
+    editor_->EmptyAll();
     SetEditingEnabled(false);
 }
 

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "editing/LoadedPicture.h"
 #include "editing/PhotoDayStudent.h"
-#include "editing/PictureEditing.h"
 #include "picture/DisplayColorDepth.h"
 #include "picture/TColor.h"
+#include "widgets/CropEditor.h"
 
 #include "ui_GetPic.h"
 
@@ -21,8 +20,6 @@
 class CameraSource;
 class PhotoDaySession;
 class QShortcut;
-class DragEmulation;
-class FaceDetector;
 class Dialogs;
 
 // The capture and crop window: takes a picture from the camera or from a JPEG
@@ -47,11 +44,11 @@ public:
 
     // The face detector's model for "自动定位"; it starts as the running
     // program's own (FaceDetector::DefaultCascadeFile).
-    void UseFaceModel(std::filesystem::path model) { faceModel_ = std::move(model); }
+    void UseFaceModel(std::filesystem::path model) { editor_->UseFaceModel(std::move(model)); }
 
     // The part of the picture area's picture that the crop copies, in that
     // picture's pixel coordinates.
-    const TRect& CropRect() const { return cropRect_; }
+    const TRect& CropRect() const { return editor_->CropRect(); }
     QString ScratchFilePath() const;
     QString OutputFolder() const;
 
@@ -99,7 +96,6 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void FormCreate();
@@ -144,12 +140,8 @@ private:
 
     // Connects a button to a handler whose uncaught errors reach the user.
     void ConnectHandler(QAbstractButton* button, void (TFrmGetPic::*handler)());
-    // Runs a picture step on the picture area and gives the control the size
-    // the step left, also when the step fails half-way.
-    void EditPictureArea(const std::function<void(PictureArea&)>& step);
-    void ZoomPictureArea(ZoomDirection direction);
-    void PlacePictureArea();
-    void ShowLoadedPicture();
+    // The picture just loaded into the picture area, shown at its place.
+    void ShowPicture();
     void SetEditingEnabled(bool enabled);
 
     Dialogs& dialogs_;
@@ -158,16 +150,9 @@ private:
     // Whether the last start made a preview window (the capture window's
     // handle being non-zero). Never reset by stopping or closing.
     bool captureWindow_ = false;
-    TRect cropRect_;
-    // The picture as loaded, at full resolution: the crop of a reduced
-    // picture area and "自动定位" average its pixels.
-    LoadedPicture loaded_;
-    // Made at the first "自动定位": loading the model takes a moment.
-    std::unique_ptr<FaceDetector> faceDetector_;
-    std::filesystem::path faceModel_; // empty: the running program's model
-    // A press on Image2 or Shape1 drags the picture (Image2DragOver,
-    // Shape1DragOver).
-    std::unique_ptr<DragEmulation> drag_;
+    // Zoom, turns, dragging, "自动定位" and the crop on Image2, Shape1 and
+    // Image3; it keeps the picture as loaded and the crop rectangle.
+    std::unique_ptr<CropEditor> editor_;
     std::function<QStringList(const QString&)> readRoster_;
     std::unique_ptr<PhotoDaySession> photoDay_;
     std::function<PhotoDayStudents(const QStringList&)> lookUpStudents_;
