@@ -69,13 +69,7 @@ int main(int argc, char* argv[])
         }
     });
     // ... and shows who each student is on the site the main window has chosen.
-    FrmGetPic.UseStudentLookup([&Form1](const QStringList& codes) {
-        PhotoDayStudents students;
-        const QHash<QString, StudentCard> cards = Form1.LookUpStudents(codes);
-        for (auto card = cards.cbegin(); card != cards.cend(); ++card)
-            students.insert(card.key(), {card->name, card->currentPhoto});
-        return students;
-    });
+    FrmGetPic.UseStudentLookup([&Form1](const QStringList& codes) { return Form1.LookUpStudents(codes); });
     FrmGetPic.UseThumbnails(MakeThumbnail);
     QObject::connect(&FrmGetPic, &TFrmGetPic::PhotoDayHandedOver, &Form1, &TForm1::TakePhotoFolderByName);
     Form1.AttachSideWindows(&FrmGetPic, &frmPicture);

@@ -17,7 +17,7 @@
 // file is misnamed.
 #include "assignment/input/Roster.h"
 #include "assignment/views/Thumbnail.h"
-#include "editing/PhotoDaySession.h"
+#include "photoday/PhotoDaySession.h"
 #include "platform/camera/SyntheticCameraSource.h"
 #include "widgets/Dialogs.h"
 #include "windows/capture/GetPic.h"
@@ -110,7 +110,7 @@ int main(int argc, char* argv[])
     person.scaled(120, 180, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation)
         .copy(0, 0, 120, 180)
         .save(lastYear, "JPEG", 85);
-    PhotoDayStudents site;
+    QHash<QString, StudentCard> site;
     for (int i = 0; i < students; ++i)
         site.insert(codes[i], {QStringLiteral("学生%1").arg(i + 1), i % 2 == 0 ? lastYear : QString()});
     QFile roster(work.filePath("roster.txt"));

@@ -1,9 +1,11 @@
 #include "windows/capture/GetPic.h"
 
-#include "editing/PhotoDaySession.h"
 #include "editing/PictureName.h"
 #include "files/FileSystemPath.h"
 #include "files/PlainFileName.h"
+#include "photoday/PhotoDaySession.h"
+#include "photoday/PhotoDayTexts.h"
+#include "photoday/SaveStudentPhoto.h"
 #include "platform/camera/CameraSource.h"
 #include "widgets/CameraGrab.h"
 #include "widgets/CentreOnScreen.h"
@@ -361,21 +363,6 @@ void TFrmGetPic::Button10Click()
 
 // ---- photo day ----
 
-namespace {
-
-QString EndOfRosterMessage(const PhotoDaySession& day)
-{
-    QString message = QStringLiteral("名单上的学生都已轮到：已拍 %1 名").arg(day.CountOf(PhotoDaySession::State::Done));
-    const QStringList absent = day.AbsentCodes();
-    if (!absent.isEmpty())
-        message += QStringLiteral("，缺席 %1 名：%2").arg(absent.size()).arg(absent.join(u'、'));
-    if (const qsizetype waiting = day.CountOf(PhotoDaySession::State::Waiting))
-        message += QStringLiteral("，还有 %1 名没有拍").arg(waiting);
-    return message + u'。';
-}
-
-} // namespace
-
 void TFrmGetPic::Button13Click()
 {
     if (!readRoster_)
@@ -389,52 +376,30 @@ void TFrmGetPic::Button13Click()
     if (!folder)
         return;
     photoDay_ = std::make_unique<PhotoDaySession>(codes, *folder);
-    students_.clear();
-    studentsRead_ = false;
-    QString lookUpFailure;
-    if (lookUpStudents_) {
-        try {
-            const WaitCursor busy; // one query for the whole roster
-            students_ = lookUpStudents_(codes);
-            studentsRead_ = true;
-        } catch (const std::exception& error) {
-            lookUpFailure = QString::fromUtf8(error.what());
-        }
-    }
+    students_ = [&] {
+        const WaitCursor busy; // one query for the whole roster
+        return SiteStudents::Read(lookUpStudents_, codes);
+    }();
     ClearPictures();
     ShowPhotoDay();
     // The day does not need the site: it goes on with the codes alone.
-    if (!lookUpFailure.isEmpty()) {
-        dialogs_.ShowMessage(QStringLiteral("无法读取学生在网站上的姓名和现有照片，照常按名单拍照。\n")
-                             + lookUpFailure);
-    }
-    if (photoDay_->Resumed()) {
-        dialogs_.ShowMessage(QStringLiteral("接着上次的进度拍照：已拍 %1 名，缺席 %2 名。")
-                                 .arg(photoDay_->CountOf(PhotoDaySession::State::Done))
-                                 .arg(photoDay_->CountOf(PhotoDaySession::State::Absent)));
-    }
+    if (!students_.FailureMessage().isEmpty())
+        dialogs_.ShowMessage(students_.FailureMessage());
+    if (photoDay_->Resumed())
+        dialogs_.ShowMessage(ResumedMessage(*photoDay_));
 }
 
 void TFrmGetPic::Button14Click()
 {
     if (!photoDay_ || photoDay_->AtEnd())
         return;
-    const TGraphic* picture = ui.Image2->Picture().Graphic();
-    if (!picture || picture->Empty()) {
+    if (!editor_->HasPicture()) {
         dialogs_.ShowMessage(QStringLiteral("请先获取图片！"));
         return;
     }
     // What the frame shows now, as "剪切图片" would take it.
     editor_->Crop();
-    const QString path = photoDay_->PhotoPath(photoDay_->Position());
-    try {
-        ui.Image3->Picture().SaveToFile(FileSystemPath(path));
-    } catch (const std::exception& error) {
-        dialogs_.ShowMessage(
-            QStringLiteral("无法写入 %1（%2）").arg(QDir::toNativeSeparators(path), QString::fromUtf8(error.what())));
-        return;
-    }
-    photoDay_->PhotoSaved();
+    SaveStudentPhoto(*photoDay_, ui.Image3->Picture());
     ShowStudentReached();
 }
 
@@ -459,7 +424,7 @@ void TFrmGetPic::ShowStudentReached()
     ClearPictures();
     ShowPhotoDay();
     if (photoDay_->AtEnd())
-        dialogs_.ShowMessage(EndOfRosterMessage(*photoDay_) + QStringLiteral("点击“交给主窗口”设置照片。"));
+        dialogs_.ShowMessage(RosterEndMessage(*photoDay_));
 }
 
 void TFrmGetPic::Button17Click()
@@ -467,8 +432,7 @@ void TFrmGetPic::Button17Click()
     if (!photoDay_)
         return;
     const QString folder = photoDay_->OutputFolder();
-    dialogs_.ShowMessage(EndOfRosterMessage(*photoDay_)
-                         + QStringLiteral("照片文件夹已交给主窗口，按文件名对应学籍号。"));
+    dialogs_.ShowMessage(HandedOverMessage(*photoDay_));
     emit PhotoDayHandedOver(folder);
     accept(); // closing ends the photo day (done)
 }
@@ -505,24 +469,14 @@ void TFrmGetPic::ShowPhotoDay()
     }
     ui.Label2->setText(QStringLiteral("名单"));
     ui.Edit2->setText(QDir::toNativeSeparators(photoDay_->OutputFolder()));
-    for (qsizetype i = 0; i < photoDay_->Count(); ++i) {
-        const PhotoDaySession::State state = photoDay_->StateOf(i);
-        const QString mark = state == PhotoDaySession::State::Done     ? QStringLiteral("√ ")
-                             : state == PhotoDaySession::State::Absent ? QStringLiteral("缺 ")
-                                                                       : QStringLiteral("　 ");
-        const QString name = students_.value(photoDay_->Code(i)).name;
-        ui.ListBox1->addItem(mark + photoDay_->Code(i) + (name.isEmpty() ? QString() : u'　' + name));
-    }
+    for (qsizetype i = 0; i < photoDay_->Count(); ++i)
+        ui.ListBox1->addItem(RosterLine(*photoDay_, i, students_));
     const bool atEnd = photoDay_->AtEnd();
     if (!atEnd) {
         ui.ListBox1->setCurrentRow(static_cast<int>(photoDay_->Position()));
         ui.ListBox1->scrollToItem(ui.ListBox1->currentItem());
     }
-    ui.Label4->setText(atEnd ? QStringLiteral("名单已拍完（共 %1 名）").arg(photoDay_->Count())
-                             : QStringLiteral("第 %1 / %2 名　%3")
-                                   .arg(photoDay_->Position() + 1)
-                                   .arg(photoDay_->Count())
-                                   .arg(photoDay_->Code(photoDay_->Position())));
+    ui.Label4->setText(PositionLine(*photoDay_));
     ui.Button14->setEnabled(!atEnd);
     ui.Button15->setEnabled(!atEnd);
     ui.Button16->setEnabled(photoDay_->Position() > 0);
@@ -530,37 +484,11 @@ void TFrmGetPic::ShowPhotoDay()
 
 void TFrmGetPic::ShowCurrentStudent()
 {
-    ui.Image4->clear();
-    if (!photoDay_ || photoDay_->AtEnd()) {
-        ui.Label6->clear();
-        ui.Label8->clear();
-        return;
-    }
-    const QString code = photoDay_->Code(photoDay_->Position());
-    const auto found = students_.constFind(code);
-    ui.Label6->setText(found == students_.cend() ? QString() : found->name);
-    if (!studentsRead_) {
-        ui.Label8->setText(QStringLiteral("没有读取网站上的学生信息。"));
-        return;
-    }
-    if (found == students_.cend()) {
-        ui.Label8->setText(QStringLiteral("学生表中没有这个学籍号：%1").arg(code));
-        return;
-    }
-    if (found->currentPhoto.isEmpty()) {
-        ui.Label8->setText(QStringLiteral("网站上还没有这名学生的照片。"));
-        return;
-    }
-    if (!makeThumbnail_)
-        return;
-    const QImage photo = makeThumbnail_(found->currentPhoto, ui.Image4->contentsRect().size());
-    if (photo.isNull()) {
-        ui.Label8->setText(
-            QStringLiteral("网站上的照片无法显示：%1").arg(QDir::toNativeSeparators(found->currentPhoto)));
-        return;
-    }
-    ui.Image4->setPixmap(QPixmap::fromImage(photo));
-    ui.Label8->setText(QStringLiteral("对照现有照片，确认镜头前是这名学生。"));
+    const StudentPanel panel =
+        photoDay_ ? PanelOf(*photoDay_, students_, makeThumbnail_, ui.Image4->contentsRect().size()) : StudentPanel{};
+    ui.Label6->setText(panel.name);
+    ui.Image4->setPixmap(QPixmap::fromImage(panel.photo));
+    ui.Label8->setText(panel.note);
 }
 
 QSize TFrmGetPic::DesignSize() const

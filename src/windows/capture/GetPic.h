@@ -1,6 +1,7 @@
 #pragma once
 
-#include "editing/PhotoDayStudent.h"
+#include "photoday/SiteStudents.h"
+#include "photoday/StudentPanel.h"
 #include "picture/DisplayColorDepth.h"
 #include "picture/TColor.h"
 #include "widgets/CropEditor.h"
@@ -72,17 +73,11 @@ public:
     // their names and current photos, read once when the day starts, or an
     // exception whose message the user is shown (the day goes on without
     // them). Without it the photo day shows the codes alone.
-    void UseStudentLookup(std::function<PhotoDayStudents(const QStringList& codes)> lookUp)
-    {
-        lookUpStudents_ = std::move(lookUp);
-    }
+    void UseStudentLookup(StudentLookup lookUp) { lookUpStudents_ = std::move(lookUp); }
     // How a current photo is made small enough to show: at most `box`, its
     // shape kept; a null image when the file is no picture. Without it no
     // current photo is shown.
-    void UseThumbnails(std::function<QImage(const QString& path, QSize box)> makeThumbnail)
-    {
-        makeThumbnail_ = std::move(makeThumbnail);
-    }
+    void UseThumbnails(ThumbnailMaker makeThumbnail) { makeThumbnail_ = std::move(makeThumbnail); }
 
     // The photo day ("按名单拍照") going on, or nullptr.
     const PhotoDaySession* PhotoDay() const { return photoDay_.get(); }
@@ -155,12 +150,10 @@ private:
     std::unique_ptr<CropEditor> editor_;
     std::function<QStringList(const QString&)> readRoster_;
     std::unique_ptr<PhotoDaySession> photoDay_;
-    std::function<PhotoDayStudents(const QStringList&)> lookUpStudents_;
-    std::function<QImage(const QString&, QSize)> makeThumbnail_;
-    // The photo day's students on the site, by code; with `studentsRead_`
-    // false when they could not be read.
-    PhotoDayStudents students_;
-    bool studentsRead_ = false;
+    StudentLookup lookUpStudents_;
+    ThumbnailMaker makeThumbnail_;
+    // The photo day's students on the site, read when the day started.
+    SiteStudents students_;
     // The surface the controls scroll on (its size is the design size).
     QWidget* surface_ = nullptr;
     // Space, Enter and S of the photo day.

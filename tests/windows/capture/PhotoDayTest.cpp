@@ -3,7 +3,7 @@
 // window was closed, and handing the folder over.
 #include "assignment/input/Roster.h"
 #include "assignment/views/Thumbnail.h"
-#include "editing/PhotoDaySession.h"
+#include "photoday/PhotoDaySession.h"
 #include "widgets/ListBoxItems.h"
 #include "windows/capture/CaptureWindowFixture.h"
 
@@ -165,9 +165,9 @@ TEST_F(PhotoDayWindow, ShowsEachStudentsNameAndCurrentSitePhotoBesideTheCamera)
     window->UseThumbnails(MakeThumbnail);
     window->UseStudentLookup([&](const QStringList& codes) {
         askedFor = codes;
-        return PhotoDayStudents{{"001", {Text("张伟"), programFolder + "site-001.jpg"}},
-                                {"002", {Text("李娜"), {}}},
-                                {"003", {{}, programFolder + "site-003.jpg"}}};
+        return QHash<QString, StudentCard>{{"001", {Text("张伟"), programFolder + "site-001.jpg"}},
+                                           {"002", {Text("李娜"), {}}},
+                                           {"003", {{}, programFolder + "site-003.jpg"}}};
     });
     const auto surfaceWidth = [this] { return window->findChild<QWidget*>("Surface")->width(); };
     const int plainWidth = surfaceWidth();
@@ -208,8 +208,9 @@ TEST_F(PhotoDayWindow, ShowsEachStudentsNameAndCurrentSitePhotoBesideTheCamera)
 
 TEST_F(PhotoDayWindow, ASiteThatCannotBeReadLeavesTheDayToTheCodes)
 {
-    window->UseStudentLookup(
-        [](const QStringList&) -> PhotoDayStudents { throw std::runtime_error("还没有选择网站的安装文件夹。"); });
+    window->UseStudentLookup([](const QStringList&) -> QHash<QString, StudentCard> {
+        throw std::runtime_error("还没有选择网站的安装文件夹。");
+    });
     StartDay();
     ASSERT_NE(window->PhotoDay(), nullptr);
     EXPECT_EQ(

@@ -1,4 +1,4 @@
-#include "editing/PhotoDaySession.h"
+#include "photoday/PhotoDaySession.h"
 
 #include "files/PlainFileName.h"
 #include "files/RegularFile.h"
