@@ -3,12 +3,10 @@
 #include "editing/PictureName.h"
 #include "files/FileSystemPath.h"
 #include "files/PlainFileName.h"
-#include "photoday/PhotoDaySession.h"
-#include "photoday/PhotoDayTexts.h"
-#include "photoday/SaveStudentPhoto.h"
 #include "platform/camera/CameraSource.h"
 #include "widgets/CameraGrab.h"
 #include "widgets/CentreOnScreen.h"
+#include "widgets/CropEditor.h"
 #include "widgets/Dialogs.h"
 #include "widgets/FitToScreen.h"
 #include "widgets/KeepOpenOnEscape.h"
@@ -18,14 +16,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QPixmap>
-#include <QShortcut>
-#include <QSignalBlocker>
 
 #include <exception>
 #include <utility>
-#include <vector>
 
 const QString TFrmGetPic::kCaption = QStringLiteral("图片采集");
 
@@ -34,10 +27,8 @@ namespace {
 const QString kOutputFolderName = QStringLiteral("modified");
 const QString kPictureExtension = QStringLiteral(".jpg");
 
-// The client area the controls are laid out on; on a photo day the
-// student's panel (GroupBox3) stands to the right of it.
-constexpr QSize kDesignSize(960, 432);
-constexpr QSize kPhotoDayDesignSize(1104, 432);
+// The client area the controls are laid out on.
+constexpr QSize kDesignSize(960, 384);
 
 } // namespace
 
@@ -48,16 +39,18 @@ TFrmGetPic::TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFo
     ui.setupUi(this);
     // Fixed border, close box only.
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    surface_ = PutControlsOnScrollingSurface(*this, kDesignSize);
+    PutControlsOnScrollingSurface(*this, kDesignSize);
     FitToScreen(*this, kDesignSize);
+    // Only the close box and "退出" close the window: a stray Escape would
+    // throw away the picture being prepared.
+    KeepOpenOnEscape(*this);
     ui.Image2->SetDisplayDepth(displayDepth);
     ui.Image3->SetDisplayDepth(displayDepth);
-    KeepOpenOnEscape(*this);
     editor_ = std::make_unique<CropEditor>(CropEditor::Controls{*ui.ScrollBox1, *ui.Image2, *ui.Shape1, *ui.Image3});
-    // Dragging the picture shows the crop's corner in the caption.
+    // Dragging the picture itself shows the crop's corner in the caption.
     editor_->OnDragged([this](CropEditor::Dragged dragged) {
         if (dragged == CropEditor::Dragged::Picture)
-            setWindowTitle(QStringLiteral("%1     %2").arg(editor_->CropRect().Left).arg(editor_->CropRect().Top));
+            setWindowTitle(QStringLiteral("%1     %2").arg(CropRect().Left).arg(CropRect().Top));
     });
 
     // The start, stop and exit buttons are safe at any time; the others fail
@@ -78,33 +71,13 @@ TFrmGetPic::TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFo
             ReportErrors(dialogs_, [this] { Button9Click(); });
     });
     ConnectHandler(ui.Button11, &TFrmGetPic::Button11Click);
-    ConnectHandler(ui.Button12, &TFrmGetPic::Button12Click);
+    ConnectHandler(ui.autoFrameButton, &TFrmGetPic::AutoFrameButtonClick);
+    connect(ui.photoDayButton, &QPushButton::clicked, this, &TFrmGetPic::PhotoDayButtonClick);
     // A change of the selected name by mouse or keyboard loads that picture,
     // and so does a click on the name already selected (to start again from
     // the file); merely focusing the list selects nothing and loads nothing.
     connect(ui.ListBox1, &QListWidget::itemSelectionChanged, this, &TFrmGetPic::ListBox1Click);
     connect(ui.ListBox1, &TListBox::SelectedItemPressed, this, &TFrmGetPic::ListBox1Click);
-    ConnectHandler(ui.Button13, &TFrmGetPic::Button13Click);
-    ConnectHandler(ui.Button14, &TFrmGetPic::Button14Click);
-    ConnectHandler(ui.Button15, &TFrmGetPic::Button15Click);
-    ConnectHandler(ui.Button16, &TFrmGetPic::Button16Click);
-    ConnectHandler(ui.Button17, &TFrmGetPic::Button17Click);
-    // The photo day's keys, wherever the focus is; a key whose button is
-    // unusable does nothing.
-    const auto addKey = [this](int key, QPushButton* button) {
-        auto* shortcut = new QShortcut(QKeySequence(key), this);
-        shortcut->setContext(Qt::WindowShortcut);
-        shortcut->setEnabled(false);
-        connect(shortcut, &QShortcut::activated, button, [button] {
-            if (button->isEnabled() && button->isVisible())
-                button->click();
-        });
-        photoDayKeys_ << shortcut;
-    };
-    addKey(Qt::Key_Space, ui.Button3);
-    addKey(Qt::Key_Return, ui.Button14);
-    addKey(Qt::Key_Enter, ui.Button14);
-    addKey(Qt::Key_S, ui.Button15);
 
     FormCreate();
 }
@@ -115,6 +88,16 @@ void TFrmGetPic::ConnectHandler(QAbstractButton* button, void (TFrmGetPic::*hand
 {
     connect(button, &QAbstractButton::clicked, this,
             [this, handler] { ReportErrors(dialogs_, [&] { (this->*handler)(); }); });
+}
+
+void TFrmGetPic::UseFaceModel(std::filesystem::path model)
+{
+    editor_->UseFaceModel(std::move(model));
+}
+
+const TRect& TFrmGetPic::CropRect() const
+{
+    return editor_->CropRect();
 }
 
 QString TFrmGetPic::ScratchFilePath() const
@@ -145,13 +128,12 @@ void TFrmGetPic::FormCreate()
     ui.Edit2->clear();
     ui.Button3->setEnabled(false);
     SetEditingEnabled(false);
-    ShowPhotoDay();
 }
 
 void TFrmGetPic::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    FitToScreen(*this, DesignSize());
+    FitToScreen(*this, kDesignSize);
     CentreOnScreen(*this);
     FormActivate();
 }
@@ -178,20 +160,14 @@ void TFrmGetPic::FormCloseQuery()
 {
     editor_->EmptyArea();
     QFile::remove(ScratchFilePath());
-    if (captureWindow_)
-        camera_.StopPreview();
-    ui.Button3->setEnabled(false);
+    StopCamera();
     SetEditingEnabled(false);
-    // A photo day ends with the window; its progress file resumes it.
-    if (photoDay_) {
-        photoDay_.reset();
-        ShowPhotoDay();
-    }
 }
 
 void TFrmGetPic::SetEditingEnabled(bool enabled)
 {
-    for (QPushButton* button : {ui.Button4, ui.Button5, ui.Button6, ui.Button7, ui.Button8, ui.Button9, ui.Button12})
+    for (QPushButton* button :
+         {ui.Button4, ui.Button5, ui.Button6, ui.Button7, ui.Button8, ui.Button9, ui.autoFrameButton})
         button->setEnabled(enabled);
 }
 
@@ -214,6 +190,11 @@ void TFrmGetPic::Button1Click()
 }
 
 void TFrmGetPic::Button2Click()
+{
+    StopCamera();
+}
+
+void TFrmGetPic::StopCamera()
 {
     if (captureWindow_)
         camera_.StopPreview();
@@ -262,7 +243,7 @@ void TFrmGetPic::Button8Click()
     ui.Button9->setEnabled(true);
 }
 
-void TFrmGetPic::Button12Click()
+void TFrmGetPic::AutoFrameButtonClick()
 {
     editor_->FrameFace();
 }
@@ -290,17 +271,6 @@ void TFrmGetPic::Button11Click()
 
 void TFrmGetPic::ListBox1Click()
 {
-    if (photoDay_) {
-        // On a photo day the list is the roster: a click goes to that student.
-        const QListWidgetItem* selected = ui.ListBox1->currentItem();
-        if (!selected || !selected->isSelected())
-            return;
-        ReportErrors(dialogs_, [&] {
-            photoDay_->JumpTo(ui.ListBox1->row(selected));
-            ShowStudentReached();
-        });
-        return;
-    }
     editor_->PlaceArea();
     // A picture that cannot be loaded is passed over without a word: the
     // user sees nothing appear and picks another.
@@ -363,135 +333,9 @@ void TFrmGetPic::Button10Click()
 
 // ---- photo day ----
 
-void TFrmGetPic::Button13Click()
+void TFrmGetPic::PhotoDayButtonClick()
 {
-    if (!readRoster_)
-        return;
-    const QString rosterFile = dialogs_.ChooseFile(this, QStringLiteral("支持的文件(txt)|*.txt"), QString());
-    if (rosterFile.isEmpty())
-        return;
-    // A roster that cannot be read is reported (ConnectHandler) before any folder is asked for.
-    const QStringList codes = readRoster_(rosterFile);
-    const std::optional<QString> folder = dialogs_.ChooseFolder(this, QFileInfo(rosterFile).absolutePath());
-    if (!folder)
-        return;
-    photoDay_ = std::make_unique<PhotoDaySession>(codes, *folder);
-    students_ = [&] {
-        const WaitCursor busy; // one query for the whole roster
-        return SiteStudents::Read(lookUpStudents_, codes);
-    }();
-    ClearPictures();
-    ShowPhotoDay();
-    // The day does not need the site: it goes on with the codes alone.
-    if (!students_.FailureMessage().isEmpty())
-        dialogs_.ShowMessage(students_.FailureMessage());
-    if (photoDay_->Resumed())
-        dialogs_.ShowMessage(ResumedMessage(*photoDay_));
-}
-
-void TFrmGetPic::Button14Click()
-{
-    if (!photoDay_ || photoDay_->AtEnd())
-        return;
-    if (!editor_->HasPicture()) {
-        dialogs_.ShowMessage(QStringLiteral("请先获取图片！"));
-        return;
-    }
-    // What the frame shows now, as "剪切图片" would take it.
-    editor_->Crop();
-    SaveStudentPhoto(*photoDay_, ui.Image3->Picture());
-    ShowStudentReached();
-}
-
-void TFrmGetPic::Button15Click()
-{
-    if (!photoDay_ || photoDay_->AtEnd())
-        return;
-    photoDay_->Absent();
-    ShowStudentReached();
-}
-
-void TFrmGetPic::Button16Click()
-{
-    if (!photoDay_)
-        return;
-    photoDay_->Retake();
-    ShowStudentReached();
-}
-
-void TFrmGetPic::ShowStudentReached()
-{
-    ClearPictures();
-    ShowPhotoDay();
-    if (photoDay_->AtEnd())
-        dialogs_.ShowMessage(RosterEndMessage(*photoDay_));
-}
-
-void TFrmGetPic::Button17Click()
-{
-    if (!photoDay_)
-        return;
-    const QString folder = photoDay_->OutputFolder();
-    dialogs_.ShowMessage(HandedOverMessage(*photoDay_));
-    emit PhotoDayHandedOver(folder);
-    accept(); // closing ends the photo day (done)
-}
-
-void TFrmGetPic::ClearPictures()
-{
-    editor_->EmptyAll();
-    SetEditingEnabled(false);
-}
-
-void TFrmGetPic::ShowPhotoDay()
-{
-    const bool on = photoDay_ != nullptr;
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{ui.Label4, ui.Label5, ui.Button14, ui.Button15, ui.Button16, ui.Button17})
-        control->setVisible(on);
-    // The typed name and its save stand aside: the roster names each photo.
-    for (QWidget* control : std::initializer_list<QWidget*>{ui.Label3, ui.Edit1, ui.Button9, ui.Button11})
-        control->setVisible(!on);
-    for (QShortcut* key : std::as_const(photoDayKeys_))
-        key->setEnabled(on);
-    ui.GroupBox3->setVisible(on);
-    if (surface_->size() != DesignSize()) {
-        surface_->setFixedSize(DesignSize());
-        FitToScreen(*this, DesignSize());
-    }
-    ShowCurrentStudent();
-    const QSignalBlocker quiet(ui.ListBox1);
-    ui.ListBox1->clear();
-    if (!on) {
-        ui.Label2->setText(QStringLiteral("源图片路径"));
-        ui.Edit2->clear();
-        return;
-    }
-    ui.Label2->setText(QStringLiteral("名单"));
-    ui.Edit2->setText(QDir::toNativeSeparators(photoDay_->OutputFolder()));
-    for (qsizetype i = 0; i < photoDay_->Count(); ++i)
-        ui.ListBox1->addItem(RosterLine(*photoDay_, i, students_));
-    const bool atEnd = photoDay_->AtEnd();
-    if (!atEnd) {
-        ui.ListBox1->setCurrentRow(static_cast<int>(photoDay_->Position()));
-        ui.ListBox1->scrollToItem(ui.ListBox1->currentItem());
-    }
-    ui.Label4->setText(PositionLine(*photoDay_));
-    ui.Button14->setEnabled(!atEnd);
-    ui.Button15->setEnabled(!atEnd);
-    ui.Button16->setEnabled(photoDay_->Position() > 0);
-}
-
-void TFrmGetPic::ShowCurrentStudent()
-{
-    const StudentPanel panel =
-        photoDay_ ? PanelOf(*photoDay_, students_, makeThumbnail_, ui.Image4->contentsRect().size()) : StudentPanel{};
-    ui.Label6->setText(panel.name);
-    ui.Image4->setPixmap(QPixmap::fromImage(panel.photo));
-    ui.Label8->setText(panel.note);
-}
-
-QSize TFrmGetPic::DesignSize() const
-{
-    return photoDay_ ? kPhotoDayDesignSize : kDesignSize;
+    // The day's window shows the camera's one preview: this window lets it go.
+    StopCamera();
+    emit PhotoDayRequested();
 }
