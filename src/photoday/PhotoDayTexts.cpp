@@ -8,11 +8,15 @@
 namespace {
 
 // Photographed, absent and still waiting students, by number and the absent
-// ones by code.
+// ones by code; first whether every student had a turn (the day came to the
+// roster's end, or no one waits), which a day handed over half-way has not.
 QString RosterOutcome(const PhotoDaySession& day)
 {
     using State = PhotoDaySession::State;
-    QString message = QStringLiteral("名单上的学生都已轮到：已拍 %1 名").arg(day.CountOf(State::Done));
+    const bool everyoneHadATurn = day.AtEnd() || day.CountOf(State::Waiting) == 0;
+    QString message = (everyoneHadATurn ? QStringLiteral("名单上的学生都已轮到：已拍 %1 名")
+                                        : QStringLiteral("名单还没有轮完：已拍 %1 名"))
+                          .arg(day.CountOf(State::Done));
     const QStringList absent = day.AbsentCodes();
     if (!absent.isEmpty())
         message += QStringLiteral("，缺席 %1 名：%2").arg(absent.size()).arg(absent.join(u'、'));

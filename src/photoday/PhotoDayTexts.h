@@ -21,6 +21,6 @@ QString ResumedMessage(const PhotoDaySession& day);
 // The end of the roster was reached: what became of it, and what to do next.
 QString RosterEndMessage(const PhotoDaySession& day);
 
-// The folder went to the main window: what became of the roster, and how its
-// photos are paired.
+// The folder went to the main window: what became of the roster (also when
+// the day had not come to its end), and how its photos are paired.
 QString HandedOverMessage(const PhotoDaySession& day);

@@ -69,6 +69,9 @@ TEST_F(PhotoDayShowing, RosterLinesAndPositionFollowTheDay)
     WriteFile(day.PhotoPath(3), "BM");
     PhotoDaySession resumed({"001", "002", "003", "004"}, Folder());
     EXPECT_EQ(ResumedMessage(resumed), Text("接着上次的进度拍照：已拍 2 名，缺席 1 名。"));
+    resumed.JumpTo(1);
+    EXPECT_EQ(HandedOverMessage(resumed), Text("名单还没有轮完：已拍 2 名，缺席 1 名：002，还有 1 "
+                                               "名没有拍。照片文件夹已交给主窗口，按文件名对应学籍号。"));
     resumed.JumpTo(2);
     resumed.Absent();
     EXPECT_EQ(

@@ -62,10 +62,12 @@ TFrmPhotoDay::TFrmPhotoDay(Dialogs& dialogs, CameraSource& camera, QString progr
     connect(ui.rosterList, &QListWidget::itemSelectionChanged, this, &TFrmPhotoDay::RosterListClick);
     connect(ui.rosterList, &TListBox::SelectedItemPressed, this, &TFrmPhotoDay::RosterListClick);
     // The keys work wherever the focus is; a key whose button is unusable
-    // does nothing.
+    // does nothing, and a key held down acts once: its repeats would save
+    // or skip the students after.
     const auto addKey = [this](int key, QPushButton* button) {
         auto* shortcut = new QShortcut(QKeySequence(key), this);
         shortcut->setContext(Qt::WindowShortcut);
+        shortcut->setAutoRepeat(false);
         connect(shortcut, &QShortcut::activated, button, [button] {
             if (button->isEnabled())
                 button->click();

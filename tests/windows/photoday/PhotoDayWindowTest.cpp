@@ -163,6 +163,15 @@ TEST_F(PhotoDayWindow, KeysGrabSaveAndSkipAndEscapeDoesNotClose)
     ui().rosterList->setFocus();
     QTest::keyClick(ui().rosterList, Qt::Key_S);
     EXPECT_EQ(window->Day()->Position(), 3);
+    // A key held down acts once: its repeats grab, save and skip nothing.
+    for (const auto& [key, text] :
+         {std::pair{Qt::Key_S, "s"}, std::pair{Qt::Key_Space, " "}, std::pair{Qt::Key_Return, "\r"}}) {
+        QTest::simulateEvent(window.get(), true, key, Qt::NoModifier, QString::fromLatin1(text), /*repeat*/ true);
+        QTest::simulateEvent(window.get(), false, key, Qt::NoModifier, QString::fromLatin1(text), /*repeat*/ true);
+    }
+    EXPECT_EQ(window->Day()->Position(), 3);
+    EXPECT_EQ(window->Day()->StateOf(3), PhotoDaySession::State::Waiting);
+    EXPECT_EQ(ui().pictureArea->Picture().Graphic(), nullptr);
     QTest::keyClick(window.get(), Qt::Key_Escape);
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('\n').toStdString();
