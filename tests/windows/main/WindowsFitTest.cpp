@@ -5,9 +5,11 @@
 #include "platform/camera/SyntheticCameraSource.h"
 #include "platform/settings/InstallationFolderStore.h"
 #include "support/RecordingDialogs.h"
+#include "support/WindowControls.h"
 #include "windows/capture/GetPic.h"
 #include "windows/main/Form1.h"
 #include "windows/main/ProofSheet.h"
+#include "windows/photoday/PhotoDay.h"
 #include "windows/resize/ModifyPic.h"
 
 #include <QGuiApplication>
@@ -51,7 +53,13 @@ TEST(WindowsFit, EveryWindowFitsAScreenScaledTwiceAndItsButtonsCanBeReached)
 
     SyntheticCameraSource camera;
     TFrmGetPic capture(dialogs, camera, temp.path() + '/');
-    ExpectFitsAndReaches(capture, {capture.ui.Button9, capture.ui.Button10});
+    const Ui::TFrmGetPic& captureControls = WindowControls::Of(capture);
+    ExpectFitsAndReaches(capture, {captureControls.Button9, captureControls.Button10, captureControls.photoDayButton});
+
+    TFrmPhotoDay photoDay(dialogs, camera, temp.path() + '/', &capture);
+    const Ui::TFrmPhotoDay& photoDayControls = WindowControls::Of(photoDay);
+    ExpectFitsAndReaches(photoDay, {photoDayControls.saveNextButton, photoDayControls.handOverButton,
+                                    photoDayControls.studentNoteLabel});
 
     TfrmPicture resize(dialogs, &form);
     ExpectFitsAndReaches(resize, {resize.ui.Button1, resize.ui.Button2});

@@ -8,7 +8,7 @@
 
 class QWidget;
 
-// The window toolkit's dragging as the capture window uses it, made from
+// The window toolkit's dragging as the capture windows use it, made from
 // mouse events: pressing the left button on one of the controls starts a drag
 // at once, without waiting for a movement; every move then reports the
 // pointer to the control under it, in that control's coordinates, and leaving

@@ -1,4 +1,4 @@
-#include "windows/capture/DragEmulation.h"
+#include "widgets/DragEmulation.h"
 
 #include <QApplication>
 #include <QMouseEvent>

@@ -1,4 +1,4 @@
-// A scripted photo day through the capture window with the synthetic camera:
+// A scripted photo day through its window with the synthetic camera:
 // STUDENTS students in roster order, every seventh one absent, one retake;
 // each present student is grabbed (Space), framed by "自动定位" and saved
 // with Enter. Checks that every saved file is the right student's (each
@@ -17,10 +17,11 @@
 // file is misnamed.
 #include "assignment/input/Roster.h"
 #include "assignment/views/Thumbnail.h"
-#include "editing/PhotoDaySession.h"
+#include "photoday/PhotoDaySession.h"
 #include "platform/camera/SyntheticCameraSource.h"
+#include "support/WindowControls.h"
 #include "widgets/Dialogs.h"
-#include "windows/capture/GetPic.h"
+#include "windows/photoday/PhotoDay.h"
 
 #include <QApplication>
 #include <QDir>
@@ -110,7 +111,7 @@ int main(int argc, char* argv[])
     person.scaled(120, 180, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation)
         .copy(0, 0, 120, 180)
         .save(lastYear, "JPEG", 85);
-    PhotoDayStudents site;
+    QHash<QString, StudentCard> site;
     for (int i = 0; i < students; ++i)
         site.insert(codes[i], {QStringLiteral("学生%1").arg(i + 1), i % 2 == 0 ? lastYear : QString()});
     QFile roster(work.filePath("roster.txt"));
@@ -122,22 +123,21 @@ int main(int argc, char* argv[])
     dialogs.file = roster.fileName();
     dialogs.folder = work.filePath("day");
     SyntheticCameraSource camera(FrameOf(portrait, 0));
-    TFrmGetPic window(dialogs, camera, work.path() + '/');
+    TFrmPhotoDay window(dialogs, camera, work.path() + '/');
+    Ui::TFrmPhotoDay& controls = WindowControls::Of(window);
     window.UseRosterReader(ReadRoster);
     window.UseStudentLookup([&site](const QStringList&) { return site; });
     window.UseThumbnails(MakeThumbnail);
-    window.show();
+    window.StartDay();
+    if (!window.Day()) {
+        std::fprintf(stderr, "the photo day did not start: %s\n", qPrintable(dialogs.messages.join('\n')));
+        return 2;
+    }
     // The keys are the window's shortcuts: they need it active, as it is
     // under the user's hands.
     window.activateWindow();
     if (!QTest::qWaitForWindowExposed(&window) || !QTest::qWaitForWindowActive(&window)) {
         std::fprintf(stderr, "the window did not become active\n");
-        return 2;
-    }
-    QTest::mouseClick(window.ui.Button1, Qt::LeftButton);
-    QTest::mouseClick(window.ui.Button13, Qt::LeftButton);
-    if (!window.PhotoDay()) {
-        std::fprintf(stderr, "the photo day did not start: %s\n", qPrintable(dialogs.messages.join('\n')));
         return 2;
     }
 
@@ -154,12 +154,12 @@ int main(int argc, char* argv[])
         const int takes = student == retaken ? 2 : 1;
         for (int take = 0; take < takes; ++take) {
             if (take == 1)
-                QTest::mouseClick(window.ui.Button16, Qt::LeftButton); // 重拍: back to this student
+                QTest::mouseClick(controls.retakeButton, Qt::LeftButton); // 重拍: back to this student
             camera.SetFrame(FrameOf(portrait, student));
             const qsizetype messagesBefore = dialogs.messages.size();
             timer.start();
             QTest::keyClick(&window, Qt::Key_Space);
-            QTest::mouseClick(window.ui.Button12, Qt::LeftButton); // 自动定位
+            QTest::mouseClick(controls.autoFrameButton, Qt::LeftButton); // 自动定位
             notFramed += dialogs.messages.size() > messagesBefore;
             qint64 pausedNs = 0; // the screenshot's pause is no part of the tool's time
             if (student == 2 && !screenshot.isEmpty()) {
@@ -173,7 +173,7 @@ int main(int argc, char* argv[])
             milliseconds.push_back(static_cast<double>(timer.nsecsElapsed() - pausedNs) / 1e6);
         }
     }
-    QTest::mouseClick(window.ui.Button17, Qt::LeftButton);
+    QTest::mouseClick(controls.handOverButton, Qt::LeftButton);
 
     // Every file must be its own student's, and an absent student has none.
     int misnamed = 0;

@@ -1,6 +1,6 @@
 // The photo day's progress: roster position, done and absent students, and
 // the progress file that lets a closed window resume.
-#include "editing/PhotoDaySession.h"
+#include "photoday/PhotoDaySession.h"
 
 #include "support/ErrorOf.h"
 #include "support/QtPrinters.h"
