@@ -37,6 +37,8 @@ QString SystemErrorText(const std::error_code& error)
             return QStringLiteral("是指向外部的链接");
         case FileRule::Changed:
             return QStringLiteral("在使用时被换掉了");
+        case FileRule::NotAName:
+            return QStringLiteral("不是单一的文件名（含有文件夹分隔符，或是“.”、“..”）");
         }
     }
     switch (CauseOf(error)) {
