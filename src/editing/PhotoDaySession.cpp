@@ -25,7 +25,7 @@ namespace {
 
 const QString kPhotoExtension = QStringLiteral(".jpg");
 // Far more than the progress of any school's roster.
-constexpr qint64 kLargestSessionFile = 16 * 1024 * 1024;
+constexpr qint64 kLargestSessionFile = qint64{16} * 1024 * 1024;
 
 QString StateName(PhotoDaySession::State state)
 {
@@ -88,7 +88,7 @@ void PhotoDaySession::Resume(const QByteArray& bytes)
     if (savedCodes.isEmpty() || savedStates.size() != savedCodes.size())
         Refuse(QStringLiteral("拍照进度文件 %1 已损坏，请删除它或换一个文件夹").arg(fileName));
     QStringList codes;
-    for (const QJsonValue& code : savedCodes)
+    for (const auto& code : savedCodes)
         codes << code.toString();
     if (codes != codes_) {
         Refuse(QStringLiteral("这个文件夹里已有另一份名单的拍照进度（%1），请换一个文件夹，"

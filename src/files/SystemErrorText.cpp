@@ -24,7 +24,7 @@ QString PathText(const std::filesystem::path& path)
 
 QString SystemErrorText(const std::error_code& error)
 {
-    const QString system = QString::fromLocal8Bit(error.message());
+    QString system = QString::fromLocal8Bit(error.message());
     if (error.category() == FileRuleCategory()) {
         switch (static_cast<FileRule>(error.value())) {
         case FileRule::NotRegular:
