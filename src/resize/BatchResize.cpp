@@ -301,7 +301,7 @@ BatchResizeReport RunBatchResize(const BatchResizeJob& requested, const ResizePr
             return false;
         }
         if (picture.face == FaceOutcome::NotFound)
-            report.withoutFace << job.names[static_cast<qsizetype>(index)];
+            report.withoutFace << job.names.at(static_cast<qsizetype>(index));
         report.written = sequenceNumber;
         return true;
     };
