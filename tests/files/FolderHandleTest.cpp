@@ -303,8 +303,9 @@ TEST_F(FolderHandleTest, FilesAreOpenedOnlyWhenTheyAreRegularFiles)
             // Windows names "exists" and "missing" in its own numbers; their causes are the same.
             if (expected == exists || expected == missing) {
                 EXPECT_TRUE(error) << error.message();
-                if (expected == missing)
+                if (expected == missing) {
                     EXPECT_EQ(CauseOf(error), SystemCause::Missing) << error.message();
+                }
                 EXPECT_FALSE(handed);
                 continue;
             }
