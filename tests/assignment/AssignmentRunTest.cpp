@@ -3,7 +3,7 @@
 // SP_TEST_BACKEND names the one.
 #include "assignment/run/AssignmentRun.h"
 
-#include "assignment/journal/JournalReading.h"
+#include "assignment/journal/JournalReader.h"
 #include "assignment/journal/JournalStore.h"
 #include "assignment/plan/AssignmentPlan.h"
 #include "assignment/run/PlanMaking.h"
@@ -111,7 +111,7 @@ protected:
 
     UndoOutcome Undo(UndoMode mode = UndoMode::LeaveChangedAlone)
     {
-        const std::optional<JournalRun> run = FindRunToUndo(*journal, site->Folder());
+        const std::optional<JournaledRun> run = FindRunToUndo(*journal, site->Folder());
         if (!run)
             return UndoOutcome{};
         return UndoRun(*journal, *run, site->Folder(), query, mode);
@@ -386,7 +386,7 @@ TEST_P(AssignmentRunTest, OldRunsArePrunedAndTheMessageSaysSo)
     ASSERT_EQ(third.prunedRuns.size(), 1);
     EXPECT_TRUE(third.message.startsWith(kDone + "\n\n以下较早的设置记录已删除，不能再撤销：" + third.prunedRuns[0]));
     QStringList ids;
-    for (const JournalRun& run : JournalRuns(*journal, site->Folder()))
+    for (const JournaledRun& run : JournalRuns(*journal, site->Folder()))
         ids << run.id;
     EXPECT_EQ(ids, (QStringList{second, third.runId}));
     EXPECT_LT(first, second);

@@ -3,7 +3,7 @@
 // way, links swapped in between a check and a use, photos changed since the
 // plan was shown. On SQLite and PostgreSQL, as SP_TEST_BACKEND says.
 #include "assignment/journal/JournalFormat.h"
-#include "assignment/journal/JournalReading.h"
+#include "assignment/journal/JournalReader.h"
 #include "assignment/journal/JournalStore.h"
 #include "assignment/journal/SiteLock.h"
 #include "assignment/plan/AssignmentPlan.h"
@@ -100,7 +100,7 @@ protected:
 
     UndoOutcome Undo(UndoMode mode = UndoMode::LeaveChangedAlone)
     {
-        const std::optional<JournalRun> run = FindRunToUndo(*journal, site->Folder());
+        const std::optional<JournaledRun> run = FindRunToUndo(*journal, site->Folder());
         if (!run)
             return UndoOutcome{};
         return UndoRun(*journal, *run, site->Folder(), query, mode);
@@ -231,7 +231,7 @@ TEST_P(DamagedJournalTest, ALineCutOffByACrashIsNoDamage)
 
     EXPECT_TRUE(undone.EverythingUndone()) << undone.message.toStdString();
     EXPECT_EQ(site->State(), before);
-    const JournalRun run = JournalRuns(*journal, site->Folder()).value(0);
+    const JournaledRun run = JournalRuns(*journal, site->Folder()).value(0);
     EXPECT_EQ(run.StateText(), QStringLiteral("已撤销"));
     EXPECT_TRUE(run.Damage().isEmpty()) << run.Damage().join('\n').toStdString();
 }
@@ -270,7 +270,7 @@ TEST_P(RunDefenceTest, JournalsThatAreNoRegularFilesAreNeitherReadNorWaitedFor)
         QFile::remove(lines);
         c.plant();
 
-        const QList<JournalRun> runs = JournalRuns(*journal, site->Folder());
+        const QList<JournaledRun> runs = JournalRuns(*journal, site->Folder());
         ASSERT_EQ(runs.size(), 1);
         EXPECT_EQ(runs[0].StateText(), QStringLiteral("记录已损坏"));
         EXPECT_FALSE(runs[0].unusable.isEmpty());

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "assignment/journal/JournalRun.h"
+#include "assignment/journal/JournaledRun.h"
 
 #include <QByteArray>
 #include <QString>
@@ -14,8 +14,8 @@
 // The journal of assignment runs: for every student a run changes, what was
 // there before (the old photo file and the old photo column value) and what
 // the run put there, so that the run can be undone, also after a crash, a
-// power cut or a lost database cut it off. RunJournal.h writes it,
-// JournalReading.h reads it back, JournalPruning.h removes old runs.
+// power cut or a lost database cut it off. JournalWriter.h writes it,
+// JournalReader.h reads it back, JournalPruning.h removes old runs.
 //
 // On disk, under the data folder (JournalStore::DefaultDataFolder):
 //

@@ -1,9 +1,9 @@
 #include "assignment/journal/JournalPruning.h"
 
 #include "assignment/journal/JournalFormat.h"
-#include "assignment/journal/JournalRun.h"
 #include "assignment/journal/JournalStore.h"
-#include "assignment/journal/RunJournal.h"
+#include "assignment/journal/JournalWriter.h"
+#include "assignment/journal/JournaledRun.h"
 #include "assignment/journal/SiteLock.h"
 #include "files/SystemErrorText.h"
 

@@ -1,9 +1,9 @@
 #include "assignment/journal/SiteLock.h"
 
 #include "assignment/journal/JournalFormat.h"
-#include "assignment/journal/JournalRun.h"
 #include "assignment/journal/JournalStore.h"
-#include "assignment/journal/RunJournal.h"
+#include "assignment/journal/JournalWriter.h"
+#include "assignment/journal/JournaledRun.h"
 #include "files/SystemErrorText.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "assignment/run/AssignmentRun.h"
 
 #include "assignment/journal/JournalPruning.h"
-#include "assignment/journal/RunJournal.h"
+#include "assignment/journal/JournalWriter.h"
 #include "assignment/journal/SiteLock.h"
 #include "assignment/plan/AssignmentPlan.h"
 #include "assignment/plan/RunMessages.h"
@@ -99,7 +99,7 @@ std::optional<QByteArray> ReadDestination(Prepared& student, const Site& site, Q
 }
 
 void PrepareStudent(Prepared& student, const QHash<QString, StudentRow>& students, const Site& site,
-                    RunJournal* journal)
+                    JournalWriter* journal)
 {
     const PlanRow& row = *student.row;
     // What the plan found no picture in is never installed as a student's
@@ -142,7 +142,7 @@ void PrepareStudent(Prepared& student, const QHash<QString, StudentRow>& student
 
 // Reads the photos of the next batch and journals what they replace.
 QList<Prepared> PrepareBatch(const AssignmentPlan& plan, qsizetype& next, TADOQuery& query, const Site& site,
-                             RunJournal* journal)
+                             JournalWriter* journal)
 {
     QList<Prepared> batch;
     qint64 bytes = 0;
@@ -264,7 +264,7 @@ void Fail(AssignmentOutcome& outcome, const QString& reason, qsizetype students,
 AssignmentOutcome RunAssignment(const AssignmentPlan& plan, TADOQuery& query, const RunSettings& settings)
 {
     AssignmentOutcome outcome;
-    std::unique_ptr<RunJournal> journal;
+    std::unique_ptr<JournalWriter> journal;
     SiteLock lock;
     if (settings.journal && !plan.rows.isEmpty()) {
         try {
@@ -287,7 +287,7 @@ AssignmentOutcome RunAssignment(const AssignmentPlan& plan, TADOQuery& query, co
         if (settings.journal && !plan.rows.isEmpty()) {
             try {
                 journal =
-                    RunJournal::Begin(*settings.journal, plan.installationFolder, plan.database, plan.rows.size());
+                    JournalWriter::Begin(*settings.journal, plan.installationFolder, plan.database, plan.rows.size());
                 outcome.runId = journal->Id();
             } catch (const EJournalError& error) {
                 const QString reason = QString::fromStdString(error.what());

@@ -364,7 +364,7 @@ void TForm1::Button9Click()
         return;
     }
     const QString& folder = *chosenFolder;
-    const std::optional<JournalRun> run = [&] {
+    const std::optional<JournaledRun> run = [&] {
         const WaitCursor busy;
         return FindRunToUndo(journal_, folder);
     }();

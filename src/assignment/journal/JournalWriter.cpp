@@ -1,4 +1,4 @@
-#include "assignment/journal/RunJournal.h"
+#include "assignment/journal/JournalWriter.h"
 
 #include "assignment/journal/JournalStore.h"
 #include "assignment/site/SiteIdentity.h"
@@ -28,8 +28,8 @@ FolderHandle OpenSiteJournals(const JournalStore& store, const QString& siteName
     return site;
 }
 
-std::unique_ptr<RunJournal> RunJournal::Begin(const JournalStore& store, const QString& installationFolder,
-                                              const QString& database, qsizetype students)
+std::unique_ptr<JournalWriter> JournalWriter::Begin(const JournalStore& store, const QString& installationFolder,
+                                                    const QString& database, qsizetype students)
 {
     const FolderHandle site = OpenSiteJournals(store, SiteFolderName(installationFolder), true);
     std::error_code error;
@@ -54,7 +54,7 @@ std::unique_ptr<RunJournal> RunJournal::Begin(const JournalStore& store, const Q
     FolderHandle folder = site.OpenFolder(NativeName(id), true, error);
     if (error)
         JournalFormat::Fail(QStringLiteral("无法建立"), QDir(store.SiteFolder(installationFolder)).filePath(id), error);
-    std::unique_ptr<RunJournal> journal(new RunJournal(id, std::move(folder), {}));
+    std::unique_ptr<JournalWriter> journal(new JournalWriter(id, std::move(folder), {}));
     journal->OpenOldPhotos();
     journal->Append({QStringLiteral("journal"), kVersion});
     journal->Append({QStringLiteral("site"), CanonicalSiteFolder(installationFolder)});
@@ -65,7 +65,7 @@ std::unique_ptr<RunJournal> RunJournal::Begin(const JournalStore& store, const Q
     return journal;
 }
 
-std::unique_ptr<RunJournal> RunJournal::Reopen(const JournalRun& run)
+std::unique_ptr<JournalWriter> JournalWriter::Reopen(const JournaledRun& run)
 {
     std::error_code error;
     FolderHandle folder = FolderHandle::Open(FileSystemPath(run.folder), error);
@@ -73,7 +73,7 @@ std::unique_ptr<RunJournal> RunJournal::Reopen(const JournalRun& run)
         error = FileRule::NotRegular;
     if (error)
         JournalFormat::Fail(QStringLiteral("无法打开"), run.folder, error);
-    std::unique_ptr<RunJournal> journal(new RunJournal(run.id, std::move(folder), run.lastChain));
+    std::unique_ptr<JournalWriter> journal(new JournalWriter(run.id, std::move(folder), run.lastChain));
     // A line cut off by a crash goes: the next line follows the last whole one.
     if (run.cutOffLine) {
         journal->lines_.Resize(std::uint64_t(run.completeBytes), error);
@@ -83,7 +83,7 @@ std::unique_ptr<RunJournal> RunJournal::Reopen(const JournalRun& run)
     return journal;
 }
 
-RunJournal::RunJournal(QString id, FolderHandle folder, QByteArray chain)
+JournalWriter::JournalWriter(QString id, FolderHandle folder, QByteArray chain)
     : id_(std::move(id)), folder_(std::move(folder)), chain_(std::move(chain))
 {
     std::error_code error;
@@ -92,7 +92,7 @@ RunJournal::RunJournal(QString id, FolderHandle folder, QByteArray chain)
         Fail(kLinesFile, error);
 }
 
-void RunJournal::OpenOldPhotos()
+void JournalWriter::OpenOldPhotos()
 {
     std::error_code error;
     oldPhotos_ = folder_.OpenForAppending(NativeName(kOldPhotosFile), error);
@@ -103,19 +103,19 @@ void RunJournal::OpenOldPhotos()
         Fail(kOldPhotosFile, error);
 }
 
-RunJournal::~RunJournal() = default;
+JournalWriter::~JournalWriter() = default;
 
-void RunJournal::Fail(const QString& file, const std::error_code& error) const
+void JournalWriter::Fail(const QString& file, const std::error_code& error) const
 {
     JournalFormat::Fail(QStringLiteral("无法写入"), QDir(PathText(folder_.Path())).filePath(file), error);
 }
 
-void RunJournal::Append(const QStringList& fields)
+void JournalWriter::Append(const QStringList& fields)
 {
     pending_ += Line(fields, chain_);
 }
 
-void RunJournal::Intend(const JournalEntry& entry, const std::optional<QByteArray>& oldFile)
+void JournalWriter::Intend(const JournalEntry& entry, const std::optional<QByteArray>& oldFile)
 {
     std::optional<JournalEntry::SavedFile> saved;
     if (oldFile) {
@@ -131,14 +131,14 @@ void RunJournal::Intend(const JournalEntry& entry, const std::optional<QByteArra
             OldPhotoField(entry.oldPhoto), QString::fromLatin1(entry.newFileHash), entry.newPhoto});
 }
 
-void RunJournal::Done(const JournalEntry& entry, PhotoCopy copy, qsizetype rowsChanged)
+void JournalWriter::Done(const JournalEntry& entry, PhotoCopy copy, qsizetype rowsChanged)
 {
     Append({QStringLiteral("done"), QString::number(entry.line), entry.code,
             copy == PhotoCopy::Copied ? QStringLiteral("copied") : QStringLiteral("notcopied"),
             QString::number(rowsChanged)});
 }
 
-void RunJournal::Finish(RunEnding ending, qsizetype studentsSet, qsizetype studentsNotSet)
+void JournalWriter::Finish(RunEnding ending, qsizetype studentsSet, qsizetype studentsNotSet)
 {
     Append({QStringLiteral("finished"), QDateTime::currentDateTime().toString(Qt::ISODate),
             ending == RunEnding::Completed ? QStringLiteral("completed") : QStringLiteral("failed"),
@@ -146,18 +146,18 @@ void RunJournal::Finish(RunEnding ending, qsizetype studentsSet, qsizetype stude
     Sync();
 }
 
-void RunJournal::Undone(const JournalEntry& entry)
+void JournalWriter::Undone(const JournalEntry& entry)
 {
     Append({QStringLiteral("undone"), QString::number(entry.line), entry.code});
 }
 
-void RunJournal::UndoFinished()
+void JournalWriter::UndoFinished()
 {
     Append({QStringLiteral("undo-finished"), QDateTime::currentDateTime().toString(Qt::ISODate)});
     Sync();
 }
 
-void RunJournal::Sync()
+void JournalWriter::Sync()
 {
     std::error_code error;
     // The old photos reach the disk before the lines that point into them.

@@ -1,7 +1,7 @@
-#include "assignment/journal/JournalReading.h"
+#include "assignment/journal/JournalReader.h"
 
 #include "assignment/journal/JournalStore.h"
-#include "assignment/journal/RunJournal.h"
+#include "assignment/journal/JournalWriter.h"
 #include "assignment/site/StudentPhotoFile.h"
 #include "files/FileSystemPath.h"
 #include "files/PhotoHash.h"
@@ -47,7 +47,7 @@ QString IntentProblem(const QStringList& fields)
     return {};
 }
 
-void ReadLines(JournalRun& run, QByteArray bytes)
+void ReadLines(JournaledRun& run, QByteArray bytes)
 {
     run.cutOffLine = !bytes.isEmpty() && !bytes.endsWith('\n');
     // A line without its end was cut off while it was written.
@@ -135,7 +135,7 @@ void ReadLines(JournalRun& run, QByteArray bytes)
             if (JournalEntry* entry = entryFor(fields))
                 entry->undone = true;
         } else if (kind == u"finished") {
-            run.state = fields.value(2) == u"completed" ? JournalRun::State::Complete : JournalRun::State::Failed;
+            run.state = fields.value(2) == u"completed" ? JournaledRun::State::Complete : JournaledRun::State::Failed;
             run.studentsNotSet = fields.value(4).toLongLong();
         } else if (kind == u"undo-finished") {
             run.undone = true;
@@ -148,9 +148,9 @@ void ReadLines(JournalRun& run, QByteArray bytes)
     run.lastChain = chain;
 }
 
-JournalRun ReadRun(const FolderHandle& site, const QString& siteFolder, const QString& id)
+JournaledRun ReadRun(const FolderHandle& site, const QString& siteFolder, const QString& id)
 {
-    JournalRun run;
+    JournaledRun run;
     run.id = id;
     run.folder = QDir(siteFolder).filePath(id);
     std::error_code error;
@@ -171,7 +171,7 @@ JournalRun ReadRun(const FolderHandle& site, const QString& siteFolder, const QS
     return run;
 }
 
-FileHandle OpenOldPhotos(const JournalRun& run)
+FileHandle OpenOldPhotos(const JournaledRun& run)
 {
     std::error_code error;
     const FolderHandle folder = FolderHandle::Open(FileSystemPath(run.folder), error);
@@ -185,9 +185,9 @@ FileHandle OpenOldPhotos(const JournalRun& run)
 
 } // namespace
 
-QList<JournalRun> JournalRuns(const JournalStore& store, const QString& installationFolder)
+QList<JournaledRun> JournalRuns(const JournalStore& store, const QString& installationFolder)
 {
-    QList<JournalRun> runs;
+    QList<JournaledRun> runs;
     const QString siteName = SiteFolderName(installationFolder);
     FolderHandle site;
     try {
@@ -205,7 +205,7 @@ QList<JournalRun> JournalRuns(const JournalStore& store, const QString& installa
     return runs;
 }
 
-void CheckOldPhotos(JournalRun& run)
+void CheckOldPhotos(JournaledRun& run)
 {
     const bool anySaved = std::any_of(run.entries.cbegin(), run.entries.cend(),
                                       [](const JournalEntry& e) { return e.oldFile.has_value(); });
@@ -230,7 +230,7 @@ void CheckOldPhotos(JournalRun& run)
     }
 }
 
-QByteArray ReadOldPhoto(const JournalRun& run, const JournalEntry::SavedFile& saved)
+QByteArray ReadOldPhoto(const JournaledRun& run, const JournalEntry::SavedFile& saved)
 {
     FileHandle file = OpenOldPhotos(run);
     std::error_code error;
