@@ -51,19 +51,18 @@ QStringList Codes(const QList<StudentNote>& students)
 
 // Rewrites every line of a journal with fresh checks: a forgery that knows
 // the format, which only the rules behind the checks can catch.
-void Reseal(const QString& journalFile, const std::function<void(QStringList& fields)>& edit)
+void Reseal(const QString& journalFile, const std::function<void(JournalFormat::JournalRecord& record)>& edit)
 {
     QByteArray chain;
     QByteArray resealed;
-    QByteArray read;
+    QByteArray previous;
     for (const QByteArray& line : ReadFile(journalFile).split('\n')) {
         if (line.isEmpty())
             continue;
-        JournalFormat::ReadRecord record = JournalFormat::Record(line, read);
-        read = record.chain;
-        edit(record.fields);
-        if (!record.fields.isEmpty())
-            resealed += JournalFormat::Line(record.fields, chain);
+        JournalFormat::ReadRecord read = JournalFormat::Record(line, previous);
+        previous = read.chain;
+        edit(read.record);
+        resealed += JournalFormat::Line(read.record, chain);
     }
     WriteFile(journalFile, resealed);
 }
@@ -157,19 +156,19 @@ TEST_P(DamagedJournalTest, AnythingDamagedStopsTheUndoBeforeItChangesAnything)
          QStringLiteral("已损坏")},
         {"a code leading out of the photo folder, with checks made anew",
          [&] {
-             Reseal(LinesFile(), [&](QStringList& fields) {
-                 if (fields.value(0) == "intent" && fields.value(2) == "A") {
-                     fields[2] = outsideCode;
-                     fields[6] = "/upload/StudentPhoto/" + outsideCode + ".jpg";
+             Reseal(LinesFile(), [&](JournalFormat::JournalRecord& record) {
+                 if (record.kind == JournalFormat::RecordKind::Intent && record.code == "A") {
+                     record.code = outsideCode;
+                     record.newPhoto = "/upload/StudentPhoto/" + outsideCode + ".jpg";
                  }
              });
          },
          QStringLiteral("学籍号不能用作文件名")},
         {"a saved old photo's place moved, with checks made anew",
          [&] {
-             Reseal(LinesFile(), [](QStringList& fields) {
-                 if (fields.value(0) == "intent" && fields.value(2) == "B")
-                     fields[3] = "1:12:" + fields[3].section(':', 2);
+             Reseal(LinesFile(), [](JournalFormat::JournalRecord& record) {
+                 if (record.kind == JournalFormat::RecordKind::Intent && record.code == "B")
+                     record.oldFile = "1:12:" + record.oldFile.section(':', 2);
              });
          },
          QStringLiteral("保存的旧照片已损坏")},

@@ -56,11 +56,11 @@ std::unique_ptr<JournalWriter> JournalWriter::Begin(const JournalStore& store, c
         JournalFormat::Fail(QStringLiteral("无法建立"), QDir(store.SiteFolder(installationFolder)).filePath(id), error);
     std::unique_ptr<JournalWriter> journal(new JournalWriter(id, std::move(folder), {}));
     journal->OpenOldPhotos();
-    journal->Append({QStringLiteral("journal"), kVersion});
-    journal->Append({QStringLiteral("site"), CanonicalSiteFolder(installationFolder)});
-    journal->Append({QStringLiteral("database"), database});
-    journal->Append({QStringLiteral("started"), started.toString(Qt::ISODate)});
-    journal->Append({QStringLiteral("students"), QString::number(students)});
+    journal->Append({.kind = RecordKind::Journal, .version = kVersion});
+    journal->Append({.kind = RecordKind::Site, .site = CanonicalSiteFolder(installationFolder)});
+    journal->Append({.kind = RecordKind::Database, .database = database});
+    journal->Append({.kind = RecordKind::Started, .time = started});
+    journal->Append({.kind = RecordKind::Students, .students = students});
     journal->Sync();
     return journal;
 }
@@ -110,9 +110,9 @@ void JournalWriter::Fail(const QString& file, const std::error_code& error) cons
     JournalFormat::Fail(QStringLiteral("无法写入"), QDir(PathText(folder_.Path())).filePath(file), error);
 }
 
-void JournalWriter::Append(const QStringList& fields)
+void JournalWriter::Append(const JournalRecord& record)
 {
-    pending_ += Line(fields, chain_);
+    pending_ += Line(record, chain_);
 }
 
 void JournalWriter::Intend(const JournalEntry& entry, const std::optional<QByteArray>& oldFile)
@@ -127,33 +127,39 @@ void JournalWriter::Intend(const JournalEntry& entry, const std::optional<QByteA
             Fail(kOldPhotosFile, error);
         oldPhotosSize_ += oldFile->size();
     }
-    Append({QStringLiteral("intent"), QString::number(entry.line), entry.code, OldFileField(saved),
-            OldPhotoField(entry.oldPhoto), QString::fromLatin1(entry.newFileHash), entry.newPhoto});
+    Append({.kind = RecordKind::Intent,
+            .line = entry.line,
+            .code = entry.code,
+            .oldFile = OldFileField(saved),
+            .oldPhoto = OldPhotoField(entry.oldPhoto),
+            .newFileHash = entry.newFileHash,
+            .newPhoto = entry.newPhoto});
 }
 
 void JournalWriter::Done(const JournalEntry& entry, PhotoCopy copy, qsizetype rowsChanged)
 {
-    Append({QStringLiteral("done"), QString::number(entry.line), entry.code,
-            copy == PhotoCopy::Copied ? QStringLiteral("copied") : QStringLiteral("notcopied"),
-            QString::number(rowsChanged)});
+    Append(
+        {.kind = RecordKind::Done, .line = entry.line, .code = entry.code, .copy = copy, .rowsChanged = rowsChanged});
 }
 
 void JournalWriter::Finish(RunEnding ending, qsizetype studentsSet, qsizetype studentsNotSet)
 {
-    Append({QStringLiteral("finished"), QDateTime::currentDateTime().toString(Qt::ISODate),
-            ending == RunEnding::Completed ? QStringLiteral("completed") : QStringLiteral("failed"),
-            QString::number(studentsSet), QString::number(studentsNotSet)});
+    Append({.kind = RecordKind::Finished,
+            .time = QDateTime::currentDateTime(),
+            .ending = ending,
+            .studentsSet = studentsSet,
+            .studentsNotSet = studentsNotSet});
     Sync();
 }
 
 void JournalWriter::Undone(const JournalEntry& entry)
 {
-    Append({QStringLiteral("undone"), QString::number(entry.line), entry.code});
+    Append({.kind = RecordKind::Undone, .line = entry.line, .code = entry.code});
 }
 
 void JournalWriter::UndoFinished()
 {
-    Append({QStringLiteral("undo-finished"), QDateTime::currentDateTime().toString(Qt::ISODate)});
+    Append({.kind = RecordKind::UndoFinished, .time = QDateTime::currentDateTime()});
     Sync();
 }
 

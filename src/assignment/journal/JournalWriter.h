@@ -13,11 +13,6 @@
 
 class JournalStore;
 
-// Whether a student's photo was put in place; its row is written only then.
-enum class PhotoCopy { NotCopied, Copied };
-// How a journaled run ended.
-enum class RunEnding { Completed, Failed };
-
 // Appends to one run's journal (JournalFormat.h).
 class JournalWriter {
 public:
@@ -51,7 +46,7 @@ public:
 private:
     JournalWriter(QString id, FolderHandle folder, QByteArray chain);
     void OpenOldPhotos();
-    void Append(const QStringList& fields);
+    void Append(const JournalFormat::JournalRecord& record);
     [[noreturn]] void Fail(const QString& file, const std::error_code& error) const;
 
     QString id_;
