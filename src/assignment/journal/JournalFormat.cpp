@@ -1,6 +1,5 @@
 #include "assignment/journal/JournalFormat.h"
 
-#include "assignment/site/SiteIdentity.h"
 #include "files/SystemErrorText.h"
 
 #include <QCryptographicHash>
@@ -134,12 +133,6 @@ const RecordLayout* LayoutNamed(const QString& name)
 } // namespace
 
 namespace JournalFormat {
-
-QString SiteFolderName(const QString& installationFolder)
-{
-    const QString site = CanonicalSiteFolder(installationFolder);
-    return QString::fromLatin1(QCryptographicHash::hash(site.toUtf8(), QCryptographicHash::Sha256).toHex().left(16));
-}
 
 QByteArray PlainLine(const QStringList& fields)
 {

@@ -27,7 +27,7 @@
 //   journal/<site>/<run>/old-photos.bin  the old photo files, one after another
 //
 // <site> is the first 16 hex digits of the SHA-256 of the canonical
-// installation folder; <run> is the run's start time, yyyyMMdd-HHmmss (with
+// installation folder (SiteIdentity::journalName); <run> is the run's start time, yyyyMMdd-HHmmss (with
 // -0002, -0003 … when two runs start within a second), so names sort by time.
 // journal.txt is UTF-8; its fields are separated by a tab, and "%", tab, CR
 // and LF inside a field are written %25, %09, %0D and %0A. Every line ends
@@ -86,9 +86,6 @@ inline constexpr qint64 kMaxLinesBytes = qint64{64} << 20;
 inline constexpr qint64 kMaxSmallFileBytes = qint64{64} << 10;
 // A run's id is its start time in this format (and perhaps "-0002" …).
 inline const QString kRunIdTime = QStringLiteral("yyyyMMdd-HHmmss");
-
-// <site>: the name of a site's folder.
-QString SiteFolderName(const QString& installationFolder);
 
 // The kinds of line, each told by its first field ("intent", "done" …).
 enum class RecordKind {

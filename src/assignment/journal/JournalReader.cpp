@@ -1,7 +1,6 @@
 #include "assignment/journal/JournalReader.h"
 
 #include "assignment/journal/JournalStore.h"
-#include "assignment/journal/JournalWriter.h"
 #include "assignment/site/StudentPhotoFile.h"
 #include "files/FileSystemPath.h"
 #include "files/PhotoHash.h"
@@ -197,19 +196,18 @@ FileHandle OpenOldPhotos(const JournaledRun& run)
 
 } // namespace
 
-QList<JournaledRun> JournalRuns(const JournalStore& store, const QString& installationFolder)
+QList<JournaledRun> JournalRuns(const JournalStore& store, const SiteIdentity& siteIdentity)
 {
     QList<JournaledRun> runs;
-    const QString siteName = SiteFolderName(installationFolder);
     FolderHandle site;
     try {
-        site = OpenSiteJournals(store, siteName, false);
+        site = store.OpenSiteJournals(siteIdentity, JournalsFolder::MustExist);
     } catch (const EJournalError&) {
         // No journal yet, or one that is not where it should be: nothing to undo.
         return runs;
     }
     const QRegularExpression runId(QStringLiteral(R"(^\d{8}-\d{6}(-\d{4})?$)"));
-    const QDir siteFolder(store.SiteFolder(installationFolder));
+    const QDir siteFolder(store.SiteFolder(siteIdentity));
     for (const QString& id : siteFolder.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System, QDir::Name)) {
         if (runId.match(id).hasMatch())
             runs << ReadRun(site, siteFolder.path(), id);
@@ -256,11 +254,11 @@ QByteArray ReadOldPhoto(const JournaledRun& run, const JournalEntry::SavedFile& 
     return bytes;
 }
 
-QStringList PrunedRuns(const JournalStore& store, const QString& installationFolder)
+QStringList PrunedRuns(const JournalStore& store, const SiteIdentity& siteIdentity)
 {
     QStringList pruned;
     try {
-        const FolderHandle site = OpenSiteJournals(store, SiteFolderName(installationFolder), false);
+        const FolderHandle site = store.OpenSiteJournals(siteIdentity, JournalsFolder::MustExist);
         std::error_code error;
         FileHandle file = site.OpenForReading(NativeName(kPrunedFile), error);
         const QByteArray bytes =

@@ -1,44 +1,27 @@
 #include "assignment/journal/JournalWriter.h"
 
 #include "assignment/journal/JournalStore.h"
-#include "assignment/site/SiteIdentity.h"
+#include "assignment/plan/AssignmentTypes.h"
 #include "files/FileSystemPath.h"
 #include "files/PhotoHash.h"
 #include "files/SystemErrorText.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 
 using namespace JournalFormat;
 
-FolderHandle OpenSiteJournals(const JournalStore& store, const QString& siteName, bool create)
-{
-    std::error_code error;
-    if (create && !QDir().mkpath(store.DataFolder()))
-        Fail(QStringLiteral("无法建立"), store.DataFolder(), std::make_error_code(std::errc::permission_denied));
-    FolderHandle site = FolderHandle::OpenWithin(FileSystemPath(store.DataFolder()),
-                                                 FileSystemPath(kJournalsFolder + u'/' + siteName), create, error);
-    if (error)
-        Fail(QStringLiteral("无法打开"), store.JournalsFolder() + u'/' + siteName, error);
-    // Students' photos are personal data: the journal is for its owner's eyes only.
-    if (create)
-        QFile::setPermissions(store.JournalsFolder(),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    return site;
-}
-
-std::unique_ptr<JournalWriter> JournalWriter::Begin(const JournalStore& store, const QString& installationFolder,
+std::unique_ptr<JournalWriter> JournalWriter::Begin(const JournalStore& store, const SiteIdentity& siteIdentity,
                                                     const QString& database, qsizetype students)
 {
-    const FolderHandle site = OpenSiteJournals(store, SiteFolderName(installationFolder), true);
+    const FolderHandle site = store.OpenSiteJournals(siteIdentity, JournalsFolder::Create);
+    const QString siteFolder = store.SiteFolder(siteIdentity);
     std::error_code error;
     if (FileHandle siteFile = site.CreateNew(NativeName(kSiteFile), error); siteFile.IsOpen()) {
-        const QByteArray text = CanonicalSiteFolder(installationFolder).toUtf8();
+        const QByteArray text = siteIdentity.canonicalFolder.toUtf8();
         siteFile.WriteAll(text.constData(), text.size(), error);
         if (error)
-            JournalFormat::Fail(QStringLiteral("无法写入"),
-                                QDir(store.SiteFolder(installationFolder)).filePath(kSiteFile), error);
+            JournalFormat::Fail(QStringLiteral("无法写入"), QDir(siteFolder).filePath(kSiteFile), error);
     }
     error.clear();
 
@@ -48,16 +31,16 @@ std::unique_ptr<JournalWriter> JournalWriter::Begin(const JournalStore& store, c
     // The site's lock keeps other runs out; an earlier run of the same second keeps its folder.
     for (int n = 2; site.Look(NativeName(id), error).kind != EntryFacts::Kind::Missing || error; ++n) {
         if (n > 1000 || error)
-            JournalFormat::Fail(QStringLiteral("无法建立"), store.SiteFolder(installationFolder), error);
+            JournalFormat::Fail(QStringLiteral("无法建立"), siteFolder, error);
         id = stamp + QStringLiteral("-%1").arg(n, 4, 10, QChar(u'0'));
     }
     FolderHandle folder = site.OpenFolder(NativeName(id), true, error);
     if (error)
-        JournalFormat::Fail(QStringLiteral("无法建立"), QDir(store.SiteFolder(installationFolder)).filePath(id), error);
+        JournalFormat::Fail(QStringLiteral("无法建立"), QDir(siteFolder).filePath(id), error);
     std::unique_ptr<JournalWriter> journal(new JournalWriter(id, std::move(folder), {}));
     journal->OpenOldPhotos();
     journal->Append({.kind = RecordKind::Journal, .version = kVersion});
-    journal->Append({.kind = RecordKind::Site, .site = CanonicalSiteFolder(installationFolder)});
+    journal->Append({.kind = RecordKind::Site, .site = siteIdentity.canonicalFolder});
     journal->Append({.kind = RecordKind::Database, .database = database});
     journal->Append({.kind = RecordKind::Started, .time = started});
     journal->Append({.kind = RecordKind::Students, .students = students});

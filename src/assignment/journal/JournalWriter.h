@@ -12,6 +12,7 @@
 #include <optional>
 
 class JournalStore;
+struct SiteIdentity;
 
 // Appends to one run's journal (JournalFormat.h).
 class JournalWriter {
@@ -19,7 +20,7 @@ public:
     // Starts the journal of a new run. Throws EJournalError when it cannot be
     // written, or when the journal's folders are links that lead out of the
     // data folder.
-    static std::unique_ptr<JournalWriter> Begin(const JournalStore& store, const QString& installationFolder,
+    static std::unique_ptr<JournalWriter> Begin(const JournalStore& store, const SiteIdentity& site,
                                                 const QString& database, qsizetype students);
     // Appends to an existing run's journal (undo marks its entries). The old
     // photos are left closed: an undo reads them, and on Windows a file open
@@ -57,7 +58,3 @@ private:
     QByteArray chain_;   // the running hash of the last line
     qint64 oldPhotosSize_ = 0;
 };
-
-// The folder of one site's journals, opened without following a link out of
-// the data folder; made when `create`. Throws EJournalError.
-FolderHandle OpenSiteJournals(const JournalStore& store, const QString& siteName, bool create);

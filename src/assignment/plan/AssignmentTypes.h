@@ -9,6 +9,18 @@
 // The plain values an assignment run is made of, shared by its plan, the run,
 // its messages and its undo, so that none of them needs another's header.
 
+// A web application site as the journal tells sites apart: made once for
+// a run (its plan carries it) or an undo, from the installation folder
+// (IdentifySite, SiteIdentity.h).
+struct SiteIdentity {
+    // The installation folder with links and "." or ".." resolved, ending
+    // with "/": one site has one such name however its folder was written.
+    QString canonicalFolder;
+    // The name of the site's folder of journals: the first 16 hex digits of
+    // the SHA-256 of canonicalFolder.
+    QString journalName;
+};
+
 // How the roster's codes find their photos.
 enum class PairingMode {
     Position,  // the n-th code takes the n-th photo of the list

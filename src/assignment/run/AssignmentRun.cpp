@@ -268,7 +268,7 @@ AssignmentOutcome RunAssignment(const AssignmentPlan& plan, TADOQuery& query, co
     SiteLock lock;
     if (settings.journal && !plan.rows.isEmpty()) {
         try {
-            lock = SiteLock::Take(*settings.journal, plan.installationFolder);
+            lock = SiteLock::Take(*settings.journal, plan.site);
         } catch (const ESiteBusy& busy) {
             return Refusal(QString::fromStdString(busy.what()));
         } catch (const EJournalError&) {
@@ -286,8 +286,7 @@ AssignmentOutcome RunAssignment(const AssignmentPlan& plan, TADOQuery& query, co
         // A run of no students changes nothing and has nothing to undo.
         if (settings.journal && !plan.rows.isEmpty()) {
             try {
-                journal =
-                    JournalWriter::Begin(*settings.journal, plan.installationFolder, plan.database, plan.rows.size());
+                journal = JournalWriter::Begin(*settings.journal, plan.site, plan.database, plan.rows.size());
                 outcome.runId = journal->Id();
             } catch (const EJournalError& error) {
                 const QString reason = QString::fromStdString(error.what());
@@ -347,8 +346,7 @@ AssignmentOutcome RunAssignment(const AssignmentPlan& plan, TADOQuery& query, co
     if (outcome.result != AssignmentOutcome::Result::Failed)
         Complete(outcome);
     if (journal) {
-        outcome.prunedRuns =
-            PruneJournals(*settings.journal, journal->Id(), JournalFormat::SiteFolderName(plan.installationFolder));
+        outcome.prunedRuns = PruneJournals(*settings.journal, journal->Id(), plan.site.journalName);
         if (!outcome.prunedRuns.isEmpty()) {
             outcome.message += QStringLiteral("\n\n以下较早的设置记录已删除，不能再撤销：")
                                + outcome.prunedRuns.join(QStringLiteral("、"));

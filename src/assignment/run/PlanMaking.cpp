@@ -1,14 +1,14 @@
 #include "assignment/run/PlanMaking.h"
 
+#include "assignment/checks/PhotoProbe.h"
+#include "assignment/checks/SamePictureChecks.h"
 #include "assignment/input/CodeBlanks.h"
 #include "assignment/input/CodeFolding.h"
 #include "assignment/input/PhotoPairing.h"
 #include "assignment/plan/RunMessages.h"
-#include "assignment/checks/PhotoProbe.h"
-#include "assignment/checks/SamePictureChecks.h"
-#include "assignment/site/StudentPhotoFile.h"
 #include "assignment/site/SiteConfig.h"
 #include "assignment/site/SiteIdentity.h"
+#include "assignment/site/StudentPhotoFile.h"
 #include "assignment/site/StudentRows.h"
 #include "files/PlainFileName.h"
 #include "platform/database/TADOQuery.h"
@@ -203,6 +203,7 @@ PlanOutcome MakeAssignmentPlan(const AssignmentInput& givenInput, TADOQuery& que
 
     AssignmentPlan plan;
     plan.installationFolder = *input.installationFolder;
+    plan.site = IdentifySite(plan.installationFolder);
     plan.sitePhotoFolder = SitePhotoFolder(plan.installationFolder);
     try {
         // Without the folder no photo could land; better to write no row at all.

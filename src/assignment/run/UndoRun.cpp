@@ -98,10 +98,9 @@ UndoOutcome Refused(const QString& message)
 
 } // namespace
 
-std::optional<JournaledRun> FindRunToUndo(const JournalStore& store, const QString& installationFolder,
-                                          const QString& id)
+std::optional<JournaledRun> FindRunToUndo(const JournalStore& store, const SiteIdentity& site, const QString& id)
 {
-    const QList<JournaledRun> runs = JournalRuns(store, installationFolder);
+    const QList<JournaledRun> runs = JournalRuns(store, site);
     for (auto run = runs.crbegin(); run != runs.crend(); ++run) {
         if (id.isEmpty() ? !run->undone : run->id == id)
             return *run;
@@ -124,14 +123,15 @@ UndoOutcome UndoRun(const JournalStore& store, const JournaledRun& chosen, const
                     TADOQuery& query, UndoMode mode,
                     const std::function<void(qsizetype done, qsizetype students)>& progress)
 {
+    const SiteIdentity site = IdentifySite(installationFolder);
     SiteLock lock;
     try {
-        lock = SiteLock::Take(store, installationFolder);
+        lock = SiteLock::Take(store, site);
     } catch (const std::exception& error) {
         return Refused(QString::fromStdString(error.what()));
     }
     // The journal as it is now that no other run or undo can change it.
-    std::optional<JournaledRun> found = FindRunToUndo(store, installationFolder, chosen.id);
+    std::optional<JournaledRun> found = FindRunToUndo(store, site, chosen.id);
     if (!found)
         return Refused(QStringLiteral("没有编号为 %1 的设置记录。").arg(chosen.id));
     JournaledRun run = std::move(*found);

@@ -37,8 +37,7 @@ struct UndoOutcome {
 };
 
 // The run with this id, or with an empty id the latest run not yet undone.
-std::optional<JournaledRun> FindRunToUndo(const JournalStore& store, const QString& installationFolder,
-                                          const QString& id = {});
+std::optional<JournaledRun> FindRunToUndo(const JournalStore& store, const SiteIdentity& site, const QString& id = {});
 
 // "2024-01-15 10:30:12 的设置（完整）：20 名学生" and the first codes, for
 // a question before an undo.

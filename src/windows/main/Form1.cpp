@@ -8,6 +8,7 @@
 #include "assignment/run/AssignmentRun.h"
 #include "assignment/run/PlanMaking.h"
 #include "assignment/run/UndoRun.h"
+#include "assignment/site/SiteIdentity.h"
 #include "files/FolderString.h"
 #include "files/RegularFile.h"
 #include "platform/database/OdbcConnectionString.h"
@@ -366,10 +367,10 @@ void TForm1::Button9Click()
     const QString& folder = *chosenFolder;
     const std::optional<JournaledRun> run = [&] {
         const WaitCursor busy;
-        return FindRunToUndo(journal_, folder);
+        return FindRunToUndo(journal_, IdentifySite(folder));
     }();
     if (!run) {
-        dialogs_.ShowMessage(QStringLiteral("这个网站没有可以撤销的设置。"));
+        dialogs_.ShowMessage(AssignmentMessages::kNothingToUndo);
         return;
     }
     if (!dialogs_.Confirm(
