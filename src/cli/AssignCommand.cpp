@@ -1,5 +1,6 @@
 // student-photo-cli assign: the main window's assignment run from a terminal.
 #include "assignment/checks/FaceChecks.h"
+#include "assignment/input/PhotoIndex.h"
 #include "assignment/input/PhotoList.h"
 #include "assignment/input/Roster.h"
 #include "assignment/journal/JournalStore.h"
@@ -137,8 +138,15 @@ int RunAssignCommand(const QStringList& arguments, const ProgramSettings& progra
     input.photoFolder = photos.folder;
     input.photoNames = photos.names;
     input.pairing = std::get<PairingMode>(pairing);
-    if (byIndex)
+    if (byIndex) {
         input.indexFile = options.Values("--pair").at(1);
+        try {
+            input.indexRows = ReadPhotoIndex(input.indexFile);
+        } catch (const EPhotoIndexError& error) {
+            PrintLine(stdout, kPhotoIndexFailed + QString::fromStdString(error.what()));
+            return kExitFailed;
+        }
+    }
     try {
         input.codes = ReadRoster(options.Value("--roster"));
     } catch (const ERosterError& error) {

@@ -28,6 +28,14 @@ enum class PairingMode {
     IndexFile, // a text file of rows "code, photo file"
 };
 
+// One row of a photographer's index file (PhotoIndex.h reads them).
+struct PhotoIndexRow {
+    qsizetype line = 0; // line of the index file, from 1
+    QString code;
+    QString photo; // as written, with "/" for either separator
+    friend bool operator==(const PhotoIndexRow&, const PhotoIndexRow&) = default;
+};
+
 // What an assignment run works on: the web application's installation
 // folder, the photo folder and the two lists, paired as `pairing` says.
 struct AssignmentInput {
@@ -38,9 +46,11 @@ struct AssignmentInput {
     QStringList codes;
     QStringList photoNames;
     PairingMode pairing = PairingMode::Position;
-    // The index file of PairingMode::IndexFile (its photo list and folder are
-    // then not used).
+    // The index file of PairingMode::IndexFile, and its rows as they were
+    // read when it was loaded, so that the rows shown are the rows paired
+    // (the photo list and folder are then not used).
     QString indexFile = {};
+    QList<PhotoIndexRow> indexRows = {};
     // The setting NameColumn: the column of studentbaseinfo with the
     // students' names; empty: looked for under its usual names.
     QString nameColumn = {};

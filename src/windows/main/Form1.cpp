@@ -138,6 +138,7 @@ void TForm1::ComboBox1Change()
         ui.ListBox2->clear();
         ui.StatusBar1->SetPanelText(1, QString());
         indexFile_.clear();
+        indexRows_.clear();
     }
     ui.Label4->setText(byIndex ? QStringLiteral("对照表") : QStringLiteral("图片路径"));
     ui.Button2->setText(byIndex ? QStringLiteral("载入对照表") : QStringLiteral("载入图片"));
@@ -155,10 +156,11 @@ void TForm1::LoadIndexFile()
         const WaitCursor busy;
         rows = ReadPhotoIndex(chosen);
     } catch (const EPhotoIndexError& error) {
-        dialogs_.ShowMessage(QStringLiteral("读入对照表失败：") + QString::fromStdString(error.what()));
+        dialogs_.ShowMessage(kPhotoIndexFailed + QString::fromStdString(error.what()));
         return;
     }
     indexFile_ = chosen;
+    indexRows_ = rows;
     ui.Edit3->setText(QDir::toNativeSeparators(chosen));
     ui.ListBox2->clear();
     for (const PhotoIndexRow& row : rows)
@@ -246,6 +248,7 @@ void TForm1::Button5Click()
         input.photoFolder.clear();
         input.photoNames.clear();
         input.indexFile = indexFile_;
+        input.indexRows = indexRows_;
     }
     input.nameColumn = folderStore_.NameColumn();
 

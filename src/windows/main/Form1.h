@@ -127,8 +127,11 @@ private:
     bool runInProgress_ = false;
     // Where the last roster came from: the next roster dialog opens there.
     QString rosterFolder_;
-    // The index file of "按对照表" (Edit3 shows it); empty while none is loaded.
+    // The index file of "按对照表" (Edit3 shows it; empty while none is
+    // loaded) and its rows as read when it was loaded (ListBox2 shows their
+    // photos): the run pairs these very rows.
     QString indexFile_;
+    QList<PhotoIndexRow> indexRows_;
     // Whether Edit3 and ListBox2 show an index rather than a photo list.
     bool indexShown_ = false;
 };
