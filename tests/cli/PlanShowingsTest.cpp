@@ -232,7 +232,8 @@ TEST(PlanShowings, NoticesOfThePlanShowUnderTheSummaryInAllThreeAndCountAsWarnin
     const QRegularExpression bold(QStringLiteral("<p><b>(.*?)</b></p>"));
     EXPECT_EQ(HtmlText(bold.match(html).captured(1)), summary);
     const TProofSheet sheet(plan);
-    EXPECT_TRUE(sheet.ui.Label1->text().startsWith(summary + u'\n')) << sheet.ui.Label1->text().toStdString();
+    EXPECT_TRUE(Controls(sheet).summaryLabel->text().startsWith(summary + u'\n'))
+        << Controls(sheet).summaryLabel->text().toStdString();
 }
 
 } // namespace

@@ -55,8 +55,8 @@ TForm1::TForm1(Dialogs& dialogs, const InstallationFolderStore& folderStore, QWi
     connect(ui.Button6, &QPushButton::clicked, this, &TForm1::Button6Click);
     connect(ui.Button7, &QPushButton::clicked, this, &TForm1::Button7Click);
     connect(ui.Button8, &QPushButton::clicked, this, &TForm1::Button8Click);
-    connect(ui.Button9, &QPushButton::clicked, this, &TForm1::Button9Click);
-    connect(ui.ComboBox1, &QComboBox::currentIndexChanged, this, &TForm1::ComboBox1Change);
+    connect(ui.undoButton, &QPushButton::clicked, this, &TForm1::UndoLastRun);
+    connect(ui.pairingCombo, &QComboBox::currentIndexChanged, this, &TForm1::ChangePairing);
 
     FormCreate();
 }
@@ -116,7 +116,7 @@ void TForm1::Button1Click()
 
 PairingMode TForm1::Pairing() const
 {
-    switch (ui.ComboBox1->currentIndex()) {
+    switch (ui.pairingCombo->currentIndex()) {
     case 1:
         return PairingMode::FileName;
     case 2:
@@ -126,7 +126,7 @@ PairingMode TForm1::Pairing() const
     }
 }
 
-void TForm1::ComboBox1Change()
+void TForm1::ChangePairing()
 {
     const bool byIndex = Pairing() == PairingMode::IndexFile;
     const bool wasByIndex = indexShown_;
@@ -360,7 +360,7 @@ void TForm1::Button8Click()
         resizeWindow_->exec();
 }
 
-void TForm1::Button9Click()
+void TForm1::UndoLastRun()
 {
     const std::optional<QString> chosenFolder = InstallationFolder();
     if (!chosenFolder) {
@@ -402,7 +402,7 @@ void TForm1::Button9Click()
 
 void TForm1::TakePhotoFolderByName(const QString& photoFolder)
 {
-    ui.ComboBox1->setCurrentIndex(1);
+    ui.pairingCombo->setCurrentIndex(1);
     TakePhotoList(FolderString(photoFolder), PhotoListOfFolder(photoFolder).names);
 }
 
@@ -410,7 +410,7 @@ void TForm1::TakePhotoList(const QString& photoFolder, const QStringList& names)
 {
     // A photo list is paired by order or by name, never by an index.
     if (Pairing() == PairingMode::IndexFile)
-        ui.ComboBox1->setCurrentIndex(0);
+        ui.pairingCombo->setCurrentIndex(0);
     ui.Edit3->setText(photoFolder);
     ui.ListBox2->clear();
     if (names.isEmpty())

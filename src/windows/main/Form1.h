@@ -5,6 +5,7 @@
 #include "assignment/site/StudentCards.h"
 #include "platform/database/TADOQuery.h"
 #include "widgets/WaitCursor.h"
+#include "widgets/WindowControls.h"
 #include "windows/main/ProofSheet.h"
 
 #include "ui_Form1.h"
@@ -57,7 +58,7 @@ public:
     // errors of reading the site.
     QHash<QString, StudentCard> LookUpStudents(const QStringList& codes);
 
-    // The pairing chosen in ComboBox1 ("对应方式"), in the order of its items.
+    // The pairing chosen in pairingCombo ("对应方式"), in the order of its items.
     PairingMode Pairing() const;
 
     // The ODBC driver of the assignment run's database connection; it starts
@@ -69,14 +70,14 @@ public:
     // What asks the user to approve a run's plan; it starts as the proof sheet.
     void UsePlanReview(PlanReview& review) { planReview_ = &review; }
 
-    Ui::TForm1 ui;
-
 protected:
     void showEvent(QShowEvent* event) override;
     // Refused while an assignment run goes on.
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    friend struct WindowControls<TForm1>;
+
     void FormCreate();
     void FormActivate();
     void Button1Click();
@@ -87,8 +88,11 @@ private:
     void Button6Click();
     void Button7Click();
     void Button8Click();
-    void Button9Click();
-    void ComboBox1Change();
+    // The controls the window design did not have are named by their role,
+    // and so are their handlers: undoButton ("撤销上次设置") and
+    // pairingCombo ("对应方式").
+    void UndoLastRun();
+    void ChangePairing();
     // Button2 in "按对照表": the index file, whose photos ListBox2 then shows.
     void LoadIndexFile();
 
@@ -134,4 +138,6 @@ private:
     QList<PhotoIndexRow> indexRows_;
     // Whether Edit3 and ListBox2 show an index rather than a photo list.
     bool indexShown_ = false;
+
+    Ui::TForm1 ui;
 };

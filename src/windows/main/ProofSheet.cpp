@@ -30,30 +30,30 @@ TProofSheet::TProofSheet(const AssignmentPlan& plan, QWidget* parent, std::files
     resize(SizeWithinScreen(*this, (screenArea * 0.9).expandedTo(kSmallestSize)));
     ShowSummary(QStringLiteral("正在检查照片中的人脸……"));
 
-    ui.Grid1->setModel(&model_);
-    ui.Grid1->setIconSize(kThumbnailBox);
+    ui.planGrid->setModel(&model_);
+    ui.planGrid->setIconSize(kThumbnailBox);
     // Fixed row heights and column widths: nothing is measured over all
     // rows, so thousands of students open at once.
-    ui.Grid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    ui.Grid1->verticalHeader()->setDefaultSectionSize(kThumbnailBox.height() + 8);
-    ui.Grid1->verticalHeader()->hide();
+    ui.planGrid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    ui.planGrid->verticalHeader()->setDefaultSectionSize(kThumbnailBox.height() + 8);
+    ui.planGrid->verticalHeader()->hide();
     // The columns start at widths that fit most cells; the photo columns
     // share what a wider window leaves, so that they grow with it
     // (WidenPhotoColumns). On a narrow screen the grid scrolls instead.
-    ui.Grid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    const int charWidth = ui.Grid1->fontMetrics().averageCharWidth();
+    ui.planGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    const int charWidth = ui.planGrid->fontMetrics().averageCharWidth();
     for (int c = 0; c < kPlanColumnCount; ++c) {
         const PlanColumn column = static_cast<PlanColumn>(c);
         const int photoWidth = PlanColumnShowsPhoto(column) ? kThumbnailBox.width() + 8 : 0;
         typicalWidths_[c] = photoWidth + charWidth * PlanColumnTypicalWidth(column) + 12;
-        ui.Grid1->setColumnWidth(c, typicalWidths_[c]);
-        ui.Grid1->setColumnHidden(c, !PlanColumnShown(plan, column));
+        ui.planGrid->setColumnWidth(c, typicalWidths_[c]);
+        ui.planGrid->setColumnHidden(c, !PlanColumnShown(plan, column));
     }
-    ui.Grid1->viewport()->installEventFilter(this);
+    ui.planGrid->viewport()->installEventFilter(this);
 
-    connect(ui.Button1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(ui.Button2, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ui.CheckBox1, &QCheckBox::toggled, this, &TProofSheet::EnableApproval);
+    connect(ui.approveButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ui.cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui.shiftCheckedBox, &QCheckBox::toggled, this, &TProofSheet::EnableApproval);
     EnableApproval();
 }
 
@@ -76,7 +76,7 @@ void TProofSheet::ShowSummary(const QString& more)
         summary += QStringLiteral("\n有提示的学生排在最前面，请逐一核对照片和学籍号是否对应。");
     if (!more.isEmpty())
         summary += u'\n' + more;
-    ui.Label1->setText(summary);
+    ui.summaryLabel->setText(summary);
 }
 
 void TProofSheet::StartFaceChecks()
@@ -110,19 +110,19 @@ void TProofSheet::TakeFaceChecks(const FaceSurvey& survey)
     facesChecked_ = true;
     model_.Show(shown_);
     ShowSummary({});
-    ui.CheckBox1->setVisible(shiftNotices_ > 0);
+    ui.shiftCheckedBox->setVisible(shiftNotices_ > 0);
     EnableApproval();
     emit FacesChecked();
 }
 
 void TProofSheet::EnableApproval()
 {
-    ui.Button1->setEnabled(facesChecked_ && (shiftNotices_ == 0 || ui.CheckBox1->isChecked()));
+    ui.approveButton->setEnabled(facesChecked_ && (shiftNotices_ == 0 || ui.shiftCheckedBox->isChecked()));
 }
 
 bool TProofSheet::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == ui.Grid1->viewport() && event->type() == QEvent::Resize)
+    if (watched == ui.planGrid->viewport() && event->type() == QEvent::Resize)
         WidenPhotoColumns();
     return QDialog::eventFilter(watched, event);
 }
@@ -135,10 +135,10 @@ void TProofSheet::WidenPhotoColumns()
         typical += typicalWidths_[c];
         photoColumns += PlanColumnShowsPhoto(static_cast<PlanColumn>(c)) ? 1 : 0;
     }
-    const int spare = std::max(0, ui.Grid1->viewport()->width() - typical);
+    const int spare = std::max(0, ui.planGrid->viewport()->width() - typical);
     for (int c = 0; c < kPlanColumnCount; ++c) {
         if (PlanColumnShowsPhoto(static_cast<PlanColumn>(c)))
-            ui.Grid1->setColumnWidth(c, typicalWidths_[c] + spare / std::max(1, photoColumns));
+            ui.planGrid->setColumnWidth(c, typicalWidths_[c] + spare / std::max(1, photoColumns));
     }
 }
 

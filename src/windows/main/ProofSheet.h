@@ -3,6 +3,7 @@
 #include "assignment/checks/FaceChecks.h"
 #include "assignment/plan/AssignmentPlan.h"
 #include "assignment/views/PlanRowView.h"
+#include "widgets/WindowControls.h"
 #include "windows/main/ProofSheetModel.h"
 #include "windows/main/ThumbnailCache.h"
 
@@ -48,8 +49,6 @@ public:
     // check ends here; tests hand it made results.
     void TakeFaceChecks(const FaceSurvey& survey);
 
-    Ui::TProofSheet ui;
-
 signals:
     void FacesChecked();
 
@@ -58,6 +57,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend struct WindowControls<TProofSheet>;
+
     // Gives the photo columns the grid's width beyond what all columns need.
     void WidenPhotoColumns();
     void StartFaceChecks();
@@ -74,6 +75,7 @@ private:
     std::array<int, kPlanColumnCount> typicalWidths_{};
     ThumbnailCache thumbnails_;
     ProofSheetModel model_;
+    Ui::TProofSheet ui;
 };
 
 // Asks the user whether a run may go on with its plan.

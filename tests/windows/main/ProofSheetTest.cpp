@@ -55,18 +55,18 @@ TEST(ProofSheet, ShiftedRowsKeepTheRunBackUntilTheUserTicksThatTheyLooked)
 {
     const AssignmentPlan plan = Plan();
     TProofSheet sheet(plan);
-    EXPECT_FALSE(sheet.ui.Button1->isEnabled()); // the faces are not checked yet
+    EXPECT_FALSE(Controls(sheet).approveButton->isEnabled()); // the faces are not checked yet
     QSignalSpy checked(&sheet, &TProofSheet::FacesChecked);
     sheet.TakeFaceChecks(Survey(8));
     EXPECT_EQ(checked.size(), 1);
-    EXPECT_TRUE(sheet.ui.Label1->text().contains(QStringLiteral("第 9–19 行的照片可能整体错位一行")));
-    EXPECT_FALSE(sheet.ui.CheckBox1->isHidden());
-    EXPECT_EQ(sheet.ui.CheckBox1->text(), QStringLiteral("我已核对错位提示"));
-    EXPECT_FALSE(sheet.ui.Button1->isEnabled());
-    sheet.ui.CheckBox1->setChecked(true);
-    EXPECT_TRUE(sheet.ui.Button1->isEnabled());
-    sheet.ui.CheckBox1->setChecked(false);
-    EXPECT_FALSE(sheet.ui.Button1->isEnabled());
+    EXPECT_TRUE(Controls(sheet).summaryLabel->text().contains(QStringLiteral("第 9–19 行的照片可能整体错位一行")));
+    EXPECT_FALSE(Controls(sheet).shiftCheckedBox->isHidden());
+    EXPECT_EQ(Controls(sheet).shiftCheckedBox->text(), QStringLiteral("我已核对错位提示"));
+    EXPECT_FALSE(Controls(sheet).approveButton->isEnabled());
+    Controls(sheet).shiftCheckedBox->setChecked(true);
+    EXPECT_TRUE(Controls(sheet).approveButton->isEnabled());
+    Controls(sheet).shiftCheckedBox->setChecked(false);
+    EXPECT_FALSE(Controls(sheet).approveButton->isEnabled());
 }
 
 TEST(ProofSheet, WithoutShiftedRowsTheRunMayGoOnOnceTheFacesAreChecked)
@@ -74,9 +74,9 @@ TEST(ProofSheet, WithoutShiftedRowsTheRunMayGoOnOnceTheFacesAreChecked)
     const AssignmentPlan plan = Plan();
     TProofSheet sheet(plan);
     sheet.TakeFaceChecks(Survey(20));
-    EXPECT_TRUE(sheet.ui.CheckBox1->isHidden());
-    EXPECT_TRUE(sheet.ui.Button1->isEnabled());
-    EXPECT_FALSE(sheet.ui.Label1->text().contains(QStringLiteral("错位")));
+    EXPECT_TRUE(Controls(sheet).shiftCheckedBox->isHidden());
+    EXPECT_TRUE(Controls(sheet).approveButton->isEnabled());
+    EXPECT_FALSE(Controls(sheet).summaryLabel->text().contains(QStringLiteral("错位")));
 }
 
 } // namespace

@@ -47,7 +47,7 @@ TEST(WindowsFit, EveryWindowFitsAScreenScaledTwiceAndItsButtonsCanBeReached)
     RecordingDialogs dialogs;
     const InstallationFolderStore store = InstallationFolderStore::AtFile(temp.filePath("settings.conf"));
     TForm1 form(dialogs, store);
-    ExpectFitsAndReaches(form, {form.ui.Button5, form.ui.Button3, form.ui.Button9});
+    ExpectFitsAndReaches(form, {Controls(form).Button5, Controls(form).Button3, Controls(form).undoButton});
 
     SyntheticCameraSource camera;
     TFrmGetPic capture(dialogs, camera, temp.path() + '/');
@@ -65,7 +65,7 @@ TEST(WindowsFit, EveryWindowFitsAScreenScaledTwiceAndItsButtonsCanBeReached)
         plan.rows << row;
     }
     TProofSheet sheet(plan);
-    ExpectFitsAndReaches(sheet, {sheet.ui.Button1, sheet.ui.Button2});
+    ExpectFitsAndReaches(sheet, {Controls(sheet).approveButton, Controls(sheet).cancelButton});
     EXPECT_TRUE(sheet.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
 }
 
