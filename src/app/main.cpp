@@ -56,6 +56,7 @@ int main(int argc, char* argv[])
     TfrmPicture frmPicture(dialogs, &Form1, displayDepth);
     Form1.UseOdbcDriver(settings.odbcDriver);
     Form1.UseJournal(JournalStore(settings.dataFolder));
+    Form1.UseFaceModel(settings.faceModel);
     FrmGetPic.UseFaceModel(settings.faceModel);
     frmPicture.UseFaceModel(settings.faceModel);
     QObject::connect(&frmPicture, &TfrmPicture::PicturesHandedOver, &Form1, &TForm1::TakePhotoList);

@@ -6,6 +6,7 @@
 #include "assignment/views/ProofSheetHtml.h"
 #include "cli/PlanTable.h"
 #include "cli/TextTable.h"
+#include "faces/FaceDetector.h"
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
 #include "windows/main/ProofSheet.h"
@@ -231,7 +232,7 @@ TEST(PlanShowings, NoticesOfThePlanShowUnderTheSummaryInAllThreeAndCountAsWarnin
     const QString html = QString::fromUtf8(ProofSheetHtml(plan));
     const QRegularExpression bold(QStringLiteral("<p><b>(.*?)</b></p>"));
     EXPECT_EQ(HtmlText(bold.match(html).captured(1)), summary);
-    const TProofSheet sheet(plan);
+    const TProofSheet sheet(plan, SurveyAndCheckFaces(FaceDetector::DefaultCascadeFile()));
     EXPECT_TRUE(Controls(sheet).summaryLabel->text().startsWith(summary + u'\n'))
         << Controls(sheet).summaryLabel->text().toStdString();
 }

@@ -11,6 +11,7 @@
 #include "assignment/checks/PhotoProbe.h"
 #include "assignment/plan/AssignmentPlan.h"
 #include "assignment/views/PlanRowView.h"
+#include "faces/FaceDetector.h"
 #include "windows/main/ProofSheet.h"
 
 #include <QApplication>
@@ -85,7 +86,8 @@ int main(int argc, char* argv[])
 
     QElapsedTimer clock;
     clock.start();
-    TProofSheet sheet(plan);
+    // The sheet reviews the faces meanwhile, as it does in the program.
+    TProofSheet sheet(plan, SurveyAndCheckFaces(FaceDetector::DefaultCascadeFile()));
     sheet.show();
     Controls(sheet).planGrid->viewport()->repaint();
     const double shown = clock.nsecsElapsed() / 1e6;

@@ -9,6 +9,7 @@
 #include "assignment/run/PlanMaking.h"
 #include "assignment/run/UndoRun.h"
 #include "assignment/site/SiteIdentity.h"
+#include "faces/FaceDetector.h"
 #include "files/FolderString.h"
 #include "files/RegularFile.h"
 #include "platform/database/OdbcConnectionString.h"
@@ -37,7 +38,8 @@ TForm1::TForm1(Dialogs& dialogs, const InstallationFolderStore& folderStore, QWi
       dialogs_(dialogs),
       folderStore_(folderStore),
       ADOQuery1(DefaultOdbcDriver()),
-      journal_(JournalStore::DefaultDataFolder())
+      journal_(JournalStore::DefaultDataFolder()),
+      proofSheet_(SurveyAndCheckFaces(FaceDetector::DefaultCascadeFile()))
 {
     ui.setupUi(this);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
@@ -268,12 +270,15 @@ void TForm1::Button5Click()
     ResetGauge();
     // Paired by name or index, the plan may hold fewer students than the roster.
     ui.Gauge1->SetMaxValue(static_cast<int>(planned.plan->rows.size()));
-    if (!planReview_->Approve(this, *planned.plan)) {
+    // The plan that runs is the one approved: the sheet's face review adds
+    // its warnings to the plan it shows.
+    const std::optional<AssignmentPlan> approved = planReview_->Approve(this, *planned.plan);
+    if (!approved) {
         ui.StatusBar1->SetPanelText(0, kCancelledStatus);
         return;
     }
     bool declinedWithoutJournal = false;
-    const AssignmentOutcome outcome = RunWhilePainting(*planned.plan, declinedWithoutJournal);
+    const AssignmentOutcome outcome = RunWhilePainting(*approved, declinedWithoutJournal);
     if (declinedWithoutJournal) {
         ResetGauge();
         ui.StatusBar1->SetPanelText(0, kCancelledStatus);

@@ -14,6 +14,7 @@
 #include <QScopedValueRollback>
 #include <QWidget>
 
+#include <filesystem>
 #include <optional>
 
 class Dialogs;
@@ -69,6 +70,12 @@ public:
     void UseJournal(const JournalStore& journal) { journal_ = journal; }
     // What asks the user to approve a run's plan; it starts as the proof sheet.
     void UsePlanReview(PlanReview& review) { planReview_ = &review; }
+    // The face model the proof sheet's face review loads its detector from;
+    // it starts as FaceDetector::DefaultCascadeFile().
+    void UseFaceModel(const std::filesystem::path& faceModel)
+    {
+        proofSheet_.UseFaceExamination(SurveyAndCheckFaces(faceModel));
+    }
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -2,7 +2,6 @@
 
 #include "assignment/plan/AssignmentPlan.h"
 #include "assignment/views/PlanRowView.h"
-#include "faces/FaceDetector.h"
 #include "widgets/CentreOnScreen.h"
 #include "widgets/FitToScreen.h"
 
@@ -13,10 +12,10 @@
 
 #include <algorithm>
 
-TProofSheet::TProofSheet(const AssignmentPlan& plan, QWidget* parent, std::filesystem::path faceModel)
+TProofSheet::TProofSheet(const AssignmentPlan& plan, FaceExamination examination, QWidget* parent)
     : QDialog(parent),
       shown_(plan),
-      faceModel_(std::move(faceModel)),
+      review_(std::move(examination)),
       thumbnails_(kThumbnailBox),
       model_(shown_, thumbnails_)
 {
@@ -59,14 +58,14 @@ TProofSheet::TProofSheet(const AssignmentPlan& plan, QWidget* parent, std::files
 
 TProofSheet::~TProofSheet()
 {
-    stopChecks_ = true;
-    if (checks_.joinable())
-        checks_.join();
+    // Before anything it may still tell of goes.
+    review_.Stop();
 }
 
-std::filesystem::path TProofSheet::DefaultFaceModel()
+void TProofSheet::done(int result)
 {
-    return FaceDetector::DefaultCascadeFile();
+    review_.Stop();
+    QDialog::done(result);
 }
 
 void TProofSheet::ShowSummary(const QString& more)
@@ -79,45 +78,42 @@ void TProofSheet::ShowSummary(const QString& more)
     ui.summaryLabel->setText(summary);
 }
 
-void TProofSheet::StartFaceChecks()
+void TProofSheet::StartFaceReview()
 {
-    if (checks_.joinable() || facesChecked_)
-        return;
-    // The worker reads its own copy: the sheet's changes when the result arrives.
-    checks_ = std::thread([this, plan = shown_, model = faceModel_] {
-        const FaceSurvey survey = SurveyFaces(
-            plan, model,
-            [this](qsizetype done, qsizetype total) {
-                QMetaObject::invokeMethod(
-                    this, [this, done, total] { ShowProgress(done, total); }, Qt::QueuedConnection);
-            },
-            &stopChecks_);
-        if (!stopChecks_)
-            QMetaObject::invokeMethod(
-                this, [this, survey] { TakeFaceChecks(survey); }, Qt::QueuedConnection);
-    });
+    // The review reads its own copy of the plan; what it tells arrives on
+    // the sheet's thread, and nothing arrives once the sheet is gone.
+    review_.Start(shown_,
+                  {[this](ReviewProgress progress) {
+                       QMetaObject::invokeMethod(
+                           this, [this, progress] { ShowProgress(progress); }, Qt::QueuedConnection);
+                   },
+                   [this] { QMetaObject::invokeMethod(this, &TProofSheet::TakeFaceReview, Qt::QueuedConnection); }});
 }
 
-void TProofSheet::ShowProgress(qsizetype done, qsizetype total)
+void TProofSheet::ShowProgress(ReviewProgress progress)
 {
     if (!facesChecked_)
-        ShowSummary(QStringLiteral("正在检查照片中的人脸（%1/%2）……").arg(done).arg(total));
+        ShowSummary(QStringLiteral("正在检查照片中的人脸（%1/%2）……").arg(progress.done).arg(progress.total));
 }
 
-void TProofSheet::TakeFaceChecks(const FaceSurvey& survey)
+void TProofSheet::TakeFaceReview()
 {
-    shiftNotices_ = ApplyFaceChecks(shown_, survey);
+    std::optional<ReviewedPlan> reviewed = review_.Result();
+    if (!reviewed || facesChecked_)
+        return;
+    shown_ = std::move(reviewed->plan);
+    mustConfirmShifts_ = reviewed->MustConfirmShifts();
     facesChecked_ = true;
     model_.Show(shown_);
     ShowSummary({});
-    ui.shiftCheckedBox->setVisible(shiftNotices_ > 0);
+    ui.shiftCheckedBox->setVisible(mustConfirmShifts_);
     EnableApproval();
     emit FacesChecked();
 }
 
 void TProofSheet::EnableApproval()
 {
-    ui.approveButton->setEnabled(facesChecked_ && (shiftNotices_ == 0 || ui.shiftCheckedBox->isChecked()));
+    ui.approveButton->setEnabled(facesChecked_ && (!mustConfirmShifts_ || ui.shiftCheckedBox->isChecked()));
 }
 
 bool TProofSheet::eventFilter(QObject* watched, QEvent* event)
@@ -147,11 +143,13 @@ void TProofSheet::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     // Larger than the main window, it is placed on the screen rather than over it.
     CentreOnScreen(*this);
-    StartFaceChecks();
+    StartFaceReview();
 }
 
-bool ProofSheetReview::Approve(QWidget* owner, const AssignmentPlan& plan)
+std::optional<AssignmentPlan> ProofSheetReview::Approve(QWidget* owner, const AssignmentPlan& plan)
 {
-    TProofSheet sheet(plan, owner);
-    return sheet.exec() == QDialog::Accepted;
+    TProofSheet sheet(plan, examination_, owner);
+    if (sheet.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return sheet.ShownPlan();
 }

@@ -5,6 +5,7 @@
 #include "assignment/run/AssignmentRun.h"
 #include "assignment/run/PlanMaking.h"
 #include "assignment/views/PlanRowView.h"
+#include "faces/FaceDetector.h"
 #include "files/FolderString.h"
 #include "platform/settings/InstallationFolderStore.h"
 #include "support/MessageTexts.h"
@@ -16,6 +17,7 @@
 #include "widgets/ListBoxItems.h"
 #include "windows/main/Form1.h"
 #include "windows/main/ProofSheet.h"
+#include "windows/main/ProofSheetAnswers.h"
 
 #include <QDir>
 #include <QFile>
@@ -38,12 +40,14 @@ const QString kRosterFailed = QStringLiteral("读入数据失败，请确定数�
 // Answers the proof sheet in the user's place and keeps the plans shown.
 class RecordingReview final : public PlanReview {
 public:
-    bool Approve(QWidget*, const AssignmentPlan& plan) override
+    std::optional<AssignmentPlan> Approve(QWidget*, const AssignmentPlan& plan) override
     {
         plans << plan;
         if (whileShown)
             whileShown();
-        return approve;
+        if (!approve)
+            return std::nullopt;
+        return plan;
     }
     QList<AssignmentPlan> plans;
     bool approve = true;
@@ -321,6 +325,36 @@ TEST_F(MainWindowRun, APhotoChangedWhileTheProofSheetWasShownIsNotWrittenAndTheM
     EXPECT_EQ(site.Photos().value("S02"), QString());
 }
 
+TEST_F(MainWindowRun, Button5RunsThePlanAsTheProofSheetsReviewGaveItBack)
+{
+    site.AddStudents({"S01", "S02", "S03"});
+    Controls(form).Edit1->setText(site.Folder());
+    LoadRoster("S01\nS02\nS03\n");
+    LoadPhotos({site.ScratchPhoto("1.jpg"), site.ScratchPhoto("2.jpg"), site.ScratchPhoto("3.jpg")});
+    // The review finds the second photo's pixels damaged: the row says so on
+    // the sheet, and the run passes that student over.
+    ProofSheetReview sheetReview(MadeExamination(PhotoFoundDamaged(1)));
+    form.UsePlanReview(sheetReview);
+    QString shownWarnings;
+    AnswerNextProofSheet(true, [&](TProofSheet& sheet) {
+        const QAbstractItemModel& grid = *Controls(sheet).planGrid->model();
+        for (int row = 0; row < grid.rowCount(); ++row) {
+            if (grid.index(row, int(PlanColumn::Code)).data().toString() == "S02")
+                shownWarnings = grid.index(row, int(PlanColumn::Warnings)).data().toString();
+        }
+    });
+
+    QTest::mouseClick(Controls(form).Button5, Qt::LeftButton);
+
+    EXPECT_TRUE(shownWarnings.contains(QStringLiteral("像素无法解码"))) << shownWarnings.toStdString();
+    EXPECT_EQ(dialogs.details.value(0),
+              QStringLiteral("图片未能复制：\n第 2 行 S02：图片 2.jpg 无法读取（像素无法解码）"));
+    EXPECT_EQ(site.Photos(),
+              (QMap<QString, QString>{
+                  {"S01", "/upload/StudentPhoto/S01.jpg"}, {"S02", ""}, {"S03", "/upload/StudentPhoto/S03.jpg"}}));
+    EXPECT_FALSE(QFile::exists(site.SitePhotoFolder() + "S02.jpg"));
+}
+
 TEST_F(MainWindowRun, Button5KeepsTheWindowPaintingButOpenDuringTheRun)
 {
     site.AddStudents({"S01", "S02"});
@@ -449,7 +483,7 @@ TEST_F(MainWindowRun, ProofSheetPutsWarningsFirstFillsInThumbnailsAndAnswersWith
     ASSERT_TRUE(planned.plan);
 
     for (const bool approve : {true, false}) {
-        TProofSheet sheet(*planned.plan);
+        TProofSheet sheet(*planned.plan, SurveyAndCheckFaces(FaceDetector::DefaultCascadeFile()));
         const QAbstractItemModel& model = *Controls(sheet).planGrid->model();
         ASSERT_EQ(model.rowCount(), 3);
         EXPECT_EQ(model.index(0, int(PlanColumn::Code)).data().toString(), QStringLiteral("S02"));

@@ -2,6 +2,7 @@
 // this binary with QT_SCALE_FACTOR=2): the offscreen screen of 800 x 600
 // pixels is then 400 x 300 for the windows, smaller than each of them.
 #include "assignment/plan/AssignmentPlan.h"
+#include "faces/FaceDetector.h"
 #include "platform/camera/SyntheticCameraSource.h"
 #include "platform/settings/InstallationFolderStore.h"
 #include "support/RecordingDialogs.h"
@@ -64,7 +65,7 @@ TEST(WindowsFit, EveryWindowFitsAScreenScaledTwiceAndItsButtonsCanBeReached)
         row.photoName = QStringLiteral("%1.jpg").arg(i);
         plan.rows << row;
     }
-    TProofSheet sheet(plan);
+    TProofSheet sheet(plan, SurveyAndCheckFaces(FaceDetector::DefaultCascadeFile()));
     ExpectFitsAndReaches(sheet, {Controls(sheet).approveButton, Controls(sheet).cancelButton});
     EXPECT_TRUE(sheet.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
 }
