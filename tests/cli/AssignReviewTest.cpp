@@ -20,6 +20,17 @@ namespace {
 
 const QString kShift = QStringLiteral("第 2–3 行的照片可能整体错位一行（新照片更像下一行学生现有的照片），请逐一核对");
 
+// What a command wrote, as UTF-8 (on Windows too, where its standard
+// streams are files here), in lines ending in LF.
+QString Written(const std::string& bytes)
+{
+    QString text = QString::fromUtf8(bytes);
+#ifdef _WIN32
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+#endif
+    return text;
+}
+
 struct Said {
     int exitCode = -1;
     QString out;
@@ -48,8 +59,8 @@ protected:
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
         const int exitCode = RunAssignCommand(arguments + more, program, examination);
-        const QString out = QString::fromLocal8Bit(testing::internal::GetCapturedStdout());
-        const QString err = QString::fromLocal8Bit(testing::internal::GetCapturedStderr());
+        const QString out = Written(testing::internal::GetCapturedStdout());
+        const QString err = Written(testing::internal::GetCapturedStderr());
         return {exitCode, out, err};
     }
 
