@@ -32,8 +32,8 @@ void FaceReview::Start(const AssignmentPlan& plan, FaceReviewListener listener)
     if (started_)
         return;
     started_ = true;
-    thread_ =
-        std::thread([this, plan, listener = std::move(listener)]() mutable { Review(std::move(plan), listener); });
+    thread_ = std::thread(
+        [this, plan = plan, listener = std::move(listener)]() mutable { Review(std::move(plan), listener); });
 }
 
 void FaceReview::Review(AssignmentPlan plan, const FaceReviewListener& listener)
