@@ -312,7 +312,7 @@ BatchResizeReport RunBatchResize(const BatchResizeJob& requested, const ResizePr
         [&job](std::unique_ptr<ResizeWorker>& worker, std::size_t index) { return ResizeOne(*worker, job, index); },
         write, std::move(stop));
     if (failure)
-        throw *failure;
+        throw EResizeFailed(*failure);
     report.stopped = counts.stopped;
     report.peakInFlight = static_cast<int>(counts.peakInFlight);
     return report;
