@@ -70,10 +70,9 @@ public:
     // do nothing. Start, Stop and the destructor belong to the thread that
     // owns the review; the rest may be called from any thread.
     void Start(const AssignmentPlan& plan, FaceReviewListener listener = {});
-    bool Started() const { return started_; }
 
-    // Thread-safe.
     ReviewProgress Progress() const { return {done_.load(), total_.load()}; }
+    // Whether the review has ended with a result.
     bool Finished() const;
 
     // Waits at most `timeout` for the review to end; whether it has.
