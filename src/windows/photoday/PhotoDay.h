@@ -3,6 +3,7 @@
 #include "photoday/SiteStudents.h"
 #include "photoday/StudentPanel.h"
 #include "picture/DisplayColorDepth.h"
+#include "widgets/WindowControls.h"
 
 #include "ui_PhotoDay.h"
 
@@ -122,7 +123,6 @@ private:
     // Whether this window started the camera's preview (and must stop it).
     bool cameraStarted_ = false;
 
-    // Tests and benchmarks reach the controls through it (tests/support/WindowControls.h).
-    friend struct WindowControls;
+    friend struct WindowControls<TFrmPhotoDay>;
     Ui::TFrmPhotoDay ui;
 };
