@@ -3,46 +3,26 @@
 #include "picture/PictureErrors.h"
 #include "picture/PictureHeaders.h"
 #include "picture/detail/ExifReading.h"
+#include "picture/detail/LibjpegCall.h"
 #include "picture/detail/PixelGrid.h"
 
 #include <jerror.h>
 #include <jpeglib.h>
 
 #include <algorithm>
-#include <csetjmp>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
 #include <vector>
 
-// libjpeg reports fatal errors by calling error_exit, which must not return.
-// Here it stores the message code and longjmps back to a setjmp taken in one
-// of the small Try* functions below. Those functions hold no C++ objects, so
-// the jump skips no destructor; they return the code and the C++ caller throws
-// after they have returned. Warnings and trace messages are dropped.
+// libjpeg's fatal errors come back through TryLibjpeg (LibjpegCall.h); the
+// decoder below calls libjpeg only that way.
 
 namespace {
 
 constexpr std::size_t kSourceChunk = 4096;
 constexpr long kMaxDecoderMemory = 768L << 20;
-
-struct ErrorManager {
-    jpeg_error_mgr manager; // first member: libjpeg's pointer is cast back
-    std::jmp_buf jump;
-    int code;
-};
-
-extern "C" void OnFatalError(j_common_ptr cinfo)
-{
-    auto* errors = reinterpret_cast<ErrorManager*>(cinfo->err);
-    errors->code = errors->manager.msg_code;
-    std::longjmp(errors->jump, 1);
-}
-
-extern "C" void OnMessage(j_common_ptr, int) { }
-
-extern "C" void OnOutput(j_common_ptr) { }
 
 // A source over the bytes in memory that hands them out 4096 at a time. When
 // they run out before the end-of-image marker it supplies one, so a truncated
@@ -93,35 +73,13 @@ extern "C" void SourceSkip(j_decompress_ptr cinfo, long count)
 
 extern "C" void SourceTerm(j_decompress_ptr) { }
 
-// The one place that catches libjpeg's fatal exit: setjmp, one libjpeg call,
-// return 0 or the message code. Its frame owns no object with a destructor
-// (the call is a lambda holding pointers), so the longjmp back skips nothing;
-// the caller throws once this has returned.
-template <typename LibjpegCall> int TryLibjpeg(ErrorManager* errors, LibjpegCall call)
-{
-    if (setjmp(errors->jump))
-        return errors->code;
-    call();
-    return 0;
-}
-
-void Check(int code)
-{
-    if (code != 0)
-        throw EJPEG(code);
-}
-
 // One libjpeg decompressor reading from memory; destroyed on every path.
 class Decompressor {
 public:
     explicit Decompressor(std::span<const std::uint8_t> bytes)
     {
-        cinfo_.err = jpeg_std_error(&errors_.manager);
-        errors_.manager.error_exit = OnFatalError;
-        errors_.manager.emit_message = OnMessage;
-        errors_.manager.output_message = OnOutput;
-        errors_.code = 0;
-        Check(TryLibjpeg(&errors_, [this] { jpeg_create_decompress(&cinfo_); }));
+        cinfo_.err = InstallLibjpegErrors(errors_);
+        CheckLibjpeg(TryLibjpeg(&errors_, [this] { jpeg_create_decompress(&cinfo_); }));
         created_ = true;
         source_.manager.init_source = SourceInit;
         source_.manager.fill_input_buffer = SourceFill;
@@ -151,40 +109,40 @@ public:
     // Keeps the APP1 segments (EXIF data among them) for the header reader.
     void KeepApp1Segments()
     {
-        Check(TryLibjpeg(&errors_, [this] { jpeg_save_markers(&cinfo_, JPEG_APP0 + 1, 0xFFFF); }));
+        CheckLibjpeg(TryLibjpeg(&errors_, [this] { jpeg_save_markers(&cinfo_, JPEG_APP0 + 1, 0xFFFF); }));
     }
     void ReadHeader()
     {
-        Check(TryLibjpeg(&errors_, [this] { jpeg_read_header(&cinfo_, TRUE); }));
+        CheckLibjpeg(TryLibjpeg(&errors_, [this] { jpeg_read_header(&cinfo_, TRUE); }));
     }
     void CalcOutputDimensions()
     {
-        Check(TryLibjpeg(&errors_, [this] { jpeg_calc_output_dimensions(&cinfo_); }));
+        CheckLibjpeg(TryLibjpeg(&errors_, [this] { jpeg_calc_output_dimensions(&cinfo_); }));
     }
     void Start()
     {
-        Check(TryLibjpeg(&errors_, [this] { jpeg_start_decompress(&cinfo_); }));
+        CheckLibjpeg(TryLibjpeg(&errors_, [this] { jpeg_start_decompress(&cinfo_); }));
     }
     JDIMENSION ReadRows(JSAMPARRAY rows, JDIMENSION count)
     {
         JDIMENSION read = 0;
-        Check(TryLibjpeg(&errors_, [&] { read = jpeg_read_scanlines(&cinfo_, rows, count); }));
+        CheckLibjpeg(TryLibjpeg(&errors_, [&] { read = jpeg_read_scanlines(&cinfo_, rows, count); }));
         return read;
     }
     JDIMENSION SkipRows(JDIMENSION count)
     {
         JDIMENSION skipped = 0;
-        Check(TryLibjpeg(&errors_, [&] { skipped = jpeg_skip_scanlines(&cinfo_, count); }));
+        CheckLibjpeg(TryLibjpeg(&errors_, [&] { skipped = jpeg_skip_scanlines(&cinfo_, count); }));
         return skipped;
     }
     void Finish()
     {
-        Check(TryLibjpeg(&errors_, [this] { jpeg_finish_decompress(&cinfo_); }));
+        CheckLibjpeg(TryLibjpeg(&errors_, [this] { jpeg_finish_decompress(&cinfo_); }));
     }
 
 private:
     jpeg_decompress_struct cinfo_{};
-    ErrorManager errors_{};
+    LibjpegErrors errors_{};
     MemorySource source_{};
     bool created_ = false;
 };
