@@ -1,5 +1,7 @@
 #pragma once
 
+#include "picture/JpegSettings.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -14,40 +16,18 @@ class TBitmap;
 // asked for. A photo of 120 x 180 is about 8 KB at quality 90, against 86 KB
 // as a 32-bit BMP file.
 
-// How the two colour-difference channels are stored.
-enum class ChromaSampling {
-    Halved, // 4:2:0, one colour sample for every 2 x 2 pixels: what cameras write, the smaller file
-    Full,   // 4:4:4, one for every pixel: sharper colour edges, about a third larger
-};
-
-// The quality the tool writes its photos at: the batch resize, the capture
-// window and the photo day.
-inline constexpr int kPhotoJpegQuality = 90;
-
-struct JpegSettings {
-    // libjpeg's quality scale, 1 to 100; its quantisation tables are kept to
-    // 8 bits, as a baseline file needs.
-    int Quality = kPhotoJpegQuality;
-    ChromaSampling Chroma = ChromaSampling::Halved;
-    // When set, the time the photo was taken, "YYYY:MM:DD HH:MM:SS" (the
-    // camera's clock, no time zone, as ExifCaptureTime.h reads it back), is
-    // written as EXIF DateTimeOriginal in an APP1 segment, in place of the
-    // JFIF header. Unset, the file holds no EXIF data at all.
-    std::optional<std::string> CaptureTime = std::nullopt;
-};
-
 // `picture` as a JPEG file. A Bitmap holding only grey levels through its
 // colour table (what decoding a grey JPEG file gives) is written as a grey
 // file of one channel; any other as colour. EJPEG with libjpeg's message code
 // when libjpeg refuses (a side over 65,500 pixels); EInvalidGraphic for a
 // Bitmap without pixels. std::invalid_argument for a quality outside 1 to 100
-// or a capture time not of the form above.
+// or a capture time not of the form JpegSettings.h gives.
 std::vector<std::uint8_t> EncodeJpeg(const TBitmap& picture, const JpegSettings& settings = {});
 
 // A JPEG file of `picture` that holds at most `maxBytes` bytes, at the highest
 // quality from `settings.Quality` down to `lowestQuality` that gives one, and
 // that quality. The search halves the range of qualities each step (at most
-// eight encodings), which finds the highest one because libjpeg's files grow
+// nine encodings), which finds the highest one because libjpeg's files grow
 // with the quality for a given picture. EJpegTooLarge when even
 // `lowestQuality` gives more than `maxBytes`; std::invalid_argument when
 // `lowestQuality` is not from 1 to `settings.Quality`.

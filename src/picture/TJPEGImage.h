@@ -13,6 +13,12 @@
 class PixelGrid;
 enum class JpegColors;
 
+// The most pixels a JPEG image decoded whole may have: its decoding, 24 bits a
+// pixel, must fit the largest grid (kMaxGridBytes), so about 89 megapixels.
+// A draw that only reduces the image (sampled, below) and a decoding at a
+// reduced scale need no such grid and take photos of any size.
+inline constexpr std::int64_t kMaxWholeDecodingPixels = static_cast<std::int64_t>(kMaxGridBytes / 3);
+
 // A JPEG file held in memory. Loading keeps the bytes and reads the frame
 // header only; the pixels are decoded by libjpeg the first time they are
 // needed (drawn, or a Bitmap assigned from it) and kept for every later use.

@@ -210,9 +210,9 @@ struct Prepared {
     int depth = 24;
 };
 
-// Reads the header, makes the settings both decodings share, refuses an
-// output larger than the largest grid and starts libjpeg. Returns what the
-// decoding will give out.
+// Reads the header and makes the settings both decodings share. Returns what
+// the decoding will give out; the caller checks the size it needs and starts
+// libjpeg.
 Prepared Prepare(Decompressor& decompressor, JpegColors colors, int eighths = kFullScaleEighths)
 {
     if (eighths < 1 || eighths > kFullScaleEighths)
@@ -238,10 +238,6 @@ Prepared Prepare(Decompressor& decompressor, JpegColors colors, int eighths = kF
         cinfo.out_color_space = JCS_EXT_BGR; // the byte order of a 24-bit grid
     }
     prepared.depth = prepared.quantise ? 8 : 24;
-    // The output size is known before any large buffer exists: check it first.
-    decompressor.CalcOutputDimensions();
-    PixelGrid::CheckSize(cinfo.output_width, cinfo.output_height, prepared.depth);
-    decompressor.Start();
     return prepared;
 }
 
@@ -265,6 +261,10 @@ std::shared_ptr<PixelGrid> DecodeJpeg(std::span<const std::uint8_t> bytes, JpegC
     Decompressor decompressor(bytes);
     const Prepared prepared = Prepare(decompressor, colors, eighths);
     jpeg_decompress_struct& cinfo = decompressor.Info();
+    // The output size is known before any large buffer exists: check it first.
+    decompressor.CalcOutputDimensions();
+    PixelGrid::CheckSize(cinfo.output_width, cinfo.output_height, prepared.depth);
+    decompressor.Start();
     auto grid =
         std::make_shared<PixelGrid>(static_cast<std::int32_t>(cinfo.output_width),
                                     static_cast<std::int32_t>(cinfo.output_height), prepared.depth, GridForm::Own);
@@ -305,6 +305,9 @@ std::vector<std::shared_ptr<PixelGrid>> DecodeJpegSampledGrids(std::span<const s
     Decompressor decompressor(bytes);
     const Prepared prepared = Prepare(decompressor, colors);
     jpeg_decompress_struct& cinfo = decompressor.Info();
+    // No grid of the whole picture is made, only the samplings' own and one
+    // row, so a photo too large to decode whole can still be sampled.
+    decompressor.Start();
     const std::int64_t width = cinfo.output_width;
     const std::int64_t height = cinfo.output_height;
     auto outside = [](std::span<const std::int32_t> indices, std::int64_t limit) {

@@ -1,6 +1,6 @@
 #include "picture/detail/JpegEncoder.h"
 
-#include "picture/JpegWriter.h"
+#include "picture/JpegSettings.h"
 #include "picture/detail/ExifWriting.h"
 #include "picture/detail/LibjpegCall.h"
 #include "picture/detail/PixelGrid.h"

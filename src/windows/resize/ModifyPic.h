@@ -21,7 +21,8 @@ class Dialogs;
 // would pair students with the wrong photos); without one, the folder's
 // pictures. Its data lives in its controls:
 // Edit1/Edit2 the size, Edit3 the source folder, Edit4 the target folder,
-// chklstbox the picture list.
+// chklstbox the picture list, ComboBox1 the fit mode, CheckBox1 the
+// smoothing, formatCombo the outputs' format (JPEG, or BMP data).
 class TfrmPicture : public QDialog {
     Q_OBJECT
 public:

@@ -1,3 +1,4 @@
+#include "picture/PictureHeaders.h"
 #include "platform/settings/InstallationFolderStore.h"
 #include "resize/BatchResize.h"
 #include "resize/ReferencePictures.h"
@@ -37,6 +38,24 @@ protected:
     QString Source() const { return QDir::toNativeSeparators(temp.filePath("source") + '/'); }
     QString Target() const { return QDir::toNativeSeparators(temp.filePath("target") + '/'); }
     QStringList TargetFiles() const { return QDir(Target()).entryList(QDir::Files, QDir::Name); }
+
+    // The success message of a run that wrote the target's files `names`.
+    QString Done(const QStringList& names) const
+    {
+        std::uint64_t bytes = 0;
+        for (const QString& name : names)
+            bytes += static_cast<std::uint64_t>(QFileInfo(Target() + name).size());
+        return kDone + QStringLiteral("\n共 %1 张，%2").arg(names.size()).arg(ByteSizeText(bytes));
+    }
+
+    // The size a JPEG output says it has.
+    QSize JpegSize(const QString& path) const
+    {
+        const QByteArray bytes = ReadFile(path);
+        const JpegHeader header = ReadJpegHeader(
+            {reinterpret_cast<const std::uint8_t*>(bytes.data()), static_cast<std::size_t>(bytes.size())});
+        return {header.Width, header.Height};
+    }
 
     void AddPhotos(const QString& folder, const QStringList& names)
     {
@@ -84,8 +103,8 @@ TEST_F(ResizeWindowTest, EachShowingResetsTheFieldsButKeepsTheTargetFolder)
     window.ui.Button3->setText("x");
     Start();
     ASSERT_EQ(window.ui.Gauge1->PercentDone(), 100);
-    EXPECT_EQ(dialogs.messages, QStringList{kDone});
-    EXPECT_EQ(QImage(Target() + "001.jpg", "BMP").size(), QSize(200, 300));
+    EXPECT_EQ(dialogs.messages, QStringList{Done({"001.jpg"})});
+    EXPECT_EQ(JpegSize(Target() + "001.jpg"), QSize(200, 300));
     QTest::mouseClick(window.ui.Button2, Qt::LeftButton);
     ASSERT_FALSE(window.isVisible());
 
@@ -196,9 +215,9 @@ TEST_F(ResizeWindowTest, ARunRefusesTheSourceAsTargetAndAsksBeforeReplacingPictu
 
     dialogs.confirmAnswers = {true};
     Start();
-    EXPECT_EQ(dialogs.messages.value(1), kDone);
+    EXPECT_EQ(dialogs.messages.value(1), Done({"001.jpg", "002.jpg"}));
     EXPECT_EQ(TargetFiles(), (QStringList{"001.jpg", "002.jpg", "003.jpg"}));
-    EXPECT_EQ(QImage(Target() + "002.jpg", "BMP").size(), QSize(120, 180));
+    EXPECT_EQ(JpegSize(Target() + "002.jpg"), QSize(120, 180));
 }
 
 TEST_F(ResizeWindowTest, TheChosenFitModeIsUsedAndKeptFromOneShowingToTheNext)
@@ -214,12 +233,35 @@ TEST_F(ResizeWindowTest, TheChosenFitModeIsUsedAndKeptFromOneShowingToTheNext)
     EXPECT_EQ(window.ui.ComboBox1->currentText(), QStringLiteral("人脸"));
 
     EXPECT_EQ(dialogs.messages,
-              QStringList{kDone + QStringLiteral("\n其中 1 张图片未找到人脸，已按裁剪处理：objects.jpg")});
+              QStringList{Done({"001.jpg"}) + QStringLiteral("\n其中 1 张图片未找到人脸，已按裁剪处理：objects.jpg")});
     // Cropped, not stretched, and smoothly: what a crop mode run writes.
     const QString cropTarget = temp.filePath("crop") + '/';
     ASSERT_TRUE(QDir().mkpath(cropTarget));
     RunBatchResize({Source(), {"objects.jpg"}, cropTarget, 120, 180, FitMode::Crop});
     EXPECT_EQ(ReadFile(Target() + "001.jpg"), ReadFile(cropTarget + "001.jpg"));
+}
+
+TEST_F(ResizeWindowTest, OutputsAreJpegUnlessBmpIsChosenWhichIsKeptFromOneShowingToTheNext)
+{
+    AddPhotos(Source(), {"a.jpg"});
+    window.show();
+    ChooseFolders();
+    EXPECT_EQ(window.ui.formatCombo->currentText(), QStringLiteral("JPEG"));
+    Start();
+    EXPECT_TRUE(ReadFile(Target() + "001.jpg").startsWith("\xFF\xD8\xFF"));
+    EXPECT_EQ(JpegSize(Target() + "001.jpg"), QSize(120, 180));
+    const QString jpegDone = Done({"001.jpg"});
+
+    window.ui.formatCombo->setCurrentText(QStringLiteral("BMP"));
+    window.hide();
+    window.show();
+    EXPECT_EQ(window.ui.formatCombo->currentText(), QStringLiteral("BMP"));
+    Browse(window.ui.Button3, Source());
+    dialogs.confirmAnswers = {true}; // replace the first run's output
+    Start();
+    EXPECT_TRUE(IsSampleOf(Target() + "001.jpg", TestDataPath("jpeg/photos/hopper.jpg"), {120, 180}));
+    EXPECT_EQ(dialogs.messages, (QStringList{jpegDone, Done({"001.jpg"})}));
+    EXPECT_NE(jpegDone, Done({"001.jpg"})) << "the BMP file is larger";
 }
 
 TEST_F(ResizeWindowTest, StretchSamplesSmoothlyWhenTickedAndTheOtherModesAlways)
@@ -228,6 +270,8 @@ TEST_F(ResizeWindowTest, StretchSamplesSmoothlyWhenTickedAndTheOtherModesAlways)
     const QString photo = Source() + "a.jpg";
     window.show();
     ChooseFolders();
+    // BMP data: the drawn pixels as they are.
+    window.ui.formatCombo->setCurrentText(QStringLiteral("BMP"));
     // Stretch: exact unless "平滑" is ticked.
     EXPECT_EQ(window.ui.CheckBox1->text(), QStringLiteral("平滑"));
     EXPECT_FALSE(window.ui.CheckBox1->isChecked());
@@ -245,6 +289,7 @@ TEST_F(ResizeWindowTest, StretchSamplesSmoothlyWhenTickedAndTheOtherModesAlways)
     ASSERT_TRUE(QDir().mkpath(smoothTarget));
     BatchResizeJob job{Source(), {"a.jpg"}, smoothTarget, 120, 180, FitMode::Stretch};
     job.sampling = Sampling::Smooth;
+    job.format = ResizeOutputFormat::Bmp;
     RunBatchResize(job);
     EXPECT_EQ(smooth, ReadFile(smoothTarget + "001.jpg"));
     EXPECT_NE(smooth, exact);
@@ -277,8 +322,9 @@ TEST_F(ResizeWindowTest, ARunLeavesTheWindowWorkingAndClosingStopsItWithWhatWasW
     ChooseFolders();
     QTest::mouseClick(window.ui.Button1, Qt::LeftButton);
     // Running: what would change the run is locked, 退出 is not.
-    for (QWidget* control : std::initializer_list<QWidget*>{window.ui.Button1, window.ui.Button3, window.ui.Button4,
-                                                            window.ui.Edit1, window.ui.Edit2, window.ui.ComboBox1})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{window.ui.Button1, window.ui.Button3, window.ui.Button4, window.ui.Edit1,
+                                         window.ui.Edit2, window.ui.ComboBox1, window.ui.formatCombo})
         EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
     EXPECT_TRUE(window.ui.Button2->isEnabled());
     QCoreApplication::processEvents();
