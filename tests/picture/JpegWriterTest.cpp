@@ -252,7 +252,7 @@ TEST(JpegWriter, SavingAPhotoWritesQualityNinetyWithTheCaptureTime)
 {
     const ScratchFolder folder;
     const std::unique_ptr<TBitmap> photo = Photo(120, 180);
-    const std::filesystem::path file = folder.Path() / "照片.jpg";
+    const std::filesystem::path file = folder.Path() / std::filesystem::path(u8"照片.jpg");
     WriteFileBytes(file, std::vector<std::uint8_t>(100000, 'x')); // replaced, not appended to
     SavePhotoAsJpeg(*photo, file, "2024:09:02 08:15:31");
     JpegSettings expected;
