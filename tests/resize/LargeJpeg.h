@@ -14,6 +14,7 @@
 // clang-format on
 
 #include <cstdint>
+#include <cstdlib>
 #include <stdexcept>
 #include <vector>
 
