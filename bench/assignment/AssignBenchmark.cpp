@@ -4,11 +4,12 @@
 // site and the database and compares with psql.
 //
 //   assign_bench INSTALL_DIR ROSTER PHOTO_DIR ODBC_DRIVER [JOURNAL_DIR]
-#include "assignment/AssignmentPlan.h"
-#include "assignment/AssignmentRun.h"
-#include "assignment/JournalStore.h"
-#include "assignment/PhotoList.h"
-#include "assignment/Roster.h"
+#include "assignment/input/PhotoList.h"
+#include "assignment/input/Roster.h"
+#include "assignment/journal/JournalStore.h"
+#include "assignment/plan/AssignmentPlan.h"
+#include "assignment/run/AssignmentRun.h"
+#include "assignment/run/PlanMaking.h"
 #include "platform/database/TADOQuery.h"
 
 #include <QCoreApplication>

@@ -5,9 +5,10 @@
 // whose flags are false ones. The photos form one batch, each portrait's
 // spoiled copies after it, so that the checks that compare a photo with the
 // batch or with its neighbours see what a real batch would show them.
-#include "assignment/AssignmentPlan.h"
-#include "assignment/FaceChecks.h"
-#include "assignment/PlanRowView.h"
+#include "assignment/checks/FaceChecks.h"
+#include "assignment/checks/PhotoProbe.h"
+#include "assignment/plan/AssignmentPlan.h"
+#include "assignment/views/PlanRowView.h"
 #include "faces/FaceDetector.h"
 
 #include <QCoreApplication>

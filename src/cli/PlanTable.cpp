@@ -1,7 +1,7 @@
 #include "cli/PlanTable.h"
 
-#include "assignment/AssignmentPlan.h"
-#include "assignment/PlanRowView.h"
+#include "assignment/plan/AssignmentPlan.h"
+#include "assignment/views/PlanRowView.h"
 #include "cli/TextTable.h"
 
 QString PlanTable(const AssignmentPlan& plan)

@@ -1,4 +1,4 @@
-#include "assignment/JournalStore.h"
+#include "assignment/journal/JournalStore.h"
 #include "cli/Commands.h"
 #include "faces/FaceDetector.h"
 #include "faces/OpenCvThreads.h"

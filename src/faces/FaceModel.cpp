@@ -45,6 +45,11 @@ std::filesystem::path FaceModelFile(const std::filesystem::path& programFolder)
     return beside;
 }
 
+std::filesystem::path DescriptorModelFile(const std::filesystem::path& programFolder)
+{
+    return programFolder / kDescriptorModelFileName;
+}
+
 std::filesystem::path RunningProgramFolder()
 {
 #ifdef _WIN32

@@ -14,6 +14,14 @@ inline constexpr char kFaceModelFileName[] = "haarcascade_frontalface_alt2.xml";
 // under the name the user can put it back at.
 std::filesystem::path FaceModelFile(const std::filesystem::path& programFolder);
 
+// The face descriptor network's model (FaceDescriber.h): this manifest and
+// the weight file it names, beside the programs on every system (the build
+// copies them there from scripts/fetch-face-descriptor-model's cache).
+inline constexpr char kDescriptorModelFileName[] = "face_recognition_model-weights_manifest.json";
+
+// The descriptor model of a program in `programFolder`.
+std::filesystem::path DescriptorModelFile(const std::filesystem::path& programFolder);
+
 // The folder of the running program's executable file; empty when the
 // system cannot tell.
 std::filesystem::path RunningProgramFolder();

@@ -1,5 +1,6 @@
 #include "faces/PortraitExamination.h"
 
+#include "faces/FaceDescriber.h"
 #include "faces/FaceDetector.h"
 #include "picture/GreyLevels.h"
 #include "picture/QuarterTurns.h"
@@ -106,9 +107,8 @@ void Measure(PortraitExamination& look, const cv::Mat& grey, const TRect& face)
     look.faceCrop.assign(crop.datastart, crop.dataend);
 }
 
-} // namespace
-
-PortraitExamination ExaminePortrait(FaceDetector& detector, const TBitmap& reduced, PictureSize upright)
+PortraitExamination Examine(FaceDetector& detector, FaceDescriber* describer, const TBitmap& reduced,
+                            PictureSize upright)
 {
     PortraitExamination look;
     if (reduced.Empty())
@@ -136,5 +136,20 @@ PortraitExamination ExaminePortrait(FaceDetector& detector, const TBitmap& reduc
     look.faceHeight = faces.front().Height() * toPhoto;
     std::unique_ptr<TBitmap> greyPixels;
     Measure(look, GreyMat(*seen, greyPixels), faces.front());
+    if (describer != nullptr)
+        look.descriptor = describer->Describe(*seen, faces.front());
     return look;
+}
+
+} // namespace
+
+PortraitExamination ExaminePortrait(FaceDetector& detector, const TBitmap& reduced, PictureSize upright)
+{
+    return Examine(detector, nullptr, reduced, upright);
+}
+
+PortraitExamination ExaminePortrait(FaceDetector& detector, FaceDescriber& describer, const TBitmap& reduced,
+                                    PictureSize upright)
+{
+    return Examine(detector, &describer, reduced, upright);
 }

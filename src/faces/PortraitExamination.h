@@ -1,10 +1,13 @@
 #pragma once
 
+#include "faces/FaceDescriptor.h"
 #include "picture/PictureSize.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
+class FaceDescriber;
 class FaceDetector;
 class TBitmap;
 
@@ -31,9 +34,15 @@ struct PortraitExamination {
     double sharpness = 0;
     // kFaceCropSide² grey levels of the face, rows top first; empty without a face.
     std::vector<std::uint8_t> faceCrop;
+    // The largest face's descriptor, when a describer was given and a face
+    // was found.
+    std::optional<FaceDescriptor> descriptor;
 };
 
 // Looks at `reduced`, an upright copy of a photo of `upright` size (the
 // photo itself or a reduction, ReducedPhoto.h): for faces upright, then
 // smaller ones, then after a quarter turn either way and a half turn.
 PortraitExamination ExaminePortrait(FaceDetector& detector, const TBitmap& reduced, PictureSize upright);
+// The same, and the largest face's descriptor, from the face turned upright.
+PortraitExamination ExaminePortrait(FaceDetector& detector, FaceDescriber& describer, const TBitmap& reduced,
+                                    PictureSize upright);

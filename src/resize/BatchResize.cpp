@@ -3,10 +3,11 @@
 #include "faces/FaceDetector.h"
 #include "files/FileSystemPath.h"
 #include "files/FolderHandle.h"
+#include "files/ReplaceFile.h"
 #include "files/SystemErrorText.h"
-#include "files/WriteInPlace.h"
 #include "picture/FileBytes.h"
 #include "picture/JpegWriter.h"
+#include "picture/PictureByContent.h"
 #include "picture/PictureErrors.h"
 #include "picture/TBitmap.h"
 #include "picture/TCanvas.h"
@@ -209,7 +210,7 @@ QString PictureFailure(const std::exception& error, const std::vector<std::uint8
             return QStringLiteral("文件是空的（0 字节）（%1）").arg(detail);
         // What this tool wrote before its outputs were JPEG, and still writes
         // when asked: BMP data under a ".jpg" name.
-        if (bytes && bytes->size() >= 2 && (*bytes)[0] == 'B' && (*bytes)[1] == 'M')
+        if (bytes && SniffPictureKind(*bytes) == PictureKind::Bmp)
             return QStringLiteral(
                        "文件里是 BMP 数据，不是 JPEG 图片（可能是本工具以 BMP 格式调整或保存过的图片）（%1）")
                 .arg(detail);
@@ -363,16 +364,17 @@ BatchResizeReport RunBatchResize(const BatchResizeJob& requested, const ResizePr
         const QString output = ResizeOutputName(sequenceNumber);
         if (progress)
             progress(sequenceNumber, total);
-        std::error_code error;
-        WriteFileInPlace(target, output, picture.bytes, error);
-        if (error) {
-            failure.emplace(QStringLiteral("无法写入 %1（%2）")
-                                .arg(QDir::toNativeSeparators(job.targetFolder + output), SystemErrorText(error)),
-                            sequenceNumber);
+        try {
+            // The bytes are only read while they are put in place.
+            ReplaceFile(target, output,
+                        QByteArray::fromRawData(reinterpret_cast<const char*>(picture.bytes.data()),
+                                                static_cast<qsizetype>(picture.bytes.size())));
+        } catch (const EReplaceFileError& error) {
+            failure.emplace(QString::fromUtf8(error.what()), sequenceNumber);
             return false;
         }
         if (picture.face == FaceOutcome::NotFound)
-            report.withoutFace << job.names[static_cast<qsizetype>(index)];
+            report.withoutFace << job.names.at(static_cast<qsizetype>(index));
         report.written = sequenceNumber;
         report.bytesWritten += picture.bytes.size();
         return true;
@@ -383,7 +385,7 @@ BatchResizeReport RunBatchResize(const BatchResizeJob& requested, const ResizePr
         [&job](std::unique_ptr<ResizeWorker>& worker, std::size_t index) { return ResizeOne(*worker, job, index); },
         write, std::move(stop));
     if (failure)
-        throw EResizeFailed(failure->Cause(), failure->SequenceNumber());
+        throw EResizeFailed(*failure);
     report.stopped = counts.stopped;
     report.peakInFlight = static_cast<int>(counts.peakInFlight);
     return report;

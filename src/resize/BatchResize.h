@@ -182,7 +182,7 @@ void CheckResizeJob(const BatchResizeJob& job);
 // display colour depth and make the output's bytes (JPEG or BMP); the calling
 // thread writes the outputs in list order, with exactly the names and bytes
 // of a one-thread run. Each output is written beside its name and renamed
-// over it, through the target folder opened once (files/WriteInPlace.h), so
+// over it, through the target folder opened once (files/ReplaceFile.h), so
 // a link at an output's name is replaced by the picture, never written
 // through. At most two pictures per worker are in hand or waiting, and nothing of
 // a picture is kept once it is drawn, so memory stays flat however long the

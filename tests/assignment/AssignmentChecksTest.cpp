@@ -1,8 +1,9 @@
 // The input checks of the assignment run: they stop it before the site or the
 // database is touched, so no database is needed here.
-#include "assignment/AssignmentPlan.h"
-#include "assignment/AssignmentRun.h"
-#include "assignment/CodeFolding.h"
+#include "assignment/input/CodeFolding.h"
+#include "assignment/plan/AssignmentPlan.h"
+#include "assignment/run/AssignmentRun.h"
+#include "assignment/run/PlanMaking.h"
 #include "platform/database/TADOQuery.h"
 #include "support/MessageTexts.h"
 #include "support/QtPrinters.h"

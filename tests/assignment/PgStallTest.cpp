@@ -1,9 +1,10 @@
 // Database calls against a PostgreSQL server that stops answering (SIGSTOP):
 // each ends on its own after its time limit and the grace, and the run that
 // made it fails. A server of its own, so that no other test meets it stopped.
-#include "assignment/AssignmentPlan.h"
-#include "assignment/AssignmentRun.h"
-#include "assignment/JournalStore.h"
+#include "assignment/journal/JournalStore.h"
+#include "assignment/plan/AssignmentPlan.h"
+#include "assignment/run/AssignmentRun.h"
+#include "assignment/run/PlanMaking.h"
 #include "platform/database/TADOQuery.h"
 #include "support/QtPrinters.h"
 #include "support/TestSite.h"

@@ -1,6 +1,6 @@
 // Reading a photographer's index file: delimiters, header, column order,
 // encodings, and the lines it refuses.
-#include "assignment/PhotoIndex.h"
+#include "assignment/input/PhotoIndex.h"
 
 #include "support/ErrorOf.h"
 #include "support/QtPrinters.h"

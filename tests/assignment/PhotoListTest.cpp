@@ -1,4 +1,4 @@
-#include "assignment/PhotoList.h"
+#include "assignment/input/PhotoList.h"
 
 #include "files/RegularFile.h"
 #include "support/ErrorOf.h"

@@ -1,8 +1,8 @@
 // Telling the same picture under other bytes: saved again, at another size
 // or quality, from photos of other people.
-#include "assignment/PhotoLook.h"
+#include "assignment/checks/PhotoLook.h"
 
-#include "assignment/PhotoPixels.h"
+#include "assignment/checks/PhotoPixels.h"
 #include "support/TestFiles.h"
 
 #include <QImage>

@@ -1,8 +1,8 @@
 // What the plan learns of a photo file: its kind and upright size from the
 // header, and which bytes it held.
-#include "assignment/PhotoProbe.h"
+#include "assignment/checks/PhotoProbe.h"
 
-#include "assignment/PhotoHash.h"
+#include "files/PhotoHash.h"
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
 

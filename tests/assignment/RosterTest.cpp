@@ -1,4 +1,4 @@
-#include "assignment/Roster.h"
+#include "assignment/input/Roster.h"
 
 #include "files/RegularFile.h"
 #include "support/ErrorOf.h"
@@ -25,6 +25,12 @@ const QByteArray kWangWuRoster = "001\r\n\xCD\xF5\xCE\xE5\r\n003";       // 001 
 QByteArray Utf16Le(const QString& text)
 {
     QStringEncoder encoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
+    return encoder(text);
+}
+
+QByteArray Utf16Be(const QString& text)
+{
+    QStringEncoder encoder(QStringEncoder::Utf16BE, QStringEncoder::Flag::WriteBom);
     return encoder(text);
 }
 
@@ -59,6 +65,12 @@ TEST(SplitRoster, OneCodePerLineWhateverTheLineEnds)
         {kStudentCode, {"学籍号"}},
         // Notepad's UTF-16.
         {Utf16Le(QStringLiteral("甲1\r\n乙2\r\n")), {"甲1", "乙2"}},
+        // UTF-16 without its mark, as scripts write it, in either byte order.
+        {Utf16Le(QStringLiteral("2023001\r\n2023002\r\n")).mid(2), {"2023001", "2023002"}},
+        {Utf16Be(QStringLiteral("2023001\n张三\n")).mid(2), {"2023001", "张三"}},
+        // Too few zero bytes for that: a zero still ends the roster.
+        {QByteArray("\0abc", 4), {}},
+        {QByteArray("ab\0\0cd", 6), {"ab"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bytes.toHex().toStdString());

@@ -2,14 +2,16 @@
 // a journal edited or swapped for a pipe, another run of the same site under
 // way, links swapped in between a check and a use, photos changed since the
 // plan was shown. On SQLite and PostgreSQL, as SP_TEST_BACKEND says.
-#include "assignment/AssignmentPlan.h"
-#include "assignment/AssignmentRun.h"
-#include "assignment/JournalFormat.h"
-#include "assignment/JournalReading.h"
-#include "assignment/JournalStore.h"
-#include "assignment/PlanRowView.h"
-#include "assignment/SiteLock.h"
-#include "assignment/UndoRun.h"
+#include "assignment/journal/JournalFormat.h"
+#include "assignment/journal/JournalReader.h"
+#include "assignment/journal/JournalStore.h"
+#include "assignment/journal/SiteLock.h"
+#include "assignment/plan/AssignmentPlan.h"
+#include "assignment/run/AssignmentRun.h"
+#include "assignment/run/PlanMaking.h"
+#include "assignment/run/UndoRun.h"
+#include "assignment/site/SiteIdentity.h"
+#include "assignment/views/PlanRowView.h"
 #include "platform/database/TADOQuery.h"
 #include "support/MessageTexts.h"
 #include "support/QtPrinters.h"
@@ -50,19 +52,18 @@ QStringList Codes(const QList<StudentNote>& students)
 
 // Rewrites every line of a journal with fresh checks: a forgery that knows
 // the format, which only the rules behind the checks can catch.
-void Reseal(const QString& journalFile, const std::function<void(QStringList& fields)>& edit)
+void Reseal(const QString& journalFile, const std::function<void(JournalFormat::JournalRecord& record)>& edit)
 {
     QByteArray chain;
     QByteArray resealed;
-    QByteArray read;
+    QByteArray previous;
     for (const QByteArray& line : ReadFile(journalFile).split('\n')) {
         if (line.isEmpty())
             continue;
-        JournalFormat::ReadRecord record = JournalFormat::Record(line, read);
-        read = record.chain;
-        edit(record.fields);
-        if (!record.fields.isEmpty())
-            resealed += JournalFormat::Line(record.fields, chain);
+        JournalFormat::ReadRecord read = JournalFormat::Record(line, previous);
+        previous = read.chain;
+        edit(read.record);
+        resealed += JournalFormat::Line(read.record, chain);
     }
     WriteFile(journalFile, resealed);
 }
@@ -99,13 +100,13 @@ protected:
 
     UndoOutcome Undo(UndoMode mode = UndoMode::LeaveChangedAlone)
     {
-        const std::optional<JournalRun> run = FindRunToUndo(*journal, site->Folder());
+        const std::optional<JournaledRun> run = FindRunToUndo(*journal, IdentifySite(site->Folder()));
         if (!run)
             return UndoOutcome{};
         return UndoRun(*journal, *run, site->Folder(), query, mode);
     }
 
-    QString LastRunFolder() const { return JournalRuns(*journal, site->Folder()).value(0).folder; }
+    QString LastRunFolder() const { return JournalRuns(*journal, IdentifySite(site->Folder())).value(0).folder; }
     QString LinesFile() const { return LastRunFolder() + "/journal.txt"; }
     QByteArray SitePhoto(const QString& code) const { return ReadFile(site->SitePhotoFolder() + code + ".jpg"); }
 
@@ -156,19 +157,19 @@ TEST_P(DamagedJournalTest, AnythingDamagedStopsTheUndoBeforeItChangesAnything)
          QStringLiteral("已损坏")},
         {"a code leading out of the photo folder, with checks made anew",
          [&] {
-             Reseal(LinesFile(), [&](QStringList& fields) {
-                 if (fields.value(0) == "intent" && fields.value(2) == "A") {
-                     fields[2] = outsideCode;
-                     fields[6] = "/upload/StudentPhoto/" + outsideCode + ".jpg";
+             Reseal(LinesFile(), [&](JournalFormat::JournalRecord& record) {
+                 if (record.kind == JournalFormat::RecordKind::Intent && record.code == "A") {
+                     record.code = outsideCode;
+                     record.newPhoto = "/upload/StudentPhoto/" + outsideCode + ".jpg";
                  }
              });
          },
          QStringLiteral("学籍号不能用作文件名")},
         {"a saved old photo's place moved, with checks made anew",
          [&] {
-             Reseal(LinesFile(), [](QStringList& fields) {
-                 if (fields.value(0) == "intent" && fields.value(2) == "B")
-                     fields[3] = "1:12:" + fields[3].section(':', 2);
+             Reseal(LinesFile(), [](JournalFormat::JournalRecord& record) {
+                 if (record.kind == JournalFormat::RecordKind::Intent && record.code == "B")
+                     record.oldFile = "1:12:" + record.oldFile.section(':', 2);
              });
          },
          QStringLiteral("保存的旧照片已损坏")},
@@ -225,12 +226,12 @@ TEST_P(DamagedJournalTest, ALineCutOffByACrashIsNoDamage)
     lines.write("done\t3\tC\tcop");
     lines.close();
 
-    EXPECT_TRUE(JournalRuns(*journal, site->Folder()).value(0).Damage().isEmpty());
+    EXPECT_TRUE(JournalRuns(*journal, IdentifySite(site->Folder())).value(0).Damage().isEmpty());
     const UndoOutcome undone = Undo();
 
     EXPECT_TRUE(undone.EverythingUndone()) << undone.message.toStdString();
     EXPECT_EQ(site->State(), before);
-    const JournalRun run = JournalRuns(*journal, site->Folder()).value(0);
+    const JournaledRun run = JournalRuns(*journal, IdentifySite(site->Folder())).value(0);
     EXPECT_EQ(run.StateText(), QStringLiteral("已撤销"));
     EXPECT_TRUE(run.Damage().isEmpty()) << run.Damage().join('\n').toStdString();
 }
@@ -269,7 +270,7 @@ TEST_P(RunDefenceTest, JournalsThatAreNoRegularFilesAreNeitherReadNorWaitedFor)
         QFile::remove(lines);
         c.plant();
 
-        const QList<JournalRun> runs = JournalRuns(*journal, site->Folder());
+        const QList<JournaledRun> runs = JournalRuns(*journal, IdentifySite(site->Folder()));
         ASSERT_EQ(runs.size(), 1);
         EXPECT_EQ(runs[0].StateText(), QStringLiteral("记录已损坏"));
         EXPECT_FALSE(runs[0].unusable.isEmpty());
@@ -300,7 +301,7 @@ TEST_P(RunDefenceTest, OneRunOrUndoAtATimePerSite)
     const SiteState afterFirst = site->State();
     {
         // Another run of the site under way, as another process would hold it.
-        const SiteLock other = SiteLock::Take(*journal, site->Folder());
+        const SiteLock other = SiteLock::Take(*journal, IdentifySite(site->Folder()));
 
         const AssignmentOutcome run = Run({"B"}, {photos[1]});
         const UndoOutcome undo = Undo();
@@ -313,7 +314,7 @@ TEST_P(RunDefenceTest, OneRunOrUndoAtATimePerSite)
             EXPECT_TRUE(message.contains(QStringLiteral("还没有结束"))) << message.toStdString();
         }
         EXPECT_EQ(site->State(), afterFirst);
-        EXPECT_EQ(JournalRuns(*journal, site->Folder()).size(), 1);
+        EXPECT_EQ(JournalRuns(*journal, IdentifySite(site->Folder())).size(), 1);
     }
     // A run that died left its note behind, but no lock.
     EXPECT_TRUE(QFileInfo(QFileInfo(LastRunFolder()).path() + "/lock").exists());
@@ -326,24 +327,24 @@ TEST_P(RunDefenceTest, PruningLeavesASiteWithARunUnderWayAloneAndTellsWhatWent)
     site->AddStudents({"A"});
     const QStringList photo{AddPhoto("1.jpg")};
     ASSERT_TRUE(Run({"A"}, photo).EverythingSet());
-    const QString otherRun = JournalRuns(*journal, site->Folder()).value(0).id;
+    const QString otherRun = JournalRuns(*journal, IdentifySite(site->Folder())).value(0).id;
     const std::unique_ptr<TestSite> otherSite = std::move(site);
     site = std::make_unique<TestSite>(GetParam());
     site->AddStudents({"A"});
     journal = std::make_unique<JournalStore>(dataDir.path(), JournalLimits{.totalBytes = 1, .lockWaitMs = 0});
     settings.journal = journal.get();
     {
-        const SiteLock underWay = SiteLock::Take(*journal, otherSite->Folder());
+        const SiteLock underWay = SiteLock::Take(*journal, IdentifySite(otherSite->Folder()));
         const AssignmentOutcome outcome = Run({"A"}, photo);
         ASSERT_TRUE(outcome.EverythingSet()) << outcome.message.toStdString();
         EXPECT_TRUE(outcome.prunedRuns.isEmpty());
-        EXPECT_EQ(JournalRuns(*journal, otherSite->Folder()).value(0).id, otherRun);
-        EXPECT_TRUE(PrunedRuns(*journal, otherSite->Folder()).isEmpty());
+        EXPECT_EQ(JournalRuns(*journal, IdentifySite(otherSite->Folder())).value(0).id, otherRun);
+        EXPECT_TRUE(PrunedRuns(*journal, IdentifySite(otherSite->Folder())).isEmpty());
     }
     const AssignmentOutcome later = Run({"A"}, photo);
     EXPECT_EQ(later.prunedRuns.size(), 2);
-    EXPECT_TRUE(JournalRuns(*journal, otherSite->Folder()).isEmpty());
-    const QStringList pruned = PrunedRuns(*journal, otherSite->Folder());
+    EXPECT_TRUE(JournalRuns(*journal, IdentifySite(otherSite->Folder())).isEmpty());
+    const QStringList pruned = PrunedRuns(*journal, IdentifySite(otherSite->Folder()));
     ASSERT_EQ(pruned.size(), 1);
     EXPECT_TRUE(pruned[0].startsWith(QDate::currentDate().toString("yyyy-MM-dd"))) << pruned[0].toStdString();
     EXPECT_TRUE(pruned[0].contains(QStringLiteral("删除于"))) << pruned[0].toStdString();
@@ -451,6 +452,78 @@ TEST_P(RunDefenceTest, PhotosChangedSinceThePlanAreNotWritten)
     EXPECT_EQ(site->Photos(), (QMap<QString, QString>{{"A", ""}, {"B", "/upload/StudentPhoto/B.jpg"}, {"C", ""}}));
 }
 
+// Web.config names the database; one changed between the proof sheet and the
+// run could lead the run into another school's database. Another site's
+// database holding the same students stands ready to be written into.
+TEST_P(RunDefenceTest, ARunWhoseWebConfigChangedSinceThePlanIsRefusedAndChangesNothing)
+{
+    site->AddStudents({"A", "B"});
+    const TestSite other(GetParam());
+    other.AddStudents({"A", "B"});
+    const QStringList photos{AddPhoto("1.jpg"), AddPhoto("2.jpg")};
+    const struct {
+        const char* name;
+        std::function<QByteArray()> webConfig;
+    } cases[] = {
+        {"another database", [&] { return other.DefaultWebConfig(); }},
+        {"another user id", [&] { return site->DefaultWebConfig().replace("uid=", "uid=someone-"); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        site->WriteWebConfig(site->DefaultWebConfig());
+        const PlanOutcome planned = Plan({"A", "B"}, photos);
+        ASSERT_TRUE(planned.plan) << planned.stopped.message.toStdString();
+        site->WriteWebConfig(c.webConfig());
+        const SiteState before = site->State();
+        const SiteState otherBefore = other.State();
+
+        const AssignmentOutcome outcome = RunAssignment(*planned.plan, query, settings);
+
+        EXPECT_EQ(outcome.result, Result::Failed);
+        EXPECT_EQ(outcome.failureReason, QStringLiteral("网站的 Web.config 在核对之后改变了，请重新设置"))
+            << outcome.message.toStdString();
+        EXPECT_EQ(outcome.studentsDone, 0);
+        EXPECT_EQ(site->State(), before);
+        EXPECT_EQ(other.State(), otherBefore);
+        EXPECT_TRUE(JournalRuns(*journal, IdentifySite(site->Folder())).isEmpty());
+    }
+}
+
+// An undo puts back the values of the database the run wrote; a Web.config
+// that now names another one (the site moved, or another school's copy) is
+// refused before anything is touched, and the run stays there to be undone.
+TEST_P(RunDefenceTest, AnUndoWhenWebConfigNowNamesAnotherDatabaseIsRefused)
+{
+    site->AddStudents({"A", "B"});
+    site->Execute("update studentbaseinfo set photo = '/old/B.jpg' where studentcode = 'B'");
+    WriteFile(site->SitePhotoFolder() + "B.jpg", "B's old photo");
+    const SiteState before = site->State();
+    ASSERT_TRUE(Run({"A", "B"}, {AddPhoto("1.jpg"), AddPhoto("2.jpg")}).EverythingSet());
+    // The other database's rows hold what the run wrote: an undo let through
+    // would find them as the run left them and put the old values there.
+    const TestSite other(GetParam());
+    other.AddStudents({"A", "B"});
+    other.Execute("update studentbaseinfo set photo = '/upload/StudentPhoto/' || studentcode || '.jpg'");
+    site->WriteWebConfig(other.DefaultWebConfig());
+    const SiteState afterRun = site->State();
+    const SiteState otherBefore = other.State();
+
+    const UndoOutcome refused = Undo(UndoMode::Force);
+
+    EXPECT_EQ(refused.result, UndoOutcome::Result::Refused);
+    EXPECT_TRUE(refused.message.contains(QStringLiteral("网站的 Web.config 现在指向")))
+        << refused.message.toStdString();
+    EXPECT_TRUE(refused.message.endsWith(QStringLiteral("没有撤销任何内容。"))) << refused.message.toStdString();
+    EXPECT_EQ(site->State(), afterRun);
+    EXPECT_EQ(other.State(), otherBefore);
+    EXPECT_EQ(JournalRuns(*journal, IdentifySite(site->Folder())).value(0).StateText(), QStringLiteral("完整"));
+
+    site->WriteWebConfig(site->DefaultWebConfig());
+    const UndoOutcome undone = Undo();
+    EXPECT_TRUE(undone.EverythingUndone()) << undone.message.toStdString();
+    EXPECT_EQ(site->State(), before);
+}
+
 TEST_P(RunDefenceTest, ARunThatSetNobodyNeverSaysDone)
 {
     site->AddStudents({"A", "B"});
@@ -465,7 +538,7 @@ TEST_P(RunDefenceTest, ARunThatSetNobodyNeverSaysDone)
         << outcome.message.toStdString();
     EXPECT_FALSE(outcome.message.contains(QStringLiteral("完成"))) << outcome.message.toStdString();
     EXPECT_EQ(outcome.statusText, QStringLiteral("2 名学生未设置"));
-    EXPECT_EQ(JournalRuns(*journal, site->Folder()).value(0).StateText(), QStringLiteral("部分完成"));
+    EXPECT_EQ(JournalRuns(*journal, IdentifySite(site->Folder())).value(0).StateText(), QStringLiteral("部分完成"));
 }
 
 TEST_P(RunDefenceTest, CodesTheDatabaseFoldsAreWarnedAndMarked)

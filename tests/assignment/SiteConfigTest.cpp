@@ -1,4 +1,4 @@
-#include "assignment/SiteConfig.h"
+#include "assignment/site/SiteConfig.h"
 
 #include "platform/database/ConnectionStringSyntax.h"
 #include "platform/database/OdbcConnectionString.h"

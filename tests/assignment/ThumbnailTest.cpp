@@ -1,6 +1,6 @@
 // The proof sheets' thumbnails: the picture component's own decoding,
 // upright like the windows show a photo.
-#include "assignment/Thumbnail.h"
+#include "assignment/views/Thumbnail.h"
 
 #include "support/TestFiles.h"
 

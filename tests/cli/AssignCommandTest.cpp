@@ -1,5 +1,5 @@
 // student-photo-cli assign, runs and undo, run as a program against an SQLite site.
-#include "assignment/AssignmentRun.h"
+#include "assignment/run/AssignmentRun.h"
 #include "support/MessageTexts.h"
 #include "support/QtPrinters.h"
 #include "support/RunCli.h"
@@ -144,6 +144,13 @@ TEST_F(AssignCommand, FailedRunsExitWithOneAndSayWhy)
     result = Run({"--install-dir", site.Folder(), "--roster", site.Scratch("absent.txt"), "--photos", photoFolder});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out, QStringLiteral("读入数据失败，请确定数据格式是否正确！ \n"));
+
+    // An index that cannot be read is named with its line at fault.
+    const QString index = site.WriteScratch("photos/index.txt", "001 1.jpg\n");
+    result = Run({"--install-dir", site.Folder(), "--roster", roster, "--pair", "index", index});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.out.startsWith(QStringLiteral("读入对照表失败：对照表第 1 行没有分隔符")))
+        << result.out.toStdString();
 
 #ifndef _WIN32 // no named pipes on Windows
     const QString pipe = site.Scratch("pipe.jpg");

@@ -179,7 +179,7 @@ TEST_F(BatchResizeTest, AFolderAtAnOutputsNameFailsTheRunAtThatPicture)
     ASSERT_TRUE(QDir().mkpath(Target() + "002.jpg/inside"));
     const EResizeFailed failure = RunExpectingFailure(Job({"a.jpg", "b.jpg"}));
     EXPECT_EQ(failure.SequenceNumber(), 2);
-    EXPECT_TRUE(failure.Cause().startsWith(QStringLiteral("无法写入 ")) && failure.Cause().contains("002.jpg"))
+    EXPECT_TRUE(failure.Cause().startsWith(QStringLiteral("无法替换 ")) && failure.Cause().contains("002.jpg"))
         << failure.Cause().toStdString();
     EXPECT_TRUE(QFileInfo(Target() + "002.jpg/inside").isDir());
     EXPECT_EQ(TargetFiles(), (QStringList{"001.jpg", "002.jpg"}));

@@ -5,10 +5,10 @@
 
 class QWidget;
 
-// The camera as the capture window sees it: a live preview in a child window
-// that it places itself, and the frame that preview currently shows written
-// out as a BMP file. The capture window talks to nothing else, so tests put a
-// source of known frames in the camera's place.
+// The camera as the capture window and the photo day's window see it: a live
+// preview in a child window that it places itself, and the frame that
+// preview currently shows written out as a BMP file. The windows talk to
+// nothing else, so tests put a source of known frames in the camera's place.
 class CameraSource {
 public:
     virtual ~CameraSource() = default;
@@ -18,8 +18,10 @@ public:
     // coordinates); the preview then runs by itself. A machine without a
     // camera gets an empty preview window all the same. A start while the
     // preview runs keeps that preview; a start after StopPreview connects
-    // again in the same child. Returns false when no preview window could be
-    // made.
+    // again in the same child. There is one preview window: a start with
+    // another parent (the photo day's window takes the camera from the
+    // capture window, and gives it back) moves it there. Returns false when
+    // no preview window could be made.
     virtual bool StartPreview(QWidget* parent, const QRect& area) = 0;
 
     // Releases the camera; the live picture stops and the preview window stays

@@ -17,11 +17,15 @@ QtCameraSource::~QtCameraSource()
 
 bool QtCameraSource::StartPreview(QWidget* parent, const QRect& area)
 {
-    if (!preview_ || preview_->parentWidget() != parent) {
+    if (!preview_) {
         preview_ = new QVideoWidget(parent);
         // The live picture fills the whole preview area, whatever the camera's shape.
         preview_->setAspectRatioMode(Qt::IgnoreAspectRatio);
         session_.setVideoOutput(preview_.data());
+    } else if (preview_->parentWidget() != parent) {
+        // Another window takes the camera: the one preview moves there, so
+        // that no window keeps a dead copy of it.
+        preview_->setParent(parent);
     }
     preview_->setGeometry(area);
     preview_->raise();

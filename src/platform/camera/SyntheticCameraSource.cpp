@@ -55,13 +55,15 @@ bool SyntheticCameraSource::StartPreview(QWidget* parent, const QRect& area)
 {
     if (!canMakeWindow_)
         return false;
-    if (!preview_ || preview_->parentWidget() != parent) {
+    if (!preview_) {
         preview_ = new QLabel(parent);
         preview_->setScaledContents(true);
         preview_->setAutoFillBackground(true);
         QPalette palette = preview_->palette();
         palette.setColor(QPalette::Window, Qt::black);
         preview_->setPalette(palette);
+    } else if (preview_->parentWidget() != parent) {
+        preview_->setParent(parent);
     }
     preview_->setGeometry(area);
     preview_->raise();

@@ -1,47 +1,34 @@
 #include "windows/capture/GetPic.h"
 
-#include "editing/PhotoDaySession.h"
 #include "editing/PictureName.h"
-#include "faces/FaceDetector.h"
 #include "files/FileSystemPath.h"
 #include "files/PlainFileName.h"
 #include "platform/camera/CameraSource.h"
+#include "widgets/CameraGrab.h"
 #include "widgets/CentreOnScreen.h"
+#include "widgets/CropEditor.h"
 #include "widgets/Dialogs.h"
 #include "widgets/FitToScreen.h"
+#include "widgets/KeepOpenOnEscape.h"
 #include "widgets/ListBoxItems.h"
 #include "widgets/ReportErrors.h"
 #include "widgets/WaitCursor.h"
-#include "windows/capture/DragEmulation.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QKeyEvent>
-#include <QPixmap>
-#include <QShortcut>
-#include <QSignalBlocker>
 
 #include <exception>
 #include <utility>
-#include <vector>
 
 const QString TFrmGetPic::kCaption = QStringLiteral("图片采集");
 
 namespace {
 
-const QString kScratchFileName = QStringLiteral("temp.bmp");
 const QString kOutputFolderName = QStringLiteral("modified");
 const QString kPictureExtension = QStringLiteral(".jpg");
-const QString kNoCameraMessage = QStringLiteral("没有找到摄像头");
 
-// The client area the controls are laid out on; on a photo day the
-// student's panel (GroupBox3) stands to the right of it.
-constexpr QSize kDesignSize(960, 432);
-constexpr QSize kPhotoDayDesignSize(1104, 432);
-
-// Where every grab and list load puts the picture area in the scroll box.
-const QRect kPictureAreaPlace(8, 8, 320, 290);
+// The client area the controls are laid out on.
+constexpr QSize kDesignSize(960, 384);
 
 } // namespace
 
@@ -52,19 +39,19 @@ TFrmGetPic::TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFo
     ui.setupUi(this);
     // Fixed border, close box only.
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    surface_ = PutControlsOnScrollingSurface(*this, kDesignSize);
+    PutControlsOnScrollingSurface(*this, kDesignSize);
     FitToScreen(*this, kDesignSize);
+    // Only the close box and "退出" close the window: a stray Escape would
+    // throw away the picture being prepared.
+    KeepOpenOnEscape(*this);
     ui.Image2->SetDisplayDepth(displayDepth);
     ui.Image3->SetDisplayDepth(displayDepth);
-
-    // The frame lies above the picture.
-    drag_ = std::make_unique<DragEmulation>(*ui.ScrollBox1, std::vector<QWidget*>{ui.Shape1, ui.Image2},
-                                            [this](QWidget* control, QPoint point) {
-                                                if (control == ui.Shape1)
-                                                    Shape1DragOver(point.x(), point.y());
-                                                else
-                                                    Image2DragOver(point.x(), point.y());
-                                            });
+    editor_ = std::make_unique<CropEditor>(CropEditor::Controls{*ui.ScrollBox1, *ui.Image2, *ui.Shape1, *ui.Image3});
+    // Dragging the picture itself shows the crop's corner in the caption.
+    editor_->OnDragged([this](CropEditor::Dragged dragged) {
+        if (dragged == CropEditor::Dragged::Picture)
+            setWindowTitle(QStringLiteral("%1     %2").arg(CropRect().Left).arg(CropRect().Top));
+    });
 
     // The start, stop and exit buttons are safe at any time; the others fail
     // in ways the user must hear about.
@@ -84,33 +71,13 @@ TFrmGetPic::TFrmGetPic(Dialogs& dialogs, CameraSource& camera, QString programFo
             ReportErrors(dialogs_, [this] { Button9Click(); });
     });
     ConnectHandler(ui.Button11, &TFrmGetPic::Button11Click);
-    ConnectHandler(ui.Button12, &TFrmGetPic::Button12Click);
+    ConnectHandler(ui.autoFrameButton, &TFrmGetPic::AutoFrameButtonClick);
+    connect(ui.photoDayButton, &QPushButton::clicked, this, &TFrmGetPic::PhotoDayButtonClick);
     // A change of the selected name by mouse or keyboard loads that picture,
     // and so does a click on the name already selected (to start again from
     // the file); merely focusing the list selects nothing and loads nothing.
     connect(ui.ListBox1, &QListWidget::itemSelectionChanged, this, &TFrmGetPic::ListBox1Click);
     connect(ui.ListBox1, &TListBox::SelectedItemPressed, this, &TFrmGetPic::ListBox1Click);
-    ConnectHandler(ui.Button13, &TFrmGetPic::Button13Click);
-    ConnectHandler(ui.Button14, &TFrmGetPic::Button14Click);
-    ConnectHandler(ui.Button15, &TFrmGetPic::Button15Click);
-    ConnectHandler(ui.Button16, &TFrmGetPic::Button16Click);
-    ConnectHandler(ui.Button17, &TFrmGetPic::Button17Click);
-    // The photo day's keys, wherever the focus is; a key whose button is
-    // unusable does nothing.
-    const auto addKey = [this](int key, QPushButton* button) {
-        auto* shortcut = new QShortcut(QKeySequence(key), this);
-        shortcut->setContext(Qt::WindowShortcut);
-        shortcut->setEnabled(false);
-        connect(shortcut, &QShortcut::activated, button, [button] {
-            if (button->isEnabled() && button->isVisible())
-                button->click();
-        });
-        photoDayKeys_ << shortcut;
-    };
-    addKey(Qt::Key_Space, ui.Button3);
-    addKey(Qt::Key_Return, ui.Button14);
-    addKey(Qt::Key_Enter, ui.Button14);
-    addKey(Qt::Key_S, ui.Button15);
 
     FormCreate();
 }
@@ -123,9 +90,19 @@ void TFrmGetPic::ConnectHandler(QAbstractButton* button, void (TFrmGetPic::*hand
             [this, handler] { ReportErrors(dialogs_, [&] { (this->*handler)(); }); });
 }
 
+void TFrmGetPic::UseFaceModel(std::filesystem::path model)
+{
+    editor_->UseFaceModel(std::move(model));
+}
+
+const TRect& TFrmGetPic::CropRect() const
+{
+    return editor_->CropRect();
+}
+
 QString TFrmGetPic::ScratchFilePath() const
 {
-    return programFolder_ + kScratchFileName;
+    return ScratchFrameFile(programFolder_);
 }
 
 QString TFrmGetPic::OutputFolder() const
@@ -151,13 +128,12 @@ void TFrmGetPic::FormCreate()
     ui.Edit2->clear();
     ui.Button3->setEnabled(false);
     SetEditingEnabled(false);
-    ShowPhotoDay();
 }
 
 void TFrmGetPic::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    FitToScreen(*this, DesignSize());
+    FitToScreen(*this, kDesignSize);
     CentreOnScreen(*this);
     FormActivate();
 }
@@ -167,17 +143,6 @@ void TFrmGetPic::changeEvent(QEvent* event)
     QDialog::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         FormActivate();
-}
-
-void TFrmGetPic::keyPressEvent(QKeyEvent* event)
-{
-    // Only the close box and "退出" close the window: a stray Escape would
-    // throw away the picture being prepared.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 void TFrmGetPic::FormActivate()
@@ -193,24 +158,16 @@ void TFrmGetPic::done(int result)
 
 void TFrmGetPic::FormCloseQuery()
 {
-    drag_->End();
+    editor_->EmptyArea();
     QFile::remove(ScratchFilePath());
-    if (captureWindow_)
-        camera_.StopPreview();
-    ui.Button3->setEnabled(false);
+    StopCamera();
     SetEditingEnabled(false);
-    ui.Image2->Picture().SetGraphic(nullptr);
-    loaded_.Clear();
-    // A photo day ends with the window; its progress file resumes it.
-    if (photoDay_) {
-        photoDay_.reset();
-        ShowPhotoDay();
-    }
 }
 
 void TFrmGetPic::SetEditingEnabled(bool enabled)
 {
-    for (QPushButton* button : {ui.Button4, ui.Button5, ui.Button6, ui.Button7, ui.Button8, ui.Button9, ui.Button12})
+    for (QPushButton* button :
+         {ui.Button4, ui.Button5, ui.Button6, ui.Button7, ui.Button8, ui.Button9, ui.autoFrameButton})
         button->setEnabled(enabled);
 }
 
@@ -234,6 +191,11 @@ void TFrmGetPic::Button1Click()
 
 void TFrmGetPic::Button2Click()
 {
+    StopCamera();
+}
+
+void TFrmGetPic::StopCamera()
+{
     if (captureWindow_)
         camera_.StopPreview();
     ui.Button3->setEnabled(false);
@@ -241,138 +203,59 @@ void TFrmGetPic::Button2Click()
 
 void TFrmGetPic::Button3Click()
 {
-    if (captureWindow_) {
-        if (!camera_.CameraFound()) {
-            dialogs_.ShowMessage(kNoCameraMessage);
-            return;
-        }
-        const WaitCursor busy;
-        // A camera without a frame writes nothing: the last grab's file must
-        // not stand in for this one.
-        QFile::remove(ScratchFilePath());
-        camera_.SaveFrame(ScratchFilePath());
-        if (!QFileInfo::exists(ScratchFilePath())) {
-            dialogs_.ShowMessage(QStringLiteral("摄像头没有送来画面，请稍候再按“获取图片”。"));
-            return;
-        }
-        ui.Image2->Picture().LoadFromFile(FileSystemPath(ScratchFilePath()));
-    }
-    PlacePictureArea();
-    ShowLoadedPicture();
+    if (captureWindow_)
+        GrabCameraFrame(camera_, ScratchFilePath(), ui.Image2->Picture());
+    ShowPicture();
 }
 
-void TFrmGetPic::PlacePictureArea()
+void TFrmGetPic::ShowPicture()
 {
-    ui.Image2->setGeometry(kPictureAreaPlace);
-}
-
-void TFrmGetPic::ShowLoadedPicture()
-{
-    loaded_.Keep(ui.Image2->Picture().Graphic());
-    EditPictureArea(HalfSizeRedraw);
+    editor_->PlaceArea();
+    editor_->ShowLoaded();
     SetEditingEnabled(true);
-    cropRect_ = CropRectAt(ui.Shape1->x(), ui.Shape1->y());
-}
-
-void TFrmGetPic::EditPictureArea(const std::function<void(PictureArea&)>& step)
-{
-    PictureArea area{ui.Image2->Picture(), ui.Image2->width(), ui.Image2->height()};
-    const WaitCursor busy; // a large picture takes a moment
-    try {
-        step(area);
-    } catch (...) {
-        ui.Image2->resize(area.Width, area.Height);
-        throw;
-    }
-    ui.Image2->resize(area.Width, area.Height);
 }
 
 // ---- editing ----
 
 void TFrmGetPic::Button4Click()
 {
-    ZoomPictureArea(ZoomDirection::In);
+    editor_->Zoom(ZoomDirection::In);
 }
 
 void TFrmGetPic::Button5Click()
 {
-    ZoomPictureArea(ZoomDirection::Out);
-}
-
-void TFrmGetPic::ZoomPictureArea(ZoomDirection direction)
-{
-    bool zoomed = false;
-    EditPictureArea([&](PictureArea& area) { zoomed = Zoom(area, direction); });
-    if (!zoomed)
-        dialogs_.ShowMessage(direction == ZoomDirection::In ? QStringLiteral("图片不能再放大了！")
-                                                            : QStringLiteral("图片不能再缩小了！"));
+    editor_->Zoom(ZoomDirection::Out);
 }
 
 void TFrmGetPic::Button6Click()
 {
-    EditPictureArea([](PictureArea& area) { QuarterTurn(area, TurnDirection::Left); });
-    loaded_.Turn(TurnDirection::Left);
+    editor_->Turn(TurnDirection::Left);
 }
 
 void TFrmGetPic::Button7Click()
 {
-    EditPictureArea([](PictureArea& area) { QuarterTurn(area, TurnDirection::Right); });
-    loaded_.Turn(TurnDirection::Right);
+    editor_->Turn(TurnDirection::Right);
 }
 
 void TFrmGetPic::Button8Click()
 {
-    const TRect whole{0, 0, kCropWidth, kCropHeight};
-    TCanvas& preview = ui.Image3->Canvas();
-    preview.FillRect(whole);
-    // A picture shown reduced (every picture at first, and after zooming
-    // out) is cropped from the loaded one, each pixel the mean of those it
-    // stands for, rather than taking every second or fourth of them.
-    if (loaded_.ShownReduced(ui.Image2->width(), ui.Image2->height()))
-        loaded_.DrawSmoothly(preview, whole, cropRect_, ui.Image2->width(), ui.Image2->height());
-    else
-        preview.CopyRect(whole, ui.Image2->Canvas(), cropRect_);
+    editor_->Crop();
     ui.Button9->setEnabled(true);
 }
 
-void TFrmGetPic::Button12Click()
+void TFrmGetPic::AutoFrameButtonClick()
 {
-    if (!faceDetector_) {
-        const WaitCursor busy; // loading the face model takes a moment
-        faceDetector_ =
-            std::make_unique<FaceDetector>(faceModel_.empty() ? FaceDetector::DefaultCascadeFile() : faceModel_);
-    }
-    FaceFraming framing{};
-    EditPictureArea([&](PictureArea& area) {
-        framing = FrameFace(area, *faceDetector_, ui.Shape1->x(), ui.Shape1->y(), &loaded_);
-    });
-    if (framing.Outcome == FaceFramingOutcome::NoFace) {
-        dialogs_.ShowMessage(QStringLiteral("图片中未找到人脸！"));
-        return;
-    }
-    if (framing.Outcome == FaceFramingOutcome::TooLarge) {
-        dialogs_.ShowMessage(QStringLiteral("图片不能再放大了！"));
-        return;
-    }
-    ui.Image2->move(framing.Placement.Left, framing.Placement.Top);
-    cropRect_ = framing.Placement.CropRect;
+    editor_->FrameFace();
 }
 
 void TFrmGetPic::Image2DragOver(int x, int y)
 {
-    const DragResult moved = DragOverPicture(ui.Image2->x(), ui.Image2->y(), ui.Image2->width(), ui.Image2->height(), x,
-                                             y, ui.ScrollBox1->width(), ui.ScrollBox1->height());
-    ui.Image2->move(moved.Left, moved.Top);
-    cropRect_ = moved.CropRect;
-    setWindowTitle(QStringLiteral("%1     %2").arg(cropRect_.Left).arg(cropRect_.Top));
+    editor_->DragOverPicture({x, y});
 }
 
 void TFrmGetPic::Shape1DragOver(int x, int y)
 {
-    const DragResult moved =
-        DragOverFrame(ui.Shape1->x(), ui.Shape1->y(), ui.Image2->width(), ui.Image2->height(), x, y);
-    ui.Image2->move(moved.Left, moved.Top);
-    cropRect_ = moved.CropRect;
+    editor_->DragOverFrame({x, y});
 }
 
 // ---- picture folder and saving ----
@@ -388,18 +271,7 @@ void TFrmGetPic::Button11Click()
 
 void TFrmGetPic::ListBox1Click()
 {
-    if (photoDay_) {
-        // On a photo day the list is the roster: a click goes to that student.
-        const QListWidgetItem* selected = ui.ListBox1->currentItem();
-        if (!selected || !selected->isSelected())
-            return;
-        ReportErrors(dialogs_, [&] {
-            photoDay_->JumpTo(ui.ListBox1->row(selected));
-            ShowStudentReached();
-        });
-        return;
-    }
-    PlacePictureArea();
+    editor_->PlaceArea();
     // A picture that cannot be loaded is passed over without a word: the
     // user sees nothing appear and picks another.
     try {
@@ -408,7 +280,7 @@ void TFrmGetPic::ListBox1Click()
             return;
         const WaitCursor busy;
         ui.Image2->Picture().LoadFromFile(FileSystemPath(ui.Edit2->text() + selected->text()));
-        ShowLoadedPicture();
+        ShowPicture();
     } catch (const std::exception&) {
     }
 }
@@ -461,212 +333,9 @@ void TFrmGetPic::Button10Click()
 
 // ---- photo day ----
 
-namespace {
-
-QString EndOfRosterMessage(const PhotoDaySession& day)
+void TFrmGetPic::PhotoDayButtonClick()
 {
-    QString message = QStringLiteral("名单上的学生都已轮到：已拍 %1 名").arg(day.CountOf(PhotoDaySession::State::Done));
-    const QStringList absent = day.AbsentCodes();
-    if (!absent.isEmpty())
-        message += QStringLiteral("，缺席 %1 名：%2").arg(absent.size()).arg(absent.join(u'、'));
-    if (const qsizetype waiting = day.CountOf(PhotoDaySession::State::Waiting))
-        message += QStringLiteral("，还有 %1 名没有拍").arg(waiting);
-    return message + u'。';
-}
-
-} // namespace
-
-void TFrmGetPic::Button13Click()
-{
-    if (!readRoster_)
-        return;
-    const QString rosterFile = dialogs_.ChooseFile(this, QStringLiteral("支持的文件(txt)|*.txt"), QString());
-    if (rosterFile.isEmpty())
-        return;
-    // A roster that cannot be read is reported (ConnectHandler) before any folder is asked for.
-    const QStringList codes = readRoster_(rosterFile);
-    const std::optional<QString> folder = dialogs_.ChooseFolder(this, QFileInfo(rosterFile).absolutePath());
-    if (!folder)
-        return;
-    photoDay_ = std::make_unique<PhotoDaySession>(codes, *folder);
-    students_.clear();
-    studentsRead_ = false;
-    QString lookUpFailure;
-    if (lookUpStudents_) {
-        try {
-            const WaitCursor busy; // one query for the whole roster
-            students_ = lookUpStudents_(codes);
-            studentsRead_ = true;
-        } catch (const std::exception& error) {
-            lookUpFailure = QString::fromUtf8(error.what());
-        }
-    }
-    ClearPictures();
-    ShowPhotoDay();
-    // The day does not need the site: it goes on with the codes alone.
-    if (!lookUpFailure.isEmpty()) {
-        dialogs_.ShowMessage(QStringLiteral("无法读取学生在网站上的姓名和现有照片，照常按名单拍照。\n")
-                             + lookUpFailure);
-    }
-    if (photoDay_->Resumed()) {
-        dialogs_.ShowMessage(QStringLiteral("接着上次的进度拍照：已拍 %1 名，缺席 %2 名。")
-                                 .arg(photoDay_->CountOf(PhotoDaySession::State::Done))
-                                 .arg(photoDay_->CountOf(PhotoDaySession::State::Absent)));
-    }
-}
-
-void TFrmGetPic::Button14Click()
-{
-    if (!photoDay_ || photoDay_->AtEnd())
-        return;
-    const TGraphic* picture = ui.Image2->Picture().Graphic();
-    if (!picture || picture->Empty()) {
-        dialogs_.ShowMessage(QStringLiteral("请先获取图片！"));
-        return;
-    }
-    // What the frame shows now, as "剪切图片" would take it.
-    Button8Click();
-    const QString path = photoDay_->PhotoPath(photoDay_->Position());
-    try {
-        ui.Image3->Picture().SaveToFile(FileSystemPath(path));
-    } catch (const std::exception& error) {
-        dialogs_.ShowMessage(
-            QStringLiteral("无法写入 %1（%2）").arg(QDir::toNativeSeparators(path), QString::fromUtf8(error.what())));
-        return;
-    }
-    photoDay_->PhotoSaved();
-    ShowStudentReached();
-}
-
-void TFrmGetPic::Button15Click()
-{
-    if (!photoDay_ || photoDay_->AtEnd())
-        return;
-    photoDay_->Absent();
-    ShowStudentReached();
-}
-
-void TFrmGetPic::Button16Click()
-{
-    if (!photoDay_)
-        return;
-    photoDay_->Retake();
-    ShowStudentReached();
-}
-
-void TFrmGetPic::ShowStudentReached()
-{
-    ClearPictures();
-    ShowPhotoDay();
-    if (photoDay_->AtEnd())
-        dialogs_.ShowMessage(EndOfRosterMessage(*photoDay_) + QStringLiteral("点击“交给主窗口”设置照片。"));
-}
-
-void TFrmGetPic::Button17Click()
-{
-    if (!photoDay_)
-        return;
-    const QString folder = photoDay_->OutputFolder();
-    dialogs_.ShowMessage(EndOfRosterMessage(*photoDay_)
-                         + QStringLiteral("照片文件夹已交给主窗口，按文件名对应学籍号。"));
-    emit PhotoDayHandedOver(folder);
-    accept(); // closing ends the photo day (done)
-}
-
-void TFrmGetPic::ClearPictures()
-{
-    drag_->End();
-    ui.Image2->Picture().SetGraphic(nullptr);
-    ui.Image3->Picture().SetGraphic(nullptr);
-    PlacePictureArea();
-    SetEditingEnabled(false);
-}
-
-void TFrmGetPic::ShowPhotoDay()
-{
-    const bool on = photoDay_ != nullptr;
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{ui.Label4, ui.Label5, ui.Button14, ui.Button15, ui.Button16, ui.Button17})
-        control->setVisible(on);
-    // The typed name and its save stand aside: the roster names each photo.
-    for (QWidget* control : std::initializer_list<QWidget*>{ui.Label3, ui.Edit1, ui.Button9, ui.Button11})
-        control->setVisible(!on);
-    for (QShortcut* key : std::as_const(photoDayKeys_))
-        key->setEnabled(on);
-    ui.GroupBox3->setVisible(on);
-    if (surface_->size() != DesignSize()) {
-        surface_->setFixedSize(DesignSize());
-        FitToScreen(*this, DesignSize());
-    }
-    ShowCurrentStudent();
-    const QSignalBlocker quiet(ui.ListBox1);
-    ui.ListBox1->clear();
-    if (!on) {
-        ui.Label2->setText(QStringLiteral("源图片路径"));
-        ui.Edit2->clear();
-        return;
-    }
-    ui.Label2->setText(QStringLiteral("名单"));
-    ui.Edit2->setText(QDir::toNativeSeparators(photoDay_->OutputFolder()));
-    for (qsizetype i = 0; i < photoDay_->Count(); ++i) {
-        const PhotoDaySession::State state = photoDay_->StateOf(i);
-        const QString mark = state == PhotoDaySession::State::Done     ? QStringLiteral("√ ")
-                             : state == PhotoDaySession::State::Absent ? QStringLiteral("缺 ")
-                                                                       : QStringLiteral("　 ");
-        const QString name = students_.value(photoDay_->Code(i)).name;
-        ui.ListBox1->addItem(mark + photoDay_->Code(i) + (name.isEmpty() ? QString() : u'　' + name));
-    }
-    const bool atEnd = photoDay_->AtEnd();
-    if (!atEnd) {
-        ui.ListBox1->setCurrentRow(static_cast<int>(photoDay_->Position()));
-        ui.ListBox1->scrollToItem(ui.ListBox1->currentItem());
-    }
-    ui.Label4->setText(atEnd ? QStringLiteral("名单已拍完（共 %1 名）").arg(photoDay_->Count())
-                             : QStringLiteral("第 %1 / %2 名　%3")
-                                   .arg(photoDay_->Position() + 1)
-                                   .arg(photoDay_->Count())
-                                   .arg(photoDay_->Code(photoDay_->Position())));
-    ui.Button14->setEnabled(!atEnd);
-    ui.Button15->setEnabled(!atEnd);
-    ui.Button16->setEnabled(photoDay_->Position() > 0);
-}
-
-void TFrmGetPic::ShowCurrentStudent()
-{
-    ui.Image4->clear();
-    if (!photoDay_ || photoDay_->AtEnd()) {
-        ui.Label6->clear();
-        ui.Label8->clear();
-        return;
-    }
-    const QString code = photoDay_->Code(photoDay_->Position());
-    const auto found = students_.constFind(code);
-    ui.Label6->setText(found == students_.cend() ? QString() : found->name);
-    if (!studentsRead_) {
-        ui.Label8->setText(QStringLiteral("没有读取网站上的学生信息。"));
-        return;
-    }
-    if (found == students_.cend()) {
-        ui.Label8->setText(QStringLiteral("学生表中没有这个学籍号：%1").arg(code));
-        return;
-    }
-    if (found->currentPhoto.isEmpty()) {
-        ui.Label8->setText(QStringLiteral("网站上还没有这名学生的照片。"));
-        return;
-    }
-    if (!makeThumbnail_)
-        return;
-    const QImage photo = makeThumbnail_(found->currentPhoto, ui.Image4->contentsRect().size());
-    if (photo.isNull()) {
-        ui.Label8->setText(
-            QStringLiteral("网站上的照片无法显示：%1").arg(QDir::toNativeSeparators(found->currentPhoto)));
-        return;
-    }
-    ui.Image4->setPixmap(QPixmap::fromImage(photo));
-    ui.Label8->setText(QStringLiteral("对照现有照片，确认镜头前是这名学生。"));
-}
-
-QSize TFrmGetPic::DesignSize() const
-{
-    return photoDay_ ? kPhotoDayDesignSize : kDesignSize;
+    // The day's window shows the camera's one preview: this window lets it go.
+    StopCamera();
+    emit PhotoDayRequested();
 }

@@ -1,37 +1,30 @@
 #pragma once
 
-#include "editing/LoadedPicture.h"
-#include "editing/PhotoDayStudent.h"
-#include "editing/PictureEditing.h"
 #include "picture/DisplayColorDepth.h"
 #include "picture/TColor.h"
+#include "widgets/WindowControls.h"
 
 #include "ui_GetPic.h"
 
 #include <QDialog>
-#include <QImage>
-#include <QSize>
 #include <QString>
-#include <QStringList>
 
 #include <filesystem>
-#include <functional>
 #include <memory>
 
 class CameraSource;
-class PhotoDaySession;
-class QShortcut;
-class DragEmulation;
-class FaceDetector;
+class CropEditor;
 class Dialogs;
+class QAbstractButton;
 
 // The capture and crop window: takes a picture from the camera or from a JPEG
 // file of a chosen folder into the picture area (Image2), lets the user zoom,
 // turn and move it under the red frame (Shape1), crops the framed 120 by 180
 // pixels into the preview (Image3) and saves that under a typed name in the
 // folder "modified" beside the program. Its data lives in its controls;
-// besides them it keeps only whether the camera preview was made and the
-// crop rectangle.
+// besides them it keeps only whether the camera preview was made, and (in
+// its crop editor) the picture as loaded and the crop rectangle.
+// "按名单拍照" asks for the photo day, which has a window of its own.
 class TFrmGetPic : public QDialog {
     Q_OBJECT
 public:
@@ -47,11 +40,11 @@ public:
 
     // The face detector's model for "自动定位"; it starts as the running
     // program's own (FaceDetector::DefaultCascadeFile).
-    void UseFaceModel(std::filesystem::path model) { faceModel_ = std::move(model); }
+    void UseFaceModel(std::filesystem::path model);
 
     // The part of the picture area's picture that the crop copies, in that
     // picture's pixel coordinates.
-    const TRect& CropRect() const { return cropRect_; }
+    const TRect& CropRect() const;
     QString ScratchFilePath() const;
     QString OutputFolder() const;
 
@@ -63,43 +56,14 @@ public:
     // Every way of closing ends here, and runs the closing clean-up first.
     void done(int result) override;
 
-    // How the photo day reads a roster file: its codes, or an exception
-    // whose message the user is shown. Until one is given the photo day
-    // cannot start.
-    void UseRosterReader(std::function<QStringList(const QString& path)> readRoster)
-    {
-        readRoster_ = std::move(readRoster);
-    }
-
-    // How the photo day finds who the roster's students are on the site:
-    // their names and current photos, read once when the day starts, or an
-    // exception whose message the user is shown (the day goes on without
-    // them). Without it the photo day shows the codes alone.
-    void UseStudentLookup(std::function<PhotoDayStudents(const QStringList& codes)> lookUp)
-    {
-        lookUpStudents_ = std::move(lookUp);
-    }
-    // How a current photo is made small enough to show: at most `box`, its
-    // shape kept; a null image when the file is no picture. Without it no
-    // current photo is shown.
-    void UseThumbnails(std::function<QImage(const QString& path, QSize box)> makeThumbnail)
-    {
-        makeThumbnail_ = std::move(makeThumbnail);
-    }
-
-    // The photo day ("按名单拍照") going on, or nullptr.
-    const PhotoDaySession* PhotoDay() const { return photoDay_.get(); }
-
-    Ui::TFrmGetPic ui;
-
 signals:
-    // "交给主窗口": the photo day's output folder, its photos named by code.
-    void PhotoDayHandedOver(const QString& outputFolder);
+    // "按名单拍照": the photo day is wanted. The camera has been let go for
+    // the day's window to take.
+    void PhotoDayRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void FormCreate();
@@ -116,40 +80,17 @@ private:
     void Button9Click();
     void Button10Click();
     void Button11Click();
-    void Button12Click();
     void ListBox1Click();
-    // The photo day: Button13 starts it (roster, output folder), Button14
-    // saves the framed picture as the current student's and moves on,
-    // Button15 records the student absent, Button16 goes back one, Button17
-    // hands the folder to the main window.
-    void Button13Click();
-    void Button14Click();
-    void Button15Click();
-    void Button16Click();
-    void Button17Click();
-    // Shows the session's position, its roster with each student's state,
-    // and the controls of the mode; with no session, the window as it was.
-    void ShowPhotoDay();
-    // After a step of the day: the picture emptied, the student the session
-    // reached shown, and at the end of the roster what became of it.
-    void ShowStudentReached();
-    // The current student's name and photo on the site, beside the camera's.
-    void ShowCurrentStudent();
-    // The design size of the mode the window is in; the photo day's is wider
-    // by the student's panel.
-    QSize DesignSize() const;
-    // The picture area and the preview emptied, so that nothing of one
-    // student can be saved as the next one's.
-    void ClearPictures();
+    void AutoFrameButtonClick();
+    void PhotoDayButtonClick();
 
     // Connects a button to a handler whose uncaught errors reach the user.
     void ConnectHandler(QAbstractButton* button, void (TFrmGetPic::*handler)());
-    // Runs a picture step on the picture area and gives the control the size
-    // the step left, also when the step fails half-way.
-    void EditPictureArea(const std::function<void(PictureArea&)>& step);
-    void ZoomPictureArea(ZoomDirection direction);
-    void PlacePictureArea();
-    void ShowLoadedPicture();
+    // Releases the camera, if this window started it; the grab waits for the
+    // next start.
+    void StopCamera();
+    // The picture just loaded into the picture area, shown at its place.
+    void ShowPicture();
     void SetEditingEnabled(bool enabled);
 
     Dialogs& dialogs_;
@@ -158,26 +99,10 @@ private:
     // Whether the last start made a preview window (the capture window's
     // handle being non-zero). Never reset by stopping or closing.
     bool captureWindow_ = false;
-    TRect cropRect_;
-    // The picture as loaded, at full resolution: the crop of a reduced
-    // picture area and "自动定位" average its pixels.
-    LoadedPicture loaded_;
-    // Made at the first "自动定位": loading the model takes a moment.
-    std::unique_ptr<FaceDetector> faceDetector_;
-    std::filesystem::path faceModel_; // empty: the running program's model
-    // A press on Image2 or Shape1 drags the picture (Image2DragOver,
-    // Shape1DragOver).
-    std::unique_ptr<DragEmulation> drag_;
-    std::function<QStringList(const QString&)> readRoster_;
-    std::unique_ptr<PhotoDaySession> photoDay_;
-    std::function<PhotoDayStudents(const QStringList&)> lookUpStudents_;
-    std::function<QImage(const QString&, QSize)> makeThumbnail_;
-    // The photo day's students on the site, by code; with `studentsRead_`
-    // false when they could not be read.
-    PhotoDayStudents students_;
-    bool studentsRead_ = false;
-    // The surface the controls scroll on (its size is the design size).
-    QWidget* surface_ = nullptr;
-    // Space, Enter and S of the photo day.
-    QList<QShortcut*> photoDayKeys_;
+    // Zoom, turns, dragging, "自动定位" and the crop on Image2, Shape1 and
+    // Image3; it keeps the picture as loaded and the crop rectangle.
+    std::unique_ptr<CropEditor> editor_;
+
+    friend struct WindowControls<TFrmGetPic>;
+    Ui::TFrmGetPic ui;
 };

@@ -1,6 +1,6 @@
 #include "windows/main/ProofSheetModel.h"
 
-#include "assignment/AssignmentPlan.h"
+#include "assignment/plan/AssignmentPlan.h"
 #include "windows/main/ThumbnailCache.h"
 
 #include <QBrush>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "assignment/PlanRowView.h"
+#include "assignment/views/PlanRowView.h"
 
 #include <QAbstractTableModel>
 #include <QList>

@@ -54,3 +54,36 @@ TEST(SyntheticCameraSourceTest, WritesItsFrameOnlyWhileConnected)
     camera.SaveFrame(path);
     EXPECT_FALSE(QFile::exists(path));
 }
+
+// The capture window and the photo day's window share the camera: each start
+// shows the one preview in the window that starts it, and none keeps a copy.
+TEST(CameraSourceTest, AStartFromAnotherWindowMovesThePreviewThere)
+{
+    QtCameraSource qtCamera;
+    SyntheticCameraSource syntheticCamera;
+    for (CameraSource* camera : std::initializer_list<CameraSource*>{&qtCamera, &syntheticCamera}) {
+        QWidget capture;
+        QWidget photoDay;
+        const QRect captureArea(16, 24, 225, 257);
+        const QRect photoDayArea(8, 20, 240, 180);
+        ASSERT_TRUE(camera->StartPreview(&capture, captureArea));
+        const QList<QWidget*> first = capture.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        ASSERT_EQ(first.size(), 1);
+        camera->StopPreview();
+
+        ASSERT_TRUE(camera->StartPreview(&photoDay, photoDayArea));
+        EXPECT_TRUE(capture.findChildren<QWidget*>(Qt::FindDirectChildrenOnly).isEmpty());
+        const QList<QWidget*> moved = photoDay.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        ASSERT_EQ(moved.size(), 1);
+        EXPECT_EQ(moved[0], first[0]);
+        EXPECT_EQ(moved[0]->geometry(), photoDayArea);
+        EXPECT_FALSE(moved[0]->isHidden());
+        camera->StopPreview();
+
+        ASSERT_TRUE(camera->StartPreview(&capture, captureArea));
+        EXPECT_TRUE(photoDay.findChildren<QWidget*>(Qt::FindDirectChildrenOnly).isEmpty());
+        EXPECT_EQ(capture.findChildren<QWidget*>(Qt::FindDirectChildrenOnly), first);
+        EXPECT_EQ(first[0]->geometry(), captureArea);
+        camera->StopPreview();
+    }
+}

@@ -6,6 +6,7 @@
 #include "support/QtPrinters.h"
 #include "support/RecordingDialogs.h"
 #include "support/TestFiles.h"
+#include "widgets/WindowControls.h"
 #include "windows/capture/GetPic.h"
 
 #include <QDir>
@@ -40,7 +41,7 @@ protected:
         window = std::make_unique<TFrmGetPic>(dialogs, camera, programFolder);
     }
 
-    Ui::TFrmGetPic& ui() { return window->ui; }
+    Ui::TFrmGetPic& ui() { return Controls(*window); }
 
     QString ScratchFile() const { return programFolder + "temp.bmp"; }
     QString OutputFile(const QString& name) const { return programFolder + "modified/" + name + ".jpg"; }
@@ -58,7 +59,8 @@ protected:
 
     QList<QPushButton*> EditingButtons()
     {
-        return {ui().Button4, ui().Button5, ui().Button6, ui().Button7, ui().Button8, ui().Button9, ui().Button12};
+        return {ui().Button4, ui().Button5, ui().Button6,        ui().Button7,
+                ui().Button8, ui().Button9, ui().autoFrameButton};
     }
 
     QTemporaryDir programDir;

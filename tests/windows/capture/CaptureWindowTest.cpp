@@ -1,5 +1,7 @@
 #include "windows/capture/CaptureWindowFixture.h"
 
+#include <QSignalSpy>
+
 TEST_F(CaptureWindowTest, AfterCreationOnlyCameraExitAndFolderControlsAreUsableAndClosingIsQuiet)
 {
     // Nothing to edit, crop or save before a picture is there.
@@ -300,5 +302,29 @@ TEST_F(CaptureWindowTest, CropAveragesTheLoadedPicturesPixelsAndEnablesSave)
     for (int y = 0; y < 180; ++y)
         for (int x = 0; x < 120; ++x)
             ASSERT_EQ(PreviewPixel(x, y), AreaPixel(zoomedCrop.Left + x, zoomedCrop.Top + y)) << x << "," << y;
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(CaptureWindowTest, PhotoDayButtonLetsTheCameraGoAndAsksForTheDay)
+{
+    window->show();
+    StartAndGrab(SyntheticCameraSource::TestPattern(640, 480));
+    QWidget* preview = camera.PreviewWindow();
+    QSignalSpy asked(window.get(), &TFrmGetPic::PhotoDayRequested);
+    QTest::mouseClick(ui().photoDayButton, Qt::LeftButton);
+    EXPECT_EQ(asked.size(), 1);
+    // The day's window takes the camera: here the grab waits for "开始采集".
+    EXPECT_FALSE(camera.IsConnected());
+    EXPECT_FALSE(ui().Button3->isEnabled());
+    // The picture being prepared stays, and so does the window.
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_NE(ui().Image2->Picture().Graphic(), nullptr);
+    for (QPushButton* button : EditingButtons())
+        EXPECT_TRUE(button->isEnabled()) << button->objectName().toStdString();
+
+    QTest::mouseClick(ui().Button1, Qt::LeftButton);
+    EXPECT_TRUE(camera.IsConnected());
+    EXPECT_TRUE(ui().Button3->isEnabled());
+    EXPECT_EQ(camera.PreviewWindow(), preview);
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }

@@ -107,7 +107,7 @@ TEST_F(PictureFolderTest, AutomaticPlacingPutsTheFaceUnderTheFrameOrSaysThereIsN
     auto placeAutomatically = [this](int row) {
         const QRect item = ui().ListBox1->visualItemRect(ui().ListBox1->item(row));
         QTest::mouseClick(ui().ListBox1->viewport(), Qt::LeftButton, {}, item.center());
-        QTest::mouseClick(ui().Button12, Qt::LeftButton);
+        QTest::mouseClick(ui().autoFrameButton, Qt::LeftButton);
     };
     placeAutomatically(2); // d.jpg: no face
     EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("图片中未找到人脸！")});

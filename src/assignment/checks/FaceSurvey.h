@@ -1,0 +1,40 @@
+#pragma once
+
+#include "faces/PortraitExamination.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <atomic>
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+struct AssignmentPlan;
+
+// What the face checks (FaceChecks.h) read of a plan's photos: each new
+// photo and each current photo in the site that a row would replace, looked
+// at on a reduced reading. Only this run holds it.
+
+// One photo as the survey saw it.
+struct SurveyedPhoto {
+    bool read = false; // false: not a readable picture, not there, or not reached
+    PortraitExamination portrait;
+    QDateTime captured; // invalid when the photo does not say
+};
+
+struct FaceSurvey {
+    std::vector<SurveyedPhoto> newPhotos;     // by plan row
+    std::vector<SurveyedPhoto> currentPhotos; // by plan row: the site's file the run would replace
+    QString unavailable;                      // why no face could be looked for (the detector's model)
+};
+
+// Called from the survey's worker threads.
+using SurveyProgress = std::function<void(qsizetype done, qsizetype total)>;
+
+// Reads every readable new photo of the plan and every current photo file
+// that a row would replace, reduced, on `threads` threads (0: one per core),
+// each with its own detector loaded from `cascadeFile`. Setting `stop` ends
+// it early, the photos not reached unread.
+FaceSurvey SurveyFaces(const AssignmentPlan& plan, const std::filesystem::path& cascadeFile,
+                       const SurveyProgress& progress = {}, const std::atomic<bool>* stop = nullptr, int threads = 0);

@@ -1,0 +1,382 @@
+// The photo day's window with the synthetic camera: grab, save and next,
+// absent, retake, jump, the keys, the preview of what is saved, the picture
+// work it shares with the capture window, resuming after the window was
+// closed, the camera taken and let go, and handing the folder over.
+#include "assignment/input/Roster.h"
+#include "assignment/views/Thumbnail.h"
+#include "faces/FaceDetector.h"
+#include "files/FileSystemPath.h"
+#include "photoday/PhotoDaySession.h"
+#include "picture/TBitmap.h"
+#include "picture/TCanvas.h"
+#include "platform/camera/SyntheticCameraSource.h"
+#include "support/QtPrinters.h"
+#include "support/RecordingDialogs.h"
+#include "support/TestFiles.h"
+#include "widgets/ListBoxItems.h"
+#include "widgets/WindowControls.h"
+#include "windows/photoday/PhotoDay.h"
+
+#include <QDir>
+#include <QImage>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+QString Text(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+class PhotoDayWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(programDir.isValid());
+        programFolder = programDir.path() + QDir::separator();
+        outputFolder = programFolder + "day";
+        window = std::make_unique<TFrmPhotoDay>(dialogs, camera, programFolder);
+        window->UseRosterReader(ReadRoster);
+    }
+
+    Ui::TFrmPhotoDay& ui() { return Controls(*window); }
+
+    void StartDay(const QByteArray& roster = "001\r\n002\r\n003\r\n004\r\n005\r\n")
+    {
+        WriteFile(programFolder + "roster.txt", roster);
+        dialogs.fileAnswers.push_back(programFolder + "roster.txt");
+        dialogs.folderAnswers.push_back(outputFolder);
+        window->StartDay();
+        if (window->isVisible()) {
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        }
+    }
+
+    // A frame that tells the students apart: its whole colour.
+    void Fill(int student)
+    {
+        QImage frame(640, 480, QImage::Format_RGB32);
+        frame.fill(qRgb(10 * student, 200 - 10 * student, 40));
+        camera.SetFrame(frame);
+    }
+    void GrabAndSave(int student)
+    {
+        Fill(student);
+        QTest::mouseClick(ui().grabButton, Qt::LeftButton);
+        QTest::mouseClick(ui().saveNextButton, Qt::LeftButton);
+    }
+    // The colour of the photo saved for `code`, or an invalid colour.
+    QColor SavedColour(const QString& code) const
+    {
+        const QImage saved(outputFolder + "/" + code + ".jpg");
+        return saved.isNull() ? QColor() : saved.pixelColor(60, 90);
+    }
+    static QColor Colour(int student) { return QColor(10 * student, 200 - 10 * student, 40); }
+
+    // The preview's pixels as a picture, to hold against a saved file.
+    QImage PreviewImage()
+    {
+        const TBitmap& preview = ui().framedPreview->Picture().Bitmap();
+        QImage image(preview.Width(), preview.Height(), QImage::Format_RGB32);
+        for (int y = 0; y < image.height(); ++y)
+            preview.ReadRowRGB32(y, reinterpret_cast<std::uint32_t*>(image.scanLine(y)));
+        return image;
+    }
+
+    QTemporaryDir programDir;
+    QString programFolder;
+    QString outputFolder;
+    RecordingDialogs dialogs;
+    SyntheticCameraSource camera;
+    std::unique_ptr<TFrmPhotoDay> window;
+};
+
+TEST_F(PhotoDayWindow, SavesEachStudentAsCodeJpgAbsentRetakeAndJump)
+{
+    StartDay();
+    ASSERT_NE(window->Day(), nullptr) << dialogs.messages.join('\n').toStdString();
+    EXPECT_TRUE(window->isVisible() && window->isModal());
+    EXPECT_EQ(ui().positionLabel->text(), Text("第 1 / 5 名　001"));
+    EXPECT_EQ(ui().outputFolderEdit->text(), QDir::toNativeSeparators(QDir::cleanPath(outputFolder) + "/"));
+    EXPECT_FALSE(ui().retakeButton->isEnabled());
+
+    // Saving needs a picture.
+    QTest::mouseClick(ui().saveNextButton, Qt::LeftButton);
+    EXPECT_EQ(dialogs.messages, QStringList{Text("请先获取图片！")});
+    EXPECT_EQ(window->Day()->Position(), 0);
+
+    GrabAndSave(1);
+    EXPECT_EQ(ui().positionLabel->text(), Text("第 2 / 5 名　002"));
+    EXPECT_EQ(SavedColour("001"), Colour(1));
+    // The next student starts from nothing: the last picture cannot be saved again.
+    EXPECT_EQ(ui().pictureArea->Picture().Graphic(), nullptr);
+    EXPECT_EQ(ui().framedPreview->Picture().Graphic(), nullptr);
+    QTest::mouseClick(ui().saveNextButton, Qt::LeftButton);
+    EXPECT_EQ(dialogs.messages.size(), 2);
+    EXPECT_FALSE(QFile::exists(outputFolder + "/002.jpg"));
+
+    QTest::mouseClick(ui().absentButton, Qt::LeftButton); // 002 absent
+    GrabAndSave(3);
+    // 重拍: back to 003, a new picture replaces the first.
+    QTest::mouseClick(ui().retakeButton, Qt::LeftButton);
+    EXPECT_EQ(ui().positionLabel->text(), Text("第 3 / 5 名　003"));
+    GrabAndSave(13);
+    EXPECT_EQ(SavedColour("003"), Colour(13));
+
+    // A click on the roster goes to that student.
+    QTest::mouseClick(ui().rosterList->viewport(), Qt::LeftButton, {},
+                      ui().rosterList->visualItemRect(ui().rosterList->item(4)).center());
+    EXPECT_EQ(ui().positionLabel->text(), Text("第 5 / 5 名　005"));
+    GrabAndSave(5);
+    EXPECT_EQ(ui().positionLabel->text(), Text("名单已拍完（共 5 名）"));
+    EXPECT_FALSE(ui().saveNextButton->isEnabled() || ui().absentButton->isEnabled());
+    EXPECT_EQ(dialogs.messages.last(),
+              Text("名单上的学生都已轮到：已拍 3 名，缺席 1 名：002，还有 1 名没有拍。点击“交给主窗口”设置照片。"));
+    EXPECT_EQ(ItemTexts(*ui().rosterList),
+              (QStringList{Text("√ 001"), Text("缺 002"), Text("√ 003"), Text("　 004"), Text("√ 005")}));
+    EXPECT_EQ(QDir(outputFolder).entryList({"*.jpg"}), (QStringList{"001.jpg", "003.jpg", "005.jpg"}));
+    // The window's saves are BMP data under a .jpg name.
+    EXPECT_TRUE(ReadFile(outputFolder + "/005.jpg").startsWith("BM"));
+}
+
+TEST_F(PhotoDayWindow, KeysGrabSaveAndSkipAndEscapeDoesNotClose)
+{
+    StartDay();
+    ASSERT_NE(window->Day(), nullptr);
+    Fill(1);
+    QTest::keyClick(window.get(), Qt::Key_Space);
+    ASSERT_NE(ui().pictureArea->Picture().Graphic(), nullptr);
+    QTest::keyClick(window.get(), Qt::Key_Return);
+    EXPECT_EQ(SavedColour("001"), Colour(1));
+    QTest::keyClick(window.get(), Qt::Key_S);
+    EXPECT_EQ(window->Day()->StateOf(1), PhotoDaySession::State::Absent);
+    EXPECT_EQ(window->Day()->Position(), 2);
+    // Keys on the roster are the day's too, not a search of its lines.
+    ui().rosterList->setFocus();
+    QTest::keyClick(ui().rosterList, Qt::Key_S);
+    EXPECT_EQ(window->Day()->Position(), 3);
+    // A key held down acts once: its repeats grab, save and skip nothing.
+    for (const auto& [key, text] :
+         {std::pair{Qt::Key_S, "s"}, std::pair{Qt::Key_Space, " "}, std::pair{Qt::Key_Return, "\r"}}) {
+        QTest::simulateEvent(window.get(), true, key, Qt::NoModifier, QString::fromLatin1(text), /*repeat*/ true);
+        QTest::simulateEvent(window.get(), false, key, Qt::NoModifier, QString::fromLatin1(text), /*repeat*/ true);
+    }
+    EXPECT_EQ(window->Day()->Position(), 3);
+    EXPECT_EQ(window->Day()->StateOf(3), PhotoDaySession::State::Waiting);
+    EXPECT_EQ(ui().pictureArea->Picture().Graphic(), nullptr);
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('\n').toStdString();
+}
+
+TEST_F(PhotoDayWindow, ThePreviewAlwaysShowsWhatIsSaved)
+{
+    StartDay();
+    camera.SetFrame(SyntheticCameraSource::TestPattern(640, 480));
+    QTest::mouseClick(ui().grabButton, Qt::LeftButton);
+    for (QPushButton* button :
+         {ui().zoomInButton, ui().zoomOutButton, ui().turnLeftButton, ui().turnRightButton, ui().autoFrameButton})
+        EXPECT_TRUE(button->isEnabled()) << button->objectName().toStdString();
+    ASSERT_NE(ui().framedPreview->Picture().Graphic(), nullptr);
+    const QImage grabbed = PreviewImage();
+
+    // Dragged, zoomed and turned, the preview follows every step.
+    QTest::mousePress(ui().cropFrame, Qt::LeftButton, {}, QPoint(60, 90));
+    QTest::mouseRelease(ui().cropFrame, Qt::LeftButton, {}, QPoint(60, 90));
+    const QImage dragged = PreviewImage();
+    EXPECT_NE(dragged, grabbed);
+    QTest::mouseClick(ui().zoomInButton, Qt::LeftButton);
+    const QImage zoomed = PreviewImage();
+    EXPECT_NE(zoomed, dragged);
+    QTest::mouseClick(ui().turnRightButton, Qt::LeftButton);
+    const QImage turned = PreviewImage();
+    EXPECT_NE(turned, zoomed);
+
+    QTest::keyClick(window.get(), Qt::Key_Return);
+    const QImage saved(outputFolder + "/001.jpg", "BMP");
+    ASSERT_EQ(saved.size(), QSize(120, 180));
+    EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32), turned);
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('\n').toStdString();
+}
+
+TEST_F(PhotoDayWindow, AutomaticFramingPutsTheStudentsFaceInTheSavedPhoto)
+{
+    // The portrait before a grey wall, as a camera's 640 x 480 frame.
+    const QImage person = QImage(TestDataPath("jpeg/photos/obama.jpg")).scaledToHeight(480, Qt::SmoothTransformation);
+    ASSERT_FALSE(person.isNull());
+    QImage frame(640, 480, QImage::Format_RGB32);
+    frame.fill(qRgb(128, 128, 128));
+    QPainter(&frame).drawImage((640 - person.width()) / 2, 0, person);
+    camera.SetFrame(frame);
+    StartDay();
+    QTest::keyClick(window.get(), Qt::Key_Space);
+    QTest::mouseClick(ui().autoFrameButton, Qt::LeftButton);
+    ASSERT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('\n').toStdString();
+    QTest::keyClick(window.get(), Qt::Key_Return);
+
+    // The face is found again in the saved photo, centred across it and
+    // about half its height.
+    TBitmap saved;
+    saved.LoadFromFile(FileSystemPath(outputFolder + "/001.jpg"));
+    FaceDetector faces;
+    const std::optional<TRect> face = faces.LargestFace(saved);
+    ASSERT_TRUE(face.has_value());
+    EXPECT_NEAR((face->Left + face->Right) / 2.0, 60, 12);
+    EXPECT_GT(face->Height(), 50);
+    EXPECT_LT(face->Height(), 120);
+}
+
+TEST_F(PhotoDayWindow, TheDayTakesTheCameraAndLetsItGoWhenClosed)
+{
+    StartDay();
+    EXPECT_TRUE(camera.IsConnected());
+    ASSERT_NE(camera.PreviewWindow(), nullptr);
+    EXPECT_EQ(camera.PreviewWindow()->parentWidget(), ui().cameraPlace);
+    EXPECT_EQ(camera.PreviewWindow()->geometry(), ui().cameraPlace->rect());
+    EXPECT_TRUE(ui().grabButton->isEnabled());
+    GrabAndSave(1);
+    ASSERT_TRUE(QFile::exists(programFolder + "temp.bmp"));
+
+    window->close();
+    EXPECT_FALSE(camera.IsConnected());
+    EXPECT_FALSE(QFile::exists(programFolder + "temp.bmp"));
+    EXPECT_EQ(window->Day(), nullptr);
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('\n').toStdString();
+
+    // Without a camera the day says so, and so does a grab.
+    camera.SetCameraPresent(false);
+    StartDay();
+    EXPECT_EQ(dialogs.messages,
+              (QStringList{Text("接着上次的进度拍照：已拍 1 名，缺席 0 名。"), Text("没有找到摄像头")}));
+    QTest::keyClick(window.get(), Qt::Key_Space);
+    EXPECT_EQ(dialogs.messages.last(), Text("没有找到摄像头"));
+    EXPECT_EQ(ui().pictureArea->Picture().Graphic(), nullptr);
+}
+
+TEST_F(PhotoDayWindow, AClosedWindowResumesAndHandsTheFolderOver)
+{
+    StartDay();
+    GrabAndSave(1);
+    QTest::mouseClick(ui().absentButton, Qt::LeftButton);
+    GrabAndSave(3);
+    window->close();
+    EXPECT_EQ(window->Day(), nullptr);
+    EXPECT_EQ(ui().rosterList->count(), 0);
+
+    // The progress file says where it stopped.
+    const QByteArray progress = ReadFile(outputFolder + "/" + PhotoDaySession::kSessionFileName);
+    EXPECT_TRUE(progress.contains("\"position\": 3")) << progress.toStdString();
+
+    StartDay();
+    ASSERT_NE(window->Day(), nullptr);
+    EXPECT_EQ(dialogs.messages.last(), Text("接着上次的进度拍照：已拍 2 名，缺席 1 名。"));
+    EXPECT_EQ(ui().positionLabel->text(), Text("第 4 / 5 名　004"));
+    GrabAndSave(4);
+    GrabAndSave(5);
+
+    QSignalSpy handed(window.get(), &TFrmPhotoDay::PhotoDayHandedOver);
+    QTest::mouseClick(ui().handOverButton, Qt::LeftButton);
+    ASSERT_EQ(handed.size(), 1);
+    EXPECT_EQ(QDir(handed[0][0].toString()), QDir(outputFolder));
+    EXPECT_EQ(dialogs.messages.last(),
+              Text("名单上的学生都已轮到：已拍 4 名，缺席 1 名：002。照片文件夹已交给主窗口，按文件名对应学籍号。"));
+    EXPECT_FALSE(window->isVisible());
+    for (const int student : {1, 3, 4, 5})
+        EXPECT_EQ(SavedColour(QStringLiteral("00%1").arg(student)), Colour(student)) << student;
+    EXPECT_FALSE(QFile::exists(outputFolder + "/002.jpg"));
+}
+
+TEST_F(PhotoDayWindow, ShowsEachStudentsNameAndCurrentSitePhotoBesideTheCamera)
+{
+    // 001 has a photo on the site, 002 none, 003 a file that is no picture;
+    // 004 and 005 have no row in the table.
+    QImage current(120, 180, QImage::Format_RGB32);
+    current.fill(Qt::blue);
+    ASSERT_TRUE(current.save(programFolder + "site-001.jpg", "JPEG"));
+    WriteFile(programFolder + "site-003.jpg", "not a picture");
+    QStringList askedFor;
+    window->UseThumbnails(MakeThumbnail);
+    window->UseStudentLookup([&](const QStringList& codes) {
+        askedFor = codes;
+        return QHash<QString, StudentCard>{{"001", {Text("张伟"), programFolder + "site-001.jpg"}},
+                                           {"002", {Text("李娜"), {}}},
+                                           {"003", {{}, programFolder + "site-003.jpg"}}};
+    });
+    StartDay();
+    ASSERT_NE(window->Day(), nullptr);
+    EXPECT_EQ(askedFor, (QStringList{"001", "002", "003", "004", "005"})) << "one lookup for the roster";
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('\n').toStdString();
+
+    EXPECT_EQ(ui().studentNameLabel->text(), Text("张伟"));
+    ASSERT_FALSE(ui().sitePhotoImage->pixmap().isNull());
+    const QImage shown = ui().sitePhotoImage->pixmap().toImage();
+    EXPECT_LE(shown.width(), ui().sitePhotoImage->contentsRect().width());
+    EXPECT_LT(qAbs(QColor(shown.pixel(shown.width() / 2, shown.height() / 2)).blue() - 255), 8);
+    EXPECT_EQ(ItemTexts(*ui().rosterList).first(), Text("　 001　张伟"));
+
+    GrabAndSave(1);
+    EXPECT_EQ(ui().studentNameLabel->text(), Text("李娜"));
+    EXPECT_TRUE(ui().sitePhotoImage->pixmap().isNull());
+    EXPECT_EQ(ui().studentNoteLabel->text(), Text("网站上还没有这名学生的照片。"));
+    QTest::mouseClick(ui().absentButton, Qt::LeftButton);
+    EXPECT_EQ(ui().studentNameLabel->text(), QString());
+    EXPECT_TRUE(ui().studentNoteLabel->text().startsWith(Text("网站上的照片无法显示：")))
+        << ui().studentNoteLabel->text().toStdString();
+    GrabAndSave(3);
+    EXPECT_EQ(ui().studentNoteLabel->text(), Text("学生表中没有这个学籍号：004"));
+    // The next student's photo never stays from the one before.
+    EXPECT_TRUE(ui().sitePhotoImage->pixmap().isNull());
+}
+
+TEST_F(PhotoDayWindow, ASiteThatCannotBeReadLeavesTheDayToTheCodes)
+{
+    window->UseStudentLookup([](const QStringList&) -> QHash<QString, StudentCard> {
+        throw std::runtime_error("还没有选择网站的安装文件夹。");
+    });
+    StartDay();
+    ASSERT_NE(window->Day(), nullptr);
+    EXPECT_EQ(
+        dialogs.messages,
+        QStringList{Text("无法读取学生在网站上的姓名和现有照片，照常按名单拍照。\n还没有选择网站的安装文件夹。")});
+    EXPECT_EQ(ui().studentNoteLabel->text(), Text("没有读取网站上的学生信息。"));
+    GrabAndSave(1);
+    EXPECT_EQ(SavedColour("001"), Colour(1));
+    EXPECT_EQ(ui().positionLabel->text(), Text("第 2 / 5 名　002"));
+}
+
+TEST_F(PhotoDayWindow, NoWindowWithoutARosterAndAFolderThatServe)
+{
+    // The roster file cancelled, the folder cancelled, a roster that cannot
+    // be read (no folder is asked for), a roster that cannot name photos.
+    window->StartDay();
+    EXPECT_FALSE(window->isVisible());
+    WriteFile(programFolder + "roster.txt", "001\n");
+    dialogs.fileAnswers.push_back(programFolder + "roster.txt");
+    window->StartDay();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_EQ(dialogs.startFolders.size(), 3); // a file, a file and a folder
+
+    WriteFile(programFolder + "bad.txt", QByteArray("001\n\xff\xfe\xfd\n"));
+    dialogs.fileAnswers.push_back(programFolder + "bad.txt");
+    window->StartDay();
+    EXPECT_FALSE(window->isVisible());
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.startFolders.size(), 4) << "no folder asked for";
+
+    StartDay("001\n../x\n");
+    EXPECT_EQ(window->Day(), nullptr);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(dialogs.messages.last(), Text("名单第 2 行的学籍号“../x”不能用作图片文件名"));
+    EXPECT_FALSE(camera.IsConnected());
+}
+
+} // namespace
