@@ -1,6 +1,7 @@
 #pragma once
 
 #include "resize/BackgroundResize.h"
+#include "widgets/WindowControls.h"
 
 #include "ui_ModifyPic.h"
 
@@ -37,8 +38,6 @@ public:
     // run the user is asked first whether to stop it.
     void done(int result) override;
 
-    Ui::TfrmPicture ui;
-
 signals:
     // 开始 has been handled: the run it started has ended and its message
     // was shown, or it was refused with a message.
@@ -51,6 +50,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    friend struct WindowControls<TfrmPicture>;
+
     void FormActivate();
     void Button1Click();
     void Button2Click();
@@ -71,6 +72,7 @@ private:
     void ComboBox1Change();
     Sampling ChosenSampling() const;
 
+    Ui::TfrmPicture ui;
     Dialogs& dialogs_;
     const DisplayColorDepth displayDepth_;
     std::filesystem::path faceModel_; // empty: the running program's model
