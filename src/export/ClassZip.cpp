@@ -1,9 +1,8 @@
 #include "export/ClassZip.h"
 
-#include <zip.h>
-
 #include <memory>
 #include <string>
+#include <zip.h>
 
 namespace {
 

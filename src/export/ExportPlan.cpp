@@ -31,8 +31,8 @@ std::optional<QString> NameFault(const ExportPlace& place)
 
 // Refuses every student of a group of more than one under the same key,
 // each naming the others.
-void RefuseShared(QList<PlannedStudent>& planned, const QHash<QString, QList<qsizetype>>& groups,
-                  ExportOutcome outcome, const QString& what)
+void RefuseShared(QList<PlannedStudent>& planned, const QHash<QString, QList<qsizetype>>& groups, ExportOutcome outcome,
+                  const QString& what)
 {
     for (const QList<qsizetype>& group : groups) {
         if (group.size() < 2)
@@ -94,8 +94,8 @@ QList<PlannedStudent> PlanExport(const QList<ExportStudent>& students, const QSt
     for (const ExportStudent& student : students)
         planned.append({student, PlaceOf(student, schoolCode), ExportOutcome::Exported, {}});
     std::stable_sort(planned.begin(), planned.end(), [](const PlannedStudent& a, const PlannedStudent& b) {
-        return std::tie(a.student.grade, a.student.klass, a.student.code) <
-               std::tie(b.student.grade, b.student.klass, b.student.code);
+        return std::tie(a.student.grade, a.student.klass, a.student.code)
+               < std::tie(b.student.grade, b.student.klass, b.student.code);
     });
 
     QHash<QString, QList<qsizetype>> byId;

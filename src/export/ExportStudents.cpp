@@ -14,9 +14,9 @@ namespace {
 // The first value of the organization table's school code column, trimmed.
 QString ReadSchoolCode(TADOQuery& query)
 {
-    const QString column = FindColumn(TableColumns(query, QStringLiteral("organization")),
-                                      {QStringLiteral("xxbsm"), QStringLiteral("schoolcode"),
-                                       QStringLiteral("学校标识码"), QStringLiteral("code")});
+    const QString column = FindColumn(
+        TableColumns(query, QStringLiteral("organization")),
+        {QStringLiteral("xxbsm"), QStringLiteral("schoolcode"), QStringLiteral("学校标识码"), QStringLiteral("code")});
     if (column.isEmpty())
         return {};
     query.ClearSQL();

@@ -82,7 +82,8 @@ QByteArray ExportListCsv(const ExportSummary& summary)
         const bool exported = line.outcome == ExportOutcome::Exported;
         addRow({line.student.code, line.student.name, line.student.idNumber, line.student.grade, line.student.klass,
                 OutcomeText(line.outcome), line.detail, line.file,
-                line.source.isEmpty() ? QString() : (line.original ? QStringLiteral("拍照原图：") : QString()) + line.source,
+                line.source.isEmpty() ? QString()
+                                      : (line.original ? QStringLiteral("拍照原图：") : QString()) + line.source,
                 exported ? QString::number(line.quality) : QString(),
                 exported ? (line.lightBlueBackground ? QStringLiteral("浅蓝色") : QStringLiteral("不是浅蓝色"))
                          : QString()});

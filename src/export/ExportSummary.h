@@ -14,9 +14,9 @@
 struct ExportLine {
     ExportStudent student;
     ExportOutcome outcome = ExportOutcome::Exported;
-    QString detail;       // why, where the outcome alone does not say
-    QString file;         // the photo's path under the export folder, when written
-    QString source;       // the photo it was made from
+    QString detail;        // why, where the outcome alone does not say
+    QString file;          // the photo's path under the export folder, when written
+    QString source;        // the photo it was made from
     bool original = false; // the source is the photo day's original
     int quality = 0;
     bool lightBlueBackground = true;

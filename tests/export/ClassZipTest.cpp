@@ -1,12 +1,12 @@
 #include "export/ClassZip.h"
-#include "support/QtPrinters.h"
 
-#include <zip.h>
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <optional>
+#include <zip.h>
 
 namespace {
 
@@ -22,8 +22,9 @@ std::optional<std::uint16_t> LocalFlags(const std::vector<std::uint8_t>& bytes, 
         if (bytes[at] != 'P' || bytes[at + 1] != 'K' || bytes[at + 2] != 3 || bytes[at + 3] != 4)
             continue;
         const std::size_t length = bytes[at + 26] | (bytes[at + 27] << 8);
-        if (at + 30 + length <= bytes.size() &&
-            QByteArray(reinterpret_cast<const char*>(bytes.data() + at + 30), static_cast<qsizetype>(length)) == name)
+        if (at + 30 + length <= bytes.size()
+            && QByteArray(reinterpret_cast<const char*>(bytes.data() + at + 30), static_cast<qsizetype>(length))
+                   == name)
             return static_cast<std::uint16_t>(bytes[at + 6] | (bytes[at + 7] << 8));
     }
     return std::nullopt;

@@ -1,5 +1,6 @@
-#include "assignment/site/StudentRows.h"
 #include "export/ExportPlan.h"
+
+#include "assignment/site/StudentRows.h"
 #include "files/PlainFileName.h"
 #include "support/QtPrinters.h"
 
@@ -83,10 +84,8 @@ TEST(ExportPlanTest, PlacesByGradeAndClassOrInTheNoIdFolder)
         bool zipped;
     };
     const Row rows[] = {
-        {"1", u"初一/1班/11010120080101567x.jpg", true},
-        {"2", u"无身份证号/4401234567_1班_李娜.jpg", false},
-        {"3", u"初一/2班/110101200801011234.jpg", true},
-        {"4", u"未分年级/未分班/110101200801019999.jpg", true},
+        {"1", u"初一/1班/11010120080101567x.jpg", true},        {"2", u"无身份证号/4401234567_1班_李娜.jpg", false},
+        {"3", u"初一/2班/110101200801011234.jpg", true},        {"4", u"未分年级/未分班/110101200801019999.jpg", true},
         {"5", u"无身份证号/4401234567_未分班_陈静.jpg", false},
     };
     for (const Row& row : rows) {
@@ -104,11 +103,10 @@ TEST(ExportPlanTest, PlacesByGradeAndClassOrInTheNoIdFolder)
 
 TEST(ExportPlanTest, RefusesBothStudentsOfADuplicateIdNamingEachOther)
 {
-    const QList<PlannedStudent> planned =
-        PlanExport({Student("1", "张伟", "11010120080101123X", "初一", "1班"),
-                    Student("2", "李娜", "11010120080101123x", "初二", "3班"),
-                    Student("3", "王芳", "110101200801015678", "初一", "1班")},
-                   "");
+    const QList<PlannedStudent> planned = PlanExport({Student("1", "张伟", "11010120080101123X", "初一", "1班"),
+                                                      Student("2", "李娜", "11010120080101123x", "初二", "3班"),
+                                                      Student("3", "王芳", "110101200801015678", "初一", "1班")},
+                                                     "");
     const PlannedStudent& first = Find(planned, "1");
     const PlannedStudent& second = Find(planned, "2");
     EXPECT_FALSE(first.place.has_value());
@@ -148,10 +146,10 @@ TEST(ExportPlanTest, RefusesNamesThatCannotBeWrittenAndNoIdStudentsWithoutSchool
 
 TEST(ExportPlanTest, TwoNoIdStudentsOfOneNameInOneClassAreBothRefused)
 {
-    const QList<PlannedStudent> planned = PlanExport(
-        {Student("1", "张伟", "", "初一", "1班"), Student("2", "张伟", "", "初一", "1班"),
-         Student("3", "张伟", "", "初一", "2班")},
-        "4401");
+    const QList<PlannedStudent> planned =
+        PlanExport({Student("1", "张伟", "", "初一", "1班"), Student("2", "张伟", "", "初一", "1班"),
+                    Student("3", "张伟", "", "初一", "2班")},
+                   "4401");
     EXPECT_EQ(Find(planned, "1").outcome, ExportOutcome::SameFileName);
     EXPECT_EQ(Find(planned, "2").outcome, ExportOutcome::SameFileName);
     EXPECT_TRUE(Find(planned, "1").detail.contains(QStringLiteral("学籍号 2")));
