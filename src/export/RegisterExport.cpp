@@ -6,8 +6,8 @@
 #include "files/FileSystemPath.h"
 #include "files/FolderHandle.h"
 #include "files/PlainFileName.h"
-#include "files/SystemErrorText.h"
 #include "files/ReplaceFile.h"
+#include "files/SystemErrorText.h"
 #include "picture/FileBytes.h"
 #include "picture/PictureByContent.h"
 #include "picture/TGraphic.h"
@@ -186,7 +186,8 @@ ExportSummary RunRegisterExport(TADOQuery& query, const ExportRequest& request, 
     }
     finishClass();
     const QByteArray list = ExportListCsv(summary);
-    out.Write({}, kExportListName,
-              std::span(reinterpret_cast<const std::uint8_t*>(list.constData()), static_cast<std::size_t>(list.size())));
+    out.Write(
+        {}, kExportListName,
+        std::span(reinterpret_cast<const std::uint8_t*>(list.constData()), static_cast<std::size_t>(list.size())));
     return summary;
 }

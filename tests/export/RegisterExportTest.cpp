@@ -1,4 +1,5 @@
 #include "export/RegisterExport.h"
+
 #include "export/RegisterPhoto.h"
 #include "faces/FaceDetector.h"
 #include "picture/PictureByContent.h"
@@ -13,11 +14,10 @@
 #include <QFileInfo>
 #include <QSet>
 
-#include <zip.h>
-
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <zip.h>
 
 namespace {
 
@@ -89,7 +89,8 @@ protected:
 
     ExportRequest Request(const QString& out) const
     {
-        return {site.Folder(), out, {}, site.Scratch(QStringLiteral("day")), {}, {}, FaceDetector::DefaultCascadeFile()};
+        return {
+            site.Folder(), out, {}, site.Scratch(QStringLiteral("day")), {}, {}, FaceDetector::DefaultCascadeFile()};
     }
 
     ExportSummary Export(const ExportRequest& request)
@@ -174,9 +175,11 @@ TEST_F(RegisterExportTest, ThirtyStudentsByGradeAndClassWithZipsAndList)
         const QString path =
             student.id.isEmpty()
                 ? QStringLiteral("无身份证号/%1_%2_%3.jpg")
-                      .arg(kSchoolCode, student.klass.isEmpty() ? QStringLiteral("未分班") : student.klass, student.name)
+                      .arg(kSchoolCode, student.klass.isEmpty() ? QStringLiteral("未分班") : student.klass,
+                           student.name)
                 : QStringLiteral("%1/%2/%3.jpg")
-                      .arg(student.grade, student.klass.isEmpty() ? QStringLiteral("未分班") : student.klass, student.id);
+                      .arg(student.grade, student.klass.isEmpty() ? QStringLiteral("未分班") : student.klass,
+                           student.id);
         EXPECT_EQ(line.file, path);
         expected.insert(path);
     }
@@ -270,8 +273,9 @@ TEST(RegisterExportPlainSiteTest, WithoutIdColumnsEveryoneGoesToTheNoIdFolder)
     EXPECT_EQ(summary.Count(ExportOutcome::Exported), 2);
     EXPECT_TRUE(summary.zips.isEmpty());
     const QMap<QString, QByteArray> files = FilesUnder(out);
-    EXPECT_EQ(files.keys(), (QStringList{QStringLiteral("导出清单.csv"), QStringLiteral("无身份证号/9999_未分班_张伟.jpg"),
-                                         QStringLiteral("无身份证号/9999_未分班_李娜.jpg")}));
+    EXPECT_EQ(files.keys(),
+              (QStringList{QStringLiteral("导出清单.csv"), QStringLiteral("无身份证号/9999_未分班_张伟.jpg"),
+                           QStringLiteral("无身份证号/9999_未分班_李娜.jpg")}));
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "export/RegisterPhoto.h"
+
 #include "faces/FaceDetector.h"
 #include "picture/PictureByContent.h"
 #include "picture/ReducedPicture.h"
@@ -118,7 +119,7 @@ TEST(RegisterPhotoTest, SaysWhyAPhotoCannotBeMade)
         RegisterPhotoFault fault;
     };
     const Row rows[] = {
-        {"jpeg/photos/hopper.jpg", RegisterPhotoFault::TooSmall},       // a face, in 128 x 128 pixels
+        {"jpeg/photos/hopper.jpg", RegisterPhotoFault::TooSmall},        // a face, in 128 x 128 pixels
         {"jpeg/libjpeg-turbo/testorig.jpg", RegisterPhotoFault::NoFace}, // objects, no person
     };
     for (const Row& row : rows) {
@@ -142,7 +143,9 @@ TEST(RegisterPhotoTest, TellsALightBlueBackground)
         QColor backdrop;
         bool lightBlue;
     };
-    const Row rows[] = {{QColor(67, 142, 219), true}, {QColor(170, 215, 245), true}, {QColor(220, 220, 220), false},
+    const Row rows[] = {{QColor(67, 142, 219), true},
+                        {QColor(170, 215, 245), true},
+                        {QColor(220, 220, 220), false},
                         {QColor(40, 60, 160), false}};
     for (const Row& row : rows) {
         QImage image = QImage::fromData(photo.bytes.data(), static_cast<int>(photo.bytes.size()), "JPG")
