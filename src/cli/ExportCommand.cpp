@@ -87,7 +87,9 @@ int RunExportCommand(const QStringList& arguments, const ProgramSettings& progra
         });
         bar.reset();
         PrintLine(stdout, summary.Text());
-        PrintLine(stdout, QStringLiteral("清单：%1").arg(QFileInfo(request.outFolder + u'/' + kExportListName).absoluteFilePath()));
+        PrintLine(
+            stdout,
+            QStringLiteral("清单：%1").arg(QFileInfo(request.outFolder + u'/' + kExportListName).absoluteFilePath()));
         return summary.Count(ExportOutcome::Exported) == summary.lines.size() ? kExitSuccess : kExitIncomplete;
     } catch (const ERosterError& error) {
         PrintLine(stderr, kRosterFailedMessage + QString::fromUtf8(error.what()));

@@ -46,7 +46,8 @@ TEST_F(ExportCommand, HelpAndUsage)
 {
     const CliResult help = Run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.out.startsWith("usage: student-photo-cli export --install-dir DIR --out DIR")) << help.out.toStdString();
+    EXPECT_TRUE(help.out.startsWith("usage: student-photo-cli export --install-dir DIR --out DIR"))
+        << help.out.toStdString();
 
     struct Row {
         QStringList arguments;

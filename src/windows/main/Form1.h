@@ -3,6 +3,7 @@
 #include "assignment/journal/JournalStore.h"
 #include "assignment/run/AssignmentRun.h"
 #include "assignment/site/StudentCards.h"
+#include "faces/FaceDetector.h"
 #include "platform/database/TADOQuery.h"
 #include "widgets/WaitCursor.h"
 #include "widgets/WindowControls.h"
@@ -75,6 +76,7 @@ public:
     void UseFaceModel(const std::filesystem::path& faceModel)
     {
         proofSheet_.UseFaceExamination(SurveyAndCheckFaces(faceModel));
+        faceModel_ = faceModel;
     }
 
 protected:
@@ -97,8 +99,12 @@ private:
     void Button8Click();
     // The controls the window design did not have are named by their role,
     // and so are their handlers: undoButton ("撤销上次设置") and
-    // pairingCombo ("对应方式").
+    // pairingCombo ("对应方式"), exportButton ("导出学籍照片").
     void UndoLastRun();
+    // The student-register export of the site's students (of the roster's,
+    // when one is loaded) into a folder the user chooses: the gauge moves per
+    // student, and the summary is shown at the end (RegisterExport.h).
+    void ExportRegisterPhotos();
     void ChangePairing();
     // Button2 in "按对照表": the index file, whose photos ListBox2 then shows.
     void LoadIndexFile();
@@ -136,6 +142,10 @@ private:
     QDialog* resizeWindow_ = nullptr;
     bool shownBefore_ = false;
     bool runInProgress_ = false;
+    // The face model of the proof sheet and the export.
+    std::filesystem::path faceModel_ = FaceDetector::DefaultCascadeFile();
+    // Where the last export went: the next export's folder dialog opens there.
+    QString exportFolder_;
     // Where the last roster came from: the next roster dialog opens there.
     QString rosterFolder_;
     // The index file of "按对照表" (Edit3 shows it; empty while none is
