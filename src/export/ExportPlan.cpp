@@ -93,9 +93,16 @@ QList<PlannedStudent> PlanExport(const QList<ExportStudent>& students, const QSt
     planned.reserve(students.size());
     for (const ExportStudent& student : students)
         planned.append({student, PlaceOf(student, schoolCode), ExportOutcome::Exported, {}});
-    std::stable_sort(planned.begin(), planned.end(), [](const PlannedStudent& a, const PlannedStudent& b) {
-        return std::tie(a.student.grade, a.student.klass, a.student.code)
-               < std::tie(b.student.grade, b.student.klass, b.student.code);
+    // By the folders as Windows tells them apart, so that a class that comes
+    // twice under two spellings ("" and 未分班, A and a) is still one run.
+    auto folderKey = [](const QString& name, const QString& absent) {
+        return (name.isEmpty() ? absent : name).toUpper();
+    };
+    std::stable_sort(planned.begin(), planned.end(), [&](const PlannedStudent& a, const PlannedStudent& b) {
+        return std::tuple(folderKey(a.student.grade, kNoGradeFolder), folderKey(a.student.klass, kNoClassFolder),
+                          a.student.code)
+               < std::tuple(folderKey(b.student.grade, kNoGradeFolder), folderKey(b.student.klass, kNoClassFolder),
+                            b.student.code);
     });
 
     QHash<QString, QList<qsizetype>> byId;

@@ -15,9 +15,13 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <atomic>
 #include <map>
 #include <memory>
 #include <span>
+#include <thread>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -83,19 +87,21 @@ private:
 };
 
 // The photo a student's register photo is made from: the photo day's
-// original where there is one, else the site's photo.
-QString SourceOf(const ExportStudent& student, const QString& photoDayFolder, bool& original)
+// original where there is one, else the site's photo (empty: none).
+struct PhotoSource {
+    QString file;
+    bool original = false;
+};
+
+PhotoSource SourceOf(const ExportStudent& student, const QString& photoDayFolder)
 {
     const QString name = student.code + QStringLiteral(".jpg");
     if (!photoDayFolder.isEmpty() && IsPlainFileName(name)) {
-        const QString file = QDir(photoDayFolder).filePath(kOriginalsFolder + u'/' + name);
-        if (QFileInfo(file).isFile()) {
-            original = true;
-            return file;
-        }
+        QString file = QDir(photoDayFolder).filePath(kOriginalsFolder + u'/' + name);
+        if (QFileInfo(file).isFile())
+            return {std::move(file), true};
     }
-    original = false;
-    return student.photo;
+    return {student.photo, false};
 }
 
 // One student's photo made (or why not) into `line`; the bytes when made.
@@ -129,12 +135,49 @@ std::vector<std::uint8_t> MakePhoto(ExportLine& line, FaceDetector& faces)
     }
 }
 
+// A student's line, and the photo's bytes when one was made.
+struct MadeStudent {
+    ExportLine line;
+    std::vector<std::uint8_t> bytes;
+};
+
+MadeStudent MakeStudent(const PlannedStudent& one, const QString& photoDayFolder, FaceDetector& faces)
+{
+    MadeStudent made;
+    ExportLine& line = made.line;
+    line.student = one.student;
+    line.outcome = one.outcome;
+    line.detail = one.detail;
+    if (!one.place)
+        return made;
+    const PhotoSource source = SourceOf(one.student, photoDayFolder);
+    line.source = source.file;
+    line.original = source.original;
+    if (line.source.isEmpty())
+        line.outcome = ExportOutcome::NoPhoto;
+    else
+        made.bytes = MakePhoto(line, faces);
+    return made;
+}
+
+// Photos are made on this many threads (each with a face detector of its
+// own, since a detector is not to be shared), a batch of students at a time,
+// and written in the plan's order on the calling thread; a batch bounds the
+// photos in hand.
+std::size_t WorkerCount()
+{
+    return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
+}
+constexpr qsizetype kStudentsPerBatch = 32;
+
 } // namespace
 
 ExportSummary RunRegisterExport(TADOQuery& query, const ExportRequest& request, const ExportProgress& progress)
 {
     OutFolders out(OpenEmptyOutFolder(request.outFolder));
-    FaceDetector faces(request.faceModel);
+    std::vector<std::unique_ptr<FaceDetector>> detectors;
+    for (std::size_t worker = 0; worker < WorkerCount(); ++worker)
+        detectors.push_back(std::make_unique<FaceDetector>(request.faceModel));
     const ExportSite site = ReadExportSite(query, request.installationFolder, request.columns, request.roster);
 
     ExportSummary summary;
@@ -159,30 +202,37 @@ ExportSummary RunRegisterExport(TADOQuery& query, const ExportRequest& request, 
         classPhotos.clear();
     };
 
-    for (qsizetype i = 0; i < planned.size(); ++i) {
-        const PlannedStudent& one = planned[i];
-        ExportLine line;
-        line.student = one.student;
-        line.outcome = one.outcome;
-        line.detail = one.detail;
-        if (one.place) {
-            line.source = SourceOf(one.student, request.photoDayFolder, line.original);
-            if (line.source.isEmpty()) {
-                line.outcome = ExportOutcome::NoPhoto;
-            } else if (std::vector<std::uint8_t> bytes = MakePhoto(line, faces); !bytes.empty()) {
+    for (qsizetype first = 0; first < planned.size(); first += kStudentsPerBatch) {
+        const qsizetype count = std::min(kStudentsPerBatch, planned.size() - first);
+        std::vector<MadeStudent> made(static_cast<std::size_t>(count));
+        std::atomic<qsizetype> next{0};
+        auto work = [&](FaceDetector& faces) {
+            for (qsizetype k = next++; k < count; k = next++)
+                made[static_cast<std::size_t>(k)] = MakeStudent(planned[first + k], request.photoDayFolder, faces);
+        };
+        {
+            std::vector<std::jthread> helpers;
+            for (std::size_t worker = 1; worker < detectors.size(); ++worker)
+                helpers.emplace_back(work, std::ref(*detectors[worker]));
+            work(*detectors.front());
+        }
+        for (qsizetype k = 0; k < count; ++k) {
+            const PlannedStudent& one = planned[first + k];
+            MadeStudent& student = made[static_cast<std::size_t>(k)];
+            if (!student.bytes.empty()) {
                 if (one.place->inClassZip && one.place->folders != classFolders) {
                     finishClass();
                     classFolders = one.place->folders;
                 }
-                out.Write(one.place->folders, one.place->fileName, bytes);
-                line.file = one.place->RelativePath();
+                out.Write(one.place->folders, one.place->fileName, student.bytes);
+                student.line.file = one.place->RelativePath();
                 if (one.place->inClassZip)
-                    classPhotos.append({one.place->fileName, std::move(bytes)});
+                    classPhotos.append({one.place->fileName, std::move(student.bytes)});
             }
+            summary.lines.append(student.line);
+            if (progress)
+                progress(first + k + 1, planned.size());
         }
-        summary.lines.append(line);
-        if (progress)
-            progress(i + 1, planned.size());
     }
     finishClass();
     const QByteArray list = ExportListCsv(summary);

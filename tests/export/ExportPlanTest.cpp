@@ -94,11 +94,27 @@ TEST(ExportPlanTest, PlacesByGradeAndClassOrInTheNoIdFolder)
         EXPECT_EQ(one.place->RelativePath(), QString::fromUtf16(row.path));
         EXPECT_EQ(one.place->inClassZip, row.zipped) << row.code;
     }
-    // Sorted so that each class comes whole: grade, class, code.
+    // Sorted so that each class comes whole: by the folders of grade and
+    // class (未分年级 for none), then code.
     QStringList order;
     for (const PlannedStudent& one : planned)
         order << one.student.code;
-    EXPECT_EQ(order, (QStringList{"4", "1", "2", "3", "5"}));
+    EXPECT_EQ(order, (QStringList{"1", "2", "3", "5", "4"}));
+}
+
+// A class's photos are written and zipped in one run: students whose class
+// comes under two spellings of one folder stay together.
+TEST(ExportPlanTest, OneFolderUnderTwoSpellingsIsOneRun)
+{
+    const QList<PlannedStudent> planned = PlanExport({Student("1", "甲", "110101200801010001", "初一", ""),
+                                                      Student("2", "乙", "110101200801010002", "初一", "A班"),
+                                                      Student("3", "丙", "110101200801010003", "初一", "未分班"),
+                                                      Student("4", "丁", "110101200801010004", "初一", "a班")},
+                                                     "");
+    QStringList folders;
+    for (const PlannedStudent& one : planned)
+        folders << one.place->folders.join(u'/').toUpper();
+    EXPECT_EQ(folders, (QStringList{"初一/A班", "初一/A班", "初一/未分班", "初一/未分班"}));
 }
 
 TEST(ExportPlanTest, RefusesBothStudentsOfADuplicateIdNamingEachOther)

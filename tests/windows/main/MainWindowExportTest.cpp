@@ -56,7 +56,8 @@ TEST_F(MainWindowExport, AsksForTheFolderExportsAndShowsTheSummary)
     EXPECT_TRUE(dialogs.messages[0].startsWith(QStringLiteral("共 2 名学生：已导出 1 张照片，1 个班级压缩包。")))
         << dialogs.messages[0].toStdString();
     EXPECT_TRUE(dialogs.messages[0].contains(kExportListName));
-    EXPECT_TRUE(dialogs.details[0].contains(QStringLiteral("李娜（学籍号 002）：原图太小"))) << dialogs.details[0].toStdString();
+    EXPECT_TRUE(dialogs.details[0].contains(QStringLiteral("李娜（学籍号 002）：原图太小")))
+        << dialogs.details[0].toStdString();
     EXPECT_TRUE(QFileInfo(out + QStringLiteral("/未分年级/1班/110101200801011234.jpg")).isFile());
     EXPECT_TRUE(QFileInfo(out + QStringLiteral("/未分年级/1班.zip")).isFile());
     EXPECT_TRUE(QFileInfo(out + u'/' + kExportListName).isFile());
