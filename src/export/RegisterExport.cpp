@@ -51,8 +51,6 @@ class OutFolders {
 public:
     explicit OutFolders(FolderHandle root) : root_(std::move(root)) { }
 
-    const FolderHandle& Root() const { return root_; }
-
     const FolderHandle& At(const QStringList& folders)
     {
         const QString key = folders.join(u'/');

@@ -41,7 +41,7 @@ const QStringList kPortraits{"jpeg/photos/obama.jpg", "jpeg/photos/obama2.jpg", 
 // 30 students: 初一 1班 and 2班 of ten each, 初二 without classes, five
 // without an ID number; S05's photo too small, S06's without a face, S07
 // without a photo, S08 and S09 of one ID number, S10's site photo too small
-// but a full-size original from the photo day.
+// but a full-size original from the photo day, S11's an empty file.
 QList<SiteStudent> ThirtyStudents()
 {
     QList<SiteStudent> students;
@@ -60,6 +60,7 @@ QList<SiteStudent> ThirtyStudents()
     students[6].photo.clear();
     students[8].id = students[7].id;
     students[9].photo = QStringLiteral("jpeg/photos/hopper.jpg");
+    students[10].photo = QStringLiteral("jpeg/corrupt/empty.jpg");
     return students;
 }
 
@@ -152,14 +153,15 @@ TEST_F(RegisterExportTest, ThirtyStudentsByGradeAndClassWithZipsAndList)
     const ExportSummary summary = Export(Request(out));
 
     ASSERT_EQ(summary.lines.size(), 30);
-    EXPECT_EQ(summary.Count(ExportOutcome::Exported), 25);
+    EXPECT_EQ(summary.Count(ExportOutcome::Exported), 24);
     struct Row {
         const char* code;
         ExportOutcome outcome;
     };
     const Row rows[] = {{"S05", ExportOutcome::TooSmall},    {"S06", ExportOutcome::NoFace},
                         {"S07", ExportOutcome::NoPhoto},     {"S08", ExportOutcome::DuplicateId},
-                        {"S09", ExportOutcome::DuplicateId}, {"S10", ExportOutcome::Exported}};
+                        {"S09", ExportOutcome::DuplicateId}, {"S10", ExportOutcome::Exported},
+                        {"S11", ExportOutcome::Unreadable}};
     for (const Row& row : rows)
         EXPECT_EQ(Line(summary, row.code).outcome, row.outcome) << row.code;
     EXPECT_TRUE(Line(summary, "S08").detail.contains(QStringLiteral("学生9（学籍号 S09）")));
@@ -226,7 +228,7 @@ TEST_F(RegisterExportTest, ThirtyStudentsByGradeAndClassWithZipsAndList)
     EXPECT_TRUE(csvLines.filter(QStringLiteral("\"S10\"")).value(0).contains(QStringLiteral("拍照原图")));
 
     const QString text = summary.Text();
-    EXPECT_TRUE(text.contains(QStringLiteral("已导出 25 张照片，3 个班级压缩包"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("已导出 24 张照片，3 个班级压缩包"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("身份证号重复：2 名"))) << text.toStdString();
 }
 
