@@ -11,6 +11,7 @@
 #include "assignment/site/StudentPhotoFile.h"
 #include "assignment/site/StudentRows.h"
 #include "files/PlainFileName.h"
+#include "files/SameFile.h"
 #include "platform/database/TADOQuery.h"
 
 #include <QDir>
@@ -51,6 +52,33 @@ QString FileNameKey(const QString& name)
     return name.toCaseFolded();
 }
 
+// The photo list's entries that name one file more than once. Two files whose
+// names differ only in letter case are two photos, not a repeat: the pairing
+// tells what they are (two photos for one code, by name).
+QList<QPair<QString, QList<qsizetype>>> RepeatedPhotos(const AssignmentInput& input)
+{
+    QList<QPair<QString, QList<qsizetype>>> repeated;
+    for (const auto& group : Repeats(input.photoNames, FileNameKey)) {
+        QList<QPair<QString, QList<qsizetype>>> files;
+        for (const qsizetype position : group.second) {
+            const QString& name = input.photoNames[position - 1];
+            // Names that lead to no file are taken for one, as Windows would take them.
+            const auto file = std::find_if(files.begin(), files.end(), [&](const auto& known) {
+                return LeadToOneFile(input.photoFolder + known.first, input.photoFolder + name).value_or(true);
+            });
+            if (file == files.end())
+                files.append({name, {position}});
+            else
+                file->second << position;
+        }
+        for (const auto& file : std::as_const(files)) {
+            if (file.second.size() > 1)
+                repeated << file;
+        }
+    }
+    return repeated;
+}
+
 // "“X”在第 3、7 行" for each group; the first ten in `shown`, all in `all`.
 void DescribeRepeats(const QList<QPair<QString, QList<qsizetype>>>& groups, const QString& unit, QStringList& shown,
                      QStringList& all)
@@ -72,7 +100,7 @@ void DescribeRepeats(const QList<QPair<QString, QList<qsizetype>>>& groups, cons
 std::optional<AssignmentOutcome> CheckRepeats(const AssignmentInput& input)
 {
     const auto codes = Repeats(input.codes, DuplicateCodeKey);
-    const auto photos = Repeats(input.photoNames, FileNameKey);
+    const auto photos = RepeatedPhotos(input);
     if (codes.isEmpty() && photos.isEmpty())
         return std::nullopt;
     QStringList message;
