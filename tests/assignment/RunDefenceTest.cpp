@@ -26,6 +26,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 #ifndef _WIN32
@@ -319,6 +320,54 @@ TEST_P(RunDefenceTest, OneRunOrUndoAtATimePerSite)
     // A run that died left its note behind, but no lock.
     EXPECT_TRUE(QFileInfo(QFileInfo(LastRunFolder()).path() + "/lock").exists());
     EXPECT_TRUE(Run({"B"}, {photos[1]}).EverythingSet());
+    EXPECT_TRUE(Undo().EverythingUndone());
+}
+
+// A lock entry swapped for something that is no plain file cannot be
+// locked, and a run may still hold the lock on the file it replaced: run
+// and undo alike refuse, naming the entry, and change nothing.
+TEST_P(RunDefenceTest, LockEntryThatIsNoPlainFileStopsRunAndUndoAlike)
+{
+    site->AddStudents({"A", "B"});
+    const QStringList photos{AddPhoto("1.jpg"), AddPhoto("2.jpg")};
+    ASSERT_TRUE(Run({"A"}, {photos[0]}).EverythingSet());
+    const SiteState afterFirst = site->State();
+    const QString lock = QFileInfo(LastRunFolder()).path() + "/lock";
+    const QString outside = site->WriteScratch("outside.txt", "not the lock");
+    struct Entry {
+        const char* what;
+        QString kind;
+        std::function<bool()> make;
+    };
+    const QList<Entry> entries{
+        {"a folder", QStringLiteral("一个文件夹"), [&] { return QDir().mkdir(lock); }},
+#ifndef _WIN32
+        {"a link to a file", QStringLiteral("一个链接"), [&] { return QFile::link(outside, lock); }},
+        {"a dangling link", QStringLiteral("一个链接"), [&] { return QFile::link(lock + ".nowhere", lock); }},
+        {"a named pipe", QStringLiteral("一个特殊文件"),
+         [&] { return ::mkfifo(QFile::encodeName(lock).constData(), 0600) == 0; }},
+#endif
+    };
+    for (const Entry& entry : entries) {
+        SCOPED_TRACE(entry.what);
+        ASSERT_TRUE(QFile::remove(lock));
+        ASSERT_TRUE(entry.make());
+
+        const AssignmentOutcome run = Run({"B"}, {photos[1]});
+        const UndoOutcome undo = Undo();
+
+        EXPECT_EQ(run.result, Result::Refused) << run.message.toStdString();
+        EXPECT_EQ(undo.result, UndoOutcome::Result::Refused) << undo.message.toStdString();
+        for (const QString& message : {run.message, undo.message}) {
+            EXPECT_TRUE(message.contains(QDir::toNativeSeparators(lock))) << message.toStdString();
+            EXPECT_TRUE(message.contains(QStringLiteral("不是普通文件，而是") + entry.kind)) << message.toStdString();
+        }
+        EXPECT_EQ(site->State(), afterFirst);
+        EXPECT_EQ(JournalRuns(*journal, IdentifySite(site->Folder())).size(), 1);
+        EXPECT_EQ(ReadFile(outside), "not the lock");
+        ASSERT_TRUE(QDir().rmdir(lock) || QFile::remove(lock));
+        WriteFile(lock, QByteArray());
+    }
     EXPECT_TRUE(Undo().EverythingUndone());
 }
 

@@ -266,14 +266,18 @@ AssignmentOutcome RunAssignment(const AssignmentPlan& plan, TADOQuery& query, co
     AssignmentOutcome outcome;
     std::unique_ptr<JournalWriter> journal;
     SiteLock lock;
+    QString lockFailure;
     if (settings.journal && !plan.rows.isEmpty()) {
         try {
             lock = SiteLock::Take(*settings.journal, plan.site);
         } catch (const ESiteBusy& busy) {
             return Refusal(QString::fromStdString(busy.what()));
-        } catch (const EJournalError&) {
+        } catch (const ESiteLockUnusable& unusable) {
+            return Refusal(QString::fromStdString(unusable.what()));
+        } catch (const EJournalError& error) {
             // Without a journal folder there is no journal either: the run
             // asks below whether to go on without one.
+            lockFailure = QString::fromStdString(error.what());
         }
     }
     bool started = false;
@@ -286,6 +290,10 @@ AssignmentOutcome RunAssignment(const AssignmentPlan& plan, TADOQuery& query, co
         // A run of no students changes nothing and has nothing to undo.
         if (settings.journal && !plan.rows.isEmpty()) {
             try {
+                // A journal is written only under the lock: one written
+                // beside another run's would undo a mix of both.
+                if (!lockFailure.isEmpty())
+                    throw EJournalError(lockFailure.toStdString());
                 journal = JournalWriter::Begin(*settings.journal, plan.site, plan.database, plan.rows.size());
                 outcome.runId = journal->Id();
             } catch (const EJournalError& error) {
