@@ -441,6 +441,50 @@ TEST_P(RunDefenceTest, LinksSwappedInBetweenCheckAndUseLeadNowhere)
 #endif
 }
 
+// A link swapped in under the new photo's name goes in place of the old
+// photo when renamed, and is taken away again: the old photo is put back,
+// the message says so, and the undo of the run needs no forcing.
+TEST_P(RunDefenceTest, OldPhotoTakenAwayByALinkSwappedInIsPutBack)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "symbolic links need a privilege Windows users lack";
+#else
+    site->AddStudents({"K1", "K2"});
+    const QString outside = site->WriteScratch("outside.jpg", "kept outside the site");
+    ASSERT_TRUE(Run({"K1", "K2"}, {AddPhoto("1.jpg"), AddPhoto("2.jpg")}).EverythingSet());
+    const QByteArray k1Before = SitePhoto("K1");
+    const QByteArray k2Before = SitePhoto("K2");
+    const SiteState before = site->State();
+    for (const bool dangling : {false, true}) {
+        SCOPED_TRACE(dangling ? "a dangling link" : "a link to a file");
+        settings.beforeRename = [&](const QString& newFile) {
+            if (!newFile.startsWith("K1.jpg"))
+                return;
+            const QString path = site->SitePhotoFolder() + newFile;
+            QFile::remove(path);
+            ASSERT_TRUE(QFile::link(dangling ? outside + ".nowhere" : outside, path));
+        };
+
+        const AssignmentOutcome outcome = Run({"K1", "K2"}, {AddPhoto("3.jpg"), AddPhoto("4.jpg")});
+
+        EXPECT_EQ(Codes(outcome.notCopied), QStringList{"K1"});
+        EXPECT_EQ(Codes(outcome.oldPhotoPutBack), QStringList{"K1"});
+        EXPECT_TRUE(outcome.message.contains(QStringLiteral("原有照片在复制时被删除，已放回原处：K1")))
+            << outcome.message.toStdString();
+        EXPECT_TRUE(outcome.details.contains(QStringLiteral("原有照片已放回"))) << outcome.details.toStdString();
+        EXPECT_FALSE(QFileInfo(site->SitePhotoFolder() + "K1.jpg").isSymLink());
+        EXPECT_EQ(SitePhoto("K1"), k1Before);
+        EXPECT_EQ(ReadFile(outside), "kept outside the site");
+        EXPECT_NE(SitePhoto("K2"), k2Before);
+
+        settings.beforeRename = {};
+        const UndoOutcome undone = Undo();
+        EXPECT_TRUE(undone.EverythingUndone()) << undone.message.toStdString();
+        EXPECT_EQ(site->State(), before);
+    }
+#endif
+}
+
 TEST_P(RunDefenceTest, PhotoOrJournalFolderLeadingOutsideIsRefused)
 {
 #ifdef _WIN32
