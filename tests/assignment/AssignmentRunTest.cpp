@@ -213,7 +213,8 @@ TEST_P(AssignmentRunTest, PlanOfAMixedRosterWarnsAndWritesNothing)
         EXPECT_EQ(rows[i].destinationExists, expected[i].destination);
         EXPECT_EQ(rows[i].studentExists ? PhotoValueText(rows[i].currentPhoto) : QString(), expected[i].current);
     }
-    EXPECT_EQ(planned.plan->ProofOrder(), (QList<qsizetype>{1, 2, 3, 4, 5, 0}));
+    // Warnings first, then the photo to be replaced (a notice), then the rest.
+    EXPECT_EQ(planned.plan->ProofOrder(), (QList<qsizetype>{2, 3, 4, 5, 1, 0}));
     EXPECT_EQ(PlanSummary(*planned.plan), QStringLiteral("共 6 名学生；数据库中没有这名学生 1 名；图片无法读取 1 名；"
                                                          "不是 2:3 竖版照片 2 名；已有照片，将被替换（可撤销） 1 名"));
     EXPECT_EQ(site->State(), before);

@@ -274,6 +274,14 @@ TEST_F(AssignCommand, DryRunPrintsThePlanAndTheProofSheetShowsEveryStudentWithou
     const CliResult clean = Run({"--install-dir", site.Folder(), "--roster", Roster("001\n"), "--photo-list",
                                  photoFolder + "/1.jpg", "--dry-run"});
     EXPECT_EQ(clean.exitCode, 0) << clean.out.toStdString();
+
+    // A student photographed again: replacing the photo is a notice, which
+    // leaves the plan clean.
+    WriteFile(site.SitePhotoFolder() + "001.jpg", ReadFile(TestDataPath("jpeg/photos/hopper.jpg")));
+    const CliResult again = Run({"--install-dir", site.Folder(), "--roster", Roster("001\n"), "--photo-list",
+                                 photoFolder + "/1.jpg", "--dry-run"});
+    EXPECT_EQ(again.exitCode, 0) << again.out.toStdString();
+    EXPECT_TRUE(again.out.contains(QStringLiteral("已有照片，将被替换（可撤销）"))) << again.out.toStdString();
 }
 
 TEST_F(AssignCommand, RunsListsTheJournaledRunsAndUndoPutsTheSiteBack)

@@ -53,6 +53,7 @@ TProofSheet::TProofSheet(const AssignmentPlan& plan, FaceExamination examination
     connect(ui.approveButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui.cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(ui.shiftCheckedBox, &QCheckBox::toggled, this, &TProofSheet::EnableApproval);
+    connect(ui.warningsOnlyBox, &QCheckBox::toggled, &model_, &ProofSheetModel::ShowWarningsOnly);
     EnableApproval();
 }
 

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -75,6 +76,30 @@ TEST(ProofSheet, TheReviewsWarningsJoinTheRowsAndAloneKeepNothingBack)
     EXPECT_EQ(grid.index(0, int(PlanColumn::Code)).data().toString(), QStringLiteral("S3"));
     EXPECT_EQ(grid.index(0, int(PlanColumn::Warnings)).data().toString(), QStringLiteral("照片中找不到人脸"));
     EXPECT_TRUE(sheet.ShownPlan().rows[2].warnings.testFlag(PlanWarning::NoFace));
+}
+
+// Among thousands of rows to be replaced, the user clicks the tick box to
+// see only the rows with warnings, and clicks again to see all.
+TEST(ProofSheet, TheTickBoxShowsOnlyTheRowsWithWarnings)
+{
+    AssignmentPlan plan = Plan();
+    for (PlanRow& row : plan.rows)
+        row.warnings |= PlanWarning::HasPhoto;
+    TProofSheet sheet(plan, MadeExamination(WarnNoFaceOnRow3));
+    auto& controls = Controls(sheet);
+    sheet.show();
+    WaitForFaceReview(sheet);
+    const QAbstractItemModel& grid = *controls.planGrid->model();
+    ASSERT_EQ(grid.rowCount(), 20);
+    EXPECT_TRUE(controls.warningsOnlyBox->text().startsWith(QStringLiteral("只看有警告的学生")));
+
+    QTest::mouseClick(controls.warningsOnlyBox, Qt::LeftButton, {}, QPoint(4, controls.warningsOnlyBox->height() / 2));
+    ASSERT_TRUE(controls.warningsOnlyBox->isChecked());
+    ASSERT_EQ(grid.rowCount(), 1);
+    EXPECT_EQ(grid.index(0, int(PlanColumn::Code)).data().toString(), QStringLiteral("S3"));
+
+    QTest::mouseClick(controls.warningsOnlyBox, Qt::LeftButton, {}, QPoint(4, controls.warningsOnlyBox->height() / 2));
+    EXPECT_EQ(grid.rowCount(), 20);
 }
 
 TEST(ProofSheet, TheApprovedPlanIsThePlanTheReviewGaveBack)
