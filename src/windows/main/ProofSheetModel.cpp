@@ -43,6 +43,33 @@ void ProofSheetModel::ShowWarningsOnly(bool only)
     Show(*plan_);
 }
 
+namespace {
+
+// A text's width in Latin characters: wide (East Asian) characters count two.
+qsizetype CharacterWidth(const QString& text)
+{
+    qsizetype width = text.size();
+    for (const QChar c : text)
+        width += c.unicode() >= 0x2E80 ? 1 : 0;
+    return width;
+}
+
+} // namespace
+
+QString ProofSheetModel::WidestText(PlanColumn column) const
+{
+    QString widest;
+    qsizetype widestWidth = -1;
+    for (const PlanRowView& view : views_) {
+        const QString& text = view[column].text;
+        if (const qsizetype width = CharacterWidth(text); width > widestWidth) {
+            widest = text;
+            widestWidth = width;
+        }
+    }
+    return widest;
+}
+
 int ProofSheetModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(views_.size());

@@ -25,6 +25,11 @@ public:
     // Shows only the rows with warnings (HasWarning), or all rows again.
     void ShowWarningsOnly(bool only);
 
+    // The text of the column that is likely widest on screen, judged by its
+    // characters (a Chinese one counts two) rather than measured, so that
+    // thousands of rows are sized at once: the one text to measure.
+    QString WidestText(PlanColumn column) const;
+
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
