@@ -144,6 +144,8 @@ int RunAssignCommand(const QStringList& arguments, const ProgramSettings& progra
     if (const QString* problem = std::get_if<QString>(&parsed))
         return UsageError("assign", kUsage, *problem);
     const GivenOptions& options = std::get<GivenOptions>(parsed);
+    if (options.Has("--help"))
+        return PrintUsage(kUsage);
     const auto pairing = PairingOption(options);
     if (const QString* problem = std::get_if<QString>(&pairing))
         return UsageError("assign", kUsage, *problem);

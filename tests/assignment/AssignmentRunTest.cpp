@@ -23,6 +23,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -269,6 +270,36 @@ TEST_P(AssignmentRunTest, SiteThatCannotBeReachedChangesNothing)
         EXPECT_FALSE(query.Connected());
         EXPECT_TRUE(JournalRuns(*journal, IdentifySite(site->Folder())).isEmpty());
     }
+}
+
+// The driver's words for a database that is not there name none (SQLite's
+// "connect failed"): the message names the database and the Web.config
+// that names it.
+TEST_P(AssignmentRunTest, AMissingDatabaseIsNamedWithTheWebConfigThatNamesIt)
+{
+    const QStringList codes{"1"};
+    const QStringList photos{AddPhoto("1.jpg")};
+    site->AddStudents(codes);
+    QString settings = QString::fromUtf8(site->ConnectionSettingsText());
+    const QRegularExpression database(QStringLiteral("database=([^;]*);"));
+    const QString present = database.match(settings).captured(1);
+    ASSERT_FALSE(present.isEmpty()) << settings.toStdString();
+    const QString missing = GetParam() == Backend::SQLite ? QFileInfo(present).path() + "/missing.db"
+                                                          : QStringLiteral("sp_missing_database");
+    settings.replace(present, missing);
+    site->WriteWebConfig("<c a=\"" + settings.toUtf8() + "\"/>");
+
+    const AssignmentOutcome outcome = Run(codes, photos);
+
+    EXPECT_EQ(outcome.result, Result::Failed);
+    EXPECT_TRUE(outcome.failureReason.startsWith(QStringLiteral("找不到数据库：")))
+        << outcome.failureReason.toStdString();
+    EXPECT_TRUE(outcome.failureReason.contains(QStringLiteral("数据库“%1”（服务器“").arg(missing)))
+        << outcome.failureReason.toStdString();
+    EXPECT_TRUE(outcome.failureReason.contains(QDir::toNativeSeparators(site->Folder() + "Web.config")))
+        << outcome.failureReason.toStdString();
+    EXPECT_TRUE(outcome.message.contains(outcome.failureReason));
+    EXPECT_TRUE(SitePhotos().isEmpty());
 }
 
 TEST_P(AssignmentRunTest, RunThenUndoGivesBackTheEarlierFilesAndValues)

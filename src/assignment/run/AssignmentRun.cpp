@@ -210,6 +210,29 @@ StudentNote NoteOf(const PlanRow& row, const QString& reason = {})
     return StudentNote{row.line, row.code, reason};
 }
 
+// The causes of the students' failed copies, as the system told them (the
+// text after a reason's last "：", where a file operation failed), each
+// once, for the message itself: "（原因：没有权限（Permission denied））".
+// The details still give each student's reason.
+QString CausesText(const QList<StudentNote>& students)
+{
+    constexpr qsizetype kCausesShown = 3;
+    QStringList causes;
+    for (const StudentNote& student : students) {
+        if (!student.reason.contains(u'：'))
+            continue;
+        const QString cause = student.reason.section(u'：', -1).trimmed();
+        if (!cause.isEmpty() && !causes.contains(cause))
+            causes << cause;
+    }
+    if (causes.isEmpty())
+        return {};
+    const bool more = causes.size() > kCausesShown;
+    causes = causes.mid(0, kCausesShown);
+    return QStringLiteral("（原因：%1%2）")
+        .arg(causes.join(QStringLiteral("；")), more ? QStringLiteral("等") : QString());
+}
+
 QString NotSetSections(const AssignmentOutcome& outcome)
 {
     QStringList sections;
@@ -219,7 +242,7 @@ QString NotSetSections(const AssignmentOutcome& outcome)
                         + ShortCodeList(outcome.changedSincePlan);
     if (!outcome.notCopied.isEmpty())
         sections << QStringLiteral("图片未能复制，数据库中的记录未改动（%1 名）：").arg(outcome.notCopied.size())
-                        + ShortCodeList(outcome.notCopied);
+                        + ShortCodeList(outcome.notCopied) + CausesText(outcome.notCopied);
     if (!outcome.oldPhotoPutBack.isEmpty())
         sections << QStringLiteral("其中 %1 名学生的原有照片在复制时被删除，已放回原处：")
                             .arg(outcome.oldPhotoPutBack.size())
@@ -319,10 +342,11 @@ AssignmentOutcome RunAssignment(const AssignmentPlan& plan, TADOQuery& query, co
     bool started = false;
     try {
         const Site site{OpenPhotoFolder(plan.installationFolder), settings};
-        const QString connectionString = SiteConnectionString(plan.installationFolder);
+        const ConnectionSettings connection = SiteConnectionSettings(plan.installationFolder);
+        const QString connectionString = BuildConnectionString(connection);
         if (connectionString != plan.connectionString)
             throw std::runtime_error("网站的 Web.config 在核对之后改变了，请重新设置");
-        OpenSiteDatabase(query, connectionString);
+        OpenSiteDatabase(query, connectionString, DatabaseOfWebConfig(plan.installationFolder, connection));
         // A run of no students changes nothing and has nothing to undo.
         if (settings.journal && !plan.rows.isEmpty()) {
             try {

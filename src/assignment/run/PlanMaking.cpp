@@ -12,6 +12,8 @@
 #include "assignment/site/StudentRows.h"
 #include "files/PlainFileName.h"
 #include "files/SameFile.h"
+#include "files/SystemErrorText.h"
+#include "files/WriteCheck.h"
 #include "platform/database/TADOQuery.h"
 
 #include <QDir>
@@ -240,13 +242,18 @@ PlanOutcome MakeAssignmentPlan(const AssignmentInput& givenInput, TADOQuery& que
                                          .arg(QDir::toNativeSeparators(plan.sitePhotoFolder))
                                          .toStdString());
         }
-        // Never a link out of the site, as the run would refuse it.
-        OpenPhotoFolder(plan.installationFolder);
+        // Never a link out of the site, as the run would refuse it. A folder
+        // the run could not write to is told now, not student by student
+        // after the run.
+        if (const std::error_code error = WriteCheck(OpenPhotoFolder(plan.installationFolder))) {
+            plan.notices << QStringLiteral("网站的照片文件夹 %1 无法写入：%2，照片将无法复制。")
+                                .arg(QDir::toNativeSeparators(plan.sitePhotoFolder), SystemErrorText(error));
+        }
         // One reading of Web.config gives both, so they always agree.
         const ConnectionSettings settings = SiteConnectionSettings(plan.installationFolder);
         plan.connectionString = BuildConnectionString(settings);
         plan.database = DatabaseName(settings);
-        OpenSiteDatabase(query, plan.connectionString);
+        OpenSiteDatabase(query, plan.connectionString, DatabaseOfWebConfig(plan.installationFolder, settings));
         plan.nameColumn = NameColumnOf(query, input.nameColumn);
         const QHash<QString, StudentRow> students =
             ReadStudentRows(query, input.codes, kCodesPerStatement, plan.nameColumn);
