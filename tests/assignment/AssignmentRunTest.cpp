@@ -13,7 +13,12 @@
 #include "assignment/site/StudentCards.h"
 #include "assignment/site/StudentRows.h"
 #include "assignment/views/PlanRowView.h"
+#include "assignment/views/Thumbnail.h"
+#include "faces/ReducedPhoto.h"
+#include "files/FileSystemPath.h"
+#include "picture/TJPEGImage.h"
 #include "platform/database/TADOQuery.h"
+#include "resize/LargeJpeg.h"
 #include "support/MessageTexts.h"
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
@@ -300,6 +305,47 @@ TEST_P(AssignmentRunTest, AMissingDatabaseIsNamedWithTheWebConfigThatNamesIt)
         << outcome.failureReason.toStdString();
     EXPECT_TRUE(outcome.message.contains(outcome.failureReason));
     EXPECT_TRUE(SitePhotos().isEmpty());
+}
+
+// A 108-megapixel phone's photo has more pixels than a whole decoding may
+// hold: the plan reads its header, its thumbnail and the face check's
+// reduced picture are decoded reduced, and the run copies its bytes.
+TEST_P(AssignmentRunTest, APhotoTooLargeToDecodeWholeIsPlannedShownAndCopied)
+{
+    if (GetParam() != Backend::SQLite)
+        GTEST_SKIP() << "the database plays no part; one backend is enough";
+    constexpr int kWidth = 12000, kHeight = 9000;
+    ASSERT_GT(std::int64_t{kWidth} * kHeight, kMaxWholeDecodingPixels);
+    site->AddStudents({"B1"});
+    const QString photo = photoFolder + "big.jpg";
+    WriteSquaresJpeg(photo, kWidth, kHeight);
+
+    const PlanOutcome planned = Plan({"B1"}, {"big.jpg"});
+
+    ASSERT_TRUE(planned.plan) << planned.stopped.message.toStdString();
+    const PlanRow& row = planned.plan->rows.value(0);
+    EXPECT_EQ(row.photo.kind, PhotoFacts::Kind::Jpeg) << row.photo.problem.toStdString();
+    EXPECT_EQ(row.photo.width, kWidth);
+    EXPECT_EQ(row.photo.height, kHeight);
+    // Landscape, and nothing worse.
+    EXPECT_EQ(row.warnings, PlanWarnings(PlanWarning::OddShape))
+        << ViewOfPlanRow(row)[PlanColumn::Warnings].text.toStdString();
+    const QImage thumbnail = MakeThumbnail(photo, {60, 90});
+    EXPECT_EQ(thumbnail.size(), QSize(60, 45));
+    // A thumbnail pixel stands for 200 × 200 pixels of the photo: the one
+    // whose pixels all lie in the square around (5700, 4700) shows its colour.
+    const std::uint32_t centre = SquareColour(5700, 4700);
+    const QColor shown = thumbnail.pixelColor(28, 23);
+    EXPECT_NEAR(shown.red(), int(centre >> 16 & 0xff), 24);
+    EXPECT_NEAR(shown.green(), int(centre >> 8 & 0xff), 24);
+    EXPECT_NEAR(shown.blue(), int(centre & 0xff), 24);
+    const ReducedPhoto reduced = ReadReducedPhoto(FileSystemPath(photo), 240);
+    EXPECT_EQ(reduced.pixels->Height(), 240);
+
+    const AssignmentOutcome outcome = Run({"B1"}, {"big.jpg"});
+
+    EXPECT_TRUE(outcome.EverythingSet()) << outcome.message.toStdString();
+    EXPECT_EQ(SitePhoto("B1"), ReadFile(photo));
 }
 
 TEST_P(AssignmentRunTest, RunThenUndoGivesBackTheEarlierFilesAndValues)
