@@ -299,7 +299,7 @@ TEST_P(AssignmentRunTest, AMissingDatabaseIsNamedWithTheWebConfigThatNamesIt)
     EXPECT_EQ(outcome.result, Result::Failed);
     EXPECT_TRUE(outcome.failureReason.startsWith(QStringLiteral("找不到数据库：")))
         << outcome.failureReason.toStdString();
-    EXPECT_TRUE(outcome.failureReason.contains(QStringLiteral("数据库“%1”（服务器“").arg(missing)))
+    EXPECT_TRUE(outcome.failureReason.contains(QStringLiteral("（数据库“%1”，服务器“").arg(missing)))
         << outcome.failureReason.toStdString();
     EXPECT_TRUE(outcome.failureReason.contains(QDir::toNativeSeparators(site->Folder() + "Web.config")))
         << outcome.failureReason.toStdString();

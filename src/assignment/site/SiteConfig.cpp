@@ -189,6 +189,6 @@ QString SiteConnectionString(const QString& installationFolder)
 
 QString DatabaseOfWebConfig(const QString& installationFolder, const ConnectionSettings& settings)
 {
-    return QStringLiteral("数据库“%1”（服务器“%2”，见 %3）")
+    return QStringLiteral("数据库“%1”，服务器“%2”，见 %3")
         .arg(settings.Database, settings.Server, QDir::toNativeSeparators(installationFolder + "Web.config"));
 }
