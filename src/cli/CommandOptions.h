@@ -45,3 +45,9 @@ private:
 // "--x given twice", "--x is required" (for the first missing one in the
 // order of `rules`).
 std::variant<GivenOptions, QString> ParseOptions(const QStringList& arguments, const QList<OptionRule>& rules);
+
+// --jobs N, the threads a command works on: N from 1 to kMaxJobs, or 0 (one
+// per processor core) when it is not given; otherwise what is wrong, in the
+// words of a usage error.
+inline constexpr int kMaxJobs = 64;
+std::variant<int, QString> JobsOption(const GivenOptions& options);
