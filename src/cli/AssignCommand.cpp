@@ -139,8 +139,10 @@ const QString kShiftCheckedHint =
 int RunAssignCommand(const QStringList& arguments, const ProgramSettings& program)
 {
     return RunAssignCommand(arguments, program, [&program](int jobs) {
-        return SurveyAndCheckFaces(
-            SurveySetup{.cascadeFile = program.faceModel, .descriptorModel = {}, .threads = jobs});
+        return SurveyAndCheckFaces(SurveySetup{.cascadeFile = program.faceModel,
+                                               .descriptorModel = {},
+                                               .threads = jobs,
+                                               .dataFolder = program.dataFolder});
     });
 }
 

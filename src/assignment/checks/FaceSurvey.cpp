@@ -1,5 +1,6 @@
 #include "assignment/checks/FaceSurvey.h"
 
+#include "assignment/checks/DescriptorCache.h"
 #include "assignment/plan/AssignmentPlan.h"
 #include "faces/FaceDescriber.h"
 #include "faces/FaceDetector.h"
@@ -7,6 +8,7 @@
 #include "faces/TfjsWeights.h"
 #include "picture/TBitmap.h"
 
+#include <QFileInfo>
 #include <QThread>
 
 #include <algorithm>
@@ -51,6 +53,67 @@ std::optional<NetworkWeights> DescriptorWeights(const SurveySetup& setup, QStrin
     }
 }
 
+// A current photo as the cache knows it: read, its face or none.
+SurveyedPhoto Cached(const RowFace& face)
+{
+    SurveyedPhoto look;
+    look.read = true;
+    look.portrait.faces = face ? 1 : 0;
+    look.portrait.descriptor = face;
+    return look;
+}
+
+// The site's descriptor cache for one survey: the site's photo files by
+// hash, and the descriptors kept of them.
+struct SiteDescriptors {
+    bool kept = false; // whether the plan's site keeps a cache
+    QHash<QString, QByteArray> fileHashes;
+    DescriptorsByHash cache;
+
+    SiteDescriptors(const AssignmentPlan& plan, const SurveySetup& setup)
+        : kept(!setup.dataFolder.isEmpty() && !plan.site.journalName.isEmpty())
+    {
+        if (!kept)
+            return;
+        fileHashes = HashFolderFiles(plan.sitePhotoFolder);
+        cache = ReadDescriptorCache(setup.dataFolder, plan.site.journalName);
+    }
+    // The hash of a file of the site's photo folder; empty when unknown.
+    QByteArray HashOf(const QString& path) const
+    {
+        return kept ? fileHashes.value(QFileInfo(path).fileName()) : QByteArray();
+    }
+};
+
+// Adds the current photos described to the cache, drops what the site's
+// photo folder no longer holds, and writes it when that changed anything.
+void KeepDescriptors(const AssignmentPlan& plan, const FaceSurvey& survey, SiteDescriptors& site,
+                     const QString& dataFolder)
+{
+    bool changed = false;
+    for (std::size_t i = 0; i < survey.currentPhotos.size(); ++i) {
+        const PlanRow& row = plan.rows[static_cast<qsizetype>(i)];
+        const SurveyedPhoto& look = survey.currentPhotos[i];
+        const QByteArray hash = site.HashOf(row.destination);
+        if (row.destinationExists && look.read && !hash.isEmpty() && !site.cache.contains(hash)) {
+            site.cache.insert(hash, look.portrait.descriptor);
+            changed = true;
+        }
+    }
+    const QList<QByteArray> inFolder = site.fileHashes.values();
+    const QSet<QByteArray> present(inFolder.cbegin(), inFolder.cend());
+    for (auto entry = site.cache.begin(); entry != site.cache.end();) {
+        if (present.contains(entry.key())) {
+            ++entry;
+        } else {
+            entry = site.cache.erase(entry);
+            changed = true;
+        }
+    }
+    if (changed)
+        WriteDescriptorCache(dataFolder, plan.site.journalName, site.cache);
+}
+
 } // namespace
 
 FaceSurvey SurveyFaces(const AssignmentPlan& plan, const SurveySetup& setup, const SurveyProgress& progress,
@@ -60,13 +123,19 @@ FaceSurvey SurveyFaces(const AssignmentPlan& plan, const SurveySetup& setup, con
     const std::size_t rows = static_cast<std::size_t>(plan.rows.size());
     survey.newPhotos.resize(rows);
     survey.currentPhotos.resize(rows);
+    SiteDescriptors site(plan, setup);
     // The jobs: (row, whether its current photo).
     std::vector<std::pair<std::size_t, bool>> jobs;
     for (std::size_t i = 0; i < rows; ++i) {
         const PlanRow& row = plan.rows[static_cast<qsizetype>(i)];
         if (row.photo.kind != PhotoFacts::Kind::Unreadable)
             jobs.emplace_back(i, false);
-        if (row.destinationExists)
+        if (!row.destinationExists)
+            continue;
+        const QByteArray hash = site.HashOf(row.destination);
+        if (!hash.isEmpty() && site.cache.contains(hash))
+            survey.currentPhotos[i] = Cached(site.cache.value(hash));
+        else
             jobs.emplace_back(i, true);
     }
     const std::optional<NetworkWeights> weights = DescriptorWeights(setup, survey.notCompared);
@@ -118,5 +187,7 @@ FaceSurvey SurveyFaces(const AssignmentPlan& plan, const SurveySetup& setup, con
             return survey;
         }
     }
+    if (site.kept && weights && (stop == nullptr || !stop->load()))
+        KeepDescriptors(plan, survey, site, setup.dataFolder);
     return survey;
 }

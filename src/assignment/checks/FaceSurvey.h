@@ -30,7 +30,7 @@ struct FaceSurvey {
     std::vector<SurveyedPhoto> currentPhotos; // by plan row: the site's file the run would replace
     QString unavailable;                      // why no face could be looked for (the detector's model)
     QString notCompared;                      // why no face was described (the descriptor's model)
-    std::size_t described = 0;                // photos the describer was run on
+    std::size_t described = 0;                // photos the describer was run on (none of the cache's)
 };
 
 // What the survey works with.
@@ -38,6 +38,9 @@ struct SurveySetup {
     std::filesystem::path cascadeFile;     // the face detector's model
     std::filesystem::path descriptorModel; // empty: the one beside the program (FaceDescriber.h)
     int threads = 0;                       // 0: one per core
+    // The data folder that holds each site's descriptor cache
+    // (DescriptorCache.h); empty: the current photos are described anew.
+    QString dataFolder = {};
 };
 
 // Called from the survey's worker threads.
@@ -45,7 +48,10 @@ using SurveyProgress = std::function<void(qsizetype done, qsizetype total)>;
 
 // Reads every readable new photo of the plan and every current photo file
 // that a row would replace, reduced, on `setup.threads` threads, each with
-// its own detector and describer. Setting `stop` ends it early, the photos
-// not reached unread.
+// its own detector and describer. A current photo whose descriptor the
+// site's cache holds is not read at all; the others' are added to it, and
+// what no file of the site's photo folder holds any more is taken out of
+// it. Setting `stop` ends it early, the photos not reached unread and the
+// cache unchanged.
 FaceSurvey SurveyFaces(const AssignmentPlan& plan, const SurveySetup& setup, const SurveyProgress& progress = {},
                        const std::atomic<bool>* stop = nullptr);
