@@ -4,14 +4,15 @@
 # site's current photos of 120 x 180, both of real people (the labelled faces
 # of tests/data/faces, AT&T Laboratories Cambridge's, enlarged onto a grey
 # background; student i is person (i - 1) mod 40 + 1, a new photo of another
-# day than the site's). Each photo differs from every other in one pixel, so
-# that no two files are one picture.
+# day than the site's). Each photo carries its student's number in a corner,
+# so that no two files are one picture.
 #
-# Prints, each with the load average it was measured under:
+# Prints, each with the load average it was measured under, in seconds of
+# wall clock and of processor time (all threads):
 #   - djpeg decoding the new photos in full, one after the other (one core);
 #   - the first plan (no descriptors kept yet) and the second plan of the
-#     class (the site's descriptors kept in the data folder), as seconds and
-#     as times the djpeg figure.
+#     class (the site's descriptors kept in the data folder), also as times
+#     the djpeg figures.
 # The machine may be shared: run it again when the load is high.
 #
 #   bench/faces/review-bench.sh [BUILD_DIR] [STUDENTS] [JOBS]
@@ -64,8 +65,9 @@ for person in $(seq 1 40); do
   convert "$faces/s${person}_1.bmp" -filter Lanczos -resize 80x -gravity center -background 'rgb(96,96,96)' \
     -extent 120x180 -depth 8 "ppm:$work/bases/site$person.ppm"
 done
-# Student i's photos: the person's portraits with the first pixel set to i,
-# encoded by cjpeg at quality 90.
+# Student i's photos: the person's portraits with i written in their top
+# left corner (its bits as a row of 8 x 8 black or white squares, which
+# survive the JPEG encoding), encoded by cjpeg at quality 90.
 python3 - "$work" "$students" <<'PY'
 import subprocess, sys
 work, students = sys.argv[1], int(sys.argv[2])
@@ -73,7 +75,12 @@ def jpeg(base, number, out):
     data = bytearray(open(base, 'rb').read())
     # The header is three lines: P6, width and height, 255.
     start = data.index(b'\n', data.index(b'\n', data.index(b'\n') + 1) + 1) + 1
-    data[start:start + 3] = bytes([(number >> 16) & 255, (number >> 8) & 255, number & 255])
+    width = int(data[3:start].split()[0])
+    for bit in range(13):
+        level = 255 if (number >> bit) & 1 else 0
+        for y in range(8):
+            at = start + (y * width + bit * 8) * 3
+            data[at:at + 24] = bytes([level]) * 24
     with open(out, 'wb') as f:
         subprocess.run(['cjpeg', '-quality', '90'], input=bytes(data), stdout=f, check=True)
 for i in range(1, students + 1):
@@ -84,29 +91,31 @@ PY
 rm -rf "$work/bases"
 
 load() { cut -d' ' -f1-3 /proc/loadavg; }
-seconds() { # COMMAND...: its wall-clock seconds
-  local start end
-  start=$(date +%s.%N)
-  "$@" >/dev/null 2>&1 || [ $? -eq 3 ]
-  end=$(date +%s.%N)
-  awk -v s="$start" -v e="$end" 'BEGIN { printf "%.2f", e - s }'
+# COMMAND...: "WALL CPU", its wall-clock and processor seconds (user and
+# system, all threads); what it says goes to $work/said.txt.
+measure() {
+  /usr/bin/time -f '%e %U %S' -o "$work/time.txt" "$@" >"$work/said.txt" 2>&1 || [ $? -eq 3 ]
+  awk 'END { printf "%.2f %.2f\n", $1, $2 + $3 }' "$work/time.txt" # the last line: time says an exit code first
 }
-decode_all() { for photo in "$work"/photos/*.jpg; do djpeg -outfile /dev/null "$photo"; done; }
-dry_run() {
-  STUDENT_PHOTO_ODBC_DRIVER=SQLite3 STUDENT_PHOTO_DATA="$work/data" HOME="$work" XDG_CONFIG_HOME="$work/config" \
-    "$cli" assign --install-dir "$site/" --roster "$work/roster.txt" --photos "$work/photos" --dry-run \
-    ${jobs:+--jobs "$jobs"}
+decode_all=(bash -c 'for photo in "$1"/*.jpg; do djpeg -outfile /dev/null "$photo"; done' - "$work/photos")
+dry_run=(env STUDENT_PHOTO_ODBC_DRIVER=SQLite3 STUDENT_PHOTO_DATA="$work/data" HOME="$work"
+  XDG_CONFIG_HOME="$work/config" "$cli" assign --install-dir "$site/" --roster "$work/roster.txt"
+  --photos "$work/photos" --dry-run ${jobs:+--jobs "$jobs"})
+# NAME WALL CPU LOAD [REFERENCE_WALL REFERENCE_CPU]
+report() {
+  printf '%-12s %7.2f s  (processor %7.2f s)' "$1" "$2" "$3"
+  [ -n "${5:-}" ] && awk -v w="$2" -v c="$3" -v rw="$5" -v rc="$6" \
+    'BEGIN { printf "  = %.2f x djpeg  (processor %.2f x)", w / rw, c / rc }'
+  printf '   load %s\n' "$4"
 }
 
 echo "students: $students, cores: $(nproc), jobs: ${jobs:-one per core}"
 echo "new photos: $(du -sh "$work/photos" | cut -f1), site photos: $(du -sh "$site/upload/StudentPhoto" | cut -f1)"
-djpeg_load=$(load)
-djpeg_s=$(seconds decode_all)
-echo "djpeg, the new photos in full, one core: $djpeg_s s   (load $djpeg_load)"
-first_load=$(load)
-first_s=$(seconds dry_run)
-echo "first plan:  $first_s s = $(awk -v a="$first_s" -v b="$djpeg_s" 'BEGIN { printf "%.2f", a / b }') x djpeg   (load $first_load)"
-second_load=$(load)
-second_s=$(seconds dry_run)
-echo "second plan: $second_s s = $(awk -v a="$second_s" -v b="$djpeg_s" 'BEGIN { printf "%.2f", a / b }') x djpeg   (load $second_load)"
+l=$(load); read -r djpeg_wall djpeg_cpu < <(measure "${decode_all[@]}")
+report "djpeg" "$djpeg_wall" "$djpeg_cpu" "$l"
+l=$(load); read -r wall cpu < <(measure "${dry_run[@]}")
+grep -q '试运行' "$work/said.txt" || { echo "the dry run made no plan:" >&2; tail -5 "$work/said.txt" >&2; exit 1; }
+report "first plan" "$wall" "$cpu" "$l" "$djpeg_wall" "$djpeg_cpu"
+l=$(load); read -r wall cpu < <(measure "${dry_run[@]}")
+report "second plan" "$wall" "$cpu" "$l" "$djpeg_wall" "$djpeg_cpu"
 echo "descriptor cache: $(stat -c %s "$work"/data/faces/*/descriptors.bin) bytes"
