@@ -3,7 +3,6 @@
 #include "assignment/journal/JournalStore.h"
 #include "assignment/run/AssignmentRun.h"
 #include "assignment/site/StudentCards.h"
-#include "faces/FaceDetector.h"
 #include "platform/database/TADOQuery.h"
 #include "widgets/WaitCursor.h"
 #include "widgets/WindowControls.h"
@@ -67,16 +66,22 @@ public:
     // as DefaultOdbcDriver() (OdbcConnectionString.h).
     void UseOdbcDriver(const QString& odbcDriver) { ADOQuery1.SetOdbcDriver(odbcDriver); }
 
-    // Where runs are journaled; it starts as JournalStore::DefaultDataFolder().
-    void UseJournal(const JournalStore& journal) { journal_ = journal; }
+    // Where runs are journaled, and the faces of the site's photos kept for
+    // the proof sheet; it starts as JournalStore::DefaultDataFolder().
+    void UseJournal(const JournalStore& journal)
+    {
+        journal_ = journal;
+        UseFaceModel(faceModel_);
+    }
     // What asks the user to approve a run's plan; it starts as the proof sheet.
     void UsePlanReview(PlanReview& review) { planReview_ = &review; }
     // The face model the proof sheet's face review loads its detector from;
     // it starts as FaceDetector::DefaultCascadeFile().
     void UseFaceModel(const std::filesystem::path& faceModel)
     {
-        proofSheet_.UseFaceExamination(SurveyAndCheckFaces(faceModel));
         faceModel_ = faceModel;
+        proofSheet_.UseFaceExamination(SurveyAndCheckFaces(SurveySetup{
+            .cascadeFile = faceModel, .descriptorModel = {}, .threads = 0, .dataFolder = journal_.DataFolder()}));
     }
 
 protected:
@@ -136,14 +141,13 @@ private:
     // The database access of the assignment run.
     TADOQuery ADOQuery1;
     JournalStore journal_;
+    std::filesystem::path faceModel_; // the face detector's model, for the proof sheet and the export
     ProofSheetReview proofSheet_;
     PlanReview* planReview_ = &proofSheet_;
     QDialog* captureWindow_ = nullptr;
     QDialog* resizeWindow_ = nullptr;
     bool shownBefore_ = false;
     bool runInProgress_ = false;
-    // The face model of the proof sheet and the export.
-    std::filesystem::path faceModel_ = FaceDetector::DefaultCascadeFile();
     // Where the last export went: the next export's folder dialog opens there.
     QString exportFolder_;
     // Where the last roster came from: the next roster dialog opens there.
