@@ -20,6 +20,10 @@ QString GivenOptions::Value(const QString& name, const QString& absent) const
 std::variant<GivenOptions, QString> ParseOptions(const QStringList& arguments, const QList<OptionRule>& rules)
 {
     GivenOptions options;
+    if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
+        options.given_.insert(QStringLiteral("--help"), {});
+        return options;
+    }
     for (qsizetype i = 0; i < arguments.size();) {
         const QString& name = arguments[i++];
         const auto rule = std::find_if(rules.begin(), rules.end(), [&](const OptionRule& r) { return r.name == name; });
@@ -42,4 +46,16 @@ std::variant<GivenOptions, QString> ParseOptions(const QStringList& arguments, c
             return QStringLiteral("%1 is required").arg(rule.name);
     }
     return options;
+}
+
+std::variant<int, QString> JobsOption(const GivenOptions& options)
+{
+    if (!options.Has("--jobs"))
+        return 0;
+    bool isNumber = false;
+    const QString jobsText = options.Value("--jobs");
+    const int jobs = jobsText.toInt(&isNumber);
+    if (!isNumber || jobs < 1 || jobs > kMaxJobs)
+        return QStringLiteral("--jobs %1 is not a number of threads from 1 to %2").arg(jobsText).arg(kMaxJobs);
+    return jobs;
 }

@@ -3,9 +3,7 @@
 #include "faces/FaceDescriptor.h"
 #include "picture/PictureSize.h"
 
-#include <cstdint>
 #include <optional>
-#include <vector>
 
 class FaceDescriber;
 class FaceDetector;
@@ -14,9 +12,6 @@ class TBitmap;
 // The turn that brings a face upright: a photo stored on its side or upside
 // down without an orientation tag shows its face only after it.
 enum class FaceTurn { None, Right, Half, Left }; // Right: a quarter turn clockwise
-
-// Face crops for recognition are this many pixels square, grey, equalised.
-inline constexpr int kFaceCropSide = 100;
 
 // What a portrait shows of its face, for the proof sheet's face checks.
 struct PortraitExamination {
@@ -32,8 +27,6 @@ struct PortraitExamination {
     // Variance of the Laplacian of the face at a fixed size: only comparable
     // between photos, never an absolute measure.
     double sharpness = 0;
-    // kFaceCropSide² grey levels of the face, rows top first; empty without a face.
-    std::vector<std::uint8_t> faceCrop;
     // The largest face's descriptor, when a describer was given and a face
     // was found.
     std::optional<FaceDescriptor> descriptor;
