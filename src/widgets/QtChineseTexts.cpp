@@ -7,16 +7,16 @@ namespace {
 // Texts Qt shows in Chinese windows that its Chinese translation lacks. Qt 6
 // asks for the kind of a file in the file and folder pickers' lists
 // ("Folder") under QAbstractFileIconProvider, a name qtbase_zh_CN does not
-// know; the picker would say "Folder" among Chinese labels.
+// know; the picker would say "Folder" (on Windows "File Folder", Explorer's
+// word) among Chinese labels.
 struct MissingText {
     const char* context;
     const char* source;
     const char* chinese;
 };
 constexpr MissingText kMissingTexts[] = {
-    {"QAbstractFileIconProvider", "Folder", "文件夹"},
-    {"QAbstractFileIconProvider", "Drive", "驱动器"},
-    {"QAbstractFileIconProvider", "File", "文件"},
+    {"QAbstractFileIconProvider", "Folder", "文件夹"},   {"QAbstractFileIconProvider", "File Folder", "文件夹"},
+    {"QAbstractFileIconProvider", "Drive", "驱动器"},    {"QAbstractFileIconProvider", "File", "文件"},
     {"QAbstractFileIconProvider", "%1 File", "%1 文件"},
 };
 

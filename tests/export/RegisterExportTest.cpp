@@ -126,12 +126,25 @@ QMap<QString, QByteArray> FilesUnder(const QString& folder)
 }
 
 // The entries of a zip file read with libzip: name (strictly UTF-8) to bytes.
+// The file is read by Qt and handed over in memory: libzip's own opening by
+// name takes the name in the system's code page on Windows, which cannot
+// spell every Chinese folder.
 QMap<QString, QByteArray> ZipEntries(const QString& zipFile)
 {
-    int error = 0;
-    zip_t* archive = zip_open(QFile::encodeName(zipFile).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &error);
-    if (archive == nullptr)
-        throw std::runtime_error("zip does not open");
+    const QByteArray zipBytes = ReadFile(zipFile);
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source =
+        zip_source_buffer_create(zipBytes.constData(), static_cast<zip_uint64_t>(zipBytes.size()), 0, &error);
+    zip_t* archive = source == nullptr ? nullptr : zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error);
+    if (archive == nullptr) {
+        const std::string why = zip_error_strerror(&error);
+        if (source != nullptr)
+            zip_source_free(source);
+        zip_error_fini(&error);
+        throw std::runtime_error("zip does not open: " + why);
+    }
+    zip_error_fini(&error);
     QMap<QString, QByteArray> entries;
     for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
         zip_stat_t stat;
