@@ -321,7 +321,9 @@ void TFrmGetPic::Button9Click()
         dialogs_.ShowMessage(QStringLiteral("输入图片名称不对！\n\n出错原因：") + cause);
         return;
     }
-    dialogs_.ShowMessage(QStringLiteral("图片保存成功!"));
+    // Where it went, so that nobody has to hunt for it beside the program.
+    dialogs_.ShowMessage(
+        QStringLiteral("图片保存成功!\n文件夹：%1\n文件：%2").arg(QDir::toNativeSeparators(OutputFolder()), fileName));
     ui.Edit1->clear();
     ui.Image3->Picture().SetGraphic(nullptr);
 }

@@ -34,6 +34,13 @@ protected:
     }
 
     QStringList SavedFiles() const { return QDir(programFolder + "modified").entryList(QDir::Files | QDir::Hidden); }
+
+    // What a save says: the folder "modified" beside the program and the file's name.
+    QString SavedMessage(const QString& fileName) const
+    {
+        return Text("图片保存成功!\n文件夹：") + QDir::toNativeSeparators(programFolder + "modified/")
+               + Text("\n文件：") + fileName;
+    }
 };
 
 } // namespace
@@ -141,8 +148,7 @@ TEST_F(PictureFolderTest, APictureThatCannotBeLoadedOnlyMovesTheArea)
     // With a picture shown and moved: the picture and the crop stay.
     ui().ListBox1->setCurrentRow(1);
     ASSERT_EQ(ui().Image2->size(), QSize(64, 64));
-    QTest::mousePress(ui().Image2, Qt::LeftButton, {}, QPoint(10, 10));
-    QTest::mouseRelease(ui().Image2, Qt::LeftButton, {}, QPoint(10, 10));
+    DragWithMouse(ui().Image2, QPoint(10, 10), QPoint(30, 20));
     const TRect moved = window->CropRect();
     for (const int row : {2, 3}) {
         ui().ListBox1->setCurrentRow(row);
@@ -174,7 +180,8 @@ TEST_F(PictureFolderTest, SavingWritesA32BitBmpUnderTheNameAsTypedAndReplacesAnE
     EXPECT_EQ(second.size(), 86454);
     EXPECT_NE(second, first);
     EXPECT_EQ(SavedFiles(), QStringList{name + ".jpg"});
-    EXPECT_EQ(dialogs.messages, QStringList(2, Text("图片保存成功!")));
+    // The message says where the file went.
+    EXPECT_EQ(dialogs.messages, QStringList(2, SavedMessage(name + ".jpg")));
 }
 
 TEST_F(PictureFolderTest, NamesThatCannotBeSavedWriteNothing)
@@ -215,7 +222,7 @@ TEST_F(PictureFolderTest, AFreshProgramFolderGetsItsOutputFolderAtTheFirstSaveAn
     ASSERT_FALSE(QFileInfo::exists(programFolder + "modified"));
     ui().Edit1->setText(Text("李四"));
     QTest::keyClick(ui().Edit1, Qt::Key_Return);
-    EXPECT_EQ(dialogs.messages, QStringList{Text("图片保存成功!")});
+    EXPECT_EQ(dialogs.messages, QStringList{SavedMessage(Text("李四.jpg"))});
     EXPECT_EQ(SavedFiles(), QStringList{Text("李四.jpg")});
     EXPECT_EQ(ui().Edit1->text(), QString());
     EXPECT_TRUE(window->isVisible()); // Enter does not close the window either

@@ -10,6 +10,7 @@
 #include "picture/TBitmap.h"
 #include "picture/TCanvas.h"
 #include "platform/camera/SyntheticCameraSource.h"
+#include "support/MouseDrag.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingDialogs.h"
 #include "support/TestFiles.h"
@@ -189,8 +190,7 @@ TEST_F(PhotoDayWindow, ThePreviewAlwaysShowsWhatIsSaved)
     const QImage grabbed = PreviewImage();
 
     // Dragged, zoomed and turned, the preview follows every step.
-    QTest::mousePress(ui().cropFrame, Qt::LeftButton, {}, QPoint(60, 90));
-    QTest::mouseRelease(ui().cropFrame, Qt::LeftButton, {}, QPoint(60, 90));
+    DragWithMouse(ui().cropFrame, QPoint(60, 90), QPoint(80, 100));
     const QImage dragged = PreviewImage();
     EXPECT_NE(dragged, grabbed);
     QTest::mouseClick(ui().zoomInButton, Qt::LeftButton);
