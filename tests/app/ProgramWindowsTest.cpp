@@ -96,16 +96,20 @@ TEST_F(ProgramWindowsTest, TheCaptureWindowOpensTheDayWhoseFolderReachesTheMainW
         cameraCameOver = camera.IsConnected() && camera.PreviewWindow()->parentWidget() == day.cameraPlace;
         nameShown = day.studentNameLabel->text();
         QTest::mouseClick(day.grabButton, Qt::LeftButton);
+        dialogs.confirmAnswers.push_back(true); // the test pattern shows no face: saved all the same
         QTest::mouseClick(day.saveNextButton, Qt::LeftButton);
         QTest::mouseClick(day.absentButton, Qt::LeftButton);
+        dialogs.confirmAnswers.push_back(true); // the hand-over's summary: 继续
         QTest::mouseClick(day.handOverButton, Qt::LeftButton);
         captureClosedWithTheDay = !windows.FrmGetPic.isVisible() && !windows.FrmPhotoDay.isVisible();
     });
     EXPECT_TRUE(dayShownOverTheCaptureWindow);
     EXPECT_TRUE(cameraCameOver);
     EXPECT_EQ(nameShown, Text("张伟"));
-    EXPECT_EQ(dialogs.messages.last(),
-              Text("名单上的学生都已轮到：已拍 1 名，缺席 1 名：S02。照片文件夹已交给主窗口，按文件名对应学籍号。"));
+    ASSERT_EQ(dialogs.questions.size(), 2);
+    EXPECT_TRUE(
+        dialogs.questions[1].startsWith(Text("已拍 1 名（其中 1 名的照片有问题仍保存），缺席 1 名，未轮到 0 名。")))
+        << dialogs.questions[1].toStdString();
 
     // Back at the main window, both side windows closed and the camera let go.
     EXPECT_TRUE(captureClosedWithTheDay);

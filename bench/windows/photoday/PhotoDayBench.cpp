@@ -43,11 +43,13 @@ namespace {
 // Answers the roster and folder questions and counts the messages.
 class ScriptedDialogs final : public Dialogs {
 public:
+    using Dialogs::ChooseFile;
+    using Dialogs::Confirm;
     using Dialogs::ShowMessage;
     void ShowMessage(const QString& text, const QString&) override { messages << text; }
-    bool Confirm(const QString&, const QString&) override { return true; }
+    bool Confirm(const QString&, const QString&, const QString&) override { return true; }
     std::optional<QString> ChooseFolder(QWidget*, const QString&) override { return folder; }
-    QString ChooseFile(QWidget*, const QString&, const QString&) override { return file; }
+    QString ChooseFile(QWidget*, const QString&, const QString&, const QString&) override { return file; }
     QStringList ChooseFiles(QWidget*, const QString&, const QString&) override { return {}; }
 
     QString folder;

@@ -59,7 +59,8 @@ TEST(WindowsFit, EveryWindowFitsAScreenScaledTwiceAndItsButtonsCanBeReached)
     TFrmPhotoDay photoDay(dialogs, camera, temp.path() + '/', &capture);
     const Ui::TFrmPhotoDay& photoDayControls = WindowControls::Of(photoDay);
     ExpectFitsAndReaches(photoDay, {photoDayControls.saveNextButton, photoDayControls.handOverButton,
-                                    photoDayControls.studentNoteLabel});
+                                    photoDayControls.cardsButton, photoDayControls.checksLabel,
+                                    photoDayControls.keysLabel, photoDayControls.studentNoteLabel});
 
     TfrmPicture resize(dialogs, &form);
     ExpectFitsAndReaches(resize, {resize.ui.Button1, resize.ui.Button2});

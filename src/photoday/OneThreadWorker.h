@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <utility>
+
+// Work done one task after another on a thread of its own, so that the
+// window stays smooth meanwhile, with a tool made on that thread at the first
+// task (the face models take a moment to load) and kept for the next ones.
+// The tasks never run side by side: the tool needs no lock. Destroying the
+// worker waits for the task in hand.
+template <class Tool> class OneThreadWorker {
+public:
+    // How the tool is made; what it throws is handed to every task.
+    using MakeTool = std::function<std::unique_ptr<Tool>()>;
+
+    explicit OneThreadWorker(MakeTool makeTool) : makeTool_(std::move(makeTool)) { pool_.setMaxThreadCount(1); }
+    ~OneThreadWorker() { pool_.waitForDone(); }
+    OneThreadWorker(const OneThreadWorker&) = delete;
+    OneThreadWorker& operator=(const OneThreadWorker&) = delete;
+
+    // Runs task(tool, whyNot) on the worker and gives its result when it is
+    // ready: the tool, or nullptr and why it could not be made. The task
+    // must not throw.
+    template <class Task> auto Run(Task task)
+    {
+        return QtConcurrent::run(&pool_, [this, task = std::move(task)] {
+            Tool* tool = ToolOnWorker();
+            return task(tool, whyNot_);
+        });
+    }
+
+private:
+    Tool* ToolOnWorker()
+    {
+        if (!tried_) {
+            tried_ = true;
+            try {
+                tool_ = makeTool_();
+            } catch (const std::exception& error) {
+                whyNot_ = QString::fromUtf8(error.what());
+            }
+        }
+        return tool_.get();
+    }
+
+    const MakeTool makeTool_;
+    // Touched on the worker only.
+    std::unique_ptr<Tool> tool_;
+    QString whyNot_;
+    bool tried_ = false;
+    // Declared last: destroyed first, it waits for the task in hand before
+    // the tool goes.
+    QThreadPool pool_;
+};
