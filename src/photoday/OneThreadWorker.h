@@ -1,8 +1,9 @@
 #pragma once
 
+#include <QFuture>
+#include <QPromise>
 #include <QString>
 #include <QThreadPool>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <exception>
 #include <functional>
@@ -27,12 +28,24 @@ public:
     // Runs task(tool, whyNot) on the worker and gives its result when it is
     // ready: the tool, or nullptr and why it could not be made. The task
     // must not throw.
+    //
+    // The result comes through a promise of its own rather than from
+    // QtConcurrent::run: a thread waiting for such a future runs the task
+    // itself when the worker has not started it yet, and the tool would be
+    // used on two threads at once (a check waited for by the window while
+    // the worker describes the next student's site photo).
     template <class Task> auto Run(Task task)
     {
-        return QtConcurrent::run(&pool_, [this, task = std::move(task)] {
+        using Result = decltype(task(static_cast<Tool*>(nullptr), QString()));
+        auto promise = std::make_shared<QPromise<Result>>();
+        QFuture<Result> result = promise->future();
+        promise->start();
+        pool_.start([this, promise, task = std::move(task)] {
             Tool* tool = ToolOnWorker();
-            return task(tool, whyNot_);
+            promise->addResult(task(tool, whyNot_));
+            promise->finish();
         });
+        return result;
     }
 
 private:
