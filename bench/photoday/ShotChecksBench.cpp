@@ -6,7 +6,9 @@
 //     tests/data/jpeg/photos/obama.jpg) against the student's site photo
 //     (obama2.jpg as a 120 x 180 JPEG), the median and the slowest of RUNS
 //     (20), once the site photo is described; a frame without a face; and
-//     what loading the models and describing the site photo take once.
+//     what loading the models and describing the site photo take once; and
+//     the time to look for a student's card in such a frame (the card held
+//     at arm's length, 4 pixels a module) and in one without a card.
 //
 //   shot_checks_bench --sharpness
 //     the blur check's limit held against real photos: the labelled faces
@@ -20,8 +22,10 @@
 #include "faces/OpenCvThreads.h"
 #include "faces/PortraitExamination.h"
 #include "faces/PortraitLimits.h"
+#include "photoday/QrCodes.h"
 #include "photoday/ShotExaminer.h"
 #include "support/CameraFrames.h"
+#include "support/CardImages.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -92,6 +96,25 @@ int Timing(int runs, const QString& portrait)
     std::printf("check of a frame without a face, ms: median %.1f, slowest %.1f\n", Median(withoutFace),
                 *std::max_element(withoutFace.begin(), withoutFace.end()));
     std::printf("once: loading the models %.1f ms, describing the site photo %.1f ms\n", loading, describing);
+
+    QrCodeReader cards;
+    const QImage shown = CameraFrameShowing(person, 900);
+    const QImage holding = HoldingUp(shown, QrCardImage("2023010101", 4), {1500, 700});
+    std::vector<double> withCard;
+    std::vector<double> withoutCard;
+    int read = 0;
+    for (int run = 0; run < runs; ++run) {
+        timer.start();
+        read += cards.Read(holding) == QStringList{"2023010101"};
+        withCard.push_back(Milliseconds(timer));
+        timer.start();
+        cards.Read(shown);
+        withoutCard.push_back(Milliseconds(timer));
+    }
+    std::printf("a look for a card (at %d pixels across), ms: with a card median %.1f, slowest %.1f (read %d of %d); "
+                "without median %.1f\n",
+                QrCodeReader::kReadingLongSide, Median(withCard), *std::max_element(withCard.begin(), withCard.end()),
+                read, runs, Median(withoutCard));
     return 0;
 }
 

@@ -114,13 +114,24 @@ void CropEditor::Turn(TurnDirection direction)
     loaded_.Turn(direction);
 }
 
+void CropEditor::UseFaceModel(std::filesystem::path model)
+{
+    faceModel_ = std::move(model);
+    faceDetector_.reset();
+}
+
+void CropEditor::LoadFaceDetector()
+{
+    if (faceDetector_)
+        return;
+    const WaitCursor busy; // loading the face model takes a moment
+    faceDetector_ =
+        std::make_unique<FaceDetector>(faceModel_.empty() ? FaceDetector::DefaultCascadeFile() : faceModel_);
+}
+
 void CropEditor::FrameFace()
 {
-    if (!faceDetector_) {
-        const WaitCursor busy; // loading the face model takes a moment
-        faceDetector_ =
-            std::make_unique<FaceDetector>(faceModel_.empty() ? FaceDetector::DefaultCascadeFile() : faceModel_);
-    }
+    LoadFaceDetector();
     FaceFraming framing{};
     EditArea([&](PictureArea& area) {
         framing = ::FrameFace(area, *faceDetector_, controls_.frame.x(), controls_.frame.y(), &loaded_);

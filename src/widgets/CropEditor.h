@@ -52,7 +52,11 @@ public:
 
     // The face detector's model for FrameFace; it starts as the running
     // program's own (FaceDetector::DefaultCascadeFile).
-    void UseFaceModel(std::filesystem::path model) { faceModel_ = std::move(model); }
+    void UseFaceModel(std::filesystem::path model);
+    // Loads the face detector now, where a wait is expected, rather than at
+    // the first FrameFace (it takes a moment); EFaceDetectorUnavailable when
+    // its model cannot be loaded.
+    void LoadFaceDetector();
     // Told after every step of a drag what was dragged.
     void OnDragged(std::function<void(Dragged)> dragged) { dragged_ = std::move(dragged); }
 
