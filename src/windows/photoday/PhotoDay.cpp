@@ -34,7 +34,7 @@ namespace {
 
 // The client area the controls are laid out on.
 constexpr QSize kDesignSize(1244, 424);
-// How far an arrow key moves the picture under the frame, in pixels of the
+// How far an arrow key moves the frame over the picture, in pixels of the
 // picture area.
 constexpr int kNudgeStep = 2;
 // How often the live picture is looked at for a card. A look takes 45 to
@@ -132,17 +132,21 @@ TFrmPhotoDay::TFrmPhotoDay(Dialogs& dialogs, CameraSource& camera, QString progr
     clickKey(Qt::Key_Enter, ui.saveNextButton);
     clickKey(Qt::Key_S, ui.absentButton);
     clickKey(Qt::Key_Backspace, ui.retakeButton);
+    // The day's end by a key too, one no hand presses by chance.
+    clickKey(Qt::AltModifier | Qt::Key_H, ui.handOverButton);
+    // The arrows move the red frame over the picture, as the photographer
+    // sees it: the picture goes the other way under the fixed frame.
     const struct {
         Qt::Key key;
-        QPoint step;
+        QPoint frameStep;
     } arrows[] = {{Qt::Key_Left, {-kNudgeStep, 0}},
                   {Qt::Key_Right, {kNudgeStep, 0}},
                   {Qt::Key_Up, {0, -kNudgeStep}},
                   {Qt::Key_Down, {0, kNudgeStep}}};
     for (const auto& arrow : arrows) {
-        // The picture moves, as the frame would seem to go the other way.
+        const QPoint pictureStep = -arrow.frameStep;
         addKey(
-            arrow.key, [this, step = arrow.step] { Nudge(step); }, /*repeats*/ true);
+            arrow.key, [this, pictureStep] { Nudge(pictureStep); }, /*repeats*/ true);
     }
     SetEditingEnabled(false);
 }

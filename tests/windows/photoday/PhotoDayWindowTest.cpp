@@ -192,8 +192,8 @@ TEST_F(PhotoDayWindow, SavesEachStudentsPhotoAndFrameAbsentRetakeAndJump)
 
 TEST_F(PhotoDayWindow, TheKeysRunTheDayAndTheHintLineNamesThem)
 {
-    EXPECT_EQ(ui().keysLabel->text(),
-              Text("空格 拍照　A 自动定位　方向键 移动　+ − 缩放\n回车 保存并下一位　S 缺席　退格 退回上一名重拍"));
+    EXPECT_EQ(ui().keysLabel->text(), Text("空格 拍照　A 自动定位　方向键 移动　+ − 缩放\n回车 保存并下一位　S "
+                                           "缺席　退格 退回重拍　Alt+H 交给主窗口"));
     camera.SetFrame(CameraFrameShowing(QImage(TestDataPath("jpeg/photos/obama.jpg")), 900));
     StartDay();
     ASSERT_NE(window->Day(), nullptr);
@@ -201,12 +201,12 @@ TEST_F(PhotoDayWindow, TheKeysRunTheDayAndTheHintLineNamesThem)
     ASSERT_NE(ui().pictureArea->Picture().Graphic(), nullptr);
     const QImage framed = PreviewImage();
     const QPoint framedAt = ui().pictureArea->pos();
-    // Arrows move the picture under the frame, + and − zoom about its
-    // centre, A frames the face again.
+    // Arrows move the frame over the picture (the picture goes the other
+    // way under it), + and − zoom about its centre, A frames the face again.
     QTest::keyClick(window.get(), Qt::Key_Left);
-    EXPECT_EQ(ui().pictureArea->pos(), framedAt + QPoint(-2, 0));
+    EXPECT_EQ(ui().pictureArea->pos(), framedAt + QPoint(2, 0));
     QTest::keyClick(window.get(), Qt::Key_Down);
-    EXPECT_EQ(ui().pictureArea->pos(), framedAt + QPoint(-2, 2));
+    EXPECT_EQ(ui().pictureArea->pos(), framedAt + QPoint(2, -2));
     EXPECT_NE(PreviewImage(), framed);
     const QSize framedSize = ui().pictureArea->size();
     QTest::keyClick(window.get(), Qt::Key_Plus);
@@ -414,9 +414,11 @@ TEST_F(PhotoDayWindow, AClosedWindowResumesAndTheHandOverAsksFirst)
     EXPECT_TRUE(handed.isEmpty());
     EXPECT_TRUE(window->isVisible());
 
-    // 继续 hands over the roster, the folder and the absent students.
+    // 继续 hands over the roster, the folder and the absent students; Alt+H
+    // asks as the button does.
     dialogs.confirmAnswers.push_back(true);
-    QTest::mouseClick(ui().handOverButton, Qt::LeftButton);
+    QTest::keyClick(window.get(), Qt::Key_H, Qt::AltModifier);
+    ASSERT_EQ(dialogs.questions.size(), 2);
     ASSERT_EQ(handed.size(), 1);
     const auto handOver = handed[0][0].value<PhotoDayHandOver>();
     EXPECT_EQ(handOver.roster, (QStringList{"001", "002", "003", "004", "005"}));
