@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/EntryFacts.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -15,32 +17,10 @@
 // moved away), files opened with FILE_FLAG_OPEN_REPARSE_POINT and refused
 // when the handle's attributes say reparse point, LockFileEx.
 //
-// The one platform file of the tool's own file access; it needs no Qt.
-// Errors are std::error_code: the system's own, or FileRule below.
-
-// What the tool refuses of a file that the system would open.
-enum class FileRule {
-    NotRegular = 1, // a folder, named pipe, device or link where a file was expected
-    NotFolder,      // a file or a link where a folder was expected
-    TooLarge,       // larger than the reader allows
-    LeadsOutside,   // a folder that is, or passes through, a link leading outside
-    Changed,        // the entry is no longer the one the handle was opened on
-};
-const std::error_category& FileRuleCategory();
-std::error_code make_error_code(FileRule rule);
-
-template <> struct std::is_error_code_enum<FileRule> : std::true_type {
-};
-
-// What an entry is, by its name alone (a link is a link, not its target).
-struct EntryFacts {
-    enum class Kind { Missing, Regular, Folder, Link, Other };
-    Kind kind = Kind::Missing;
-    std::uint64_t size = 0;
-    std::uint32_t permissions = 0; // the POSIX permission bits; 0 on Windows
-    std::uint64_t device = 0;      // with `file`, which file it is
-    std::uint64_t file = 0;
-};
+// The classes and their rules live in FolderHandle.cpp, once; the system
+// calls under them in FolderHandlePosix.cpp or FolderHandleWindows.cpp, as
+// CMakeLists.txt chooses (files/detail/NativeFiles.h). None of it needs Qt.
+// Errors are std::error_code: the system's own, or FileRule (EntryFacts.h).
 
 // One opened file; closed with the object.
 class FileHandle {
@@ -73,11 +53,8 @@ public:
 
 private:
     friend class FolderHandle;
-#ifdef _WIN32
-    void* handle_ = nullptr;
-#else
-    int handle_ = -1;
-#endif
+    explicit FileHandle(NativeHandle handle) : handle_(handle) { }
+    NativeHandle handle_ = kNoNativeHandle;
 };
 
 // One opened folder; closed with the object.
@@ -101,6 +78,10 @@ public:
     bool IsOpen() const;
     const std::filesystem::path& Path() const { return path_; }
 
+    // Every `name` below is one entry of this folder: a name with a folder
+    // separator in it, empty, `.` or `..` is refused (FileRule::NotAName), as
+    // it would lead through folders (and links) that were never checked.
+
     // The folder `name` in this one, not through a link; made first with `create`.
     FolderHandle OpenFolder(const std::string& name, bool create, std::error_code& error) const;
     // A regular file for reading, never waiting on a named pipe.
@@ -121,13 +102,8 @@ public:
 
 private:
     std::filesystem::path path_;
-#ifdef _WIN32
-    void* handle_ = nullptr;
-#else
-    int handle_ = -1;
-#endif
+    NativeHandle handle_ = kNoNativeHandle;
 };
 
-// True for a disk full, a permission denied, a read-only file system, and so on.
-enum class SystemCause { Other, DiskFull, PermissionDenied, ReadOnly, Missing, IsLink };
+// The cause of `error` as the user is told it (SystemErrorText.h).
 SystemCause CauseOf(const std::error_code& error);

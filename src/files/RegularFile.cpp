@@ -78,5 +78,5 @@ QByteArray ReadRegularFile(const QString& path, qint64 maxBytes)
             return bytes;
         bytes += chunk;
     }
-    Fail(QStringLiteral("文件 %1 大于 %2 MiB，不予读取").arg(path).arg(maxBytes / (1024 * 1024)));
+    Fail(QStringLiteral("文件 %1 大于 %2 MiB，不予读取").arg(path).arg(maxBytes / (qint64{1024} * 1024)));
 }

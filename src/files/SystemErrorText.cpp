@@ -24,7 +24,7 @@ QString PathText(const std::filesystem::path& path)
 
 QString SystemErrorText(const std::error_code& error)
 {
-    const QString system = QString::fromLocal8Bit(error.message());
+    QString system = QString::fromLocal8Bit(error.message());
     if (error.category() == FileRuleCategory()) {
         switch (static_cast<FileRule>(error.value())) {
         case FileRule::NotRegular:
@@ -37,6 +37,8 @@ QString SystemErrorText(const std::error_code& error)
             return QStringLiteral("是指向外部的链接");
         case FileRule::Changed:
             return QStringLiteral("在使用时被换掉了");
+        case FileRule::NotAName:
+            return QStringLiteral("不是单一的文件名（含有文件夹分隔符，或是“.”、“..”）");
         }
     }
     switch (CauseOf(error)) {

@@ -44,8 +44,8 @@ int EighthsToCover(PictureSize full, PictureSize atLeast)
 int EighthsToSampleSmoothly(PictureSize region, PictureSize target)
 {
     for (int n = 1; n < kEighths; ++n) {
-        if (std::int64_t{region.Width} * n >= 2 * kEighths * std::int64_t{target.Width}
-            && std::int64_t{region.Height} * n >= 2 * kEighths * std::int64_t{target.Height})
+        if (std::int64_t{region.Width} * n >= std::int64_t{2} * kEighths * target.Width
+            && std::int64_t{region.Height} * n >= std::int64_t{2} * kEighths * target.Height)
             return n;
     }
     return kEighths;

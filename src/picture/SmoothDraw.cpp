@@ -37,8 +37,8 @@ void SmoothDrawWindow(TCanvas& canvas, const TRect& rect, const ReducedPicture& 
     if (!source || target == nullptr)
         return;
     // The part of the rectangle the clipped region covers.
-    const double width = std::int64_t{rect.Right} - rect.Left;
-    const double height = std::int64_t{rect.Bottom} - rect.Top;
+    const auto width = static_cast<double>(std::int64_t{rect.Right} - rect.Left);
+    const auto height = static_cast<double>(std::int64_t{rect.Bottom} - rect.Top);
     const double regionWidth = region.Right - region.Left;
     const double regionHeight = region.Bottom - region.Top;
     auto across = [&](double x) { return rect.Left + (x - region.Left) * width / regionWidth; };

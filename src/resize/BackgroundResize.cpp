@@ -28,7 +28,7 @@ void BackgroundResize::Start(BatchResizeJob job)
                         this, [this, sequenceNumber, total] { emit Progress(sequenceNumber, total); },
                         Qt::QueuedConnection);
                 },
-                stop);
+                std::move(stop));
             if (outcome.report.stopped)
                 outcome.ending = ResizeOutcome::Ending::Stopped;
         } catch (const EResizeFoldersNotChosen&) {

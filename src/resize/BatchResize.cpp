@@ -301,7 +301,7 @@ BatchResizeReport RunBatchResize(const BatchResizeJob& requested, const ResizePr
             return false;
         }
         if (picture.face == FaceOutcome::NotFound)
-            report.withoutFace << job.names[static_cast<qsizetype>(index)];
+            report.withoutFace << job.names.at(static_cast<qsizetype>(index));
         report.written = sequenceNumber;
         return true;
     };
@@ -311,7 +311,7 @@ BatchResizeReport RunBatchResize(const BatchResizeJob& requested, const ResizePr
         [&job](std::unique_ptr<ResizeWorker>& worker, std::size_t index) { return ResizeOne(*worker, job, index); },
         write, std::move(stop));
     if (failure)
-        throw *failure;
+        throw EResizeFailed(*failure);
     report.stopped = counts.stopped;
     report.peakInFlight = static_cast<int>(counts.peakInFlight);
     return report;

@@ -452,6 +452,78 @@ TEST_P(RunDefenceTest, PhotosChangedSinceThePlanAreNotWritten)
     EXPECT_EQ(site->Photos(), (QMap<QString, QString>{{"A", ""}, {"B", "/upload/StudentPhoto/B.jpg"}, {"C", ""}}));
 }
 
+// Web.config names the database; one changed between the proof sheet and the
+// run could lead the run into another school's database. Another site's
+// database holding the same students stands ready to be written into.
+TEST_P(RunDefenceTest, ARunWhoseWebConfigChangedSinceThePlanIsRefusedAndChangesNothing)
+{
+    site->AddStudents({"A", "B"});
+    const TestSite other(GetParam());
+    other.AddStudents({"A", "B"});
+    const QStringList photos{AddPhoto("1.jpg"), AddPhoto("2.jpg")};
+    const struct {
+        const char* name;
+        std::function<QByteArray()> webConfig;
+    } cases[] = {
+        {"another database", [&] { return other.DefaultWebConfig(); }},
+        {"another user id", [&] { return site->DefaultWebConfig().replace("uid=", "uid=someone-"); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        site->WriteWebConfig(site->DefaultWebConfig());
+        const PlanOutcome planned = Plan({"A", "B"}, photos);
+        ASSERT_TRUE(planned.plan) << planned.stopped.message.toStdString();
+        site->WriteWebConfig(c.webConfig());
+        const SiteState before = site->State();
+        const SiteState otherBefore = other.State();
+
+        const AssignmentOutcome outcome = RunAssignment(*planned.plan, query, settings);
+
+        EXPECT_EQ(outcome.result, Result::Failed);
+        EXPECT_EQ(outcome.failureReason, QStringLiteral("网站的 Web.config 在核对之后改变了，请重新设置"))
+            << outcome.message.toStdString();
+        EXPECT_EQ(outcome.studentsDone, 0);
+        EXPECT_EQ(site->State(), before);
+        EXPECT_EQ(other.State(), otherBefore);
+        EXPECT_TRUE(JournalRuns(*journal, site->Folder()).isEmpty());
+    }
+}
+
+// An undo puts back the values of the database the run wrote; a Web.config
+// that now names another one (the site moved, or another school's copy) is
+// refused before anything is touched, and the run stays there to be undone.
+TEST_P(RunDefenceTest, AnUndoWhenWebConfigNowNamesAnotherDatabaseIsRefused)
+{
+    site->AddStudents({"A", "B"});
+    site->Execute("update studentbaseinfo set photo = '/old/B.jpg' where studentcode = 'B'");
+    WriteFile(site->SitePhotoFolder() + "B.jpg", "B's old photo");
+    const SiteState before = site->State();
+    ASSERT_TRUE(Run({"A", "B"}, {AddPhoto("1.jpg"), AddPhoto("2.jpg")}).EverythingSet());
+    // The other database's rows hold what the run wrote: an undo let through
+    // would find them as the run left them and put the old values there.
+    const TestSite other(GetParam());
+    other.AddStudents({"A", "B"});
+    other.Execute("update studentbaseinfo set photo = '/upload/StudentPhoto/' || studentcode || '.jpg'");
+    site->WriteWebConfig(other.DefaultWebConfig());
+    const SiteState afterRun = site->State();
+    const SiteState otherBefore = other.State();
+
+    const UndoOutcome refused = Undo(UndoMode::Force);
+
+    EXPECT_EQ(refused.result, UndoOutcome::Result::Refused);
+    EXPECT_TRUE(refused.message.contains(QStringLiteral("网站的 Web.config 现在指向")))
+        << refused.message.toStdString();
+    EXPECT_TRUE(refused.message.endsWith(QStringLiteral("没有撤销任何内容。"))) << refused.message.toStdString();
+    EXPECT_EQ(site->State(), afterRun);
+    EXPECT_EQ(other.State(), otherBefore);
+    EXPECT_EQ(JournalRuns(*journal, site->Folder()).value(0).StateText(), QStringLiteral("完整"));
+
+    site->WriteWebConfig(site->DefaultWebConfig());
+    const UndoOutcome undone = Undo();
+    EXPECT_TRUE(undone.EverythingUndone()) << undone.message.toStdString();
+    EXPECT_EQ(site->State(), before);
+}
+
 TEST_P(RunDefenceTest, ARunThatSetNobodyNeverSaysDone)
 {
     site->AddStudents({"A", "B"});

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "support/RunProgram.h"
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -22,11 +23,10 @@ inline QImage DecodeWithDjpeg(const QString& jpeg, const QStringList& arguments 
     if (!QFile::copy(jpeg, input))
         return {};
 #endif
-    QProcess djpeg;
-    djpeg.start(QStringLiteral("djpeg"), QStringList{QStringLiteral("-bmp")} + arguments
-                                             + QStringList{QStringLiteral("-outfile"), output, input});
-    if (!djpeg.waitForFinished(60000) || djpeg.exitStatus() != QProcess::NormalExit
-        || (djpeg.exitCode() != 0 && djpeg.exitCode() != 2))
+    const int exitCode =
+        RunProgram(QStringLiteral("djpeg"), QStringList{QStringLiteral("-bmp")} + arguments
+                                                + QStringList{QStringLiteral("-outfile"), output, input});
+    if (exitCode != 0 && exitCode != 2)
         return {};
     return QImage(output, "BMP");
 }

@@ -75,7 +75,8 @@ void CheckCaptureGaps(AssignmentPlan& plan, const FaceSurvey& survey)
         seconds.push_back(static_cast<double>(gap.second));
     const double median = Median(seconds);
     for (const auto& [row, gap] : gaps) {
-        if (gap > kLongGapTimes * median && gap > median + kLongGapMoreSeconds) {
+        const auto gapSeconds = static_cast<double>(gap);
+        if (gapSeconds > kLongGapTimes * median && gapSeconds > median + kLongGapMoreSeconds) {
             PlanRow& later = plan.rows[static_cast<qsizetype>(row)];
             later.warnings |= PlanWarning::LongCaptureGap;
             later.faces.captureGapSeconds = gap;
@@ -100,7 +101,7 @@ void CheckRetakes(AssignmentPlan& plan, const FaceSurvey& survey)
     const double median = Median(all);
     for (std::size_t i = 0; i + 1 < rows; ++i) {
         const PlanRow& row = plan.rows[static_cast<qsizetype>(i)];
-        PlanRow& next = plan.rows[static_cast<qsizetype>(i + 1)];
+        PlanRow& next = plan.rows[static_cast<qsizetype>(i) + 1];
         // The same file twice is refused or warned of by its content already.
         const bool sameFile = !row.photo.contentHash.isEmpty() && row.photo.contentHash == next.photo.contentHash;
         if (distances[i].toNextNew && *distances[i].toNextNew < kRetakeShare * median && !sameFile)

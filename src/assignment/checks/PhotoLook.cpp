@@ -13,11 +13,13 @@
 namespace {
 
 constexpr int kSide = PhotoLook::kSide;
+constexpr std::size_t kCells = PhotoLook::kCells;
 // Each grey level is the mean of 4 x 4 samples of the picture: a nearest-
 // neighbour sample alone would be one pixel, which another size of the same
 // picture does not have.
 constexpr int kSamplesPerSide = 4 * kSide;
 constexpr int kFrequencies = 8;
+constexpr std::size_t kCoefficients = std::size_t{kFrequencies} * kFrequencies;
 
 // Apart by at most this many of 64 bits and this mean grey difference: a
 // photo saved again at a quarter of its size and quality 50 stays within
@@ -28,9 +30,9 @@ constexpr double kMaxGreyDifference = 10.0;
 // The standard deviation of the grey levels below which a picture is flat.
 constexpr double kFlatContrast = 3.0;
 
-std::array<std::uint8_t, kSide * kSide> GreyLevels(const TBitmap& sample)
+std::array<std::uint8_t, kCells> GreyLevels(const TBitmap& sample)
 {
-    std::array<int, kSide * kSide> sums{};
+    std::array<int, kCells> sums{};
     std::vector<std::uint32_t> row(static_cast<std::size_t>(sample.Width()));
     for (std::int32_t y = 0; y < sample.Height(); ++y) {
         sample.ReadRowRGB32(y, row.data());
@@ -39,17 +41,18 @@ std::array<std::uint8_t, kSide * kSide> GreyLevels(const TBitmap& sample)
             const int grey = (77 * static_cast<int>((p >> 16) & 0xFF) + 150 * static_cast<int>((p >> 8) & 0xFF)
                               + 29 * static_cast<int>(p & 0xFF) + 128)
                              >> 8;
-            sums[static_cast<std::size_t>((y * kSide / sample.Height()) * kSide + x * kSide / sample.Width())] += grey;
+            const int cell = (y * kSide / sample.Height()) * kSide + x * kSide / sample.Width();
+            sums[static_cast<std::size_t>(cell)] += grey;
         }
     }
     const int perCell = (sample.Width() / kSide) * (sample.Height() / kSide);
-    std::array<std::uint8_t, kSide * kSide> grey{};
+    std::array<std::uint8_t, kCells> grey{};
     for (std::size_t i = 0; i < grey.size(); ++i)
         grey[i] = static_cast<std::uint8_t>((sums[i] + perCell / 2) / perCell);
     return grey;
 }
 
-std::uint64_t LowFrequencyHash(const std::array<std::uint8_t, kSide * kSide>& grey)
+std::uint64_t LowFrequencyHash(const std::array<std::uint8_t, kCells>& grey)
 {
     // The cosine transform's basis at the lowest frequencies only.
     double basis[kFrequencies][kSide];
@@ -60,19 +63,22 @@ std::uint64_t LowFrequencyHash(const std::array<std::uint8_t, kSide * kSide>& gr
     double rows[kSide][kFrequencies] = {};
     for (int y = 0; y < kSide; ++y) {
         for (int u = 0; u < kFrequencies; ++u) {
-            for (int x = 0; x < kSide; ++x)
-                rows[y][u] += basis[u][x] * grey[static_cast<std::size_t>(y * kSide + x)];
+            for (int x = 0; x < kSide; ++x) {
+                const int cell = y * kSide + x;
+                rows[y][u] += basis[u][x] * grey[static_cast<std::size_t>(cell)];
+            }
         }
     }
-    std::array<double, kFrequencies * kFrequencies> coefficients{};
+    std::array<double, kCoefficients> coefficients{};
     for (int v = 0; v < kFrequencies; ++v) {
         for (int u = 0; u < kFrequencies; ++u) {
+            const int coefficient = v * kFrequencies + u;
             for (int y = 0; y < kSide; ++y)
-                coefficients[static_cast<std::size_t>(v * kFrequencies + u)] += basis[v][y] * rows[y][u];
+                coefficients[static_cast<std::size_t>(coefficient)] += basis[v][y] * rows[y][u];
         }
     }
     // The median of all but the mean brightness, which would stand out.
-    std::array<double, kFrequencies * kFrequencies - 1> rest{};
+    std::array<double, kCoefficients - 1> rest{};
     std::copy(coefficients.begin() + 1, coefficients.end(), rest.begin());
     std::nth_element(rest.begin(), rest.begin() + rest.size() / 2, rest.end());
     const double median = rest[rest.size() / 2];
@@ -84,7 +90,7 @@ std::uint64_t LowFrequencyHash(const std::array<std::uint8_t, kSide * kSide>& gr
     return hash;
 }
 
-double Contrast(const std::array<std::uint8_t, kSide * kSide>& grey)
+double Contrast(const std::array<std::uint8_t, kCells>& grey)
 {
     double sum = 0;
     double squares = 0;
@@ -92,8 +98,9 @@ double Contrast(const std::array<std::uint8_t, kSide * kSide>& grey)
         sum += level;
         squares += static_cast<double>(level) * level;
     }
-    const double mean = sum / grey.size();
-    return std::sqrt(std::max(0.0, squares / grey.size() - mean * mean));
+    const auto cells = static_cast<double>(grey.size());
+    const double mean = sum / cells;
+    return std::sqrt(std::max(0.0, squares / cells - mean * mean));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 class PhotoPixels;
@@ -10,9 +11,10 @@ class PhotoPixels;
 // size or quality), as a student's photo copied by mistake is.
 struct PhotoLook {
     static constexpr int kSide = 32;
+    static constexpr std::size_t kCells = std::size_t{kSide} * kSide;
     // The upright picture's grey levels, each the mean of a 1/32 by 1/32
     // part of it, rows from the top.
-    std::array<std::uint8_t, kSide * kSide> grey{};
+    std::array<std::uint8_t, kCells> grey{};
     // One bit for each of the 8 x 8 lowest frequencies of the grey levels'
     // cosine transform: set when above their median. Kept by any copy that
     // keeps the picture's shapes, whatever its size or compression.

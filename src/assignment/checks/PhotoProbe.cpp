@@ -14,7 +14,7 @@ namespace {
 
 // Photos from cameras carry up to a few 64 KiB metadata blocks before the
 // frame header; 256 KiB holds the header of nearly every one.
-constexpr qint64 kHeaderBytes = 256 * 1024;
+constexpr qint64 kHeaderBytes = qint64{256} * 1024;
 
 std::span<const std::uint8_t> Bytes(const QByteArray& data)
 {

@@ -234,7 +234,7 @@ QByteArray ReadOldPhoto(const JournalRun& run, const JournalEntry::SavedFile& sa
 {
     FileHandle file = OpenOldPhotos(run);
     std::error_code error;
-    const QByteArray bytes = QByteArray::fromStdString(
+    QByteArray bytes = QByteArray::fromStdString(
         file.ReadAt(static_cast<std::uint64_t>(saved.offset), static_cast<std::uint64_t>(saved.length), error));
     if (error || bytes.size() != saved.length || PhotoHash(bytes) != saved.hash) {
         throw EJournalError(QStringLiteral("撤销记录 %1 中保存的旧照片已损坏")

@@ -59,9 +59,21 @@ PresentFile LookAt(const FolderHandle& folder, const QString& name)
     return present;
 }
 
-bool SameValue(const QVariant& a, const QVariant& b)
+StudentNow NowOf(const PresentFile& file, const std::optional<QVariant>& photo)
 {
-    return a.isNull() == b.isNull() && (a.isNull() || a.toString() == b.toString());
+    StudentNow now;
+    now.file = !file.regular ? StudentNow::File::NotRegular
+               : file.exists ? StudentNow::File::Regular
+                             : StudentNow::File::Missing;
+    now.fileHash = file.hash;
+    now.photo = photo;
+    return now;
+}
+
+JournaledStudent JournaledOf(const JournalEntry& entry)
+{
+    return JournaledStudent{entry.oldFile ? std::optional(entry.oldFile->hash) : std::nullopt, entry.newFileHash,
+                            entry.oldPhoto, entry.newPhoto};
 }
 
 void RestoreFile(const FolderHandle& folder, const QString& name, const std::optional<QByteArray>& old,
@@ -180,40 +192,22 @@ UndoOutcome UndoRun(const JournalStore& store, const JournalRun& chosen, const Q
         for (auto entry = entries.crbegin(); entry != entries.crend(); ++entry) {
             const QString name = StudentPhotoFileName(entry->code);
             const PresentFile file = LookAt(photoFolder, name);
-            const bool fileIsOld =
-                file.regular && (entry->oldFile ? file.exists && file.hash == entry->oldFile->hash : !file.exists);
-            const bool fileIsNew = file.regular && file.exists && file.hash == entry->newFileHash;
             const auto row = rows.constFind(entry->code);
-            const bool hasRow = row != rows.cend();
-            // A student who had no row then has no value to go back to.
-            const bool rowIsOld = !entry->oldPhoto || (hasRow && SameValue(row->photo, *entry->oldPhoto));
-            const bool rowIsNew = hasRow && SameValue(row->photo, entry->newPhoto);
-
-            QStringList changes;
-            if (!fileIsOld && !fileIsNew)
-                changes << (file.regular ? QStringLiteral("照片文件在那次设置之后又被换过")
-                                         : QStringLiteral("照片文件已不是普通文件"));
-            if (!rowIsOld && !rowIsNew)
-                changes << (hasRow ? QStringLiteral("数据库中的照片路径在那次设置之后又被改过")
-                                   : QStringLiteral("数据库中已没有这名学生"));
-            // A link is never followed, not even when forced.
-            if (!changes.isEmpty() && (mode != UndoMode::Force || !file.regular)) {
-                outcome.leftAlone << StudentNote{entry->line, entry->code, changes.join(QStringLiteral("，"))};
+            const UndoStep step = DecideUndo(
+                JournaledOf(*entry), NowOf(file, row != rows.cend() ? std::optional(row->photo) : std::nullopt), mode);
+            if (!step.leftAlone.isEmpty()) {
+                outcome.leftAlone << StudentNote{entry->line, entry->code, step.leftAlone};
                 lookedAt();
                 continue;
             }
-            bool restored = false;
-            if (!fileIsOld) {
+            if (step.putBackFile) {
                 RestoreFile(photoFolder, name,
                             entry->oldFile ? std::optional(ReadOldPhoto(run, *entry->oldFile)) : std::nullopt, file);
-                restored = true;
             }
-            if (entry->oldPhoto && hasRow && !rowIsOld) {
+            if (step.putBackPhoto)
                 WritePhotoColumn(query, entry->code, *entry->oldPhoto);
-                restored = true;
-            }
             journal->Undone(*entry);
-            if (restored)
+            if (step.putBackFile || step.putBackPhoto)
                 outcome.restored << StudentNote{entry->line, entry->code, {}};
             lookedAt();
         }

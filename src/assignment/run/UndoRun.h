@@ -2,6 +2,7 @@
 
 #include "assignment/journal/JournalRun.h"
 #include "assignment/plan/AssignmentTypes.h"
+#include "assignment/run/UndoDecision.h"
 
 #include <QString>
 
@@ -10,13 +11,6 @@
 
 class JournalStore;
 class TADOQuery;
-
-enum class UndoMode {
-    LeaveChangedAlone, // a student changed since the run keeps its present state
-    // Every student goes back to its state before the run, except the
-    // students whose records in the journal are damaged: they are skipped.
-    Force,
-};
 
 struct UndoOutcome {
     enum class Result {

@@ -21,7 +21,7 @@ QString GapText(qint64 seconds)
 {
     if (seconds < 120)
         return QStringLiteral("%1 秒").arg(seconds);
-    if (seconds < 2 * 3600)
+    if (seconds < qint64{2} * 3600)
         return QStringLiteral("%1 分钟").arg(seconds / 60);
     return QStringLiteral("%1 小时").arg(seconds / 3600);
 }

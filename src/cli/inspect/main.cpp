@@ -11,13 +11,19 @@ namespace {
 
 template <class Char> int Run(int argc, Char* argv[])
 {
-    std::vector<std::string> arguments;
-    for (int i = 1; i < argc; ++i) {
-        // Through a path: from the platform's argument encoding to UTF-8.
-        const std::u8string text = std::filesystem::path(argv[i]).u8string();
-        arguments.emplace_back(text.begin(), text.end());
+    try {
+        std::vector<std::string> arguments;
+        for (int i = 1; i < argc; ++i) {
+            // Through a path: from the platform's argument encoding to UTF-8.
+            const std::u8string text = std::filesystem::path(argv[i]).u8string();
+            arguments.emplace_back(text.begin(), text.end());
+        }
+        return RunPictureInspection(arguments, "picture-inspect", std::cout, std::cerr);
+    } catch (const std::exception& error) {
+        // An argument the platform cannot convert, or no memory left: said, not a crash.
+        std::cerr << "picture-inspect: " << error.what() << '\n';
+        return 1;
     }
-    return RunPictureInspection(arguments, "picture-inspect", std::cout, std::cerr);
 }
 
 } // namespace

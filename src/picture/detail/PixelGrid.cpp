@@ -112,7 +112,7 @@ void PixelGrid::SetBitFields(const BitFields& fields)
         Channel& channel = channels_[static_cast<std::size_t>(i)];
         channel.mask = masks[i];
         channel.shift = masks[i] == 0 ? 0 : std::countr_zero(masks[i]);
-        channel.bits = masks[i] == 0 ? 0 : std::bit_width(masks[i] >> channel.shift);
+        channel.bits = masks[i] == 0 ? 0 : static_cast<int>(std::bit_width(masks[i] >> channel.shift));
     }
     ChooseLayout();
 }

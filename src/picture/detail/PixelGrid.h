@@ -67,7 +67,7 @@ public:
     const BitFields& Fields() const { return fields_; }
 
     // No bounds checks: callers clip first.
-    TColor GetColor(std::int32_t x, std::int32_t y) const { return SwapRedBlue(GetRgb32(x, y)); }
+    TColor GetColor(std::int32_t x, std::int32_t y) const { return static_cast<TColor>(SwapRedBlue(GetRgb32(x, y))); }
     void SetColor(std::int32_t x, std::int32_t y, TColor color) { SetRgb32(x, y, SwapRedBlue(color)); }
     // The same as 0x00RRGGBB words, the byte order of a 32-bit row.
     std::uint32_t GetRgb32(std::int32_t x, std::int32_t y) const;

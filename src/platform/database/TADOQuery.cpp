@@ -54,7 +54,9 @@ SQLHANDLE StatementHandle(const QSqlQuery& query)
 void SetStatementTimeout(SQLHANDLE statement, int seconds)
 {
     if (statement)
-        SQLSetStmtAttr(statement, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(seconds)),
+        // ODBC takes an integer attribute's value in its pointer argument.
+        SQLSetStmtAttr(statement, SQL_ATTR_QUERY_TIMEOUT,
+                       reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(seconds)), // NOLINT(performance-no-int-to-ptr)
                        SQL_IS_UINTEGER);
 }
 
@@ -304,7 +306,7 @@ std::unique_ptr<QSqlQuery> TADOQuery::Run()
     if (!done)
         throw failed(std::move(query));
 
-    const SQLHANDLE statement = StatementHandle(*query);
+    SQLHANDLE statement = StatementHandle(*query);
     SetStatementTimeout(statement, timeouts_.statementSeconds);
     for (const QVariant& value : std::as_const(parameters_))
         query->addBindValue(value);

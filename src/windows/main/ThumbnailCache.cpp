@@ -10,7 +10,7 @@ namespace {
 // and asked again if those rows come back into view.
 constexpr qsizetype kMaxWaiting = 256;
 // In kilobytes: about 20,000 thumbnails of 60 × 90.
-constexpr qsizetype kCacheKilobytes = 400 * 1024;
+constexpr qsizetype kCacheKilobytes = qsizetype{400} * 1024;
 
 } // namespace
 
