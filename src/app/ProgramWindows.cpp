@@ -21,6 +21,7 @@ ProgramWindows::ProgramWindows(Dialogs& dialogs, const InstallationFolderStore& 
 {
     Form1.UseOdbcDriver(settings.odbcDriver);
     Form1.UseJournal(JournalStore(settings.dataFolder));
+    Form1.UseFaceModel(settings.faceModel);
     FrmGetPic.UseFaceModel(settings.faceModel);
     FrmPhotoDay.UseFaceModel(settings.faceModel);
     frmPicture.UseFaceModel(settings.faceModel);

@@ -1,9 +1,11 @@
 // student-photo-cli assign: the main window's assignment run from a terminal.
-#include "assignment/checks/FaceChecks.h"
+#include "assignment/checks/FaceReview.h"
+#include "assignment/input/PhotoIndex.h"
 #include "assignment/input/PhotoList.h"
 #include "assignment/input/Roster.h"
 #include "assignment/journal/JournalStore.h"
 #include "assignment/plan/AssignmentPlan.h"
+#include "assignment/plan/RunMessages.h"
 #include "assignment/run/AssignmentRun.h"
 #include "assignment/run/PlanMaking.h"
 #include "assignment/views/ProofSheetHtml.h"
@@ -12,7 +14,6 @@
 #include "cli/Console.h"
 #include "cli/PlanTable.h"
 #include "cli/ProgressBar.h"
-#include "faces/FaceDetector.h"
 #include "files/FolderString.h"
 #include "files/RegularFile.h"
 #include "platform/database/TADOQuery.h"
@@ -21,7 +22,9 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <chrono>
 #include <cstdio>
+#include <optional>
 #include <variant>
 
 namespace {
@@ -29,7 +32,7 @@ namespace {
 const char kUsage[] = "usage: student-photo-cli assign --install-dir DIR --roster FILE\n"
                       "                              (--photos DIR | --photo-list FILE... | --pair index FILE)\n"
                       "                              [--pair position|name] [--dry-run]\n"
-                      "                              [--proof-sheet FILE.html] [--no-undo]\n"
+                      "                              [--proof-sheet FILE.html] [--no-undo] [--shift-checked]\n"
                       "  --install-dir DIR   the web application's installation folder (holds Web.config\n"
                       "                      and upload/StudentPhoto/)\n"
                       "  --roster FILE       the student codes, one per line\n"
@@ -45,8 +48,11 @@ const char kUsage[] = "usage: student-photo-cli assign --install-dir DIR --roste
                       "  --proof-sheet FILE  write the plan as an HTML page to print and sign\n"
                       "  --no-undo           run on when the undo record cannot be written (the run\n"
                       "                      then cannot be undone)\n"
+                      "  --shift-checked     run although the faces suggest that a block of photos is\n"
+                      "                      shifted against the codes (look at the rows it names first)\n"
                       "Exit code: 0 every student set (or a clean plan), 3 some students not set (or a\n"
-                      "plan with warnings), 1 refused or failed, 2 wrong arguments.\n"
+                      "plan with warnings), 1 refused (also for photos that look shifted, without\n"
+                      "--shift-checked) or failed, 2 wrong arguments.\n"
                       "The database driver is STUDENT_PHOTO_ODBC_DRIVER, or FreeTDS when it is not set.\n"
                       "Runs are journaled under STUDENT_PHOTO_DATA (default: the user's data folder).\n";
 
@@ -58,6 +64,7 @@ const QList<OptionRule> kAssignOptions = {
     {"--dry-run", OptionValues::None},
     {"--proof-sheet"},
     {"--no-undo", OptionValues::None},
+    {"--shift-checked", OptionValues::None},
     {"--pair", OptionValues::Several},
 };
 
@@ -93,9 +100,44 @@ int Report(const AssignmentOutcome& outcome, const GivenOptions& options)
     return outcome.result == AssignmentOutcome::Result::Completed ? kExitIncomplete : kExitFailed;
 }
 
+// Looks at the plan's faces as the proof sheet does, with a progress bar
+// while it takes; the plan as the review gave it back.
+ReviewedPlan ReviewFaces(const AssignmentPlan& plan, const FaceExamination& examination)
+{
+    FaceReview review(examination);
+    review.Start(plan);
+    std::optional<ProgressBar> bar;
+    while (!review.WaitFor(std::chrono::milliseconds(100))) {
+        const ReviewProgress progress = review.Progress();
+        if (progress.total > 0 && !bar)
+            bar.emplace(QStringLiteral("检查照片中的人脸"), progress.total);
+        if (bar)
+            bar->Update(progress.done);
+    }
+    if (bar)
+        bar->Update(review.Progress().done);
+    // Never stopped, so there is a result.
+    return *review.Result();
+}
+
+// What refuses a run whose faces suggest shifted rows: the rows, in the
+// notices' own words.
+QString ShiftRefusal(const ReviewedPlan& reviewed)
+{
+    return QStringLiteral("照片可能与学籍号错位，没有设置任何学生：\n") + reviewed.shiftNotices.join(u'\n');
+}
+
+const QString kShiftCheckedHint =
+    QStringLiteral("逐一核对这些行的照片（--dry-run 或 --proof-sheet 列出它们）之后，加上 --shift-checked 再运行一次");
+
 } // namespace
 
 int RunAssignCommand(const QStringList& arguments, const ProgramSettings& program)
+{
+    return RunAssignCommand(arguments, program, SurveyAndCheckFaces(program.faceModel));
+}
+
+int RunAssignCommand(const QStringList& arguments, const ProgramSettings& program, const FaceExamination& examination)
 {
     const auto parsed = ParseOptions(arguments, kAssignOptions);
     if (const QString* problem = std::get_if<QString>(&parsed))
@@ -137,8 +179,15 @@ int RunAssignCommand(const QStringList& arguments, const ProgramSettings& progra
     input.photoFolder = photos.folder;
     input.photoNames = photos.names;
     input.pairing = std::get<PairingMode>(pairing);
-    if (byIndex)
+    if (byIndex) {
         input.indexFile = options.Values("--pair").at(1);
+        try {
+            input.indexRows = ReadPhotoIndex(input.indexFile);
+        } catch (const EPhotoIndexError& error) {
+            PrintLine(stdout, kPhotoIndexFailed + QString::fromStdString(error.what()));
+            return kExitFailed;
+        }
+    }
     try {
         input.codes = ReadRoster(options.Value("--roster"));
     } catch (const ERosterError& error) {
@@ -148,36 +197,45 @@ int RunAssignCommand(const QStringList& arguments, const ProgramSettings& progra
     }
 
     TADOQuery query(program.odbcDriver);
-    PlanOutcome planned = MakeAssignmentPlan(input, query);
+    const PlanOutcome planned = MakeAssignmentPlan(input, query);
     if (!planned.plan)
         return Report(planned.stopped, options);
-    // The plan is shown: look at the photos first, as the proof sheet does.
-    if (options.Has("--dry-run") || options.Has("--proof-sheet"))
-        ApplyFaceChecks(*planned.plan, SurveyFaces(*planned.plan, program.faceModel));
+    // The faces are looked at before the plan is shown or run, as the proof
+    // sheet looks at them, and the plan reviewed is the one shown and run.
+    const ReviewedPlan reviewed = ReviewFaces(*planned.plan, examination);
+    const AssignmentPlan& plan = reviewed.plan;
+    const bool shiftsUnchecked = reviewed.MustConfirmShifts() && !options.Has("--shift-checked");
     if (options.Has("--proof-sheet")) {
         try {
-            WriteProofSheet(*planned.plan, options.Value("--proof-sheet"));
+            WriteProofSheet(plan, options.Value("--proof-sheet"));
         } catch (const EProofSheetError& error) {
             PrintLine(stderr, QString::fromStdString(error.what()));
             return kExitFailed;
         }
     }
     if (options.Has("--dry-run")) {
-        PrintLine(stdout, PlanTable(*planned.plan) + QStringLiteral("\n（试运行，没有改动任何文件和记录）"));
-        return planned.plan->HasWarnings() ? kExitIncomplete : kExitSuccess;
+        PrintLine(stdout, PlanTable(plan) + QStringLiteral("\n（试运行，没有改动任何文件和记录）"));
+        if (shiftsUnchecked)
+            PrintLine(stderr, QStringLiteral("照片可能与学籍号错位：") + kShiftCheckedHint);
+        return plan.HasWarnings() ? kExitIncomplete : kExitSuccess;
+    }
+    if (shiftsUnchecked) {
+        const int exitCode = Report(Refusal(ShiftRefusal(reviewed)), options);
+        PrintLine(stderr, kShiftCheckedHint);
+        return exitCode;
     }
 
     JournalStore journal(program.dataFolder);
     AssignmentOutcome outcome;
     bool journalRefused = false;
     {
-        ProgressBar bar(QStringLiteral("设置学生图片"), planned.plan->rows.size());
+        ProgressBar bar(QStringLiteral("设置学生图片"), plan.rows.size());
         RunSettings settings{&journal, [&bar](qsizetype done) { bar.Update(done); }};
         settings.continueWithoutJournal = [&](const QString&) {
             journalRefused = !options.Has("--no-undo");
             return !journalRefused;
         };
-        outcome = RunAssignment(*planned.plan, query, settings);
+        outcome = RunAssignment(plan, query, settings);
     }
     const int exitCode = Report(outcome, options);
     if (journalRefused)

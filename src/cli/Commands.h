@@ -1,5 +1,7 @@
 #pragma once
 
+#include "assignment/checks/FaceReview.h"
+
 #include <QStringList>
 
 struct ProgramSettings;
@@ -13,9 +15,12 @@ constexpr int kExitIncomplete = 3; // went through, but not every student was do
 // Each command takes the arguments after its name and the settings the
 // program read as it started (ProgramSettings.h), and returns the exit code.
 
-// assign --install-dir DIR --roster FILE (--photos DIR | --photo-list FILE...)
-//        [--dry-run] [--proof-sheet FILE.html]
+// assign --install-dir DIR --roster FILE (--photos DIR | --photo-list FILE... | --pair index FILE)
+//        [--pair position|name] [--dry-run] [--proof-sheet FILE.html] [--no-undo] [--shift-checked]
 int RunAssignCommand(const QStringList& arguments, const ProgramSettings& program);
+// The same, the faces looked at by `examination` rather than by the survey
+// and checks with the program's face model (tests hand it a made one).
+int RunAssignCommand(const QStringList& arguments, const ProgramSettings& program, const FaceExamination& examination);
 
 // runs --install-dir DIR
 int RunRunsCommand(const QStringList& arguments, const ProgramSettings& program);

@@ -1,9 +1,10 @@
 // student-photo-cli runs and undo: the journaled runs of a site, and undoing
 // one of them.
-#include "assignment/journal/JournalReading.h"
+#include "assignment/journal/JournalReader.h"
 #include "assignment/journal/JournalStore.h"
 #include "assignment/plan/RunMessages.h"
 #include "assignment/run/UndoRun.h"
+#include "assignment/site/SiteIdentity.h"
 #include "cli/CommandOptions.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
@@ -52,9 +53,10 @@ int RunRunsCommand(const QStringList& arguments, const ProgramSettings& program)
         return UsageError("runs", kRunsUsage, *problem);
     const JournalStore store(program.dataFolder);
     const QString folder = FolderString(std::get<GivenOptions>(parsed).Value("--install-dir"));
-    const QList<JournalRun> runs = JournalRuns(store, folder);
+    const SiteIdentity site = IdentifySite(folder);
+    const QList<JournaledRun> runs = JournalRuns(store, site);
     // Runs removed to make room are named, so that nobody looks for them in vain.
-    if (const QStringList pruned = PrunedRuns(store, folder); !pruned.isEmpty())
+    if (const QStringList pruned = PrunedRuns(store, site); !pruned.isEmpty())
         PrintLine(stdout, QStringLiteral("以下设置记录为了腾出空间已删除，不能再撤销：\n") + pruned.join(u'\n'));
     if (runs.isEmpty()) {
         PrintLine(stdout, QStringLiteral("这个网站没有设置记录。"));
@@ -62,7 +64,7 @@ int RunRunsCommand(const QStringList& arguments, const ProgramSettings& program)
     }
     QList<QStringList> rows;
     QStringList damage;
-    for (const JournalRun& run : runs) {
+    for (const JournaledRun& run : runs) {
         rows << QStringList{run.id, run.StartedText(), QString::number(run.entries.size()), run.StateText(),
                             run.database};
         if (const QStringList runDamage = run.Damage(); !runDamage.isEmpty())
@@ -85,9 +87,9 @@ int RunUndoCommand(const QStringList& arguments, const ProgramSettings& program)
     const QString folder = FolderString(options.Value("--install-dir"));
     const QString runId = options.Value("--run");
     const JournalStore store(program.dataFolder);
-    const std::optional<JournalRun> run = FindRunToUndo(store, folder, runId);
+    const std::optional<JournaledRun> run = FindRunToUndo(store, IdentifySite(folder), runId);
     if (!run) {
-        PrintLine(stdout, runId.isEmpty() ? QStringLiteral("这个网站没有可以撤销的设置。")
+        PrintLine(stdout, runId.isEmpty() ? AssignmentMessages::kNothingToUndo
                                           : QStringLiteral("没有编号为 %1 的设置记录。").arg(runId));
         return kExitFailed;
     }

@@ -2,8 +2,8 @@
 
 #include "picture/ExifCaptureTime.h"
 #include "picture/FileBytes.h"
+#include "picture/PictureByContent.h"
 #include "picture/TBitmap.h"
-#include "picture/TJPEGImage.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -14,19 +14,9 @@ ReducedPhoto ReadReducedPhoto(const std::filesystem::path& file, std::int32_t sh
     auto bytes = std::make_shared<std::vector<std::uint8_t>>();
     ReadFileBytes(file, *bytes);
     ReducedPhoto photo;
-    std::unique_ptr<TGraphic> graphic;
-    if (bytes->size() >= 2 && (*bytes)[0] == 0xFF && (*bytes)[1] == 0xD8) {
-        photo.captureTime = ExifCaptureTime(*bytes);
-        auto jpeg = std::make_unique<TJPEGImage>();
-        jpeg->LoadFromBytes(bytes);
-        graphic = std::move(jpeg);
-    } else if (bytes->size() >= 2 && (*bytes)[0] == 'B' && (*bytes)[1] == 'M') {
-        auto bitmap = std::make_unique<TBitmap>();
-        bitmap->LoadFromStream(*bytes);
-        graphic = std::move(bitmap);
-    } else {
-        throw std::runtime_error("not a JPEG or BMP picture");
-    }
+    const std::unique_ptr<TGraphic> graphic = LoadPictureByContent(bytes);
+    // Only a JPEG file holds EXIF data; for a bitmap there is no time.
+    photo.captureTime = ExifCaptureTime(*bytes);
     photo.upright = {graphic->Width(), graphic->Height()};
     if (photo.upright.Width <= 0 || photo.upright.Height <= 0)
         throw std::runtime_error("a picture without pixels");

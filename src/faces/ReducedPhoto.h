@@ -20,9 +20,9 @@ struct ReducedPhoto {
 };
 
 // Reads `file` with the picture component, the kind told from its first
-// bytes as the photo probe tells it, and samples it down so that its shorter
+// bytes (LoadPictureByContent), and samples it down so that its shorter
 // side is at most `shortSide` (a smaller photo keeps its size). A JPEG photo
 // is sampled while it is decoded, without a full-size picture in memory.
-// Throws the picture component's errors, or std::runtime_error for a file
-// that is neither JPEG nor BMP.
+// Throws the picture component's errors (ENotAPicture for a file that is
+// neither JPEG nor BMP), or std::runtime_error for a picture without pixels.
 ReducedPhoto ReadReducedPhoto(const std::filesystem::path& file, std::int32_t shortSide);

@@ -3,6 +3,7 @@
 #include "faces/FaceDetector.h"
 #include "files/FileSystemPath.h"
 #include "picture/FileBytes.h"
+#include "picture/PictureByContent.h"
 #include "picture/PictureErrors.h"
 #include "picture/TBitmap.h"
 #include "picture/TCanvas.h"
@@ -168,7 +169,7 @@ QString PictureFailure(const std::exception& error, const std::vector<std::uint8
     if (dynamic_cast<const EJPEG*>(&error) || dynamic_cast<const EInvalidGraphic*>(&error)
         || dynamic_cast<const EReadError*>(&error)) {
         // What this tool writes: BMP data under a ".jpg" name.
-        if (bytes && bytes->size() >= 2 && (*bytes)[0] == 'B' && (*bytes)[1] == 'M')
+        if (bytes && SniffPictureKind(*bytes) == PictureKind::Bmp)
             return QStringLiteral("文件里是 BMP 数据，不是 JPEG 图片（可能是本工具调整或保存过的图片）（%1）")
                 .arg(detail);
         return QStringLiteral("不是完好的 JPEG 图片（%1）").arg(detail);

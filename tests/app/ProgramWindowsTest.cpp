@@ -16,8 +16,8 @@
 #include "support/RecordingDialogs.h"
 #include "support/TestFiles.h"
 #include "support/TestSite.h"
-#include "support/WindowControls.h"
 #include "widgets/ListBoxItems.h"
+#include "widgets/WindowControls.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -52,7 +52,7 @@ protected:
             if (windows.FrmGetPic.isVisible())
                 windows.FrmGetPic.reject();
         });
-        QTest::mouseClick(windows.Form1.ui.Button7, Qt::LeftButton);
+        QTest::mouseClick(Controls(windows.Form1).Button7, Qt::LeftButton);
     }
 
     // "按名单拍照" in the capture window, the roster and folder answered.
@@ -60,7 +60,7 @@ protected:
     {
         dialogs.fileAnswers.push_back(site.WriteScratch("roster.txt", roster));
         dialogs.folderAnswers.push_back(dayFolder);
-        QTest::mouseClick(WindowControls::Of(windows.FrmGetPic).photoDayButton, Qt::LeftButton);
+        QTest::mouseClick(Controls(windows.FrmGetPic).photoDayButton, Qt::LeftButton);
     }
 
     TestSite site{Backend::SQLite};
@@ -82,14 +82,14 @@ TEST_F(ProgramWindowsTest, TheCaptureWindowOpensTheDayWhoseFolderReachesTheMainW
 {
     site.AddStudents({"S01", "S02"});
     site.Execute("update studentbaseinfo set name = '张伟' where studentcode = 'S01'");
-    windows.Form1.ui.Edit1->setText(site.Folder());
-    Ui::TFrmPhotoDay& day = WindowControls::Of(windows.FrmPhotoDay);
+    Controls(windows.Form1).Edit1->setText(site.Folder());
+    Ui::TFrmPhotoDay& day = Controls(windows.FrmPhotoDay);
     bool dayShownOverTheCaptureWindow = false;
     bool cameraCameOver = false;
     bool captureClosedWithTheDay = false;
     QString nameShown;
     WithCaptureWindow([&] {
-        QTest::mouseClick(WindowControls::Of(windows.FrmGetPic).Button1, Qt::LeftButton);
+        QTest::mouseClick(Controls(windows.FrmGetPic).Button1, Qt::LeftButton);
         AskForTheDay("S01\r\nS02\r\n");
         dayShownOverTheCaptureWindow =
             windows.FrmPhotoDay.isVisible() && windows.FrmPhotoDay.isModal() && windows.FrmGetPic.isVisible();
@@ -115,8 +115,8 @@ TEST_F(ProgramWindowsTest, TheCaptureWindowOpensTheDayWhoseFolderReachesTheMainW
     EXPECT_TRUE(captureClosedWithTheDay);
     EXPECT_FALSE(camera.IsConnected());
     EXPECT_EQ(windows.Form1.Pairing(), PairingMode::FileName);
-    EXPECT_EQ(windows.Form1.ui.Edit3->text(), FolderString(dayFolder));
-    EXPECT_EQ(ItemTexts(*windows.Form1.ui.ListBox2), QStringList{"S01.jpg"});
+    EXPECT_EQ(Controls(windows.Form1).Edit3->text(), FolderString(dayFolder));
+    EXPECT_EQ(ItemTexts(*Controls(windows.Form1).ListBox2), QStringList{"S01.jpg"});
 }
 
 TEST_F(ProgramWindowsTest, TheDayReadsItsRosterAsTheMainWindowAndAsksTheChosenSite)
@@ -125,7 +125,7 @@ TEST_F(ProgramWindowsTest, TheDayReadsItsRosterAsTheMainWindowAndAsksTheChosenSi
     WithCaptureWindow([&] {
         // A roster the main window would refuse, with the main window's words.
         dialogs.fileAnswers.push_back(site.WriteScratch("bad.txt", QByteArray("S01\n\xff\xfe\n")));
-        QTest::mouseClick(WindowControls::Of(windows.FrmGetPic).photoDayButton, Qt::LeftButton);
+        QTest::mouseClick(Controls(windows.FrmGetPic).photoDayButton, Qt::LeftButton);
         EXPECT_FALSE(windows.FrmPhotoDay.isVisible());
         // No site chosen in the main window: the day goes on with the codes.
         AskForTheDay("S01\n");
@@ -138,7 +138,7 @@ TEST_F(ProgramWindowsTest, TheDayReadsItsRosterAsTheMainWindowAndAsksTheChosenSi
     EXPECT_EQ(messages[1],
               Text("无法读取学生在网站上的姓名和现有照片，照常按名单拍照。\n还没有选择网站的安装文件夹。"));
     // Closed without handing over, the day gives the main window nothing.
-    EXPECT_EQ(windows.Form1.ui.ListBox2->count(), 0);
+    EXPECT_EQ(Controls(windows.Form1).ListBox2->count(), 0);
     EXPECT_TRUE(QFile::exists(dayFolder + "/" + PhotoDaySession::kSessionFileName));
 }
 

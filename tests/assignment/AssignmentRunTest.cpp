@@ -3,12 +3,13 @@
 // SP_TEST_BACKEND names the one.
 #include "assignment/run/AssignmentRun.h"
 
-#include "assignment/journal/JournalReading.h"
+#include "assignment/journal/JournalReader.h"
 #include "assignment/journal/JournalStore.h"
 #include "assignment/plan/AssignmentPlan.h"
 #include "assignment/run/PlanMaking.h"
 #include "assignment/run/UndoRun.h"
 #include "assignment/site/SiteConfig.h"
+#include "assignment/site/SiteIdentity.h"
 #include "assignment/site/StudentCards.h"
 #include "assignment/site/StudentRows.h"
 #include "assignment/views/PlanRowView.h"
@@ -111,7 +112,7 @@ protected:
 
     UndoOutcome Undo(UndoMode mode = UndoMode::LeaveChangedAlone)
     {
-        const std::optional<JournalRun> run = FindRunToUndo(*journal, site->Folder());
+        const std::optional<JournaledRun> run = FindRunToUndo(*journal, IdentifySite(site->Folder()));
         if (!run)
             return UndoOutcome{};
         return UndoRun(*journal, *run, site->Folder(), query, mode);
@@ -166,7 +167,7 @@ TEST_P(AssignmentRunTest, CopiesEveryPhotoAndWritesEveryRow)
     EXPECT_TRUE(replaced.permission(QFile::ReadGroup) && !replaced.permission(QFile::ReadOther));
 #endif
     EXPECT_FALSE(query.Connected());
-    EXPECT_EQ(JournalRuns(*journal, site->Folder()).value(0).id, outcome.runId);
+    EXPECT_EQ(JournalRuns(*journal, IdentifySite(site->Folder())).value(0).id, outcome.runId);
 }
 
 TEST_P(AssignmentRunTest, PlanOfAMixedRosterWarnsAndWritesNothing)
@@ -265,7 +266,7 @@ TEST_P(AssignmentRunTest, SiteThatCannotBeReachedChangesNothing)
         EXPECT_TRUE(SitePhotos().isEmpty());
         EXPECT_EQ(site->Photos(), Rows({}, codes));
         EXPECT_FALSE(query.Connected());
-        EXPECT_TRUE(JournalRuns(*journal, site->Folder()).isEmpty());
+        EXPECT_TRUE(JournalRuns(*journal, IdentifySite(site->Folder())).isEmpty());
     }
 }
 
@@ -289,8 +290,8 @@ TEST_P(AssignmentRunTest, RunThenUndoGivesBackTheEarlierFilesAndValues)
     EXPECT_EQ(Codes(undone.restored), (QStringList{"A", "B", "C", "D"}));
     EXPECT_EQ(site->State(), before);
     // Once undone, the run is not offered again.
-    EXPECT_FALSE(FindRunToUndo(*journal, site->Folder()).has_value());
-    EXPECT_EQ(JournalRuns(*journal, site->Folder()).value(0).StateText(), QStringLiteral("已撤销"));
+    EXPECT_FALSE(FindRunToUndo(*journal, IdentifySite(site->Folder())).has_value());
+    EXPECT_EQ(JournalRuns(*journal, IdentifySite(site->Folder())).value(0).StateText(), QStringLiteral("已撤销"));
 }
 
 TEST_P(AssignmentRunTest, RunCutOffMidwaySaysWhatHappenedAndCanBeUndone)
@@ -340,7 +341,7 @@ TEST_P(AssignmentRunTest, RunCutOffMidwaySaysWhatHappenedAndCanBeUndone)
         server->Resume();
     else
         site->Execute("drop trigger reject_one");
-    EXPECT_EQ(JournalRuns(*journal, site->Folder()).value(0).StateText(), QStringLiteral("失败"));
+    EXPECT_EQ(JournalRuns(*journal, IdentifySite(site->Folder())).value(0).StateText(), QStringLiteral("失败"));
     const UndoOutcome undone = Undo();
     EXPECT_TRUE(undone.EverythingUndone()) << undone.message.toStdString();
     EXPECT_EQ(Codes(undone.restored), (QStringList{"A", "B", "C"}));
@@ -386,7 +387,7 @@ TEST_P(AssignmentRunTest, OldRunsArePrunedAndTheMessageSaysSo)
     ASSERT_EQ(third.prunedRuns.size(), 1);
     EXPECT_TRUE(third.message.startsWith(kDone + "\n\n以下较早的设置记录已删除，不能再撤销：" + third.prunedRuns[0]));
     QStringList ids;
-    for (const JournalRun& run : JournalRuns(*journal, site->Folder()))
+    for (const JournaledRun& run : JournalRuns(*journal, IdentifySite(site->Folder())))
         ids << run.id;
     EXPECT_EQ(ids, (QStringList{second, third.runId}));
     EXPECT_LT(first, second);
@@ -395,7 +396,7 @@ TEST_P(AssignmentRunTest, OldRunsArePrunedAndTheMessageSaysSo)
     journal = std::make_unique<JournalStore>(dataDir.path(), JournalLimits{.totalBytes = 1});
     const AssignmentOutcome fourth = Run({"A"}, photo);
     EXPECT_EQ(fourth.prunedRuns.size(), 2);
-    EXPECT_EQ(JournalRuns(*journal, site->Folder()).size(), 1);
+    EXPECT_EQ(JournalRuns(*journal, IdentifySite(site->Folder())).size(), 1);
 }
 
 TEST_P(AssignmentRunTest, PlantedLinksLeadNoBytesOutOfTheSite)

@@ -67,7 +67,7 @@ TEST(FaceChecks, EachFaceFaultWarnsWithItsParticularsAndTheCloseCasesDoNot)
     photos[10].portrait.sharpness = 45; // softer than most, not blurred
     photos[11].read = false;            // unreadable: warned of by the plan, not here
     photos[11].portrait.faces = 0;
-    EXPECT_EQ(ApplyFaceChecks(batch.plan, batch.survey), 0);
+    EXPECT_TRUE(ApplyFaceChecks(batch.plan, batch.survey).isEmpty());
 
     EXPECT_EQ(batch.Texts(1), QStringLiteral("照片中找不到人脸"));
     EXPECT_EQ(batch.Texts(2), QStringLiteral("照片中不止一张人脸"));
@@ -156,10 +156,10 @@ TEST(FaceChecks, ARunOfRowsMatchingTheirNeighboursPhotosIsOneNotice)
         shifted.survey.currentPhotos[i] = Portrait(FaceOf(i, 0));
         shifted.survey.newPhotos[i] = Portrait(FaceOf(i < 8 ? i : i + 1, 1));
     }
-    EXPECT_EQ(ApplyFaceChecks(shifted.plan, shifted.survey), 1);
-    EXPECT_EQ(
-        shifted.plan.notices,
-        QStringList{QStringLiteral("第 9–19 行的照片可能整体错位一行（新照片更像下一行学生现有的照片），请逐一核对")});
+    const QStringList shifts = ApplyFaceChecks(shifted.plan, shifted.survey);
+    EXPECT_EQ(shifts, shifted.plan.notices);
+    EXPECT_EQ(shifts, QStringList{QStringLiteral(
+                          "第 9–19 行的照片可能整体错位一行（新照片更像下一行学生现有的照片），请逐一核对")});
     EXPECT_TRUE(shifted.plan.HasWarnings());
 
     // The same students in order: nothing.
@@ -168,12 +168,12 @@ TEST(FaceChecks, ARunOfRowsMatchingTheirNeighboursPhotosIsOneNotice)
         inOrder.survey.currentPhotos[i] = Portrait(FaceOf(i, 0));
         inOrder.survey.newPhotos[i] = Portrait(FaceOf(i, 1));
     }
-    EXPECT_EQ(ApplyFaceChecks(inOrder.plan, inOrder.survey), 0);
+    EXPECT_TRUE(ApplyFaceChecks(inOrder.plan, inOrder.survey).isEmpty());
     EXPECT_FALSE(inOrder.plan.HasWarnings());
 
     // Two rows swapped are two rows, not a shifted block.
     std::swap(inOrder.survey.newPhotos[5], inOrder.survey.newPhotos[6]);
-    EXPECT_EQ(ApplyFaceChecks(inOrder.plan, inOrder.survey), 0);
+    EXPECT_TRUE(ApplyFaceChecks(inOrder.plan, inOrder.survey).isEmpty());
 
     // An extra photo at row 4 moves the rest down: they look like the row above.
     Batch extra(20);
@@ -181,7 +181,7 @@ TEST(FaceChecks, ARunOfRowsMatchingTheirNeighboursPhotosIsOneNotice)
         extra.survey.currentPhotos[i] = Portrait(FaceOf(i, 0));
         extra.survey.newPhotos[i] = Portrait(FaceOf(i < 3 ? i : i == 3 ? 99 : i - 1, 1));
     }
-    EXPECT_EQ(ApplyFaceChecks(extra.plan, extra.survey), 1);
+    EXPECT_EQ(ApplyFaceChecks(extra.plan, extra.survey).size(), 1);
     EXPECT_EQ(extra.plan.notices.value(0),
               QStringLiteral("第 5–20 行的照片可能整体错位一行（新照片更像上一行学生现有的照片），请逐一核对"));
 }
@@ -191,7 +191,7 @@ TEST(FaceChecks, WithoutTheDetectorTheReasonIsANotice)
     Batch batch(3);
     FaceSurvey none;
     none.unavailable = QStringLiteral("人脸检测模型无法载入：/x.xml");
-    EXPECT_EQ(ApplyFaceChecks(batch.plan, none), 0);
+    EXPECT_TRUE(ApplyFaceChecks(batch.plan, none).isEmpty());
     EXPECT_EQ(batch.plan.notices, QStringList{QStringLiteral("没有检查照片中的人脸：人脸检测模型无法载入：/x.xml")});
 }
 

@@ -2,6 +2,7 @@
 // what is left over, and what is refused before anything is touched.
 #include "assignment/input/PhotoPairing.h"
 
+#include "assignment/input/PhotoIndex.h"
 #include "files/FolderString.h"
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
@@ -97,6 +98,7 @@ protected:
         input.codes = codes;
         input.pairing = PairingMode::IndexFile;
         input.indexFile = folder_.filePath("index.txt");
+        input.indexRows = ReadPhotoIndex(input.indexFile);
         return input;
     }
     QString Folder() const { return folder_.path() + '/'; }
@@ -161,13 +163,21 @@ TEST_F(PairByIndex, EveryDisagreementIsNoticed)
                                            "对照表中有 2 行的学籍号不在名单中，不会使用：第 3 行“9”、第 4 行“8”"}));
 }
 
-TEST_F(PairByIndex, AnIndexThatCannotBeReadIsARefusal)
+TEST_F(PairByIndex, NoIndexLoadedIsARefusal)
 {
-    EXPECT_EQ(RefusalOf(Input({"1"}, "1 a.jpg\n")),
-              "读入对照表失败：对照表第 1 行没有分隔符：每行应是学籍号和照片文件名，用制表符、逗号、分号或 | 隔开");
-    AssignmentInput none = Input({"1"}, "");
+    AssignmentInput none = Input({"1"}, "1,a.jpg\n");
     none.indexFile.clear();
+    none.indexRows.clear();
     EXPECT_EQ(RefusalOf(none), "没有加载对照表！");
+}
+
+TEST_F(PairByIndex, TheRowsPairedAreTheRowsReadWhenTheIndexWasLoaded)
+{
+    // The index file changed after it was loaded (and shown): the run
+    // pairs what was shown, not what the file says now.
+    AssignmentInput input = Input({"1", "2"}, "1,a.jpg\n2,b.jpg\n");
+    WriteFile(input.indexFile, "1,b.jpg\n2,a.jpg\n");
+    EXPECT_EQ(Paired(input).input.photoNames, (QStringList{"a.jpg", "b.jpg"}));
 }
 
 } // namespace

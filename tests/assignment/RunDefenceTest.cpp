@@ -3,13 +3,14 @@
 // way, links swapped in between a check and a use, photos changed since the
 // plan was shown. On SQLite and PostgreSQL, as SP_TEST_BACKEND says.
 #include "assignment/journal/JournalFormat.h"
-#include "assignment/journal/JournalReading.h"
+#include "assignment/journal/JournalReader.h"
 #include "assignment/journal/JournalStore.h"
 #include "assignment/journal/SiteLock.h"
 #include "assignment/plan/AssignmentPlan.h"
 #include "assignment/run/AssignmentRun.h"
 #include "assignment/run/PlanMaking.h"
 #include "assignment/run/UndoRun.h"
+#include "assignment/site/SiteIdentity.h"
 #include "assignment/views/PlanRowView.h"
 #include "platform/database/TADOQuery.h"
 #include "support/MessageTexts.h"
@@ -51,19 +52,18 @@ QStringList Codes(const QList<StudentNote>& students)
 
 // Rewrites every line of a journal with fresh checks: a forgery that knows
 // the format, which only the rules behind the checks can catch.
-void Reseal(const QString& journalFile, const std::function<void(QStringList& fields)>& edit)
+void Reseal(const QString& journalFile, const std::function<void(JournalFormat::JournalRecord& record)>& edit)
 {
     QByteArray chain;
     QByteArray resealed;
-    QByteArray read;
+    QByteArray previous;
     for (const QByteArray& line : ReadFile(journalFile).split('\n')) {
         if (line.isEmpty())
             continue;
-        JournalFormat::ReadRecord record = JournalFormat::Record(line, read);
-        read = record.chain;
-        edit(record.fields);
-        if (!record.fields.isEmpty())
-            resealed += JournalFormat::Line(record.fields, chain);
+        JournalFormat::ReadRecord read = JournalFormat::Record(line, previous);
+        previous = read.chain;
+        edit(read.record);
+        resealed += JournalFormat::Line(read.record, chain);
     }
     WriteFile(journalFile, resealed);
 }
@@ -100,13 +100,13 @@ protected:
 
     UndoOutcome Undo(UndoMode mode = UndoMode::LeaveChangedAlone)
     {
-        const std::optional<JournalRun> run = FindRunToUndo(*journal, site->Folder());
+        const std::optional<JournaledRun> run = FindRunToUndo(*journal, IdentifySite(site->Folder()));
         if (!run)
             return UndoOutcome{};
         return UndoRun(*journal, *run, site->Folder(), query, mode);
     }
 
-    QString LastRunFolder() const { return JournalRuns(*journal, site->Folder()).value(0).folder; }
+    QString LastRunFolder() const { return JournalRuns(*journal, IdentifySite(site->Folder())).value(0).folder; }
     QString LinesFile() const { return LastRunFolder() + "/journal.txt"; }
     QByteArray SitePhoto(const QString& code) const { return ReadFile(site->SitePhotoFolder() + code + ".jpg"); }
 
@@ -157,19 +157,19 @@ TEST_P(DamagedJournalTest, AnythingDamagedStopsTheUndoBeforeItChangesAnything)
          QStringLiteral("已损坏")},
         {"a code leading out of the photo folder, with checks made anew",
          [&] {
-             Reseal(LinesFile(), [&](QStringList& fields) {
-                 if (fields.value(0) == "intent" && fields.value(2) == "A") {
-                     fields[2] = outsideCode;
-                     fields[6] = "/upload/StudentPhoto/" + outsideCode + ".jpg";
+             Reseal(LinesFile(), [&](JournalFormat::JournalRecord& record) {
+                 if (record.kind == JournalFormat::RecordKind::Intent && record.code == "A") {
+                     record.code = outsideCode;
+                     record.newPhoto = "/upload/StudentPhoto/" + outsideCode + ".jpg";
                  }
              });
          },
          QStringLiteral("学籍号不能用作文件名")},
         {"a saved old photo's place moved, with checks made anew",
          [&] {
-             Reseal(LinesFile(), [](QStringList& fields) {
-                 if (fields.value(0) == "intent" && fields.value(2) == "B")
-                     fields[3] = "1:12:" + fields[3].section(':', 2);
+             Reseal(LinesFile(), [](JournalFormat::JournalRecord& record) {
+                 if (record.kind == JournalFormat::RecordKind::Intent && record.code == "B")
+                     record.oldFile = "1:12:" + record.oldFile.section(':', 2);
              });
          },
          QStringLiteral("保存的旧照片已损坏")},
@@ -226,12 +226,12 @@ TEST_P(DamagedJournalTest, ALineCutOffByACrashIsNoDamage)
     lines.write("done\t3\tC\tcop");
     lines.close();
 
-    EXPECT_TRUE(JournalRuns(*journal, site->Folder()).value(0).Damage().isEmpty());
+    EXPECT_TRUE(JournalRuns(*journal, IdentifySite(site->Folder())).value(0).Damage().isEmpty());
     const UndoOutcome undone = Undo();
 
     EXPECT_TRUE(undone.EverythingUndone()) << undone.message.toStdString();
     EXPECT_EQ(site->State(), before);
-    const JournalRun run = JournalRuns(*journal, site->Folder()).value(0);
+    const JournaledRun run = JournalRuns(*journal, IdentifySite(site->Folder())).value(0);
     EXPECT_EQ(run.StateText(), QStringLiteral("已撤销"));
     EXPECT_TRUE(run.Damage().isEmpty()) << run.Damage().join('\n').toStdString();
 }
@@ -270,7 +270,7 @@ TEST_P(RunDefenceTest, JournalsThatAreNoRegularFilesAreNeitherReadNorWaitedFor)
         QFile::remove(lines);
         c.plant();
 
-        const QList<JournalRun> runs = JournalRuns(*journal, site->Folder());
+        const QList<JournaledRun> runs = JournalRuns(*journal, IdentifySite(site->Folder()));
         ASSERT_EQ(runs.size(), 1);
         EXPECT_EQ(runs[0].StateText(), QStringLiteral("记录已损坏"));
         EXPECT_FALSE(runs[0].unusable.isEmpty());
@@ -301,7 +301,7 @@ TEST_P(RunDefenceTest, OneRunOrUndoAtATimePerSite)
     const SiteState afterFirst = site->State();
     {
         // Another run of the site under way, as another process would hold it.
-        const SiteLock other = SiteLock::Take(*journal, site->Folder());
+        const SiteLock other = SiteLock::Take(*journal, IdentifySite(site->Folder()));
 
         const AssignmentOutcome run = Run({"B"}, {photos[1]});
         const UndoOutcome undo = Undo();
@@ -314,7 +314,7 @@ TEST_P(RunDefenceTest, OneRunOrUndoAtATimePerSite)
             EXPECT_TRUE(message.contains(QStringLiteral("还没有结束"))) << message.toStdString();
         }
         EXPECT_EQ(site->State(), afterFirst);
-        EXPECT_EQ(JournalRuns(*journal, site->Folder()).size(), 1);
+        EXPECT_EQ(JournalRuns(*journal, IdentifySite(site->Folder())).size(), 1);
     }
     // A run that died left its note behind, but no lock.
     EXPECT_TRUE(QFileInfo(QFileInfo(LastRunFolder()).path() + "/lock").exists());
@@ -327,24 +327,24 @@ TEST_P(RunDefenceTest, PruningLeavesASiteWithARunUnderWayAloneAndTellsWhatWent)
     site->AddStudents({"A"});
     const QStringList photo{AddPhoto("1.jpg")};
     ASSERT_TRUE(Run({"A"}, photo).EverythingSet());
-    const QString otherRun = JournalRuns(*journal, site->Folder()).value(0).id;
+    const QString otherRun = JournalRuns(*journal, IdentifySite(site->Folder())).value(0).id;
     const std::unique_ptr<TestSite> otherSite = std::move(site);
     site = std::make_unique<TestSite>(GetParam());
     site->AddStudents({"A"});
     journal = std::make_unique<JournalStore>(dataDir.path(), JournalLimits{.totalBytes = 1, .lockWaitMs = 0});
     settings.journal = journal.get();
     {
-        const SiteLock underWay = SiteLock::Take(*journal, otherSite->Folder());
+        const SiteLock underWay = SiteLock::Take(*journal, IdentifySite(otherSite->Folder()));
         const AssignmentOutcome outcome = Run({"A"}, photo);
         ASSERT_TRUE(outcome.EverythingSet()) << outcome.message.toStdString();
         EXPECT_TRUE(outcome.prunedRuns.isEmpty());
-        EXPECT_EQ(JournalRuns(*journal, otherSite->Folder()).value(0).id, otherRun);
-        EXPECT_TRUE(PrunedRuns(*journal, otherSite->Folder()).isEmpty());
+        EXPECT_EQ(JournalRuns(*journal, IdentifySite(otherSite->Folder())).value(0).id, otherRun);
+        EXPECT_TRUE(PrunedRuns(*journal, IdentifySite(otherSite->Folder())).isEmpty());
     }
     const AssignmentOutcome later = Run({"A"}, photo);
     EXPECT_EQ(later.prunedRuns.size(), 2);
-    EXPECT_TRUE(JournalRuns(*journal, otherSite->Folder()).isEmpty());
-    const QStringList pruned = PrunedRuns(*journal, otherSite->Folder());
+    EXPECT_TRUE(JournalRuns(*journal, IdentifySite(otherSite->Folder())).isEmpty());
+    const QStringList pruned = PrunedRuns(*journal, IdentifySite(otherSite->Folder()));
     ASSERT_EQ(pruned.size(), 1);
     EXPECT_TRUE(pruned[0].startsWith(QDate::currentDate().toString("yyyy-MM-dd"))) << pruned[0].toStdString();
     EXPECT_TRUE(pruned[0].contains(QStringLiteral("删除于"))) << pruned[0].toStdString();
@@ -485,7 +485,7 @@ TEST_P(RunDefenceTest, ARunWhoseWebConfigChangedSinceThePlanIsRefusedAndChangesN
         EXPECT_EQ(outcome.studentsDone, 0);
         EXPECT_EQ(site->State(), before);
         EXPECT_EQ(other.State(), otherBefore);
-        EXPECT_TRUE(JournalRuns(*journal, site->Folder()).isEmpty());
+        EXPECT_TRUE(JournalRuns(*journal, IdentifySite(site->Folder())).isEmpty());
     }
 }
 
@@ -516,7 +516,7 @@ TEST_P(RunDefenceTest, AnUndoWhenWebConfigNowNamesAnotherDatabaseIsRefused)
     EXPECT_TRUE(refused.message.endsWith(QStringLiteral("没有撤销任何内容。"))) << refused.message.toStdString();
     EXPECT_EQ(site->State(), afterRun);
     EXPECT_EQ(other.State(), otherBefore);
-    EXPECT_EQ(JournalRuns(*journal, site->Folder()).value(0).StateText(), QStringLiteral("完整"));
+    EXPECT_EQ(JournalRuns(*journal, IdentifySite(site->Folder())).value(0).StateText(), QStringLiteral("完整"));
 
     site->WriteWebConfig(site->DefaultWebConfig());
     const UndoOutcome undone = Undo();
@@ -538,7 +538,7 @@ TEST_P(RunDefenceTest, ARunThatSetNobodyNeverSaysDone)
         << outcome.message.toStdString();
     EXPECT_FALSE(outcome.message.contains(QStringLiteral("完成"))) << outcome.message.toStdString();
     EXPECT_EQ(outcome.statusText, QStringLiteral("2 名学生未设置"));
-    EXPECT_EQ(JournalRuns(*journal, site->Folder()).value(0).StateText(), QStringLiteral("部分完成"));
+    EXPECT_EQ(JournalRuns(*journal, IdentifySite(site->Folder())).value(0).StateText(), QStringLiteral("部分完成"));
 }
 
 TEST_P(RunDefenceTest, CodesTheDatabaseFoldsAreWarnedAndMarked)

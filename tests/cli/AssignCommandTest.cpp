@@ -145,6 +145,13 @@ TEST_F(AssignCommand, FailedRunsExitWithOneAndSayWhy)
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out, QStringLiteral("读入数据失败，请确定数据格式是否正确！ \n"));
 
+    // An index that cannot be read is named with its line at fault.
+    const QString index = site.WriteScratch("photos/index.txt", "001 1.jpg\n");
+    result = Run({"--install-dir", site.Folder(), "--roster", roster, "--pair", "index", index});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.out.startsWith(QStringLiteral("读入对照表失败：对照表第 1 行没有分隔符")))
+        << result.out.toStdString();
+
 #ifndef _WIN32 // no named pipes on Windows
     const QString pipe = site.Scratch("pipe.jpg");
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);

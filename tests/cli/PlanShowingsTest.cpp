@@ -6,6 +6,7 @@
 #include "assignment/views/ProofSheetHtml.h"
 #include "cli/PlanTable.h"
 #include "cli/TextTable.h"
+#include "faces/FaceDetector.h"
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
 #include "windows/main/ProofSheet.h"
@@ -231,8 +232,9 @@ TEST(PlanShowings, NoticesOfThePlanShowUnderTheSummaryInAllThreeAndCountAsWarnin
     const QString html = QString::fromUtf8(ProofSheetHtml(plan));
     const QRegularExpression bold(QStringLiteral("<p><b>(.*?)</b></p>"));
     EXPECT_EQ(HtmlText(bold.match(html).captured(1)), summary);
-    const TProofSheet sheet(plan);
-    EXPECT_TRUE(sheet.ui.Label1->text().startsWith(summary + u'\n')) << sheet.ui.Label1->text().toStdString();
+    const TProofSheet sheet(plan, SurveyAndCheckFaces(FaceDetector::DefaultCascadeFile()));
+    EXPECT_TRUE(Controls(sheet).summaryLabel->text().startsWith(summary + u'\n'))
+        << Controls(sheet).summaryLabel->text().toStdString();
 }
 
 } // namespace

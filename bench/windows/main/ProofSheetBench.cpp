@@ -11,6 +11,7 @@
 #include "assignment/checks/PhotoProbe.h"
 #include "assignment/plan/AssignmentPlan.h"
 #include "assignment/views/PlanRowView.h"
+#include "faces/FaceDetector.h"
 #include "windows/main/ProofSheet.h"
 
 #include <QApplication>
@@ -57,7 +58,7 @@ AssignmentPlan MakePlan(const QString& folder, const QString& photo, int student
 // Lets queued thumbnails arrive until every visible photo cell shows one.
 bool VisibleThumbnailsThere(const TProofSheet& sheet)
 {
-    const QTableView& grid = *sheet.ui.Grid1;
+    const QTableView& grid = *Controls(sheet).planGrid;
     const int first = grid.rowAt(0);
     int last = grid.rowAt(grid.viewport()->height() - 1);
     if (last < 0)
@@ -85,9 +86,10 @@ int main(int argc, char* argv[])
 
     QElapsedTimer clock;
     clock.start();
-    TProofSheet sheet(plan);
+    // The sheet reviews the faces meanwhile, as it does in the program.
+    TProofSheet sheet(plan, SurveyAndCheckFaces(FaceDetector::DefaultCascadeFile()));
     sheet.show();
-    sheet.ui.Grid1->viewport()->repaint();
+    Controls(sheet).planGrid->viewport()->repaint();
     const double shown = clock.nsecsElapsed() / 1e6;
     while (!VisibleThumbnailsThere(sheet) && clock.elapsed() < 60000)
         QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
@@ -95,13 +97,13 @@ int main(int argc, char* argv[])
 
     // Scrolls a third of a page at a time, as a mouse wheel does, repainting
     // at once and handling what arrived in between.
-    QScrollBar& bar = *sheet.ui.Grid1->verticalScrollBar();
+    QScrollBar& bar = *Controls(sheet).planGrid->verticalScrollBar();
     QList<double> repaints;
     for (int value = 0; value <= bar.maximum(); value += std::max(1, bar.pageStep() / 3)) {
         QElapsedTimer step;
         step.start();
         bar.setValue(value);
-        sheet.ui.Grid1->viewport()->repaint();
+        Controls(sheet).planGrid->viewport()->repaint();
         repaints << step.nsecsElapsed() / 1e6;
         QApplication::processEvents();
     }

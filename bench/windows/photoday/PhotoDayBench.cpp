@@ -22,8 +22,8 @@
 #include "faces/OpenCvThreads.h"
 #include "photoday/PhotoDaySession.h"
 #include "platform/camera/SyntheticCameraSource.h"
-#include "support/WindowControls.h"
 #include "widgets/Dialogs.h"
+#include "widgets/WindowControls.h"
 #include "windows/photoday/PhotoDay.h"
 
 #include <QApplication>
@@ -135,7 +135,7 @@ int main(int argc, char* argv[])
     dialogs.folder = work.filePath("day");
     SyntheticCameraSource camera(FrameOf(portrait, 0));
     TFrmPhotoDay window(dialogs, camera, work.path() + '/');
-    Ui::TFrmPhotoDay& controls = WindowControls::Of(window);
+    Ui::TFrmPhotoDay& controls = Controls(window);
     window.UseRosterReader(ReadRoster);
     window.UseStudentLookup([&site](const QStringList&) { return site; });
     window.UseThumbnails(MakeThumbnail);

@@ -65,11 +65,16 @@ void CheckFace(PlanRow& row, const SurveyedPhoto& look, double medianSharpness)
 
 } // namespace
 
-int ApplyFaceChecks(AssignmentPlan& plan, const FaceSurvey& survey)
+QString FacesNotCheckedNotice(const QString& reason)
+{
+    return QStringLiteral("没有检查照片中的人脸：%1").arg(reason);
+}
+
+QStringList ApplyFaceChecks(AssignmentPlan& plan, const FaceSurvey& survey)
 {
     if (!survey.unavailable.isEmpty()) {
-        plan.notices << QStringLiteral("没有检查照片中的人脸：%1").arg(survey.unavailable);
-        return 0;
+        plan.notices << FacesNotCheckedNotice(survey.unavailable);
+        return {};
     }
     const std::size_t rows =
         std::min({static_cast<std::size_t>(plan.rows.size()), survey.newPhotos.size(), survey.currentPhotos.size()});

@@ -2,6 +2,9 @@
 
 #include "assignment/checks/FaceSurvey.h"
 
+#include <QString>
+#include <QStringList>
+
 struct AssignmentPlan;
 
 // The checks that look at the photos themselves: each new photo's face (found
@@ -13,6 +16,9 @@ struct AssignmentPlan;
 // relative to the batch itself. Nothing of the faces is kept after the check.
 
 // Adds the checks' warnings to the rows and their notices to the plan.
-// Returns how many notices tell of shifted rows (those the user must
-// confirm having looked at).
-int ApplyFaceChecks(AssignmentPlan& plan, const FaceSurvey& survey);
+// Returns the notices that tell of shifted rows (those the user must
+// confirm having looked at); they are among the plan's notices too.
+QStringList ApplyFaceChecks(AssignmentPlan& plan, const FaceSurvey& survey);
+
+// The notice of a plan whose faces could not be looked at, and why.
+QString FacesNotCheckedNotice(const QString& reason);

@@ -109,7 +109,7 @@ void CheckRetakes(AssignmentPlan& plan, const FaceSurvey& survey)
     }
 }
 
-int CheckShiftedRows(AssignmentPlan& plan, const FaceSurvey& survey)
+QStringList CheckShiftedRows(AssignmentPlan& plan, const FaceSurvey& survey)
 {
     const std::size_t rows = RowCount(plan, survey);
     std::vector<std::vector<std::uint8_t>> fresh(rows);
@@ -145,13 +145,13 @@ int CheckShiftedRows(AssignmentPlan& plan, const FaceSurvey& survey)
         ++compared;
     }
     if (compared < kRowsForShifts)
-        return 0;
+        return {};
     // How often the nearest face is the right one, in this batch: the
     // commonest offset's share (all rows may be shifted).
     const double hitRate =
         static_cast<double>(*std::max_element(counts.begin(), counts.end())) / static_cast<double>(compared);
     if (hitRate < kLeastHitRate)
-        return 0;
+        return {};
     const double rate = std::min(hitRate, kMostHitRate);
     const double step = std::log(rate / ((1 - rate) / (2 * kNeighbourReach)));
     const double needed = std::log(kShiftOddsPerDecade) * std::max(1.0, std::log10(static_cast<double>(compared)));
@@ -192,13 +192,15 @@ int CheckShiftedRows(AssignmentPlan& plan, const FaceSurvey& survey)
         close();
     }
     std::sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.first < b.first; });
+    QStringList notices;
     for (const Run& run : runs) {
         const qsizetype first = plan.rows[static_cast<qsizetype>(run.first)].line;
         const qsizetype last = plan.rows[static_cast<qsizetype>(run.last)].line;
-        plan.notices << QStringLiteral("第 %1–%2 行的照片可能整体错位%3（新照片更像%4%3学生现有的照片），请逐一核对")
-                            .arg(first)
-                            .arg(last)
-                            .arg(RowsText(run.shift), run.shift > 0 ? QStringLiteral("下") : QStringLiteral("上"));
+        notices << QStringLiteral("第 %1–%2 行的照片可能整体错位%3（新照片更像%4%3学生现有的照片），请逐一核对")
+                       .arg(first)
+                       .arg(last)
+                       .arg(RowsText(run.shift), run.shift > 0 ? QStringLiteral("下") : QStringLiteral("上"));
     }
-    return static_cast<int>(runs.size());
+    plan.notices << notices;
+    return notices;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 struct AssignmentPlan;
 struct FaceSurvey;
 
@@ -15,5 +17,5 @@ void CheckRetakes(AssignmentPlan& plan, const FaceSurvey& survey);
 
 // Adds a notice for each run of rows whose new faces look more like the
 // current photos of the rows one or two further up or down than like their
-// own; returns how many.
-int CheckShiftedRows(AssignmentPlan& plan, const FaceSurvey& survey);
+// own; returns those notices.
+QStringList CheckShiftedRows(AssignmentPlan& plan, const FaceSurvey& survey);

@@ -2,9 +2,9 @@
 
 #include "files/RegularFile.h"
 #include "picture/FileBytes.h"
+#include "picture/PictureByContent.h"
 #include "picture/PictureErrors.h"
 #include "picture/TBitmap.h"
-#include "picture/TJPEGImage.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -33,10 +33,10 @@ std::shared_ptr<std::vector<std::uint8_t>> ReadWholeFile(const QString& path)
     return bytes;
 }
 
-std::string Damaged(const char* kind, const std::exception& error)
+std::string Damaged(PictureKind kind, const std::exception& error)
 {
     return QStringLiteral("%1 图片已损坏（%2）")
-        .arg(QLatin1String(kind), QString::fromUtf8(error.what()))
+        .arg(QLatin1String(PictureKindName(kind)), QString::fromUtf8(error.what()))
         .toStdString();
 }
 
@@ -45,25 +45,14 @@ std::string Damaged(const char* kind, const std::exception& error)
 PhotoPixels::PhotoPixels(const QString& path)
 {
     const std::shared_ptr<std::vector<std::uint8_t>> bytes = ReadWholeFile(path);
-    const auto startsWith = [&](std::uint8_t a, std::uint8_t b) {
-        return bytes->size() >= 2 && (*bytes)[0] == a && (*bytes)[1] == b;
-    };
-    if (startsWith(0xFF, 0xD8)) {
-        try {
-            graphic_ = std::make_unique<TJPEGImage>();
-            graphic_->LoadFromBytes(bytes);
-        } catch (const EPictureError& error) {
-            throw EUnreadablePhoto(Damaged("JPEG", error));
-        }
-    } else if (startsWith('B', 'M')) {
-        try {
-            graphic_ = std::make_unique<TBitmap>();
-            graphic_->LoadFromBytes(bytes);
-        } catch (const EPictureError& error) {
-            throw EUnreadablePhoto(Damaged("BMP", error));
-        }
-    } else {
+    const std::optional<PictureKind> kind = SniffPictureKind(*bytes);
+    if (!kind)
         throw EUnreadablePhoto("不是 JPEG 或 BMP 图片");
+    kind_ = *kind;
+    try {
+        graphic_ = LoadPictureByContent(bytes);
+    } catch (const EPictureError& error) {
+        throw EUnreadablePhoto(Damaged(kind_, error));
     }
     if (graphic_->Width() <= 0 || graphic_->Height() <= 0)
         throw EUnreadablePhoto("图片没有像素");
@@ -83,7 +72,7 @@ std::unique_ptr<TBitmap> PhotoPixels::Sample(PictureSize size)
         sample->SetSize(size.Width, size.Height);
         sample->Canvas().StretchDraw(TRect{0, 0, size.Width, size.Height}, graphic_.get());
     } catch (const EPictureError& error) {
-        throw EUnreadablePhoto(Damaged(dynamic_cast<TJPEGImage*>(graphic_.get()) ? "JPEG" : "BMP", error));
+        throw EUnreadablePhoto(Damaged(kind_, error));
     }
     return sample;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "picture/PictureByContent.h"
 #include "picture/PictureSize.h"
 
 #include <QString>
@@ -40,5 +41,6 @@ public:
     std::unique_ptr<TBitmap> Sample(PictureSize size);
 
 private:
+    PictureKind kind_ = PictureKind::Jpeg;
     std::unique_ptr<TGraphic> graphic_;
 };

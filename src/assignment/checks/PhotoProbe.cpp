@@ -2,6 +2,7 @@
 
 #include "files/PhotoHash.h"
 #include "files/RegularFile.h"
+#include "picture/PictureByContent.h"
 #include "picture/PictureErrors.h"
 #include "picture/PictureHeaders.h"
 
@@ -74,11 +75,10 @@ PhotoFacts ProbeBmp(const QByteArray& head)
 PhotoFacts ProbeHeader(QFile& file)
 {
     const QByteArray head = file.read(kHeaderBytes);
-    if (head.startsWith("\xFF\xD8"))
-        return ProbeJpeg(file, head);
-    if (head.startsWith("BM"))
-        return ProbeBmp(head);
-    return Unreadable(QStringLiteral("不是 JPEG 或 BMP 图片"));
+    const std::optional<PictureKind> kind = SniffPictureKind(Bytes(head));
+    if (!kind)
+        return Unreadable(QStringLiteral("不是 JPEG 或 BMP 图片"));
+    return *kind == PictureKind::Jpeg ? ProbeJpeg(file, head) : ProbeBmp(head);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "assignment/plan/AssignmentTypes.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -19,12 +21,8 @@ public:
 // What the user is told about the index in every message.
 inline const QString kPhotoIndexNoun = QStringLiteral("对照表");
 
-struct PhotoIndexRow {
-    qsizetype line = 0; // line of the index file, from 1
-    QString code;
-    QString photo; // as written, with "/" for either separator
-    friend bool operator==(const PhotoIndexRow&, const PhotoIndexRow&) = default;
-};
+// What the user is told when an index cannot be read: this, then why.
+inline const QString kPhotoIndexFailed = QStringLiteral("读入对照表失败：");
 
 // The rows of an index file's bytes. The text is decoded as strictly as a
 // roster is (Roster.h). Each line holds two cells parted by a tab, a comma,

@@ -186,12 +186,7 @@ std::variant<PairedPhotos, AssignmentOutcome> PairByIndex(const AssignmentInput&
 {
     if (input.indexFile.isEmpty())
         return Refusal(QStringLiteral("没有加载对照表！"));
-    QList<PhotoIndexRow> rows;
-    try {
-        rows = ReadPhotoIndex(input.indexFile);
-    } catch (const EPhotoIndexError& error) {
-        return Refusal(QStringLiteral("读入对照表失败：") + QString::fromStdString(error.what()));
-    }
+    const QList<PhotoIndexRow>& rows = input.indexRows;
     AssignmentInput indexed = input;
     const QString indexFolder = QFileInfo(input.indexFile).absolutePath();
     indexed.photoFolder = FolderString(indexFolder);

@@ -34,6 +34,6 @@ struct PairedPhotos {
 // relative to the index's folder or as a full path; an index code that is a
 // roster code without its leading zeros (or the other way round) pairs with
 // a warning. The outcome is a refusal (nothing was touched) when a code has
-// two photos, when one photo is named for two codes, or when the index
-// cannot be read.
+// two photos, when one photo is named for two codes, or when no index was
+// loaded.
 std::variant<PairedPhotos, AssignmentOutcome> PairPhotos(const AssignmentInput& input);

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "assignment/journal/JournalRun.h"
+#include "assignment/journal/JournaledRun.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -14,8 +15,8 @@
 // The journal of assignment runs: for every student a run changes, what was
 // there before (the old photo file and the old photo column value) and what
 // the run put there, so that the run can be undone, also after a crash, a
-// power cut or a lost database cut it off. RunJournal.h writes it,
-// JournalReading.h reads it back, JournalPruning.h removes old runs.
+// power cut or a lost database cut it off. JournalWriter.h writes it,
+// JournalReader.h reads it back, JournalPruning.h removes old runs.
 //
 // On disk, under the data folder (JournalStore::DefaultDataFolder):
 //
@@ -26,7 +27,7 @@
 //   journal/<site>/<run>/old-photos.bin  the old photo files, one after another
 //
 // <site> is the first 16 hex digits of the SHA-256 of the canonical
-// installation folder; <run> is the run's start time, yyyyMMdd-HHmmss (with
+// installation folder (SiteIdentity::journalName); <run> is the run's start time, yyyyMMdd-HHmmss (with
 // -0002, -0003 … when two runs start within a second), so names sort by time.
 // journal.txt is UTF-8; its fields are separated by a tab, and "%", tab, CR
 // and LF inside a field are written %25, %09, %0D and %0A. Every line ends
@@ -64,6 +65,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Whether a student's photo was put in place; its row is written only then.
+enum class PhotoCopy { NotCopied, Copied };
+// How a journaled run ended.
+enum class RunEnding { Completed, Failed };
+
 // The pieces of the format above, shared by writing, reading and pruning.
 namespace JournalFormat {
 
@@ -81,16 +87,65 @@ inline constexpr qint64 kMaxSmallFileBytes = qint64{64} << 10;
 // A run's id is its start time in this format (and perhaps "-0002" …).
 inline const QString kRunIdTime = QStringLiteral("yyyyMMdd-HHmmss");
 
-// <site>: the name of a site's folder.
-QString SiteFolderName(const QString& installationFolder);
+// The kinds of line, each told by its first field ("intent", "done" …).
+enum class RecordKind {
+    Journal,
+    Site,
+    Database,
+    Started,
+    Students,
+    Intent,
+    Done,
+    Finished,
+    Undone,
+    UndoFinished,
+    Unknown, // a first field of none of the above
+};
+// The five lines every journal begins with, in this order.
+inline constexpr RecordKind kHeadKinds[] = {RecordKind::Journal, RecordKind::Site, RecordKind::Database,
+                                            RecordKind::Started, RecordKind::Students};
+
+// One line of journal.txt by its fields' names. Each kind holds the fields
+// the format above lists for it, in that order (JournalFormat.cpp keeps the
+// one table of which field stands where); the others keep their defaults.
+struct JournalRecord {
+    RecordKind kind = RecordKind::Unknown;
+    QString version = {};                  // journal
+    QString site = {};                     // site: the canonical installation folder
+    QString database = {};                 // database: "server / database"
+    QDateTime time = {};                   // started, finished, undo-finished
+    qsizetype students = 0;                // students: how many the plan held
+    qsizetype line = 0;                    // intent, done, undone: the student's roster line
+    QString code = {};                     // intent, done, undone
+    QString oldFile = {};                  // intent: OldFileField
+    QString oldPhoto = {};                 // intent: OldPhotoField
+    QByteArray newFileHash = {};           // intent
+    QString newPhoto = {};                 // intent
+    PhotoCopy copy = PhotoCopy::NotCopied; // done
+    qsizetype rowsChanged = 0;             // done
+    RunEnding ending = RunEnding::Failed;  // finished
+    qsizetype studentsSet = 0;             // finished
+    qsizetype studentsNotSet = 0;          // finished
+    // Read back: whether the line held exactly the fields of its kind, and
+    // whether it names a student (its line and code), as a damaged record
+    // with fields missing may still do.
+    bool wellFormed = false;
+    bool namesStudent = false;
+};
+
+// The fields of a line, and a line's fields by name.
+QStringList FieldsOf(const JournalRecord& record);
+JournalRecord RecordOf(const QStringList& fields);
 
 // One line of journal.txt, with its checks and its line end; `chain` is the
 // running hash of the line before and becomes this line's.
 QByteArray Line(const QStringList& fields, QByteArray& chain);
+QByteArray Line(const JournalRecord& record, QByteArray& chain);
 
 // One line of journal.txt read back.
 struct ReadRecord {
     QStringList fields;
+    JournalRecord record; // the fields by name
     bool intact = false;  // its own check holds
     bool chained = false; // it follows the line before it
     QByteArray chain;     // its running hash, as written
@@ -106,6 +161,10 @@ QString OldFileField(const std::optional<JournalEntry::SavedFile>& saved);
 std::optional<JournalEntry::SavedFile> ParseOldFile(const QString& field);
 QString OldPhotoField(const std::optional<QVariant>& photo);
 std::optional<QVariant> ParseOldPhoto(const QString& field);
+// Whether a field is an <old file> or an <old photo> field as OldFileField
+// and OldPhotoField write them.
+bool IsOldFileField(const QString& field);
+bool IsOldPhotoField(const QString& field);
 
 // Throws EJournalError: "撤销记录 FILE WHAT：the system's reason".
 [[noreturn]] void Fail(const QString& what, const QString& path, const std::error_code& error);

@@ -1,9 +1,8 @@
 #include "assignment/journal/JournalPruning.h"
 
 #include "assignment/journal/JournalFormat.h"
-#include "assignment/journal/JournalRun.h"
 #include "assignment/journal/JournalStore.h"
-#include "assignment/journal/RunJournal.h"
+#include "assignment/journal/JournaledRun.h"
 #include "assignment/journal/SiteLock.h"
 #include "files/SystemErrorText.h"
 
@@ -62,7 +61,7 @@ QStringList PruneJournals(const JournalStore& store, const QString& keepId, cons
     // A site with a run or undo under way keeps every run: the lock of each
     // other site is held while its runs are weighed and removed.
     std::vector<std::pair<FolderHandle, SiteLock>> sites;
-    const QDir journals(store.JournalsFolder());
+    const QDir journals(store.JournalsPath());
     for (const QString& siteName : journals.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         SiteLock lock;
         if (siteName != ownSiteName) {
@@ -72,7 +71,7 @@ QStringList PruneJournals(const JournalStore& store, const QString& keepId, cons
         }
         FolderHandle handle;
         try {
-            handle = OpenSiteJournals(store, siteName, false);
+            handle = store.OpenSiteJournals(siteName, JournalsFolder::MustExist);
         } catch (const EJournalError&) {
             continue;
         }

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "files/FolderHandle.h"
+
 #include <QString>
+
+struct SiteIdentity;
 
 // How much of the past the journals keep (JournalPruning.h).
 struct JournalLimits {
@@ -9,6 +13,10 @@ struct JournalLimits {
     // How long a run or undo waits for another of the same site to end (SiteLock.h).
     int lockWaitMs = 5000;
 };
+
+// Whether opening a site's journal folder makes it, and the folders above
+// it, when they are missing.
+enum class JournalsFolder { Create, MustExist };
 
 // Where the journals of every site lie: one data folder (JournalFormat.h
 // draws what is under it), and how much of it pruning keeps.
@@ -24,9 +32,15 @@ public:
     const JournalLimits& Limits() const { return limits_; }
 
     // journal/ in the data folder: a folder per site.
-    QString JournalsFolder() const;
-    // The folder of one site's runs.
-    QString SiteFolder(const QString& installationFolder) const;
+    QString JournalsPath() const;
+    // The folder of one site's runs, by its name there (SiteIdentity::journalName).
+    QString SiteFolder(const QString& siteName) const;
+    QString SiteFolder(const SiteIdentity& site) const;
+
+    // The folder of one site's journals, opened without following a link
+    // out of the data folder. Throws EJournalError.
+    FolderHandle OpenSiteJournals(const QString& siteName, JournalsFolder folder) const;
+    FolderHandle OpenSiteJournals(const SiteIdentity& site, JournalsFolder folder) const;
 
 private:
     QString dataFolder_;

@@ -1,9 +1,8 @@
 #include "assignment/journal/SiteLock.h"
 
 #include "assignment/journal/JournalFormat.h"
-#include "assignment/journal/JournalRun.h"
 #include "assignment/journal/JournalStore.h"
-#include "assignment/journal/RunJournal.h"
+#include "assignment/journal/JournaledRun.h"
 #include "files/SystemErrorText.h"
 
 #include <QCoreApplication>
@@ -59,11 +58,10 @@ QString HolderText(const FolderHandle& site)
 
 } // namespace
 
-SiteLock SiteLock::Take(const JournalStore& store, const QString& installationFolder)
+SiteLock SiteLock::Take(const JournalStore& store, const SiteIdentity& siteIdentity)
 {
-    const QString siteName = SiteFolderName(installationFolder);
-    const FolderHandle site = OpenSiteJournals(store, siteName, true);
-    const QString path = QDir(store.SiteFolder(installationFolder)).filePath(kLockFile);
+    const FolderHandle site = store.OpenSiteJournals(siteIdentity, JournalsFolder::Create);
+    const QString path = QDir(store.SiteFolder(siteIdentity)).filePath(kLockFile);
     QDeadlineTimer deadline(store.Limits().lockWaitMs);
     SiteLock lock;
     for (;;) {
@@ -86,9 +84,9 @@ SiteLock SiteLock::TryTake(const JournalStore& store, const QString& siteName)
 {
     SiteLock lock;
     try {
-        const FolderHandle site = OpenSiteJournals(store, siteName, false);
+        const FolderHandle site = store.OpenSiteJournals(siteName, JournalsFolder::MustExist);
         bool busy = false;
-        lock.file_ = TryLock(site, store.JournalsFolder() + u'/' + siteName + u'/' + kLockFile, busy);
+        lock.file_ = TryLock(site, QDir(store.SiteFolder(siteName)).filePath(kLockFile), busy);
     } catch (const EJournalError&) {
         // A site folder that cannot be locked is not pruned either.
     }

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 class JournalStore;
+struct SiteIdentity;
 
 // Another run or undo of the same site holds the lock; what() names its
 // start and its computer, for the user.
@@ -24,7 +25,7 @@ class SiteLock {
 public:
     // Waits up to the store's lock wait for the lock. Throws ESiteBusy when
     // another holds it still, EJournalError when the file cannot be made.
-    static SiteLock Take(const JournalStore& store, const QString& installationFolder);
+    static SiteLock Take(const JournalStore& store, const SiteIdentity& site);
     // The lock of the site whose journal folder is `siteName`, without
     // waiting; an empty object (Held() false) when another holds it.
     static SiteLock TryTake(const JournalStore& store, const QString& siteName);

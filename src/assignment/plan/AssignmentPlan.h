@@ -78,6 +78,7 @@ struct PlanRow {
 // (PlanRowView.h) and then carried out exactly (RunAssignment).
 struct AssignmentPlan {
     QString installationFolder; // a folder string
+    SiteIdentity site;          // how the journal knows the site, made once for the plan and its run
     QString sitePhotoFolder;    // upload/StudentPhoto/ in it, ending with a separator
     // The database as the site's Web.config names it ("server / database"),
     // to tell sites apart in the journal; never the password.

@@ -9,11 +9,31 @@
 // The plain values an assignment run is made of, shared by its plan, the run,
 // its messages and its undo, so that none of them needs another's header.
 
+// A web application site as the journal tells sites apart: made once for
+// a run (its plan carries it) or an undo, from the installation folder
+// (IdentifySite, SiteIdentity.h).
+struct SiteIdentity {
+    // The installation folder with links and "." or ".." resolved, ending
+    // with "/": one site has one such name however its folder was written.
+    QString canonicalFolder;
+    // The name of the site's folder of journals: the first 16 hex digits of
+    // the SHA-256 of canonicalFolder.
+    QString journalName;
+};
+
 // How the roster's codes find their photos.
 enum class PairingMode {
     Position,  // the n-th code takes the n-th photo of the list
     FileName,  // a photo named after the code (CODE.jpg, any letter case)
     IndexFile, // a text file of rows "code, photo file"
+};
+
+// One row of a photographer's index file (PhotoIndex.h reads them).
+struct PhotoIndexRow {
+    qsizetype line = 0; // line of the index file, from 1
+    QString code;
+    QString photo; // as written, with "/" for either separator
+    friend bool operator==(const PhotoIndexRow&, const PhotoIndexRow&) = default;
 };
 
 // What an assignment run works on: the web application's installation
@@ -26,9 +46,11 @@ struct AssignmentInput {
     QStringList codes;
     QStringList photoNames;
     PairingMode pairing = PairingMode::Position;
-    // The index file of PairingMode::IndexFile (its photo list and folder are
-    // then not used).
+    // The index file of PairingMode::IndexFile, and its rows as they were
+    // read when it was loaded, so that the rows shown are the rows paired
+    // (the photo list and folder are then not used).
     QString indexFile = {};
+    QList<PhotoIndexRow> indexRows = {};
     // The setting NameColumn: the column of studentbaseinfo with the
     // students' names; empty: looked for under its usual names.
     QString nameColumn = {};

@@ -16,6 +16,7 @@ inline const QString kDone = QStringLiteral("图片设置完成，请重新启�
 inline const QString kDoneStatus = QStringLiteral("图片设置完成");
 inline const QString kFailed = QStringLiteral("图片设置失败，请确认软件目录是否选择正确");
 inline const QString kFailedStatus = QStringLiteral("更新失败");
+inline const QString kNothingToUndo = QStringLiteral("这个网站没有可以撤销的设置。");
 } // namespace AssignmentMessages
 
 // A code as the user can read it in a message: control characters written

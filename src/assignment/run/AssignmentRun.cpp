@@ -1,7 +1,7 @@
 #include "assignment/run/AssignmentRun.h"
 
 #include "assignment/journal/JournalPruning.h"
-#include "assignment/journal/RunJournal.h"
+#include "assignment/journal/JournalWriter.h"
 #include "assignment/journal/SiteLock.h"
 #include "assignment/plan/AssignmentPlan.h"
 #include "assignment/plan/RunMessages.h"
@@ -99,7 +99,7 @@ std::optional<QByteArray> ReadDestination(Prepared& student, const Site& site, Q
 }
 
 void PrepareStudent(Prepared& student, const QHash<QString, StudentRow>& students, const Site& site,
-                    RunJournal* journal)
+                    JournalWriter* journal)
 {
     const PlanRow& row = *student.row;
     // What the plan found no picture in is never installed as a student's
@@ -142,7 +142,7 @@ void PrepareStudent(Prepared& student, const QHash<QString, StudentRow>& student
 
 // Reads the photos of the next batch and journals what they replace.
 QList<Prepared> PrepareBatch(const AssignmentPlan& plan, qsizetype& next, TADOQuery& query, const Site& site,
-                             RunJournal* journal)
+                             JournalWriter* journal)
 {
     QList<Prepared> batch;
     qint64 bytes = 0;
@@ -264,11 +264,11 @@ void Fail(AssignmentOutcome& outcome, const QString& reason, qsizetype students,
 AssignmentOutcome RunAssignment(const AssignmentPlan& plan, TADOQuery& query, const RunSettings& settings)
 {
     AssignmentOutcome outcome;
-    std::unique_ptr<RunJournal> journal;
+    std::unique_ptr<JournalWriter> journal;
     SiteLock lock;
     if (settings.journal && !plan.rows.isEmpty()) {
         try {
-            lock = SiteLock::Take(*settings.journal, plan.installationFolder);
+            lock = SiteLock::Take(*settings.journal, plan.site);
         } catch (const ESiteBusy& busy) {
             return Refusal(QString::fromStdString(busy.what()));
         } catch (const EJournalError&) {
@@ -286,8 +286,7 @@ AssignmentOutcome RunAssignment(const AssignmentPlan& plan, TADOQuery& query, co
         // A run of no students changes nothing and has nothing to undo.
         if (settings.journal && !plan.rows.isEmpty()) {
             try {
-                journal =
-                    RunJournal::Begin(*settings.journal, plan.installationFolder, plan.database, plan.rows.size());
+                journal = JournalWriter::Begin(*settings.journal, plan.site, plan.database, plan.rows.size());
                 outcome.runId = journal->Id();
             } catch (const EJournalError& error) {
                 const QString reason = QString::fromStdString(error.what());
@@ -347,8 +346,7 @@ AssignmentOutcome RunAssignment(const AssignmentPlan& plan, TADOQuery& query, co
     if (outcome.result != AssignmentOutcome::Result::Failed)
         Complete(outcome);
     if (journal) {
-        outcome.prunedRuns =
-            PruneJournals(*settings.journal, journal->Id(), JournalFormat::SiteFolderName(plan.installationFolder));
+        outcome.prunedRuns = PruneJournals(*settings.journal, journal->Id(), plan.site.journalName);
         if (!outcome.prunedRuns.isEmpty()) {
             outcome.message += QStringLiteral("\n\n以下较早的设置记录已删除，不能再撤销：")
                                + outcome.prunedRuns.join(QStringLiteral("、"));

@@ -203,6 +203,7 @@ PlanOutcome MakeAssignmentPlan(const AssignmentInput& givenInput, TADOQuery& que
 
     AssignmentPlan plan;
     plan.installationFolder = *input.installationFolder;
+    plan.site = IdentifySite(plan.installationFolder);
     plan.sitePhotoFolder = SitePhotoFolder(plan.installationFolder);
     try {
         // Without the folder no photo could land; better to write no row at all.

@@ -1,8 +1,8 @@
 #include "assignment/run/UndoRun.h"
 
-#include "assignment/journal/JournalReading.h"
+#include "assignment/journal/JournalReader.h"
 #include "assignment/journal/JournalStore.h"
-#include "assignment/journal/RunJournal.h"
+#include "assignment/journal/JournalWriter.h"
 #include "assignment/journal/SiteLock.h"
 #include "assignment/plan/RunMessages.h"
 #include "assignment/run/AssignmentRun.h"
@@ -110,9 +110,9 @@ UndoOutcome Refused(const QString& message)
 
 } // namespace
 
-std::optional<JournalRun> FindRunToUndo(const JournalStore& store, const QString& installationFolder, const QString& id)
+std::optional<JournaledRun> FindRunToUndo(const JournalStore& store, const SiteIdentity& site, const QString& id)
 {
-    const QList<JournalRun> runs = JournalRuns(store, installationFolder);
+    const QList<JournaledRun> runs = JournalRuns(store, site);
     for (auto run = runs.crbegin(); run != runs.crend(); ++run) {
         if (id.isEmpty() ? !run->undone : run->id == id)
             return *run;
@@ -120,7 +120,7 @@ std::optional<JournalRun> FindRunToUndo(const JournalStore& store, const QString
     return std::nullopt;
 }
 
-QString RunSummary(const JournalRun& run)
+QString RunSummary(const JournaledRun& run)
 {
     QList<StudentNote> students;
     for (const JournalEntry& entry : run.EntriesToUndo())
@@ -131,21 +131,22 @@ QString RunSummary(const JournalRun& run)
         .arg(students.isEmpty() ? QString() : QStringLiteral("，") + ShortCodeList(students));
 }
 
-UndoOutcome UndoRun(const JournalStore& store, const JournalRun& chosen, const QString& installationFolder,
+UndoOutcome UndoRun(const JournalStore& store, const JournaledRun& chosen, const QString& installationFolder,
                     TADOQuery& query, UndoMode mode,
                     const std::function<void(qsizetype done, qsizetype students)>& progress)
 {
+    const SiteIdentity site = IdentifySite(installationFolder);
     SiteLock lock;
     try {
-        lock = SiteLock::Take(store, installationFolder);
+        lock = SiteLock::Take(store, site);
     } catch (const std::exception& error) {
         return Refused(QString::fromStdString(error.what()));
     }
     // The journal as it is now that no other run or undo can change it.
-    std::optional<JournalRun> found = FindRunToUndo(store, installationFolder, chosen.id);
+    std::optional<JournaledRun> found = FindRunToUndo(store, site, chosen.id);
     if (!found)
         return Refused(QStringLiteral("没有编号为 %1 的设置记录。").arg(chosen.id));
-    JournalRun run = std::move(*found);
+    JournaledRun run = std::move(*found);
     if (run.entries.isEmpty() && run.undone)
         return Refused(QStringLiteral("%1 的设置已经撤销过了。").arg(run.StartedText()));
     if (!run.unusable.isEmpty())
@@ -181,7 +182,7 @@ UndoOutcome UndoRun(const JournalStore& store, const JournalRun& chosen, const Q
         for (const JournalEntry& entry : entries)
             codes << entry.code;
         const QHash<QString, StudentRow> rows = ReadStudentRows(query, codes);
-        const std::unique_ptr<RunJournal> journal = RunJournal::Reopen(run);
+        const std::unique_ptr<JournalWriter> journal = JournalWriter::Reopen(run);
         const FolderHandle photoFolder = OpenPhotoFolder(installationFolder);
 
         qsizetype done = 0;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "assignment/journal/JournalRun.h"
+#include "assignment/journal/JournaledRun.h"
 #include "assignment/plan/AssignmentTypes.h"
 #include "assignment/run/UndoDecision.h"
 
@@ -31,12 +31,11 @@ struct UndoOutcome {
 };
 
 // The run with this id, or with an empty id the latest run not yet undone.
-std::optional<JournalRun> FindRunToUndo(const JournalStore& store, const QString& installationFolder,
-                                        const QString& id = {});
+std::optional<JournaledRun> FindRunToUndo(const JournalStore& store, const SiteIdentity& site, const QString& id = {});
 
 // "2024-01-15 10:30:12 的设置（完整）：20 名学生" and the first codes, for
 // a question before an undo.
-QString RunSummary(const JournalRun& run);
+QString RunSummary(const JournaledRun& run);
 
 // Takes the site's lock (SiteLock.h), reads the journal of `run` again and
 // checks every record of it and every old photo file it keeps: anything
@@ -51,6 +50,6 @@ QString RunSummary(const JournalRun& run);
 // than the run used.
 // `progress` is told after each student with the number looked at and the
 // number to look at.
-UndoOutcome UndoRun(const JournalStore& store, const JournalRun& run, const QString& installationFolder,
+UndoOutcome UndoRun(const JournalStore& store, const JournaledRun& run, const QString& installationFolder,
                     TADOQuery& query, UndoMode mode,
                     const std::function<void(qsizetype done, qsizetype students)>& progress = {});

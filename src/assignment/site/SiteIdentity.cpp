@@ -4,16 +4,20 @@
 #include "files/FileSystemPath.h"
 #include "files/SystemErrorText.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 
-QString CanonicalSiteFolder(const QString& installationFolder)
+SiteIdentity IdentifySite(const QString& installationFolder)
 {
     const QFileInfo info(installationFolder);
     QString path = info.canonicalFilePath();
     if (path.isEmpty())
         path = info.absoluteFilePath();
-    return path.endsWith(u'/') ? path : path + u'/';
+    if (!path.endsWith(u'/'))
+        path += u'/';
+    const QByteArray hash = QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha256);
+    return SiteIdentity{path, QString::fromLatin1(hash.toHex().left(16))};
 }
 
 QString SitePhotoFolder(const QString& installationFolder)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "assignment/plan/AssignmentTypes.h"
 #include "files/FolderHandle.h"
 
 #include <QString>
@@ -8,10 +9,9 @@ struct ConnectionSettings;
 
 // How the journal tells web application sites apart.
 
-// The installation folder with links and "." or ".." resolved, ending with
-// "/": one site has one such name however its folder was written. A folder
-// that does not exist keeps its absolute path.
-QString CanonicalSiteFolder(const QString& installationFolder);
+// The site at `installationFolder` (SiteIdentity in AssignmentTypes.h). A
+// folder that does not exist keeps its absolute path.
+SiteIdentity IdentifySite(const QString& installationFolder);
 
 // The site's folder of student photos: installationFolder + "upload" and
 // "StudentPhoto", each followed by the native separator.

@@ -2,6 +2,7 @@
 
 #include "picture/DisplayColorDepth.h"
 #include "picture/TColor.h"
+#include "widgets/WindowControls.h"
 
 #include "ui_GetPic.h"
 
@@ -102,7 +103,6 @@ private:
     // Image3; it keeps the picture as loaded and the crop rectangle.
     std::unique_ptr<CropEditor> editor_;
 
-    // Tests and benchmarks reach the controls through it (tests/support/WindowControls.h).
-    friend struct WindowControls;
+    friend struct WindowControls<TFrmGetPic>;
     Ui::TFrmGetPic ui;
 };

@@ -8,6 +8,8 @@
 #include "assignment/run/AssignmentRun.h"
 #include "assignment/run/PlanMaking.h"
 #include "assignment/run/UndoRun.h"
+#include "assignment/site/SiteIdentity.h"
+#include "faces/FaceDetector.h"
 #include "files/FolderString.h"
 #include "files/RegularFile.h"
 #include "platform/database/OdbcConnectionString.h"
@@ -36,7 +38,8 @@ TForm1::TForm1(Dialogs& dialogs, const InstallationFolderStore& folderStore, QWi
       dialogs_(dialogs),
       folderStore_(folderStore),
       ADOQuery1(DefaultOdbcDriver()),
-      journal_(JournalStore::DefaultDataFolder())
+      journal_(JournalStore::DefaultDataFolder()),
+      proofSheet_(SurveyAndCheckFaces(FaceDetector::DefaultCascadeFile()))
 {
     ui.setupUi(this);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
@@ -54,8 +57,8 @@ TForm1::TForm1(Dialogs& dialogs, const InstallationFolderStore& folderStore, QWi
     connect(ui.Button6, &QPushButton::clicked, this, &TForm1::Button6Click);
     connect(ui.Button7, &QPushButton::clicked, this, &TForm1::Button7Click);
     connect(ui.Button8, &QPushButton::clicked, this, &TForm1::Button8Click);
-    connect(ui.Button9, &QPushButton::clicked, this, &TForm1::Button9Click);
-    connect(ui.ComboBox1, &QComboBox::currentIndexChanged, this, &TForm1::ComboBox1Change);
+    connect(ui.undoButton, &QPushButton::clicked, this, &TForm1::UndoLastRun);
+    connect(ui.pairingCombo, &QComboBox::currentIndexChanged, this, &TForm1::ChangePairing);
 
     FormCreate();
 }
@@ -115,7 +118,7 @@ void TForm1::Button1Click()
 
 PairingMode TForm1::Pairing() const
 {
-    switch (ui.ComboBox1->currentIndex()) {
+    switch (ui.pairingCombo->currentIndex()) {
     case 1:
         return PairingMode::FileName;
     case 2:
@@ -125,7 +128,7 @@ PairingMode TForm1::Pairing() const
     }
 }
 
-void TForm1::ComboBox1Change()
+void TForm1::ChangePairing()
 {
     const bool byIndex = Pairing() == PairingMode::IndexFile;
     const bool wasByIndex = indexShown_;
@@ -137,6 +140,7 @@ void TForm1::ComboBox1Change()
         ui.ListBox2->clear();
         ui.StatusBar1->SetPanelText(1, QString());
         indexFile_.clear();
+        indexRows_.clear();
     }
     ui.Label4->setText(byIndex ? QStringLiteral("对照表") : QStringLiteral("图片路径"));
     ui.Button2->setText(byIndex ? QStringLiteral("载入对照表") : QStringLiteral("载入图片"));
@@ -154,10 +158,11 @@ void TForm1::LoadIndexFile()
         const WaitCursor busy;
         rows = ReadPhotoIndex(chosen);
     } catch (const EPhotoIndexError& error) {
-        dialogs_.ShowMessage(QStringLiteral("读入对照表失败：") + QString::fromStdString(error.what()));
+        dialogs_.ShowMessage(kPhotoIndexFailed + QString::fromStdString(error.what()));
         return;
     }
     indexFile_ = chosen;
+    indexRows_ = rows;
     ui.Edit3->setText(QDir::toNativeSeparators(chosen));
     ui.ListBox2->clear();
     for (const PhotoIndexRow& row : rows)
@@ -245,6 +250,7 @@ void TForm1::Button5Click()
         input.photoFolder.clear();
         input.photoNames.clear();
         input.indexFile = indexFile_;
+        input.indexRows = indexRows_;
     }
     input.nameColumn = folderStore_.NameColumn();
 
@@ -264,12 +270,15 @@ void TForm1::Button5Click()
     ResetGauge();
     // Paired by name or index, the plan may hold fewer students than the roster.
     ui.Gauge1->SetMaxValue(static_cast<int>(planned.plan->rows.size()));
-    if (!planReview_->Approve(this, *planned.plan)) {
+    // The plan that runs is the one approved: the sheet's face review adds
+    // its warnings to the plan it shows.
+    const std::optional<AssignmentPlan> approved = planReview_->Approve(this, *planned.plan);
+    if (!approved) {
         ui.StatusBar1->SetPanelText(0, kCancelledStatus);
         return;
     }
     bool declinedWithoutJournal = false;
-    const AssignmentOutcome outcome = RunWhilePainting(*planned.plan, declinedWithoutJournal);
+    const AssignmentOutcome outcome = RunWhilePainting(*approved, declinedWithoutJournal);
     if (declinedWithoutJournal) {
         ResetGauge();
         ui.StatusBar1->SetPanelText(0, kCancelledStatus);
@@ -356,7 +365,7 @@ void TForm1::Button8Click()
         resizeWindow_->exec();
 }
 
-void TForm1::Button9Click()
+void TForm1::UndoLastRun()
 {
     const std::optional<QString> chosenFolder = InstallationFolder();
     if (!chosenFolder) {
@@ -364,12 +373,12 @@ void TForm1::Button9Click()
         return;
     }
     const QString& folder = *chosenFolder;
-    const std::optional<JournalRun> run = [&] {
+    const std::optional<JournaledRun> run = [&] {
         const WaitCursor busy;
-        return FindRunToUndo(journal_, folder);
+        return FindRunToUndo(journal_, IdentifySite(folder));
     }();
     if (!run) {
-        dialogs_.ShowMessage(QStringLiteral("这个网站没有可以撤销的设置。"));
+        dialogs_.ShowMessage(AssignmentMessages::kNothingToUndo);
         return;
     }
     if (!dialogs_.Confirm(
@@ -398,7 +407,7 @@ void TForm1::Button9Click()
 
 void TForm1::TakePhotoFolderByName(const QString& photoFolder)
 {
-    ui.ComboBox1->setCurrentIndex(1);
+    ui.pairingCombo->setCurrentIndex(1);
     TakePhotoList(FolderString(photoFolder), PhotoListOfFolder(photoFolder).names);
 }
 
@@ -406,7 +415,7 @@ void TForm1::TakePhotoList(const QString& photoFolder, const QStringList& names)
 {
     // A photo list is paired by order or by name, never by an index.
     if (Pairing() == PairingMode::IndexFile)
-        ui.ComboBox1->setCurrentIndex(0);
+        ui.pairingCombo->setCurrentIndex(0);
     ui.Edit3->setText(photoFolder);
     ui.ListBox2->clear();
     if (names.isEmpty())

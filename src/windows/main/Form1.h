@@ -5,6 +5,7 @@
 #include "assignment/site/StudentCards.h"
 #include "platform/database/TADOQuery.h"
 #include "widgets/WaitCursor.h"
+#include "widgets/WindowControls.h"
 #include "windows/main/ProofSheet.h"
 
 #include "ui_Form1.h"
@@ -13,6 +14,7 @@
 #include <QScopedValueRollback>
 #include <QWidget>
 
+#include <filesystem>
 #include <optional>
 
 class Dialogs;
@@ -57,7 +59,7 @@ public:
     // errors of reading the site.
     QHash<QString, StudentCard> LookUpStudents(const QStringList& codes);
 
-    // The pairing chosen in ComboBox1 ("对应方式"), in the order of its items.
+    // The pairing chosen in pairingCombo ("对应方式"), in the order of its items.
     PairingMode Pairing() const;
 
     // The ODBC driver of the assignment run's database connection; it starts
@@ -68,8 +70,12 @@ public:
     void UseJournal(const JournalStore& journal) { journal_ = journal; }
     // What asks the user to approve a run's plan; it starts as the proof sheet.
     void UsePlanReview(PlanReview& review) { planReview_ = &review; }
-
-    Ui::TForm1 ui;
+    // The face model the proof sheet's face review loads its detector from;
+    // it starts as FaceDetector::DefaultCascadeFile().
+    void UseFaceModel(const std::filesystem::path& faceModel)
+    {
+        proofSheet_.UseFaceExamination(SurveyAndCheckFaces(faceModel));
+    }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -77,6 +83,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    friend struct WindowControls<TForm1>;
+
     void FormCreate();
     void FormActivate();
     void Button1Click();
@@ -87,8 +95,11 @@ private:
     void Button6Click();
     void Button7Click();
     void Button8Click();
-    void Button9Click();
-    void ComboBox1Change();
+    // The controls the window design did not have are named by their role,
+    // and so are their handlers: undoButton ("撤销上次设置") and
+    // pairingCombo ("对应方式").
+    void UndoLastRun();
+    void ChangePairing();
     // Button2 in "按对照表": the index file, whose photos ListBox2 then shows.
     void LoadIndexFile();
 
@@ -127,8 +138,13 @@ private:
     bool runInProgress_ = false;
     // Where the last roster came from: the next roster dialog opens there.
     QString rosterFolder_;
-    // The index file of "按对照表" (Edit3 shows it); empty while none is loaded.
+    // The index file of "按对照表" (Edit3 shows it; empty while none is
+    // loaded) and its rows as read when it was loaded (ListBox2 shows their
+    // photos): the run pairs these very rows.
     QString indexFile_;
+    QList<PhotoIndexRow> indexRows_;
     // Whether Edit3 and ListBox2 show an index rather than a photo list.
     bool indexShown_ = false;
+
+    Ui::TForm1 ui;
 };

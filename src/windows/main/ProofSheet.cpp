@@ -2,7 +2,6 @@
 
 #include "assignment/plan/AssignmentPlan.h"
 #include "assignment/views/PlanRowView.h"
-#include "faces/FaceDetector.h"
 #include "widgets/CentreOnScreen.h"
 #include "widgets/FitToScreen.h"
 
@@ -13,10 +12,10 @@
 
 #include <algorithm>
 
-TProofSheet::TProofSheet(const AssignmentPlan& plan, QWidget* parent, std::filesystem::path faceModel)
+TProofSheet::TProofSheet(const AssignmentPlan& plan, FaceExamination examination, QWidget* parent)
     : QDialog(parent),
       shown_(plan),
-      faceModel_(std::move(faceModel)),
+      review_(std::move(examination)),
       thumbnails_(kThumbnailBox),
       model_(shown_, thumbnails_)
 {
@@ -30,43 +29,43 @@ TProofSheet::TProofSheet(const AssignmentPlan& plan, QWidget* parent, std::files
     resize(SizeWithinScreen(*this, (screenArea * 0.9).expandedTo(kSmallestSize)));
     ShowSummary(QStringLiteral("正在检查照片中的人脸……"));
 
-    ui.Grid1->setModel(&model_);
-    ui.Grid1->setIconSize(kThumbnailBox);
+    ui.planGrid->setModel(&model_);
+    ui.planGrid->setIconSize(kThumbnailBox);
     // Fixed row heights and column widths: nothing is measured over all
     // rows, so thousands of students open at once.
-    ui.Grid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    ui.Grid1->verticalHeader()->setDefaultSectionSize(kThumbnailBox.height() + 8);
-    ui.Grid1->verticalHeader()->hide();
+    ui.planGrid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    ui.planGrid->verticalHeader()->setDefaultSectionSize(kThumbnailBox.height() + 8);
+    ui.planGrid->verticalHeader()->hide();
     // The columns start at widths that fit most cells; the photo columns
     // share what a wider window leaves, so that they grow with it
     // (WidenPhotoColumns). On a narrow screen the grid scrolls instead.
-    ui.Grid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    const int charWidth = ui.Grid1->fontMetrics().averageCharWidth();
+    ui.planGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    const int charWidth = ui.planGrid->fontMetrics().averageCharWidth();
     for (int c = 0; c < kPlanColumnCount; ++c) {
         const PlanColumn column = static_cast<PlanColumn>(c);
         const int photoWidth = PlanColumnShowsPhoto(column) ? kThumbnailBox.width() + 8 : 0;
         typicalWidths_[c] = photoWidth + charWidth * PlanColumnTypicalWidth(column) + 12;
-        ui.Grid1->setColumnWidth(c, typicalWidths_[c]);
-        ui.Grid1->setColumnHidden(c, !PlanColumnShown(plan, column));
+        ui.planGrid->setColumnWidth(c, typicalWidths_[c]);
+        ui.planGrid->setColumnHidden(c, !PlanColumnShown(plan, column));
     }
-    ui.Grid1->viewport()->installEventFilter(this);
+    ui.planGrid->viewport()->installEventFilter(this);
 
-    connect(ui.Button1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(ui.Button2, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ui.CheckBox1, &QCheckBox::toggled, this, &TProofSheet::EnableApproval);
+    connect(ui.approveButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ui.cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui.shiftCheckedBox, &QCheckBox::toggled, this, &TProofSheet::EnableApproval);
     EnableApproval();
 }
 
 TProofSheet::~TProofSheet()
 {
-    stopChecks_ = true;
-    if (checks_.joinable())
-        checks_.join();
+    // Before anything it may still tell of goes.
+    review_.Stop();
 }
 
-std::filesystem::path TProofSheet::DefaultFaceModel()
+void TProofSheet::done(int result)
 {
-    return FaceDetector::DefaultCascadeFile();
+    review_.Stop();
+    QDialog::done(result);
 }
 
 void TProofSheet::ShowSummary(const QString& more)
@@ -76,53 +75,50 @@ void TProofSheet::ShowSummary(const QString& more)
         summary += QStringLiteral("\n有提示的学生排在最前面，请逐一核对照片和学籍号是否对应。");
     if (!more.isEmpty())
         summary += u'\n' + more;
-    ui.Label1->setText(summary);
+    ui.summaryLabel->setText(summary);
 }
 
-void TProofSheet::StartFaceChecks()
+void TProofSheet::StartFaceReview()
 {
-    if (checks_.joinable() || facesChecked_)
-        return;
-    // The worker reads its own copy: the sheet's changes when the result arrives.
-    checks_ = std::thread([this, plan = shown_, model = faceModel_] {
-        const FaceSurvey survey = SurveyFaces(
-            plan, model,
-            [this](qsizetype done, qsizetype total) {
-                QMetaObject::invokeMethod(
-                    this, [this, done, total] { ShowProgress(done, total); }, Qt::QueuedConnection);
-            },
-            &stopChecks_);
-        if (!stopChecks_)
-            QMetaObject::invokeMethod(
-                this, [this, survey] { TakeFaceChecks(survey); }, Qt::QueuedConnection);
-    });
+    // The review reads its own copy of the plan; what it tells arrives on
+    // the sheet's thread, and nothing arrives once the sheet is gone.
+    review_.Start(shown_,
+                  {[this](ReviewProgress progress) {
+                       QMetaObject::invokeMethod(
+                           this, [this, progress] { ShowProgress(progress); }, Qt::QueuedConnection);
+                   },
+                   [this] { QMetaObject::invokeMethod(this, &TProofSheet::TakeFaceReview, Qt::QueuedConnection); }});
 }
 
-void TProofSheet::ShowProgress(qsizetype done, qsizetype total)
+void TProofSheet::ShowProgress(ReviewProgress progress)
 {
     if (!facesChecked_)
-        ShowSummary(QStringLiteral("正在检查照片中的人脸（%1/%2）……").arg(done).arg(total));
+        ShowSummary(QStringLiteral("正在检查照片中的人脸（%1/%2）……").arg(progress.done).arg(progress.total));
 }
 
-void TProofSheet::TakeFaceChecks(const FaceSurvey& survey)
+void TProofSheet::TakeFaceReview()
 {
-    shiftNotices_ = ApplyFaceChecks(shown_, survey);
+    std::optional<ReviewedPlan> reviewed = review_.Result();
+    if (!reviewed || facesChecked_)
+        return;
+    shown_ = std::move(reviewed->plan);
+    mustConfirmShifts_ = reviewed->MustConfirmShifts();
     facesChecked_ = true;
     model_.Show(shown_);
     ShowSummary({});
-    ui.CheckBox1->setVisible(shiftNotices_ > 0);
+    ui.shiftCheckedBox->setVisible(mustConfirmShifts_);
     EnableApproval();
     emit FacesChecked();
 }
 
 void TProofSheet::EnableApproval()
 {
-    ui.Button1->setEnabled(facesChecked_ && (shiftNotices_ == 0 || ui.CheckBox1->isChecked()));
+    ui.approveButton->setEnabled(facesChecked_ && (!mustConfirmShifts_ || ui.shiftCheckedBox->isChecked()));
 }
 
 bool TProofSheet::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == ui.Grid1->viewport() && event->type() == QEvent::Resize)
+    if (watched == ui.planGrid->viewport() && event->type() == QEvent::Resize)
         WidenPhotoColumns();
     return QDialog::eventFilter(watched, event);
 }
@@ -135,10 +131,10 @@ void TProofSheet::WidenPhotoColumns()
         typical += typicalWidths_[c];
         photoColumns += PlanColumnShowsPhoto(static_cast<PlanColumn>(c)) ? 1 : 0;
     }
-    const int spare = std::max(0, ui.Grid1->viewport()->width() - typical);
+    const int spare = std::max(0, ui.planGrid->viewport()->width() - typical);
     for (int c = 0; c < kPlanColumnCount; ++c) {
         if (PlanColumnShowsPhoto(static_cast<PlanColumn>(c)))
-            ui.Grid1->setColumnWidth(c, typicalWidths_[c] + spare / std::max(1, photoColumns));
+            ui.planGrid->setColumnWidth(c, typicalWidths_[c] + spare / std::max(1, photoColumns));
     }
 }
 
@@ -147,11 +143,13 @@ void TProofSheet::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     // Larger than the main window, it is placed on the screen rather than over it.
     CentreOnScreen(*this);
-    StartFaceChecks();
+    StartFaceReview();
 }
 
-bool ProofSheetReview::Approve(QWidget* owner, const AssignmentPlan& plan)
+std::optional<AssignmentPlan> ProofSheetReview::Approve(QWidget* owner, const AssignmentPlan& plan)
 {
-    TProofSheet sheet(plan, owner);
-    return sheet.exec() == QDialog::Accepted;
+    TProofSheet sheet(plan, examination_, owner);
+    if (sheet.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return sheet.ShownPlan();
 }

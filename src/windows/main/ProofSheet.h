@@ -1,8 +1,9 @@
 #pragma once
 
-#include "assignment/checks/FaceChecks.h"
+#include "assignment/checks/FaceReview.h"
 #include "assignment/plan/AssignmentPlan.h"
 #include "assignment/views/PlanRowView.h"
+#include "widgets/WindowControls.h"
 #include "windows/main/ProofSheetModel.h"
 #include "windows/main/ThumbnailCache.h"
 
@@ -11,20 +12,19 @@
 #include <QDialog>
 
 #include <array>
-#include <atomic>
-#include <filesystem>
-#include <thread>
+#include <optional>
 
 // The proof sheet ("核对"): what a run is about to do, shown before anything
 // is written. Counts and warnings at the top, one grid row per student with
 // the new photo and the present one, rows with warnings first. "确定设置"
 // accepts the plan, "取消" (the default, also Esc) rejects it.
 //
-// The face checks (FaceChecks.h) read every photo, which takes a while for
-// thousands: they run in the background once the sheet is shown, their
-// warnings join the rows when they are done, and "确定设置" waits for them.
-// When they find rows that look shifted, it waits further until the user
-// ticks "我已核对错位提示".
+// The face review (FaceReview.h) reads every photo, which takes a while for
+// thousands: it starts when the sheet is shown, its progress shows in the
+// summary, its warnings join the rows when it is done, and "确定设置" waits
+// for it. When it finds rows that look shifted, it waits further until the
+// user ticks "我已核对错位提示". Closing the sheet stops the review. The plan
+// approved is the plan as the review gave it back (ShownPlan).
 class TProofSheet : public QDialog {
     Q_OBJECT
 public:
@@ -34,21 +34,20 @@ public:
     // than this where the screen has room.
     static constexpr QSize kSmallestSize{760, 560};
 
-    // The face checks load their detector from `faceModel`.
-    explicit TProofSheet(const AssignmentPlan& plan, QWidget* parent = nullptr,
-                         std::filesystem::path faceModel = DefaultFaceModel());
-    // Stops the face checks and waits for them.
+    // The review looks at the faces with `examination` (SurveyAndCheckFaces
+    // in the program).
+    TProofSheet(const AssignmentPlan& plan, FaceExamination examination, QWidget* parent = nullptr);
+    // Stops the review and waits for its thread.
     ~TProofSheet() override;
 
-    static std::filesystem::path DefaultFaceModel();
-    // Whether the face checks have ended (FacesChecked said so).
+    // Whether the review has ended (FacesChecked said so).
     bool FacesAreChecked() const { return facesChecked_; }
-    // Takes the face checks' result into the sheet: their warnings and
-    // notices, and the tick box when rows look shifted. The background
-    // check ends here; tests hand it made results.
-    void TakeFaceChecks(const FaceSurvey& survey);
+    // The plan as the sheet shows it: once the faces are checked, the plan
+    // the review gave back, which is the one "确定设置" approves.
+    const AssignmentPlan& ShownPlan() const { return shown_; }
 
-    Ui::TProofSheet ui;
+    // Stops the review as the sheet closes, however it closes.
+    void done(int result) override;
 
 signals:
     void FacesChecked();
@@ -58,34 +57,44 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend struct WindowControls<TProofSheet>;
+
     // Gives the photo columns the grid's width beyond what all columns need.
     void WidenPhotoColumns();
-    void StartFaceChecks();
-    void ShowProgress(qsizetype done, qsizetype total);
+    void StartFaceReview();
+    void ShowProgress(ReviewProgress progress);
+    // Takes the review's result into the sheet: its warnings and notices,
+    // and the tick box when rows look shifted.
+    void TakeFaceReview();
     void ShowSummary(const QString& more);
     void EnableApproval();
 
-    AssignmentPlan shown_; // the plan, with the face checks' warnings once they are done
-    std::filesystem::path faceModel_;
+    AssignmentPlan shown_; // the plan, with the review's warnings once it is done
     bool facesChecked_ = false;
-    int shiftNotices_ = 0;
-    std::atomic<bool> stopChecks_{false};
-    std::thread checks_;
+    bool mustConfirmShifts_ = false;
+    FaceReview review_;
     std::array<int, kPlanColumnCount> typicalWidths_{};
     ThumbnailCache thumbnails_;
     ProofSheetModel model_;
+    Ui::TProofSheet ui;
 };
 
 // Asks the user whether a run may go on with its plan.
 class PlanReview {
 public:
     virtual ~PlanReview() = default;
-    // True when the user chose to carry the plan out.
-    virtual bool Approve(QWidget* owner, const AssignmentPlan& plan) = 0;
+    // The plan to carry out, as the user approved it (the review may have
+    // added warnings and notices), or nothing when the user declined.
+    virtual std::optional<AssignmentPlan> Approve(QWidget* owner, const AssignmentPlan& plan) = 0;
 };
 
-// The proof sheet, shown modally.
+// The proof sheet, shown modally, its faces looked at with `examination`.
 class ProofSheetReview final : public PlanReview {
 public:
-    bool Approve(QWidget* owner, const AssignmentPlan& plan) override;
+    explicit ProofSheetReview(FaceExamination examination) : examination_(std::move(examination)) { }
+    void UseFaceExamination(FaceExamination examination) { examination_ = std::move(examination); }
+    std::optional<AssignmentPlan> Approve(QWidget* owner, const AssignmentPlan& plan) override;
+
+private:
+    FaceExamination examination_;
 };

@@ -7,6 +7,7 @@
 #include "photoday/SiteStudents.h"
 #include "photoday/StudentPanel.h"
 #include "picture/DisplayColorDepth.h"
+#include "widgets/WindowControls.h"
 
 #include "ui_PhotoDay.h"
 
@@ -179,7 +180,6 @@ private:
     std::optional<CardSelection> cardSelection_;
     QTimer cardTimer_;
 
-    // Tests and benchmarks reach the controls through it (tests/support/WindowControls.h).
-    friend struct WindowControls;
+    friend struct WindowControls<TFrmPhotoDay>;
     Ui::TFrmPhotoDay ui;
 };

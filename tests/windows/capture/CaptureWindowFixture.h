@@ -7,7 +7,7 @@
 #include "support/QtPrinters.h"
 #include "support/RecordingDialogs.h"
 #include "support/TestFiles.h"
-#include "support/WindowControls.h"
+#include "widgets/WindowControls.h"
 #include "windows/capture/GetPic.h"
 
 #include <QDir>
@@ -42,7 +42,7 @@ protected:
         window = std::make_unique<TFrmGetPic>(dialogs, camera, programFolder);
     }
 
-    Ui::TFrmGetPic& ui() { return WindowControls::Of(*window); }
+    Ui::TFrmGetPic& ui() { return Controls(*window); }
 
     QString ScratchFile() const { return programFolder + "temp.bmp"; }
     QString OutputFile(const QString& name) const { return programFolder + "modified/" + name + ".jpg"; }

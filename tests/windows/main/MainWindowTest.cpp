@@ -35,33 +35,33 @@ protected:
 TEST_F(MainWindowTest, OnlyTheFirstShowingShowsThePromptAndEmptyLists)
 {
     TForm1 form(dialogs, store);
-    EXPECT_EQ(form.ui.Edit3->text(), QStringLiteral("Edit3")); // activation has not run yet
+    EXPECT_EQ(Controls(form).Edit3->text(), QStringLiteral("Edit3")); // activation has not run yet
     form.show();
 
     EXPECT_EQ(form.windowTitle(), QStringLiteral("学生照片设置辅助工具"));
     EXPECT_EQ(QCoreApplication::applicationName(), form.windowTitle());
-    EXPECT_EQ(form.ui.Edit1->text(), QStringLiteral("请点击\"浏览\"按钮选择软件安装目录！"));
-    EXPECT_EQ(form.ui.Edit3->text(), QString());
-    EXPECT_EQ(form.ui.ListBox1->count() + form.ui.ListBox2->count(), 0);
-    EXPECT_EQ(form.ui.StatusBar1->PanelText(0) + form.ui.StatusBar1->PanelText(1), QString());
-    EXPECT_EQ(form.ui.Gauge1->PercentDone(), 0);
+    EXPECT_EQ(Controls(form).Edit1->text(), QStringLiteral("请点击\"浏览\"按钮选择软件安装目录！"));
+    EXPECT_EQ(Controls(form).Edit3->text(), QString());
+    EXPECT_EQ(Controls(form).ListBox1->count() + Controls(form).ListBox2->count(), 0);
+    EXPECT_EQ(Controls(form).StatusBar1->PanelText(0) + Controls(form).StatusBar1->PanelText(1), QString());
+    EXPECT_EQ(Controls(form).Gauge1->PercentDone(), 0);
     EXPECT_TRUE(dialogs.messages.isEmpty());
 
     // Back from a side window: the photo folder it handed over stays.
     form.TakePhotoList(QStringLiteral("/photos/"), {});
     form.hide();
     form.show();
-    EXPECT_EQ(form.ui.Edit3->text(), QStringLiteral("/photos/"));
+    EXPECT_EQ(Controls(form).Edit3->text(), QStringLiteral("/photos/"));
 }
 
 TEST_F(MainWindowTest, InstructionsExitAndCloseBox)
 {
     TForm1 form(dialogs, store);
     form.show();
-    QTest::mouseClick(form.ui.Button6, Qt::LeftButton);
+    QTest::mouseClick(Controls(form).Button6, Qt::LeftButton);
     EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("学生的图片顺序一定要按照学生学籍号的顺序来编排")});
 
-    QTest::mouseClick(form.ui.Button3, Qt::LeftButton);
+    QTest::mouseClick(Controls(form).Button3, Qt::LeftButton);
     EXPECT_FALSE(form.isVisible());
     form.show();
     EXPECT_TRUE(form.close()); // no question asked
@@ -76,10 +76,10 @@ TEST_F(MainWindowTest, SideWindowsAreShownModallyAndLeaveTheMainWindowAsItWas)
     QDialog resize(&form);
     form.AttachSideWindows(&capture, &resize);
     form.show();
-    form.ui.Edit3->setText(QStringLiteral("kept"));
+    Controls(form).Edit3->setText(QStringLiteral("kept"));
 
     for (const auto& [button, sideWindow] :
-         {std::pair{form.ui.Button7, &capture}, std::pair{form.ui.Button8, &resize}}) {
+         {std::pair{Controls(form).Button7, &capture}, std::pair{Controls(form).Button8, &resize}}) {
         bool wasModal = false;
         QTimer::singleShot(0, sideWindow, [&wasModal, sideWindow = sideWindow] {
             wasModal = sideWindow->isVisible() && sideWindow->isModal();
@@ -88,7 +88,7 @@ TEST_F(MainWindowTest, SideWindowsAreShownModallyAndLeaveTheMainWindowAsItWas)
         QTest::mouseClick(button, Qt::LeftButton);
         EXPECT_TRUE(wasModal) << button->objectName().toStdString();
     }
-    EXPECT_EQ(form.ui.Edit3->text(), QStringLiteral("kept"));
+    EXPECT_EQ(Controls(form).Edit3->text(), QStringLiteral("kept"));
 }
 
 TEST_F(MainWindowTest, AChosenFolderIsShownAndRememberedForTheNextStartIfTheStoreCanBeWritten)
@@ -96,21 +96,21 @@ TEST_F(MainWindowTest, AChosenFolderIsShownAndRememberedForTheNextStartIfTheStor
     {
         TForm1 form(dialogs, store);
         dialogs.folderAnswers = {std::nullopt, QStringLiteral("/srv/学校网站/")};
-        QTest::mouseClick(form.ui.Button1, Qt::LeftButton); // cancelled: nothing changes
-        EXPECT_EQ(form.ui.Edit1->text(), TForm1::kFolderNotChosen);
+        QTest::mouseClick(Controls(form).Button1, Qt::LeftButton); // cancelled: nothing changes
+        EXPECT_EQ(Controls(form).Edit1->text(), TForm1::kFolderNotChosen);
         EXPECT_FALSE(QFile::exists(SettingsFile()));
-        QTest::mouseClick(form.ui.Button1, Qt::LeftButton);
-        EXPECT_EQ(form.ui.Edit1->text(), QStringLiteral("/srv/学校网站/"));
+        QTest::mouseClick(Controls(form).Button1, Qt::LeftButton);
+        EXPECT_EQ(Controls(form).Edit1->text(), QStringLiteral("/srv/学校网站/"));
     }
     TForm1 nextStart(dialogs, store);
-    EXPECT_EQ(nextStart.ui.Edit1->text(), QStringLiteral("/srv/学校网站/"));
+    EXPECT_EQ(Controls(nextStart).Edit1->text(), QStringLiteral("/srv/学校网站/"));
 
     // A folder in the store's place makes every write fail: the folder is
     // kept for this run, silently.
     ASSERT_TRUE(QFile::remove(SettingsFile()) && QDir().mkpath(SettingsFile()));
     dialogs.folderAnswers.push_back(QStringLiteral("/srv/site/"));
-    QTest::mouseClick(nextStart.ui.Button1, Qt::LeftButton);
-    EXPECT_EQ(nextStart.ui.Edit1->text(), QStringLiteral("/srv/site/"));
+    QTest::mouseClick(Controls(nextStart).Button1, Qt::LeftButton);
+    EXPECT_EQ(Controls(nextStart).Edit1->text(), QStringLiteral("/srv/site/"));
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
@@ -130,7 +130,7 @@ TEST_F(MainWindowTest, RememberedValuesAreShownUnchanged)
         QFile::remove(SettingsFile());
         QSettings(SettingsFile(), QSettings::IniFormat).setValue(c.key, c.value);
         TForm1 form(dialogs, store);
-        EXPECT_EQ(form.ui.Edit1->text(), c.shown) << c.name;
+        EXPECT_EQ(Controls(form).Edit1->text(), c.shown) << c.name;
     }
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
@@ -139,20 +139,20 @@ TEST_F(MainWindowTest, OnlyTheRosterSelectsByTyping)
 {
     TForm1 form(dialogs, store);
     form.show();
-    for (TListBox* list : {form.ui.ListBox1, form.ui.ListBox2})
+    for (TListBox* list : {Controls(form).ListBox1, Controls(form).ListBox2})
         list->addItems({"001.jpg", "102.jpg"});
 
-    form.ui.ListBox1->keyboardSearch("1");
-    EXPECT_EQ(form.ui.ListBox1->currentRow(), 1);
-    form.ui.ListBox2->keyboardSearch("1");
-    EXPECT_EQ(form.ui.ListBox2->currentRow(), -1);
+    Controls(form).ListBox1->keyboardSearch("1");
+    EXPECT_EQ(Controls(form).ListBox1->currentRow(), 1);
+    Controls(form).ListBox2->keyboardSearch("1");
+    EXPECT_EQ(Controls(form).ListBox2->currentRow(), -1);
 }
 
 TEST_F(MainWindowTest, StatusPanelsShowTheirTextsWholeAndTheLastRunsToTheWindowsEdge)
 {
     TForm1 form(dialogs, store);
     form.show();
-    const auto* panel = form.ui.StatusBar1->findChild<QLabel*>("Panel1");
+    const auto* panel = Controls(form).StatusBar1->findChild<QLabel*>("Panel1");
     for (const int photos : {5, 1000, 12345}) {
         form.TakePhotoList("/photos/", QStringList(photos, "x.jpg"));
         EXPECT_LE(panel->fontMetrics().horizontalAdvance(panel->text()), panel->contentsRect().width()) << photos;
@@ -171,8 +171,8 @@ TEST_F(MainWindowTest, ChoosersOpenWhereTheUserWorks)
     dialogs.filesAnswers = {{photo}, {}};
     dialogs.fileAnswers = {roster, {}};
     // Each chooser twice: before anything is known, then after a choice.
-    for (QPushButton* button :
-         {form.ui.Button1, form.ui.Button1, form.ui.Button2, form.ui.Button2, form.ui.Button4, form.ui.Button4})
+    for (QPushButton* button : {Controls(form).Button1, Controls(form).Button1, Controls(form).Button2,
+                                Controls(form).Button2, Controls(form).Button4, Controls(form).Button4})
         QTest::mouseClick(button, Qt::LeftButton);
     // The photos and the roster open beside the site until there is a
     // photo folder, a roster.

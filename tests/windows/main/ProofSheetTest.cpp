@@ -1,41 +1,26 @@
-// The proof sheet's answer to the face checks: "确定设置" waits for them, and
-// after a notice of shifted rows also for the tick "我已核对错位提示".
+// The proof sheet and its face review: "确定设置" waits for the review, and
+// after a notice of shifted rows also for the tick "我已核对错位提示"; the
+// plan approved is the plan the review gave back; closing the sheet stops
+// the review.
 #include "windows/main/ProofSheet.h"
 
-#include "assignment/checks/FaceChecks.h"
 #include "assignment/plan/AssignmentPlan.h"
-#include "support/MadeFaces.h"
+#include "assignment/views/PlanRowView.h"
+#include "support/QtPrinters.h"
+#include "windows/main/ProofSheetAnswers.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QPushButton>
-#include <QSignalSpy>
+#include <QTableView>
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace {
 
-SurveyedPhoto Portrait(int person, int photo)
-{
-    SurveyedPhoto look;
-    look.read = true;
-    look.portrait.faces = 1;
-    look.portrait.faceHeight = 300;
-    look.portrait.sharpness = 100;
-    look.portrait.faceCrop = MadeFaceCrop(person, photo);
-    return look;
-}
-
-// Twenty students with photos in the site; from row `shiftFrom` (from 0) on,
-// each new photo shows the next student.
-FaceSurvey Survey(int shiftFrom)
-{
-    FaceSurvey survey;
-    for (int i = 0; i < 20; ++i) {
-        survey.currentPhotos.push_back(Portrait(i, 0));
-        survey.newPhotos.push_back(Portrait(i < shiftFrom ? i : i + 1, 1));
-    }
-    return survey;
-}
+const QString kShift = QStringLiteral("第 9–19 行的照片可能整体错位一行（新照片更像下一行学生现有的照片），请逐一核对");
 
 AssignmentPlan Plan()
 {
@@ -51,32 +36,85 @@ AssignmentPlan Plan()
     return plan;
 }
 
-TEST(ProofSheet, ShiftedRowsKeepTheRunBackUntilTheUserTicksThatTheyLooked)
+void WarnNoFaceOnRow3(AssignmentPlan& plan)
 {
-    const AssignmentPlan plan = Plan();
-    TProofSheet sheet(plan);
-    EXPECT_FALSE(sheet.ui.Button1->isEnabled()); // the faces are not checked yet
-    QSignalSpy checked(&sheet, &TProofSheet::FacesChecked);
-    sheet.TakeFaceChecks(Survey(8));
-    EXPECT_EQ(checked.size(), 1);
-    EXPECT_TRUE(sheet.ui.Label1->text().contains(QStringLiteral("第 9–19 行的照片可能整体错位一行")));
-    EXPECT_FALSE(sheet.ui.CheckBox1->isHidden());
-    EXPECT_EQ(sheet.ui.CheckBox1->text(), QStringLiteral("我已核对错位提示"));
-    EXPECT_FALSE(sheet.ui.Button1->isEnabled());
-    sheet.ui.CheckBox1->setChecked(true);
-    EXPECT_TRUE(sheet.ui.Button1->isEnabled());
-    sheet.ui.CheckBox1->setChecked(false);
-    EXPECT_FALSE(sheet.ui.Button1->isEnabled());
+    plan.rows[2].warnings |= PlanWarning::NoFace;
 }
 
-TEST(ProofSheet, WithoutShiftedRowsTheRunMayGoOnOnceTheFacesAreChecked)
+TEST(ProofSheet, ShiftedRowsKeepTheRunBackUntilTheUserTicksThatTheyLooked)
 {
+    TProofSheet sheet(Plan(), MadeExamination({}, {kShift}));
+    auto& controls = Controls(sheet);
+    EXPECT_FALSE(controls.approveButton->isEnabled()); // the faces are not checked yet
+    sheet.show();
+    WaitForFaceReview(sheet);
+    EXPECT_TRUE(controls.summaryLabel->text().contains(kShift)) << controls.summaryLabel->text().toStdString();
+    EXPECT_FALSE(controls.shiftCheckedBox->isHidden());
+    EXPECT_EQ(controls.shiftCheckedBox->text(), QStringLiteral("我已核对错位提示"));
+    EXPECT_FALSE(controls.approveButton->isEnabled());
+    controls.shiftCheckedBox->setChecked(true);
+    EXPECT_TRUE(controls.approveButton->isEnabled());
+    controls.shiftCheckedBox->setChecked(false);
+    EXPECT_FALSE(controls.approveButton->isEnabled());
+}
+
+TEST(ProofSheet, TheReviewsWarningsJoinTheRowsAndAloneKeepNothingBack)
+{
+    TProofSheet sheet(Plan(), MadeExamination(WarnNoFaceOnRow3));
+    auto& controls = Controls(sheet);
+    const QAbstractItemModel& grid = *controls.planGrid->model();
+    EXPECT_EQ(grid.index(0, int(PlanColumn::Code)).data().toString(), QStringLiteral("S1"));
+    EXPECT_TRUE(controls.summaryLabel->text().contains(QStringLiteral("正在检查照片中的人脸")));
+    sheet.show();
+    WaitForFaceReview(sheet);
+    EXPECT_TRUE(controls.shiftCheckedBox->isHidden());
+    EXPECT_TRUE(controls.approveButton->isEnabled());
+    EXPECT_FALSE(controls.summaryLabel->text().contains(QStringLiteral("错位")));
+    EXPECT_FALSE(controls.summaryLabel->text().contains(QStringLiteral("正在检查")));
+    // The row warned of comes first, with the review's warning.
+    EXPECT_EQ(grid.index(0, int(PlanColumn::Code)).data().toString(), QStringLiteral("S3"));
+    EXPECT_EQ(grid.index(0, int(PlanColumn::Warnings)).data().toString(), QStringLiteral("照片中找不到人脸"));
+    EXPECT_TRUE(sheet.ShownPlan().rows[2].warnings.testFlag(PlanWarning::NoFace));
+}
+
+TEST(ProofSheet, TheApprovedPlanIsThePlanTheReviewGaveBack)
+{
+    ProofSheetReview review(MadeExamination(WarnNoFaceOnRow3, {kShift}));
     const AssignmentPlan plan = Plan();
-    TProofSheet sheet(plan);
-    sheet.TakeFaceChecks(Survey(20));
-    EXPECT_TRUE(sheet.ui.CheckBox1->isHidden());
-    EXPECT_TRUE(sheet.ui.Button1->isEnabled());
-    EXPECT_FALSE(sheet.ui.Label1->text().contains(QStringLiteral("错位")));
+
+    AnswerNextProofSheet(true);
+    const std::optional<AssignmentPlan> approved = review.Approve(nullptr, plan);
+    ASSERT_TRUE(approved);
+    EXPECT_TRUE(approved->rows[2].warnings.testFlag(PlanWarning::NoFace));
+    EXPECT_EQ(approved->notices, QStringList{kShift});
+    EXPECT_EQ(approved->rows.size(), plan.rows.size());
+
+    AnswerNextProofSheet(false);
+    EXPECT_FALSE(review.Approve(nullptr, plan));
+}
+
+TEST(ProofSheet, ClosingTheSheetStopsItsReview)
+{
+    std::atomic<bool> begun{false};
+    std::atomic<bool> stopped{false};
+    TProofSheet sheet(Plan(), [&](AssignmentPlan&, const SurveyProgress&, const std::atomic<bool>& stop) {
+        begun = true;
+        while (!stop)
+            std::this_thread::yield();
+        stopped = true;
+        return QStringList();
+    });
+    sheet.show();
+    while (!begun)
+        std::this_thread::yield();
+
+    Controls(sheet).cancelButton->click();
+
+    // Stopped by the time the sheet has closed, not when it is destroyed.
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(sheet.result(), QDialog::Rejected);
+    EXPECT_FALSE(sheet.FacesAreChecked());
+    EXPECT_FALSE(Controls(sheet).approveButton->isEnabled());
 }
 
 } // namespace

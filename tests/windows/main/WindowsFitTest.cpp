@@ -2,10 +2,11 @@
 // this binary with QT_SCALE_FACTOR=2): the offscreen screen of 800 x 600
 // pixels is then 400 x 300 for the windows, smaller than each of them.
 #include "assignment/plan/AssignmentPlan.h"
+#include "faces/FaceDetector.h"
 #include "platform/camera/SyntheticCameraSource.h"
 #include "platform/settings/InstallationFolderStore.h"
 #include "support/RecordingDialogs.h"
-#include "support/WindowControls.h"
+#include "widgets/WindowControls.h"
 #include "windows/capture/GetPic.h"
 #include "windows/main/Form1.h"
 #include "windows/main/ProofSheet.h"
@@ -49,15 +50,15 @@ TEST(WindowsFit, EveryWindowFitsAScreenScaledTwiceAndItsButtonsCanBeReached)
     RecordingDialogs dialogs;
     const InstallationFolderStore store = InstallationFolderStore::AtFile(temp.filePath("settings.conf"));
     TForm1 form(dialogs, store);
-    ExpectFitsAndReaches(form, {form.ui.Button5, form.ui.Button3, form.ui.Button9});
+    ExpectFitsAndReaches(form, {Controls(form).Button5, Controls(form).Button3, Controls(form).undoButton});
 
     SyntheticCameraSource camera;
     TFrmGetPic capture(dialogs, camera, temp.path() + '/');
-    const Ui::TFrmGetPic& captureControls = WindowControls::Of(capture);
+    const Ui::TFrmGetPic& captureControls = Controls(capture);
     ExpectFitsAndReaches(capture, {captureControls.Button9, captureControls.Button10, captureControls.photoDayButton});
 
     TFrmPhotoDay photoDay(dialogs, camera, temp.path() + '/', &capture);
-    const Ui::TFrmPhotoDay& photoDayControls = WindowControls::Of(photoDay);
+    const Ui::TFrmPhotoDay& photoDayControls = Controls(photoDay);
     ExpectFitsAndReaches(photoDay, {photoDayControls.saveNextButton, photoDayControls.handOverButton,
                                     photoDayControls.cardsButton, photoDayControls.checksLabel,
                                     photoDayControls.keysLabel, photoDayControls.studentNoteLabel});
@@ -73,8 +74,8 @@ TEST(WindowsFit, EveryWindowFitsAScreenScaledTwiceAndItsButtonsCanBeReached)
         row.photoName = QStringLiteral("%1.jpg").arg(i);
         plan.rows << row;
     }
-    TProofSheet sheet(plan);
-    ExpectFitsAndReaches(sheet, {sheet.ui.Button1, sheet.ui.Button2});
+    TProofSheet sheet(plan, SurveyAndCheckFaces(FaceDetector::DefaultCascadeFile()));
+    ExpectFitsAndReaches(sheet, {Controls(sheet).approveButton, Controls(sheet).cancelButton});
     EXPECT_TRUE(sheet.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
 }
 

@@ -4,7 +4,7 @@
 // (On a screen scaled twice, tests/windows/main/WindowsFitTest.cpp.)
 #include "platform/camera/SyntheticCameraSource.h"
 #include "support/RecordingDialogs.h"
-#include "support/WindowControls.h"
+#include "widgets/WindowControls.h"
 #include "windows/photoday/PhotoDay.h"
 
 #include <QGuiApplication>
@@ -34,7 +34,7 @@ TEST(PhotoDayFit, TheWholeWindowShowsOnA1366By768Screen)
         EXPECT_FALSE(scroller->horizontalScrollBar()->isVisible());
         EXPECT_FALSE(scroller->verticalScrollBar()->isVisible());
     }
-    const Ui::TFrmPhotoDay& controls = WindowControls::Of(window);
+    const Ui::TFrmPhotoDay& controls = Controls(window);
     for (const QWidget* control :
          {static_cast<const QWidget*>(controls.cameraPlace), static_cast<const QWidget*>(controls.pictureBox),
           static_cast<const QWidget*>(controls.framedPreview), static_cast<const QWidget*>(controls.checksLabel),

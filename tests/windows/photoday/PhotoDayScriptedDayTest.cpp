@@ -21,7 +21,6 @@
 #include "support/QtPrinters.h"
 #include "support/RecordingDialogs.h"
 #include "support/TestFiles.h"
-#include "support/WindowControls.h"
 #include "windows/photoday/PhotoDay.h"
 
 #include <QCryptographicHash>

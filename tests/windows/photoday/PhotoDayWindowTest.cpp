@@ -17,8 +17,8 @@
 #include "support/QtPrinters.h"
 #include "support/RecordingDialogs.h"
 #include "support/TestFiles.h"
-#include "support/WindowControls.h"
 #include "widgets/ListBoxItems.h"
+#include "widgets/WindowControls.h"
 #include "windows/photoday/PhotoDay.h"
 
 #include <QDir>
@@ -69,7 +69,7 @@ protected:
         window->UseRosterReader(ReadRoster);
     }
 
-    Ui::TFrmPhotoDay& ui() { return WindowControls::Of(*window); }
+    Ui::TFrmPhotoDay& ui() { return Controls(*window); }
 
     void StartDay(const QByteArray& roster = "001\r\n002\r\n003\r\n004\r\n005\r\n")
     {

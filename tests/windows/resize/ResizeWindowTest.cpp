@@ -301,7 +301,7 @@ TEST_F(ResizeWindowTest, ARunLeavesTheWindowWorkingAndClosingStopsItWithWhatWasW
     for (int n = 1; n <= written.size(); ++n)
         numbered << ResizeOutputName(n);
     EXPECT_EQ(written, numbered) << "the outputs are 001.jpg on, without a gap";
-    EXPECT_EQ(ItemTexts(*mainWindow.ui.ListBox2), written);
+    EXPECT_EQ(ItemTexts(*Controls(mainWindow).ListBox2), written);
     EXPECT_TRUE(window.ui.Button1->isEnabled());
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
@@ -382,7 +382,7 @@ TEST_F(ResizeWindowTest, ClosingHandsOverWhatTheRunWroteOrElseTheTargetsPictures
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         mainWindow.TakePhotoList("/old/", {"old.jpg"});
-        mainWindow.ui.StatusBar1->SetPanelText(1, QStringLiteral("共有 9 图片"));
+        Controls(mainWindow).StatusBar1->SetPanelText(1, QStringLiteral("共有 9 图片"));
         // The target holds older pictures: each run asks before replacing them.
         dialogs.confirmAnswers = {true, true};
         window.show();
@@ -393,10 +393,10 @@ TEST_F(ResizeWindowTest, ClosingHandsOverWhatTheRunWroteOrElseTheTargetsPictures
         c.close();
 
         EXPECT_FALSE(window.isVisible());
-        EXPECT_EQ(mainWindow.ui.Edit3->text(), window.ui.Edit4->text());
-        EXPECT_EQ(ItemTexts(*mainWindow.ui.ListBox2), c.handedOver);
+        EXPECT_EQ(Controls(mainWindow).Edit3->text(), window.ui.Edit4->text());
+        EXPECT_EQ(ItemTexts(*Controls(mainWindow).ListBox2), c.handedOver);
         EXPECT_EQ(ItemTexts(*window.ui.chklstbox), c.handedOver);
-        EXPECT_EQ(mainWindow.ui.StatusBar1->PanelText(1),
+        EXPECT_EQ(Controls(mainWindow).StatusBar1->PanelText(1),
                   QStringLiteral("共有 %1 图片").arg(c.handedOver.isEmpty() ? 9 : c.handedOver.size()));
         EXPECT_EQ(TargetFiles(), targetFiles);
     }

@@ -1,6 +1,6 @@
-#include "assignment/journal/JournalRun.h"
+#include "assignment/journal/JournaledRun.h"
 
-QList<JournalEntry> JournalRun::EntriesToUndo() const
+QList<JournalEntry> JournaledRun::EntriesToUndo() const
 {
     QList<JournalEntry> entries;
     for (const JournalEntry& entry : this->entries) {
@@ -10,12 +10,12 @@ QList<JournalEntry> JournalRun::EntriesToUndo() const
     return entries;
 }
 
-QString JournalRun::StartedText() const
+QString JournaledRun::StartedText() const
 {
     return RunTimeText(started);
 }
 
-QStringList JournalRun::Damage() const
+QStringList JournaledRun::Damage() const
 {
     QStringList damage;
     if (!unusable.isEmpty())
@@ -28,7 +28,7 @@ QStringList JournalRun::Damage() const
     return damage;
 }
 
-QString JournalRun::StateText() const
+QString JournaledRun::StateText() const
 {
     if (!unusable.isEmpty())
         return QStringLiteral("记录已损坏");

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "assignment/journal/JournalFormat.h"
-#include "assignment/journal/JournalRun.h"
+#include "assignment/journal/JournaledRun.h"
 #include "files/FolderHandle.h"
 
 #include <QByteArray>
@@ -12,28 +12,24 @@
 #include <optional>
 
 class JournalStore;
-
-// Whether a student's photo was put in place; its row is written only then.
-enum class PhotoCopy { NotCopied, Copied };
-// How a journaled run ended.
-enum class RunEnding { Completed, Failed };
+struct SiteIdentity;
 
 // Appends to one run's journal (JournalFormat.h).
-class RunJournal {
+class JournalWriter {
 public:
     // Starts the journal of a new run. Throws EJournalError when it cannot be
     // written, or when the journal's folders are links that lead out of the
     // data folder.
-    static std::unique_ptr<RunJournal> Begin(const JournalStore& store, const QString& installationFolder,
-                                             const QString& database, qsizetype students);
+    static std::unique_ptr<JournalWriter> Begin(const JournalStore& store, const SiteIdentity& site,
+                                                const QString& database, qsizetype students);
     // Appends to an existing run's journal (undo marks its entries). The old
     // photos are left closed: an undo reads them, and on Windows a file open
     // for writing cannot be opened again for reading.
-    static std::unique_ptr<RunJournal> Reopen(const JournalRun& run);
+    static std::unique_ptr<JournalWriter> Reopen(const JournaledRun& run);
 
-    ~RunJournal();
-    RunJournal(const RunJournal&) = delete;
-    RunJournal& operator=(const RunJournal&) = delete;
+    ~JournalWriter();
+    JournalWriter(const JournalWriter&) = delete;
+    JournalWriter& operator=(const JournalWriter&) = delete;
 
     const QString& Id() const { return id_; }
 
@@ -49,9 +45,9 @@ public:
     void Sync();
 
 private:
-    RunJournal(QString id, FolderHandle folder, QByteArray chain);
+    JournalWriter(QString id, FolderHandle folder, QByteArray chain);
     void OpenOldPhotos();
-    void Append(const QStringList& fields);
+    void Append(const JournalFormat::JournalRecord& record);
     [[noreturn]] void Fail(const QString& file, const std::error_code& error) const;
 
     QString id_;
@@ -62,7 +58,3 @@ private:
     QByteArray chain_;   // the running hash of the last line
     qint64 oldPhotosSize_ = 0;
 };
-
-// The folder of one site's journals, opened without following a link out of
-// the data folder; made when `create`. Throws EJournalError.
-FolderHandle OpenSiteJournals(const JournalStore& store, const QString& siteName, bool create);

@@ -29,8 +29,8 @@ struct JournalEntry {
     QString damage;
 };
 
-// One run as its journal tells it (JournalReading.h reads it back).
-struct JournalRun {
+// One run as its journal tells it (JournalReader.h reads it back).
+struct JournaledRun {
     enum class State {
         Complete, // the run went through every student
         Failed,   // the run ended on an error and said so

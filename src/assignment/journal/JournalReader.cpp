@@ -1,7 +1,6 @@
-#include "assignment/journal/JournalReading.h"
+#include "assignment/journal/JournalReader.h"
 
 #include "assignment/journal/JournalStore.h"
-#include "assignment/journal/RunJournal.h"
 #include "assignment/site/StudentPhotoFile.h"
 #include "files/FileSystemPath.h"
 #include "files/PhotoHash.h"
@@ -16,10 +15,6 @@ using namespace JournalFormat;
 
 namespace {
 
-// The fields of the first five lines, in this order.
-const QString kHead[] = {QStringLiteral("journal"), QStringLiteral("site"), QStringLiteral("database"),
-                         QStringLiteral("started"), QStringLiteral("students")};
-
 QString LineProblem(qsizetype number, const QString& what)
 {
     return QStringLiteral("撤销记录第 %1 行%2").arg(number).arg(what);
@@ -30,24 +25,23 @@ void AddDamage(JournalEntry& entry, const QString& what)
     entry.damage += (entry.damage.isEmpty() ? QString() : QStringLiteral("；")) + what;
 }
 
-// What is wrong with an intact intent's fields, or nothing.
-QString IntentProblem(const QStringList& fields)
+// What is wrong with an intact intent, or nothing.
+QString IntentProblem(const JournalRecord& intent)
 {
-    const QString& code = fields[2];
     // The same rule as the run's: a code that could lead out of the photo
     // folder never names a file to remove or replace.
-    if (!code.isEmpty() && !IsPlainFileName(code))
+    if (!intent.code.isEmpty() && !IsPlainFileName(intent.code))
         return QStringLiteral("学籍号不能用作文件名，可能指向照片文件夹之外");
-    if (fields[3] != u"none" && !ParseOldFile(fields[3]))
+    if (!IsOldFileField(intent.oldFile))
         return QStringLiteral("旧照片的位置记录有误");
-    if (fields[4] != u"norow" && fields[4] != u"null" && !fields[4].startsWith(u'='))
+    if (!IsOldPhotoField(intent.oldPhoto))
         return QStringLiteral("旧的照片路径记录有误");
-    if (fields[6] != StudentPhotoWebPath(code))
+    if (intent.newPhoto != StudentPhotoWebPath(intent.code))
         return QStringLiteral("新的照片路径与学籍号不符");
     return {};
 }
 
-void ReadLines(JournalRun& run, QByteArray bytes)
+void ReadLines(JournaledRun& run, QByteArray bytes)
 {
     run.cutOffLine = !bytes.isEmpty() && !bytes.endsWith('\n');
     // A line without its end was cut off while it was written.
@@ -58,66 +52,75 @@ void ReadLines(JournalRun& run, QByteArray bytes)
 
     QHash<qsizetype, qsizetype> entryOfLine;
     QHash<QString, qsizetype> entryOfCode;
-    const auto entryFor = [&](const QStringList& fields) -> JournalEntry* {
-        const auto found = entryOfLine.constFind(fields.value(1).toLongLong());
+    const auto entryFor = [&](const JournalRecord& record) -> JournalEntry* {
+        const auto found = entryOfLine.constFind(record.line);
         return found == entryOfLine.cend() ? nullptr : &run.entries[*found];
     };
     QByteArray chain;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const qsizetype number = i + 1;
-        const ReadRecord record = Record(lines[i], chain);
-        chain = record.chain;
-        const QStringList& fields = record.fields;
-        const QString& kind = fields[0];
-        if (i < qsizetype(std::size(kHead))) {
-            if (!record.chained || kind != kHead[i]) {
+        const ReadRecord read = Record(lines[i], chain);
+        chain = read.chain;
+        const JournalRecord& record = read.record;
+        if (i < qsizetype(std::size(kHeadKinds))) {
+            if (!read.chained || record.kind != kHeadKinds[i]) {
                 run.unusable = LineProblem(number, QStringLiteral("（记录的开头）已损坏"));
                 return;
             }
-        } else if (!record.intact) {
-            if (kind == u"intent" && fields.size() >= 3) {
+        } else if (!read.intact) {
+            if (record.kind == RecordKind::Intent && record.namesStudent) {
                 // The student as the damaged record names it: named, and skipped when forced.
                 JournalEntry entry;
-                entry.line = fields[1].toLongLong();
-                entry.code = fields[2];
+                entry.line = record.line;
+                entry.code = record.code;
                 entry.damage = LineProblem(number, QStringLiteral("已损坏"));
                 entryOfLine.insert(entry.line, run.entries.size());
                 entryOfCode.insert(entry.code, run.entries.size());
                 run.entries << entry;
-            } else if (JournalEntry* entry = kind == u"intent" ? nullptr : entryFor(fields)) {
+            } else if (JournalEntry* entry = record.kind == RecordKind::Intent ? nullptr : entryFor(record)) {
                 AddDamage(*entry, LineProblem(number, QStringLiteral("已损坏")));
             } else {
                 run.problems << LineProblem(number, QStringLiteral("已损坏"));
             }
             continue;
-        } else if (!record.chained) {
+        } else if (!read.chained) {
             run.problems << LineProblem(number, QStringLiteral("之前的记录缺少、多出或被挪动过"));
         }
 
-        if (kind == u"journal") {
-            if (fields.value(1) != kVersion) {
-                run.unusable = QStringLiteral("撤销记录的版本（%1）不是这个程序的").arg(fields.value(1));
+        switch (record.kind) {
+        case RecordKind::Journal:
+            if (record.version != kVersion) {
+                run.unusable = QStringLiteral("撤销记录的版本（%1）不是这个程序的").arg(record.version);
                 return;
             }
-        } else if (kind == u"site") {
-            run.siteFolder = fields.value(1);
-        } else if (kind == u"database") {
-            run.database = fields.value(1);
-        } else if (kind == u"started") {
-            run.started = QDateTime::fromString(fields.value(1), Qt::ISODate);
-        } else if (kind == u"students") {
-            run.plannedStudents = fields.value(1).toLongLong();
-        } else if (kind == u"intent" && fields.size() == 7) {
-            JournalEntry entry;
-            entry.line = fields[1].toLongLong();
-            entry.code = fields[2];
-            entry.damage = IntentProblem(fields);
-            if (entry.damage.isEmpty()) {
-                entry.oldFile = ParseOldFile(fields[3]);
-                entry.oldPhoto = ParseOldPhoto(fields[4]);
+            break;
+        case RecordKind::Site:
+            run.siteFolder = record.site;
+            break;
+        case RecordKind::Database:
+            run.database = record.database;
+            break;
+        case RecordKind::Started:
+            run.started = record.time;
+            break;
+        case RecordKind::Students:
+            run.plannedStudents = record.students;
+            break;
+        case RecordKind::Intent: {
+            if (!record.wellFormed) {
+                run.problems << LineProblem(number, QStringLiteral("不是撤销记录能有的内容"));
+                break;
             }
-            entry.newFileHash = fields[5].toLatin1();
-            entry.newPhoto = fields[6];
+            JournalEntry entry;
+            entry.line = record.line;
+            entry.code = record.code;
+            entry.damage = IntentProblem(record);
+            if (entry.damage.isEmpty()) {
+                entry.oldFile = ParseOldFile(record.oldFile);
+                entry.oldPhoto = ParseOldPhoto(record.oldPhoto);
+            }
+            entry.newFileHash = record.newFileHash;
+            entry.newPhoto = record.newPhoto;
             // One student, one intent: a second one makes both doubtful.
             for (const qsizetype other : {entryOfLine.value(entry.line, -1), entryOfCode.value(entry.code, -1)}) {
                 if (other >= 0) {
@@ -128,29 +131,37 @@ void ReadLines(JournalRun& run, QByteArray bytes)
             entryOfLine.insert(entry.line, run.entries.size());
             entryOfCode.insert(entry.code, run.entries.size());
             run.entries << entry;
-        } else if (kind == u"done") {
-            if (JournalEntry* entry = entryFor(fields))
+            break;
+        }
+        case RecordKind::Done:
+            if (JournalEntry* entry = entryFor(record))
                 entry->done = true;
-        } else if (kind == u"undone") {
-            if (JournalEntry* entry = entryFor(fields))
+            break;
+        case RecordKind::Undone:
+            if (JournalEntry* entry = entryFor(record))
                 entry->undone = true;
-        } else if (kind == u"finished") {
-            run.state = fields.value(2) == u"completed" ? JournalRun::State::Complete : JournalRun::State::Failed;
-            run.studentsNotSet = fields.value(4).toLongLong();
-        } else if (kind == u"undo-finished") {
+            break;
+        case RecordKind::Finished:
+            run.state =
+                record.ending == RunEnding::Completed ? JournaledRun::State::Complete : JournaledRun::State::Failed;
+            run.studentsNotSet = record.studentsNotSet;
+            break;
+        case RecordKind::UndoFinished:
             run.undone = true;
-        } else {
+            break;
+        case RecordKind::Unknown:
             run.problems << LineProblem(number, QStringLiteral("不是撤销记录能有的内容"));
+            break;
         }
     }
-    if (lines.size() < qsizetype(std::size(kHead)))
+    if (lines.size() < qsizetype(std::size(kHeadKinds)))
         run.unusable = QStringLiteral("撤销记录不完整");
     run.lastChain = chain;
 }
 
-JournalRun ReadRun(const FolderHandle& site, const QString& siteFolder, const QString& id)
+JournaledRun ReadRun(const FolderHandle& site, const QString& siteFolder, const QString& id)
 {
-    JournalRun run;
+    JournaledRun run;
     run.id = id;
     run.folder = QDir(siteFolder).filePath(id);
     std::error_code error;
@@ -171,7 +182,7 @@ JournalRun ReadRun(const FolderHandle& site, const QString& siteFolder, const QS
     return run;
 }
 
-FileHandle OpenOldPhotos(const JournalRun& run)
+FileHandle OpenOldPhotos(const JournaledRun& run)
 {
     std::error_code error;
     const FolderHandle folder = FolderHandle::Open(FileSystemPath(run.folder), error);
@@ -185,19 +196,18 @@ FileHandle OpenOldPhotos(const JournalRun& run)
 
 } // namespace
 
-QList<JournalRun> JournalRuns(const JournalStore& store, const QString& installationFolder)
+QList<JournaledRun> JournalRuns(const JournalStore& store, const SiteIdentity& siteIdentity)
 {
-    QList<JournalRun> runs;
-    const QString siteName = SiteFolderName(installationFolder);
+    QList<JournaledRun> runs;
     FolderHandle site;
     try {
-        site = OpenSiteJournals(store, siteName, false);
+        site = store.OpenSiteJournals(siteIdentity, JournalsFolder::MustExist);
     } catch (const EJournalError&) {
         // No journal yet, or one that is not where it should be: nothing to undo.
         return runs;
     }
     const QRegularExpression runId(QStringLiteral(R"(^\d{8}-\d{6}(-\d{4})?$)"));
-    const QDir siteFolder(store.SiteFolder(installationFolder));
+    const QDir siteFolder(store.SiteFolder(siteIdentity));
     for (const QString& id : siteFolder.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System, QDir::Name)) {
         if (runId.match(id).hasMatch())
             runs << ReadRun(site, siteFolder.path(), id);
@@ -205,7 +215,7 @@ QList<JournalRun> JournalRuns(const JournalStore& store, const QString& installa
     return runs;
 }
 
-void CheckOldPhotos(JournalRun& run)
+void CheckOldPhotos(JournaledRun& run)
 {
     const bool anySaved = std::any_of(run.entries.cbegin(), run.entries.cend(),
                                       [](const JournalEntry& e) { return e.oldFile.has_value(); });
@@ -230,7 +240,7 @@ void CheckOldPhotos(JournalRun& run)
     }
 }
 
-QByteArray ReadOldPhoto(const JournalRun& run, const JournalEntry::SavedFile& saved)
+QByteArray ReadOldPhoto(const JournaledRun& run, const JournalEntry::SavedFile& saved)
 {
     FileHandle file = OpenOldPhotos(run);
     std::error_code error;
@@ -244,11 +254,11 @@ QByteArray ReadOldPhoto(const JournalRun& run, const JournalEntry::SavedFile& sa
     return bytes;
 }
 
-QStringList PrunedRuns(const JournalStore& store, const QString& installationFolder)
+QStringList PrunedRuns(const JournalStore& store, const SiteIdentity& siteIdentity)
 {
     QStringList pruned;
     try {
-        const FolderHandle site = OpenSiteJournals(store, SiteFolderName(installationFolder), false);
+        const FolderHandle site = store.OpenSiteJournals(siteIdentity, JournalsFolder::MustExist);
         std::error_code error;
         FileHandle file = site.OpenForReading(NativeName(kPrunedFile), error);
         const QByteArray bytes =
