@@ -51,11 +51,12 @@ ProgramWindows::ProgramWindows(Dialogs& dialogs, const InstallationFolderStore& 
     FrmPhotoDay.UseThumbnails(MakeThumbnail);
     // The students' cards open in the browser, to be printed.
     FrmPhotoDay.UseFileOpener([](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); });
-    // ... and hands its folder to the main window, to be paired by file name;
-    // the capture window closes with it, so that the user is back where the
-    // photos are set.
-    QObject::connect(&FrmPhotoDay, &TFrmPhotoDay::PhotoDayHandedOver, &Form1,
-                     [this](const PhotoDayHandOver& handOver) { Form1.TakePhotoFolderByName(handOver.photoFolder); });
+    // ... and hands its roster, its folder (to be paired by file name) and
+    // the students recorded absent to the main window; the capture window
+    // closes with it, so that the user is back where the photos are set.
+    QObject::connect(&FrmPhotoDay, &TFrmPhotoDay::PhotoDayHandedOver, &Form1, [this](const PhotoDayHandOver& handOver) {
+        Form1.TakePhotoDay(handOver.roster, handOver.photoFolder, handOver.absent);
+    });
     QObject::connect(&FrmPhotoDay, &TFrmPhotoDay::PhotoDayHandedOver, &FrmGetPic, &QDialog::accept);
     Form1.AttachSideWindows(&FrmGetPic, &frmPicture);
 }

@@ -2,7 +2,8 @@
 // main.cpp uses): the capture window's "按名单拍照" opens the photo day over
 // it on the one camera, the day reads its roster as the main window does and
 // looks its students up on the site the main window has chosen, and "交给主窗口"
-// reaches the main window, paired by file name, with the side windows closed.
+// reaches the main window with its roster, paired by file name, its absent
+// students named in the plan, and the side windows closed.
 #include "app/ProgramWindows.h"
 
 #include "assignment/input/Roster.h"
@@ -33,6 +34,17 @@ QString Text(const char* utf8)
 {
     return QString::fromUtf8(utf8);
 }
+
+// Keeps the plans it is shown and approves none.
+class DecliningReview final : public PlanReview {
+public:
+    std::optional<AssignmentPlan> Approve(QWidget*, const AssignmentPlan& plan) override
+    {
+        plans << plan;
+        return std::nullopt;
+    }
+    QList<AssignmentPlan> plans;
+};
 
 class ProgramWindowsTest : public ::testing::Test {
 protected:
@@ -114,9 +126,17 @@ TEST_F(ProgramWindowsTest, TheCaptureWindowOpensTheDayWhoseFolderReachesTheMainW
     // Back at the main window, both side windows closed and the camera let go.
     EXPECT_TRUE(captureClosedWithTheDay);
     EXPECT_FALSE(camera.IsConnected());
+    EXPECT_EQ(ItemTexts(*Controls(windows.Form1).ListBox1), (QStringList{"S01", "S02"}));
     EXPECT_EQ(windows.Form1.Pairing(), PairingMode::FileName);
     EXPECT_EQ(Controls(windows.Form1).Edit3->text(), FolderString(dayFolder));
     EXPECT_EQ(ItemTexts(*Controls(windows.Form1).ListBox2), QStringList{"S01.jpg"});
+
+    // The student the day recorded absent is named so in the plan.
+    DecliningReview review;
+    windows.Form1.UsePlanReview(review);
+    QTest::mouseClick(Controls(windows.Form1).Button5, Qt::LeftButton);
+    ASSERT_EQ(review.plans.size(), 1) << dialogs.messages.join('\n').toStdString();
+    EXPECT_EQ(review.plans[0].notices, QStringList{Text("缺席 1 名，不会设置：“S02”（第 2 行）")});
 }
 
 TEST_F(ProgramWindowsTest, TheDayReadsItsRosterAsTheMainWindowAndAsksTheChosenSite)
