@@ -1,8 +1,10 @@
-// libFuzzer target: any bytes loaded as a JPEG image and then decoded, both
-// the full decoding and the sampled one a small draw makes, must either work
-// or fail with "JPEG error #n"; libjpeg's fatal errors must not leak or skip
-// destructors (AddressSanitizer's leak check runs at exit).
+// libFuzzer target: any bytes loaded as a JPEG image and then decoded, the
+// full decoding, the sampled one a small draw makes and the reduced one of a
+// region a smooth draw makes, must either work or fail with "JPEG error #n";
+// libjpeg's fatal errors must not leak or skip destructors (AddressSanitizer's
+// leak check runs at exit).
 #include "picture/PictureErrors.h"
+#include "picture/SmoothDraw.h"
 #include "picture/TBitmap.h"
 #include "picture/TJPEGImage.h"
 
@@ -27,6 +29,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             TBitmap surface;
             surface.SetSize(5, 5);
             surface.Canvas().StretchDraw(TRect{0, 0, sampled.Width() / 3, sampled.Height() / 3}, &sampled);
+        }
+    } catch (const EPictureError&) {
+    }
+    try {
+        TJPEGImage smooth;
+        smooth.LoadFromStream(bytes);
+        if (std::int64_t{smooth.Width()} * smooth.Height() > kMaxDecodedPixels)
+            return 0;
+        if (smooth.Width() >= 4 && smooth.Height() >= 4) {
+            // A region off the middle, shrunk on load and averaged down.
+            TBitmap surface;
+            surface.SetSize(3, 2);
+            const TRect region{smooth.Width() / 4, smooth.Height() / 3, smooth.Width(), smooth.Height() * 3 / 4 + 1};
+            SmoothDrawRegion(surface.Canvas(), TRect{0, 0, 3, 2}, smooth, region);
         }
     } catch (const EPictureError&) {
     }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the picture component's libFuzzer targets with clang, AddressSanitizer
-# and UndefinedBehaviorSanitizer into fuzz/out/, and seeds their corpora in
+# Builds the picture component's libFuzzer targets (BMP loading, JPEG
+# decoding, JPEG decoding then writing and decoding again) with clang,
+# AddressSanitizer and UndefinedBehaviorSanitizer into fuzz/out/, and seeds their corpora in
 # fuzz/corpus/ from the tests' images (tests/data/, the malformed files the
 # fuzzers turned up among them). Usage: fuzz/build.sh
 set -euo pipefail
@@ -26,7 +27,7 @@ for source in "${sources[@]}"; do
   fi
   objects+=("$object")
 done
-for target in FuzzBmpLoad FuzzJpegDecode; do
+for target in FuzzBmpLoad FuzzJpegDecode FuzzJpegRoundTrip; do
   clang++ "${flags[@]}" -fsanitize=fuzzer "$root/fuzz/$target.cpp" "${objects[@]}" -ljpeg -lexif -o "$out/$target"
 done
 
@@ -41,5 +42,8 @@ seed() {   # seed CORPUS FILES...
 }
 seed bmp "$testdata"/bmpsuite/*/*.bmp "$testdata"/malformed/*.bmp
 # Small JPEG files only: large photos slow every iteration down.
-seed jpeg $(find "$testdata/jpeg" "$testdata/malformed" -name '*.jpg' -size -64k 2>/dev/null)
+jpegs=$(find "$testdata/jpeg" "$testdata/malformed" -name '*.jpg' -size -64k 2>/dev/null)
+seed jpeg $jpegs
+# The round trip starts from the same files: most of them decode.
+seed jpeg-roundtrip $jpegs
 echo "fuzz targets in $out: $(cd "$out" && ls Fuzz*)"

@@ -5,8 +5,11 @@
 //    a process (the floor for a full-size decoding);
 //  - the same with the whole picture decoded first (what any other use pays);
 //  - a quarter turn made of one GetPixel and one SetPixel per pixel;
+//  - writing a resize output (120 x 180) or a camera frame (1920 x 1080) as
+//    JPEG at quality 90, against writing it as BMP data;
 //  - StretchDraw throughput.
 // The photos come from bench/make-data.sh.
+#include "picture/JpegWriter.h"
 #include "picture/TBitmap.h"
 #include "picture/TJPEGImage.h"
 #include "picture/TPicture.h"
@@ -146,8 +149,54 @@ void StretchDraw(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * destWidth * destHeight);
 }
 
+// A surface with a photo's detail: smooth shading and fine noise, which is
+// what a JPEG encoder's cost follows.
+void PaintPhotoLike(TBitmap& surface, std::int32_t width, std::int32_t height)
+{
+    surface.SetSize(width, height);
+    std::uint32_t noise = 12345;
+    for (std::int32_t y = 0; y < height; ++y) {
+        std::uint8_t* row = surface.MutableScanLine(y);
+        for (std::int32_t x = 0; x < width; ++x) {
+            noise = noise * 1103515245U + 12345U;
+            const auto jitter = static_cast<int>(noise >> 28);
+            row[x * 4] = static_cast<std::uint8_t>((x * 255 / width + jitter) & 0xFF);
+            row[x * 4 + 1] = static_cast<std::uint8_t>((y * 255 / height + jitter) & 0xFF);
+            row[x * 4 + 2] = static_cast<std::uint8_t>(((x + y) * 127 / (width + height) + 64 + jitter) & 0xFF);
+        }
+    }
+    surface.Modified();
+}
+
+enum class OutputFormat { Jpeg, Bmp };
+
+void WriteOutput(benchmark::State& state, OutputFormat format)
+{
+    TBitmap surface;
+    PaintPhotoLike(surface, static_cast<std::int32_t>(state.range(0)), static_cast<std::int32_t>(state.range(1)));
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        std::vector<std::uint8_t> file;
+        if (format == OutputFormat::Jpeg)
+            file = EncodeJpeg(surface);
+        else
+            surface.SaveToStream(file);
+        bytes = file.size();
+        benchmark::DoNotOptimize(file.data());
+    }
+    state.counters["bytes"] = static_cast<double>(bytes);
+}
+
 } // namespace
 
+BENCHMARK_CAPTURE(WriteOutput, Jpeg, OutputFormat::Jpeg)
+    ->Args({120, 180})
+    ->Args({1920, 1080})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(WriteOutput, Bmp, OutputFormat::Bmp)
+    ->Args({120, 180})
+    ->Args({1920, 1080})
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(QuarterTurn)->Args({320, 240})->Args({4000, 3000})->Unit(benchmark::kMillisecond);
 BENCHMARK(StretchDraw)
     ->Args({4000, 3000, 120, 180})

@@ -29,7 +29,7 @@ int RunRunsCommand(const QStringList& arguments, const ProgramSettings& program)
 int RunUndoCommand(const QStringList& arguments, const ProgramSettings& program);
 
 // resize --source DIR --target DIR [--width 120] [--height 180] [--fit stretch|crop|face]
-//        [--sampling exact|smooth] [--jobs N]
+//        [--sampling exact|smooth] [--format jpeg|bmp] [--jobs N] [--overwrite]
 int RunResizeCommand(const QStringList& arguments, const ProgramSettings& program);
 
 // inspect FILE... [--to-bmp OUT]

@@ -1,7 +1,8 @@
 // student-photo-cli resize: the batch resize of the resize window, from a
 // terminal. Every "*.jpg" picture of the source folder, in listing order, is
 // scaled to one width and height and written into the target folder as
-// 001.jpg, 002.jpg … (BMP data, as the window writes them).
+// 001.jpg, 002.jpg … (JPEG, or BMP data with --format bmp, as the window
+// writes them).
 #include "cli/CommandOptions.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
@@ -25,9 +26,9 @@ constexpr int kMaxJobs = 64;
 const char kResizeUsage[] =
     "usage: student-photo-cli resize --source DIR --target DIR [--width 120] [--height 180]\n"
     "                                [--fit stretch|crop|face] [--sampling exact|smooth] [--jobs N]\n"
-    "                                [--overwrite]\n"
+    "                                [--format jpeg|bmp] [--overwrite]\n"
     "  scales every *.jpg picture of the source folder, in listing order, to WIDTH x HEIGHT\n"
-    "  and writes them into the target folder as 001.jpg, 002.jpg ... (BMP data)\n"
+    "  and writes them into the target folder as 001.jpg, 002.jpg ...\n"
     "  --fit stretch  the whole picture, stretched (the default)\n"
     "  --fit crop     the largest centred part of the output's proportions\n"
     "  --fit face     the part around the largest face, the face about half the height;\n"
@@ -35,6 +36,8 @@ const char kResizeUsage[] =
     "  --sampling exact   each output pixel is one pixel of the picture (the default for stretch)\n"
     "  --sampling smooth  each output pixel is the mean of the picture's pixels under it,\n"
     "                     from the photo decoded at a reduced scale (the default for crop and face)\n"
+    "  --format jpeg  JPEG at quality 90 (the default)\n"
+    "  --format bmp   BMP data under the .jpg names, for a site that relies on it\n"
     "  --jobs N       decode and draw on N threads (default: one per processor core)\n"
     "  --overwrite    replace pictures of the same names already in the target folder\n"
     "  WIDTH and HEIGHT are whole numbers from 1 to 10000; the target folder may be\n"
@@ -47,6 +50,7 @@ const QList<OptionRule> kResizeOptions = {
     {"--height"},
     {"--fit"},
     {"--sampling"},
+    {"--format"},
     {"--jobs"},
     {"--overwrite", OptionValues::None},
 };
@@ -90,6 +94,10 @@ int RunResizeCommand(const QStringList& arguments, const ProgramSettings& progra
             return UsageError("resize", kResizeUsage,
                               QStringLiteral("--sampling %1 is not exact or smooth").arg(samplingText));
     }
+    const QString formatText = options.Value("--format", QStringLiteral("jpeg"));
+    const std::optional<ResizeOutputFormat> format = OutputFormatFromOption(formatText);
+    if (!format)
+        return UsageError("resize", kResizeUsage, QStringLiteral("--format %1 is not jpeg or bmp").arg(formatText));
     int jobs = 0; // one thread per processor core
     if (options.Has("--jobs")) {
         bool isNumber = false;
@@ -112,6 +120,7 @@ int RunResizeCommand(const QStringList& arguments, const ProgramSettings& progra
     job.height = *height;
     job.fit = *fit;
     job.sampling = sampling;
+    job.format = *format;
     job.workers = jobs;
     job.overwrite = options.Has("--overwrite");
     job.faceModel = program.faceModel;

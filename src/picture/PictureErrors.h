@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 
@@ -63,6 +64,21 @@ private:
     int messageCode_;
 };
 
+// A JPEG file of a picture would be larger than a limit even at the lowest
+// quality allowed (JpegWriter.h).
+class EJpegTooLarge : public EPictureError {
+public:
+    EJpegTooLarge(std::size_t maxBytes, int lowestQuality, std::size_t bytesAtLowest);
+    std::size_t MaxBytes() const { return maxBytes_; }
+    int LowestQuality() const { return lowestQuality_; }
+    std::size_t BytesAtLowest() const { return bytesAtLowest_; }
+
+private:
+    std::size_t maxBytes_;
+    int lowestQuality_;
+    std::size_t bytesAtLowest_;
+};
+
 // "Cannot change the size of a JPEG image"
 class EInvalidGraphicOperation : public EPictureError {
 public:
@@ -76,3 +92,4 @@ inline constexpr const char* kStreamWriteErrorMessage = "Stream write error";
 inline constexpr const char* kOutOfResourcesMessage = "Out of system resources";
 inline constexpr const char* kOnlyModifyBitmapMessage = "Can only modify an image if it contains a bitmap";
 inline constexpr const char* kJpegSizeChangeMessage = "Cannot change the size of a JPEG image";
+inline constexpr const char* kNoPixelsToWriteMessage = "The picture has no pixels to write";

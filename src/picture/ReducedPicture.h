@@ -1,6 +1,7 @@
 #pragma once
 
 #include "picture/PictureSize.h"
+#include "picture/TColor.h"
 
 #include <memory>
 
@@ -50,6 +51,14 @@ struct ReducedPicture {
 // any other picture with pixels as it is (a Bitmap shares its pixels), at 8.
 // EJPEG when the data does not decode.
 ReducedPicture ReducePicture(const TGraphic& picture, int eighths);
+
+// The same for drawing `region` (in the upright picture's coordinates) of
+// the picture smoothly: a JPEG image decoded at fewer than 8 eighths is
+// decoded only in the rows and columns of the region and a pixel around it,
+// which is all that averaging over the region reads (the offsets then say
+// where the region lies in Pixels). Drawn through SmoothDrawRegion, it gives
+// exactly what the whole reduced picture gives.
+ReducedPicture ReducePictureForRegion(const TGraphic& picture, int eighths, const TRect& region);
 
 // The picture decoded at the smallest scale that still gives at least
 // `atLeast` both ways (EighthsToCover): for looking at a photo (finding a

@@ -62,5 +62,5 @@ void SmoothDrawRegion(TCanvas& canvas, const TRect& rect, const TGraphic& pictur
         || region.Bottom <= region.Top)
         return;
     const int eighths = EighthsToSampleSmoothly({region.Width(), region.Height()}, {rect.Width(), rect.Height()});
-    SmoothDrawRegion(canvas, rect, ReducePicture(picture, eighths), region);
+    SmoothDrawRegion(canvas, rect, ReducePictureForRegion(picture, eighths, region), region);
 }

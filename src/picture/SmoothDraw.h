@@ -31,6 +31,7 @@ struct PictureWindow {
 void SmoothDrawWindow(TCanvas& canvas, const TRect& rect, const ReducedPicture& reduced, const PictureWindow& region);
 
 // Decodes a JPEG image at the smallest scale that keeps at least twice the
-// rectangle's size in the region both ways (EighthsToSampleSmoothly), or
-// takes a Bitmap's pixels as they are, and averages them down.
+// rectangle's size in the region both ways (EighthsToSampleSmoothly), only in
+// the region's rows and columns (ReducePictureForRegion), or takes a Bitmap's
+// pixels as they are, and averages them down.
 void SmoothDrawRegion(TCanvas& canvas, const TRect& rect, const TGraphic& picture, const TRect& region);

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <limits>
 
 TJPEGImage::TJPEGImage(DisplayColorDepth displayDepth) : displayDepth_(displayDepth) { }
 
@@ -208,8 +209,15 @@ std::shared_ptr<const TBitmap> TJPEGImage::ScaledBitmap(int eighths) const
         DecodedBitmap();
         return decoded_;
     }
-    std::shared_ptr<PixelGrid> grid =
-        Decode([eighths](std::span<const std::uint8_t> bytes) { return DecodeJpeg(bytes, JpegColors::Rgb, eighths); });
+    constexpr std::int32_t kWhole = std::numeric_limits<std::int32_t>::max();
+    return ScaledBitmap(eighths, TRect{0, 0, kWhole, kWhole});
+}
+
+std::shared_ptr<const TBitmap> TJPEGImage::ScaledBitmap(int eighths, const TRect& storedRegion) const
+{
+    std::shared_ptr<PixelGrid> grid = Decode([eighths, &storedRegion](std::span<const std::uint8_t> bytes) {
+        return DecodeJpegRegion(bytes, JpegColors::Rgb, eighths, storedRegion);
+    });
     if (orientation_ != ExifOrientation::TopLeft)
         grid = TurnUpright(*grid, orientation_);
     auto bitmap = std::make_shared<TBitmap>(displayDepth_);

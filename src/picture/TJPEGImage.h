@@ -13,6 +13,12 @@
 class PixelGrid;
 enum class JpegColors;
 
+// The most pixels a JPEG image decoded whole may have: its decoding, 24 bits a
+// pixel, must fit the largest grid (kMaxGridBytes), so about 89 megapixels.
+// A draw that only reduces the image (sampled, below) and a decoding at a
+// reduced scale need no such grid and take photos of any size.
+inline constexpr std::int64_t kMaxWholeDecodingPixels = static_cast<std::int64_t>(kMaxGridBytes / 3);
+
 // A JPEG file held in memory. Loading keeps the bytes and reads the frame
 // header only; the pixels are decoded by libjpeg the first time they are
 // needed (drawn, or a Bitmap assigned from it) and kept for every later use.
@@ -89,6 +95,12 @@ public:
     // call decodes (DecodeCount) and keeps nothing; a failure is kept as for
     // the full decoding. 8 gives the decoded Bitmap itself.
     std::shared_ptr<const TBitmap> ScaledBitmap(int eighths) const;
+    // The same decoding, but only its part `storedRegion` (in the pixels of
+    // the decoding at that scale, as stored, before turning upright), turned
+    // upright: libjpeg skips the rows above it, leaves the rows below it
+    // undecoded and gives out only its columns (JpegDecoder.h). 1 to 8;
+    // unlike the whole decoding, at 8 it is a new 24-bit decoding.
+    std::shared_ptr<const TBitmap> ScaledBitmap(int eighths, const TRect& storedRegion) const;
 
     // Draws `region` into `rect` as DrawRegion does and gives, from the same
     // pass over the data when the draw takes the sampled path, an overview:

@@ -2,12 +2,17 @@
 
 #include "faces/FaceDetector.h"
 #include "files/FileSystemPath.h"
+#include "files/FolderHandle.h"
+#include "files/ReplaceFile.h"
+#include "files/SystemErrorText.h"
 #include "picture/FileBytes.h"
+#include "picture/JpegWriter.h"
 #include "picture/PictureByContent.h"
 #include "picture/PictureErrors.h"
 #include "picture/TBitmap.h"
 #include "picture/TCanvas.h"
 #include "picture/TFileFormatsList.h"
+#include "picture/TJPEGImage.h"
 #include "resize/OrderedPool.h"
 
 #include <QDir>
@@ -61,14 +66,36 @@ std::optional<Sampling> SamplingFromOption(const QString& option)
     return std::nullopt;
 }
 
+std::optional<ResizeOutputFormat> OutputFormatFromOption(const QString& option)
+{
+    for (const OutputFormatChoice& choice : kOutputFormats) {
+        if (option == QLatin1String(choice.option))
+            return choice.format;
+    }
+    return std::nullopt;
+}
+
+QString ByteSizeText(std::uint64_t bytes)
+{
+    constexpr double kKilobyte = 1024;
+    constexpr double kMegabyte = 1024 * kKilobyte;
+    const auto size = static_cast<double>(bytes);
+    if (size >= kMegabyte)
+        return QStringLiteral("%1 MB").arg(size / kMegabyte, 0, 'f', 1);
+    if (size >= 10 * kKilobyte)
+        return QStringLiteral("%1 KB").arg(size / kKilobyte, 0, 'f', 0);
+    return QStringLiteral("%1 KB").arg(size / kKilobyte, 0, 'f', 1);
+}
+
 QString ResizeSucceededText(const BatchResizeReport& report)
 {
+    QString text = kResizeSucceededMessage + QLatin1Char('\n')
+                   + QStringLiteral("共 %1 张，%2").arg(report.written).arg(ByteSizeText(report.bytesWritten));
     if (!report.faceModelProblem.isEmpty())
-        return kResizeSucceededMessage + QLatin1Char('\n')
-               + QStringLiteral("%1，全部图片已按裁剪处理").arg(report.faceModelProblem);
+        return text + QLatin1Char('\n') + QStringLiteral("%1，全部图片已按裁剪处理").arg(report.faceModelProblem);
     if (report.withoutFace.isEmpty())
-        return kResizeSucceededMessage;
-    return kResizeSucceededMessage + QLatin1Char('\n')
+        return text;
+    return text + QLatin1Char('\n')
            + QStringLiteral("其中 %1 张图片未找到人脸，已按裁剪处理：%2")
                  .arg(report.withoutFace.size())
                  .arg(report.withoutFace.join(QStringLiteral("、")));
@@ -158,23 +185,51 @@ void CheckNothingIsOverwritten(const BatchResizeJob& job)
 }
 
 // A picture's failure, in the user's words: what went wrong, then the
-// component's own message. `bytes` are the file's, once it was read.
-QString PictureFailure(const std::exception& error, const std::vector<std::uint8_t>* bytes)
+// component's own message. `bytes` are the file's, once it was read;
+// `size` the picture's, once its header was.
+QString PictureFailure(const std::exception& error, const std::vector<std::uint8_t>* bytes,
+                       const std::optional<PictureSize>& size)
 {
     QString detail = QString::fromUtf8(error.what());
     if (dynamic_cast<const EFOpenError*>(&error))
         return QStringLiteral("无法打开文件（%1）").arg(detail);
-    if (dynamic_cast<const EOutOfResources*>(&error))
-        return QStringLiteral("图片太大，无法处理（%1）").arg(detail);
+    if (dynamic_cast<const EOutOfResources*>(&error)) {
+        if (!size)
+            return QStringLiteral("图片太大，无法处理（%1）").arg(detail);
+        // Only a whole decoding meets the limit: exact sampling that only
+        // reduces, and smooth sampling at a reduced scale, take far less.
+        return QStringLiteral("图片太大（%1 × %2 像素）：这种调整方式要把整张图片解码，最多 %3 万像素（%4）")
+            .arg(size->Width)
+            .arg(size->Height)
+            .arg(kMaxWholeDecodingPixels / 10000)
+            .arg(detail);
+    }
     if (dynamic_cast<const EJPEG*>(&error) || dynamic_cast<const EInvalidGraphic*>(&error)
         || dynamic_cast<const EReadError*>(&error)) {
-        // What this tool writes: BMP data under a ".jpg" name.
+        if (bytes && bytes->empty())
+            return QStringLiteral("文件是空的（0 字节）（%1）").arg(detail);
+        // What this tool wrote before its outputs were JPEG, and still writes
+        // when asked: BMP data under a ".jpg" name.
         if (bytes && SniffPictureKind(*bytes) == PictureKind::Bmp)
-            return QStringLiteral("文件里是 BMP 数据，不是 JPEG 图片（可能是本工具调整或保存过的图片）（%1）")
+            return QStringLiteral(
+                       "文件里是 BMP 数据，不是 JPEG 图片（可能是本工具以 BMP 格式调整或保存过的图片）（%1）")
                 .arg(detail);
         return QStringLiteral("不是完好的 JPEG 图片（%1）").arg(detail);
     }
     return detail;
+}
+
+// A picture without pixels would leave the surface white and still count as
+// resized. A JPEG image loads from an empty file and says what is wrong only
+// when decoded: that decoding raises its error; any other such picture is
+// refused as not valid.
+void CheckHasPixels(const TGraphic& picture)
+{
+    if (picture.Width() > 0 && picture.Height() > 0)
+        return;
+    if (const TBitmap* pixels = picture.AsBitmap(); pixels != nullptr && !pixels->Empty())
+        return;
+    throw EInvalidGraphic(kNoPixelsToWriteMessage);
 }
 
 // What one worker keeps from picture to picture: the buffer files are read
@@ -190,7 +245,7 @@ struct ResizeWorker {
 
 // One picture's outcome, handed from its worker to the writing thread.
 struct ResizedPicture {
-    std::vector<std::uint8_t> bmp;
+    std::vector<std::uint8_t> bytes; // the output file
     FaceOutcome face = FaceOutcome::NotLooked;
     std::optional<QString> failure; // the cause, naming the file
 };
@@ -199,7 +254,8 @@ ResizedPicture ResizeOne(ResizeWorker& worker, const BatchResizeJob& job, std::s
 {
     ResizedPicture result;
     const QString source = job.sourceFolder + job.names[static_cast<qsizetype>(index)];
-    bool read = false; // this picture's bytes are in the worker's buffer
+    bool read = false;               // this picture's bytes are in the worker's buffer
+    std::optional<PictureSize> size; // once its header was read
     try {
         const std::filesystem::path path = FileSystemPath(source);
         std::unique_ptr<TGraphic> picture = NewGraphicFor(path, job.displayDepth);
@@ -209,14 +265,21 @@ ResizedPicture ResizeOne(ResizeWorker& worker, const BatchResizeJob& job, std::s
         ReadFileBytes(path, *worker.fileBytes);
         read = true;
         picture->LoadFromBytes(worker.fileBytes);
+        size = PictureSize{picture->Width(), picture->Height()};
+        CheckHasPixels(*picture);
         result.face = DrawFitted(worker.surface.Canvas(), TRect{0, 0, job.width, job.height}, *picture, job.fit,
                                  worker.faces.get(), job.sampling.value_or(DefaultSampling(job.fit)));
-        worker.surface.SaveToStream(result.bmp);
+        // Encoded here, on the worker's thread, so that the writing thread
+        // only writes.
+        if (job.format == ResizeOutputFormat::Jpeg)
+            result.bytes = EncodeJpeg(worker.surface);
+        else
+            worker.surface.SaveToStream(result.bytes);
     } catch (const std::exception& error) {
         result.failure = QStringLiteral("第 %1 张图片 %2：%3")
                              .arg(index + 1)
                              .arg(job.names[static_cast<qsizetype>(index)],
-                                  PictureFailure(error, read ? worker.fileBytes.get() : nullptr));
+                                  PictureFailure(error, read ? worker.fileBytes.get() : nullptr, size));
     }
     return result;
 }
@@ -277,6 +340,14 @@ BatchResizeReport RunBatchResize(const BatchResizeJob& requested, const ResizePr
     } catch (const std::exception& error) {
         throw EResizeFailed(QString::fromUtf8(error.what()), 0);
     }
+    // Opened once: every output is written through this handle, whatever
+    // the folder's path comes to name meanwhile.
+    std::error_code folderError;
+    const FolderHandle target = FolderHandle::Open(FileSystemPath(job.targetFolder), folderError);
+    if (folderError)
+        throw EResizeFailed(QStringLiteral("无法打开目标文件夹 %1（%2）")
+                                .arg(QDir::toNativeSeparators(job.targetFolder), SystemErrorText(folderError)),
+                            0);
 
     const int total = static_cast<int>(job.names.size());
     if (progress)
@@ -290,20 +361,22 @@ BatchResizeReport RunBatchResize(const BatchResizeJob& requested, const ResizePr
             failure.emplace(*picture.failure, sequenceNumber);
             return false;
         }
-        const QString output = job.targetFolder + ResizeOutputName(sequenceNumber);
+        const QString output = ResizeOutputName(sequenceNumber);
         if (progress)
             progress(sequenceNumber, total);
         try {
-            WriteFileBytes(FileSystemPath(output), picture.bmp);
-        } catch (const std::exception& error) {
-            failure.emplace(QStringLiteral("无法写入 %1（%2）")
-                                .arg(QDir::toNativeSeparators(output), QString::fromUtf8(error.what())),
-                            sequenceNumber);
+            // The bytes are only read while they are put in place.
+            ReplaceFile(target, output,
+                        QByteArray::fromRawData(reinterpret_cast<const char*>(picture.bytes.data()),
+                                                static_cast<qsizetype>(picture.bytes.size())));
+        } catch (const EReplaceFileError& error) {
+            failure.emplace(QString::fromUtf8(error.what()), sequenceNumber);
             return false;
         }
         if (picture.face == FaceOutcome::NotFound)
             report.withoutFace << job.names.at(static_cast<qsizetype>(index));
         report.written = sequenceNumber;
+        report.bytesWritten += picture.bytes.size();
         return true;
     };
     OrderedPool<std::unique_ptr<ResizeWorker>, ResizedPicture> pool;

@@ -63,8 +63,10 @@ FaceOutcome DrawAroundFace(TCanvas& surface, const TRect& rect, TGraphic& pictur
 // Smooth face mode decodes the photo once, at a scale chosen before the face
 // is known: one that keeps twice the output's size in a face region half the
 // photo's shorter side high. Portraits' faces come larger than that, so their
-// one decoding serves both the detector and the drawing; the smaller faces of
-// group photos have the photo decoded again at the scale their region needs.
+// one decoding serves both the detector and the drawing; so it does for a
+// photo without a face, whose crop region is larger still. Only the smaller
+// faces of group photos need a finer scale: then the face region alone is
+// decoded again at the scale it needs.
 constexpr std::int32_t kUsualFaceRegionShare = 2;
 
 // A box in a reduced picture's pixels in the pixels of the picture it was
@@ -87,24 +89,23 @@ FaceOutcome DrawAroundFaceSmoothly(TCanvas& surface, const TRect& rect, TGraphic
     const int eighths =
         std::max(EighthsToSampleSmoothly(usualRegion, target),
                  EighthsToCover(size, {FaceDetector::kWorkingShortSide, FaceDetector::kWorkingShortSide}));
-    ReducedPicture reduced = ReducePicture(picture, eighths);
+    const ReducedPicture reduced = ReducePicture(picture, eighths);
     if (!reduced.Pixels)
         return FaceOutcome::NotLooked;
     const std::optional<TRect> face = faces.LargestFace(*reduced.Pixels);
     if (!face) {
-        // Exactly crop mode's picture, which may want another scale.
-        const TRect crop = CentredCrop(size, target);
-        if (reduced.Eighths == EighthsToSampleSmoothly({crop.Width(), crop.Height()}, target))
-            SmoothDrawRegion(surface, rect, reduced, crop);
-        else
-            SmoothDrawRegion(surface, rect, picture, crop);
+        // Crop mode's region, from the decoding in hand: at least as fine as
+        // the one crop mode makes for it, so the same picture but for the
+        // rounding of the averages.
+        SmoothDrawRegion(surface, rect, reduced, CentredCrop(size, target));
         return FaceOutcome::NotFound;
     }
     const TRect region = FaceRegion(size, target, InPicture(*face, reduced));
     const int needed = EighthsToSampleSmoothly({region.Width(), region.Height()}, target);
     if (needed > reduced.Eighths)
-        reduced = ReducePicture(picture, needed);
-    SmoothDrawRegion(surface, rect, reduced, region);
+        SmoothDrawRegion(surface, rect, ReducePictureForRegion(picture, needed, region), region);
+    else
+        SmoothDrawRegion(surface, rect, reduced, region);
     return FaceOutcome::Found;
 }
 

@@ -30,9 +30,9 @@ enum class FaceOutcome { NotLooked, Found, NotFound };
 // data once, drawing crop mode's exact pixels and sampling an overview of the
 // photo in the same pass, finds the face in the overview and draws the face
 // region from it. Smooth face mode decodes the photo once at a reduced scale,
-// finds the face in that decoding and averages the face region down from it;
-// only a face too small for that scale to keep twice the output's size under
-// its region has the photo decoded again, finer (PhotoFit.cpp). A picture
-// without pixels draws nothing.
+// finds the face in that decoding and averages the face region (without a
+// face, crop mode's region) down from it; only a face too small for that
+// scale to keep twice the output's size under its region has that region
+// decoded again, finer (PhotoFit.cpp). A picture without pixels draws nothing.
 FaceOutcome DrawFitted(TCanvas& surface, const TRect& rect, TGraphic& picture, FitMode mode, FaceDetector* faces,
                        Sampling sampling);

@@ -1,3 +1,5 @@
+#include "picture/PictureHeaders.h"
+#include "resize/BatchResize.h"
 #include "resize/ReferencePictures.h"
 #include "support/QtPrinters.h"
 #include "support/RunCli.h"
@@ -25,6 +27,15 @@ protected:
     QString Target() const { return temp.filePath("target"); }
     QStringList TargetFiles() const { return QDir(Target()).entryList(QDir::Files, QDir::Name); }
 
+    // The success line and the summary of what the target holds.
+    QString Succeeded() const
+    {
+        std::uint64_t bytes = 0;
+        for (const QFileInfo& file : QDir(Target()).entryInfoList(QDir::Files))
+            bytes += static_cast<std::uint64_t>(file.size());
+        return QStringLiteral("图片大小调整成功！\n共 %1 张，%2").arg(TargetFiles().size()).arg(ByteSizeText(bytes));
+    }
+
     CliResult Run(const QStringList& arguments) const { return RunCli(SP_CLI_PATH, QStringList{"resize"} + arguments); }
 
     QTemporaryDir temp;
@@ -32,19 +43,60 @@ protected:
 
 } // namespace
 
-TEST_F(ResizeCommandTest, ResizesEveryPictureOfTheSourceInListingOrder)
+TEST_F(ResizeCommandTest, ResizesEveryPictureOfTheSourceInListingOrderIntoJpegOrBmpData)
 {
     ASSERT_TRUE(QFile::copy(TestDataPath("jpeg/photos/obama-240p.jpg"), Source() + "/b.jpg"));
     ASSERT_TRUE(QFile::copy(TestDataPath("jpeg/photos/hopper.jpg"), Source() + "/a.jpg"));
-    const CliResult result = Run({"--source", Source(), "--target", Target(), "--width", "60", "--height", "90"});
+    CliResult result = Run({"--source", Source(), "--target", Target(), "--width", "60", "--height", "90"});
 
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-    EXPECT_EQ(result.out.trimmed(), QStringLiteral("图片大小调整成功！"));
+    EXPECT_EQ(result.out.trimmed(), Succeeded());
     // Not a terminal: no progress bar.
     EXPECT_EQ(result.err, QString());
     EXPECT_EQ(TargetFiles(), (QStringList{"001.jpg", "002.jpg"}));
+    for (const QString name : {"001.jpg", "002.jpg"}) {
+        const QByteArray bytes = ReadFile(Target() + '/' + name);
+        const JpegHeader header = ReadJpegHeader(
+            {reinterpret_cast<const std::uint8_t*>(bytes.data()), static_cast<std::size_t>(bytes.size())});
+        EXPECT_EQ(header.Width, 60);
+        EXPECT_EQ(header.Height, 90);
+    }
+
+    // The drawn pixels exactly, as BMP data.
+    result = Run({"--source", Source(), "--target", Target(), "--width", "60", "--height", "90", "--format", "bmp",
+                  "--overwrite"});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(result.out.trimmed(), Succeeded());
     EXPECT_TRUE(IsSampleOf(Target() + "/002.jpg", TestDataPath("jpeg/photos/obama-240p.jpg"), {60, 90}));
 }
+
+TEST_F(ResizeCommandTest, ItsOwnOutputsResizeAgain)
+{
+    ASSERT_TRUE(QFile::copy(TestDataPath("jpeg/photos/obama.jpg"), Source() + "/a.jpg"));
+    ASSERT_TRUE(QFile::copy(TestDataPath("jpeg/photos/biden.jpg"), Source() + "/b.jpg"));
+    const QString again = temp.filePath("again");
+    ASSERT_TRUE(QDir().mkpath(again));
+    CliResult result = Run({"--source", Source(), "--target", Target()});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    result = Run({"--source", Target(), "--target", again, "--width", "60", "--height", "90", "--fit", "crop"});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(QDir(again).entryList(QDir::Files, QDir::Name), (QStringList{"001.jpg", "002.jpg"}));
+}
+
+#ifndef _WIN32 // symbolic links need a privilege Windows users lack
+TEST_F(ResizeCommandTest, OverwritingReplacesALinkAtAnOutputsNameNotTheFileItLeadsTo)
+{
+    ASSERT_TRUE(QFile::copy(TestDataPath("jpeg/photos/hopper.jpg"), Source() + "/a.jpg"));
+    const QString outside = temp.filePath("outside.txt");
+    WriteFile(outside, "not a photo");
+    ASSERT_TRUE(QFile::link(outside, Target() + "/001.jpg"));
+    const CliResult result = Run({"--source", Source(), "--target", Target(), "--overwrite"});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(ReadFile(outside), QByteArray("not a photo"));
+    EXPECT_FALSE(QFileInfo(Target() + "/001.jpg").isSymLink());
+    EXPECT_TRUE(ReadFile(Target() + "/001.jpg").startsWith("\xFF\xD8"));
+}
+#endif
 
 TEST_F(ResizeCommandTest, AFailedRunSaysWhyAndKeepsEarlierOutputs)
 {
@@ -79,6 +131,7 @@ TEST_F(ResizeCommandTest, WrongUsageChangesNothing)
         {{"--source", Source(), "--target", Target(), "--sampling", "bilinear"},
          2,
          "--sampling bilinear is not exact or smooth"},
+        {{"--source", Source(), "--target", Target(), "--format", "png"}, 2, "--format png is not jpeg or bmp"},
         {{"--source", Source(), "--target", Target(), "--jobs", "0"},
          2,
          "--jobs 0 is not a number of threads from 1 to 64"},
@@ -114,7 +167,7 @@ TEST_F(ResizeCommandTest, PicturesInTheTargetAreReplacedOnlyWithOverwrite)
     EXPECT_TRUE(result.err.contains("--overwrite"));
     EXPECT_EQ(ReadFile(Target() + "/001.jpg"), QByteArray("older"));
 
-    result = Run({"--source", Source(), "--target", Target(), "--overwrite"});
+    result = Run({"--source", Source(), "--target", Target(), "--overwrite", "--format", "bmp"});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_TRUE(IsSampleOf(Target() + "/001.jpg", TestDataPath("jpeg/photos/hopper.jpg"), {120, 180}));
 }
@@ -126,7 +179,7 @@ TEST_F(ResizeCommandTest, FaceModeNamesThePicturesWithoutAFace)
     const CliResult result = Run({"--source", Source(), "--target", Target(), "--fit", "face"});
 
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-    EXPECT_EQ(result.out, QStringLiteral("图片大小调整成功！\n其中 1 张图片未找到人脸，已按裁剪处理：b.jpg\n"));
+    EXPECT_EQ(result.out, Succeeded() + QStringLiteral("\n其中 1 张图片未找到人脸，已按裁剪处理：b.jpg\n"));
     EXPECT_EQ(TargetFiles(), (QStringList{"001.jpg", "002.jpg"}));
 }
 
@@ -134,8 +187,10 @@ TEST_F(ResizeCommandTest, SamplingIsExactForStretchAndSmoothForTheOthersUnlessCh
 {
     ASSERT_TRUE(QFile::copy(TestDataPath("jpeg/photos/obama.jpg"), Source() + "/a.jpg"));
     const QString photo = TestDataPath("jpeg/photos/obama.jpg");
+    // BMP data: the drawn pixels as they are.
     auto run = [&](const QStringList& more) {
-        const CliResult result = Run(QStringList{"--source", Source(), "--target", Target(), "--overwrite"} + more);
+        const CliResult result =
+            Run(QStringList{"--source", Source(), "--target", Target(), "--overwrite", "--format", "bmp"} + more);
         EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
         return ReadFile(Target() + "/001.jpg");
     };

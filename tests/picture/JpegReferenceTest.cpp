@@ -119,6 +119,24 @@ INSTANTIATE_TEST_SUITE_P(Color, JpegFiles,
                                                                 "corrupt/partial_progressive"})),
                          RowName);
 
+// Shrunk on load, progressive files too (whole or cut short) decode to
+// djpeg's pixels at that scale.
+TEST(ProgressiveJpeg, AtOneEighthDecodesLikeDjpeg)
+{
+    for (const char* file :
+         {"libjpeg-turbo/testimgp.jpg", "photos/obama_and_biden.jpg", "photos/obama_backstage_the_white_house.jpg",
+          "special/mozilla-jpg-progressive.jpg", "special/progressive3.jpg", "special/non-interleaved-mcu.jpg",
+          "corrupt/partial_progressive.jpg", "corrupt/progressive-missing-ac.jpg"}) {
+        SCOPED_TRACE(file);
+        const std::filesystem::path path = TestData(std::string("jpeg/") + file);
+        const QImage reference = DecodeWithDjpeg(QString::fromStdString(path.string()), {"-scale", "1/8"});
+        ASSERT_FALSE(reference.isNull());
+        TJPEGImage jpeg;
+        jpeg.LoadFromFile(path);
+        EXPECT_TRUE(SamePixels(*jpeg.ScaledBitmap(1), reference));
+    }
+}
+
 // Camera files stored sideways decode to djpeg's pixels turned upright.
 INSTANTIATE_TEST_SUITE_P(Tagged, JpegFiles,
                          ::testing::Values(JpegFile{"photos/hopper_orientation_6.jpg", Kind::Color, 6},

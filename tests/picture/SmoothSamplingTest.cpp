@@ -176,3 +176,49 @@ TEST(SmoothDraw, TurnedPhotosLineUpWithTheirFullDecoding)
             3));
     }
 }
+
+TEST(SmoothDraw, DecodingOnlyTheRegionDrawsWhatTheWholeShrunkPictureDraws)
+{
+    // Sides that end inside a block, every orientation (turned pictures put
+    // the partial reduced pixel at the left or top), regions at the edges and
+    // inside, scales from 1/8 to 7/8.
+    const MadePicture picture = Gradient(403, 287);
+    const auto plain = EncodeJpeg(picture);
+    const struct {
+        TRect region;
+        PictureSize output;
+    } draws[] = {
+        {{0, 0, 287, 403}, {30, 40}},     // everything, turned or not (clipped to the picture)
+        {{50, 70, 200, 300}, {36, 54}},   // inside
+        {{0, 100, 120, 280}, {30, 45}},   // the left edge
+        {{150, 0, 287, 137}, {10, 10}},   // the top and right edges
+        {{100, 200, 287, 403}, {40, 45}}, // the far corner
+        {{11, 13, 31, 47}, {5, 8}},       // a small part, decoded nearly whole size
+    };
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        const auto bytes = WithApp1(plain, ExifPayload(orientation));
+        for (const auto& draw : draws) {
+            SCOPED_TRACE(testing::Message()
+                         << "orientation " << orientation << ", region " << draw.region.Left << "," << draw.region.Top
+                         << " - " << draw.region.Right << "," << draw.region.Bottom);
+            const auto jpeg = JpegOf(bytes);
+            const int eighths = EighthsToSampleSmoothly({draw.region.Width(), draw.region.Height()}, draw.output);
+            ASSERT_LT(eighths, 8);
+            const ReducedPicture part = ReducePictureForRegion(*jpeg, eighths, draw.region);
+            const ReducedPicture whole = ReducePicture(*jpeg, eighths);
+            ASSERT_TRUE(part.Pixels && whole.Pixels);
+            // Fewer pixels decoded, unless the region covers the picture.
+            const bool everything = draw.region.Left <= 0 && draw.region.Top <= 0 && draw.region.Right >= jpeg->Width()
+                                    && draw.region.Bottom >= jpeg->Height();
+            const std::int64_t decoded = std::int64_t{part.Pixels->Width()} * part.Pixels->Height();
+            const std::int64_t all = std::int64_t{whole.Pixels->Width()} * whole.Pixels->Height();
+            EXPECT_TRUE(everything ? decoded == all : decoded < all) << decoded << " of " << all;
+            const TRect rect{0, 0, draw.output.Width, draw.output.Height};
+            const auto fromPart = Surface(draw.output.Width, draw.output.Height);
+            const auto fromWhole = Surface(draw.output.Width, draw.output.Height);
+            SmoothDrawRegion(fromPart->Canvas(), rect, part, draw.region);
+            SmoothDrawRegion(fromWhole->Canvas(), rect, whole, draw.region);
+            EXPECT_TRUE(SamePixels(*fromPart, *fromWhole));
+        }
+    }
+}

@@ -1,10 +1,13 @@
 #include "resize/BatchResize.h"
 
 #include "ReferencePictures.h"
+#include "ResizeFixture.h"
 #include "faces/FaceDetector.h"
 #include "faces/OpenCvThreads.h"
 #include "files/FileSystemPath.h"
+#include "picture/PictureHeaders.h"
 #include "picture/TBitmap.h"
+#include "picture/TJPEGImage.h"
 #include "support/ErrorOf.h"
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
@@ -22,60 +25,6 @@
 #include <thread>
 #include <utility>
 #include <vector>
-
-namespace {
-
-class BatchResizeTest : public ::testing::Test {
-protected:
-    // As the programs run the resize: its workers alone do the face searches.
-    static void SetUpTestSuite() { KeepOpenCvOnCallingThreads(); }
-
-    void SetUp() override
-    {
-        ASSERT_TRUE(temp.isValid());
-        ASSERT_TRUE(QDir(temp.path()).mkpath("source"));
-        ASSERT_TRUE(QDir(temp.path()).mkpath("目标"));
-    }
-
-    QString Source() const { return temp.filePath("source") + '/'; }
-    QString Target() const { return temp.filePath("目标") + '/'; }
-
-    // Copies a shared test photo into the source folder under `name`.
-    void AddPhoto(const QString& testDataName, const QString& name)
-    {
-        ASSERT_TRUE(QFile::copy(TestDataPath(testDataName), Source() + name)) << name.toStdString();
-    }
-
-    // Several cases run one job after another into the target: the later
-    // runs replace the earlier outputs.
-    BatchResizeJob Job(QStringList names, int width = 120, int height = 180) const
-    {
-        BatchResizeJob job{Source(), std::move(names), Target(), width, height};
-        job.overwrite = true;
-        return job;
-    }
-
-    QStringList TargetFiles() const
-    {
-        return QDir(Target()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-    }
-
-    // Runs `job` expecting it to fail and returns the failure.
-    EResizeFailed RunExpectingFailure(const BatchResizeJob& job)
-    {
-        try {
-            RunBatchResize(job);
-        } catch (const EResizeFailed& failure) {
-            return failure;
-        }
-        ADD_FAILURE() << "the run did not fail";
-        return EResizeFailed({}, -1);
-    }
-
-    QTemporaryDir temp;
-};
-
-} // namespace
 
 TEST(ParseSideLength, WholeNumbersOnly)
 {
@@ -104,6 +53,16 @@ TEST(ParseSideLength, WholeNumbersOnly)
               QStringLiteral("图片宽度“abc”不是 1 到 10000 之间的整数"));
 }
 
+TEST(ByteSizeText, KilobytesWithATenthBelowTenThenWholeThenMegabytes)
+{
+    const std::pair<std::uint64_t, const char*> rows[] = {
+        {0, "0.0 KB"},      {512, "0.5 KB"},      {8806, "8.6 KB"},    {10188, "9.9 KB"},     {10240, "10 KB"},
+        {264192, "258 KB"}, {1048063, "1023 KB"}, {1048576, "1.0 MB"}, {25480396, "24.3 MB"}, {5368709120, "5120.0 MB"},
+    };
+    for (const auto& [bytes, text] : rows)
+        EXPECT_EQ(ByteSizeText(bytes), QString::fromUtf8(text)) << bytes;
+}
+
 TEST_F(BatchResizeTest, ThreePhotographsGiveNumberedSamplesOfTheirDecoding)
 {
     // A small square stretched (a kept aspect ratio or a border would not
@@ -117,7 +76,8 @@ TEST_F(BatchResizeTest, ThreePhotographsGiveNumberedSamplesOfTheirDecoding)
         AddPhoto(file, name);
 
     std::vector<std::pair<int, int>> reports;
-    RunBatchResize(Job({"a.jpg", "b.JPG", "丙.jpg"}), [&reports](int n, int total) { reports.emplace_back(n, total); });
+    RunBatchResize(BmpJob({"a.jpg", "b.JPG", "丙.jpg"}),
+                   [&reports](int n, int total) { reports.emplace_back(n, total); });
 
     EXPECT_EQ(TargetFiles(), (QStringList{"001.jpg", "002.jpg", "003.jpg"}));
     for (int i = 0; i < 3; ++i) {
@@ -132,7 +92,7 @@ TEST_F(BatchResizeTest, OutputsHaveTheDepthOfTheDisplayTheJobIsFor)
     AddPhoto("jpeg/photos/hopper.jpg", "a.jpg");
     // Rows: bits per pixel, size of the 120 x 180 file.
     for (const auto& [bits, fileSize] : {std::pair{8, 22678}, {16, 43254}, {24, 64854}}) {
-        BatchResizeJob job = Job({"a.jpg"});
+        BatchResizeJob job = BmpJob({"a.jpg"});
         job.displayDepth = DisplayColorDepth(bits);
         RunBatchResize(job);
         const QByteArray bmp = ReadFile(Target() + "001.jpg");
@@ -167,7 +127,7 @@ TEST_F(BatchResizeTest, EachRunSamplesItsPartOfThePhotoAtItsOwnSize)
     };
     for (const auto& row : rows) {
         WriteFile(Source() + "a.jpg", ReadFile(TestDataPath(row.file)));
-        BatchResizeJob job = Job({"a.jpg"}, row.size.width(), row.size.height());
+        BatchResizeJob job = BmpJob({"a.jpg"}, row.size.width(), row.size.height());
         job.fit = row.fit;
         job.sampling = Sampling::Exact;
         RunBatchResize(job);
@@ -253,6 +213,7 @@ TEST_F(BatchResizeTest, PicturesAlreadyInTheTargetAreReplacedOnlyWhenTheJobAllow
     EXPECT_EQ(ReadFile(Target() + "002.jpg"), QByteArray("older 2"));
 
     job.overwrite = true;
+    job.format = ResizeOutputFormat::Bmp;
     RunBatchResize(job);
     EXPECT_TRUE(IsSampleOf(Target() + "002.jpg", TestDataPath("jpeg/photos/obama-240p.jpg"), {120, 180}));
     EXPECT_EQ(ReadFile(Target() + "004.jpg"), QByteArray("not in the way"));
@@ -297,7 +258,11 @@ TEST_F(BatchResizeTest, NamesOfTwelveAndOf1001Pictures)
         EXPECT_EQ(written.contains("013.jpg"), count > 12);
         EXPECT_EQ(written.contains("999.jpg") && written.contains("1000.jpg") && written.contains("1001.jpg"),
                   count == 1001);
-        EXPECT_EQ(QFileInfo(Target() + ResizeOutputName(count)).size(), 54 + 4 * 4 * 6);
+        const QByteArray last = ReadFile(Target() + ResizeOutputName(count));
+        const JpegHeader header =
+            ReadJpegHeader({reinterpret_cast<const std::uint8_t*>(last.data()), static_cast<std::size_t>(last.size())});
+        EXPECT_EQ(header.Width, 4);
+        EXPECT_EQ(header.Height, 6);
     }
 }
 
@@ -327,10 +292,10 @@ TEST_F(BatchResizeTest, FaceModeFramesTheLargestFaceAndCropsPicturesWithoutOne)
     for (int n = 1; n <= faces.size(); ++n) {
         SCOPED_TRACE(faces[n - 1].toStdString());
         const QByteArray bytes = ReadFile(Target() + ResizeOutputName(n));
-        TBitmap bitmap;
-        bitmap.LoadFromStream(
+        TJPEGImage output;
+        output.LoadFromStream(
             {reinterpret_cast<const std::uint8_t*>(bytes.data()), static_cast<std::size_t>(bytes.size())});
-        const std::optional<TRect> face = detector.LargestFace(bitmap);
+        const std::optional<TRect> face = detector.LargestFace(output.DecodedBitmap());
         ASSERT_TRUE(face.has_value());
         EXPECT_NEAR((face->Left + face->Right) / 2.0, 60, 12);
         EXPECT_NEAR(face->Height(), 90, 25);
@@ -343,8 +308,10 @@ TEST_F(BatchResizeTest, FaceModeFramesTheLargestFaceAndCropsPicturesWithoutOne)
     RunBatchResize(crop);
     EXPECT_EQ(ReadFile(Target() + ResizeOutputName(faces.size() + 1)), ReadFile(cropTarget + "001.jpg"));
     EXPECT_EQ(ReadFile(Target() + ResizeOutputName(faces.size() + 2)), ReadFile(cropTarget + "002.jpg"));
-    EXPECT_EQ(ResizeSucceededText(report),
-              QStringLiteral("图片大小调整成功！\n其中 2 张图片未找到人脸，已按裁剪处理：objects.jpg、crowd.jpg"));
+    EXPECT_EQ(
+        ResizeSucceededText(report),
+        QStringLiteral("图片大小调整成功！\n共 7 张，%1\n其中 2 张图片未找到人脸，已按裁剪处理：objects.jpg、crowd.jpg")
+            .arg(ByteSizeText(TargetBytes())));
 }
 
 TEST_F(BatchResizeTest, FaceModeWithoutItsModelCropsEveryPictureAndSaysSo)
@@ -361,7 +328,8 @@ TEST_F(BatchResizeTest, FaceModeWithoutItsModelCropsEveryPictureAndSaysSo)
     EXPECT_EQ(report.written, 2);
     EXPECT_EQ(report.withoutFace, QStringList());
     EXPECT_EQ(ResizeSucceededText(report),
-              QStringLiteral("图片大小调整成功！\n人脸检测模型无法载入：%1，全部图片已按裁剪处理").arg(missing));
+              QStringLiteral("图片大小调整成功！\n共 2 张，%1\n人脸检测模型无法载入：%2，全部图片已按裁剪处理")
+                  .arg(ByteSizeText(TargetBytes()), missing));
 
     const QString cropTarget = temp.filePath("crop") + '/';
     ASSERT_TRUE(QDir().mkpath(cropTarget));

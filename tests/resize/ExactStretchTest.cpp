@@ -1,7 +1,7 @@
-// Stretch mode's exact sampling writes what it always wrote: the outputs of a
-// range of photos, sizes and display depths, byte for byte, against digests of
-// the files the resize wrote before smooth sampling and the faster exact
-// decoding came in.
+// Stretch mode's exact sampling draws what it always drew: the outputs of a
+// range of photos, sizes and display depths, written as BMP data byte for
+// byte, against digests of the files the resize wrote before smooth sampling
+// and the faster exact decoding came in.
 
 #include "resize/BatchResize.h"
 #include "support/TestFiles.h"
@@ -55,6 +55,7 @@ TEST(ExactStretch, WritesTodaysOutputsByteForByte)
         job.displayDepth = DisplayColorDepth(saved.bits);
         job.overwrite = true;
         job.workers = 1;
+        job.format = ResizeOutputFormat::Bmp; // the drawn pixels as they are
         RunBatchResize(job);
         EXPECT_EQ(Md5Of(target + "001.jpg").toStdString(), saved.md5);
     }

@@ -3,46 +3,27 @@
 #include "picture/PictureErrors.h"
 #include "picture/PictureHeaders.h"
 #include "picture/detail/ExifReading.h"
+#include "picture/detail/LibjpegCall.h"
 #include "picture/detail/PixelGrid.h"
 
 #include <jerror.h>
 #include <jpeglib.h>
 
 #include <algorithm>
-#include <csetjmp>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <stdexcept>
 #include <vector>
 
-// libjpeg reports fatal errors by calling error_exit, which must not return.
-// Here it stores the message code and longjmps back to a setjmp taken in one
-// of the small Try* functions below. Those functions hold no C++ objects, so
-// the jump skips no destructor; they return the code and the C++ caller throws
-// after they have returned. Warnings and trace messages are dropped.
+// libjpeg's fatal errors come back through TryLibjpeg (LibjpegCall.h); the
+// decoder below calls libjpeg only that way.
 
 namespace {
 
 constexpr std::size_t kSourceChunk = 4096;
 constexpr long kMaxDecoderMemory = 768L << 20;
-
-struct ErrorManager {
-    jpeg_error_mgr manager; // first member: libjpeg's pointer is cast back
-    std::jmp_buf jump;
-    int code;
-};
-
-extern "C" void OnFatalError(j_common_ptr cinfo)
-{
-    auto* errors = reinterpret_cast<ErrorManager*>(cinfo->err);
-    errors->code = errors->manager.msg_code;
-    std::longjmp(errors->jump, 1);
-}
-
-extern "C" void OnMessage(j_common_ptr, int) { }
-
-extern "C" void OnOutput(j_common_ptr) { }
 
 // A source over the bytes in memory that hands them out 4096 at a time. When
 // they run out before the end-of-image marker it supplies one, so a truncated
@@ -93,35 +74,13 @@ extern "C" void SourceSkip(j_decompress_ptr cinfo, long count)
 
 extern "C" void SourceTerm(j_decompress_ptr) { }
 
-// The one place that catches libjpeg's fatal exit: setjmp, one libjpeg call,
-// return 0 or the message code. Its frame owns no object with a destructor
-// (the call is a lambda holding pointers), so the longjmp back skips nothing;
-// the caller throws once this has returned.
-template <typename LibjpegCall> int TryLibjpeg(ErrorManager* errors, LibjpegCall call)
-{
-    if (setjmp(errors->jump))
-        return errors->code;
-    call();
-    return 0;
-}
-
-void Check(int code)
-{
-    if (code != 0)
-        throw EJPEG(code);
-}
-
 // One libjpeg decompressor reading from memory; destroyed on every path.
 class Decompressor {
 public:
     explicit Decompressor(std::span<const std::uint8_t> bytes)
     {
-        cinfo_.err = jpeg_std_error(&errors_.manager);
-        errors_.manager.error_exit = OnFatalError;
-        errors_.manager.emit_message = OnMessage;
-        errors_.manager.output_message = OnOutput;
-        errors_.code = 0;
-        Check(TryLibjpeg(&errors_, [this] { jpeg_create_decompress(&cinfo_); }));
+        cinfo_.err = InstallLibjpegErrors(errors_);
+        CheckLibjpeg(TryLibjpeg(&errors_, [this] { jpeg_create_decompress(&cinfo_); }));
         created_ = true;
         source_.manager.init_source = SourceInit;
         source_.manager.fill_input_buffer = SourceFill;
@@ -151,40 +110,47 @@ public:
     // Keeps the APP1 segments (EXIF data among them) for the header reader.
     void KeepApp1Segments()
     {
-        Check(TryLibjpeg(&errors_, [this] { jpeg_save_markers(&cinfo_, JPEG_APP0 + 1, 0xFFFF); }));
+        CheckLibjpeg(TryLibjpeg(&errors_, [this] { jpeg_save_markers(&cinfo_, JPEG_APP0 + 1, 0xFFFF); }));
     }
     void ReadHeader()
     {
-        Check(TryLibjpeg(&errors_, [this] { jpeg_read_header(&cinfo_, TRUE); }));
+        CheckLibjpeg(TryLibjpeg(&errors_, [this] { jpeg_read_header(&cinfo_, TRUE); }));
     }
     void CalcOutputDimensions()
     {
-        Check(TryLibjpeg(&errors_, [this] { jpeg_calc_output_dimensions(&cinfo_); }));
+        CheckLibjpeg(TryLibjpeg(&errors_, [this] { jpeg_calc_output_dimensions(&cinfo_); }));
     }
     void Start()
     {
-        Check(TryLibjpeg(&errors_, [this] { jpeg_start_decompress(&cinfo_); }));
+        CheckLibjpeg(TryLibjpeg(&errors_, [this] { jpeg_start_decompress(&cinfo_); }));
     }
     JDIMENSION ReadRows(JSAMPARRAY rows, JDIMENSION count)
     {
         JDIMENSION read = 0;
-        Check(TryLibjpeg(&errors_, [&] { read = jpeg_read_scanlines(&cinfo_, rows, count); }));
+        CheckLibjpeg(TryLibjpeg(&errors_, [&] { read = jpeg_read_scanlines(&cinfo_, rows, count); }));
         return read;
     }
     JDIMENSION SkipRows(JDIMENSION count)
     {
         JDIMENSION skipped = 0;
-        Check(TryLibjpeg(&errors_, [&] { skipped = jpeg_skip_scanlines(&cinfo_, count); }));
+        CheckLibjpeg(TryLibjpeg(&errors_, [&] { skipped = jpeg_skip_scanlines(&cinfo_, count); }));
         return skipped;
     }
     void Finish()
     {
-        Check(TryLibjpeg(&errors_, [this] { jpeg_finish_decompress(&cinfo_); }));
+        CheckLibjpeg(TryLibjpeg(&errors_, [this] { jpeg_finish_decompress(&cinfo_); }));
+    }
+    // Narrows the rows given out to `width` columns from `xoffset`, which
+    // libjpeg moves left to the start of a block column (and widens `width`
+    // by as much).
+    void CropColumns(JDIMENSION& xoffset, JDIMENSION& width)
+    {
+        CheckLibjpeg(TryLibjpeg(&errors_, [&] { jpeg_crop_scanline(&cinfo_, &xoffset, &width); }));
     }
 
 private:
     jpeg_decompress_struct cinfo_{};
-    ErrorManager errors_{};
+    LibjpegErrors errors_{};
     MemorySource source_{};
     bool created_ = false;
 };
@@ -252,9 +218,9 @@ struct Prepared {
     int depth = 24;
 };
 
-// Reads the header, makes the settings both decodings share, refuses an
-// output larger than the largest grid and starts libjpeg. Returns what the
-// decoding will give out.
+// Reads the header and makes the settings both decodings share. Returns what
+// the decoding will give out; the caller checks the size it needs and starts
+// libjpeg.
 Prepared Prepare(Decompressor& decompressor, JpegColors colors, int eighths = kFullScaleEighths)
 {
     if (eighths < 1 || eighths > kFullScaleEighths)
@@ -280,10 +246,6 @@ Prepared Prepare(Decompressor& decompressor, JpegColors colors, int eighths = kF
         cinfo.out_color_space = JCS_EXT_BGR; // the byte order of a 24-bit grid
     }
     prepared.depth = prepared.quantise ? 8 : 24;
-    // The output size is known before any large buffer exists: check it first.
-    decompressor.CalcOutputDimensions();
-    PixelGrid::CheckSize(cinfo.output_width, cinfo.output_height, prepared.depth);
-    decompressor.Start();
     return prepared;
 }
 
@@ -304,37 +266,107 @@ std::vector<TColor> QuantisedColorTable(const jpeg_decompress_struct& cinfo)
 
 std::shared_ptr<PixelGrid> DecodeJpeg(std::span<const std::uint8_t> bytes, JpegColors colors, int eighths)
 {
+    constexpr std::int32_t kWhole = std::numeric_limits<std::int32_t>::max();
+    return DecodeJpegRegion(bytes, colors, eighths, TRect{0, 0, kWhole, kWhole});
+}
+
+namespace {
+
+// Columns decoded beyond a region on either side, at the decoding's scale in
+// blocks: libjpeg treats the edge of the columns it gives out as the picture's
+// edge, so the colour of the outermost pixels there (made from the
+// neighbouring colour samples, smoothed across neighbouring blocks) would not
+// be the whole decoding's. Two blocks of the widest component keep every
+// pixel of the region exactly as the whole decoding has it.
+constexpr JDIMENSION kCropMarginBlocks = 2;
+
+// Narrows the rows libjpeg gives out to `first` to `last` (exclusive) with a
+// margin, unless that is the whole width; returns the first column given out.
+JDIMENSION CropToColumns(Decompressor& decompressor, std::int64_t first, std::int64_t last)
+{
+    jpeg_decompress_struct& cinfo = decompressor.Info();
+    const std::int64_t margin =
+        std::int64_t{kCropMarginBlocks} * cinfo.max_h_samp_factor * std::max(1, cinfo.min_DCT_scaled_size);
+    const std::int64_t left = std::max<std::int64_t>(0, first - margin);
+    const std::int64_t right = std::min<std::int64_t>(cinfo.output_width, last + margin);
+    if (left == 0 && right == cinfo.output_width)
+        return 0;
+    auto xoffset = static_cast<JDIMENSION>(left);
+    auto width = static_cast<JDIMENSION>(right - left);
+    decompressor.CropColumns(xoffset, width);
+    return xoffset;
+}
+
+} // namespace
+
+std::shared_ptr<PixelGrid> DecodeJpegRegion(std::span<const std::uint8_t> bytes, JpegColors colors, int eighths,
+                                            const TRect& wanted)
+{
     Decompressor decompressor(bytes);
     const Prepared prepared = Prepare(decompressor, colors, eighths);
     jpeg_decompress_struct& cinfo = decompressor.Info();
-    auto grid =
-        std::make_shared<PixelGrid>(static_cast<std::int32_t>(cinfo.output_width),
-                                    static_cast<std::int32_t>(cinfo.output_height), prepared.depth, GridForm::Own);
+    decompressor.CalcOutputDimensions();
+    const TRect region{std::max(wanted.Left, 0), std::max(wanted.Top, 0),
+                       static_cast<std::int32_t>(std::min<std::int64_t>(wanted.Right, cinfo.output_width)),
+                       static_cast<std::int32_t>(std::min<std::int64_t>(wanted.Bottom, cinfo.output_height))};
+    if (region.Right <= region.Left || region.Bottom <= region.Top)
+        throw std::invalid_argument("a JPEG region outside the decoding");
+    // The output size is known before any large buffer exists: check it first.
+    PixelGrid::CheckSize(region.Width(), region.Height(), prepared.depth);
+
+    decompressor.Start();
+    auto grid = std::make_shared<PixelGrid>(region.Width(), region.Height(), prepared.depth, GridForm::Own);
     if (prepared.quantise)
         grid->SetColorTable(QuantisedColorTable(cinfo));
 
-    const std::size_t width = cinfo.output_width;
-    if (prepared.cmyk && !prepared.quantise) {
-        std::vector<std::uint8_t> cmykRow(width * 4);
-        JSAMPROW rows[1] = {cmykRow.data()};
-        const bool inverted = cinfo.saw_Adobe_marker;
-        while (cinfo.output_scanline < cinfo.output_height) {
-            const auto y = static_cast<std::int32_t>(cinfo.output_scanline);
-            if (decompressor.ReadRows(rows, 1) == 0)
-                break;
-            CmykToBgr(cmykRow.data(), grid->Row(y), width, inverted);
-        }
-    } else {
-        // Straight into the grid, as many rows at a time as libjpeg offers.
-        constexpr JDIMENSION kBatch = 16;
-        JSAMPROW rows[kBatch];
-        while (cinfo.output_scanline < cinfo.output_height) {
-            const JDIMENSION first = cinfo.output_scanline;
-            const JDIMENSION count = std::min(kBatch, cinfo.output_height - first);
+    // Columns outside the region are left out, but not when quantising: the
+    // dithering carries from left to right along each row.
+    const JDIMENSION firstColumn = prepared.quantise ? 0 : CropToColumns(decompressor, region.Left, region.Right);
+    const bool convertsCmyk = prepared.cmyk && !prepared.quantise;
+    const std::size_t pixelBytes = prepared.quantise ? 1 : convertsCmyk ? 4 : 3;
+    const std::size_t lineWidth = cinfo.output_width; // after the crop
+    // Rows go straight into the grid when they are the grid's rows.
+    const bool straight =
+        !convertsCmyk && firstColumn == 0 && region.Left == 0 && static_cast<std::int64_t>(lineWidth) == region.Width();
+    std::vector<std::uint8_t> line(lineWidth * pixelBytes);
+    JSAMPROW lineRows[1] = {line.data()};
+    const std::size_t columnsFrom = (static_cast<std::size_t>(region.Left) - firstColumn) * pixelBytes;
+    const bool inverted = cinfo.saw_Adobe_marker;
+
+    // Rows above the region: skipped before their colour conversion, or read
+    // and dropped when quantising.
+    while (cinfo.output_scanline < static_cast<JDIMENSION>(region.Top)) {
+        const JDIMENSION missing = static_cast<JDIMENSION>(region.Top) - cinfo.output_scanline;
+        if ((prepared.quantise ? decompressor.ReadRows(lineRows, 1) : decompressor.SkipRows(missing)) == 0)
+            break;
+    }
+    constexpr JDIMENSION kBatch = 16;
+    while (cinfo.output_scanline < static_cast<JDIMENSION>(region.Bottom)) {
+        const auto y = static_cast<std::int32_t>(cinfo.output_scanline) - region.Top;
+        if (straight) {
+            // Straight into the grid, as many rows at a time as libjpeg offers.
+            JSAMPROW rows[kBatch];
+            const JDIMENSION count = std::min<JDIMENSION>(kBatch, static_cast<JDIMENSION>(region.Height() - y));
             for (JDIMENSION i = 0; i < count; ++i)
-                rows[i] = grid->Row(static_cast<std::int32_t>(first + i));
+                rows[i] = grid->Row(y + static_cast<std::int32_t>(i));
             if (decompressor.ReadRows(rows, count) == 0)
                 break;
+            continue;
+        }
+        if (decompressor.ReadRows(lineRows, 1) == 0)
+            break;
+        if (convertsCmyk)
+            CmykToBgr(line.data() + columnsFrom, grid->Row(y), static_cast<std::size_t>(region.Width()), inverted);
+        else
+            std::memcpy(grid->Row(y), line.data() + columnsFrom, static_cast<std::size_t>(region.Width()) * pixelBytes);
+    }
+    // Rows below the region: libjpeg's skipping to the end neither converts
+    // nor decodes them.
+    if (cinfo.output_scanline < cinfo.output_height) {
+        if (prepared.quantise) {
+            while (cinfo.output_scanline < cinfo.output_height && decompressor.ReadRows(lineRows, 1) != 0) { }
+        } else {
+            decompressor.SkipRows(cinfo.output_height - cinfo.output_scanline);
         }
     }
     decompressor.Finish();
@@ -347,6 +379,9 @@ std::vector<std::shared_ptr<PixelGrid>> DecodeJpegSampledGrids(std::span<const s
     Decompressor decompressor(bytes);
     const Prepared prepared = Prepare(decompressor, colors);
     jpeg_decompress_struct& cinfo = decompressor.Info();
+    // No grid of the whole picture is made, only the samplings' own and one
+    // row, so a photo too large to decode whole can still be sampled.
+    decompressor.Start();
     const std::int64_t width = cinfo.output_width;
     const std::int64_t height = cinfo.output_height;
     auto outside = [](std::span<const std::int32_t> indices, std::int64_t limit) {
@@ -377,8 +412,22 @@ std::vector<std::shared_ptr<PixelGrid>> DecodeJpegSampledGrids(std::span<const s
     std::stable_sort(wanted.begin(), wanted.end(),
                      [](const Wanted& a, const Wanted& b) { return a.storedRow < b.storedRow; });
 
+    // Only the columns from the first sampled one to the last are decoded
+    // (not when quantising: the dithering carries along each row).
+    std::size_t firstColumn = 0;
+    if (!prepared.quantise) {
+        std::int32_t first = std::numeric_limits<std::int32_t>::max();
+        std::int32_t last = 0;
+        for (const SampledGridPlan& plan : plans) {
+            const auto [low, high] = std::minmax_element(plan.Columns.begin(), plan.Columns.end());
+            first = std::min(first, *low);
+            last = std::max(last, *high);
+        }
+        firstColumn = CropToColumns(decompressor, first, std::int64_t{last} + 1);
+    }
+
     const std::size_t pixelBytes = prepared.quantise ? 1 : prepared.cmyk ? 4 : 3;
-    std::vector<std::uint8_t> line(static_cast<std::size_t>(width) * pixelBytes);
+    std::vector<std::uint8_t> line(static_cast<std::size_t>(cinfo.output_width) * pixelBytes);
     std::vector<std::uint8_t> cmykPixels;
     JSAMPROW lineRows[1] = {line.data()};
     const bool inverted = cinfo.saw_Adobe_marker;
@@ -410,15 +459,16 @@ std::vector<std::shared_ptr<PixelGrid>> DecodeJpegSampledGrids(std::span<const s
         if (prepared.cmyk && !prepared.quantise) {
             cmykPixels.resize(columns.size() * 4);
             for (std::size_t x = 0; x < columns.size(); ++x)
-                std::memcpy(&cmykPixels[x * 4], &line[static_cast<std::size_t>(columns[x]) * 4], 4);
+                std::memcpy(&cmykPixels[x * 4], &line[(static_cast<std::size_t>(columns[x]) - firstColumn) * 4], 4);
             CmykToBgr(cmykPixels.data(), out, columns.size(), inverted);
             continue;
         }
         for (std::size_t x = 0; x < columns.size(); ++x)
-            std::memcpy(out + x * pixelBytes, &line[static_cast<std::size_t>(columns[x]) * pixelBytes], pixelBytes);
+            std::memcpy(out + x * pixelBytes, &line[(static_cast<std::size_t>(columns[x]) - firstColumn) * pixelBytes],
+                        pixelBytes);
     }
-    // The rest of the data is still read, so that a file fails or succeeds
-    // exactly as its full decoding would.
+    // libjpeg's skipping to the end neither converts nor decodes the rows
+    // below the last one sampled.
     advanceTo(cinfo.output_height);
     decompressor.Finish();
     return grids;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "picture/TColor.h"
+
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -30,6 +32,18 @@ inline constexpr int kFullScaleEighths = 8;
 std::shared_ptr<PixelGrid> DecodeJpeg(std::span<const std::uint8_t> bytes, JpegColors colors,
                                       int eighths = kFullScaleEighths);
 
+// The same decoding, but only `region` of it (in the pixels of the decoding at
+// that scale, as stored; clipped to it, and std::invalid_argument when nothing
+// is left): pixel (x, y) of the result is pixel (region.Left + x, region.Top +
+// y) of DecodeJpeg's. Only that region's grid is made, so the limit applies to
+// it alone. Rows above the region are skipped before their colour conversion
+// (read and dropped when quantising), rows below it are not decoded at all,
+// and libjpeg gives out only the region's columns and a margin (not when
+// quantising, whose dithering runs along each row); so damage below the
+// region goes unseen.
+std::shared_ptr<PixelGrid> DecodeJpegRegion(std::span<const std::uint8_t> bytes, JpegColors colors, int eighths,
+                                            const TRect& region);
+
 // The same decoding, but only the stored pixels at the given columns and rows
 // are kept: pixel (c, r) of the result is pixel (columns[c], rows[r]) of the
 // full decoding, so a nearest-neighbour draw can be made of exactly the pixels
@@ -39,8 +53,9 @@ std::shared_ptr<PixelGrid> DecodeJpeg(std::span<const std::uint8_t> bytes, JpegC
 // needs every row).
 // Several such samplings are made in one pass over the data: one grid for
 // each entry, in their order. A row that several of them need is decoded once.
-// The data is read to its end, so that it fails or succeeds exactly as its
-// full decoding would.
+// Only the columns from the first sampled to the last (and a margin) are
+// given out by libjpeg, except when quantising; rows below the last sampled
+// one are not decoded.
 struct SampledGridPlan {
     std::span<const std::int32_t> Columns;
     std::span<const std::int32_t> Rows;

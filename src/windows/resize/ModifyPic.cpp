@@ -37,6 +37,9 @@ TfrmPicture::TfrmPicture(Dialogs& dialogs, QWidget* owner, DisplayColorDepth dis
         if (kFitModes[ui.ComboBox1->currentIndex()].mode == FitMode::Stretch)
             smoothStretch_ = checked;
     });
+    // The output format too: a site that relies on BMP data needs it every time.
+    for (const OutputFormatChoice& choice : kOutputFormats)
+        ui.formatCombo->addItem(choice.caption);
 
     connect(ui.Button1, &QPushButton::clicked, this, &TfrmPicture::Button1Click);
     connect(ui.Button2, &QPushButton::clicked, this, &TfrmPicture::Button2Click);
@@ -71,7 +74,7 @@ void TfrmPicture::FormActivate()
     lastRun_.reset();
     // The last showing's run is over: its percentage would mislead.
     ui.Gauge1->SetProgress(0);
-    // The target folder, the fit mode and the smoothing carry over.
+    // The target folder, the fit mode, the smoothing and the format carry over.
 }
 
 void TfrmPicture::ComboBox1Change()
@@ -124,6 +127,7 @@ void TfrmPicture::Button1Click()
     job.displayDepth = displayDepth_;
     job.faceModel = faceModel_;
     job.sampling = ChosenSampling();
+    job.format = kOutputFormats[ui.formatCombo->currentIndex()].format;
     // Refusals come before anything is written, and before any question.
     try {
         CheckResizeJob(job);
@@ -190,8 +194,8 @@ void TfrmPicture::NoteWritten(const ResizeOutcome& outcome)
 
 void TfrmPicture::SetRunning(bool running)
 {
-    for (QWidget* control : std::initializer_list<QWidget*>{ui.Edit1, ui.Edit2, ui.ComboBox1, ui.Button1, ui.Button3,
-                                                            ui.Button4, ui.chklstbox})
+    for (QWidget* control : std::initializer_list<QWidget*>{ui.Edit1, ui.Edit2, ui.ComboBox1, ui.formatCombo,
+                                                            ui.Button1, ui.Button3, ui.Button4, ui.chklstbox})
         control->setEnabled(!running);
     ComboBox1Change();
 }

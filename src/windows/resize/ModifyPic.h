@@ -1,6 +1,7 @@
 #pragma once
 
 #include "resize/BackgroundResize.h"
+#include "widgets/WindowControls.h"
 
 #include "ui_ModifyPic.h"
 
@@ -21,7 +22,8 @@ class Dialogs;
 // would pair students with the wrong photos); without one, the folder's
 // pictures. Its data lives in its controls:
 // Edit1/Edit2 the size, Edit3 the source folder, Edit4 the target folder,
-// chklstbox the picture list.
+// chklstbox the picture list, ComboBox1 the fit mode, CheckBox1 the
+// smoothing, formatCombo the outputs' format (JPEG, or BMP data).
 class TfrmPicture : public QDialog {
     Q_OBJECT
 public:
@@ -36,8 +38,6 @@ public:
     // run the user is asked first whether to stop it.
     void done(int result) override;
 
-    Ui::TfrmPicture ui;
-
 signals:
     // 开始 has been handled: the run it started has ended and its message
     // was shown, or it was refused with a message.
@@ -50,6 +50,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    friend struct WindowControls<TfrmPicture>;
+
     void FormActivate();
     void Button1Click();
     void Button2Click();
@@ -70,6 +72,7 @@ private:
     void ComboBox1Change();
     Sampling ChosenSampling() const;
 
+    Ui::TfrmPicture ui;
     Dialogs& dialogs_;
     const DisplayColorDepth displayDepth_;
     std::filesystem::path faceModel_; // empty: the running program's model

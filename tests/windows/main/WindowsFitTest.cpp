@@ -64,7 +64,7 @@ TEST(WindowsFit, EveryWindowFitsAScreenScaledTwiceAndItsButtonsCanBeReached)
                                     photoDayControls.keysLabel, photoDayControls.studentNoteLabel});
 
     TfrmPicture resize(dialogs, &form);
-    ExpectFitsAndReaches(resize, {resize.ui.Button1, resize.ui.Button2});
+    ExpectFitsAndReaches(resize, {Controls(resize).Button1, Controls(resize).Button2});
 
     AssignmentPlan plan;
     for (int i = 1; i <= 40; ++i) {

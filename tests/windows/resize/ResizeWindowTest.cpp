@@ -1,3 +1,4 @@
+#include "picture/PictureHeaders.h"
 #include "platform/settings/InstallationFolderStore.h"
 #include "resize/BatchResize.h"
 #include "resize/ReferencePictures.h"
@@ -5,6 +6,7 @@
 #include "support/RecordingDialogs.h"
 #include "support/TestFiles.h"
 #include "widgets/ListBoxItems.h"
+#include "widgets/WindowControls.h"
 #include "windows/main/Form1.h"
 #include "windows/resize/ModifyPic.h"
 
@@ -38,6 +40,24 @@ protected:
     QString Target() const { return QDir::toNativeSeparators(temp.filePath("target") + '/'); }
     QStringList TargetFiles() const { return QDir(Target()).entryList(QDir::Files, QDir::Name); }
 
+    // The success message of a run that wrote the target's files `names`.
+    QString Done(const QStringList& names) const
+    {
+        std::uint64_t bytes = 0;
+        for (const QString& name : names)
+            bytes += static_cast<std::uint64_t>(QFileInfo(Target() + name).size());
+        return kDone + QStringLiteral("\n共 %1 张，%2").arg(names.size()).arg(ByteSizeText(bytes));
+    }
+
+    // The size a JPEG output says it has.
+    QSize JpegSize(const QString& path) const
+    {
+        const QByteArray bytes = ReadFile(path);
+        const JpegHeader header = ReadJpegHeader(
+            {reinterpret_cast<const std::uint8_t*>(bytes.data()), static_cast<std::size_t>(bytes.size())});
+        return {header.Width, header.Height};
+    }
+
     void AddPhotos(const QString& folder, const QStringList& names)
     {
         for (const QString& name : names)
@@ -52,14 +72,14 @@ protected:
     }
     void ChooseFolders()
     {
-        Browse(window.ui.Button3, Source());
-        Browse(window.ui.Button4, Target());
+        Browse(Controls(window).Button3, Source());
+        Browse(Controls(window).Button4, Target());
     }
     // Clicks 开始 and waits until the run it starts has ended.
     void Start()
     {
         QSignalSpy finished(&window, &TfrmPicture::RunFinished);
-        QTest::mouseClick(window.ui.Button1, Qt::LeftButton);
+        QTest::mouseClick(Controls(window).Button1, Qt::LeftButton);
         if (finished.isEmpty()) {
             ASSERT_TRUE(finished.wait(60000));
         }
@@ -79,24 +99,24 @@ TEST_F(ResizeWindowTest, EachShowingResetsTheFieldsButKeepsTheTargetFolder)
     AddPhotos(Source(), {"a.jpg"});
     window.show();
     ChooseFolders();
-    window.ui.Edit1->setText("200");
-    window.ui.Edit2->setText("300");
-    window.ui.Button3->setText("x");
+    Controls(window).Edit1->setText("200");
+    Controls(window).Edit2->setText("300");
+    Controls(window).Button3->setText("x");
     Start();
-    ASSERT_EQ(window.ui.Gauge1->PercentDone(), 100);
-    EXPECT_EQ(dialogs.messages, QStringList{kDone});
-    EXPECT_EQ(QImage(Target() + "001.jpg", "BMP").size(), QSize(200, 300));
-    QTest::mouseClick(window.ui.Button2, Qt::LeftButton);
+    ASSERT_EQ(Controls(window).Gauge1->PercentDone(), 100);
+    EXPECT_EQ(dialogs.messages, QStringList{Done({"001.jpg"})});
+    EXPECT_EQ(JpegSize(Target() + "001.jpg"), QSize(200, 300));
+    QTest::mouseClick(Controls(window).Button2, Qt::LeftButton);
     ASSERT_FALSE(window.isVisible());
 
     window.show();
-    EXPECT_EQ(window.ui.Edit1->text(), QStringLiteral("120"));
-    EXPECT_EQ(window.ui.Edit2->text(), QStringLiteral("180"));
-    EXPECT_EQ(window.ui.Edit3->text(), QString());
-    EXPECT_EQ(window.ui.Button3->text(), QStringLiteral("浏览"));
-    EXPECT_EQ(window.ui.chklstbox->count(), 0);
-    EXPECT_EQ(window.ui.Edit4->text(), Target());
-    EXPECT_EQ(window.ui.Gauge1->PercentDone(), 0);
+    EXPECT_EQ(Controls(window).Edit1->text(), QStringLiteral("120"));
+    EXPECT_EQ(Controls(window).Edit2->text(), QStringLiteral("180"));
+    EXPECT_EQ(Controls(window).Edit3->text(), QString());
+    EXPECT_EQ(Controls(window).Button3->text(), QStringLiteral("浏览"));
+    EXPECT_EQ(Controls(window).chklstbox->count(), 0);
+    EXPECT_EQ(Controls(window).Edit4->text(), Target());
+    EXPECT_EQ(Controls(window).Gauge1->PercentDone(), 0);
 
     // Each picker opens at the folder its field holds.
     ChooseFolders();
@@ -111,26 +131,26 @@ TEST_F(ResizeWindowTest, BrowsingListsTheSourcesPicturesAndStartingNeedsBothFold
     AddPhotos(other, {"x.jpg"});
     WriteFile(Source() + "notes.txt", "x");
     window.show();
-    window.ui.Edit1->setText("abc"); // the folders are checked first
+    Controls(window).Edit1->setText("abc"); // the folders are checked first
     Start();
 
-    Browse(window.ui.Button3, Source());
-    EXPECT_EQ(window.ui.Edit3->text(), Source());
-    EXPECT_EQ(ItemTexts(*window.ui.chklstbox), (QStringList{"a.JPG", "b.jpg"}));
-    Browse(window.ui.Button3, other);
-    Browse(window.ui.Button3, std::nullopt); // cancelled browses change nothing
-    Browse(window.ui.Button4, std::nullopt);
-    EXPECT_EQ(window.ui.Edit3->text(), other);
-    EXPECT_EQ(ItemTexts(*window.ui.chklstbox), QStringList{"x.jpg"});
-    EXPECT_EQ(window.ui.Edit4->text(), QString());
+    Browse(Controls(window).Button3, Source());
+    EXPECT_EQ(Controls(window).Edit3->text(), Source());
+    EXPECT_EQ(ItemTexts(*Controls(window).chklstbox), (QStringList{"a.JPG", "b.jpg"}));
+    Browse(Controls(window).Button3, other);
+    Browse(Controls(window).Button3, std::nullopt); // cancelled browses change nothing
+    Browse(Controls(window).Button4, std::nullopt);
+    EXPECT_EQ(Controls(window).Edit3->text(), other);
+    EXPECT_EQ(ItemTexts(*Controls(window).chklstbox), QStringList{"x.jpg"});
+    EXPECT_EQ(Controls(window).Edit4->text(), QString());
     Start();
     window.hide();
     window.show(); // empties the source, keeps the (empty) target
-    Browse(window.ui.Button4, Target());
+    Browse(Controls(window).Button4, Target());
     Start();
 
     EXPECT_EQ(dialogs.messages, QStringList(3, kNoFolder));
-    EXPECT_EQ(window.ui.Gauge1->MaxValue(), 100);
+    EXPECT_EQ(Controls(window).Gauge1->MaxValue(), 100);
     EXPECT_TRUE(TargetFiles().isEmpty());
 }
 
@@ -152,8 +172,8 @@ TEST_F(ResizeWindowTest, UnusableSizesAndAMissingPictureFailWithTheMessage)
         {"120", "10001", "图片高度“10001”不是 1 到 10000 之间的整数"},
     };
     for (const auto& row : sizes) {
-        window.ui.Edit1->setText(row.width);
-        window.ui.Edit2->setText(row.height);
+        Controls(window).Edit1->setText(row.width);
+        Controls(window).Edit2->setText(row.height);
         Start();
         EXPECT_EQ(dialogs.messages.takeLast(), kFailed + "\n\n出错原因：" + QString::fromUtf8(row.problem));
         EXPECT_TRUE(TargetFiles().isEmpty()) << row.width << " x " << row.height;
@@ -161,23 +181,23 @@ TEST_F(ResizeWindowTest, UnusableSizesAndAMissingPictureFailWithTheMessage)
 
     // A listed file deleted before the run: the gauge stays where it got to,
     // the message names the picture.
-    window.ui.Edit1->setText("120");
-    window.ui.Edit2->setText("180");
+    Controls(window).Edit1->setText("120");
+    Controls(window).Edit2->setText("180");
     ASSERT_TRUE(QFile::remove(Source() + "b.jpg"));
     Start();
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.messages[0].startsWith(kFailed + "\n\n出错原因：第 2 张图片 b.jpg：无法打开文件"))
         << dialogs.messages[0].toStdString();
     EXPECT_EQ(TargetFiles(), QStringList{"001.jpg"});
-    EXPECT_EQ(window.ui.Gauge1->PercentDone(), 33);
+    EXPECT_EQ(Controls(window).Gauge1->PercentDone(), 33);
 }
 
 TEST_F(ResizeWindowTest, ARunRefusesTheSourceAsTargetAndAsksBeforeReplacingPicturesNamingHowMany)
 {
     AddPhotos(Source(), {"a.jpg", "b.jpg"});
     window.show();
-    Browse(window.ui.Button3, Source());
-    Browse(window.ui.Button4, Source());
+    Browse(Controls(window).Button3, Source());
+    Browse(Controls(window).Button4, Source());
     Start();
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.messages[0].startsWith(kFailed + "\n\n出错原因：目标图片路径就是源图片路径"))
@@ -186,7 +206,7 @@ TEST_F(ResizeWindowTest, ARunRefusesTheSourceAsTargetAndAsksBeforeReplacingPictu
     EXPECT_EQ(QDir(Source()).entryList(QDir::Files, QDir::Name), (QStringList{"a.jpg", "b.jpg"}));
 
     AddPhotos(Target(), {"002.jpg", "003.jpg"});
-    Browse(window.ui.Button4, Target());
+    Browse(Controls(window).Button4, Target());
     Start(); // declined: nothing written
     ASSERT_EQ(dialogs.questions.size(), 1);
     EXPECT_EQ(dialogs.questions[0],
@@ -196,9 +216,9 @@ TEST_F(ResizeWindowTest, ARunRefusesTheSourceAsTargetAndAsksBeforeReplacingPictu
 
     dialogs.confirmAnswers = {true};
     Start();
-    EXPECT_EQ(dialogs.messages.value(1), kDone);
+    EXPECT_EQ(dialogs.messages.value(1), Done({"001.jpg", "002.jpg"}));
     EXPECT_EQ(TargetFiles(), (QStringList{"001.jpg", "002.jpg", "003.jpg"}));
-    EXPECT_EQ(QImage(Target() + "002.jpg", "BMP").size(), QSize(120, 180));
+    EXPECT_EQ(JpegSize(Target() + "002.jpg"), QSize(120, 180));
 }
 
 TEST_F(ResizeWindowTest, TheChosenFitModeIsUsedAndKeptFromOneShowingToTheNext)
@@ -206,20 +226,43 @@ TEST_F(ResizeWindowTest, TheChosenFitModeIsUsedAndKeptFromOneShowingToTheNext)
     ASSERT_TRUE(QFile::copy(TestDataPath("jpeg/libjpeg-turbo/testorig.jpg"), Source() + "objects.jpg"));
     window.show();
     ChooseFolders();
-    EXPECT_EQ(window.ui.ComboBox1->currentText(), QStringLiteral("拉伸"));
-    window.ui.ComboBox1->setCurrentText(QStringLiteral("人脸"));
+    EXPECT_EQ(Controls(window).ComboBox1->currentText(), QStringLiteral("拉伸"));
+    Controls(window).ComboBox1->setCurrentText(QStringLiteral("人脸"));
     Start();
     window.hide();
     window.show();
-    EXPECT_EQ(window.ui.ComboBox1->currentText(), QStringLiteral("人脸"));
+    EXPECT_EQ(Controls(window).ComboBox1->currentText(), QStringLiteral("人脸"));
 
     EXPECT_EQ(dialogs.messages,
-              QStringList{kDone + QStringLiteral("\n其中 1 张图片未找到人脸，已按裁剪处理：objects.jpg")});
+              QStringList{Done({"001.jpg"}) + QStringLiteral("\n其中 1 张图片未找到人脸，已按裁剪处理：objects.jpg")});
     // Cropped, not stretched, and smoothly: what a crop mode run writes.
     const QString cropTarget = temp.filePath("crop") + '/';
     ASSERT_TRUE(QDir().mkpath(cropTarget));
     RunBatchResize({Source(), {"objects.jpg"}, cropTarget, 120, 180, FitMode::Crop});
     EXPECT_EQ(ReadFile(Target() + "001.jpg"), ReadFile(cropTarget + "001.jpg"));
+}
+
+TEST_F(ResizeWindowTest, OutputsAreJpegUnlessBmpIsChosenWhichIsKeptFromOneShowingToTheNext)
+{
+    AddPhotos(Source(), {"a.jpg"});
+    window.show();
+    ChooseFolders();
+    EXPECT_EQ(Controls(window).formatCombo->currentText(), QStringLiteral("JPEG"));
+    Start();
+    EXPECT_TRUE(ReadFile(Target() + "001.jpg").startsWith("\xFF\xD8\xFF"));
+    EXPECT_EQ(JpegSize(Target() + "001.jpg"), QSize(120, 180));
+    const QString jpegDone = Done({"001.jpg"});
+
+    Controls(window).formatCombo->setCurrentText(QStringLiteral("BMP"));
+    window.hide();
+    window.show();
+    EXPECT_EQ(Controls(window).formatCombo->currentText(), QStringLiteral("BMP"));
+    Browse(Controls(window).Button3, Source());
+    dialogs.confirmAnswers = {true}; // replace the first run's output
+    Start();
+    EXPECT_TRUE(IsSampleOf(Target() + "001.jpg", TestDataPath("jpeg/photos/hopper.jpg"), {120, 180}));
+    EXPECT_EQ(dialogs.messages, (QStringList{jpegDone, Done({"001.jpg"})}));
+    EXPECT_NE(jpegDone, Done({"001.jpg"})) << "the BMP file is larger";
 }
 
 TEST_F(ResizeWindowTest, StretchSamplesSmoothlyWhenTickedAndTheOtherModesAlways)
@@ -228,16 +271,18 @@ TEST_F(ResizeWindowTest, StretchSamplesSmoothlyWhenTickedAndTheOtherModesAlways)
     const QString photo = Source() + "a.jpg";
     window.show();
     ChooseFolders();
+    // BMP data: the drawn pixels as they are.
+    Controls(window).formatCombo->setCurrentText(QStringLiteral("BMP"));
     // Stretch: exact unless "平滑" is ticked.
-    EXPECT_EQ(window.ui.CheckBox1->text(), QStringLiteral("平滑"));
-    EXPECT_FALSE(window.ui.CheckBox1->isChecked());
-    EXPECT_TRUE(window.ui.CheckBox1->isEnabled());
+    EXPECT_EQ(Controls(window).CheckBox1->text(), QStringLiteral("平滑"));
+    EXPECT_FALSE(Controls(window).CheckBox1->isChecked());
+    EXPECT_TRUE(Controls(window).CheckBox1->isEnabled());
     Start();
     EXPECT_TRUE(IsSampleOf(Target() + "001.jpg", photo, {120, 180}));
     const QByteArray exact = ReadFile(Target() + "001.jpg");
 
-    QTest::mouseClick(window.ui.CheckBox1, Qt::LeftButton);
-    EXPECT_TRUE(window.ui.CheckBox1->isChecked());
+    QTest::mouseClick(Controls(window).CheckBox1, Qt::LeftButton);
+    EXPECT_TRUE(Controls(window).CheckBox1->isChecked());
     dialogs.confirmAnswers = {true}; // replace the first run's output
     Start();
     const QByteArray smooth = ReadFile(Target() + "001.jpg");
@@ -245,27 +290,28 @@ TEST_F(ResizeWindowTest, StretchSamplesSmoothlyWhenTickedAndTheOtherModesAlways)
     ASSERT_TRUE(QDir().mkpath(smoothTarget));
     BatchResizeJob job{Source(), {"a.jpg"}, smoothTarget, 120, 180, FitMode::Stretch};
     job.sampling = Sampling::Smooth;
+    job.format = ResizeOutputFormat::Bmp;
     RunBatchResize(job);
     EXPECT_EQ(smooth, ReadFile(smoothTarget + "001.jpg"));
     EXPECT_NE(smooth, exact);
 
     // Crop and face: ticked and fixed; back to stretch, its own choice again,
     // also at the next showing.
-    window.ui.ComboBox1->setCurrentText(QStringLiteral("裁剪"));
-    EXPECT_TRUE(window.ui.CheckBox1->isChecked());
-    EXPECT_FALSE(window.ui.CheckBox1->isEnabled());
-    window.ui.ComboBox1->setCurrentText(QStringLiteral("拉伸"));
-    EXPECT_TRUE(window.ui.CheckBox1->isChecked());
-    QTest::mouseClick(window.ui.CheckBox1, Qt::LeftButton);
-    window.ui.ComboBox1->setCurrentText(QStringLiteral("人脸"));
-    EXPECT_TRUE(window.ui.CheckBox1->isChecked());
-    window.ui.ComboBox1->setCurrentText(QStringLiteral("拉伸"));
-    EXPECT_FALSE(window.ui.CheckBox1->isChecked());
-    QTest::mouseClick(window.ui.CheckBox1, Qt::LeftButton);
+    Controls(window).ComboBox1->setCurrentText(QStringLiteral("裁剪"));
+    EXPECT_TRUE(Controls(window).CheckBox1->isChecked());
+    EXPECT_FALSE(Controls(window).CheckBox1->isEnabled());
+    Controls(window).ComboBox1->setCurrentText(QStringLiteral("拉伸"));
+    EXPECT_TRUE(Controls(window).CheckBox1->isChecked());
+    QTest::mouseClick(Controls(window).CheckBox1, Qt::LeftButton);
+    Controls(window).ComboBox1->setCurrentText(QStringLiteral("人脸"));
+    EXPECT_TRUE(Controls(window).CheckBox1->isChecked());
+    Controls(window).ComboBox1->setCurrentText(QStringLiteral("拉伸"));
+    EXPECT_FALSE(Controls(window).CheckBox1->isChecked());
+    QTest::mouseClick(Controls(window).CheckBox1, Qt::LeftButton);
     window.hide();
     window.show();
-    EXPECT_TRUE(window.ui.CheckBox1->isChecked());
-    EXPECT_TRUE(window.ui.CheckBox1->isEnabled());
+    EXPECT_TRUE(Controls(window).CheckBox1->isChecked());
+    EXPECT_TRUE(Controls(window).CheckBox1->isEnabled());
 }
 
 TEST_F(ResizeWindowTest, ARunLeavesTheWindowWorkingAndClosingStopsItWithWhatWasWrittenHandedOver)
@@ -275,26 +321,28 @@ TEST_F(ResizeWindowTest, ARunLeavesTheWindowWorkingAndClosingStopsItWithWhatWasW
             QFile::copy(TestDataPath("jpeg/photos/obama-240p.jpg"), Source() + QStringLiteral("%1.jpg").arg(i)));
     window.show();
     ChooseFolders();
-    QTest::mouseClick(window.ui.Button1, Qt::LeftButton);
+    QTest::mouseClick(Controls(window).Button1, Qt::LeftButton);
     // Running: what would change the run is locked, 退出 is not.
-    for (QWidget* control : std::initializer_list<QWidget*>{window.ui.Button1, window.ui.Button3, window.ui.Button4,
-                                                            window.ui.Edit1, window.ui.Edit2, window.ui.ComboBox1})
+    const auto& controls = Controls(window);
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{controls.Button1, controls.Button3, controls.Button4, controls.Edit1,
+                                         controls.Edit2, controls.ComboBox1, controls.formatCombo})
         EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
-    EXPECT_TRUE(window.ui.Button2->isEnabled());
+    EXPECT_TRUE(controls.Button2->isEnabled());
     QCoreApplication::processEvents();
 
     // 退出 asks first; "取消" keeps the window open and the run going.
     dialogs.confirmAnswers = {false};
-    QTest::mouseClick(window.ui.Button2, Qt::LeftButton);
+    QTest::mouseClick(Controls(window).Button2, Qt::LeftButton);
     EXPECT_TRUE(window.isVisible());
     ASSERT_EQ(dialogs.questions.size(), 1);
     EXPECT_TRUE(dialogs.questions[0].startsWith(QStringLiteral("图片大小调整还没有完成（已完成 ")))
         << dialogs.questions[0].toStdString();
     EXPECT_TRUE(dialogs.questions[0].endsWith(QStringLiteral("共 200 张）。停止调整并关闭窗口吗？")));
-    EXPECT_FALSE(window.ui.Button1->isEnabled());
+    EXPECT_FALSE(Controls(window).Button1->isEnabled());
 
     dialogs.confirmAnswers = {true};
-    QTest::mouseClick(window.ui.Button2, Qt::LeftButton);
+    QTest::mouseClick(Controls(window).Button2, Qt::LeftButton);
     EXPECT_FALSE(window.isVisible());
     const QStringList written = TargetFiles();
     QStringList numbered;
@@ -302,7 +350,7 @@ TEST_F(ResizeWindowTest, ARunLeavesTheWindowWorkingAndClosingStopsItWithWhatWasW
         numbered << ResizeOutputName(n);
     EXPECT_EQ(written, numbered) << "the outputs are 001.jpg on, without a gap";
     EXPECT_EQ(ItemTexts(*Controls(mainWindow).ListBox2), written);
-    EXPECT_TRUE(window.ui.Button1->isEnabled());
+    EXPECT_TRUE(Controls(window).Button1->isEnabled());
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
@@ -333,7 +381,7 @@ TEST_F(ResizeWindowTest, ClosingHandsOverWhatTheRunWroteOrElseTheTargetsPictures
         {"no pictures, exit button",
          emptyTarget,
          [] {},
-         [this] { QTest::mouseClick(window.ui.Button2, Qt::LeftButton); },
+         [this] { QTest::mouseClick(Controls(window).Button2, Qt::LeftButton); },
          {}},
         {"no run in this showing", Target(), [] {}, close, leftovers},
         {"a run of three pictures", Target(), [this] { Start(); }, close, {"001.jpg", "002.jpg", "003.jpg"}},
@@ -349,7 +397,7 @@ TEST_F(ResizeWindowTest, ClosingHandsOverWhatTheRunWroteOrElseTheTargetsPictures
         // A run refused before it began did not take place.
         {"a run refused for its width", Target(),
          [this] {
-             window.ui.Edit1->setText("abc");
+             Controls(window).Edit1->setText("abc");
              Start();
          },
          close, leftovers},
@@ -374,7 +422,7 @@ TEST_F(ResizeWindowTest, ClosingHandsOverWhatTheRunWroteOrElseTheTargetsPictures
          Target(),
          [this] {
              Start();
-             Browse(window.ui.Button4, Source());
+             Browse(Controls(window).Button4, Source());
          },
          close,
          {"a.jpg", "b.jpg", "c.jpg"}},
@@ -386,16 +434,16 @@ TEST_F(ResizeWindowTest, ClosingHandsOverWhatTheRunWroteOrElseTheTargetsPictures
         // The target holds older pictures: each run asks before replacing them.
         dialogs.confirmAnswers = {true, true};
         window.show();
-        Browse(window.ui.Button3, Source());
+        Browse(Controls(window).Button3, Source());
         if (c.target)
-            Browse(window.ui.Button4, *c.target);
+            Browse(Controls(window).Button4, *c.target);
         c.run();
         c.close();
 
         EXPECT_FALSE(window.isVisible());
-        EXPECT_EQ(Controls(mainWindow).Edit3->text(), window.ui.Edit4->text());
+        EXPECT_EQ(Controls(mainWindow).Edit3->text(), Controls(window).Edit4->text());
         EXPECT_EQ(ItemTexts(*Controls(mainWindow).ListBox2), c.handedOver);
-        EXPECT_EQ(ItemTexts(*window.ui.chklstbox), c.handedOver);
+        EXPECT_EQ(ItemTexts(*Controls(window).chklstbox), c.handedOver);
         EXPECT_EQ(Controls(mainWindow).StatusBar1->PanelText(1),
                   QStringLiteral("共有 %1 图片").arg(c.handedOver.isEmpty() ? 9 : c.handedOver.size()));
         EXPECT_EQ(TargetFiles(), targetFiles);
