@@ -1,5 +1,6 @@
 #include "photoday/PhotoFiles.h"
 
+#include "picture/JpegWriter.h"
 #include "picture/TBitmap.h"
 
 #include <cstdint>
@@ -7,23 +8,25 @@
 
 namespace {
 
-QByteArray BitmapFile(const TBitmap& picture)
+QByteArray Bytes(const std::vector<std::uint8_t>& file)
 {
-    std::vector<std::uint8_t> bytes;
-    picture.SaveToStream(bytes);
-    return {reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())};
+    return {reinterpret_cast<const char*>(file.data()), static_cast<qsizetype>(file.size())};
 }
 
 } // namespace
 
-// BMP data under the .jpg names, as the capture window writes, until the
-// picture component writes JPEG files.
+// JPEG at the quality the tool writes every photo at; the day writes the
+// bytes itself, through its folder, so that no link leads them elsewhere.
 QByteArray FramedPhotoFile(const TBitmap& photo)
 {
-    return BitmapFile(photo);
+    return Bytes(EncodeJpeg(photo));
 }
 
-QByteArray OriginalFile(const TBitmap& frame, const QDateTime&)
+// The camera's clock as EXIF keeps it, without a time zone, as cameras do:
+// the main job's checks read it back from the photos of a folder.
+QByteArray OriginalFile(const TBitmap& frame, const QDateTime& taken)
 {
-    return BitmapFile(frame);
+    JpegSettings settings;
+    settings.CaptureTime = taken.toLocalTime().toString(QStringLiteral("yyyy:MM:dd HH:mm:ss")).toStdString();
+    return Bytes(EncodeJpeg(frame, settings));
 }

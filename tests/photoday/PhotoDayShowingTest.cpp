@@ -7,11 +7,13 @@
 #include "photoday/Shot.h"
 #include "photoday/SiteStudents.h"
 #include "photoday/StudentPanel.h"
+#include "picture/PictureByContent.h"
 #include "picture/TBitmap.h"
 #include "picture/TCanvas.h"
 #include "picture/TPicture.h"
 #include "support/ErrorOf.h"
 #include "support/QtPrinters.h"
+#include "support/SavedPhotos.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -20,14 +22,32 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
 QString Text(const char* utf8)
 {
     return QString::fromUtf8(utf8);
+}
+
+// The picture of that size, its left half one colour and its right half another.
+void PaintHalves(TBitmap& picture, int width, int height, TColor left, TColor right)
+{
+    picture.SetSize(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            picture.Canvas().SetPixel(x, y, x < width / 2 ? left : right);
+    }
+}
+
+std::vector<std::uint8_t> Bytes(const QByteArray& file)
+{
+    return {file.cbegin(), file.cend()};
 }
 
 class PhotoDayShowing : public testing::Test {
@@ -214,24 +234,32 @@ TEST_F(PhotoDayShowing, TheSaveStepWritesTheShotsStudentOnlyOrKeepsTheDayWhereIt
     EXPECT_EQ(ErrorOf<EPhotoDayError>([&] { SaveStudentPhoto(day, Shot{}, framed, {}); }), "请先获取图片！");
     EXPECT_EQ(day.Position(), 0);
 
-    framed.SetSize(120, 180);
-    framed.Canvas().SetPixel(5, 7, RGB(1, 2, 3));
+    PaintHalves(framed, 120, 180, RGB(200, 40, 40), RGB(30, 60, 210));
     auto frame = std::make_shared<TBitmap>();
-    frame->SetSize(64, 48);
-    frame->Canvas().SetPixel(60, 40, RGB(9, 8, 7));
-    const QDateTime taken(QDate(2026, 9, 1), QTime(8, 0));
+    PaintHalves(*frame, 64, 48, RGB(20, 180, 90), RGB(240, 230, 20));
+    const QDateTime taken(QDate(2026, 9, 1), QTime(8, 0, 5));
     const auto shotOf = [&](qsizetype student) { return Shot{student, day.Code(student), frame, taken}; };
     EXPECT_EQ(ErrorOf<EPhotoDayError>([&] { SaveStudentPhoto(day, shotOf(0), TBitmap(), {}); }), "请先获取图片！");
 
     SaveStudentPhoto(day, shotOf(0), framed, {});
     EXPECT_EQ(day.Position(), 1);
     EXPECT_EQ(day.StateOf(0), PhotoDaySession::State::Done);
-    const QImage photo = QImage::fromData(ReadFile(day.PhotoPath(0)));
+    // Both JPEG by what they hold (decoded by Qt's own reader), each of its
+    // picture; the frame with the time of the grab, as a camera writes it.
+    const QByteArray photoFile = ReadFile(day.PhotoPath(0));
+    const QByteArray originalFile = ReadFile(day.OriginalPath(0));
+    EXPECT_EQ(SniffPictureKind(Bytes(photoFile)), PictureKind::Jpeg);
+    EXPECT_EQ(SniffPictureKind(Bytes(originalFile)), PictureKind::Jpeg);
+    const QImage photo = QImage::fromData(photoFile, "JPEG");
     ASSERT_EQ(photo.size(), QSize(120, 180));
-    EXPECT_EQ(photo.pixel(5, 7), qRgb(1, 2, 3));
-    const QImage original = QImage::fromData(ReadFile(day.OriginalPath(0)));
+    EXPECT_TRUE(NearColour(photo.pixel(30, 90), QColor(200, 40, 40)));
+    EXPECT_TRUE(NearColour(photo.pixel(90, 90), QColor(30, 60, 210)));
+    const QImage original = QImage::fromData(originalFile, "JPEG");
     ASSERT_EQ(original.size(), QSize(64, 48));
-    EXPECT_EQ(original.pixel(60, 40), qRgb(9, 8, 7));
+    EXPECT_TRUE(NearColour(original.pixel(16, 24), QColor(20, 180, 90)));
+    EXPECT_TRUE(NearColour(original.pixel(48, 24), QColor(240, 230, 20)));
+    EXPECT_EQ(CaptureTimeOf(originalFile), "2026:09:01 08:00:05");
+    EXPECT_EQ(CaptureTimeOf(photoFile), std::nullopt);
 
     // A shot of the student before is never saved as this one's.
     EXPECT_EQ(ErrorOf<EPhotoDayError>([&] { SaveStudentPhoto(day, shotOf(0), framed, {}); }),

@@ -3,6 +3,7 @@
 #include "editing/PictureName.h"
 #include "files/FileSystemPath.h"
 #include "files/PlainFileName.h"
+#include "picture/JpegWriter.h"
 #include "platform/camera/CameraSource.h"
 #include "widgets/CameraGrab.h"
 #include "widgets/CentreOnScreen.h"
@@ -311,7 +312,8 @@ void TFrmGetPic::Button9Click()
         cause = QStringLiteral("无法建立文件夹 %1").arg(QDir::toNativeSeparators(OutputFolder()));
     } else {
         try {
-            ui.Image3->Picture().SaveToFile(FileSystemPath(OutputFolder() + fileName));
+            // The preview is drawn on its canvas: it holds a Bitmap.
+            SavePhotoAsJpeg(ui.Image3->Picture().Bitmap(), FileSystemPath(OutputFolder() + fileName));
         } catch (const std::exception& error) {
             cause = QStringLiteral("无法写入 %1（%2）")
                         .arg(QDir::toNativeSeparators(OutputFolder() + fileName), QString::fromUtf8(error.what()));

@@ -1,8 +1,10 @@
 #include "files/FolderString.h"
+#include "support/SavedPhotos.h"
 #include "widgets/ListBoxItems.h"
 #include "windows/capture/CaptureWindowFixture.h"
 
 #include <QFileInfo>
+#include <QImage>
 #include <QStringList>
 
 namespace {
@@ -159,26 +161,35 @@ TEST_F(PictureFolderTest, APictureThatCannotBeLoadedOnlyMovesTheArea)
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
-TEST_F(PictureFolderTest, SavingWritesA32BitBmpUnderTheNameAsTypedAndReplacesAnEarlierOne)
+TEST_F(PictureFolderTest, SavingWritesAJpegOfThePreviewUnderTheNameAsTypedAndReplacesAnEarlierOne)
 {
     MakeOutputFolder();
     StartAndGrab(SyntheticCameraSource::TestPattern(640, 480));
     QTest::mouseClick(ui().Button8, Qt::LeftButton);
+    const QImage preview = ImageOf(ui().Image3->Picture().Bitmap());
     const QString name = Text("  张三 "); // blanks around it do not make it empty
     Save(name);
     const QByteArray first = ReadFile(OutputFile(name));
-    EXPECT_EQ(first.size(), 86454);
-    EXPECT_TRUE(first.startsWith("BM"));
+    // JPEG by what it holds (decoding throws for anything else), near the
+    // preview as quality 90 keeps the test pattern's hard edges, no time of
+    // its own.
+    const std::unique_ptr<TBitmap> decoded = DecodedJpegFile(OutputFile(name));
+    ASSERT_EQ(QSize(decoded->Width(), decoded->Height()), QSize(120, 180));
+    const double fromPreview = MeanDifference(ImageOf(*decoded), preview);
+    EXPECT_LT(fromPreview, 10.0);
+    EXPECT_EQ(CaptureTimeOf(first), std::nullopt);
     EXPECT_EQ(ui().Edit1->text(), QString());
     EXPECT_EQ(ui().Image3->Picture().Graphic(), nullptr);
     EXPECT_TRUE(ui().Button9->isEnabled());
 
     QTest::mouseClick(ui().Button6, Qt::LeftButton); // something else under the frame
     QTest::mouseClick(ui().Button8, Qt::LeftButton);
+    const QImage turned = ImageOf(ui().Image3->Picture().Bitmap());
     Save(name);
     const QByteArray second = ReadFile(OutputFile(name));
-    EXPECT_EQ(second.size(), 86454);
+    EXPECT_TRUE(second.startsWith("\xFF\xD8"));
     EXPECT_NE(second, first);
+    EXPECT_GT(MeanDifference(ImageOf(*decoded), turned), 3 * fromPreview) << fromPreview;
     EXPECT_EQ(SavedFiles(), QStringList{name + ".jpg"});
     // The message says where the file went.
     EXPECT_EQ(dialogs.messages, QStringList(2, SavedMessage(name + ".jpg")));

@@ -5,14 +5,14 @@
 // grab shows another person (refused by the likeness check) and one shows
 // no face; the window is killed at student 15, with a shot in hand, and the
 // day resumed in a new one. At the end every student has a framed photo of
-// their own face and the camera's frame beside it, or an absent mark, and
-// nothing saved before the kill was lost.
+// their own face and the camera's frame beside it (both JPEG, the frame with
+// the time it was taken), or an absent mark, and nothing saved before the
+// kill was lost.
 #include "assignment/input/Roster.h"
 #include "faces/FaceDescriber.h"
 #include "faces/FaceDetector.h"
 #include "faces/LabelledFaces.h"
 #include "faces/PortraitExamination.h"
-#include "files/FileSystemPath.h"
 #include "photoday/PhotoDaySession.h"
 #include "photoday/ShotExaminer.h"
 #include "picture/TBitmap.h"
@@ -20,10 +20,12 @@
 #include "support/CameraFrames.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingDialogs.h"
+#include "support/SavedPhotos.h"
 #include "support/TestFiles.h"
 #include "windows/photoday/PhotoDay.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QHash>
 #include <QJsonArray>
@@ -193,16 +195,20 @@ TEST_F(ScriptedPhotoDay, ThirtyStudentsKilledAtFifteenAndResumedEndWithEveryPhot
         EXPECT_EQ(record.value("original").toString(), "原图/" + code + ".jpg");
         EXPECT_TRUE(record.value("problems").toArray().isEmpty()) << code.toStdString();
 
+        // Both JPEG files (decoding throws for any other kind); the frame
+        // says when it was taken, as the progress file does.
+        const std::unique_ptr<TBitmap> frame = DecodedJpegFile(original);
+        const std::unique_ptr<TBitmap> framed = DecodedJpegFile(photo);
+        const QDateTime taken = QDateTime::fromString(record.value("taken").toString(), Qt::ISODate);
+        ASSERT_TRUE(taken.isValid()) << code.toStdString();
+        EXPECT_EQ(CaptureTimeOf(ReadFile(original)), taken.toLocalTime().toString("yyyy:MM:dd HH:mm:ss").toStdString())
+            << code.toStdString();
         // The frame is the student's: the likeness check against the site's photo passes.
-        TBitmap frame;
-        frame.LoadFromFile(FileSystemPath(original));
-        ASSERT_EQ(QSize(frame.Width(), frame.Height()), kCameraFrameSize) << code.toStdString();
-        EXPECT_TRUE(examiner.Check(frame, site[code].currentPhoto).Passed()) << code.toStdString();
+        ASSERT_EQ(QSize(frame->Width(), frame->Height()), kCameraFrameSize) << code.toStdString();
+        EXPECT_TRUE(examiner.Check(*frame, site[code].currentPhoto).Passed()) << code.toStdString();
         // The photo is the student's face, framed: the nearest of the 30 site photos is their own.
-        TBitmap framed;
-        framed.LoadFromFile(FileSystemPath(photo));
-        ASSERT_EQ(QSize(framed.Width(), framed.Height()), QSize(120, 180)) << code.toStdString();
-        const PortraitExamination look = ExaminePortrait(detector, describer, framed, {120, 180});
+        ASSERT_EQ(QSize(framed->Width(), framed->Height()), QSize(120, 180)) << code.toStdString();
+        const PortraitExamination look = ExaminePortrait(detector, describer, *framed, {120, 180});
         ASSERT_TRUE(look.descriptor.has_value()) << code.toStdString();
         int nearest = -1;
         double nearestDistance = 1e9;
