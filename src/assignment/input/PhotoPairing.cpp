@@ -84,9 +84,9 @@ QString CandidateText(const Candidate& candidate)
 }
 
 // Pairs every roster code with the candidates `find` gives it: exactly one
-// makes a pair, none a notice (of its own for the students recorded
-// absent), more a refusal. `photoKey` tells two
-// spellings of one photo file apart from two files.
+// makes a pair, none a notice (one of their own for the students recorded
+// absent), more a refusal. `photoKey` tells two spellings of one photo file
+// apart from two files.
 std::variant<PairedPhotos, AssignmentOutcome> PairCodes(const AssignmentInput& input,
                                                         const std::function<QList<Candidate>(const QString&)>& find,
                                                         QString (*photoKey)(const QString&))
