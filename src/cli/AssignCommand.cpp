@@ -50,9 +50,10 @@ const char kUsage[] = "usage: student-photo-cli assign --install-dir DIR --roste
                       "                      then cannot be undone)\n"
                       "  --shift-checked     run although the faces suggest that a block of photos is\n"
                       "                      shifted against the codes (look at the rows it names first)\n"
-                      "Exit code: 0 every student set (or a clean plan), 3 some students not set (or a\n"
-                      "plan with warnings), 1 refused (also for photos that look shifted, without\n"
-                      "--shift-checked) or failed, 2 wrong arguments.\n"
+                      "Exit code: 0 every student set (or a clean plan: photos to be replaced are no\n"
+                      "warning), 3 some students not set (or a plan with warnings), 1 refused (also\n"
+                      "for photos that look shifted, without --shift-checked) or failed, 2 wrong\n"
+                      "arguments.\n"
                       "The database driver is STUDENT_PHOTO_ODBC_DRIVER, or FreeTDS when it is not set.\n"
                       "Runs are journaled under STUDENT_PHOTO_DATA (default: the user's data folder).\n";
 
@@ -143,6 +144,8 @@ int RunAssignCommand(const QStringList& arguments, const ProgramSettings& progra
     if (const QString* problem = std::get_if<QString>(&parsed))
         return UsageError("assign", kUsage, *problem);
     const GivenOptions& options = std::get<GivenOptions>(parsed);
+    if (options.Has("--help"))
+        return PrintUsage(kUsage);
     const auto pairing = PairingOption(options);
     if (const QString* problem = std::get_if<QString>(&pairing))
         return UsageError("assign", kUsage, *problem);

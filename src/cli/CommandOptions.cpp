@@ -20,6 +20,10 @@ QString GivenOptions::Value(const QString& name, const QString& absent) const
 std::variant<GivenOptions, QString> ParseOptions(const QStringList& arguments, const QList<OptionRule>& rules)
 {
     GivenOptions options;
+    if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
+        options.given_.insert(QStringLiteral("--help"), {});
+        return options;
+    }
     for (qsizetype i = 0; i < arguments.size();) {
         const QString& name = arguments[i++];
         const auto rule = std::find_if(rules.begin(), rules.end(), [&](const OptionRule& r) { return r.name == name; });

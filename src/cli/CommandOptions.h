@@ -43,5 +43,7 @@ private:
 // Reads `arguments` by `rules`. Gives the options, or what is wrong in the
 // words of a usage error: "unknown argument --x", "--x needs a value",
 // "--x given twice", "--x is required" (for the first missing one in the
-// order of `rules`).
+// order of `rules`). Every command knows --help (or -h) besides its rules:
+// given anywhere, the options are only "--help", whatever else is wrong,
+// and the command prints its usage (PrintUsage, Console.h).
 std::variant<GivenOptions, QString> ParseOptions(const QStringList& arguments, const QList<OptionRule>& rules);

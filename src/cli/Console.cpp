@@ -45,6 +45,12 @@ void PrintLine(std::FILE* out, const QString& text)
     WriteText(out, text + u'\n');
 }
 
+int PrintUsage(const char* usage)
+{
+    std::fputs(usage, stdout);
+    return kExitSuccess;
+}
+
 int UsageError(const char* command, const char* usage, const QString& problem)
 {
     PrintLine(stderr, QStringLiteral("student-photo-cli %1: %2").arg(QLatin1String(command), problem));

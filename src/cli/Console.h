@@ -17,3 +17,7 @@ void PrintLine(std::FILE* out, const QString& text);
 // Reports wrong usage of a command: what is wrong, then the command's usage
 // text, on standard error. Returns the exit code for wrong usage.
 int UsageError(const char* command, const char* usage, const QString& problem);
+
+// Answers --help: the command's usage text on standard output. Returns the
+// exit code of success.
+int PrintUsage(const char* usage);

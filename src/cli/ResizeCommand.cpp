@@ -59,14 +59,12 @@ const QList<OptionRule> kResizeOptions = {
 
 int RunResizeCommand(const QStringList& arguments, const ProgramSettings& program)
 {
-    if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
-        std::fputs(kResizeUsage, stdout);
-        return kExitSuccess;
-    }
     const auto parsed = ParseOptions(arguments, kResizeOptions);
     if (const QString* problem = std::get_if<QString>(&parsed))
         return UsageError("resize", kResizeUsage, *problem);
     const GivenOptions& options = std::get<GivenOptions>(parsed);
+    if (options.Has("--help"))
+        return PrintUsage(kResizeUsage);
     const QString source = options.Value("--source");
     const QString target = options.Value("--target");
     const QString widthText = options.Value("--width", QStringLiteral("120"));

@@ -37,7 +37,7 @@ const OptionRule kInstallDir{"--install-dir", OptionValues::One, OptionPresence:
 std::variant<GivenOptions, QString> ParseSiteOptions(const QStringList& arguments, const QList<OptionRule>& rules)
 {
     auto parsed = ParseOptions(arguments, rules);
-    if (const GivenOptions* options = std::get_if<GivenOptions>(&parsed)) {
+    if (const GivenOptions* options = std::get_if<GivenOptions>(&parsed); options && !options->Has("--help")) {
         if (const QString folder = options->Value("--install-dir"); !QFileInfo(folder).isDir())
             return QStringLiteral("the installation folder %1 does not exist").arg(folder);
     }
@@ -51,6 +51,8 @@ int RunRunsCommand(const QStringList& arguments, const ProgramSettings& program)
     const auto parsed = ParseSiteOptions(arguments, {kInstallDir});
     if (const QString* problem = std::get_if<QString>(&parsed))
         return UsageError("runs", kRunsUsage, *problem);
+    if (std::get<GivenOptions>(parsed).Has("--help"))
+        return PrintUsage(kRunsUsage);
     const JournalStore store(program.dataFolder);
     const QString folder = FolderString(std::get<GivenOptions>(parsed).Value("--install-dir"));
     const SiteIdentity site = IdentifySite(folder);
@@ -84,6 +86,8 @@ int RunUndoCommand(const QStringList& arguments, const ProgramSettings& program)
     if (const QString* problem = std::get_if<QString>(&parsed))
         return UsageError("undo", kUndoUsage, *problem);
     const GivenOptions& options = std::get<GivenOptions>(parsed);
+    if (options.Has("--help"))
+        return PrintUsage(kUndoUsage);
     const QString folder = FolderString(options.Value("--install-dir"));
     const QString runId = options.Value("--run");
     const JournalStore store(program.dataFolder);

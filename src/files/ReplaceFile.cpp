@@ -7,13 +7,16 @@
 
 namespace {
 
+QString FailureText(const QString& what, const FolderHandle& folder, const QString& name, const std::error_code& error)
+{
+    return QStringLiteral("%1 %2：%3")
+        .arg(what, QDir::toNativeSeparators(QDir(PathText(folder.Path())).filePath(name)), SystemErrorText(error));
+}
+
 [[noreturn]] void Fail(const QString& what, const FolderHandle& folder, const QString& name,
                        const std::error_code& error)
 {
-    throw EReplaceFileError(
-        QStringLiteral("%1 %2：%3")
-            .arg(what, QDir::toNativeSeparators(QDir(PathText(folder.Path())).filePath(name)), SystemErrorText(error))
-            .toStdString());
+    throw EReplaceFileError(FailureText(what, folder, name, error).toStdString());
 }
 
 bool SameFile(const EntryFacts& a, const EntryFacts& b)
@@ -68,6 +71,8 @@ void ReplaceFile(const FolderHandle& folder, const QString& name, const QByteArr
     if (error || !SameFile(written, placed)) {
         std::error_code ignored;
         folder.Remove(NativeName(name), ignored);
-        Fail(QStringLiteral("无法替换"), folder, name, error ? error : std::error_code(FileRule::Changed));
+        throw EDestinationLost(
+            FailureText(QStringLiteral("无法替换"), folder, name, error ? error : std::error_code(FileRule::Changed))
+                .toStdString());
     }
 }

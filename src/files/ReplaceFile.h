@@ -15,6 +15,15 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The rename took effect but what it put in place was not the new file
+// (something was swapped in under the new file's name): that was taken
+// away again, and the destination holds nothing now. Whoever holds the old
+// file's bytes may put them back.
+class EDestinationLost : public EReplaceFileError {
+public:
+    using EReplaceFileError::EReplaceFileError;
+};
+
 // The name of the new file beside `destination` for the attempt-th try (0, 1, 2).
 using NewFileName = std::function<QString(const QString& destination, int attempt)>;
 
@@ -30,7 +39,7 @@ QString UnguessableNameBeside(const QString& destination, int attempt);
 // followed; everything happens through the folder's handle and the new
 // file's own, so a link swapped in on the way leads nowhere: the file renamed
 // into place is checked to be the one written, and taken away again when it
-// is not. Whoever reads the destination sees the old file or the new one,
+// is not (EDestinationLost). Whoever reads the destination sees the old file or the new one,
 // never a part. A new file gets the usual permissions of new files; one that
 // replaces `replaced` (the destination as it was read) gets its permissions,
 // set on the new file's handle. Nothing is forced to disk: per photo that

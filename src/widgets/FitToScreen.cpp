@@ -71,6 +71,9 @@ QWidget* PutControlsOnScrollingSurface(QWidget& window, QSize design)
     auto* scroller = new QScrollArea;
     scroller->setObjectName(QStringLiteral("Scroller"));
     scroller->setFrameShape(QFrame::NoFrame);
+    // Tab goes from control to control; the surface they lie on is none of
+    // them (a focused control is still scrolled into view).
+    scroller->setFocusPolicy(Qt::NoFocus);
     scroller->setWidget(surface);
     auto* layout = new QVBoxLayout(&window);
     layout->setContentsMargins(0, 0, 0, 0);

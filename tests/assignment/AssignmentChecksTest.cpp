@@ -7,6 +7,9 @@
 #include "platform/database/TADOQuery.h"
 #include "support/MessageTexts.h"
 #include "support/QtPrinters.h"
+#include "support/TestFiles.h"
+
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -127,6 +130,42 @@ TEST(AssignmentChecks, CodesTheDatabaseWouldFoldTogetherAreRepeats)
     EXPECT_TRUE(CodeNeedsFolding(QStringLiteral("2023\u3000")));
     EXPECT_FALSE(CodeNeedsFolding(QStringLiteral("AbC 1")));
     EXPECT_FALSE(CodeNeedsFolding(QStringLiteral("学籍号甲")));
+}
+
+// Linux holds "A123X.jpg" and "a123x.jpg" apart: two photos, not one listed
+// twice. By name both belong to code A123X, which is refused as two photos
+// for one code, naming both; by position they are two students' photos.
+TEST(AssignmentChecks, TwoFilesWhoseNamesDifferOnlyInLetterCaseAreTwoPhotos)
+{
+    QTemporaryDir photos;
+    WriteFile(photos.filePath("A123X.jpg"), ReadFile(TestDataPath("jpeg/photos/obama.jpg")));
+    WriteFile(photos.filePath("a123x.jpg"), ReadFile(TestDataPath("jpeg/photos/concert.jpg")));
+    if (QDir(photos.path()).entryList(QDir::Files).size() != 2)
+        GTEST_SKIP() << "the file system takes names differing in letter case for one file";
+    const QString folder = photos.path() + '/';
+    TADOQuery query(QStringLiteral("no such driver"));
+
+    AssignmentInput byName{"/nonexistent-site/", folder, {"A123X", "B1"}, {"A123X.jpg", "a123x.jpg"}};
+    byName.pairing = PairingMode::FileName;
+    const AssignmentOutcome refused = MakeAssignmentPlan(byName, query).stopped;
+    EXPECT_EQ(refused.result, AssignmentOutcome::Result::Refused);
+    EXPECT_EQ(refused.message, QStringLiteral("一名学生只能对应一张照片，这些学籍号找到了两张以上：\n"
+                                              "第 1 行的学籍号“A123X”：“A123X.jpg”、“a123x.jpg”"
+                                              "（文件名只差大小写，是不同的文件）\n"
+                                              "没有设置任何学生，请改正后重试！"));
+
+    // By position the checks let them through: the plan goes on to the site.
+    const AssignmentOutcome planned =
+        MakeAssignmentPlan({"/nonexistent-site/", folder, {"A123X", "B1"}, {"A123X.jpg", "a123x.jpg"}}, query).stopped;
+    EXPECT_EQ(planned.result, AssignmentOutcome::Result::Failed) << planned.message.toStdString();
+    EXPECT_TRUE(planned.message.contains(QStringLiteral("网站的照片文件夹不存在"))) << planned.message.toStdString();
+
+    // One file listed twice is still refused, however it is spelt.
+    const AssignmentOutcome twice =
+        MakeAssignmentPlan({"/nonexistent-site/", folder, {"A123X", "B1"}, {"a123x.jpg", "a123x.jpg"}}, query).stopped;
+    EXPECT_TRUE(twice.message.contains(
+        QStringLiteral("同一张图片出现了两次以上，照片和学籍号会错位：\n“a123x.jpg”在第 1、2 张")))
+        << twice.message.toStdString();
 }
 
 TEST(AssignmentChecks, ManyRepeatsAreCutInTheMessageAndListedInTheDetails)

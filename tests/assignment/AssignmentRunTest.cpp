@@ -13,7 +13,12 @@
 #include "assignment/site/StudentCards.h"
 #include "assignment/site/StudentRows.h"
 #include "assignment/views/PlanRowView.h"
+#include "assignment/views/Thumbnail.h"
+#include "faces/ReducedPhoto.h"
+#include "files/FileSystemPath.h"
+#include "picture/TJPEGImage.h"
 #include "platform/database/TADOQuery.h"
+#include "resize/LargeJpeg.h"
 #include "support/MessageTexts.h"
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
@@ -23,6 +28,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -213,7 +219,8 @@ TEST_P(AssignmentRunTest, PlanOfAMixedRosterWarnsAndWritesNothing)
         EXPECT_EQ(rows[i].destinationExists, expected[i].destination);
         EXPECT_EQ(rows[i].studentExists ? PhotoValueText(rows[i].currentPhoto) : QString(), expected[i].current);
     }
-    EXPECT_EQ(planned.plan->ProofOrder(), (QList<qsizetype>{1, 2, 3, 4, 5, 0}));
+    // Warnings first, then the photo to be replaced (a notice), then the rest.
+    EXPECT_EQ(planned.plan->ProofOrder(), (QList<qsizetype>{2, 3, 4, 5, 1, 0}));
     EXPECT_EQ(PlanSummary(*planned.plan), QStringLiteral("共 6 名学生；数据库中没有这名学生 1 名；图片无法读取 1 名；"
                                                          "不是 2:3 竖版照片 2 名；已有照片，将被替换（可撤销） 1 名"));
     EXPECT_EQ(site->State(), before);
@@ -268,6 +275,77 @@ TEST_P(AssignmentRunTest, SiteThatCannotBeReachedChangesNothing)
         EXPECT_FALSE(query.Connected());
         EXPECT_TRUE(JournalRuns(*journal, IdentifySite(site->Folder())).isEmpty());
     }
+}
+
+// The driver's words for a database that is not there name none (SQLite's
+// "connect failed"): the message names the database and the Web.config
+// that names it.
+TEST_P(AssignmentRunTest, AMissingDatabaseIsNamedWithTheWebConfigThatNamesIt)
+{
+    const QStringList codes{"1"};
+    const QStringList photos{AddPhoto("1.jpg")};
+    site->AddStudents(codes);
+    QString settings = QString::fromUtf8(site->ConnectionSettingsText());
+    const QRegularExpression database(QStringLiteral("database=([^;]*);"));
+    const QString present = database.match(settings).captured(1);
+    ASSERT_FALSE(present.isEmpty()) << settings.toStdString();
+    const QString missing = GetParam() == Backend::SQLite ? QFileInfo(present).path() + "/missing.db"
+                                                          : QStringLiteral("sp_missing_database");
+    settings.replace(present, missing);
+    site->WriteWebConfig("<c a=\"" + settings.toUtf8() + "\"/>");
+
+    const AssignmentOutcome outcome = Run(codes, photos);
+
+    EXPECT_EQ(outcome.result, Result::Failed);
+    EXPECT_TRUE(outcome.failureReason.startsWith(QStringLiteral("找不到数据库：")))
+        << outcome.failureReason.toStdString();
+    EXPECT_TRUE(outcome.failureReason.contains(QStringLiteral("（数据库“%1”，服务器“").arg(missing)))
+        << outcome.failureReason.toStdString();
+    EXPECT_TRUE(outcome.failureReason.contains(QDir::toNativeSeparators(site->Folder() + "Web.config")))
+        << outcome.failureReason.toStdString();
+    EXPECT_TRUE(outcome.message.contains(outcome.failureReason));
+    EXPECT_TRUE(SitePhotos().isEmpty());
+}
+
+// A 108-megapixel phone's photo has more pixels than a whole decoding may
+// hold: the plan reads its header, its thumbnail and the face check's
+// reduced picture are decoded reduced, and the run copies its bytes.
+TEST_P(AssignmentRunTest, APhotoTooLargeToDecodeWholeIsPlannedShownAndCopied)
+{
+    if (GetParam() != Backend::SQLite)
+        GTEST_SKIP() << "the database plays no part; one backend is enough";
+    constexpr int kWidth = 12000, kHeight = 9000;
+    ASSERT_GT(std::int64_t{kWidth} * kHeight, kMaxWholeDecodingPixels);
+    site->AddStudents({"B1"});
+    const QString photo = photoFolder + "big.jpg";
+    WriteSquaresJpeg(photo, kWidth, kHeight);
+
+    const PlanOutcome planned = Plan({"B1"}, {"big.jpg"});
+
+    ASSERT_TRUE(planned.plan) << planned.stopped.message.toStdString();
+    const PlanRow& row = planned.plan->rows.value(0);
+    EXPECT_EQ(row.photo.kind, PhotoFacts::Kind::Jpeg) << row.photo.problem.toStdString();
+    EXPECT_EQ(row.photo.width, kWidth);
+    EXPECT_EQ(row.photo.height, kHeight);
+    // Landscape, and nothing worse.
+    EXPECT_EQ(row.warnings, PlanWarnings(PlanWarning::OddShape))
+        << ViewOfPlanRow(row)[PlanColumn::Warnings].text.toStdString();
+    const QImage thumbnail = MakeThumbnail(photo, {60, 90});
+    EXPECT_EQ(thumbnail.size(), QSize(60, 45));
+    // A thumbnail pixel stands for 200 × 200 pixels of the photo: the one
+    // whose pixels all lie in the square around (5700, 4700) shows its colour.
+    const std::uint32_t centre = SquareColour(5700, 4700);
+    const QColor shown = thumbnail.pixelColor(28, 23);
+    EXPECT_NEAR(shown.red(), int(centre >> 16 & 0xff), 24);
+    EXPECT_NEAR(shown.green(), int(centre >> 8 & 0xff), 24);
+    EXPECT_NEAR(shown.blue(), int(centre & 0xff), 24);
+    const ReducedPhoto reduced = ReadReducedPhoto(FileSystemPath(photo), 240);
+    EXPECT_EQ(reduced.pixels->Height(), 240);
+
+    const AssignmentOutcome outcome = Run({"B1"}, {"big.jpg"});
+
+    EXPECT_TRUE(outcome.EverythingSet()) << outcome.message.toStdString();
+    EXPECT_EQ(SitePhoto("B1"), ReadFile(photo));
 }
 
 TEST_P(AssignmentRunTest, RunThenUndoGivesBackTheEarlierFilesAndValues)

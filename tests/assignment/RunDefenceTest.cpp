@@ -26,6 +26,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 #ifndef _WIN32
@@ -322,6 +323,54 @@ TEST_P(RunDefenceTest, OneRunOrUndoAtATimePerSite)
     EXPECT_TRUE(Undo().EverythingUndone());
 }
 
+// A lock entry swapped for something that is no plain file cannot be
+// locked, and a run may still hold the lock on the file it replaced: run
+// and undo alike refuse, naming the entry, and change nothing.
+TEST_P(RunDefenceTest, LockEntryThatIsNoPlainFileStopsRunAndUndoAlike)
+{
+    site->AddStudents({"A", "B"});
+    const QStringList photos{AddPhoto("1.jpg"), AddPhoto("2.jpg")};
+    ASSERT_TRUE(Run({"A"}, {photos[0]}).EverythingSet());
+    const SiteState afterFirst = site->State();
+    const QString lock = QFileInfo(LastRunFolder()).path() + "/lock";
+    const QString outside = site->WriteScratch("outside.txt", "not the lock");
+    struct Entry {
+        const char* what;
+        QString kind;
+        std::function<bool()> make;
+    };
+    const QList<Entry> entries{
+        {"a folder", QStringLiteral("一个文件夹"), [&] { return QDir().mkdir(lock); }},
+#ifndef _WIN32
+        {"a link to a file", QStringLiteral("一个链接"), [&] { return QFile::link(outside, lock); }},
+        {"a dangling link", QStringLiteral("一个链接"), [&] { return QFile::link(lock + ".nowhere", lock); }},
+        {"a named pipe", QStringLiteral("一个特殊文件"),
+         [&] { return ::mkfifo(QFile::encodeName(lock).constData(), 0600) == 0; }},
+#endif
+    };
+    for (const Entry& entry : entries) {
+        SCOPED_TRACE(entry.what);
+        ASSERT_TRUE(QFile::remove(lock));
+        ASSERT_TRUE(entry.make());
+
+        const AssignmentOutcome run = Run({"B"}, {photos[1]});
+        const UndoOutcome undo = Undo();
+
+        EXPECT_EQ(run.result, Result::Refused) << run.message.toStdString();
+        EXPECT_EQ(undo.result, UndoOutcome::Result::Refused) << undo.message.toStdString();
+        for (const QString& message : {run.message, undo.message}) {
+            EXPECT_TRUE(message.contains(QDir::toNativeSeparators(lock))) << message.toStdString();
+            EXPECT_TRUE(message.contains(QStringLiteral("不是普通文件，而是") + entry.kind)) << message.toStdString();
+        }
+        EXPECT_EQ(site->State(), afterFirst);
+        EXPECT_EQ(JournalRuns(*journal, IdentifySite(site->Folder())).size(), 1);
+        EXPECT_EQ(ReadFile(outside), "not the lock");
+        ASSERT_TRUE(QDir().rmdir(lock) || QFile::remove(lock));
+        WriteFile(lock, QByteArray());
+    }
+    EXPECT_TRUE(Undo().EverythingUndone());
+}
+
 TEST_P(RunDefenceTest, PruningLeavesASiteWithARunUnderWayAloneAndTellsWhatWent)
 {
     site->AddStudents({"A"});
@@ -389,6 +438,50 @@ TEST_P(RunDefenceTest, LinksSwappedInBetweenCheckAndUseLeadNowhere)
     const UndoOutcome undone = Undo(UndoMode::Force);
     EXPECT_EQ(ReadFile(secret), QByteArray("kept outside the site"));
     EXPECT_EQ(QFileInfo(site->SitePhotoFolder() + "K2.jpg").symLinkTarget(), secret);
+#endif
+}
+
+// A link swapped in under the new photo's name goes in place of the old
+// photo when renamed, and is taken away again: the old photo is put back,
+// the message says so, and the undo of the run needs no forcing.
+TEST_P(RunDefenceTest, OldPhotoTakenAwayByALinkSwappedInIsPutBack)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "symbolic links need a privilege Windows users lack";
+#else
+    site->AddStudents({"K1", "K2"});
+    const QString outside = site->WriteScratch("outside.jpg", "kept outside the site");
+    ASSERT_TRUE(Run({"K1", "K2"}, {AddPhoto("1.jpg"), AddPhoto("2.jpg")}).EverythingSet());
+    const QByteArray k1Before = SitePhoto("K1");
+    const QByteArray k2Before = SitePhoto("K2");
+    const SiteState before = site->State();
+    for (const bool dangling : {false, true}) {
+        SCOPED_TRACE(dangling ? "a dangling link" : "a link to a file");
+        settings.beforeRename = [&](const QString& newFile) {
+            if (!newFile.startsWith("K1.jpg"))
+                return;
+            const QString path = site->SitePhotoFolder() + newFile;
+            QFile::remove(path);
+            ASSERT_TRUE(QFile::link(dangling ? outside + ".nowhere" : outside, path));
+        };
+
+        const AssignmentOutcome outcome = Run({"K1", "K2"}, {AddPhoto("3.jpg"), AddPhoto("4.jpg")});
+
+        EXPECT_EQ(Codes(outcome.notCopied), QStringList{"K1"});
+        EXPECT_EQ(Codes(outcome.oldPhotoPutBack), QStringList{"K1"});
+        EXPECT_TRUE(outcome.message.contains(QStringLiteral("原有照片在复制时被删除，已放回原处：K1")))
+            << outcome.message.toStdString();
+        EXPECT_TRUE(outcome.details.contains(QStringLiteral("原有照片已放回"))) << outcome.details.toStdString();
+        EXPECT_FALSE(QFileInfo(site->SitePhotoFolder() + "K1.jpg").isSymLink());
+        EXPECT_EQ(SitePhoto("K1"), k1Before);
+        EXPECT_EQ(ReadFile(outside), "kept outside the site");
+        EXPECT_NE(SitePhoto("K2"), k2Before);
+
+        settings.beforeRename = {};
+        const UndoOutcome undone = Undo();
+        EXPECT_TRUE(undone.EverythingUndone()) << undone.message.toStdString();
+        EXPECT_EQ(site->State(), before);
+    }
 #endif
 }
 

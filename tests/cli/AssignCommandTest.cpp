@@ -12,6 +12,9 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 using namespace MessageTexts;
 
@@ -33,6 +36,25 @@ protected:
     }
 
     QString Roster(const QByteArray& bytes) { return site.WriteScratch("roster.txt", bytes); }
+
+#ifndef _WIN32
+    // As Run, but as a user whom a folder's permission bits bind: root is
+    // run without its power to pass them.
+    CliResult RunBoundByPermissions(const QStringList& arguments)
+    {
+        if (::geteuid() != 0)
+            return Run(arguments);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("STUDENT_PHOTO_ODBC_DRIVER", site.OdbcDriver());
+        environment.insert("HOME", site.Scratch("home"));
+        environment.insert("XDG_CONFIG_HOME", site.Scratch("home/.config"));
+        environment.insert("STUDENT_PHOTO_DATA", site.Scratch("data"));
+        return RunCli("setpriv",
+                      QStringList{"--bounding-set", "-dac_override,-dac_read_search", "--", SP_CLI_PATH, "assign"}
+                          + arguments,
+                      environment);
+    }
+#endif
 
     TestSite site{Backend::SQLite};
     QString photoFolder = site.Scratch("photos");
@@ -274,6 +296,14 @@ TEST_F(AssignCommand, DryRunPrintsThePlanAndTheProofSheetShowsEveryStudentWithou
     const CliResult clean = Run({"--install-dir", site.Folder(), "--roster", Roster("001\n"), "--photo-list",
                                  photoFolder + "/1.jpg", "--dry-run"});
     EXPECT_EQ(clean.exitCode, 0) << clean.out.toStdString();
+
+    // A student photographed again: replacing the photo is a notice, which
+    // leaves the plan clean.
+    WriteFile(site.SitePhotoFolder() + "001.jpg", ReadFile(TestDataPath("jpeg/photos/hopper.jpg")));
+    const CliResult again = Run({"--install-dir", site.Folder(), "--roster", Roster("001\n"), "--photo-list",
+                                 photoFolder + "/1.jpg", "--dry-run"});
+    EXPECT_EQ(again.exitCode, 0) << again.out.toStdString();
+    EXPECT_TRUE(again.out.contains(QStringLiteral("已有照片，将被替换（可撤销）"))) << again.out.toStdString();
 }
 
 TEST_F(AssignCommand, RunsListsTheJournaledRunsAndUndoPutsTheSiteBack)
@@ -305,6 +335,55 @@ TEST_F(AssignCommand, RunsListsTheJournaledRunsAndUndoPutsTheSiteBack)
     EXPECT_EQ(Run(site_ + QStringList{"--run", "20000101-000000"}, "undo").exitCode, 1);
     EXPECT_EQ(Run({"--force"}, "undo").exitCode, 2);
     EXPECT_EQ(Run(site_ + QStringList{"--force"}, "runs").exitCode, 2);
+}
+
+// A photo folder the run cannot write to is told on the plan, and the run's
+// message gives the cause, not only its details.
+TEST_F(AssignCommand, AReadOnlyPhotoFolderIsToldInThePlanAndItsCauseInTheRunsMessage)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "the folder is made read-only by POSIX permission bits";
+#else
+    site.AddStudents({"001"});
+    site.ScratchPhoto("1.jpg", "jpeg/photos/obama_backstage_the_white_house.jpg");
+    const QStringList arguments{"--install-dir", site.Folder(), "--roster", Roster("001\n"), "--photos", photoFolder};
+    const QByteArray photoFolderPath = QFile::encodeName(site.SitePhotoFolder());
+    ASSERT_EQ(::chmod(photoFolderPath.constData(), 0555), 0);
+    const auto before = site.State();
+
+    const CliResult dry = RunBoundByPermissions(arguments + QStringList{"--dry-run"});
+    const CliResult run = RunBoundByPermissions(arguments);
+    ::chmod(photoFolderPath.constData(), 0755);
+
+    EXPECT_EQ(dry.exitCode, 3) << dry.out.toStdString() << dry.err.toStdString();
+    EXPECT_TRUE(dry.out.contains(QStringLiteral("网站的照片文件夹 %1 无法写入：没有权限").arg(site.SitePhotoFolder())))
+        << dry.out.toStdString();
+    EXPECT_EQ(run.exitCode, 3) << run.out.toStdString() << run.err.toStdString();
+    // The message is on standard output, the details on standard error.
+    EXPECT_TRUE(run.out.contains(QStringLiteral("图片未能复制，数据库中的记录未改动（1 名）：001（原因：没有权限")))
+        << run.out.toStdString();
+    EXPECT_EQ(site.State(), before);
+#endif
+}
+
+// Every command answers --help (also among other options, right or wrong)
+// with its usage on standard output and exit 0.
+TEST_F(AssignCommand, EveryCommandPrintsItsUsageOnHelp)
+{
+    for (const QString command : {"assign", "runs", "undo", "resize"}) {
+        for (const QStringList& arguments :
+             {QStringList{"--help"}, QStringList{"-h"}, QStringList{"--install-dir", site.Folder(), "--help"},
+              QStringList{"--no-such-option", "--help"}}) {
+            SCOPED_TRACE((command + ' ' + arguments.join(' ')).toStdString());
+            const CliResult result = Run(arguments, command);
+            EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+            EXPECT_TRUE(result.out.startsWith(QStringLiteral("usage: student-photo-cli %1").arg(command)))
+                << result.out.toStdString();
+            EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
+        }
+    }
+    // Without it, a wrong option is still wrong.
+    EXPECT_EQ(Run({"--no-such-option"}).exitCode, 2);
 }
 
 } // namespace

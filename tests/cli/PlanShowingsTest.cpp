@@ -210,6 +210,42 @@ TEST(PlanShowings, TheWindowThePrintedSheetAndTheCommandLineTellTheSameTexts)
     EXPECT_EQ(ShownByTable(PlanTable(plan)).titles, withoutNames);
 }
 
+// A class photographed again has "已有照片，将被替换" on every row: a
+// notice, which neither tints a row nor leads the proof order, and which
+// leaves the plan clean; a real warning on one row still stands out.
+TEST(PlanShowings, ReplacingAPhotoIsANoticeThatLeavesTheRealWarningsInFront)
+{
+    AssignmentPlan plan;
+    for (int line = 1; line <= 4; ++line) {
+        PlanRow row = Row(line, QStringLiteral("S%1").arg(line), QStringLiteral("%1.jpg").arg(line),
+                          Facts(PhotoFacts::Kind::Jpeg, 600, 900));
+        row.studentExists = true;
+        if (line != 3)
+            row.warnings |= PlanWarning::HasPhoto;
+        plan.rows << row;
+    }
+    EXPECT_EQ(WeightOf(PlanWarning::HasPhoto), RemarkWeight::Notice);
+    EXPECT_EQ(WeightOf(PlanWarning::NoFace), RemarkWeight::Warning);
+    EXPECT_FALSE(plan.HasWarnings());
+    EXPECT_EQ(plan.ProofOrder(), (QList<qsizetype>{0, 1, 3, 2}));
+
+    plan.rows[3].warnings |= PlanWarning::NoFace;
+    EXPECT_TRUE(plan.HasWarnings());
+    EXPECT_EQ(plan.ProofOrder(), (QList<qsizetype>{3, 0, 1, 2}));
+
+    ThumbnailCache thumbnails(TProofSheet::kThumbnailBox);
+    const ProofSheetModel model(plan, thumbnails);
+    QStringList tinted;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        if (model.index(row, 0).data(Qt::BackgroundRole).isValid())
+            tinted << model.index(row, int(PlanColumn::Code)).data().toString();
+    }
+    EXPECT_EQ(tinted, QStringList{"S4"});
+    const QString html = QString::fromUtf8(ProofSheetHtml(plan));
+    EXPECT_EQ(html.count(QStringLiteral("<tr class=\"warn\">")), 1);
+    EXPECT_LT(html.indexOf(QStringLiteral("<td>S4</td>")), html.indexOf(QStringLiteral("<td>S1</td>")));
+}
+
 TEST(PlanShowings, NoticesOfThePlanShowUnderTheSummaryInAllThreeAndCountAsWarnings)
 {
     AssignmentPlan plan;

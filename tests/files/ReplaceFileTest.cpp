@@ -239,18 +239,27 @@ TEST_F(ReplaceFileTest, SomethingSwappedInForTheNewFileNeverStaysInPlace)
         const EntryFacts old = folder.Look("A.jpg", error);
         ASSERT_EQ(old.kind, EntryFacts::Kind::Regular);
         QString swapped;
+        bool destinationLost = false;
 
         const QString refusal = RefusalOf([&] {
-            Replace("new photo", old, [&](const QString& newName) {
-                swapped = newName;
-                // Moved aside rather than removed, so that its handle, still
-                // open, is not left on a file that has gone.
-                ASSERT_TRUE(QFile::rename(Photos() + newName, temp.path() + "/moved-aside"));
-                row.swapIn(Photos() + newName);
-            });
+            try {
+                Replace("new photo", old, [&](const QString& newName) {
+                    swapped = newName;
+                    // Moved aside rather than removed, so that its handle, still
+                    // open, is not left on a file that has gone.
+                    ASSERT_TRUE(QFile::rename(Photos() + newName, temp.path() + "/moved-aside"));
+                    row.swapIn(Photos() + newName);
+                });
+            } catch (const EDestinationLost&) {
+                // Told apart from a replacement that left the old file in
+                // place: the caller may put the old bytes back.
+                destinationLost = true;
+                throw;
+            }
         });
 
         EXPECT_EQ(swapped, PlannedName("A.jpg", 0));
+        EXPECT_TRUE(destinationLost);
         EXPECT_TRUE(refusal.startsWith(QStringLiteral("无法替换 ") + Photos() + "A.jpg：")) << refusal.toStdString();
         EXPECT_TRUE(refusal.endsWith(QStringLiteral("在使用时被换掉了"))) << refusal.toStdString();
         EXPECT_FALSE(QFileInfo::exists(Photos() + "A.jpg"));

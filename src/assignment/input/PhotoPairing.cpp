@@ -4,12 +4,14 @@
 #include "assignment/input/PhotoIndex.h"
 #include "assignment/plan/RunMessages.h"
 #include "files/FolderString.h"
+#include "files/SameFile.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -83,6 +85,19 @@ QString CandidateText(const Candidate& candidate)
                                    : Quoted(candidate.name);
 }
 
+// "（文件名只差大小写，是不同的文件）" when the candidates' names are one
+// name but for letter case and the file system holds them apart: a reader
+// would take them for one file.
+QString OnlyCaseDiffers(const QString& folder, const QList<Candidate>& candidates)
+{
+    const Candidate& first = candidates.first();
+    const bool twoFilesOfOneName = std::all_of(candidates.cbegin() + 1, candidates.cend(), [&](const Candidate& c) {
+        return c.name.compare(first.name, Qt::CaseInsensitive) == 0
+               && LeadToOneFile(folder + first.name, folder + c.name) == false;
+    });
+    return twoFilesOfOneName ? QStringLiteral("（文件名只差大小写，是不同的文件）") : QString();
+}
+
 // Pairs every roster code with the candidates `find` gives it: exactly one
 // makes a pair, none a notice (one of their own for the students recorded
 // absent), more a refusal. `photoKey` tells two spellings of one photo file
@@ -116,7 +131,9 @@ std::variant<PairedPhotos, AssignmentOutcome> PairCodes(const AssignmentInput& i
             QStringList names;
             for (const Candidate& candidate : candidates)
                 names << CandidateText(candidate);
-            twoPhotos.Add(QStringLiteral("第 %1 行的学籍号%2：%3").arg(i + 1).arg(Quoted(code), names.join(u'、')));
+            twoPhotos.Add(QStringLiteral("第 %1 行的学籍号%2：%3%4")
+                              .arg(i + 1)
+                              .arg(Quoted(code), names.join(u'、'), OnlyCaseDiffers(input.photoFolder, candidates)));
             continue;
         }
         const Candidate& photo = candidates.first();

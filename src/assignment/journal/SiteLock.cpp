@@ -16,6 +16,36 @@ using namespace JournalFormat;
 
 namespace {
 
+// What an entry that is no plain file is, in the user's words.
+QString KindText(EntryFacts::Kind kind)
+{
+    switch (kind) {
+    case EntryFacts::Kind::Link:
+        return QStringLiteral("一个链接");
+    case EntryFacts::Kind::Folder:
+        return QStringLiteral("一个文件夹");
+    default:
+        return QStringLiteral("一个特殊文件（例如命名管道）");
+    }
+}
+
+// A lock entry that is no plain file is refused, never replaced: a run may
+// still hold the lock on the file that the entry replaced, and a new file
+// in its place would let a second run in beside it. Only the user can tell
+// that no run is under way.
+void RefuseUnusableEntry(const FolderHandle& site, const QString& path)
+{
+    std::error_code error;
+    const EntryFacts facts = site.Look(NativeName(kLockFile), error);
+    if (error || facts.kind == EntryFacts::Kind::Missing || facts.kind == EntryFacts::Kind::Regular)
+        return;
+    throw ESiteLockUnusable(
+        QStringLiteral("这个网站的锁文件 %1 不是普通文件，而是%2，无法确定是否有另一次设置或撤销正在进行。"
+                       "请确认没有设置或撤销在进行后删除它，再重试；这次没有改动任何内容。")
+            .arg(QDir::toNativeSeparators(path), KindText(facts.kind))
+            .toStdString());
+}
+
 // Tries once; the open file holds the lock, or is closed when another does.
 FileHandle TryLock(const FolderHandle& site, const QString& path, bool& busy)
 {
@@ -24,8 +54,10 @@ FileHandle TryLock(const FolderHandle& site, const QString& path, bool& busy)
     busy = false;
     if (!error && file.TryLock(error))
         return file;
-    if (error)
+    if (error) {
+        RefuseUnusableEntry(site, path);
         Fail(QStringLiteral("无法加锁"), path, error);
+    }
     busy = true;
     return {};
 }

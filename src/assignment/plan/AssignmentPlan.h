@@ -52,6 +52,15 @@ inline constexpr PlanWarning kAllPlanWarnings[] = {
     // Codes compared as the database compares them
     PlanWarning::CodeNeedsFolding, PlanWarning::BlankAroundCode};
 
+// How much a kind of remark weighs. A warning asks the user to look at the
+// row before the run; a notice only tells what the run will do (a photo
+// replaced, which an undo takes back): a class photographed again has one
+// on every row, and it must not hide the few rows that need a look.
+enum class RemarkWeight { Notice, Warning };
+// The one place that weighs each kind; a kind not named here is a warning.
+inline constexpr PlanWarning kNoticeKinds[] = {PlanWarning::HasPhoto};
+RemarkWeight WeightOf(PlanWarning warning);
+
 // One student of a plan: what the run will do for it and what is there now.
 struct PlanRow {
     qsizetype line = 0; // roster line, from 1
@@ -73,6 +82,9 @@ struct PlanRow {
     QList<qsizetype> currentPhotoOfLines;
     FaceFindings faces; // the particulars of the face checks' warnings
 };
+
+// Whether any of the row's remarks is a warning (not only notices).
+bool HasWarning(const PlanRow& row);
 
 // What a run will do, made before anything is written, shown to the user
 // (PlanRowView.h) and then carried out exactly (RunAssignment).
@@ -96,10 +108,12 @@ struct AssignmentPlan {
     QStringList notices;
 
     qsizetype Count(PlanWarning warning) const;
-    // Whether any row has a warning or the plan a notice.
+    // Whether any row has a warning (HasWarning) or the plan a notice: a
+    // plan whose rows have only notices is a clean plan.
     bool HasWarnings() const;
     // The rows in the order a proof sheet shows them: rows with warnings
-    // first, each group in roster order.
+    // first, then rows with only notices, then the rest, each group in
+    // roster order.
     QList<qsizetype> ProofOrder() const;
 };
 

@@ -90,6 +90,10 @@ struct AssignmentOutcome {
     QString failureReason;
     // Students whose photo could not be copied; their rows were not written.
     QList<StudentNote> notCopied;
+    // Of those, the students whose old photo the failed copy took away: put
+    // back from the bytes the run had read, or lost (an undo can restore it).
+    QList<StudentNote> oldPhotoPutBack;
+    QList<StudentNote> oldPhotoLost;
     // Students whose statement changed no row: no such student in the table.
     QList<StudentNote> noRowChanged;
     // Students whose photo changed between the plan and the run: neither

@@ -39,6 +39,7 @@ struct Prepared {
     QString notCopiedReason; // set: the student is passed over
     bool changedSincePlan = false;
     std::optional<EntryFacts> replaced; // the destination as it was read
+    std::optional<QByteArray> oldPhoto; // and its bytes
 };
 
 // The photo folder and the callbacks every student's copy uses.
@@ -124,7 +125,8 @@ void PrepareStudent(Prepared& student, const QHash<QString, StudentRow>& student
     }
     student.photo = *photo;
 
-    const std::optional<QByteArray> oldFile = ReadDestination(student, site, problem);
+    student.oldPhoto = ReadDestination(student, site, problem);
+    const std::optional<QByteArray>& oldFile = student.oldPhoto;
     if (!problem.isEmpty()) {
         student.notCopiedReason = problem;
         return;
@@ -147,7 +149,7 @@ QList<Prepared> PrepareBatch(const AssignmentPlan& plan, qsizetype& next, TADOQu
     QList<Prepared> batch;
     qint64 bytes = 0;
     while (next < plan.rows.size() && batch.size() < kBatchStudents && bytes < kBatchBytes) {
-        batch << Prepared{&plan.rows[next++], {}, {}, {}, false, {}};
+        batch << Prepared{&plan.rows[next++], {}, {}, {}, false, {}, {}};
         bytes += QFileInfo(batch.last().row->source).size();
     }
     QHash<QString, StudentRow> students;
@@ -165,21 +167,70 @@ QList<Prepared> PrepareBatch(const AssignmentPlan& plan, qsizetype& next, TADOQu
     return batch;
 }
 
-// Puts the photo in place; the error, or nothing.
-QString WritePhoto(const Prepared& student, const Site& site)
+// What became of a student's photo that could not be put in place.
+struct NotWritten {
+    QString reason; // empty: the photo is in place
+    enum class OldPhoto { Kept, PutBack, Lost } oldPhoto = OldPhoto::Kept;
+};
+
+// Puts the photo in place. When the replacement took the old photo away and
+// left nothing (something swapped in under the new file's name went in
+// place of the new file and was removed again), the old photo is put back
+// from the bytes read before: the student keeps the photo they had, and
+// the run has changed nothing an undo would have to mend.
+NotWritten WritePhoto(const Prepared& student, const Site& site)
 {
+    const QString name = DestinationName(*student.row);
     try {
-        ReplaceFile(site.photoFolder, DestinationName(*student.row), student.photo, student.replaced,
-                    site.settings.newFileName, site.settings.beforeRename);
+        ReplaceFile(site.photoFolder, name, student.photo, student.replaced, site.settings.newFileName,
+                    site.settings.beforeRename);
+        return {};
+    } catch (const EDestinationLost& error) {
+        const QString reason = QString::fromStdString(error.what());
+        if (!student.oldPhoto)
+            return {reason};
+        try {
+            ReplaceFile(site.photoFolder, name, *student.oldPhoto, student.replaced);
+        } catch (const EReplaceFileError& again) {
+            // The journal holds the old photo: an undo puts it back.
+            const bool journaled = student.entry.line != 0;
+            return {QStringLiteral("%1；原有照片已被删除，也未能放回（%2）%3")
+                        .arg(reason, QString::fromStdString(again.what()),
+                             journaled ? QStringLiteral("，强制撤销（--force）可以从撤销记录恢复它") : QString()),
+                    NotWritten::OldPhoto::Lost};
+        }
+        return {reason + QStringLiteral("；原有照片已放回"), NotWritten::OldPhoto::PutBack};
     } catch (const EReplaceFileError& error) {
-        return QString::fromStdString(error.what());
+        return {QString::fromStdString(error.what())};
     }
-    return {};
 }
 
 StudentNote NoteOf(const PlanRow& row, const QString& reason = {})
 {
     return StudentNote{row.line, row.code, reason};
+}
+
+// The causes of the students' failed copies, as the system told them (the
+// text after a reason's last "：", where a file operation failed), each
+// once, for the message itself: "（原因：没有权限（Permission denied））".
+// The details still give each student's reason.
+QString CausesText(const QList<StudentNote>& students)
+{
+    constexpr qsizetype kCausesShown = 3;
+    QStringList causes;
+    for (const StudentNote& student : students) {
+        if (!student.reason.contains(u'：'))
+            continue;
+        const QString cause = student.reason.section(u'：', -1).trimmed();
+        if (!cause.isEmpty() && !causes.contains(cause))
+            causes << cause;
+    }
+    if (causes.isEmpty())
+        return {};
+    const bool more = causes.size() > kCausesShown;
+    causes = causes.mid(0, kCausesShown);
+    return QStringLiteral("（原因：%1%2）")
+        .arg(causes.join(QStringLiteral("；")), more ? QStringLiteral("等") : QString());
 }
 
 QString NotSetSections(const AssignmentOutcome& outcome)
@@ -191,7 +242,15 @@ QString NotSetSections(const AssignmentOutcome& outcome)
                         + ShortCodeList(outcome.changedSincePlan);
     if (!outcome.notCopied.isEmpty())
         sections << QStringLiteral("图片未能复制，数据库中的记录未改动（%1 名）：").arg(outcome.notCopied.size())
-                        + ShortCodeList(outcome.notCopied);
+                        + ShortCodeList(outcome.notCopied) + CausesText(outcome.notCopied);
+    if (!outcome.oldPhotoPutBack.isEmpty())
+        sections << QStringLiteral("其中 %1 名学生的原有照片在复制时被删除，已放回原处：")
+                            .arg(outcome.oldPhotoPutBack.size())
+                        + ShortCodeList(outcome.oldPhotoPutBack);
+    if (!outcome.oldPhotoLost.isEmpty())
+        sections
+            << QStringLiteral("其中 %1 名学生的原有照片在复制时被删除，未能放回：").arg(outcome.oldPhotoLost.size())
+                   + ShortCodeList(outcome.oldPhotoLost);
     if (!outcome.noRowChanged.isEmpty())
         sections << QStringLiteral("数据库中没有这些学籍号的学生，图片已复制但没有记录被更新（%1 名）：")
                             .arg(outcome.noRowChanged.size())
@@ -266,26 +325,35 @@ AssignmentOutcome RunAssignment(const AssignmentPlan& plan, TADOQuery& query, co
     AssignmentOutcome outcome;
     std::unique_ptr<JournalWriter> journal;
     SiteLock lock;
+    QString lockFailure;
     if (settings.journal && !plan.rows.isEmpty()) {
         try {
             lock = SiteLock::Take(*settings.journal, plan.site);
         } catch (const ESiteBusy& busy) {
             return Refusal(QString::fromStdString(busy.what()));
-        } catch (const EJournalError&) {
+        } catch (const ESiteLockUnusable& unusable) {
+            return Refusal(QString::fromStdString(unusable.what()));
+        } catch (const EJournalError& error) {
             // Without a journal folder there is no journal either: the run
             // asks below whether to go on without one.
+            lockFailure = QString::fromStdString(error.what());
         }
     }
     bool started = false;
     try {
         const Site site{OpenPhotoFolder(plan.installationFolder), settings};
-        const QString connectionString = SiteConnectionString(plan.installationFolder);
+        const ConnectionSettings connection = SiteConnectionSettings(plan.installationFolder);
+        const QString connectionString = BuildConnectionString(connection);
         if (connectionString != plan.connectionString)
             throw std::runtime_error("网站的 Web.config 在核对之后改变了，请重新设置");
-        OpenSiteDatabase(query, connectionString);
+        OpenSiteDatabase(query, connectionString, DatabaseOfWebConfig(plan.installationFolder, connection));
         // A run of no students changes nothing and has nothing to undo.
         if (settings.journal && !plan.rows.isEmpty()) {
             try {
+                // A journal is written only under the lock: one written
+                // beside another run's would undo a mix of both.
+                if (!lockFailure.isEmpty())
+                    throw EJournalError(lockFailure.toStdString());
                 journal = JournalWriter::Begin(*settings.journal, plan.site, plan.database, plan.rows.size());
                 outcome.runId = journal->Id();
             } catch (const EJournalError& error) {
@@ -301,8 +369,14 @@ AssignmentOutcome RunAssignment(const AssignmentPlan& plan, TADOQuery& query, co
             for (const Prepared& student : batch) {
                 const PlanRow& row = *student.row;
                 QString reason = student.notCopiedReason;
-                if (reason.isEmpty())
-                    reason = WritePhoto(student, site);
+                if (reason.isEmpty()) {
+                    const NotWritten notWritten = WritePhoto(student, site);
+                    reason = notWritten.reason;
+                    if (notWritten.oldPhoto == NotWritten::OldPhoto::PutBack)
+                        outcome.oldPhotoPutBack << NoteOf(row);
+                    else if (notWritten.oldPhoto == NotWritten::OldPhoto::Lost)
+                        outcome.oldPhotoLost << NoteOf(row);
+                }
                 if (!reason.isEmpty()) {
                     (student.changedSincePlan ? outcome.changedSincePlan : outcome.notCopied) << NoteOf(row, reason);
                     if (journal && student.entry.line != 0)

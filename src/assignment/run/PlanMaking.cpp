@@ -11,6 +11,9 @@
 #include "assignment/site/StudentPhotoFile.h"
 #include "assignment/site/StudentRows.h"
 #include "files/PlainFileName.h"
+#include "files/SameFile.h"
+#include "files/SystemErrorText.h"
+#include "files/WriteCheck.h"
 #include "platform/database/TADOQuery.h"
 
 #include <QDir>
@@ -51,6 +54,33 @@ QString FileNameKey(const QString& name)
     return name.toCaseFolded();
 }
 
+// The photo list's entries that name one file more than once. Two files whose
+// names differ only in letter case are two photos, not a repeat: the pairing
+// tells what they are (two photos for one code, by name).
+QList<QPair<QString, QList<qsizetype>>> RepeatedPhotos(const AssignmentInput& input)
+{
+    QList<QPair<QString, QList<qsizetype>>> repeated;
+    for (const auto& group : Repeats(input.photoNames, FileNameKey)) {
+        QList<QPair<QString, QList<qsizetype>>> files;
+        for (const qsizetype position : group.second) {
+            const QString& name = input.photoNames[position - 1];
+            // Names that lead to no file are taken for one, as Windows would take them.
+            const auto file = std::find_if(files.begin(), files.end(), [&](const auto& known) {
+                return LeadToOneFile(input.photoFolder + known.first, input.photoFolder + name).value_or(true);
+            });
+            if (file == files.end())
+                files.append({name, {position}});
+            else
+                file->second << position;
+        }
+        for (const auto& file : std::as_const(files)) {
+            if (file.second.size() > 1)
+                repeated << file;
+        }
+    }
+    return repeated;
+}
+
 // "“X”在第 3、7 行" for each group; the first ten in `shown`, all in `all`.
 void DescribeRepeats(const QList<QPair<QString, QList<qsizetype>>>& groups, const QString& unit, QStringList& shown,
                      QStringList& all)
@@ -72,7 +102,7 @@ void DescribeRepeats(const QList<QPair<QString, QList<qsizetype>>>& groups, cons
 std::optional<AssignmentOutcome> CheckRepeats(const AssignmentInput& input)
 {
     const auto codes = Repeats(input.codes, DuplicateCodeKey);
-    const auto photos = Repeats(input.photoNames, FileNameKey);
+    const auto photos = RepeatedPhotos(input);
     if (codes.isEmpty() && photos.isEmpty())
         return std::nullopt;
     QStringList message;
@@ -212,13 +242,18 @@ PlanOutcome MakeAssignmentPlan(const AssignmentInput& givenInput, TADOQuery& que
                                          .arg(QDir::toNativeSeparators(plan.sitePhotoFolder))
                                          .toStdString());
         }
-        // Never a link out of the site, as the run would refuse it.
-        OpenPhotoFolder(plan.installationFolder);
+        // Never a link out of the site, as the run would refuse it. A folder
+        // the run could not write to is told now, not student by student
+        // after the run.
+        if (const std::error_code error = WriteCheck(OpenPhotoFolder(plan.installationFolder))) {
+            plan.notices << QStringLiteral("网站的照片文件夹 %1 无法写入：%2，照片将无法复制。")
+                                .arg(QDir::toNativeSeparators(plan.sitePhotoFolder), SystemErrorText(error));
+        }
         // One reading of Web.config gives both, so they always agree.
         const ConnectionSettings settings = SiteConnectionSettings(plan.installationFolder);
         plan.connectionString = BuildConnectionString(settings);
         plan.database = DatabaseName(settings);
-        OpenSiteDatabase(query, plan.connectionString);
+        OpenSiteDatabase(query, plan.connectionString, DatabaseOfWebConfig(plan.installationFolder, settings));
         plan.nameColumn = NameColumnOf(query, input.nameColumn);
         const QHash<QString, StudentRow> students =
             ReadStudentRows(query, input.codes, kCodesPerStatement, plan.nameColumn);

@@ -177,7 +177,7 @@ UndoOutcome UndoRun(const JournalStore& store, const JournaledRun& chosen, const
                 QStringLiteral("%1 的设置写入的是数据库“%2”，网站的 Web.config 现在指向“%3”；没有撤销任何内容。")
                     .arg(run.StartedText(), run.database, database));
         }
-        OpenSiteDatabase(query, BuildConnectionString(settings));
+        OpenSiteDatabase(query, BuildConnectionString(settings), DatabaseOfWebConfig(installationFolder, settings));
         QStringList codes;
         for (const JournalEntry& entry : entries)
             codes << entry.code;

@@ -4,6 +4,7 @@
 #include "platform/database/ConnectionStringSyntax.h"
 #include "platform/text/Gb18030.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
@@ -184,4 +185,10 @@ ConnectionSettings SiteConnectionSettings(const QString& installationFolder)
 QString SiteConnectionString(const QString& installationFolder)
 {
     return BuildConnectionString(SiteConnectionSettings(installationFolder));
+}
+
+QString DatabaseOfWebConfig(const QString& installationFolder, const ConnectionSettings& settings)
+{
+    return QStringLiteral("数据库“%1”，服务器“%2”，见 %3")
+        .arg(settings.Database, settings.Server, QDir::toNativeSeparators(installationFolder + "Web.config"));
 }

@@ -48,3 +48,7 @@ ConnectionSettings SiteConnectionSettings(const QString& installationFolder);
 // "Web.config" (the folder text ends with its separator; nothing is put
 // between) and builds the connection string. Errors name the file.
 QString SiteConnectionString(const QString& installationFolder);
+
+// Which database the site's Web.config names, for a message that must say
+// what was not found: "数据库“school”，服务器“db1”，见 D:\site\Web.config".
+QString DatabaseOfWebConfig(const QString& installationFolder, const ConnectionSettings& settings);

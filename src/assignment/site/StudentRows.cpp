@@ -61,13 +61,20 @@ QHash<QString, StudentRow> ReadStudentRows(TADOQuery& query, const QStringList& 
     return rows;
 }
 
-void OpenSiteDatabase(TADOQuery& query, const QString& connectionString)
+void OpenSiteDatabase(TADOQuery& query, const QString& connectionString, const QString& whichDatabase)
 {
     query.SetConnectionString(connectionString);
     query.ClearSQL();
     query.AddSQL(QString());
     query.AddSQL(QStringLiteral("select * from organization"));
-    query.Open();
+    try {
+        query.Open();
+    } catch (const EConnectionError& error) {
+        if (whichDatabase.isEmpty())
+            throw;
+        throw EConnectionError(
+            QStringLiteral("%1（%2）").arg(QString::fromUtf8(error.what()), whichDatabase).toStdString());
+    }
 }
 
 qsizetype WritePhotoColumn(TADOQuery& query, const QString& code, const QVariant& photo)

@@ -38,8 +38,10 @@ QString NameColumnOf(TADOQuery& query, const QString& wanted = {});
 
 // Connects `query` to the site's database and proves the connection on a
 // harmless read of the application's own table organization, whatever the
-// query ran before. Throws EDatabaseError.
-void OpenSiteDatabase(TADOQuery& query, const QString& connectionString);
+// query ran before. Throws EDatabaseError; a failure to connect says after
+// the driver's words which database was meant (`whichDatabase`, from
+// DatabaseOfWebConfig), for the driver's often name none.
+void OpenSiteDatabase(TADOQuery& query, const QString& connectionString, const QString& whichDatabase = {});
 
 // Writes `photo` into the photo column of the student with this code (both
 // bound values); gives the number of rows changed. Throws EDatabaseError.

@@ -89,7 +89,8 @@ QByteArray ProofSheetHtml(const AssignmentPlan& plan)
     html += QStringLiteral("</tr></thead>\n<tbody>\n");
     for (const qsizetype i : plan.ProofOrder()) {
         const PlanRowView& view = views[i];
-        html += view.warnings.isEmpty() ? QStringLiteral("<tr>") : QStringLiteral("<tr class=\"warn\">");
+        // Notices (a photo replaced) are printed plainly, warnings stand out.
+        html += HasWarning(plan.rows[i]) ? QStringLiteral("<tr class=\"warn\">") : QStringLiteral("<tr>");
         qsizetype picture = i * photoColumns.size();
         for (int c = 0; c < kPlanColumnCount; ++c) {
             const PlanColumn column = static_cast<PlanColumn>(c);

@@ -109,6 +109,12 @@ void TForm1::Button1Click()
     if (!folder)
         return;
     ui.Edit1->setText(*folder);
+    // Taken all the same (the site may be set up later), but said now
+    // rather than as a failed run.
+    if (!QFileInfo(QDir(*folder).filePath(QStringLiteral("Web.config"))).isFile()) {
+        dialogs_.ShowMessage(QStringLiteral("所选文件夹中没有 Web.config，它可能不是网站的安装目录：%1")
+                                 .arg(QDir::toNativeSeparators(*folder)));
+    }
     // A folder that cannot be remembered still serves for this run.
     try {
         folderStore_.Write(ui.Edit1->text());

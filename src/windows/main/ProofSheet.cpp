@@ -6,9 +6,9 @@
 #include "widgets/FitToScreen.h"
 
 #include <QCheckBox>
-#include <QEvent>
 #include <QHeaderView>
 #include <QScreen>
+#include <QStyle>
 
 #include <algorithm>
 
@@ -36,23 +36,20 @@ TProofSheet::TProofSheet(const AssignmentPlan& plan, FaceExamination examination
     ui.planGrid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     ui.planGrid->verticalHeader()->setDefaultSectionSize(kThumbnailBox.height() + 8);
     ui.planGrid->verticalHeader()->hide();
-    // The columns start at widths that fit most cells; the photo columns
-    // share what a wider window leaves, so that they grow with it
-    // (WidenPhotoColumns). On a narrow screen the grid scrolls instead.
+    // The columns fit their texts (FitColumnsToContent); the warnings, last,
+    // take what a wider window leaves. On a narrow screen the grid scrolls
+    // instead, and a cell cut short shows its text as a tool tip.
     ui.planGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    const int charWidth = ui.planGrid->fontMetrics().averageCharWidth();
-    for (int c = 0; c < kPlanColumnCount; ++c) {
-        const PlanColumn column = static_cast<PlanColumn>(c);
-        const int photoWidth = PlanColumnShowsPhoto(column) ? kThumbnailBox.width() + 8 : 0;
-        typicalWidths_[c] = photoWidth + charWidth * PlanColumnTypicalWidth(column) + 12;
-        ui.planGrid->setColumnWidth(c, typicalWidths_[c]);
-        ui.planGrid->setColumnHidden(c, !PlanColumnShown(plan, column));
-    }
-    ui.planGrid->viewport()->installEventFilter(this);
+    ui.planGrid->horizontalHeader()->setStretchLastSection(true);
+    ui.planGrid->setItemDelegate(&cutTextTips_);
+    for (int c = 0; c < kPlanColumnCount; ++c)
+        ui.planGrid->setColumnHidden(c, !PlanColumnShown(plan, static_cast<PlanColumn>(c)));
+    FitColumnsToContent();
 
     connect(ui.approveButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui.cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(ui.shiftCheckedBox, &QCheckBox::toggled, this, &TProofSheet::EnableApproval);
+    connect(ui.warningsOnlyBox, &QCheckBox::toggled, &model_, &ProofSheetModel::ShowWarningsOnly);
     EnableApproval();
 }
 
@@ -105,6 +102,7 @@ void TProofSheet::TakeFaceReview()
     mustConfirmShifts_ = reviewed->MustConfirmShifts();
     facesChecked_ = true;
     model_.Show(shown_);
+    FitColumnsToContent();
     ShowSummary({});
     ui.shiftCheckedBox->setVisible(mustConfirmShifts_);
     EnableApproval();
@@ -116,25 +114,21 @@ void TProofSheet::EnableApproval()
     ui.approveButton->setEnabled(facesChecked_ && (!mustConfirmShifts_ || ui.shiftCheckedBox->isChecked()));
 }
 
-bool TProofSheet::eventFilter(QObject* watched, QEvent* event)
+void TProofSheet::FitColumnsToContent()
 {
-    if (watched == ui.planGrid->viewport() && event->type() == QEvent::Resize)
-        WidenPhotoColumns();
-    return QDialog::eventFilter(watched, event);
-}
-
-void TProofSheet::WidenPhotoColumns()
-{
-    int typical = 0;
-    int photoColumns = 0;
+    const QFontMetrics cells = ui.planGrid->fontMetrics();
+    const QFontMetrics titles = ui.planGrid->horizontalHeader()->fontMetrics();
+    // A text's margins in a cell and a title's room for its frame.
+    const int padding = 2 * (ui.planGrid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1) + 4;
+    // One long text (a file name, many warnings) must not push the others
+    // off the screen: it is cut, and its tool tip tells it whole.
+    const int widest = cells.averageCharWidth() * kWidestColumnCharacters;
     for (int c = 0; c < kPlanColumnCount; ++c) {
-        typical += typicalWidths_[c];
-        photoColumns += PlanColumnShowsPhoto(static_cast<PlanColumn>(c)) ? 1 : 0;
-    }
-    const int spare = std::max(0, ui.planGrid->viewport()->width() - typical);
-    for (int c = 0; c < kPlanColumnCount; ++c) {
-        if (PlanColumnShowsPhoto(static_cast<PlanColumn>(c)))
-            ui.planGrid->setColumnWidth(c, typicalWidths_[c] + spare / std::max(1, photoColumns));
+        const PlanColumn column = static_cast<PlanColumn>(c);
+        const int thumbnail = PlanColumnShowsPhoto(column) ? kThumbnailBox.width() + padding : 0;
+        const int text = std::min(cells.horizontalAdvance(model_.WidestText(column)) + padding, widest);
+        const int title = titles.horizontalAdvance(PlanColumnTitle(column)) + 2 * padding;
+        ui.planGrid->setColumnWidth(c, std::max(thumbnail + text, title));
     }
 }
 

@@ -3,6 +3,7 @@
 #include "assignment/checks/FaceReview.h"
 #include "assignment/plan/AssignmentPlan.h"
 #include "assignment/views/PlanRowView.h"
+#include "widgets/CutTextTips.h"
 #include "widgets/WindowControls.h"
 #include "windows/main/ProofSheetModel.h"
 #include "windows/main/ThumbnailCache.h"
@@ -11,7 +12,6 @@
 
 #include <QDialog>
 
-#include <array>
 #include <optional>
 
 // The proof sheet ("核对"): what a run is about to do, shown before anything
@@ -33,6 +33,9 @@ public:
     // It opens at nine tenths of its screen's free area, and not smaller
     // than this where the screen has room.
     static constexpr QSize kSmallestSize{760, 560};
+    // No column is sized wider than this many average characters to fit
+    // its widest text; a longer text is cut and shown whole as a tool tip.
+    static constexpr int kWidestColumnCharacters = 40;
 
     // The review looks at the faces with `examination` (SurveyAndCheckFaces
     // in the program).
@@ -54,13 +57,13 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     friend struct WindowControls<TProofSheet>;
 
-    // Gives the photo columns the grid's width beyond what all columns need.
-    void WidenPhotoColumns();
+    // Sizes each column to its widest text (and thumbnail), up to a limit;
+    // the warnings, last, take what the window leaves.
+    void FitColumnsToContent();
     void StartFaceReview();
     void ShowProgress(ReviewProgress progress);
     // Takes the review's result into the sheet: its warnings and notices,
@@ -73,9 +76,9 @@ private:
     bool facesChecked_ = false;
     bool mustConfirmShifts_ = false;
     FaceReview review_;
-    std::array<int, kPlanColumnCount> typicalWidths_{};
     ThumbnailCache thumbnails_;
     ProofSheetModel model_;
+    CutTextTips cutTextTips_;
     Ui::TProofSheet ui;
 };
 

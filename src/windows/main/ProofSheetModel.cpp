@@ -7,7 +7,7 @@
 #include <QColor>
 
 ProofSheetModel::ProofSheetModel(const AssignmentPlan& plan, ThumbnailCache& thumbnails, QObject* parent)
-    : QAbstractTableModel(parent), thumbnails_(thumbnails)
+    : QAbstractTableModel(parent), plan_(&plan), thumbnails_(thumbnails)
 {
     Show(plan);
     connect(&thumbnails_, &ThumbnailCache::Ready, this, &ProofSheetModel::ThumbnailReady);
@@ -15,10 +15,17 @@ ProofSheetModel::ProofSheetModel(const AssignmentPlan& plan, ThumbnailCache& thu
 
 void ProofSheetModel::Show(const AssignmentPlan& plan)
 {
+    plan_ = &plan;
     beginResetModel();
     views_.clear();
+    warned_.clear();
     cellsOfFile_.clear();
     for (const qsizetype planRow : plan.ProofOrder()) {
+        const bool warned = HasWarning(plan.rows[planRow]);
+        // The proof order puts every row with a warning first.
+        if (warningsOnly_ && !warned)
+            break;
+        warned_ << warned;
         const PlanRowView& view = views_.emplace_back(ViewOfPlanRow(plan.rows[planRow]));
         for (int column = 0; column < kPlanColumnCount; ++column) {
             if (!view.cells[column].photo.isEmpty())
@@ -26,6 +33,41 @@ void ProofSheetModel::Show(const AssignmentPlan& plan)
         }
     }
     endResetModel();
+}
+
+void ProofSheetModel::ShowWarningsOnly(bool only)
+{
+    if (only == warningsOnly_)
+        return;
+    warningsOnly_ = only;
+    Show(*plan_);
+}
+
+namespace {
+
+// A text's width in Latin characters: wide (East Asian) characters count two.
+qsizetype CharacterWidth(const QString& text)
+{
+    qsizetype width = text.size();
+    for (const QChar c : text)
+        width += c.unicode() >= 0x2E80 ? 1 : 0;
+    return width;
+}
+
+} // namespace
+
+QString ProofSheetModel::WidestText(PlanColumn column) const
+{
+    QString widest;
+    qsizetype widestWidth = -1;
+    for (const PlanRowView& view : views_) {
+        const QString& text = view[column].text;
+        if (const qsizetype width = CharacterWidth(text); width > widestWidth) {
+            widest = text;
+            widestWidth = width;
+        }
+    }
+    return widest;
 }
 
 int ProofSheetModel::rowCount(const QModelIndex& parent) const
@@ -55,9 +97,11 @@ QVariant ProofSheetModel::data(const QModelIndex& index, int role) const
         return thumbnail && !thumbnail->isNull() ? QVariant(*thumbnail) : QVariant();
     }
     case Qt::BackgroundRole:
-        return view.warnings.isEmpty() ? QVariant() : QBrush(QColor(255, 235, 235));
+        return warned_[index.row()] ? QBrush(QColor(255, 235, 235)) : QVariant();
     case Qt::ForegroundRole:
-        return index.column() == static_cast<int>(PlanColumn::Warnings) ? QBrush(QColor(176, 0, 0)) : QVariant();
+        return warned_[index.row()] && index.column() == static_cast<int>(PlanColumn::Warnings)
+                   ? QBrush(QColor(176, 0, 0))
+                   : QVariant();
     default:
         return {};
     }

@@ -68,8 +68,10 @@ void TfrmPicture::FormActivate()
     ui.Edit1->setText(QStringLiteral("120"));
     ui.Edit2->setText(QStringLiteral("180"));
     ui.Edit3->clear();
-    ui.Button3->setText(QStringLiteral("浏览"));
-    ui.Button4->setText(QStringLiteral("浏览"));
+    // Two "浏览" in one window, each with a key of its own: Alt+O the
+    // pictures' folder, as in the main window, Alt+T the target.
+    ui.Button3->setText(QStringLiteral("浏览(&O)"));
+    ui.Button4->setText(QStringLiteral("浏览(&T)"));
     ui.chklstbox->clear();
     lastRun_.reset();
     // The last showing's run is over: its percentage would mislead.
@@ -152,6 +154,8 @@ void TfrmPicture::Button1Click()
     // From here on the run counts, also when it writes nothing: what the
     // folder held before is not what the user asked for.
     runTarget_ = job.targetFolder;
+    // The last run's percentage is not this run's.
+    ui.Gauge1->SetProgress(0);
     // The run goes on its own thread; the window stays responsive meanwhile.
     SetRunning(true);
     run_.Start(std::move(job));

@@ -513,16 +513,20 @@ TEST_F(MainWindowRun, ProofSheetPutsWarningsFirstFillsInThumbnailsAndAnswersWith
         while (arrived.size() < 3 && arrived.wait(10000)) { }
         const QPixmap thumbnail = model.index(2, int(PlanColumn::NewPhoto)).data(Qt::DecorationRole).value<QPixmap>();
         EXPECT_EQ(thumbnail.size(), QSize(60, 90));
-        // A wider sheet gives the room to the photo columns (both widths are
+        // A wider sheet gives the room to the warnings, last; the photo and
+        // code columns keep the widths their texts need (both widths are
         // more than the columns need with any fonts).
         const int photoColumn = int(PlanColumn::NewPhoto), codeColumn = int(PlanColumn::Code);
+        const int warningsColumn = int(PlanColumn::Warnings);
         sheet.resize(2400, 600);
         QCoreApplication::processEvents();
-        const int narrowPhoto = Controls(sheet).planGrid->columnWidth(photoColumn);
+        const int photo = Controls(sheet).planGrid->columnWidth(photoColumn);
         const int code = Controls(sheet).planGrid->columnWidth(codeColumn);
+        const int narrowWarnings = Controls(sheet).planGrid->columnWidth(warningsColumn);
         sheet.resize(3000, 600);
         QCoreApplication::processEvents();
-        EXPECT_GE(Controls(sheet).planGrid->columnWidth(photoColumn), narrowPhoto + 250);
+        EXPECT_GE(Controls(sheet).planGrid->columnWidth(warningsColumn), narrowWarnings + 500);
+        EXPECT_EQ(Controls(sheet).planGrid->columnWidth(photoColumn), photo);
         EXPECT_EQ(Controls(sheet).planGrid->columnWidth(codeColumn), code);
         // "确定设置" waits for the face checks, which add their warnings.
         if (!sheet.FacesAreChecked()) {

@@ -6,8 +6,10 @@
 #include "widgets/QtChineseTexts.h"
 #include "windows/main/Form1.h"
 
+#include <QAbstractFileIconProvider>
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
@@ -111,7 +113,31 @@ TEST_F(MainWindowTest, AChosenFolderIsShownAndRememberedForTheNextStartIfTheStor
     dialogs.folderAnswers.push_back(QStringLiteral("/srv/site/"));
     QTest::mouseClick(Controls(nextStart).Button1, Qt::LeftButton);
     EXPECT_EQ(Controls(nextStart).Edit1->text(), QStringLiteral("/srv/site/"));
-    EXPECT_TRUE(dialogs.messages.isEmpty());
+    // Only that the folders hold no Web.config was said, for each.
+    EXPECT_EQ(dialogs.messages.size(), 2);
+    for (const QString& message : dialogs.messages)
+        EXPECT_TRUE(message.startsWith(QStringLiteral("所选文件夹中没有 Web.config"))) << message.toStdString();
+}
+
+// A folder without Web.config is taken, and the user is told at once that
+// it is likely not the site; a site's folder is taken without a word.
+TEST_F(MainWindowTest, AFolderWithoutWebConfigIsToldWhenChosen)
+{
+    QTemporaryDir site;
+    QTemporaryDir other;
+    WriteFile(site.filePath("Web.config"), "<configuration/>");
+    TForm1 form(dialogs, store);
+    dialogs.folderAnswers = {other.path() + '/', site.path() + '/'};
+
+    QTest::mouseClick(Controls(form).Button1, Qt::LeftButton);
+    EXPECT_EQ(Controls(form).Edit1->text(), other.path() + '/');
+    EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("所选文件夹中没有 Web.config，它可能不是网站的安装目录：%1")
+                                                .arg(QDir::toNativeSeparators(other.path() + '/'))});
+
+    dialogs.messages.clear();
+    QTest::mouseClick(Controls(form).Button1, Qt::LeftButton);
+    EXPECT_EQ(Controls(form).Edit1->text(), site.path() + '/');
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
 }
 
 TEST_F(MainWindowTest, RememberedValuesAreShownUnchanged)
@@ -193,5 +219,39 @@ TEST(QtChineseTexts, QtsOwnButtonsAreChineseWhenTheTranslationIsThere)
         EXPECT_EQ(translator != nullptr, okButton == std::string("确定")) << folder.toStdString();
         const QMessageBox box(QMessageBox::NoIcon, QString(), QString(), QMessageBox::Ok);
         EXPECT_EQ(box.button(QMessageBox::Ok)->text(), QString::fromUtf8(okButton)) << folder.toStdString();
+        // The kind of a folder in the folder picker's list, which Qt's own
+        // Chinese texts lack.
+        EXPECT_EQ(QAbstractFileIconProvider().type(QFileInfo(noTranslations.path())),
+                  translator ? QStringLiteral("文件夹") : QStringLiteral("Folder"))
+            << folder.toStdString();
     }
+}
+
+// Tab walks the window as it is read: top to bottom, left to right, every
+// control that takes the focus once, and back to the first.
+TEST_F(MainWindowTest, TabFollowsTheWindowTopToBottomLeftToRight)
+{
+    TForm1 form(dialogs, store);
+    form.show();
+    QApplication::setActiveWindow(&form);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    auto& controls = Controls(form);
+    const QList<QWidget*> reading{controls.Edit1,        controls.Button1,   controls.Edit3,   controls.Button2,
+                                  controls.Button4,      controls.Button7,   controls.Button8, controls.ListBox1,
+                                  controls.pairingCombo, controls.ListBox2,  controls.Button5, controls.Button6,
+                                  controls.Button3,      controls.undoButton};
+    QStringList expected;
+    for (QWidget* control : reading) {
+        if (control->isEnabled() && (control->focusPolicy() & Qt::TabFocus))
+            expected << control->objectName();
+    }
+    ASSERT_GE(expected.size(), 10);
+    QWidget* first = form.findChild<QWidget*>(expected.first());
+    first->setFocus(Qt::OtherFocusReason);
+    QStringList visited{QApplication::focusWidget()->objectName()};
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited << QApplication::focusWidget()->objectName();
+    }
+    EXPECT_EQ(visited, expected + QStringList{expected.first()});
 }

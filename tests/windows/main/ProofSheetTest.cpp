@@ -9,10 +9,15 @@
 #include "support/QtPrinters.h"
 #include "windows/main/ProofSheetAnswers.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
+#include <QTest>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -75,6 +80,81 @@ TEST(ProofSheet, TheReviewsWarningsJoinTheRowsAndAloneKeepNothingBack)
     EXPECT_EQ(grid.index(0, int(PlanColumn::Code)).data().toString(), QStringLiteral("S3"));
     EXPECT_EQ(grid.index(0, int(PlanColumn::Warnings)).data().toString(), QStringLiteral("照片中找不到人脸"));
     EXPECT_TRUE(sheet.ShownPlan().rows[2].warnings.testFlag(PlanWarning::NoFace));
+}
+
+// Among thousands of rows to be replaced, the user clicks the tick box to
+// see only the rows with warnings, and clicks again to see all.
+TEST(ProofSheet, TheTickBoxShowsOnlyTheRowsWithWarnings)
+{
+    AssignmentPlan plan = Plan();
+    for (PlanRow& row : plan.rows)
+        row.warnings |= PlanWarning::HasPhoto;
+    TProofSheet sheet(plan, MadeExamination(WarnNoFaceOnRow3));
+    auto& controls = Controls(sheet);
+    sheet.show();
+    WaitForFaceReview(sheet);
+    const QAbstractItemModel& grid = *controls.planGrid->model();
+    ASSERT_EQ(grid.rowCount(), 20);
+    EXPECT_TRUE(controls.warningsOnlyBox->text().startsWith(QStringLiteral("只看有警告的学生")));
+
+    QTest::mouseClick(controls.warningsOnlyBox, Qt::LeftButton, {}, QPoint(4, controls.warningsOnlyBox->height() / 2));
+    ASSERT_TRUE(controls.warningsOnlyBox->isChecked());
+    ASSERT_EQ(grid.rowCount(), 1);
+    EXPECT_EQ(grid.index(0, int(PlanColumn::Code)).data().toString(), QStringLiteral("S3"));
+
+    QTest::mouseClick(controls.warningsOnlyBox, Qt::LeftButton, {}, QPoint(4, controls.warningsOnlyBox->height() / 2));
+    EXPECT_EQ(grid.rowCount(), 20);
+}
+
+// The text of the tool tip the grid shows when the pointer rests on the
+// cell at `row`, `column`; empty when it shows none.
+QString ToolTipAt(TProofSheet& sheet, int row, PlanColumn column)
+{
+    QTableView& grid = *Controls(sheet).planGrid;
+    QToolTip::hideText();
+    const QPoint at = grid.visualRect(grid.model()->index(row, int(column))).center();
+    QHelpEvent hover(QEvent::ToolTip, at, grid.viewport()->mapToGlobal(at));
+    QApplication::sendEvent(grid.viewport(), &hover);
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
+}
+
+// In a class every code shares its first digits: the codes show whole at
+// 1366 x 768, the photo columns are no wider than their thumbnail and
+// text, and a cell the grid must cut tells its text as a tool tip.
+TEST(ProofSheet, ColumnsFitTheirTextsAndCutCellsTellThemWhole)
+{
+    AssignmentPlan plan = Plan();
+    for (PlanRow& row : plan.rows) {
+        row.code = QStringLiteral("20230101%1").arg(row.line, 4, 10, QChar(u'0'));
+        row.photoName = QStringLiteral("IMG_%1.jpg").arg(row.line + 4000);
+        row.warnings |= PlanWarning::HasPhoto;
+    }
+    plan.rows[0].warnings |= PlanWarning::UnreadablePhoto | PlanWarning::OddShape | PlanWarning::NoStudent
+                             | PlanWarning::CodeNeedsFolding | PlanWarning::BlankAroundCode;
+    TProofSheet sheet(plan, MadeExamination({}));
+    sheet.resize(1366, 768);
+    sheet.show();
+    WaitForFaceReview(sheet);
+    QTableView& grid = *Controls(sheet).planGrid;
+    const QFontMetrics text = grid.fontMetrics();
+
+    const int longestCode = text.horizontalAdvance(QStringLiteral("202301010020"));
+    EXPECT_GE(grid.columnWidth(int(PlanColumn::Code)), longestCode);
+    EXPECT_LT(grid.columnWidth(int(PlanColumn::Code)), longestCode * 2);
+    const int photoCell = TProofSheet::kThumbnailBox.width() + text.horizontalAdvance(QStringLiteral("IMG_4020.jpg"));
+    EXPECT_GE(grid.columnWidth(int(PlanColumn::NewPhoto)), photoCell);
+    EXPECT_LT(grid.columnWidth(int(PlanColumn::NewPhoto)), photoCell + 60);
+    // The grid reaches across the window's width.
+    EXPECT_LE(grid.viewport()->width() - grid.horizontalHeader()->length(), 0);
+
+    for (int row = 0; row < grid.model()->rowCount(); ++row) {
+        const QString code = grid.model()->index(row, int(PlanColumn::Code)).data().toString();
+        EXPECT_EQ(ToolTipAt(sheet, row, PlanColumn::Code), QString()) << code.toStdString();
+    }
+    // Row 1 comes first, with more warnings than the grid has room for.
+    const QString warnings = grid.model()->index(0, int(PlanColumn::Warnings)).data().toString();
+    ASSERT_TRUE(warnings.contains(QStringLiteral("学籍号前后有空格"))) << warnings.toStdString();
+    EXPECT_EQ(ToolTipAt(sheet, 0, PlanColumn::Warnings), warnings);
 }
 
 TEST(ProofSheet, TheApprovedPlanIsThePlanTheReviewGaveBack)

@@ -10,6 +10,7 @@
 #include "windows/main/Form1.h"
 #include "windows/resize/ModifyPic.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
@@ -113,7 +114,7 @@ TEST_F(ResizeWindowTest, EachShowingResetsTheFieldsButKeepsTheTargetFolder)
     EXPECT_EQ(Controls(window).Edit1->text(), QStringLiteral("120"));
     EXPECT_EQ(Controls(window).Edit2->text(), QStringLiteral("180"));
     EXPECT_EQ(Controls(window).Edit3->text(), QString());
-    EXPECT_EQ(Controls(window).Button3->text(), QStringLiteral("浏览"));
+    EXPECT_EQ(Controls(window).Button3->text(), QStringLiteral("浏览(&O)"));
     EXPECT_EQ(Controls(window).chklstbox->count(), 0);
     EXPECT_EQ(Controls(window).Edit4->text(), Target());
     EXPECT_EQ(Controls(window).Gauge1->PercentDone(), 0);
@@ -121,6 +122,39 @@ TEST_F(ResizeWindowTest, EachShowingResetsTheFieldsButKeepsTheTargetFolder)
     // Each picker opens at the folder its field holds.
     ChooseFolders();
     EXPECT_EQ(dialogs.startFolders, (QStringList{"", "", "", Target()}));
+}
+
+// Each "浏览" has a key of its own (Alt+O the source, Alt+T the target), and
+// a new run's gauge starts at nought, not at the last run's percentage.
+TEST_F(ResizeWindowTest, EachBrowseButtonHasItsOwnKeyAndANewRunStartsTheGaugeAtNought)
+{
+    AddPhotos(Source(), {"a.jpg", "b.jpg"});
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    dialogs.folderAnswers = {Source(), Target()};
+    // A key clicks its button as a short press shown on screen: the click
+    // comes once that is over.
+    for (const auto& [key, button] :
+         {std::pair{Qt::Key_O, Controls(window).Button3}, std::pair{Qt::Key_T, Controls(window).Button4}}) {
+        QSignalSpy clicked(button, &QPushButton::clicked);
+        QTest::keyClick(QApplication::focusWidget(), key, Qt::AltModifier);
+        ASSERT_TRUE(clicked.size() == 1 || clicked.wait(10000)) << button->objectName().toStdString();
+    }
+    EXPECT_EQ(Controls(window).Edit3->text(), Source());
+    EXPECT_EQ(Controls(window).Edit4->text(), Target());
+    EXPECT_EQ(Controls(window).chklstbox->count(), 2);
+
+    Start();
+    ASSERT_EQ(Controls(window).Gauge1->PercentDone(), 100);
+    dialogs.confirmAnswers.push_back(true); // the pictures of the first run are replaced
+    QSignalSpy finished(&window, &TfrmPicture::RunFinished);
+    QTest::mouseClick(Controls(window).Button1, Qt::LeftButton);
+    EXPECT_EQ(Controls(window).Gauge1->PercentDone(), 0);
+    if (finished.isEmpty()) {
+        ASSERT_TRUE(finished.wait(60000));
+    }
+    EXPECT_EQ(Controls(window).Gauge1->PercentDone(), 100);
 }
 
 TEST_F(ResizeWindowTest, BrowsingListsTheSourcesPicturesAndStartingNeedsBothFolders)
