@@ -70,7 +70,9 @@ int Defects(const QString& folder)
         plan.rows << RowFor(QDir(folder).filePath(file), plan.rows.size() + 1);
     QElapsedTimer timer;
     timer.start();
-    ApplyFaceChecks(plan, SurveyFaces(plan, FaceDetector::DefaultCascadeFile(), {}, nullptr, 1));
+    ApplyFaceChecks(
+        plan,
+        SurveyFaces(plan, {.cascadeFile = FaceDetector::DefaultCascadeFile(), .descriptorModel = {}, .threads = 1}));
     const double seconds = timer.nsecsElapsed() / 1e9;
 
     struct Tally {
@@ -112,7 +114,8 @@ int Time(int copies, const QString& file)
         plan.rows << RowFor(file, i + 1);
     QElapsedTimer timer;
     timer.start();
-    const FaceSurvey survey = SurveyFaces(plan, FaceDetector::DefaultCascadeFile(), {}, nullptr, 1);
+    const FaceSurvey survey =
+        SurveyFaces(plan, {.cascadeFile = FaceDetector::DefaultCascadeFile(), .descriptorModel = {}, .threads = 1});
     const double seconds = timer.nsecsElapsed() / 1e9;
     ApplyFaceChecks(plan, survey);
     std::printf("%d photos: %.1f ms per photo on one core; 3,000 photos: %.0f s on one core\n", copies,

@@ -33,6 +33,7 @@ const char kUsage[] = "usage: student-photo-cli assign --install-dir DIR --roste
                       "                              (--photos DIR | --photo-list FILE... | --pair index FILE)\n"
                       "                              [--pair position|name] [--dry-run]\n"
                       "                              [--proof-sheet FILE.html] [--no-undo] [--shift-checked]\n"
+                      "                              [--jobs N]\n"
                       "  --install-dir DIR   the web application's installation folder (holds Web.config\n"
                       "                      and upload/StudentPhoto/)\n"
                       "  --roster FILE       the student codes, one per line\n"
@@ -50,6 +51,8 @@ const char kUsage[] = "usage: student-photo-cli assign --install-dir DIR --roste
                       "                      then cannot be undone)\n"
                       "  --shift-checked     run although the faces suggest that a block of photos is\n"
                       "                      shifted against the codes (look at the rows it names first)\n"
+                      "  --jobs N            look at the photos' faces on N threads (default: one per\n"
+                      "                      processor core)\n"
                       "Exit code: 0 every student set (or a clean plan: photos to be replaced are no\n"
                       "warning), 3 some students not set (or a plan with warnings), 1 refused (also\n"
                       "for photos that look shifted, without --shift-checked) or failed, 2 wrong\n"
@@ -67,6 +70,7 @@ const QList<OptionRule> kAssignOptions = {
     {"--no-undo", OptionValues::None},
     {"--shift-checked", OptionValues::None},
     {"--pair", OptionValues::Several},
+    {"--jobs"},
 };
 
 // The pairing --pair asks for, or what is wrong with it.
@@ -135,10 +139,16 @@ const QString kShiftCheckedHint =
 
 int RunAssignCommand(const QStringList& arguments, const ProgramSettings& program)
 {
-    return RunAssignCommand(arguments, program, SurveyAndCheckFaces(program.faceModel));
+    return RunAssignCommand(arguments, program, [&program](int jobs) {
+        return SurveyAndCheckFaces(SurveySetup{.cascadeFile = program.faceModel,
+                                               .descriptorModel = {},
+                                               .threads = jobs,
+                                               .dataFolder = program.dataFolder});
+    });
 }
 
-int RunAssignCommand(const QStringList& arguments, const ProgramSettings& program, const FaceExamination& examination)
+int RunAssignCommand(const QStringList& arguments, const ProgramSettings& program,
+                     const FaceExaminationOn& examinationOn)
 {
     const auto parsed = ParseOptions(arguments, kAssignOptions);
     if (const QString* problem = std::get_if<QString>(&parsed))
@@ -154,6 +164,9 @@ int RunAssignCommand(const QStringList& arguments, const ProgramSettings& progra
         return UsageError("assign", kUsage, QStringLiteral("--pair index takes its photos from the index file"));
     if (!byIndex && options.Has("--photos") == options.Has("--photo-list"))
         return UsageError("assign", kUsage, QStringLiteral("give either --photos or --photo-list"));
+    const auto jobs = JobsOption(options);
+    if (const QString* problem = std::get_if<QString>(&jobs))
+        return UsageError("assign", kUsage, *problem);
 
     PhotoList photos;
     if (byIndex) {
@@ -205,7 +218,7 @@ int RunAssignCommand(const QStringList& arguments, const ProgramSettings& progra
         return Report(planned.stopped, options);
     // The faces are looked at before the plan is shown or run, as the proof
     // sheet looks at them, and the plan reviewed is the one shown and run.
-    const ReviewedPlan reviewed = ReviewFaces(*planned.plan, examination);
+    const ReviewedPlan reviewed = ReviewFaces(*planned.plan, examinationOn(std::get<int>(jobs)));
     const AssignmentPlan& plan = reviewed.plan;
     const bool shiftsUnchecked = reviewed.MustConfirmShifts() && !options.Has("--shift-checked");
     if (options.Has("--proof-sheet")) {

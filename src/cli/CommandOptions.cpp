@@ -47,3 +47,15 @@ std::variant<GivenOptions, QString> ParseOptions(const QStringList& arguments, c
     }
     return options;
 }
+
+std::variant<int, QString> JobsOption(const GivenOptions& options)
+{
+    if (!options.Has("--jobs"))
+        return 0;
+    bool isNumber = false;
+    const QString jobsText = options.Value("--jobs");
+    const int jobs = jobsText.toInt(&isNumber);
+    if (!isNumber || jobs < 1 || jobs > kMaxJobs)
+        return QStringLiteral("--jobs %1 is not a number of threads from 1 to %2").arg(jobsText).arg(kMaxJobs);
+    return jobs;
+}

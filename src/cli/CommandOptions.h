@@ -47,3 +47,9 @@ private:
 // given anywhere, the options are only "--help", whatever else is wrong,
 // and the command prints its usage (PrintUsage, Console.h).
 std::variant<GivenOptions, QString> ParseOptions(const QStringList& arguments, const QList<OptionRule>& rules);
+
+// --jobs N, the threads a command works on: N from 1 to kMaxJobs, or 0 (one
+// per processor core) when it is not given; otherwise what is wrong, in the
+// words of a usage error.
+inline constexpr int kMaxJobs = 64;
+std::variant<int, QString> JobsOption(const GivenOptions& options);

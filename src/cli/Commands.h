@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 struct ProgramSettings;
 
 // Exit codes shared by every command.
@@ -16,11 +18,14 @@ constexpr int kExitIncomplete = 3; // went through, but not every student was do
 // program read as it started (ProgramSettings.h), and returns the exit code.
 
 // assign --install-dir DIR --roster FILE (--photos DIR | --photo-list FILE... | --pair index FILE)
-//        [--pair position|name] [--dry-run] [--proof-sheet FILE.html] [--no-undo] [--shift-checked]
+//        [--pair position|name] [--dry-run] [--proof-sheet FILE.html] [--no-undo] [--shift-checked] [--jobs N]
 int RunAssignCommand(const QStringList& arguments, const ProgramSettings& program);
-// The same, the faces looked at by `examination` rather than by the survey
+// The examination that looks at the faces on `jobs` threads (0: one per core).
+using FaceExaminationOn = std::function<FaceExamination(int jobs)>;
+// The same, the faces looked at by `examinationOn` rather than by the survey
 // and checks with the program's face model (tests hand it a made one).
-int RunAssignCommand(const QStringList& arguments, const ProgramSettings& program, const FaceExamination& examination);
+int RunAssignCommand(const QStringList& arguments, const ProgramSettings& program,
+                     const FaceExaminationOn& examinationOn);
 
 // runs --install-dir DIR
 int RunRunsCommand(const QStringList& arguments, const ProgramSettings& program);

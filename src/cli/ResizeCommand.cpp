@@ -21,7 +21,6 @@
 namespace {
 
 // More threads than this only cost memory.
-constexpr int kMaxJobs = 64;
 
 const char kResizeUsage[] =
     "usage: student-photo-cli resize --source DIR --target DIR [--width 120] [--height 180]\n"
@@ -96,16 +95,9 @@ int RunResizeCommand(const QStringList& arguments, const ProgramSettings& progra
     const std::optional<ResizeOutputFormat> format = OutputFormatFromOption(formatText);
     if (!format)
         return UsageError("resize", kResizeUsage, QStringLiteral("--format %1 is not jpeg or bmp").arg(formatText));
-    int jobs = 0; // one thread per processor core
-    if (options.Has("--jobs")) {
-        bool isNumber = false;
-        const QString jobsText = options.Value("--jobs");
-        jobs = jobsText.toInt(&isNumber);
-        if (!isNumber || jobs < 1 || jobs > kMaxJobs)
-            return UsageError(
-                "resize", kResizeUsage,
-                QStringLiteral("--jobs %1 is not a number of threads from 1 to %2").arg(jobsText).arg(kMaxJobs));
-    }
+    const auto jobs = JobsOption(options);
+    if (const QString* problem = std::get_if<QString>(&jobs))
+        return UsageError("resize", kResizeUsage, *problem);
     for (const QString& folder : {source, target}) {
         if (!QFileInfo(folder).isDir())
             return UsageError("resize", kResizeUsage, QStringLiteral("%1 is not a folder").arg(folder));
@@ -119,7 +111,7 @@ int RunResizeCommand(const QStringList& arguments, const ProgramSettings& progra
     job.fit = *fit;
     job.sampling = sampling;
     job.format = *format;
-    job.workers = jobs;
+    job.workers = std::get<int>(jobs);
     job.overwrite = options.Has("--overwrite");
     job.faceModel = program.faceModel;
     ListFiles(job.sourceFolder, kJpegMask, job.names);

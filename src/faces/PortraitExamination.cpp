@@ -100,11 +100,6 @@ void Measure(PortraitExamination& look, const cv::Mat& grey, const TRect& face)
     cv::Scalar deviation;
     cv::meanStdDev(edges, mean, deviation);
     look.sharpness = deviation[0] * deviation[0];
-
-    cv::Mat crop;
-    cv::resize(grey(box), crop, cv::Size(kFaceCropSide, kFaceCropSide), 0, 0, cv::INTER_AREA);
-    cv::equalizeHist(crop, crop);
-    look.faceCrop.assign(crop.datastart, crop.dataend);
 }
 
 PortraitExamination Examine(FaceDetector& detector, FaceDescriber* describer, const TBitmap& reduced,

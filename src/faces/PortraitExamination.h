@@ -4,9 +4,7 @@
 #include "picture/PictureSize.h"
 #include "picture/TColor.h"
 
-#include <cstdint>
 #include <optional>
-#include <vector>
 
 class FaceDescriber;
 class FaceDetector;
@@ -15,9 +13,6 @@ class TBitmap;
 // The turn that brings a face upright: a photo stored on its side or upside
 // down without an orientation tag shows its face only after it.
 enum class FaceTurn { None, Right, Half, Left }; // Right: a quarter turn clockwise
-
-// Face crops for recognition are this many pixels square, grey, equalised.
-inline constexpr int kFaceCropSide = 100;
 
 // What a portrait shows of its face, for the proof sheet's face checks.
 struct PortraitExamination {
@@ -38,8 +33,6 @@ struct PortraitExamination {
     // comparable between photos of one batch, and against a fixed limit
     // only for photos examined at full resolution (PortraitLimits.h).
     double sharpness = 0;
-    // kFaceCropSide² grey levels of the face, rows top first; empty without a face.
-    std::vector<std::uint8_t> faceCrop;
     // The largest face's descriptor, when a describer was given and a face
     // was found.
     std::optional<FaceDescriptor> descriptor;

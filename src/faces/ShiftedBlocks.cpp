@@ -4,15 +4,6 @@
 
 namespace {
 
-// A block is told only when one of its rows is at least this near the
-// neighbour's face: nearer than almost any two different people come (0.06 %
-// of pairs of the labelled faces, against 5 % under kSamePersonDistance), as
-// one person's photos mostly do. Classes given new photos of people not in
-// them at all (another class's) then show a block once in three hundred
-// rather than once in fourteen, and the shifts found stay as many
-// (face_descriptor_bench).
-constexpr double kClearMatchDistance = 0.5;
-
 // What a row says about a shift.
 enum class Vote { Nothing, Against, Up, Down };
 

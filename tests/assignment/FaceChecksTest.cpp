@@ -1,39 +1,57 @@
-// The rules of the face checks on made survey results: what each warns of,
-// and the close cases that must not warn.
+// The rules of the face checks: what each warns of, and the close cases that
+// must not warn. The photos' own measures are made; the faces compared are
+// real: the descriptors of the labelled faces (tests/data/faces).
 #include "assignment/checks/FaceChecks.h"
 
+#include "LabelledFaces.h"
 #include "assignment/plan/AssignmentPlan.h"
 #include "assignment/views/PlanRowView.h"
-#include "support/MadeFaces.h"
+#include "faces/FaceDescriber.h"
+#include "faces/FaceDetector.h"
+#include "faces/RepeatedFaces.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-std::vector<std::uint8_t> FaceOf(int person, int photo)
+const LabelledSet& Set()
 {
-    return MadeFaceCrop(person, photo);
+    static const LabelledSet set = [] {
+        FaceDetector detector;
+        FaceDescriber describer;
+        return DescribeLabelledSet(detector, describer);
+    }();
+    return set;
 }
 
-SurveyedPhoto Portrait(std::vector<std::uint8_t> crop = FaceOf(0, 0))
+// Photo `photo` (0 to 3) of labelled person `person` (0 to 39).
+RowFace FaceOf(std::size_t person, std::size_t photo)
+{
+    return Set().faces.at(person).at(photo);
+}
+
+SurveyedPhoto Portrait(RowFace face)
 {
     SurveyedPhoto look;
     look.read = true;
-    look.portrait.faces = 1;
+    look.portrait.faces = face ? 1 : 0;
     look.portrait.faceHeight = 300;
     look.portrait.darkShare = 0.05;
     look.portrait.brightShare = 0.02;
     look.portrait.sharpness = 100;
-    look.portrait.faceCrop = std::move(crop);
+    look.portrait.descriptor = face;
     return look;
 }
 
+// A class of `rows` students, student i the labelled person i. Each new
+// photo is photo 1 of its row's student, each student's current photo in the
+// site photo 0 (none unless `current`).
 struct Batch {
     AssignmentPlan plan;
     FaceSurvey survey;
 
-    explicit Batch(int rows)
+    explicit Batch(int rows, bool current = false)
     {
         for (int i = 0; i < rows; ++i) {
             PlanRow row;
@@ -41,9 +59,15 @@ struct Batch {
             row.code = QStringLiteral("S%1").arg(i + 1);
             row.photo.kind = PhotoFacts::Kind::Jpeg;
             plan.rows << row;
-            survey.newPhotos.push_back(Portrait(FaceOf(i, 1)));
-            survey.currentPhotos.push_back({});
+            survey.newPhotos.push_back(Portrait(FaceOf(static_cast<std::size_t>(i), 1)));
+            survey.currentPhotos.push_back(current ? Portrait(FaceOf(static_cast<std::size_t>(i), 0))
+                                                   : SurveyedPhoto{});
         }
+    }
+    // Row `line`'s new photo is the student of line `studentLine`'s.
+    void GiveNewPhotoOf(int line, int studentLine)
+    {
+        survey.newPhotos[line - 1] = Portrait(FaceOf(static_cast<std::size_t>(studentLine - 1), 1));
     }
     PlanWarnings Warnings(int line) const { return plan.rows[line - 1].warnings; }
     QString Texts(int line) const { return ViewOfPlanRow(plan.rows[line - 1]).warnings.join(u'；'); }
@@ -53,8 +77,7 @@ TEST(FaceChecks, EachFaceFaultWarnsWithItsParticularsAndTheCloseCasesDoNot)
 {
     Batch batch(12);
     auto& photos = batch.survey.newPhotos;
-    photos[0].portrait.faces = 0;
-    photos[0].portrait.faceCrop.clear();
+    photos[0] = Portrait(std::nullopt);
     photos[1].portrait.faces = 2;
     photos[2].portrait.turn = FaceTurn::Right;
     photos[3].portrait.turn = FaceTurn::Half;
@@ -127,15 +150,29 @@ TEST(FaceChecks, ALongPauseBetweenCapturesWarnsOnTheRowAfterIt)
 
 TEST(FaceChecks, ANearIdenticalNeighbourIsARetakeUnlessItIsTheSameFile)
 {
+    // The labelled person whose two photos are nearest: one photo taken
+    // again a moment later, as a retake is.
+    std::size_t person = 0;
+    std::pair<std::size_t, std::size_t> photos{0, 1};
+    double nearest = 10;
+    for (std::size_t p = 0; p < kLabelledPeople; ++p) {
+        for (std::size_t a = 0; a < kPhotosPerPerson; ++a) {
+            for (std::size_t b = a + 1; b < kPhotosPerPerson; ++b) {
+                if (FaceOf(p, a) && FaceOf(p, b) && DescriptorDistance(*FaceOf(p, a), *FaceOf(p, b)) < nearest) {
+                    nearest = DescriptorDistance(*FaceOf(p, a), *FaceOf(p, b));
+                    person = p;
+                    photos = {a, b};
+                }
+            }
+        }
+    }
+    ASSERT_LT(nearest, kRetakeDistance);
+
     Batch batch(10);
-    // Row 5 is row 4's photo taken again a moment later: a shade lighter.
-    auto again = [](std::vector<std::uint8_t> crop) {
-        for (std::uint8_t& level : crop)
-            level = static_cast<std::uint8_t>(std::min(255, level + 3));
-        return crop;
-    };
-    batch.survey.newPhotos[4].portrait.faceCrop = again(batch.survey.newPhotos[3].portrait.faceCrop);
-    batch.survey.newPhotos[7].portrait.faceCrop = batch.survey.newPhotos[6].portrait.faceCrop;
+    // Row 5 shows row 4's student again; rows 7 and 8 are one file twice.
+    batch.survey.newPhotos[3] = Portrait(FaceOf(person, photos.first));
+    batch.survey.newPhotos[4] = Portrait(FaceOf(person, photos.second));
+    batch.survey.newPhotos[7] = batch.survey.newPhotos[6];
     batch.plan.rows[6].photo.contentHash = batch.plan.rows[7].photo.contentHash = "same bytes";
     ApplyFaceChecks(batch.plan, batch.survey);
     for (int line = 1; line <= 10; ++line) {
@@ -147,43 +184,116 @@ TEST(FaceChecks, ANearIdenticalNeighbourIsARetakeUnlessItIsTheSameFile)
     }
 }
 
-TEST(FaceChecks, ARunOfRowsMatchingTheirNeighboursPhotosIsOneNotice)
+// The rows marked as in a shifted block; each mark must say `text`.
+QList<int> ShiftedLines(const Batch& batch, const QString& text)
+{
+    QList<int> lines;
+    for (int line = 1; line <= batch.plan.rows.size(); ++line) {
+        if (batch.Warnings(line).testFlag(PlanWarning::ShiftedBlock)) {
+            lines << line;
+            EXPECT_EQ(batch.Texts(line), text) << line;
+        }
+    }
+    return lines;
+}
+
+const QString kLikeBelow = QStringLiteral("可能与学籍号整体错位（新照片更像下一行学生现有的照片）");
+const QString kLikeAbove = QStringLiteral("可能与学籍号整体错位（新照片更像上一行学生现有的照片）");
+
+TEST(FaceChecks, ABlockOfRowsShowingTheirNeighboursIsOneNoticeAndAMarkOnEachRow)
 {
     // Every student has a photo in the site. From row 9 on, each new photo
     // is of the next student: the photo of student 8 was left out.
-    Batch shifted(20);
-    for (int i = 0; i < 20; ++i) {
-        shifted.survey.currentPhotos[i] = Portrait(FaceOf(i, 0));
-        shifted.survey.newPhotos[i] = Portrait(FaceOf(i < 8 ? i : i + 1, 1));
-    }
+    Batch shifted(20, true);
+    for (int line = 9; line <= 19; ++line)
+        shifted.GiveNewPhotoOf(line, line + 1);
+    shifted.survey.newPhotos[19] = Portrait(FaceOf(30, 1)); // someone not in the class
     const QStringList shifts = ApplyFaceChecks(shifted.plan, shifted.survey);
     EXPECT_EQ(shifts, shifted.plan.notices);
     EXPECT_EQ(shifts, QStringList{QStringLiteral(
                           "第 9–19 行的照片可能整体错位一行（新照片更像下一行学生现有的照片），请逐一核对")});
-    EXPECT_TRUE(shifted.plan.HasWarnings());
+    QList<int> block;
+    for (int line = 9; line <= 19; ++line)
+        block << line;
+    EXPECT_EQ(ShiftedLines(shifted, kLikeBelow), block);
+    EXPECT_EQ(shifted.plan.Count(PlanWarning::OtherStudentsFace), 0); // the block says it already
 
-    // The same students in order: nothing.
-    Batch inOrder(20);
-    for (int i = 0; i < 20; ++i) {
-        inOrder.survey.currentPhotos[i] = Portrait(FaceOf(i, 0));
-        inOrder.survey.newPhotos[i] = Portrait(FaceOf(i, 1));
+    // An extra photo at row 4 moves the rest down: they show the row above's.
+    Batch extra(12, true);
+    extra.survey.newPhotos[3] = Portrait(FaceOf(35, 1));
+    for (int line = 5; line <= 12; ++line)
+        extra.GiveNewPhotoOf(line, line - 1);
+    EXPECT_EQ(
+        ApplyFaceChecks(extra.plan, extra.survey),
+        QStringList{QStringLiteral("第 5–12 行的照片可能整体错位一行（新照片更像上一行学生现有的照片），请逐一核对")});
+    EXPECT_EQ(ShiftedLines(extra, kLikeAbove), (QList<int>{5, 6, 7, 8, 9, 10, 11, 12}));
+
+    // Three rows shifted in a class of 30.
+    Batch three(30, true);
+    for (int line = 14; line <= 16; ++line)
+        three.GiveNewPhotoOf(line, line + 1);
+    EXPECT_EQ(
+        ApplyFaceChecks(three.plan, three.survey),
+        QStringList{QStringLiteral("第 14–16 行的照片可能整体错位一行（新照片更像下一行学生现有的照片），请逐一核对")});
+    EXPECT_EQ(ShiftedLines(three, kLikeBelow), (QList<int>{14, 15, 16}));
+
+    // Five students, the first photo left out: shifts are told from a few
+    // students up.
+    Batch five(5, true);
+    for (int line = 1; line <= 4; ++line)
+        five.GiveNewPhotoOf(line, line + 1);
+    five.survey.newPhotos[4] = Portrait(FaceOf(36, 1));
+    EXPECT_EQ(
+        ApplyFaceChecks(five.plan, five.survey),
+        QStringList{QStringLiteral("第 1–4 行的照片可能整体错位一行（新照片更像下一行学生现有的照片），请逐一核对")});
+    EXPECT_EQ(ShiftedLines(five, kLikeBelow), (QList<int>{1, 2, 3, 4}));
+}
+
+TEST(FaceChecks, ClassesInOrderAreLeftAlone)
+{
+    for (const int rows : {3, 5, 20, 40}) {
+        SCOPED_TRACE(rows);
+        Batch inOrder(rows, true);
+        EXPECT_TRUE(ApplyFaceChecks(inOrder.plan, inOrder.survey).isEmpty());
+        EXPECT_FALSE(inOrder.plan.HasWarnings()) << PlanSummary(inOrder.plan).toStdString();
     }
-    EXPECT_TRUE(ApplyFaceChecks(inOrder.plan, inOrder.survey).isEmpty());
-    EXPECT_FALSE(inOrder.plan.HasWarnings());
+}
 
-    // Two rows swapped are two rows, not a shifted block.
-    std::swap(inOrder.survey.newPhotos[5], inOrder.survey.newPhotos[6]);
-    EXPECT_TRUE(ApplyFaceChecks(inOrder.plan, inOrder.survey).isEmpty());
-
-    // An extra photo at row 4 moves the rest down: they look like the row above.
-    Batch extra(20);
-    for (int i = 0; i < 20; ++i) {
-        extra.survey.currentPhotos[i] = Portrait(FaceOf(i, 0));
-        extra.survey.newPhotos[i] = Portrait(FaceOf(i < 3 ? i : i == 3 ? 99 : i - 1, 1));
+TEST(FaceChecks, APhotoOfAnotherStudentNamesThatStudentsLine)
+{
+    // Students 4 and 15 swapped: no block, but each row shows the other's face.
+    Batch swapped(20, true);
+    swapped.GiveNewPhotoOf(4, 15);
+    swapped.GiveNewPhotoOf(15, 4);
+    // Row 17's student has no photo in the site: nothing tells that its new
+    // photo is not its own student's.
+    swapped.survey.currentPhotos[16] = {};
+    swapped.GiveNewPhotoOf(17, 6);
+    EXPECT_TRUE(ApplyFaceChecks(swapped.plan, swapped.survey).isEmpty());
+    for (int line = 1; line <= 20; ++line) {
+        SCOPED_TRACE(line);
+        if (line == 4)
+            EXPECT_EQ(swapped.Texts(line), QStringLiteral("像另一名学生现有照片中的人（第 15 行）"));
+        else if (line == 15)
+            EXPECT_EQ(swapped.Texts(line), QStringLiteral("像另一名学生现有照片中的人（第 4 行）"));
+        else
+            EXPECT_EQ(swapped.Warnings(line), PlanWarnings());
     }
-    EXPECT_EQ(ApplyFaceChecks(extra.plan, extra.survey).size(), 1);
-    EXPECT_EQ(extra.plan.notices.value(0),
-              QStringLiteral("第 5–20 行的照片可能整体错位一行（新照片更像上一行学生现有的照片），请逐一核对"));
+}
+
+TEST(FaceChecks, WithoutTheDescriberTheRowsAreNotComparedAndTheReasonIsANotice)
+{
+    Batch batch(5, true);
+    for (int line = 1; line <= 4; ++line)
+        batch.GiveNewPhotoOf(line, line + 1);
+    batch.survey.newPhotos[1].portrait.faces = 0;
+    batch.survey.notCompared = QStringLiteral("人脸特征模型无法载入：/x.json");
+    EXPECT_TRUE(ApplyFaceChecks(batch.plan, batch.survey).isEmpty());
+    EXPECT_EQ(
+        batch.plan.notices,
+        QStringList{QStringLiteral("没有比较照片中的人脸（错位、重拍、别的学生的脸）：人脸特征模型无法载入：/x.json")});
+    // The checks of each photo alone still speak.
+    EXPECT_EQ(batch.Texts(2), QStringLiteral("照片中找不到人脸"));
 }
 
 TEST(FaceChecks, WithoutTheDetectorTheReasonIsANotice)

@@ -58,7 +58,7 @@ protected:
                                       .testCamera = {}};
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
-        const int exitCode = RunAssignCommand(arguments + more, program, examination);
+        const int exitCode = RunAssignCommand(arguments + more, program, [&](int) { return examination; });
         const QString out = Written(testing::internal::GetCapturedStdout());
         const QString err = Written(testing::internal::GetCapturedStderr());
         return {exitCode, out, err};

@@ -158,14 +158,16 @@ TEST(PlanShowings, TheWindowThePrintedSheetAndTheCommandLineTellTheSameTexts)
     PlanRow landscape = Row(3, "S03", "3.jpg", Facts(PhotoFacts::Kind::Jpeg, 400, 267));
     landscape.studentExists = true;
     landscape.currentPhoto = QString();
-    landscape.warnings = PlanWarning::OddShape;
+    landscape.warnings = PlanWarning::OddShape | PlanWarning::ShiftedBlock;
+    landscape.faces.shiftedTowards = 1;
     // No student, an unreadable photo, a code and a name that need writing out.
     PlanRow nothingRight = Row(4, QStringLiteral("S\x01"), "a<b>&\".jpg",
                                Facts(PhotoFacts::Kind::Unreadable, 0, 0, QStringLiteral("不是 JPEG 或 BMP 图片")));
     nothingRight.warnings = PlanWarning::NoStudent | PlanWarning::UnreadablePhoto;
     // Blanks around the code, which the code column marks.
     PlanRow clean = Row(5, " S05\t", "5.jpg", Facts(PhotoFacts::Kind::Jpeg, 600, 900));
-    clean.warnings = PlanWarning::BlankAroundCode;
+    clean.warnings = PlanWarning::BlankAroundCode | PlanWarning::OtherStudentsFace;
+    clean.faces.otherStudentLines = {1, 3};
     clean.name = QStringLiteral("李娜");
     clean.studentExists = true;
     clean.currentPhoto = QString();
@@ -181,11 +183,15 @@ TEST(PlanShowings, TheWindowThePrintedSheetAndTheCommandLineTellTheSameTexts)
         {1,
          {"1", "S01", "张伟", "1.jpg", "JPEG", "768×1152", "有", "/old/a.jpg", "新建", "已有照片，将被替换（可撤销）"}},
         {2, {"2", "S02", "", "2.bmp", "BMP", "200×300", "有", "NULL", "已存在", "已有照片，将被替换（可撤销）"}},
-        {3, {"3", "S03", "", "3.jpg", "JPEG", "400×267", "有", "（空）", "新建", "不是 2:3 竖版照片（400×267）"}},
+        {3,
+         {"3", "S03", "", "3.jpg", "JPEG", "400×267", "有", "（空）", "新建",
+          "不是 2:3 竖版照片（400×267）；可能与学籍号整体错位（新照片更像下一行学生现有的照片）"}},
         {4,
          {"4", "S\\x01", "", "a<b>&\".jpg", "无法读取", "-", "无", "-", "新建",
           "数据库中没有这名学生；图片无法读取（不是 JPEG 或 BMP 图片）"}},
-        {5, {"5", "␣S05␣", "李娜", "5.jpg", "JPEG", "600×900", "有", "（空）", "新建", "学籍号前后有空格"}},
+        {5,
+         {"5", "␣S05␣", "李娜", "5.jpg", "JPEG", "600×900", "有", "（空）", "新建",
+          "像另一名学生现有照片中的人（第 1、3 行）；学籍号前后有空格"}},
     };
 
     ThumbnailCache thumbnails(QSize(60, 90));

@@ -4,6 +4,7 @@
 // LabelledFacesTest.cpp's.
 #include "faces/ShiftedBlocks.h"
 
+#include "faces/OtherStudentsFaces.h"
 #include "faces/RepeatedFaces.h"
 
 #include <gtest/gtest.h>
@@ -120,6 +121,37 @@ TEST(RepeatedNeighbours, AreRowsWhoseFaceIsNearlyThePreviousRowsOwn)
     ASSERT_GT(DescriptorDistance(*faces[4], *faces[5]), kRetakeDistance);
     EXPECT_EQ(FindRepeatedNeighbours(faces), (std::vector<std::size_t>{1}));
     EXPECT_TRUE(FindRepeatedNeighbours({}).empty());
+}
+
+TEST(OtherStudentsFaces, AreNewFacesOfOtherStudentsNotOfTheirOwn)
+{
+    using Found = std::vector<OtherStudentsFace>;
+    const struct {
+        const char* what;
+        std::vector<int> newOf;
+        std::vector<int> withoutCurrent; // rows whose student has no current photo
+        Found found;
+    } rows[] = {
+        {"in order", {0, 1, 2, 3}, {}, {}},
+        {"two students far apart swapped", {0, 3, 2, 1, 4}, {}, {{1, {3}}, {3, {1}}}},
+        {"a stranger's photo", {0, 101, 2}, {}, {}},
+        {"another student's photo where the own student has none", {0, 2, 2}, {1}, {}},
+        {"the student shown has no current photo", {0, 2, 2}, {2}, {}},
+        {"two rows showing one other student", {0, 3, 3, 3}, {}, {{1, {3}}, {2, {3}}}},
+        {"no faces", {-1, -1}, {}, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        Class made = MakeClass(row.newOf);
+        for (const int i : row.withoutCurrent)
+            made.currentFaces[static_cast<std::size_t>(i)].reset();
+        EXPECT_EQ(FindOtherStudentsFaces(made.newFaces, made.currentFaces), row.found);
+    }
+
+    // Of several students near enough, the nearest comes first.
+    const std::vector<RowFace> currentFaces{Face(0), Face(1), Face(1, 3)};
+    const std::vector<RowFace> newFaces{Face(1, 3), Face(1), Face(2)};
+    EXPECT_EQ(FindOtherStudentsFaces(newFaces, currentFaces), (Found{{0, {2, 1}}}));
 }
 
 } // namespace

@@ -70,6 +70,11 @@ QString FacesNotCheckedNotice(const QString& reason)
     return QStringLiteral("没有检查照片中的人脸：%1").arg(reason);
 }
 
+QString FacesNotComparedNotice(const QString& reason)
+{
+    return QStringLiteral("没有比较照片中的人脸（错位、重拍、别的学生的脸）：%1").arg(reason);
+}
+
 QStringList ApplyFaceChecks(AssignmentPlan& plan, const FaceSurvey& survey)
 {
     if (!survey.unavailable.isEmpty()) {
@@ -89,6 +94,10 @@ QStringList ApplyFaceChecks(AssignmentPlan& plan, const FaceSurvey& survey)
             CheckFace(plan.rows[static_cast<qsizetype>(i)], survey.newPhotos[i], medianSharpness);
     }
     CheckCaptureGaps(plan, survey);
+    if (!survey.notCompared.isEmpty()) {
+        plan.notices << FacesNotComparedNotice(survey.notCompared);
+        return {};
+    }
     CheckRetakes(plan, survey);
     return CheckShiftedRows(plan, survey);
 }

@@ -4,15 +4,21 @@
 
 #include <exception>
 
-FaceExamination SurveyAndCheckFaces(std::filesystem::path faceModel, int threads)
+FaceExamination SurveyAndCheckFaces(SurveySetup setup)
 {
-    return [faceModel = std::move(faceModel), threads](AssignmentPlan& plan, const SurveyProgress& progress,
-                                                       const std::atomic<bool>& stop) {
-        const FaceSurvey survey = SurveyFaces(plan, faceModel, progress, &stop, threads);
+    return [setup = std::move(setup)](AssignmentPlan& plan, const SurveyProgress& progress,
+                                      const std::atomic<bool>& stop) {
+        const FaceSurvey survey = SurveyFaces(plan, setup, progress, &stop);
         if (stop)
             return QStringList();
         return ApplyFaceChecks(plan, survey);
     };
+}
+
+FaceExamination SurveyAndCheckFaces(std::filesystem::path faceModel, int threads)
+{
+    return SurveyAndCheckFaces(
+        SurveySetup{.cascadeFile = std::move(faceModel), .descriptorModel = {}, .threads = threads});
 }
 
 FaceReview::FaceReview(FaceExamination examination) : examination_(std::move(examination)) { }

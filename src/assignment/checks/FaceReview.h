@@ -36,8 +36,10 @@ struct ReviewedPlan {
 using FaceExamination =
     std::function<QStringList(AssignmentPlan& plan, const SurveyProgress& progress, const std::atomic<bool>& stop)>;
 
-// The survey (FaceSurvey.h) with detectors loaded from `faceModel`, on
-// `threads` threads (0: one per core), then the checks (FaceChecks.h).
+// The survey (FaceSurvey.h) as `setup` says, then the checks (FaceChecks.h).
+FaceExamination SurveyAndCheckFaces(SurveySetup setup);
+// With detectors loaded from `faceModel` and the describer's model beside
+// the program, on `threads` threads (0: one per core).
 FaceExamination SurveyAndCheckFaces(std::filesystem::path faceModel, int threads = 0);
 
 // How far a review has come: photos looked at, of how many (0 until the

@@ -24,15 +24,17 @@ enum class PlanWarning {
     SamePicture = 0x20,          // another new photo shows the same picture
     AnotherStudentsPhoto = 0x40, // it shows another student's current photo
     // Face checks (FaceChecks.h), looking at the photo itself and at its neighbours
-    NoFace = 0x10000,           // no face found, upright or turned
-    SeveralFaces = 0x20000,     // more than one face of about the same size
-    TurnedFace = 0x40000,       // the face shows only after a quarter or half turn
-    SmallFace = 0x80000,        // the face has too few pixels for a clear 120 x 180 photo
-    DarkFace = 0x100000,        // much of the face near black
-    BrightFace = 0x200000,      // much of the face near white
-    Blurred = 0x400000,         // far less sharp than the batch's other photos
-    LikelyRetake = 0x800000,    // near the same face as the row above: a retake kept by mistake?
-    LongCaptureGap = 0x1000000, // taken much longer after the row above than the rest: a student skipped?
+    NoFace = 0x10000,              // no face found, upright or turned
+    SeveralFaces = 0x20000,        // more than one face of about the same size
+    TurnedFace = 0x40000,          // the face shows only after a quarter or half turn
+    SmallFace = 0x80000,           // the face has too few pixels for a clear 120 x 180 photo
+    DarkFace = 0x100000,           // much of the face near black
+    BrightFace = 0x200000,         // much of the face near white
+    Blurred = 0x400000,            // far less sharp than the batch's other photos
+    LikelyRetake = 0x800000,       // near the same face as the row above: a retake kept by mistake?
+    LongCaptureGap = 0x1000000,    // taken much longer after the row above than the rest: a student skipped?
+    ShiftedBlock = 0x2000000,      // in a block of rows whose photos show the next row's students
+    OtherStudentsFace = 0x4000000, // shows another student's face, by their current photo, not its own
     // Codes compared as the database compares them:
     CodeNeedsFolding = 0x80, // full-width characters or unusual blanks: the database folds them
     // The roster's codes.
@@ -48,7 +50,7 @@ inline constexpr PlanWarning kAllPlanWarnings[] = {
     // Face checks
     PlanWarning::NoFace, PlanWarning::SeveralFaces, PlanWarning::TurnedFace, PlanWarning::SmallFace,
     PlanWarning::DarkFace, PlanWarning::BrightFace, PlanWarning::Blurred, PlanWarning::LikelyRetake,
-    PlanWarning::LongCaptureGap,
+    PlanWarning::LongCaptureGap, PlanWarning::ShiftedBlock, PlanWarning::OtherStudentsFace,
     // Codes compared as the database compares them
     PlanWarning::CodeNeedsFolding, PlanWarning::BlankAroundCode};
 

@@ -2,6 +2,7 @@
 
 #include "faces/PortraitExamination.h"
 
+#include <QList>
 #include <QtGlobal>
 
 // What the face checks measured in a row's photo, for the particulars of
@@ -13,4 +14,6 @@ struct FaceFindings {
     int brightPercent = 0;    // of the face near white
     int sharpnessPercent = 0; // of the batch's median
     qint64 captureGapSeconds = 0;
+    int shiftedTowards = 0;             // of a shifted block: 1 the row below's student, -1 the row above's
+    QList<qsizetype> otherStudentLines; // the students whose current face the new photo shows
 };

@@ -43,6 +43,9 @@ QString FaceParticulars(PlanWarning warning, const FaceFindings& findings)
         return QStringLiteral("清晰度只有本批照片中位数的 %1%").arg(findings.sharpnessPercent);
     case PlanWarning::LongCaptureGap:
         return QStringLiteral("间隔 %1").arg(GapText(findings.captureGapSeconds));
+    case PlanWarning::ShiftedBlock:
+        return findings.shiftedTowards > 0 ? QStringLiteral("新照片更像下一行学生现有的照片")
+                                           : QStringLiteral("新照片更像上一行学生现有的照片");
     default:
         return {};
     }

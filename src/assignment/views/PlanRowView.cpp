@@ -53,6 +53,8 @@ QStringList WarningTexts(const PlanRow& row)
             texts << WarningText(warning) + QStringLiteral("（第 %1 行）").arg(LineList(row.samePictureLines));
         else if (warning == PlanWarning::AnotherStudentsPhoto)
             texts << WarningText(warning) + QStringLiteral("（第 %1 行）").arg(LineList(row.currentPhotoOfLines));
+        else if (warning == PlanWarning::OtherStudentsFace)
+            texts << WarningText(warning) + QStringLiteral("（第 %1 行）").arg(LineList(row.faces.otherStudentLines));
         else if (const QString particulars = FaceParticulars(warning, row.faces); !particulars.isEmpty())
             texts << WarningText(warning) + QStringLiteral("（") + particulars + QStringLiteral("）");
         else if (warning == PlanWarning::CodeNeedsFolding)
@@ -187,6 +189,10 @@ QString WarningText(PlanWarning warning)
         return QStringLiteral("和上一行的照片几乎一样，可能是重拍时多留了一张");
     case PlanWarning::LongCaptureGap:
         return QStringLiteral("和上一张照片的拍摄间隔特别长，可能漏拍了学生");
+    case PlanWarning::ShiftedBlock:
+        return QStringLiteral("可能与学籍号整体错位");
+    case PlanWarning::OtherStudentsFace:
+        return QStringLiteral("像另一名学生现有照片中的人");
     case PlanWarning::CodeNeedsFolding:
         return QStringLiteral("学籍号含全角字符或特殊空白");
     case PlanWarning::BlankAroundCode:

@@ -41,6 +41,7 @@ TForm1::TForm1(Dialogs& dialogs, const InstallationFolderStore& folderStore, QWi
       journal_(JournalStore::DefaultDataFolder()),
       proofSheet_(SurveyAndCheckFaces(FaceDetector::DefaultCascadeFile()))
 {
+    UseFaceModel(FaceDetector::DefaultCascadeFile());
     ui.setupUi(this);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                    | Qt::WindowCloseButtonHint);

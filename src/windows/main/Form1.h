@@ -68,15 +68,22 @@ public:
     // as DefaultOdbcDriver() (OdbcConnectionString.h).
     void UseOdbcDriver(const QString& odbcDriver) { ADOQuery1.SetOdbcDriver(odbcDriver); }
 
-    // Where runs are journaled; it starts as JournalStore::DefaultDataFolder().
-    void UseJournal(const JournalStore& journal) { journal_ = journal; }
+    // Where runs are journaled, and the faces of the site's photos kept for
+    // the proof sheet; it starts as JournalStore::DefaultDataFolder().
+    void UseJournal(const JournalStore& journal)
+    {
+        journal_ = journal;
+        UseFaceModel(faceModel_);
+    }
     // What asks the user to approve a run's plan; it starts as the proof sheet.
     void UsePlanReview(PlanReview& review) { planReview_ = &review; }
     // The face model the proof sheet's face review loads its detector from;
     // it starts as FaceDetector::DefaultCascadeFile().
     void UseFaceModel(const std::filesystem::path& faceModel)
     {
-        proofSheet_.UseFaceExamination(SurveyAndCheckFaces(faceModel));
+        faceModel_ = faceModel;
+        proofSheet_.UseFaceExamination(SurveyAndCheckFaces(SurveySetup{
+            .cascadeFile = faceModel, .descriptorModel = {}, .threads = 0, .dataFolder = journal_.DataFolder()}));
     }
 
 protected:
@@ -134,6 +141,7 @@ private:
     // The database access of the assignment run.
     TADOQuery ADOQuery1;
     JournalStore journal_;
+    std::filesystem::path faceModel_; // the face detector's model
     ProofSheetReview proofSheet_;
     PlanReview* planReview_ = &proofSheet_;
     QDialog* captureWindow_ = nullptr;
