@@ -37,5 +37,8 @@ int RunUndoCommand(const QStringList& arguments, const ProgramSettings& program)
 //        [--sampling exact|smooth] [--format jpeg|bmp] [--jobs N] [--overwrite]
 int RunResizeCommand(const QStringList& arguments, const ProgramSettings& program);
 
+// export --install-dir DIR --out DIR [--roster FILE] [--school-code CODE] [--photo-day DIR]
+int RunExportCommand(const QStringList& arguments, const ProgramSettings& program);
+
 // inspect FILE... [--to-bmp OUT]
 int RunInspectCommand(const QStringList& arguments, const ProgramSettings& program);

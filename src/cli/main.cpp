@@ -23,7 +23,7 @@ struct Command {
 // Each command adds its line here.
 const std::vector<Command> kCommands = {
     {"assign", RunAssignCommand}, {"resize", RunResizeCommand}, {"inspect", RunInspectCommand},
-    {"runs", RunRunsCommand},     {"undo", RunUndoCommand},
+    {"runs", RunRunsCommand},     {"undo", RunUndoCommand},     {"export", RunExportCommand},
 };
 
 void PrintUsage()

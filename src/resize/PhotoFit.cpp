@@ -69,16 +69,6 @@ FaceOutcome DrawAroundFace(TCanvas& surface, const TRect& rect, TGraphic& pictur
 // decoded again at the scale it needs.
 constexpr std::int32_t kUsualFaceRegionShare = 2;
 
-// A box in a reduced picture's pixels in the pixels of the picture it was
-// made from.
-TRect InPicture(const TRect& box, const ReducedPicture& reduced)
-{
-    const double toPicture = 8.0 / reduced.Eighths;
-    auto x = [&](std::int32_t v) { return static_cast<std::int32_t>((v - reduced.OffsetX) * toPicture); };
-    auto y = [&](std::int32_t v) { return static_cast<std::int32_t>((v - reduced.OffsetY) * toPicture); };
-    return {x(box.Left), y(box.Top), x(box.Right), y(box.Bottom)};
-}
-
 FaceOutcome DrawAroundFaceSmoothly(TCanvas& surface, const TRect& rect, TGraphic& picture, FaceDetector& faces)
 {
     const PictureSize size{picture.Width(), picture.Height()};
@@ -100,7 +90,7 @@ FaceOutcome DrawAroundFaceSmoothly(TCanvas& surface, const TRect& rect, TGraphic
         SmoothDrawRegion(surface, rect, reduced, CentredCrop(size, target));
         return FaceOutcome::NotFound;
     }
-    const TRect region = FaceRegion(size, target, InPicture(*face, reduced));
+    const TRect region = FaceRegion(size, target, FaceBoxInPicture(*face, reduced));
     const int needed = EighthsToSampleSmoothly({region.Width(), region.Height()}, target);
     if (needed > reduced.Eighths)
         SmoothDrawRegion(surface, rect, ReducePictureForRegion(picture, needed, region), region);

@@ -4,7 +4,6 @@
 #include "assignment/site/SiteIdentity.h"
 #include "assignment/site/StudentPhotoFile.h"
 #include "assignment/site/StudentRows.h"
-#include "files/PlainFileName.h"
 #include "platform/database/TADOQuery.h"
 
 QHash<QString, StudentCard> ReadStudentCards(TADOQuery& query, const QString& installationFolder,
@@ -24,11 +23,7 @@ QHash<QString, StudentCard> ReadStudentCards(TADOQuery& query, const QString& in
     QHash<QString, StudentCard> cards;
     cards.reserve(rows.size());
     for (auto row = rows.cbegin(); row != rows.cend(); ++row) {
-        // The photo the column names, or else the one a run would replace
-        // (a code that is no file name has none).
-        const QString fileName = StudentPhotoFileName(row.key());
-        const QString destination = IsPlainFileName(fileName) ? photoFolder + fileName : QString();
-        cards.insert(row.key(), {row->name, CurrentPhotoFile(photoFolder, row->photo, destination)});
+        cards.insert(row.key(), {row->name, StudentCurrentPhoto(photoFolder, row.key(), row->photo)});
     }
     return cards;
 }

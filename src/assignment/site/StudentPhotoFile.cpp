@@ -31,3 +31,10 @@ QString CurrentPhotoFile(const QString& sitePhotoFolder, const QVariant& photoCo
     }
     return !destination.isEmpty() && QFileInfo(destination).isFile() ? destination : QString();
 }
+
+QString StudentCurrentPhoto(const QString& sitePhotoFolder, const QString& code, const QVariant& photoColumn)
+{
+    const QString fileName = StudentPhotoFileName(code);
+    const QString destination = IsPlainFileName(fileName) ? sitePhotoFolder + fileName : QString();
+    return CurrentPhotoFile(sitePhotoFolder, photoColumn, destination);
+}

@@ -17,3 +17,9 @@ QString StudentPhotoWebPath(const QString& code);
 // column names, when it names one there that exists; else `destination` (the
 // file a run would replace) when that exists; else empty.
 QString CurrentPhotoFile(const QString& sitePhotoFolder, const QVariant& photoColumn, const QString& destination);
+
+// The file of the student's photo on the site: the one the photo column
+// names, or else the one a run would replace (StudentPhotoFileName in the
+// photo folder; a code that is no file name has none); empty when neither
+// exists.
+QString StudentCurrentPhoto(const QString& sitePhotoFolder, const QString& code, const QVariant& photoColumn);

@@ -5,25 +5,51 @@
 
 #include <QRegularExpression>
 
-QString NameColumnOf(TADOQuery& query, const QString& wanted)
+QStringList ColumnCandidates(ColumnRole role)
 {
-    // Only a plain name is ever put into a statement's text.
-    static const QRegularExpression plainName(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
-    const QStringList candidates = wanted.isEmpty() ? QStringList{QStringLiteral("name"), QStringLiteral("xm"),
-                                                                  QStringLiteral("xsxm"), QStringLiteral("studentname")}
-                                                    : QStringList{wanted.trimmed()};
+    switch (role) {
+    case ColumnRole::Name:
+        return {QStringLiteral("name"), QStringLiteral("xm"), QStringLiteral("xsxm"), QStringLiteral("studentname")};
+    case ColumnRole::IdNumber:
+        return {QStringLiteral("sfzh"), QStringLiteral("sfzjh"), QStringLiteral("idcard"), QStringLiteral("idnumber"),
+                QStringLiteral("身份证号")};
+    case ColumnRole::Grade:
+        return {QStringLiteral("nj"), QStringLiteral("grade"), QStringLiteral("年级")};
+    case ColumnRole::Class:
+        return {QStringLiteral("bj"), QStringLiteral("class"), QStringLiteral("classname"), QStringLiteral("班级")};
+    }
+    return {};
+}
+
+QStringList TableColumns(TADOQuery& query, const QString& table)
+{
     query.ClearSQL();
-    query.AddSQL(QStringLiteral("select * from studentbaseinfo where 1 = 0"));
+    query.AddSQL(QStringLiteral("select * from %1 where 1 = 0").arg(table));
     query.Open();
-    const QStringList columns = query.FieldNames();
+    QStringList columns = query.FieldNames();
     query.ClearSQL();
-    for (const QString& candidate : candidates) {
+    return columns;
+}
+
+QString FindColumn(const QStringList& columns, const QStringList& candidates, const QString& wanted)
+{
+    // Letters of any script (a Chinese column name is as harmless as a Latin
+    // one), digits and underscores: nothing that could end a name in SQL.
+    static const QRegularExpression plainName(QStringLiteral("^[\\p{L}_][\\p{L}\\p{N}_]*$"));
+    const QStringList wantedNames = wanted.trimmed().isEmpty() ? candidates : QStringList{wanted.trimmed()};
+    for (const QString& candidate : wantedNames) {
         for (const QString& column : columns) {
             if (column.compare(candidate, Qt::CaseInsensitive) == 0 && plainName.match(column).hasMatch())
                 return column;
         }
     }
     return {};
+}
+
+QString NameColumnOf(TADOQuery& query, const QString& wanted)
+{
+    return FindColumn(TableColumns(query, QStringLiteral("studentbaseinfo")), ColumnCandidates(ColumnRole::Name),
+                      wanted);
 }
 
 QHash<QString, StudentRow> ReadStudentRows(TADOQuery& query, const QStringList& codes, qsizetype codesPerStatement,

@@ -29,11 +29,34 @@ QHash<QString, StudentRow> ReadStudentRows(TADOQuery& query, const QStringList& 
                                            qsizetype codesPerStatement = kCodesPerStatement,
                                            const QString& nameColumn = {});
 
-// The column of studentbaseinfo that holds the students' names, spelt as the
-// driver lists the table's columns: the one `wanted` names (the setting
-// NameColumn), or else the first of name, xm, xsxm and studentname; letter
-// case aside. Empty when there is none (or `wanted` is no plain column
-// name). The query must hold the connection string. Throws EDatabaseError.
+// What a column of a school's table holds, for the columns the tool finds by
+// their usual names: schools' tables name them in English, in pinyin
+// initials or in Chinese.
+enum class ColumnRole {
+    Name,     // name, xm, xsxm, studentname
+    IdNumber, // the ID card number: sfzh, sfzjh, idcard, idnumber, 身份证号
+    Grade,    // nj, grade, 年级
+    Class,    // bj, class, classname, 班级
+};
+
+// The usual names of a role's column, most likely first.
+QStringList ColumnCandidates(ColumnRole role);
+
+// The columns of the table `table` (a name of ours, never the user's), spelt
+// as the driver lists them. The query must hold the connection string.
+// Throws EDatabaseError.
+QStringList TableColumns(TADOQuery& query, const QString& table);
+
+// Of `columns`, the one `wanted` names (a setting such as NameColumn), or
+// else the first of `candidates`; letter case aside. Empty when there is none,
+// or when the column is no plain name (letters, digits and underscores, not
+// starting with a digit), since only a plain name is ever put into a
+// statement's text.
+QString FindColumn(const QStringList& columns, const QStringList& candidates, const QString& wanted = {});
+
+// The column of studentbaseinfo that holds the students' names (FindColumn
+// over the table's columns for ColumnRole::Name, `wanted` being the setting
+// NameColumn). Throws EDatabaseError.
 QString NameColumnOf(TADOQuery& query, const QString& wanted = {});
 
 // Connects `query` to the site's database and proves the connection on a

@@ -72,11 +72,36 @@ std::optional<QString> InstallationFolderStore::Read() const
     return RememberedFolder(key, settings->value(kValueName));
 }
 
-QString InstallationFolderStore::NameColumn() const
+QString InstallationFolderStore::TextValue(const QString& name) const
 {
     const auto settings = OpenSettings(settingsFile_);
-    const QVariant value = settings->value(QStringLiteral("NameColumn"));
+    const QVariant value = settings->value(name);
     return value.typeId() == QMetaType::QString ? value.toString().trimmed() : QString();
+}
+
+QString InstallationFolderStore::NameColumn() const
+{
+    return TextValue(QStringLiteral("NameColumn"));
+}
+
+QString InstallationFolderStore::IdColumn() const
+{
+    return TextValue(QStringLiteral("IdColumn"));
+}
+
+QString InstallationFolderStore::GradeColumn() const
+{
+    return TextValue(QStringLiteral("GradeColumn"));
+}
+
+QString InstallationFolderStore::ClassColumn() const
+{
+    return TextValue(QStringLiteral("ClassColumn"));
+}
+
+QString InstallationFolderStore::SchoolCode() const
+{
+    return TextValue(QStringLiteral("SchoolCode"));
 }
 
 void InstallationFolderStore::Write(const QString& folder) const

@@ -42,6 +42,13 @@ public:
     // names, for a site whose table calls it by an unusual name. Empty when
     // there is none, or when the store cannot be read.
     QString NameColumn() const;
+    // Likewise for the student-register export: "IdColumn" (the ID card
+    // number), "GradeColumn", "ClassColumn", and "SchoolCode" (the school's
+    // identification code, 学校标识码, for students without an ID number).
+    QString IdColumn() const;
+    QString GradeColumn() const;
+    QString ClassColumn() const;
+    QString SchoolCode() const;
 
     // Creates the key when needed and stores the text as "Path".
     // Throws SettingsStoreError when the store cannot be written.
@@ -49,6 +56,8 @@ public:
 
 private:
     explicit InstallationFolderStore(QString settingsFile);
+    // A text value beside "Path", trimmed; empty when it is absent or no text.
+    QString TextValue(const QString& name) const;
 
     QString settingsFile_; // empty: the current user's native store
 };

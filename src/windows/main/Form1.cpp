@@ -9,6 +9,7 @@
 #include "assignment/run/PlanMaking.h"
 #include "assignment/run/UndoRun.h"
 #include "assignment/site/SiteIdentity.h"
+#include "export/RegisterExport.h"
 #include "faces/FaceDetector.h"
 #include "files/FolderString.h"
 #include "files/RegularFile.h"
@@ -59,6 +60,7 @@ TForm1::TForm1(Dialogs& dialogs, const InstallationFolderStore& folderStore, QWi
     connect(ui.Button7, &QPushButton::clicked, this, &TForm1::Button7Click);
     connect(ui.Button8, &QPushButton::clicked, this, &TForm1::Button8Click);
     connect(ui.undoButton, &QPushButton::clicked, this, &TForm1::UndoLastRun);
+    connect(ui.exportButton, &QPushButton::clicked, this, &TForm1::ExportRegisterPhotos);
     connect(ui.pairingCombo, &QComboBox::currentIndexChanged, this, &TForm1::ChangePairing);
 
     FormCreate();
@@ -441,4 +443,44 @@ void TForm1::TakePhotoList(const QString& photoFolder, const QStringList& names)
         return;
     ui.StatusBar1->SetPanelText(1, QStringLiteral("共有 %1 图片").arg(names.size()));
     ui.ListBox2->addItems(names);
+}
+
+void TForm1::ExportRegisterPhotos()
+{
+    const std::optional<QString> folder = InstallationFolder();
+    if (!folder) {
+        dialogs_.ShowMessage(AssignmentMessages::kFolderNotChosen);
+        return;
+    }
+    const std::optional<QString> out = dialogs_.ChooseFolder(this, exportFolder_);
+    if (!out)
+        return;
+    exportFolder_ = *out;
+    ExportRequest request;
+    request.installationFolder = *folder;
+    request.outFolder = *out;
+    request.roster = ItemTexts(*ui.ListBox1);
+    // The photo folder of a photo day holds its originals (原图/).
+    request.photoDayFolder = indexShown_ ? QString() : ui.Edit3->text();
+    request.schoolCode = folderStore_.SchoolCode();
+    request.columns = {folderStore_.NameColumn(), folderStore_.IdColumn(), folderStore_.GradeColumn(),
+                       folderStore_.ClassColumn()};
+    request.faceModel = faceModel_;
+    std::optional<ExportSummary> summary;
+    try {
+        const InputHeld held(*this);
+        ui.Gauge1->SetProgress(0);
+        summary = RunRegisterExport(ADOQuery1, request, [this](qsizetype done, qsizetype total) {
+            ui.Gauge1->SetMaxValue(static_cast<int>(total));
+            MoveGauge(done);
+        });
+    } catch (const std::runtime_error& error) {
+        ResetGauge();
+        dialogs_.ShowMessage(QStringLiteral("导出学籍照片失败：%1").arg(QString::fromUtf8(error.what())));
+        return;
+    }
+    const QString list = QDir(*out).filePath(kExportListName);
+    dialogs_.ShowMessage(summary->Text().section(u'\n', 0, 0) + QStringLiteral("\n清单：")
+                             + QDir::toNativeSeparators(list),
+                         summary->Text());
 }

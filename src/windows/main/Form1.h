@@ -106,8 +106,12 @@ private:
     void Button8Click();
     // The controls the window design did not have are named by their role,
     // and so are their handlers: undoButton ("撤销上次设置") and
-    // pairingCombo ("对应方式").
+    // pairingCombo ("对应方式"), exportButton ("导出学籍照片").
     void UndoLastRun();
+    // The student-register export of the site's students (of the roster's,
+    // when one is loaded) into a folder the user chooses: the gauge moves per
+    // student, and the summary is shown at the end (RegisterExport.h).
+    void ExportRegisterPhotos();
     void ChangePairing();
     // Button2 in "按对照表": the index file, whose photos ListBox2 then shows.
     void LoadIndexFile();
@@ -141,13 +145,15 @@ private:
     // The database access of the assignment run.
     TADOQuery ADOQuery1;
     JournalStore journal_;
-    std::filesystem::path faceModel_; // the face detector's model
+    std::filesystem::path faceModel_; // the face detector's model, for the proof sheet and the export
     ProofSheetReview proofSheet_;
     PlanReview* planReview_ = &proofSheet_;
     QDialog* captureWindow_ = nullptr;
     QDialog* resizeWindow_ = nullptr;
     bool shownBefore_ = false;
     bool runInProgress_ = false;
+    // Where the last export went: the next export's folder dialog opens there.
+    QString exportFolder_;
     // Where the last roster came from: the next roster dialog opens there.
     QString rosterFolder_;
     // The students a photo day recorded absent, for the roster it handed over.

@@ -236,10 +236,10 @@ TEST_F(MainWindowTest, TabFollowsTheWindowTopToBottomLeftToRight)
     QApplication::setActiveWindow(&form);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     auto& controls = Controls(form);
-    const QList<QWidget*> reading{controls.Edit1,        controls.Button1,   controls.Edit3,   controls.Button2,
-                                  controls.Button4,      controls.Button7,   controls.Button8, controls.ListBox1,
-                                  controls.pairingCombo, controls.ListBox2,  controls.Button5, controls.Button6,
-                                  controls.Button3,      controls.undoButton};
+    const QList<QWidget*> reading{controls.Edit1,        controls.Button1,    controls.Edit3,       controls.Button2,
+                                  controls.Button4,      controls.Button7,    controls.Button8,     controls.ListBox1,
+                                  controls.pairingCombo, controls.ListBox2,   controls.Button5,     controls.Button6,
+                                  controls.Button3,      controls.undoButton, controls.exportButton};
     QStringList expected;
     for (QWidget* control : reading) {
         if (control->isEnabled() && (control->focusPolicy() & Qt::TabFocus))
