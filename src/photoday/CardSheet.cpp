@@ -46,7 +46,7 @@ QList<CardFace> CardFacesOf(const QStringList& roster, const SiteStudents& stude
     cards.reserve(roster.size());
     for (const QString& code : roster) {
         const StudentCard* card = students.Find(code);
-        cards << CardFace{code, card ? card->name : QString(), {}};
+        cards << CardFace{code, card ? card->name : QString(), card ? card->className : QString()};
     }
     return cards;
 }

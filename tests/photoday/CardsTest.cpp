@@ -5,6 +5,7 @@
 #include "photoday/CardSelection.h"
 #include "photoday/CardSheet.h"
 #include "photoday/QrCodes.h"
+#include "photoday/SiteStudents.h"
 #include "support/CameraFrames.h"
 #include "support/CardImages.h"
 #include "support/QtPrinters.h"
@@ -74,6 +75,23 @@ TEST(CardSheet, EveryStudentHasACardWithTheirQrCodeCodeNameAndClass)
         const int dark = std::accumulate(modules.dark.begin(), modules.dark.end(), 0);
         EXPECT_EQ(found.captured(2).count(QStringLiteral("h1v1h-1z")), dark) << card.code.toStdString();
     }
+}
+
+TEST(CardSheet, TheCardsAreTheRostersInOrderWithTheSitesNamesAndClasses)
+{
+    const SiteStudents students = SiteStudents::Read(
+        [](const QStringList&) {
+            return QHash<QString, StudentCard>{{"S2", {QStringLiteral("李娜"), {}, QStringLiteral("初二（1）班")}},
+                                               {"S1", {QStringLiteral("张伟"), {}, {}}}};
+        },
+        {"S1", "S2", "S3"});
+    const QList<CardFace> cards = CardFacesOf({"S1", "S2", "S3"}, students);
+    ASSERT_EQ(cards.size(), 3);
+    EXPECT_EQ(cards[0].name, QStringLiteral("张伟"));
+    EXPECT_EQ(cards[0].className, QString());
+    EXPECT_EQ(cards[1].code, "S2");
+    EXPECT_EQ(cards[1].className, QStringLiteral("初二（1）班"));
+    EXPECT_TRUE(cards[2].name.isEmpty() && cards[2].className.isEmpty()) << "not on the site";
 }
 
 TEST(CardSelection, ACardSelectsItsStudentOnceWhileItIsHeldUp)

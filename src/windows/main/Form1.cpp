@@ -216,7 +216,7 @@ QHash<QString, StudentCard> TForm1::LookUpStudents(const QStringList& codes)
     const std::optional<QString> folder = InstallationFolder();
     if (!folder)
         throw std::runtime_error("还没有选择网站的安装文件夹。");
-    return ReadStudentCards(ADOQuery1, *folder, codes, folderStore_.NameColumn());
+    return ReadStudentCards(ADOQuery1, *folder, codes, folderStore_.NameColumn(), folderStore_.ClassColumn());
 }
 
 void TForm1::Button3Click()

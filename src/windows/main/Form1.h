@@ -56,7 +56,7 @@ public:
     void TakePhotoDay(const QStringList& roster, const QString& photoFolder, const QStringList& absent);
 
     // The students with these codes on the chosen site, for the capture
-    // window's photo day: names and current photos (StudentCards.h). Throws
+    // window's photo day: names, classes and current photos (StudentCards.h). Throws
     // std::runtime_error when no installation folder is chosen, and the
     // errors of reading the site.
     QHash<QString, StudentCard> LookUpStudents(const QStringList& codes);
