@@ -3,7 +3,11 @@
 #include "assignment/input/Roster.h"
 #include "assignment/journal/JournalStore.h"
 #include "assignment/views/Thumbnail.h"
+#include "platform/settings/InstallationFolderStore.h"
 #include "platform/settings/ProgramSettings.h"
+
+#include <QDesktopServices>
+#include <QUrl>
 
 #include <stdexcept>
 
@@ -34,13 +38,25 @@ ProgramWindows::ProgramWindows(Dialogs& dialogs, const InstallationFolderStore& 
                 (kRosterFailedMessage + u'\n' + QString::fromStdString(error.what())).toStdString());
         }
     });
+    // ... chosen where the site is, whose folder the main window remembers ...
+    FrmPhotoDay.UseRosterFolder([&folderStore] {
+        try {
+            return folderStore.Read().value_or(QString());
+        } catch (const SettingsStoreError&) {
+            return QString(); // the platform's choice
+        }
+    });
     // ... shows who each student is on the site the main window has chosen ...
     FrmPhotoDay.UseStudentLookup([this](const QStringList& codes) { return Form1.LookUpStudents(codes); });
     FrmPhotoDay.UseThumbnails(MakeThumbnail);
-    // ... and hands its folder to the main window, to be paired by file name;
-    // the capture window closes with it, so that the user is back where the
-    // photos are set.
-    QObject::connect(&FrmPhotoDay, &TFrmPhotoDay::PhotoDayHandedOver, &Form1, &TForm1::TakePhotoFolderByName);
+    // The students' cards open in the browser, to be printed.
+    FrmPhotoDay.UseFileOpener([](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); });
+    // ... and hands its roster, its folder (to be paired by file name) and
+    // the students recorded absent to the main window; the capture window
+    // closes with it, so that the user is back where the photos are set.
+    QObject::connect(&FrmPhotoDay, &TFrmPhotoDay::PhotoDayHandedOver, &Form1, [this](const PhotoDayHandOver& handOver) {
+        Form1.TakePhotoDay(handOver.roster, handOver.photoFolder, handOver.absent);
+    });
     QObject::connect(&FrmPhotoDay, &TFrmPhotoDay::PhotoDayHandedOver, &FrmGetPic, &QDialog::accept);
     Form1.AttachSideWindows(&FrmGetPic, &frmPicture);
 }

@@ -126,6 +126,7 @@ PortraitExamination Examine(FaceDetector& detector, FaceDescriber* describer, co
     if (faces.empty())
         return look;
     look.faces = ComparableFaces(faces);
+    look.face = faces.front();
     const double toPhoto =
         static_cast<double>(std::max(upright.Width, upright.Height)) / std::max(reduced.Width(), reduced.Height());
     look.faceHeight = faces.front().Height() * toPhoto;

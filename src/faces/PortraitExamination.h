@@ -2,6 +2,7 @@
 
 #include "faces/FaceDescriptor.h"
 #include "picture/PictureSize.h"
+#include "picture/TColor.h"
 
 #include <optional>
 
@@ -21,11 +22,16 @@ struct PortraitExamination {
     FaceTurn turn = FaceTurn::None;
     // The largest face's height in the photo's own upright pixels.
     double faceHeight = 0;
+    // The largest face's box in the picture examined, turned by `turn`;
+    // empty without a face.
+    TRect face{};
     // Shares of the face's pixels near black and near white.
     double darkShare = 0;
     double brightShare = 0;
-    // Variance of the Laplacian of the face at a fixed size: only comparable
-    // between photos, never an absolute measure.
+    // Variance of the Laplacian of the face at a fixed size. Its level
+    // depends on the photo's light and on how far it was reduced before:
+    // comparable between photos of one batch, and against a fixed limit
+    // only for photos examined at full resolution (PortraitLimits.h).
     double sharpness = 0;
     // The largest face's descriptor, when a describer was given and a face
     // was found.

@@ -7,8 +7,9 @@ class SiteStudents;
 
 // What the photo day shows and says, made from its session.
 
-// The roster list's line of `student`: its state (√ photographed, 缺
-// absent, a blank while waiting), its code, and the name the site gives it.
+// The roster list's line of `student`: its state (√ photographed, ！
+// photographed with the checks' problems, 缺 absent, a blank while
+// waiting), its code, and the name the site gives it.
 QString RosterLine(const PhotoDaySession& day, qsizetype student, const SiteStudents& students);
 
 // Where the day stands: "第 N / M 名" and the current code, or at the end
@@ -21,6 +22,12 @@ QString ResumedMessage(const PhotoDaySession& day);
 // The end of the roster was reached: what became of it, and what to do next.
 QString RosterEndMessage(const PhotoDaySession& day);
 
-// The folder went to the main window: what became of the roster (also when
-// the day had not come to its end), and how its photos are paired.
-QString HandedOverMessage(const PhotoDaySession& day);
+// What "交给主窗口" asks before it hands the day over: how many students were
+// photographed, absent and not reached yet, with their codes (the first few
+// of each in `text`, all of them in `details`), and what the main window
+// gets.
+struct HandOverQuestion {
+    QString text;
+    QString details;
+};
+HandOverQuestion HandOverQuestionOf(const PhotoDaySession& day);

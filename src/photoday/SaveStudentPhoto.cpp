@@ -1,29 +1,24 @@
 #include "photoday/SaveStudentPhoto.h"
 
-#include "files/FileSystemPath.h"
 #include "photoday/PhotoDaySession.h"
-#include "picture/TGraphic.h"
-#include "picture/TPicture.h"
+#include "photoday/PhotoFiles.h"
+#include "photoday/Shot.h"
+#include "picture/TBitmap.h"
 
-#include <QDir>
-
-#include <exception>
-
-void SaveStudentPhoto(PhotoDaySession& day, const TPicture& photo)
+void SaveStudentPhoto(PhotoDaySession& day, const Shot& shot, const TBitmap& framed, const QStringList& problems)
 {
     if (day.AtEnd())
         return;
     // An empty picture would be written as nothing and still count as the
     // student's photo.
-    if (!photo.Graphic() || photo.Graphic()->Empty())
+    if (!shot.frame || shot.frame->Empty() || framed.Empty())
         throw EPhotoDayError("请先获取图片！");
-    const QString path = day.PhotoPath(day.Position());
-    try {
-        photo.SaveToFile(FileSystemPath(path));
-    } catch (const std::exception& error) {
-        throw EPhotoDayError(QStringLiteral("无法写入 %1（%2）")
-                                 .arg(QDir::toNativeSeparators(path), QString::fromUtf8(error.what()))
+    // Nothing of one student is ever saved as another's.
+    const QString code = day.Code(day.Position());
+    if (shot.student != day.Position() || shot.code != code) {
+        throw EPhotoDayError(QStringLiteral("这张照片是为 %1 拍的，不能存为 %2 的照片，请重新获取图片。")
+                                 .arg(shot.code, code)
                                  .toStdString());
     }
-    day.PhotoSaved();
+    day.SavePhotos(FramedPhotoFile(framed), OriginalFile(*shot.frame, shot.taken), shot.taken, problems);
 }

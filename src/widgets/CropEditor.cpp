@@ -8,6 +8,7 @@
 
 #include <QString>
 
+#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -27,14 +28,17 @@ const QString kNoFace = QStringLiteral("图片中未找到人脸！");
 CropEditor::CropEditor(Controls controls) : controls_(controls), place_(controls.area.geometry())
 {
     // The frame lies above the picture.
-    drag_ =
-        std::make_unique<DragEmulation>(controls_.scrollBox, std::vector<QWidget*>{&controls_.frame, &controls_.area},
-                                        [this](QWidget* control, QPoint point) {
-                                            if (control == &controls_.frame)
-                                                DragOverFrame(point);
-                                            else
-                                                DragOverPicture(point);
-                                        });
+    drag_ = std::make_unique<DragEmulation>(
+        controls_.scrollBox, std::vector<QWidget*>{&controls_.frame, &controls_.area},
+        [this](QWidget* control, QPoint point) {
+            if (control == &controls_.frame)
+                DragOverFrame(point);
+            else
+                DragOverPicture(point);
+        },
+        // The picture's centre, as DragOverPicture and
+        // DragOverFrame place it.
+        [this] { return controls_.area.pos() + QPoint(controls_.area.width() / 2, controls_.area.height() / 2); });
 }
 
 CropEditor::~CropEditor() = default;
@@ -72,10 +76,36 @@ void CropEditor::EditArea(const std::function<void(PictureArea&)>& step)
 
 void CropEditor::Zoom(ZoomDirection direction)
 {
+    // The picture's point under the frame's centre stays there: what the
+    // user framed grows or shrinks in place instead of sliding off towards
+    // the picture's corner.
+    const QPoint frameCentre = controls_.frame.geometry().center();
+    const QPoint before = controls_.area.pos();
+    const QSize sizeBefore = controls_.area.size();
     bool zoomed = false;
     EditArea([&](PictureArea& area) { zoomed = ::Zoom(area, direction); });
     if (!zoomed)
         Refuse(direction == ZoomDirection::In ? kCannotGrow : kCannotShrink);
+    const QSize sizeAfter = controls_.area.size();
+    const auto scaled = [](int offset, int after, int before) {
+        return static_cast<int>(std::lround(static_cast<double>(offset) * after / before));
+    };
+    const QPoint left = frameCentre
+                        - QPoint(scaled(frameCentre.x() - before.x(), sizeAfter.width(), sizeBefore.width()),
+                                 scaled(frameCentre.y() - before.y(), sizeAfter.height(), sizeBefore.height()));
+    PlaceUnderFrame(left);
+}
+
+void CropEditor::Nudge(QPoint step)
+{
+    if (HasPicture())
+        PlaceUnderFrame(controls_.area.pos() + step);
+}
+
+void CropEditor::PlaceUnderFrame(QPoint areaLeftTop)
+{
+    controls_.area.move(areaLeftTop);
+    cropRect_ = CropRectAt(controls_.frame.x() - areaLeftTop.x(), controls_.frame.y() - areaLeftTop.y());
 }
 
 void CropEditor::Turn(TurnDirection direction)
@@ -84,13 +114,24 @@ void CropEditor::Turn(TurnDirection direction)
     loaded_.Turn(direction);
 }
 
+void CropEditor::UseFaceModel(std::filesystem::path model)
+{
+    faceModel_ = std::move(model);
+    faceDetector_.reset();
+}
+
+void CropEditor::LoadFaceDetector()
+{
+    if (faceDetector_)
+        return;
+    const WaitCursor busy; // loading the face model takes a moment
+    faceDetector_ =
+        std::make_unique<FaceDetector>(faceModel_.empty() ? FaceDetector::DefaultCascadeFile() : faceModel_);
+}
+
 void CropEditor::FrameFace()
 {
-    if (!faceDetector_) {
-        const WaitCursor busy; // loading the face model takes a moment
-        faceDetector_ =
-            std::make_unique<FaceDetector>(faceModel_.empty() ? FaceDetector::DefaultCascadeFile() : faceModel_);
-    }
+    LoadFaceDetector();
     FaceFraming framing{};
     EditArea([&](PictureArea& area) {
         framing = ::FrameFace(area, *faceDetector_, controls_.frame.x(), controls_.frame.y(), &loaded_);

@@ -52,7 +52,11 @@ public:
 
     // The face detector's model for FrameFace; it starts as the running
     // program's own (FaceDetector::DefaultCascadeFile).
-    void UseFaceModel(std::filesystem::path model) { faceModel_ = std::move(model); }
+    void UseFaceModel(std::filesystem::path model);
+    // Loads the face detector now, where a wait is expected, rather than at
+    // the first FrameFace (it takes a moment); EFaceDetectorUnavailable when
+    // its model cannot be loaded.
+    void LoadFaceDetector();
     // Told after every step of a drag what was dragged.
     void OnDragged(std::function<void(Dragged)> dragged) { dragged_ = std::move(dragged); }
 
@@ -67,9 +71,14 @@ public:
     // Shows the picture just loaded into the area: kept as loaded, redrawn
     // at half its size, the crop rectangle under the frame.
     void ShowLoaded();
-    // Zooms by PictureEditing's factor; EPictureStepRefused when the picture
-    // cannot grow or shrink any further.
+    // Zooms by PictureEditing's factor about the frame's centre: the point
+    // of the picture there stays there, and the crop rectangle is the part
+    // under the frame. EPictureStepRefused when the picture cannot grow or
+    // shrink any further.
     void Zoom(ZoomDirection direction);
+    // Moves the picture under the frame by `step` pixels of the area; the
+    // crop rectangle is the part under the frame. Nothing without a picture.
+    void Nudge(QPoint step);
     void Turn(TurnDirection direction);
     // Zooms and moves the picture so that the frame holds its largest face;
     // EPictureStepRefused when there is none, or the zoom would be too large.
@@ -99,6 +108,9 @@ private:
     // Runs a step on the area's picture and gives the control the size the
     // step left, also when the step fails half-way.
     void EditArea(const std::function<void(PictureArea&)>& step);
+    // Puts the area's top left corner at `areaLeftTop` of the scroll box and
+    // takes the crop rectangle from under the frame.
+    void PlaceUnderFrame(QPoint areaLeftTop);
 
     Controls controls_;
     const QRect place_;

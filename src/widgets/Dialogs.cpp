@@ -53,10 +53,10 @@ void PlatformDialogs::ShowMessage(const QString& text, const QString& details)
     ShowCentred(box);
 }
 
-bool PlatformDialogs::Confirm(const QString& text, const QString& details)
+bool PlatformDialogs::Confirm(const QString& text, const QString& details, const QString& acceptText)
 {
     QMessageBox box(QMessageBox::Question, QCoreApplication::applicationName(), text);
-    QPushButton* yes = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+    QPushButton* yes = box.addButton(acceptText, QMessageBox::AcceptRole);
     box.setDefaultButton(box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole));
     box.setDetailedText(details);
     ShowCentred(box);
@@ -76,9 +76,10 @@ std::optional<QString> PlatformDialogs::ChooseFolder(QWidget* owner, const QStri
     return FolderString(chosen.first());
 }
 
-QString PlatformDialogs::ChooseFile(QWidget* owner, const QString& filter, const QString& startFolder)
+QString PlatformDialogs::ChooseFile(QWidget* owner, const QString& filter, const QString& startFolder,
+                                    const QString& title)
 {
-    QFileDialog dialog(owner, QString(), startFolder, QtFilter(filter));
+    QFileDialog dialog(owner, title, startFolder, QtFilter(filter));
     dialog.setFileMode(QFileDialog::ExistingFile);
     return Choose(dialog).value(0);
 }

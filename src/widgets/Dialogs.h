@@ -21,8 +21,11 @@ public:
     virtual void ShowMessage(const QString& text, const QString& details) = 0;
     void ShowMessage(const QString& text) { ShowMessage(text, QString()); }
 
-    // The same box with "确定" and "取消"; true when the user chose "确定".
-    virtual bool Confirm(const QString& text, const QString& details) = 0;
+    // The same box with `acceptText` and "取消", "取消" the default; true
+    // when the user chose `acceptText`.
+    virtual bool Confirm(const QString& text, const QString& details, const QString& acceptText) = 0;
+    // The same with "确定" and "取消".
+    bool Confirm(const QString& text, const QString& details) { return Confirm(text, details, QStringLiteral("确定")); }
 
     // The choosers open at `startFolder`, where the user works; an empty or
     // missing folder leaves the place to the platform.
@@ -31,8 +34,15 @@ public:
     // user cancelled.
     virtual std::optional<QString> ChooseFolder(QWidget* owner, const QString& startFolder) = 0;
 
-    // One existing file chosen with the given filter ("描述|*.txt"); empty on cancel.
-    virtual QString ChooseFile(QWidget* owner, const QString& filter, const QString& startFolder) = 0;
+    // One existing file chosen with the given filter ("描述|*.txt"), in a
+    // dialog titled `title` (the platform's own title when empty); empty on
+    // cancel.
+    virtual QString ChooseFile(QWidget* owner, const QString& filter, const QString& startFolder,
+                               const QString& title) = 0;
+    QString ChooseFile(QWidget* owner, const QString& filter, const QString& startFolder)
+    {
+        return ChooseFile(owner, filter, startFolder, QString());
+    }
 
     // Several existing files of one folder, with full paths; empty on cancel.
     virtual QStringList ChooseFiles(QWidget* owner, const QString& filter, const QString& startFolder) = 0;
@@ -41,10 +51,13 @@ public:
 // The real dialogs of the platform.
 class PlatformDialogs final : public Dialogs {
 public:
+    using Dialogs::ChooseFile;
+    using Dialogs::Confirm;
     using Dialogs::ShowMessage;
     void ShowMessage(const QString& text, const QString& details) override;
-    bool Confirm(const QString& text, const QString& details) override;
+    bool Confirm(const QString& text, const QString& details, const QString& acceptText) override;
     std::optional<QString> ChooseFolder(QWidget* owner, const QString& startFolder) override;
-    QString ChooseFile(QWidget* owner, const QString& filter, const QString& startFolder) override;
+    QString ChooseFile(QWidget* owner, const QString& filter, const QString& startFolder,
+                       const QString& title) override;
     QStringList ChooseFiles(QWidget* owner, const QString& filter, const QString& startFolder) override;
 };

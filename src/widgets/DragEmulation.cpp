@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <utility>
 
-DragEmulation::DragEmulation(QWidget& area, std::vector<QWidget*> controls, DragOver dragOver)
-    : area_(area), controls_(std::move(controls)), dragOver_(std::move(dragOver))
+DragEmulation::DragEmulation(QWidget& area, std::vector<QWidget*> controls, DragOver dragOver, HeldPoint heldPoint)
+    : area_(area), controls_(std::move(controls)), dragOver_(std::move(dragOver)), heldPoint_(std::move(heldPoint))
 {
     for (QWidget* control : controls_)
         control->installEventFilter(this);
@@ -41,7 +41,9 @@ bool DragEmulation::eventFilter(QObject* watched, QEvent* event)
         if (!dragging_)
             QApplication::setOverrideCursor(Qt::PointingHandCursor);
         dragging_ = true;
-        DragTo(inArea);
+        // Taken where it lies: nothing moves until the pointer does.
+        heldOffset_ = heldPoint_() - inArea;
+        under_ = ControlAt(inArea);
         return true;
     }
     if (!dragging_)
@@ -73,5 +75,5 @@ void DragEmulation::DragTo(QPoint pointInArea)
 
 void DragEmulation::Report(QWidget* control, QPoint pointInArea)
 {
-    dragOver_(control, pointInArea - control->pos());
+    dragOver_(control, pointInArea + heldOffset_ - control->pos());
 }

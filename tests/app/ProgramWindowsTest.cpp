@@ -2,7 +2,8 @@
 // main.cpp uses): the capture window's "按名单拍照" opens the photo day over
 // it on the one camera, the day reads its roster as the main window does and
 // looks its students up on the site the main window has chosen, and "交给主窗口"
-// reaches the main window, paired by file name, with the side windows closed.
+// reaches the main window with its roster, paired by file name, its absent
+// students named in the plan, and the side windows closed.
 #include "app/ProgramWindows.h"
 
 #include "assignment/input/Roster.h"
@@ -33,6 +34,17 @@ QString Text(const char* utf8)
 {
     return QString::fromUtf8(utf8);
 }
+
+// Keeps the plans it is shown and approves none.
+class DecliningReview final : public PlanReview {
+public:
+    std::optional<AssignmentPlan> Approve(QWidget*, const AssignmentPlan& plan) override
+    {
+        plans << plan;
+        return std::nullopt;
+    }
+    QList<AssignmentPlan> plans;
+};
 
 class ProgramWindowsTest : public ::testing::Test {
 protected:
@@ -96,23 +108,35 @@ TEST_F(ProgramWindowsTest, TheCaptureWindowOpensTheDayWhoseFolderReachesTheMainW
         cameraCameOver = camera.IsConnected() && camera.PreviewWindow()->parentWidget() == day.cameraPlace;
         nameShown = day.studentNameLabel->text();
         QTest::mouseClick(day.grabButton, Qt::LeftButton);
+        dialogs.confirmAnswers.push_back(true); // the test pattern shows no face: saved all the same
         QTest::mouseClick(day.saveNextButton, Qt::LeftButton);
         QTest::mouseClick(day.absentButton, Qt::LeftButton);
+        dialogs.confirmAnswers.push_back(true); // the hand-over's summary: 继续
         QTest::mouseClick(day.handOverButton, Qt::LeftButton);
         captureClosedWithTheDay = !windows.FrmGetPic.isVisible() && !windows.FrmPhotoDay.isVisible();
     });
     EXPECT_TRUE(dayShownOverTheCaptureWindow);
     EXPECT_TRUE(cameraCameOver);
     EXPECT_EQ(nameShown, Text("张伟"));
-    EXPECT_EQ(dialogs.messages.last(),
-              Text("名单上的学生都已轮到：已拍 1 名，缺席 1 名：S02。照片文件夹已交给主窗口，按文件名对应学籍号。"));
+    ASSERT_EQ(dialogs.questions.size(), 2);
+    EXPECT_TRUE(
+        dialogs.questions[1].startsWith(Text("已拍 1 名（其中 1 名的照片有问题仍保存），缺席 1 名，未轮到 0 名。")))
+        << dialogs.questions[1].toStdString();
 
     // Back at the main window, both side windows closed and the camera let go.
     EXPECT_TRUE(captureClosedWithTheDay);
     EXPECT_FALSE(camera.IsConnected());
+    EXPECT_EQ(ItemTexts(*Controls(windows.Form1).ListBox1), (QStringList{"S01", "S02"}));
     EXPECT_EQ(windows.Form1.Pairing(), PairingMode::FileName);
     EXPECT_EQ(Controls(windows.Form1).Edit3->text(), FolderString(dayFolder));
     EXPECT_EQ(ItemTexts(*Controls(windows.Form1).ListBox2), QStringList{"S01.jpg"});
+
+    // The student the day recorded absent is named so in the plan.
+    DecliningReview review;
+    windows.Form1.UsePlanReview(review);
+    QTest::mouseClick(Controls(windows.Form1).Button5, Qt::LeftButton);
+    ASSERT_EQ(review.plans.size(), 1) << dialogs.messages.join('\n').toStdString();
+    EXPECT_EQ(review.plans[0].notices, QStringList{Text("缺席 1 名，不会设置：“S02”（第 2 行）")});
 }
 
 TEST_F(ProgramWindowsTest, TheDayReadsItsRosterAsTheMainWindowAndAsksTheChosenSite)

@@ -698,7 +698,7 @@ TEST_P(AssignmentRunTest, ThePlanReadsTheStudentsNamesWhereTheTableHasThem)
     EXPECT_EQ(planned.plan->nameColumn, QString());
 }
 
-TEST_P(AssignmentRunTest, StudentCardsGiveNameAndCurrentPhotoWithoutWriting)
+TEST_P(AssignmentRunTest, StudentCardsGiveNameClassAndCurrentPhotoWithoutWriting)
 {
     site->AddStudents({"C1", "C2", "C3", "C4"});
     site->Execute("update studentbaseinfo set name = '王芳' where studentcode = 'C1'");
@@ -721,6 +721,19 @@ TEST_P(AssignmentRunTest, StudentCardsGiveNameAndCurrentPhotoWithoutWriting)
     EXPECT_EQ(cards["C3"].currentPhoto, QString());
     EXPECT_EQ(cards["C4"].currentPhoto, QString());
     EXPECT_EQ(site->State(), before);
+
+    EXPECT_EQ(cards["C1"].className, QString()) << "no class column";
+
+    // The class from a column of one of its usual names, or from the one the
+    // setting names.
+    site->Execute("alter table studentbaseinfo add column bj varchar(20)");
+    site->Execute("alter table studentbaseinfo add column banji varchar(20)");
+    site->Execute("update studentbaseinfo set bj = '初一(3)班 ', banji = '三班' where studentcode = 'C1'");
+    EXPECT_EQ(ReadStudentCards(query, site->Folder(), {"C1"})["C1"].className, QStringLiteral("初一(3)班"));
+    EXPECT_EQ(ReadStudentCards(query, site->Folder(), {"C1", "C2"}, {}, "BANJI")["C1"].className,
+              QStringLiteral("三班"));
+    EXPECT_EQ(ReadStudentCards(query, site->Folder(), {"C2"})["C2"].className, QString()) << "a row without a class";
+    EXPECT_EQ(ReadStudentCards(query, site->Folder(), {"C1"})["C1"].name, QStringLiteral("王芳"));
 
     // A site whose settings cannot be read says so.
     site->WriteWebConfig("<configuration>");

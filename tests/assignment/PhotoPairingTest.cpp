@@ -69,6 +69,19 @@ TEST(PairByFileName, CodesWithoutPhotosAndPhotosWithoutCodesAreNoticedNotPaired)
                            "3 张照片的文件名不是名单中的学籍号，不会使用：“0002.jpg”、“x.jpg”、“001.jpg.bak.jpg”"}));
 }
 
+TEST(PairByFileName, StudentsRecordedAbsentAreToldApartFromPhotosMissing)
+{
+    // As the database compares codes; an absent student with a photo after
+    // all (photographed later) is paired as any other.
+    AssignmentInput input = ByName({"S01", "s02", "S03", "S04", "S05"}, {"S01.jpg", "S05.jpg"});
+    input.absentCodes = {"S02", "S04 ", "S05", "S09"};
+    const PairedPhotos paired = Paired(input);
+    EXPECT_EQ(paired.input.codes, (QStringList{"S01", "S05"}));
+    EXPECT_EQ(paired.lines, (QList<qsizetype>{1, 5}));
+    EXPECT_EQ(paired.notices, (QStringList{"1 个学籍号没有照片，不会设置：“S03”（第 3 行）",
+                                           "缺席 2 名，不会设置：“s02”（第 2 行）、“S04”（第 4 行）"}));
+}
+
 TEST(PairByFileName, TwoPhotosForOneCodeAreRefused)
 {
     EXPECT_EQ(RefusalOf(ByName({"001", "002"}, {"001.jpg", "002.jpg", "001.BMP", "002.JPEG"})),
@@ -161,6 +174,14 @@ TEST_F(PairByIndex, EveryDisagreementIsNoticed)
     EXPECT_EQ(paired.input.codes, (QStringList{"1"}));
     EXPECT_EQ(paired.notices, (QStringList{"1 个学籍号没有照片，不会设置：“2”（第 2 行）",
                                            "对照表中有 2 行的学籍号不在名单中，不会使用：第 3 行“9”、第 4 行“8”"}));
+}
+
+TEST_F(PairByIndex, StudentsRecordedAbsentAreToldApartFromPhotosMissing)
+{
+    AssignmentInput input = Input({"1", "2", "3"}, "1,a.jpg\n");
+    input.absentCodes = {"3"};
+    EXPECT_EQ(Paired(input).notices,
+              (QStringList{"1 个学籍号没有照片，不会设置：“2”（第 2 行）", "缺席 1 名，不会设置：“3”（第 3 行）"}));
 }
 
 TEST_F(PairByIndex, NoIndexLoadedIsARefusal)

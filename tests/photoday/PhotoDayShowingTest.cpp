@@ -4,12 +4,16 @@
 #include "photoday/PhotoDaySession.h"
 #include "photoday/PhotoDayTexts.h"
 #include "photoday/SaveStudentPhoto.h"
+#include "photoday/Shot.h"
 #include "photoday/SiteStudents.h"
 #include "photoday/StudentPanel.h"
+#include "picture/PictureByContent.h"
+#include "picture/TBitmap.h"
 #include "picture/TCanvas.h"
 #include "picture/TPicture.h"
 #include "support/ErrorOf.h"
 #include "support/QtPrinters.h"
+#include "support/SavedPhotos.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -18,14 +22,32 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
 QString Text(const char* utf8)
 {
     return QString::fromUtf8(utf8);
+}
+
+// The picture of that size, its left half one colour and its right half another.
+void PaintHalves(TBitmap& picture, int width, int height, TColor left, TColor right)
+{
+    picture.SetSize(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            picture.Canvas().SetPixel(x, y, x < width / 2 ? left : right);
+    }
+}
+
+std::vector<std::uint8_t> Bytes(const QByteArray& file)
+{
+    return {file.cbegin(), file.cend()};
 }
 
 class PhotoDayShowing : public testing::Test {
@@ -53,30 +75,55 @@ TEST_F(PhotoDayShowing, RosterLinesAndPositionFollowTheDay)
     EXPECT_EQ(lines(), (QStringList{Text("　 001　张伟"), Text("　 002"), Text("　 003"), Text("　 004")}));
     EXPECT_EQ(PositionLine(day), Text("第 1 / 4 名　001"));
 
-    day.PhotoSaved();
+    day.SavePhotos("photo", "frame", QDateTime::currentDateTime(), {});
     day.Absent();
     EXPECT_EQ(lines(), (QStringList{Text("√ 001　张伟"), Text("缺 002"), Text("　 003"), Text("　 004")}));
     EXPECT_EQ(PositionLine(day), Text("第 3 / 4 名　003"));
     day.JumpTo(3);
-    day.PhotoSaved();
+    // Saved despite the checks: marked, and counted.
+    day.SavePhotos("photo", "frame", QDateTime::currentDateTime(), {Text("照片模糊")});
+    EXPECT_EQ(lines().last(), Text("！ 004"));
     EXPECT_EQ(PositionLine(day), Text("名单已拍完（共 4 名）"));
-    EXPECT_EQ(RosterEndMessage(day),
-              Text("名单上的学生都已轮到：已拍 2 名，缺席 1 名：002，还有 1 名没有拍。点击“交给主窗口”设置照片。"));
+    EXPECT_EQ(RosterEndMessage(day), Text("名单上的学生都已轮到：已拍 2 名（其中 1 名的照片有问题仍保存），缺席 1 "
+                                          "名：002，还有 1 名没有拍。点击“交给主窗口”设置照片。"));
 
     // Reopened, the day says how far it had come (a photographed student
-    // counts while the photo is there); handed over, what became of it.
-    WriteFile(day.PhotoPath(0), "BM");
-    WriteFile(day.PhotoPath(3), "BM");
+    // counts while the photo is there).
     PhotoDaySession resumed({"001", "002", "003", "004"}, Folder());
-    EXPECT_EQ(ResumedMessage(resumed), Text("接着上次的进度拍照：已拍 2 名，缺席 1 名。"));
-    resumed.JumpTo(1);
-    EXPECT_EQ(HandedOverMessage(resumed), Text("名单还没有轮完：已拍 2 名，缺席 1 名：002，还有 1 "
-                                               "名没有拍。照片文件夹已交给主窗口，按文件名对应学籍号。"));
-    resumed.JumpTo(2);
-    resumed.Absent();
-    EXPECT_EQ(
-        HandedOverMessage(resumed),
-        Text("名单上的学生都已轮到：已拍 2 名，缺席 2 名：002、003。照片文件夹已交给主窗口，按文件名对应学籍号。"));
+    EXPECT_EQ(ResumedMessage(resumed),
+              Text("接着上次的进度拍照：已拍 2 名（其中 1 名的照片有问题仍保存），缺席 1 名。"));
+    ASSERT_TRUE(QFile::remove(day.PhotoPath(3)));
+    EXPECT_EQ(ResumedMessage(PhotoDaySession({"001", "002", "003", "004"}, Folder())),
+              Text("接着上次的进度拍照：已拍 1 名，缺席 1 名。"));
+}
+
+TEST_F(PhotoDayShowing, TheHandOverAsksWithTheCountsAndTheCodes)
+{
+    QStringList codes;
+    for (int i = 1; i <= 30; ++i)
+        codes << QStringLiteral("S%1").arg(i, 2, 10, QChar(u'0'));
+    PhotoDaySession day(codes, Folder());
+    for (int i = 0; i < 5; ++i)
+        day.SavePhotos("photo", "frame", QDateTime::currentDateTime(), {});
+    day.Absent(); // S06
+    day.SavePhotos("photo", "frame", QDateTime::currentDateTime(), {Text("不像网站上这名学生现有的照片")});
+    const HandOverQuestion question = HandOverQuestionOf(day);
+    EXPECT_EQ(question.text,
+              Text("已拍 6 名（其中 1 名的照片有问题仍保存），缺席 1 名，未轮到 23 名。\n"
+                   "缺席：S06\n"
+                   "未轮到：S08、S09、S10、S11、S12、S13、S14、S15、S16、S17 等 23 名\n\n"
+                   "主窗口将得到这份名单和照片文件夹，按文件名对应照片；缺席的学生在核对表中标为“缺席”。"));
+    // Every code is in the details.
+    EXPECT_TRUE(question.details.startsWith(Text("缺席（1 名）：\nS06\n\n未轮到（23 名）：\nS08\nS09\n")));
+    EXPECT_TRUE(question.details.endsWith("S29\nS30"));
+    // Everyone photographed: nothing to list.
+    PhotoDaySession all({"A", "B"}, folder_.filePath("all"));
+    all.SavePhotos("photo", "frame", QDateTime::currentDateTime(), {});
+    all.SavePhotos("photo", "frame", QDateTime::currentDateTime(), {});
+    EXPECT_EQ(HandOverQuestionOf(all).text,
+              Text("已拍 2 名，缺席 0 名，未轮到 0 名。\n\n"
+                   "主窗口将得到这份名单和照片文件夹，按文件名对应照片；缺席的学生在核对表中标为“缺席”。"));
+    EXPECT_EQ(HandOverQuestionOf(all).details, QString());
 }
 
 TEST_F(PhotoDayShowing, TheSiteIsAskedOnceAndAFailureLeavesTheCodesAlone)
@@ -180,38 +227,59 @@ TEST_F(PhotoDayShowing, ThePanelShowsTheStudentsNameAndSitePhotoOrSaysWhyNot)
     EXPECT_TRUE(none.name.isEmpty() && none.photo.isNull() && none.note.isEmpty());
 }
 
-TEST_F(PhotoDayShowing, TheSaveStepWritesTheStudentsPhotoOrKeepsTheDayWhereItWas)
+TEST_F(PhotoDayShowing, TheSaveStepWritesTheShotsStudentOnlyOrKeepsTheDayWhereItWas)
 {
     PhotoDaySession day({"001", "002", "003"}, Folder());
-    TPicture photo;
-    EXPECT_EQ(ErrorOf<EPhotoDayError>([&] { SaveStudentPhoto(day, photo); }), "请先获取图片！");
+    TBitmap framed;
+    EXPECT_EQ(ErrorOf<EPhotoDayError>([&] { SaveStudentPhoto(day, Shot{}, framed, {}); }), "请先获取图片！");
     EXPECT_EQ(day.Position(), 0);
 
-    TBitmap& bitmap = photo.Bitmap();
-    bitmap.SetSize(120, 180);
-    bitmap.Canvas().SetPixel(5, 7, RGB(1, 2, 3));
-    SaveStudentPhoto(day, photo);
+    PaintHalves(framed, 120, 180, RGB(200, 40, 40), RGB(30, 60, 210));
+    auto frame = std::make_shared<TBitmap>();
+    PaintHalves(*frame, 64, 48, RGB(20, 180, 90), RGB(240, 230, 20));
+    const QDateTime taken(QDate(2026, 9, 1), QTime(8, 0, 5));
+    const auto shotOf = [&](qsizetype student) { return Shot{student, day.Code(student), frame, taken}; };
+    EXPECT_EQ(ErrorOf<EPhotoDayError>([&] { SaveStudentPhoto(day, shotOf(0), TBitmap(), {}); }), "请先获取图片！");
+
+    SaveStudentPhoto(day, shotOf(0), framed, {});
     EXPECT_EQ(day.Position(), 1);
     EXPECT_EQ(day.StateOf(0), PhotoDaySession::State::Done);
-    const QByteArray saved = ReadFile(Folder() + "/001.jpg");
-    EXPECT_TRUE(saved.startsWith("BM")) << "BMP data under the .jpg name, as the windows write";
-    const QImage read = QImage::fromData(saved, "BMP");
-    ASSERT_EQ(read.size(), QSize(120, 180));
-    EXPECT_EQ(read.pixel(5, 7), qRgb(1, 2, 3));
+    // Both JPEG by what they hold (decoded by Qt's own reader), each of its
+    // picture; the frame with the time of the grab, as a camera writes it.
+    const QByteArray photoFile = ReadFile(day.PhotoPath(0));
+    const QByteArray originalFile = ReadFile(day.OriginalPath(0));
+    EXPECT_EQ(SniffPictureKind(Bytes(photoFile)), PictureKind::Jpeg);
+    EXPECT_EQ(SniffPictureKind(Bytes(originalFile)), PictureKind::Jpeg);
+    const QImage photo = QImage::fromData(photoFile, "JPEG");
+    ASSERT_EQ(photo.size(), QSize(120, 180));
+    EXPECT_TRUE(NearColour(photo.pixel(30, 90), QColor(200, 40, 40)));
+    EXPECT_TRUE(NearColour(photo.pixel(90, 90), QColor(30, 60, 210)));
+    const QImage original = QImage::fromData(originalFile, "JPEG");
+    ASSERT_EQ(original.size(), QSize(64, 48));
+    EXPECT_TRUE(NearColour(original.pixel(16, 24), QColor(20, 180, 90)));
+    EXPECT_TRUE(NearColour(original.pixel(48, 24), QColor(240, 230, 20)));
+    EXPECT_EQ(CaptureTimeOf(originalFile), "2026:09:01 08:00:05");
+    EXPECT_EQ(CaptureTimeOf(photoFile), std::nullopt);
+
+    // A shot of the student before is never saved as this one's.
+    EXPECT_EQ(ErrorOf<EPhotoDayError>([&] { SaveStudentPhoto(day, shotOf(0), framed, {}); }),
+              Text("这张照片是为 001 拍的，不能存为 002 的照片，请重新获取图片。").toStdString());
+    EXPECT_FALSE(QFile::exists(day.PhotoPath(1)));
 
     // A folder where the photo should go: the write fails, the day stays.
     ASSERT_TRUE(QDir().mkpath(Folder() + "/002.jpg"));
-    const std::string failure = ErrorOf<EPhotoDayError>([&] { SaveStudentPhoto(day, photo); });
-    EXPECT_EQ(
-        failure.rfind(Text("无法写入 %1（").arg(QDir::toNativeSeparators(Folder() + "/002.jpg")).toStdString(), 0), 0u)
+    const std::string failure = ErrorOf<EPhotoDayError>([&] { SaveStudentPhoto(day, shotOf(1), framed, {}); });
+    EXPECT_NE(failure.find(QDir::toNativeSeparators(Folder() + "/002.jpg").toStdString()), std::string::npos)
         << failure;
     EXPECT_EQ(day.Position(), 1);
     EXPECT_EQ(day.StateOf(1), PhotoDaySession::State::Waiting);
 
     day.JumpTo(2);
-    SaveStudentPhoto(day, photo);
+    SaveStudentPhoto(day, shotOf(2), framed, {Text("照片模糊")});
     ASSERT_TRUE(day.AtEnd());
-    SaveStudentPhoto(day, photo); // nothing past the end
+    EXPECT_EQ(day.SavedPhotoOf(2)->problems, QStringList{Text("照片模糊")});
+    EXPECT_EQ(day.SavedPhotoOf(2)->taken, taken);
+    SaveStudentPhoto(day, shotOf(2), framed, {}); // nothing past the end
     EXPECT_EQ(QDir(Folder()).entryList({"*.jpg"}, QDir::Files), (QStringList{"001.jpg", "003.jpg"}));
 }
 

@@ -24,8 +24,9 @@ std::optional<QString> RecordingDialogs::ChooseFolder(QWidget*, const QString& s
     return TakeFront(folderAnswers);
 }
 
-QString RecordingDialogs::ChooseFile(QWidget*, const QString& filter, const QString& startFolder)
+QString RecordingDialogs::ChooseFile(QWidget*, const QString& filter, const QString& startFolder, const QString& title)
 {
+    fileTitles << title;
     filtersAsked << filter;
     startFolders << startFolder;
     return TakeFront(fileAnswers);
@@ -38,8 +39,10 @@ QStringList RecordingDialogs::ChooseFiles(QWidget*, const QString& filter, const
     return TakeFront(filesAnswers);
 }
 
-bool RecordingDialogs::Confirm(const QString& text, const QString&)
+bool RecordingDialogs::Confirm(const QString& text, const QString& details, const QString& acceptText)
 {
     questions << text;
+    acceptTexts << acceptText;
+    questionDetails << details;
     return TakeFront(confirmAnswers);
 }

@@ -99,8 +99,9 @@ QString OnlyCaseDiffers(const QString& folder, const QList<Candidate>& candidate
 }
 
 // Pairs every roster code with the candidates `find` gives it: exactly one
-// makes a pair, none a notice, more a refusal. `photoKey` tells two
-// spellings of one photo file apart from two files.
+// makes a pair, none a notice (one of their own for the students recorded
+// absent), more a refusal. `photoKey` tells two spellings of one photo file
+// apart from two files.
 std::variant<PairedPhotos, AssignmentOutcome> PairCodes(const AssignmentInput& input,
                                                         const std::function<QList<Candidate>(const QString&)>& find,
                                                         QString (*photoKey)(const QString&))
@@ -110,6 +111,10 @@ std::variant<PairedPhotos, AssignmentOutcome> PairCodes(const AssignmentInput& i
     paired.input.codes.clear();
     paired.input.photoNames.clear();
     QStringList withoutPhoto;
+    QStringList absent;
+    QSet<QString> absentKeys;
+    for (const QString& code : input.absentCodes)
+        absentKeys.insert(StudentCodeKey(code));
     QStringList byZeros;
     Refusals twoPhotos;
     QHash<QString, qsizetype> pairOfPhoto;
@@ -118,7 +123,8 @@ std::variant<PairedPhotos, AssignmentOutcome> PairCodes(const AssignmentInput& i
         const QString& code = input.codes[i];
         const QList<Candidate> candidates = find(code);
         if (candidates.isEmpty()) {
-            withoutPhoto << QStringLiteral("%1（第 %2 行）").arg(Quoted(code)).arg(i + 1);
+            (absentKeys.contains(StudentCodeKey(code)) ? absent : withoutPhoto)
+                << QStringLiteral("%1（第 %2 行）").arg(Quoted(code)).arg(i + 1);
             continue;
         }
         if (candidates.size() > 1) {
@@ -159,6 +165,8 @@ std::variant<PairedPhotos, AssignmentOutcome> PairCodes(const AssignmentInput& i
                               .arg(withoutPhoto.size())
                               .arg(withoutPhoto.join(u'、'));
     }
+    if (!absent.isEmpty())
+        paired.notices << QStringLiteral("缺席 %1 名，不会设置：%2").arg(absent.size()).arg(absent.join(u'、'));
     if (!byZeros.isEmpty()) {
         paired.notices << QStringLiteral("%1 个学籍号只有去掉前导零才对得上，请核对：%2")
                               .arg(byZeros.size())

@@ -22,8 +22,8 @@ struct PairedPhotos {
     // roster, "123" in the index): true pairs carry a warning in the plan.
     QList<bool> byLeadingZeros;
     // The disagreements between the roster and the photos, one text each,
-    // for the plan's notices: codes without a photo, photos without a code,
-    // pairs made by ignoring leading zeros.
+    // for the plan's notices: codes without a photo, students absent,
+    // photos without a code, pairs made by ignoring leading zeros.
     QStringList notices;
 };
 
@@ -33,7 +33,8 @@ struct PairedPhotos {
 // belongs to that student. By index file, the index names each code's photo,
 // relative to the index's folder or as a full path; an index code that is a
 // roster code without its leading zeros (or the other way round) pairs with
-// a warning. The outcome is a refusal (nothing was touched) when a code has
-// two photos, when one photo is named for two codes, or when no index was
-// loaded.
+// a warning. Codes of input.absentCodes left without a photo are noticed as
+// absent, apart from the codes missing a photo. The outcome is a refusal
+// (nothing was touched) when a code has two photos, when one photo is named
+// for two codes, or when no index was loaded.
 std::variant<PairedPhotos, AssignmentOutcome> PairPhotos(const AssignmentInput& input);

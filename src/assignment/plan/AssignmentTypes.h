@@ -54,6 +54,10 @@ struct AssignmentInput {
     // The setting NameColumn: the column of studentbaseinfo with the
     // students' names; empty: looked for under its usual names.
     QString nameColumn = {};
+    // The students recorded absent on the day the photos were taken (a photo
+    // day's hand-over): paired by name or index, such a code without a photo
+    // is told as absent, not as a photo missing. Nothing is set for them.
+    QStringList absentCodes = {};
 };
 
 // One student named in an outcome: roster line (from 1), code and why.

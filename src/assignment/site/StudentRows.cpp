@@ -5,6 +5,8 @@
 
 #include <QRegularExpression>
 
+#include <utility>
+
 QStringList ColumnCandidates(ColumnRole role)
 {
     switch (role) {
@@ -53,9 +55,20 @@ QString NameColumnOf(TADOQuery& query, const QString& wanted)
 }
 
 QHash<QString, StudentRow> ReadStudentRows(TADOQuery& query, const QStringList& codes, qsizetype codesPerStatement,
-                                           const QString& nameColumn)
+                                           const QString& nameColumn, const QString& classColumn)
 {
-    const QString nameField = nameColumn.isEmpty() ? QString() : QStringLiteral(", ") + nameColumn;
+    // Only the columns there are; each read one's place after the photo.
+    QString fields;
+    int namePlace = 0;
+    int classPlace = 0;
+    int place = 2;
+    for (const auto& [column, columnPlace] :
+         {std::pair{&nameColumn, &namePlace}, std::pair{&classColumn, &classPlace}}) {
+        if (!column->isEmpty()) {
+            fields += QStringLiteral(", ") + *column;
+            *columnPlace = place++;
+        }
+    }
     QHash<QString, StudentRow> rows;
     for (qsizetype first = 0; first < codes.size(); first += codesPerStatement) {
         const QStringList batch = codes.mid(first, codesPerStatement);
@@ -63,7 +76,7 @@ QHash<QString, StudentRow> ReadStudentRows(TADOQuery& query, const QStringList& 
         marks.fill(QStringLiteral("?"), batch.size());
         query.ClearSQL();
         query.AddSQL(QStringLiteral("select studentcode, photo%1 from studentbaseinfo where studentcode in (%2)")
-                         .arg(nameField, marks.join(u',')));
+                         .arg(fields, marks.join(u',')));
         for (const QString& code : batch)
             query.AddParameter(code);
         query.Open();
@@ -72,7 +85,8 @@ QHash<QString, StudentRow> ReadStudentRows(TADOQuery& query, const QStringList& 
         QHash<QString, StudentRow> foundLoosely;
         while (query.Next()) {
             const QString code = query.FieldValue(0).toString();
-            const StudentRow row{query.FieldValue(1), nameField.isEmpty() ? QString() : query.FieldValue(2).toString()};
+            const StudentRow row{query.FieldValue(1), namePlace ? query.FieldValue(namePlace).toString() : QString(),
+                                 classPlace ? query.FieldValue(classPlace).toString().trimmed() : QString()};
             found.insert(code, row);
             foundLoosely.insert(StudentCodeKey(code), row);
         }

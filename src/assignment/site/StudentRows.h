@@ -9,10 +9,11 @@ class TADOQuery;
 
 // A student's row in the web application's table studentbaseinfo, as far as
 // the tool uses it: the photo column's value (a null QVariant for NULL), and
-// the student's name where the table has a name column.
+// the student's name and class where the table has such columns.
 struct StudentRow {
     QVariant photo;
     QString name;
+    QString className = {};
 };
 
 // Codes per statement: SQL Server takes at most 2,100 parameters in one.
@@ -24,10 +25,11 @@ inline constexpr qsizetype kCodesPerStatement = 500;
 // from the result. The database compares codes by its own rules (SQL Server
 // ignores letter case and trailing blanks), so a row is found under the code
 // the roster gave whenever the database matched it. Throws EDatabaseError.
-// With a `nameColumn` (as NameColumnOf gives it) the names are read too.
+// With a `nameColumn` (as NameColumnOf gives it) the names are read too,
+// and with a `classColumn` (as FindColumn gives it) the classes.
 QHash<QString, StudentRow> ReadStudentRows(TADOQuery& query, const QStringList& codes,
                                            qsizetype codesPerStatement = kCodesPerStatement,
-                                           const QString& nameColumn = {});
+                                           const QString& nameColumn = {}, const QString& classColumn = {});
 
 // What a column of a school's table holds, for the columns the tool finds by
 // their usual names: schools' tables name them in English, in pinyin

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QRect>
 #include <QString>
 
@@ -35,4 +36,9 @@ public:
     // replacing any file there, and returns once the file is complete. Writes
     // nothing when there is no frame (no camera, or not connected).
     virtual void SaveFrame(const QString& path) = 0;
+
+    // The frame the preview currently shows, for looking at the live picture
+    // (the photo day reads students' cards in it); a null image when there is
+    // no frame. Quicker than SaveFrame: nothing is written.
+    virtual QImage CurrentFrame() = 0;
 };

@@ -57,12 +57,17 @@ void QtCameraSource::StopPreview()
 
 void QtCameraSource::SaveFrame(const QString& path)
 {
-    if (!preview_ || !camera_ || !preview_->videoSink())
-        return;
-    const QVideoFrame frame = preview_->videoSink()->videoFrame();
-    if (!frame.isValid())
-        return;
-    const QImage image = frame.toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage image = CurrentFrame();
     if (!image.isNull())
         image.save(path, "BMP");
+}
+
+QImage QtCameraSource::CurrentFrame()
+{
+    if (!preview_ || !camera_ || !preview_->videoSink())
+        return {};
+    const QVideoFrame frame = preview_->videoSink()->videoFrame();
+    if (!frame.isValid())
+        return {};
+    return frame.toImage().convertToFormat(QImage::Format_RGB32);
 }

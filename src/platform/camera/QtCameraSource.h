@@ -21,6 +21,7 @@ public:
     void StopPreview() override;
     bool CameraFound() const override { return cameraFound_; }
     void SaveFrame(const QString& path) override;
+    QImage CurrentFrame() override;
 
 private:
     QMediaCaptureSession session_;

@@ -84,8 +84,14 @@ void SyntheticCameraSource::StopPreview()
 
 void SyntheticCameraSource::SaveFrame(const QString& path)
 {
-    if (present_ && connected_ && !frame_.isNull())
-        frame_.save(path, "BMP");
+    const QImage frame = CurrentFrame();
+    if (!frame.isNull())
+        frame.save(path, "BMP");
+}
+
+QImage SyntheticCameraSource::CurrentFrame()
+{
+    return present_ && connected_ ? frame_ : QImage();
 }
 
 void SyntheticCameraSource::ShowCurrentState()

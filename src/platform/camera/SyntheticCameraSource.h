@@ -34,6 +34,7 @@ public:
     void StopPreview() override;
     bool CameraFound() const override { return present_; }
     void SaveFrame(const QString& path) override;
+    QImage CurrentFrame() override;
 
 private:
     void ShowCurrentState();

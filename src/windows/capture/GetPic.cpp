@@ -3,6 +3,7 @@
 #include "editing/PictureName.h"
 #include "files/FileSystemPath.h"
 #include "files/PlainFileName.h"
+#include "picture/JpegWriter.h"
 #include "platform/camera/CameraSource.h"
 #include "widgets/CameraGrab.h"
 #include "widgets/CentreOnScreen.h"
@@ -311,7 +312,8 @@ void TFrmGetPic::Button9Click()
         cause = QStringLiteral("无法建立文件夹 %1").arg(QDir::toNativeSeparators(OutputFolder()));
     } else {
         try {
-            ui.Image3->Picture().SaveToFile(FileSystemPath(OutputFolder() + fileName));
+            // The preview is drawn on its canvas: it holds a Bitmap.
+            SavePhotoAsJpeg(ui.Image3->Picture().Bitmap(), FileSystemPath(OutputFolder() + fileName));
         } catch (const std::exception& error) {
             cause = QStringLiteral("无法写入 %1（%2）")
                         .arg(QDir::toNativeSeparators(OutputFolder() + fileName), QString::fromUtf8(error.what()));
@@ -321,7 +323,9 @@ void TFrmGetPic::Button9Click()
         dialogs_.ShowMessage(QStringLiteral("输入图片名称不对！\n\n出错原因：") + cause);
         return;
     }
-    dialogs_.ShowMessage(QStringLiteral("图片保存成功!"));
+    // Where it went, so that nobody has to hunt for it beside the program.
+    dialogs_.ShowMessage(
+        QStringLiteral("图片保存成功!\n文件夹：%1\n文件：%2").arg(QDir::toNativeSeparators(OutputFolder()), fileName));
     ui.Edit1->clear();
     ui.Image3->Picture().SetGraphic(nullptr);
 }

@@ -216,7 +216,7 @@ QHash<QString, StudentCard> TForm1::LookUpStudents(const QStringList& codes)
     const std::optional<QString> folder = InstallationFolder();
     if (!folder)
         throw std::runtime_error("还没有选择网站的安装文件夹。");
-    return ReadStudentCards(ADOQuery1, *folder, codes, folderStore_.NameColumn());
+    return ReadStudentCards(ADOQuery1, *folder, codes, folderStore_.NameColumn(), folderStore_.ClassColumn());
 }
 
 void TForm1::Button3Click()
@@ -233,9 +233,10 @@ void TForm1::Button4Click()
         if (!rosterFile.isEmpty()) {
             rosterFolder_ = QFileInfo(rosterFile).absolutePath();
             const WaitCursor busy;
+            // A roster that cannot be read leaves the list empty, as before.
             ui.ListBox1->clear();
-            ui.ListBox1->addItems(ReadRoster(rosterFile));
-            ui.StatusBar1->SetPanelText(0, QStringLiteral("共有 %1 学生").arg(ui.ListBox1->count()));
+            absentCodes_.clear();
+            ShowRoster(ReadRoster(rosterFile));
         }
         // Also after a cancelled dialog, with the roster unchanged.
         ui.Gauge1->SetMaxValue(ui.ListBox1->count());
@@ -262,6 +263,7 @@ void TForm1::Button5Click()
         input.indexRows = indexRows_;
     }
     input.nameColumn = folderStore_.NameColumn();
+    input.absentCodes = absentCodes_;
 
     // The plan reads every photo's header and asks the database.
     const PlanOutcome planned = [&] {
@@ -414,10 +416,20 @@ void TForm1::UndoLastRun()
     ResetGauge();
 }
 
-void TForm1::TakePhotoFolderByName(const QString& photoFolder)
+void TForm1::TakePhotoDay(const QStringList& roster, const QString& photoFolder, const QStringList& absent)
 {
+    ShowRoster(roster);
+    ui.Gauge1->SetMaxValue(ui.ListBox1->count());
+    absentCodes_ = absent;
     ui.pairingCombo->setCurrentIndex(1);
     TakePhotoList(FolderString(photoFolder), PhotoListOfFolder(photoFolder).names);
+}
+
+void TForm1::ShowRoster(const QStringList& codes)
+{
+    ui.ListBox1->clear();
+    ui.ListBox1->addItems(codes);
+    ui.StatusBar1->SetPanelText(0, QStringLiteral("共有 %1 学生").arg(ui.ListBox1->count()));
 }
 
 void TForm1::TakePhotoList(const QString& photoFolder, const QStringList& names)

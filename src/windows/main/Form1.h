@@ -48,13 +48,15 @@ public:
     // only when there is at least one.
     void TakePhotoList(const QString& photoFolder, const QStringList& names);
 
-    // What the capture window's photo day hands over: a folder of photos
-    // named by code. The photo list becomes the folder's photos and the
-    // pairing "按文件名".
-    void TakePhotoFolderByName(const QString& photoFolder);
+    // What the capture window's photo day hands over: its roster, the
+    // folder of its photos named by code, and the students recorded absent.
+    // ListBox1 takes the roster, the photo list becomes the folder's photos
+    // and the pairing "按文件名"; the plan tells the absent students (until
+    // another roster is loaded) apart from the photos missing.
+    void TakePhotoDay(const QStringList& roster, const QString& photoFolder, const QStringList& absent);
 
     // The students with these codes on the chosen site, for the capture
-    // window's photo day: names and current photos (StudentCards.h). Throws
+    // window's photo day: names, classes and current photos (StudentCards.h). Throws
     // std::runtime_error when no installation folder is chosen, and the
     // errors of reading the site.
     QHash<QString, StudentCard> LookUpStudents(const QStringList& codes);
@@ -129,6 +131,8 @@ private:
     // `declinedWithoutJournal` is set when the user chose not to run on
     // without an undo record; nothing was changed then.
     AssignmentOutcome RunWhilePainting(const AssignmentPlan& plan, bool& declinedWithoutJournal);
+    // ListBox1 takes the codes, and panel 0 counts them.
+    void ShowRoster(const QStringList& codes);
     // Moves the gauge to `done` and lets the windows repaint.
     void MoveGauge(qsizetype done);
     // The gauge at 0 of the roster's length.
@@ -152,6 +156,8 @@ private:
     QString exportFolder_;
     // Where the last roster came from: the next roster dialog opens there.
     QString rosterFolder_;
+    // The students a photo day recorded absent, for the roster it handed over.
+    QStringList absentCodes_;
     // The index file of "按对照表" (Edit3 shows it; empty while none is
     // loaded) and its rows as read when it was loaded (ListBox2 shows their
     // photos): the run pairs these very rows.

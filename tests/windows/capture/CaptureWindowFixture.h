@@ -3,6 +3,7 @@
 #include "picture/TBitmap.h"
 #include "picture/TCanvas.h"
 #include "platform/camera/SyntheticCameraSource.h"
+#include "support/MouseDrag.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingDialogs.h"
 #include "support/TestFiles.h"
@@ -52,6 +53,16 @@ protected:
         camera.SetFrame(frame);
         QTest::mouseClick(ui().Button1, Qt::LeftButton);
         QTest::mouseClick(ui().Button3, Qt::LeftButton);
+    }
+
+    // Drags the picture by the frame so that its centre comes to `point` of
+    // the frame: the picture taken anywhere and moved as far as that needs.
+    void DragCentreUnderFrameTo(QPoint point)
+    {
+        const QPoint press(60, 90);
+        const QPoint centre =
+            ui().Image2->pos() + QPoint(ui().Image2->width() / 2, ui().Image2->height() / 2) - ui().Shape1->pos();
+        DragWithMouse(ui().Shape1, press, press + point - centre);
     }
 
     TColor AreaPixel(int x, int y) { return ui().Image2->Picture().Bitmap().Canvas().GetPixel(x, y); }

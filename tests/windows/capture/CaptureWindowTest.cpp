@@ -152,35 +152,59 @@ TEST_F(CaptureWindowTest, ClosingCleansUpButKeepsPreviewNameFolderAndList)
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
-TEST_F(CaptureWindowTest, ZoomAndTurnButtonsChangeTheAreaButNotTheCrop)
+TEST_F(CaptureWindowTest, ZoomKeepsWhatLiesUnderTheFramesCentreAndTurnsChangeTheArea)
 {
     // The arithmetic is tried on the editing functions; here the buttons.
     StartAndGrab(SyntheticCameraSource::TestPattern(640, 480));
     const TColor topRight = AreaPixel(319, 0);
+    // The frame's centre, and the picture's point under it as a share of the
+    // picture's size.
+    const QPoint frameCentre = ui().Shape1->geometry().center();
+    const auto pointUnderCentre = [&] {
+        const QPoint inArea = frameCentre - ui().Image2->pos();
+        return QPointF(double(inArea.x()) / ui().Image2->width(), double(inArea.y()) / ui().Image2->height());
+    };
+    const QPointF underCentre = pointUnderCentre();
+    // The crop rectangle is the part under the frame.
+    const auto underFrame = [&] {
+        const QPoint corner = ui().Shape1->pos() - ui().Image2->pos();
+        return TRect{corner.x(), corner.y(), corner.x() + 120, corner.y() + 180};
+    };
     const struct {
         QPushButton* button;
-        QRect area;
+        QSize area;
         QPoint topRightNow;
     } steps[] = {
-        {ui().Button4, {8, 8, 640, 480}, {639, 0}},
-        {ui().Button5, {8, 8, 320, 240}, {319, 0}},
-        {ui().Button6, {8, 8, 240, 320}, {0, 0}}, // the right edge comes to the top
-        {ui().Button7, {8, 8, 320, 240}, {319, 0}},
+        {ui().Button4, {640, 480}, {639, 0}},
+        {ui().Button5, {320, 240}, {319, 0}},
+        {ui().Button6, {240, 320}, {0, 0}}, // the right edge comes to the top
+        {ui().Button7, {320, 240}, {319, 0}},
     };
     for (const auto& step : steps) {
         QTest::mouseClick(step.button, Qt::LeftButton);
-        EXPECT_EQ(ui().Image2->geometry(), step.area) << step.button->objectName().toStdString();
+        EXPECT_EQ(ui().Image2->size(), step.area) << step.button->objectName().toStdString();
         EXPECT_EQ(AreaPixel(step.topRightNow.x(), step.topRightNow.y()), topRight);
     }
     EXPECT_TRUE(dialogs.messages.isEmpty());
+    // Zoomed in, the point under the frame's centre stayed there (the old way
+    // kept the picture's top left corner, and the face left the frame).
+    QTest::mouseClick(ui().Button4, Qt::LeftButton);
+    EXPECT_EQ(ui().Image2->geometry(), QRect(171 - 326, 153 - 290, 640, 480));
+    EXPECT_EQ(window->CropRect(), underFrame());
+    EXPECT_NEAR(pointUnderCentre().x(), underCentre.x(), 1.0 / 640);
+    EXPECT_NEAR(pointUnderCentre().y(), underCentre.y(), 1.0 / 480);
+    QTest::mouseClick(ui().Button5, Qt::LeftButton);
+    EXPECT_EQ(ui().Image2->geometry(), QRect(8, 8, 320, 240));
 
-    // Out to 2 by 1; the next step would leave an empty area and is refused.
+    // Out to 2 by 1, always about the centre; the next step would leave an
+    // empty area and is refused, leaving the picture where it is.
     for (int step = 0; step < 8; ++step)
         QTest::mouseClick(ui().Button5, Qt::LeftButton);
     EXPECT_EQ(ui().Image2->size(), QSize(2, 1));
     EXPECT_EQ(ui().Image2->Picture().Width(), 2);
     EXPECT_EQ(dialogs.messages, QStringList{Text("图片不能再缩小了！")});
-    EXPECT_EQ(window->CropRect(), (TRect{112, 64, 232, 244}));
+    EXPECT_EQ(window->CropRect(), underFrame());
+    EXPECT_NEAR(pointUnderCentre().x(), underCentre.x(), 0.5);
 }
 
 TEST_F(CaptureWindowTest, ZoomAfterAFailedListLoadUsesFactorThree)
@@ -210,20 +234,28 @@ TEST_F(CaptureWindowTest, DraggingMovesThePictureUnderTheFixedFrame)
     EXPECT_EQ(window->windowTitle(), Text("105     59"));
     EXPECT_EQ(window->CropRect(), (TRect{105, 59, 225, 239}));
 
-    // A mere press on the frame starts the drag and moves the picture.
-    QTest::mousePress(ui().Shape1, Qt::LeftButton, {}, QPoint(60, 90));
+    // A mere press on the frame or the picture moves nothing (it made the
+    // picture jump its centre to the pointer).
+    for (QWidget* pressed : {static_cast<QWidget*>(ui().Shape1), static_cast<QWidget*>(ui().Image2)}) {
+        QTest::mousePress(pressed, Qt::LeftButton, {}, QPoint(60, 90));
+        QTest::mouseRelease(pressed, Qt::LeftButton, {}, QPoint(60, 90));
+        EXPECT_EQ(ui().Image2->pos(), QPoint(8, 8));
+        EXPECT_EQ(window->CropRect(), (TRect{105, 59, 225, 239}));
+    }
+    // Dragged by the frame, the picture moves as far as the pointer, and the
+    // crop is the part under the frame.
+    DragWithMouse(ui().Shape1, QPoint(60, 90), QPoint(64, 116));
     EXPECT_EQ(ui().Image2->pos(), QPoint(12, 34));
     EXPECT_EQ(window->CropRect(), (TRect{100, 30, 220, 210}));
     EXPECT_EQ(window->windowTitle(), Text("105     59")); // the frame leaves the caption alone
-    QTest::mouseRelease(ui().Shape1, Qt::LeftButton, {}, QPoint(60, 90));
     EXPECT_EQ(ui().Shape1->geometry(), QRect(112, 64, 120, 180));
 
-    // A press on the picture outside the frame: picture coordinates.
-    QTest::mousePress(ui().Image2, Qt::LeftButton, {}, QPoint(20, 30));
-    EXPECT_EQ(ui().Image2->pos(), QPoint(12 + 20 - 160, 34 + 30 - 120));
-    EXPECT_EQ(window->CropRect(), (TRect{113 + 128, 67 + 56, 113 + 128 + 120, 67 + 56 + 180}));
-    EXPECT_EQ(window->windowTitle(), Text("241     123"));
-    QTest::mouseRelease(ui().Image2, Qt::LeftButton, {}, QPoint(20, 30));
+    // Dragged by the picture outside the frame: the crop from the scroll
+    // box's middle, as the caption shows it.
+    DragWithMouse(ui().Image2, QPoint(20, 30), QPoint(30, 50));
+    EXPECT_EQ(ui().Image2->pos(), QPoint(22, 54));
+    EXPECT_EQ(window->CropRect(), (TRect{91, 13, 211, 193}));
+    EXPECT_EQ(window->windowTitle(), Text("91     13"));
 
     // The next activation restores the caption.
     window->hide();
@@ -251,8 +283,7 @@ TEST_F(CaptureWindowTest, CropAveragesTheLoadedPicturesPixelsAndEnablesSave)
                && std::abs(GetBValue(a) - GetBValue(b)) <= 1;
     };
     // Moved so that the frame lies wholly inside the picture.
-    QTest::mousePress(ui().Shape1, Qt::LeftButton, {}, QPoint(60, 90));
-    QTest::mouseRelease(ui().Shape1, Qt::LeftButton, {}, QPoint(60, 90));
+    DragCentreUnderFrameTo(QPoint(60, 90));
     ASSERT_EQ(window->CropRect(), (TRect{100, 30, 220, 210}));
     ui().Button9->setEnabled(false);
     QTest::mouseClick(ui().Button8, Qt::LeftButton);
@@ -268,8 +299,7 @@ TEST_F(CaptureWindowTest, CropAveragesTheLoadedPicturesPixelsAndEnablesSave)
     EXPECT_EQ(ui().Image2->size(), QSize(320, 240));
 
     // Where the rectangle reaches past the picture the preview stays white.
-    QTest::mousePress(ui().Shape1, Qt::LeftButton, {}, QPoint(110, 170));
-    QTest::mouseRelease(ui().Shape1, Qt::LeftButton, {}, QPoint(110, 170));
+    DragCentreUnderFrameTo(QPoint(110, 170));
     ASSERT_EQ(window->CropRect(), (TRect{50, -50, 170, 130}));
     QTest::mouseClick(ui().Button8, Qt::LeftButton);
     EXPECT_EQ(PreviewPixel(0, 0), clWhite);
@@ -279,8 +309,7 @@ TEST_F(CaptureWindowTest, CropAveragesTheLoadedPicturesPixelsAndEnablesSave)
 
     // Turned, the crop turns with the area.
     QTest::mouseClick(ui().Button7, Qt::LeftButton); // right: the area is 240 x 320
-    QTest::mousePress(ui().Shape1, Qt::LeftButton, {}, QPoint(60, 90));
-    QTest::mouseRelease(ui().Shape1, Qt::LeftButton, {}, QPoint(60, 90));
+    DragCentreUnderFrameTo(QPoint(60, 90));
     const TRect turnedCrop = window->CropRect();
     ASSERT_GE(turnedCrop.Left, 0);
     ASSERT_GE(turnedCrop.Top, 0);
@@ -295,8 +324,7 @@ TEST_F(CaptureWindowTest, CropAveragesTheLoadedPicturesPixelsAndEnablesSave)
     QTest::mouseClick(ui().Button6, Qt::LeftButton); // back upright
     QTest::mouseClick(ui().Button4, Qt::LeftButton);
     ASSERT_EQ(ui().Image2->size(), QSize(640, 480));
-    QTest::mousePress(ui().Shape1, Qt::LeftButton, {}, QPoint(60, 90));
-    QTest::mouseRelease(ui().Shape1, Qt::LeftButton, {}, QPoint(60, 90));
+    DragCentreUnderFrameTo(QPoint(60, 90));
     const TRect zoomedCrop = window->CropRect();
     QTest::mouseClick(ui().Button8, Qt::LeftButton);
     for (int y = 0; y < 180; ++y)

@@ -1,8 +1,10 @@
 #include "files/FolderString.h"
+#include "support/SavedPhotos.h"
 #include "widgets/ListBoxItems.h"
 #include "windows/capture/CaptureWindowFixture.h"
 
 #include <QFileInfo>
+#include <QImage>
 #include <QStringList>
 
 namespace {
@@ -34,6 +36,13 @@ protected:
     }
 
     QStringList SavedFiles() const { return QDir(programFolder + "modified").entryList(QDir::Files | QDir::Hidden); }
+
+    // What a save says: the folder "modified" beside the program and the file's name.
+    QString SavedMessage(const QString& fileName) const
+    {
+        return Text("图片保存成功!\n文件夹：") + QDir::toNativeSeparators(programFolder + "modified/")
+               + Text("\n文件：") + fileName;
+    }
 };
 
 } // namespace
@@ -141,8 +150,7 @@ TEST_F(PictureFolderTest, APictureThatCannotBeLoadedOnlyMovesTheArea)
     // With a picture shown and moved: the picture and the crop stay.
     ui().ListBox1->setCurrentRow(1);
     ASSERT_EQ(ui().Image2->size(), QSize(64, 64));
-    QTest::mousePress(ui().Image2, Qt::LeftButton, {}, QPoint(10, 10));
-    QTest::mouseRelease(ui().Image2, Qt::LeftButton, {}, QPoint(10, 10));
+    DragWithMouse(ui().Image2, QPoint(10, 10), QPoint(30, 20));
     const TRect moved = window->CropRect();
     for (const int row : {2, 3}) {
         ui().ListBox1->setCurrentRow(row);
@@ -153,28 +161,38 @@ TEST_F(PictureFolderTest, APictureThatCannotBeLoadedOnlyMovesTheArea)
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
-TEST_F(PictureFolderTest, SavingWritesA32BitBmpUnderTheNameAsTypedAndReplacesAnEarlierOne)
+TEST_F(PictureFolderTest, SavingWritesAJpegOfThePreviewUnderTheNameAsTypedAndReplacesAnEarlierOne)
 {
     MakeOutputFolder();
     StartAndGrab(SyntheticCameraSource::TestPattern(640, 480));
     QTest::mouseClick(ui().Button8, Qt::LeftButton);
+    const QImage preview = ImageOf(ui().Image3->Picture().Bitmap());
     const QString name = Text("  张三 "); // blanks around it do not make it empty
     Save(name);
     const QByteArray first = ReadFile(OutputFile(name));
-    EXPECT_EQ(first.size(), 86454);
-    EXPECT_TRUE(first.startsWith("BM"));
+    // JPEG by what it holds (decoding throws for anything else), near the
+    // preview as quality 90 keeps the test pattern's hard edges, no time of
+    // its own.
+    const std::unique_ptr<TBitmap> decoded = DecodedJpegFile(OutputFile(name));
+    ASSERT_EQ(QSize(decoded->Width(), decoded->Height()), QSize(120, 180));
+    const double fromPreview = MeanDifference(ImageOf(*decoded), preview);
+    EXPECT_LT(fromPreview, 10.0);
+    EXPECT_EQ(CaptureTimeOf(first), std::nullopt);
     EXPECT_EQ(ui().Edit1->text(), QString());
     EXPECT_EQ(ui().Image3->Picture().Graphic(), nullptr);
     EXPECT_TRUE(ui().Button9->isEnabled());
 
     QTest::mouseClick(ui().Button6, Qt::LeftButton); // something else under the frame
     QTest::mouseClick(ui().Button8, Qt::LeftButton);
+    const QImage turned = ImageOf(ui().Image3->Picture().Bitmap());
     Save(name);
     const QByteArray second = ReadFile(OutputFile(name));
-    EXPECT_EQ(second.size(), 86454);
+    EXPECT_TRUE(second.startsWith("\xFF\xD8"));
     EXPECT_NE(second, first);
+    EXPECT_GT(MeanDifference(ImageOf(*decoded), turned), 3 * fromPreview) << fromPreview;
     EXPECT_EQ(SavedFiles(), QStringList{name + ".jpg"});
-    EXPECT_EQ(dialogs.messages, QStringList(2, Text("图片保存成功!")));
+    // The message says where the file went.
+    EXPECT_EQ(dialogs.messages, QStringList(2, SavedMessage(name + ".jpg")));
 }
 
 TEST_F(PictureFolderTest, NamesThatCannotBeSavedWriteNothing)
@@ -215,7 +233,7 @@ TEST_F(PictureFolderTest, AFreshProgramFolderGetsItsOutputFolderAtTheFirstSaveAn
     ASSERT_FALSE(QFileInfo::exists(programFolder + "modified"));
     ui().Edit1->setText(Text("李四"));
     QTest::keyClick(ui().Edit1, Qt::Key_Return);
-    EXPECT_EQ(dialogs.messages, QStringList{Text("图片保存成功!")});
+    EXPECT_EQ(dialogs.messages, QStringList{SavedMessage(Text("李四.jpg"))});
     EXPECT_EQ(SavedFiles(), QStringList{Text("李四.jpg")});
     EXPECT_EQ(ui().Edit1->text(), QString());
     EXPECT_TRUE(window->isVisible()); // Enter does not close the window either

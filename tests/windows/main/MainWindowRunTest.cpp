@@ -275,18 +275,35 @@ TEST_F(MainWindowRun, ThePairingComboPairsByFileNameOrByIndexFile)
     EXPECT_EQ(Controls(form).Button2->text(), QStringLiteral("载入图片"));
 }
 
-TEST_F(MainWindowRun, APhotoDayFolderIsTakenWithPairingByFileName)
+TEST_F(MainWindowRun, APhotoDayIsTakenWithItsRosterPairedByFileNameAndItsAbsentStudentsNamed)
 {
-    site.ScratchPhoto("S02.jpg");
+    site.AddStudents({"S01", "S02", "S03"});
+    Controls(form).Edit1->setText(site.Folder());
     site.ScratchPhoto("S01.jpg");
     site.WriteScratch("photos/拍照进度.json", "{}");
     Controls(form).pairingCombo->setCurrentIndex(2);
-    form.TakePhotoFolderByName(photoFolder);
+    form.TakePhotoDay({"S01", "S02", "S03"}, photoFolder, {"S02"});
+    EXPECT_EQ(ItemTexts(*Controls(form).ListBox1), (QStringList{"S01", "S02", "S03"}));
+    EXPECT_EQ(Controls(form).StatusBar1->PanelText(0), QStringLiteral("共有 3 学生"));
     EXPECT_EQ(form.Pairing(), PairingMode::FileName);
     EXPECT_EQ(Controls(form).pairingCombo->currentText(), QStringLiteral("按文件名"));
     EXPECT_EQ(Controls(form).Edit3->text(), FolderString(photoFolder));
-    EXPECT_EQ(ItemTexts(*Controls(form).ListBox2), (QStringList{"S01.jpg", "S02.jpg"}));
+    EXPECT_EQ(ItemTexts(*Controls(form).ListBox2), QStringList{"S01.jpg"});
     EXPECT_EQ(Controls(form).Button2->text(), QStringLiteral("载入图片"));
+
+    // The absent student is named so in the plan, not among the photos missing.
+    review.approve = false;
+    QTest::mouseClick(Controls(form).Button5, Qt::LeftButton);
+    ASSERT_EQ(review.plans.size(), 1) << dialogs.messages.join('\n').toStdString();
+    EXPECT_EQ(review.plans[0].rows.size(), 1);
+    EXPECT_EQ(review.plans[0].notices,
+              (QStringList{"1 个学籍号没有照片，不会设置：“S03”（第 3 行）", "缺席 1 名，不会设置：“S02”（第 2 行）"}));
+
+    // Another roster, even of the same codes, is not the day's record.
+    LoadRoster("S01\r\nS02\r\nS03\r\n");
+    QTest::mouseClick(Controls(form).Button5, Qt::LeftButton);
+    ASSERT_EQ(review.plans.size(), 2);
+    EXPECT_EQ(review.plans[1].notices, QStringList{"2 个学籍号没有照片，不会设置：“S02”（第 2 行）、“S03”（第 3 行）"});
 }
 
 TEST_F(MainWindowRun, ThePhotoDayLooksStudentsUpOnTheChosenSite)

@@ -60,7 +60,8 @@ TEST(WindowsFit, EveryWindowFitsAScreenScaledTwiceAndItsButtonsCanBeReached)
     TFrmPhotoDay photoDay(dialogs, camera, temp.path() + '/', &capture);
     const Ui::TFrmPhotoDay& photoDayControls = Controls(photoDay);
     ExpectFitsAndReaches(photoDay, {photoDayControls.saveNextButton, photoDayControls.handOverButton,
-                                    photoDayControls.studentNoteLabel});
+                                    photoDayControls.cardsButton, photoDayControls.checksLabel,
+                                    photoDayControls.keysLabel, photoDayControls.studentNoteLabel});
 
     TfrmPicture resize(dialogs, &form);
     ExpectFitsAndReaches(resize, {Controls(resize).Button1, Controls(resize).Button2});
