@@ -34,12 +34,8 @@ SQL
 
 site=$work/site
 mkdir -p "$site/upload/StudentPhoto" "$work/photos"
-cat >"$site/Web.config" <<XML
-<?xml version="1.0" encoding="utf-8"?>
-<configuration><appSettings>
-  <add key="ConnectionString" value="server=127.0.0.1,$port;database=bench;uid=school;password=school-pw;" />
-</appSettings></configuration>
-XML
+. "$repo/bench/web-config.sh"
+write_web_config "$site" "server=127.0.0.1,$port;database=bench;uid=school;password=school-pw;"
 photo=$work/one.jpg
 convert -seed 1 -size 120x180 plasma:steelblue-white -quality 90 "$photo"
 : >"$work/roster.txt"

@@ -43,12 +43,8 @@ for name in "${sources[@]}"; do cp "$repo/tests/data/jpeg/photos/$name" "$work/s
   done
   echo "commit;"
 } | sqlite3 "$site/school.db"
-cat >"$site/Web.config" <<XML
-<?xml version="1.0" encoding="utf-8"?>
-<configuration><appSettings>
-  <add key="ConnectionString" value="server=(local);database=$site/school.db;uid=sa;password=bench;" />
-</appSettings></configuration>
-XML
+. "$repo/bench/web-config.sh"
+write_web_config "$site" "server=(local);database=$site/school.db;uid=sa;password=bench;"
 
 export STUDENT_PHOTO_ODBC_DRIVER=SQLite3 STUDENT_PHOTO_SETTINGS=$work/settings.ini
 echo "students: $students; load before: $(uptime | sed 's/.*load average: //')"

@@ -46,12 +46,8 @@ create table studentbaseinfo (studentcode varchar(40) primary key, name varchar(
 with recursive n(i) as (select 1 union all select i + 1 from n where i < $students)
   insert into studentbaseinfo select printf('S%05d', i), 'student ' || i, printf('/upload/StudentPhoto/S%05d.jpg', i) from n;
 SQL
-cat >"$site/Web.config" <<XML
-<?xml version="1.0" encoding="utf-8"?>
-<configuration><appSettings>
-  <add key="ConnectionString" value="server=(local);database=$work/school.db;uid=sa;password=unused;" />
-</appSettings></configuration>
-XML
+. "$repo/bench/web-config.sh"
+write_web_config "$site" "server=(local);database=$work/school.db;uid=sa;password=unused;"
 seq -f 'S%05g' 1 "$students" >"$work/roster.txt"
 
 # Each person's two portraits as PPM, once: the new photo's (photo 4 of the
